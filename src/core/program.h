@@ -1,0 +1,55 @@
+// Everything the program treats as global, gathered in one place: the
+// surroundings it talks to (the OS seam, the clock, the locale, the log
+// panes, the halt) and the state that every part reads (the device
+// catalogue, the chosen drive, the debug switch, the stop flag, the locked
+// volumes). A front end makes one; a test makes a fresh one per case.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/clock.h"
+#include "core/halt.h"
+#include "core/locale.h"
+#include "core/log_panes.h"
+#include "device/device_records.h"
+#include "platform/os.h"
+
+namespace orvella {
+
+inline constexpr int kCatalogueSlots = 16;      // entries 1 to 16
+inline constexpr int kCatalogueWalkLimit = 15;  // the walk fills at most 15
+
+// The product name and version as every text shows it.
+inline constexpr char16_t kProgramTitle[] = u"Orvella 4.30";
+inline constexpr char16_t kMakerWebAddress[] = u"https://orvella.example.org";
+inline constexpr char16_t kSupportForumAddress[] = u"https://orvella.example.org/forum";
+inline constexpr char16_t kMakerNotice[] = u"Orvella project. Free software";
+
+struct Program {
+  Program(Os& os, Clock& clock, Locale& locale, LogPanes& panes, Halt& halt)
+      : os(os), clock(clock), locale(locale), panes(panes), halt(halt) {}
+
+  Os& os;
+  Clock& clock;
+  Locale& locale;
+  LogPanes& panes;
+  Halt& halt;
+
+  // The device catalogue; index 0 is unused so entries keep their numbers.
+  std::array<TDeviceTable, kCatalogueSlots + 1> DeviceTables{};
+  std::int64_t DeviceCount = 0;
+  std::int64_t SelectedDevice = -1;
+  Handle DeviceHandle = 0;
+  std::u16string DeviceTitle;
+  bool DebugMode = false;
+  bool StopRequested = false;
+  std::vector<Handle> LockedVolumes;
+
+  // The chosen catalogue entry; only valid once SelectedDevice is 1 to 16.
+  TDeviceTable& SelectedEntry() { return DeviceTables.at(static_cast<std::size_t>(SelectedDevice)); }
+};
+
+}  // namespace orvella

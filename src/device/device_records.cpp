@@ -1,0 +1,28 @@
+#include "device/device_records.h"
+
+namespace orvella {
+
+std::u16string BusTypeToStr(std::int64_t busType) {
+  switch (static_cast<std::int32_t>(static_cast<std::uint32_t>(busType))) {
+    case BusTypeScsi: return u"SCSI";
+    case BusTypeAtapi: return u"ATAPI";
+    case BusTypeAta: return u"ATA";
+    case BusType1394: return u"IEEE 1394";
+    case BusTypeSsa: return u"SSA";
+    case BusTypeFibre: return u"FIBRE";
+    case BusTypeUsb: return u"USB";
+    case BusTypeRAID: return u"RAID";
+    case BusTypeiScsi: return u"ISCSI";
+    case BusTypeSas: return u"SAS";
+    case BusTypeSata: return u"SATA";
+    case BusTypeSd: return u"SD";
+    case BusTypeMmc: return u"MMC";
+    case BusTypeVirtual: return u"VIRTUAL";
+    case BusTypeFileBackedVirtual: return u"FBVIRTUAL";
+    case BusTypeImage: return u"IMAGE";
+    case BusTypeFlash: return u"FLASH";
+    default: return u"UNKNOWN";
+  }
+}
+
+}  // namespace orvella

@@ -1,0 +1,98 @@
+// The records that carry what the program knows about a physical drive.
+// Plain values: copying a record copies its texts; none holds a resource.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace orvella {
+
+// What the storage probe learns from the operating system's storage queries.
+struct TIdentifyDeviceData {
+  std::u16string Model;
+  std::u16string FW;
+  std::u16string SN;
+  std::int64_t LBA = 0;
+  std::int64_t SectorSize = 0;
+  std::int64_t BusType = 0;
+  std::int64_t MaximumSectorsTransfer = 0;
+  bool RemovableMedia = false;
+  std::uint8_t IsIDESlave = 0;
+
+  bool operator==(const TIdentifyDeviceData&) const = default;
+};
+
+// One entry of the device catalogue.
+struct TDeviceTable {
+  std::u16string DevicePath;
+  std::uint32_t DeviceNumber = 0;
+  TIdentifyDeviceData IdentifyData;
+  // File-backed entries were never produced; the fields stay clear.
+  bool IsFile = false;
+  std::u16string FilePath;
+  std::int64_t FileSize = 0;
+  bool IsCompressed = false;
+  std::u16string FileVersion;
+
+  bool operator==(const TDeviceTable&) const = default;
+};
+
+// The facts decoded from a drive's 512-byte ATA IDENTIFY DEVICE data.
+struct T_IDE_PASSPORT {
+  std::u16string name;
+  std::u16string fw;
+  std::u16string sn;
+  bool lba28support = false;
+  bool lba48support = false;
+  std::int64_t lba28sectors = 0;
+  std::int64_t lba48sectors = 0;
+  std::int64_t lbasectors = 0;
+  std::uint8_t readmultiplesectors = 0;
+  bool securitysupport = false;
+  bool locked = false;
+  bool lockedmax = false;
+  bool hpasupport = false;
+  bool smartsupport = false;
+  bool smartenabled = false;
+  bool aamsupport = false;
+  bool dmasupport = false;
+  std::uint8_t dmamodesupport = 0;
+  std::uint8_t dmamodeselected = 0;
+  bool isremovable = false;
+  bool ispacket = false;
+  std::uint32_t buffersize = 0;
+  std::int64_t sectorsize = 0;
+  bool QueueSupported = false;
+  std::int64_t QueueDepth = 0;
+  bool StreamingSupported = false;
+
+  bool operator==(const T_IDE_PASSPORT&) const = default;
+};
+
+// The operating system's STORAGE_BUS_TYPE values and two of the program's own.
+enum BusTypeValue : std::int64_t {
+  BusTypeUnknown = 0,
+  BusTypeScsi = 1,
+  BusTypeAtapi = 2,
+  BusTypeAta = 3,
+  BusType1394 = 4,
+  BusTypeSsa = 5,
+  BusTypeFibre = 6,
+  BusTypeUsb = 7,
+  BusTypeRAID = 8,
+  BusTypeiScsi = 9,
+  BusTypeSas = 10,
+  BusTypeSata = 11,
+  BusTypeSd = 12,
+  BusTypeMmc = 13,
+  BusTypeVirtual = 14,
+  BusTypeFileBackedVirtual = 15,
+  BusTypeImage = 200,
+  BusTypeFlash = 201,
+};
+
+// The display name of a bus type; only the low 32 bits, read as a signed
+// 32-bit number, select it, and unknown values give "UNKNOWN".
+std::u16string BusTypeToStr(std::int64_t busType);
+
+}  // namespace orvella

@@ -1,0 +1,137 @@
+// Device-control codes and the byte layouts of their request and reply
+// structures, as the Windows storage stack defines them. The system code
+// builds and reads these buffers byte for byte; backends decode them.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace orvella {
+
+// Disk and storage queries.
+inline constexpr std::uint32_t IOCTL_DISK_GET_DRIVE_GEOMETRY = 0x00070000u;
+inline constexpr std::uint32_t IOCTL_DISK_GET_LENGTH_INFO = 0x0007405Cu;
+inline constexpr std::uint32_t IOCTL_DISK_UPDATE_PROPERTIES = 0x00070140u;
+inline constexpr std::uint32_t IOCTL_STORAGE_QUERY_PROPERTY = 0x002D1400u;
+inline constexpr std::uint32_t IOCTL_STORAGE_GET_DEVICE_NUMBER = 0x002D1080u;
+
+// ATA pass-through through the S.M.A.R.T. requests and the SCSI miniport.
+inline constexpr std::uint32_t SMART_GET_VERSION = 0x00074080u;
+inline constexpr std::uint32_t SMART_SEND_DRIVE_COMMAND = 0x0007C084u;
+inline constexpr std::uint32_t SMART_RCV_DRIVE_DATA = 0x0007C088u;
+inline constexpr std::uint32_t IOCTL_SCSI_MINIPORT = 0x0004D008u;
+inline constexpr std::uint32_t IOCTL_SCSI_MINIPORT_IDENTIFY = 0x001B0501u;
+inline constexpr std::uint32_t IOCTL_SCSI_GET_ADDRESS = 0x0004100Cu;
+
+// Volume locking.
+inline constexpr std::uint32_t FSCTL_LOCK_VOLUME = 0x00090018u;
+inline constexpr std::uint32_t FSCTL_DISMOUNT_VOLUME = 0x00090020u;
+inline constexpr std::uint32_t FSCTL_ALLOW_EXTENDED_DASD_IO = 0x00090083u;
+
+// Byte offsets of the structure fields (all little-endian, packed as the
+// platform packs them).
+namespace layout {
+
+// DISK_GEOMETRY
+inline constexpr std::size_t DiskGeometryBytesPerSector = 20;  // u32
+inline constexpr std::size_t DiskGeometrySize = 24;
+
+// GET_LENGTH_INFORMATION
+inline constexpr std::size_t LengthInfoLength = 0;  // i64
+inline constexpr std::size_t LengthInfoSize = 8;
+
+// STORAGE_PROPERTY_QUERY
+inline constexpr std::size_t PropertyQueryPropertyId = 0;  // u32
+inline constexpr std::size_t PropertyQueryQueryType = 4;   // u32
+inline constexpr std::size_t PropertyQuerySize = 12;
+inline constexpr std::uint32_t StorageDeviceProperty = 0;
+inline constexpr std::uint32_t StorageAdapterProperty = 1;
+inline constexpr std::uint32_t PropertyStandardQuery = 0;
+
+// STORAGE_ADAPTER_DESCRIPTOR
+inline constexpr std::size_t AdapterVersion = 0;                // u32
+inline constexpr std::size_t AdapterSize = 4;                   // u32
+inline constexpr std::size_t AdapterMaximumTransferLength = 8;  // u32
+inline constexpr std::size_t AdapterMaximumPhysicalPages = 12;  // u32
+inline constexpr std::size_t AdapterAlignmentMask = 16;         // u32
+inline constexpr std::size_t AdapterUsesPio = 20;               // u8
+inline constexpr std::size_t AdapterScansDown = 21;             // u8
+inline constexpr std::size_t AdapterCommandQueueing = 22;       // u8
+inline constexpr std::size_t AdapterAcceleratedTransfer = 23;   // u8
+inline constexpr std::size_t AdapterBusType = 24;               // u8
+inline constexpr std::size_t AdapterBusMajorVersion = 26;       // u16
+inline constexpr std::size_t AdapterBusMinorVersion = 28;       // u16
+inline constexpr std::size_t AdapterDescriptorSize = 32;
+
+// STORAGE_DEVICE_DESCRIPTOR
+inline constexpr std::size_t DeviceVersion = 0;                // u32
+inline constexpr std::size_t DeviceSize = 4;                   // u32
+inline constexpr std::size_t DeviceType = 8;                   // u8
+inline constexpr std::size_t DeviceTypeModifier = 9;           // u8
+inline constexpr std::size_t DeviceRemovableMedia = 10;        // u8
+inline constexpr std::size_t DeviceCommandQueueing = 11;       // u8
+inline constexpr std::size_t DeviceVendorIdOffset = 12;        // u32
+inline constexpr std::size_t DeviceProductIdOffset = 16;       // u32
+inline constexpr std::size_t DeviceProductRevisionOffset = 20; // u32
+inline constexpr std::size_t DeviceSerialNumberOffset = 24;    // u32
+inline constexpr std::size_t DeviceBusType = 28;               // u32
+inline constexpr std::size_t DeviceRawPropertiesLength = 32;   // u32
+inline constexpr std::size_t DeviceDescriptorHeaderSize = 37;
+
+// GETVERSIONINPARAMS
+inline constexpr std::size_t VersionBVersion = 0;        // u8
+inline constexpr std::size_t VersionBRevision = 1;       // u8
+inline constexpr std::size_t VersionBIdeDeviceMap = 3;   // u8
+inline constexpr std::size_t VersionFCapabilities = 4;   // u32
+inline constexpr std::size_t VersionParamsSize = 24;
+
+// IDEREGS, inside SENDCMDINPARAMS
+inline constexpr std::size_t IdeRegsFeatures = 0;
+inline constexpr std::size_t IdeRegsSectorCount = 1;
+inline constexpr std::size_t IdeRegsSectorNumber = 2;
+inline constexpr std::size_t IdeRegsCylLow = 3;
+inline constexpr std::size_t IdeRegsCylHigh = 4;
+inline constexpr std::size_t IdeRegsDriveHead = 5;
+inline constexpr std::size_t IdeRegsCommand = 6;
+inline constexpr std::size_t IdeRegsReserved = 7;
+inline constexpr std::size_t IdeRegsSize = 8;
+
+// SENDCMDINPARAMS
+inline constexpr std::size_t CmdInBufferSize = 0;    // u32
+inline constexpr std::size_t CmdInDriveRegs = 4;     // IDEREGS
+inline constexpr std::size_t CmdInDriveNumber = 12;  // u8
+inline constexpr std::size_t CmdInBuffer = 32;
+inline constexpr std::size_t CmdInParamsSize = 33;
+
+// SENDCMDOUTPARAMS
+inline constexpr std::size_t CmdOutBufferSize = 0;     // u32
+inline constexpr std::size_t CmdOutDriverError = 4;    // u8
+inline constexpr std::size_t CmdOutIdeError = 5;       // u8
+inline constexpr std::size_t CmdOutBuffer = 16;
+
+// SRB_IO_CONTROL, the header of a miniport request
+inline constexpr std::size_t SrbHeaderLength = 0;   // u32
+inline constexpr std::size_t SrbSignature = 4;      // 8 bytes
+inline constexpr std::size_t SrbTimeout = 12;       // u32
+inline constexpr std::size_t SrbControlCode = 16;   // u32
+inline constexpr std::size_t SrbReturnCode = 20;    // u32
+inline constexpr std::size_t SrbLength = 24;        // u32
+inline constexpr std::size_t SrbIoControlSize = 28;
+
+// SCSI_ADDRESS
+inline constexpr std::size_t ScsiAddressLength = 0;      // u32
+inline constexpr std::size_t ScsiAddressPortNumber = 4;  // u8
+inline constexpr std::size_t ScsiAddressPathId = 5;      // u8
+inline constexpr std::size_t ScsiAddressTargetId = 6;    // u8
+inline constexpr std::size_t ScsiAddressLun = 7;         // u8
+inline constexpr std::size_t ScsiAddressSize = 8;
+
+// STORAGE_DEVICE_NUMBER
+inline constexpr std::size_t DeviceNumberDeviceType = 0;       // u32
+inline constexpr std::size_t DeviceNumberDeviceNumber = 4;     // u32
+inline constexpr std::size_t DeviceNumberPartitionNumber = 8;  // u32
+inline constexpr std::size_t DeviceNumberSize = 12;
+inline constexpr std::uint32_t FILE_DEVICE_DISK = 7;
+
+}  // namespace layout
+}  // namespace orvella

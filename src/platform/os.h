@@ -1,0 +1,99 @@
+// The OS seam: the kernel and device I/O surface that the system code calls.
+//
+// The program was designed against the Windows kernel interface, and this
+// header keeps that surface: handles, CreateFileW, DeviceIoControl with fixed
+// control codes and byte-exact buffers, positioned writes and Windows error
+// codes. Backends (simulated drives, Linux, later Windows) answer it; the
+// system code above never sees anything else of the machine.
+//
+// A Windows backend must include this header before <windows.h>: the control
+// code and constant names below are macros there, with the same values.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "platform/control_codes.h"
+#include "platform/error_codes.h"
+
+namespace orvella {
+
+using Handle = std::intptr_t;
+inline constexpr Handle INVALID_HANDLE_VALUE = -1;
+
+// CreateFileW access rights, share modes and dispositions.
+inline constexpr std::uint32_t GENERIC_READ = 0x80000000u;
+inline constexpr std::uint32_t GENERIC_WRITE = 0x40000000u;
+inline constexpr std::uint32_t FILE_SHARE_READ = 0x1u;
+inline constexpr std::uint32_t FILE_SHARE_WRITE = 0x2u;
+inline constexpr std::uint32_t OPEN_EXISTING = 3u;
+
+// SetFilePointerEx move methods.
+inline constexpr std::uint32_t FILE_BEGIN = 0u;
+
+// The answer of the version query (the fields of OSVERSIONINFOW that are read).
+struct OsVersionInfo {
+  bool ok = false;
+  std::uint32_t majorVersion = 0;
+  std::uint32_t minorVersion = 0;
+  std::uint32_t buildNumber = 0;
+  std::uint32_t platformId = 0;  // 2 = VER_PLATFORM_WIN32_NT
+  std::u16string servicePack;
+};
+inline constexpr std::uint32_t VER_PLATFORM_WIN32_NT = 2u;
+
+// Whether the process runs under the 32-bit emulation of a 64-bit system.
+enum class Wow64Answer { QueryMissing, No, Yes, QueryFailed };
+
+class Os {
+ public:
+  virtual ~Os() = default;
+
+  // Files and devices. A failed open returns INVALID_HANDLE_VALUE and sets the
+  // last error; every call sets the last error (0 on success).
+  virtual Handle CreateFileW(const std::u16string& path, std::uint32_t desiredAccess,
+                             std::uint32_t shareMode, std::uint32_t creationDisposition,
+                             std::uint32_t flagsAndAttributes) = 0;
+  virtual bool CloseHandle(Handle handle) = 0;
+  virtual bool DeviceIoControl(Handle handle, std::uint32_t controlCode, const void* inBuffer,
+                               std::uint32_t inBufferSize, void* outBuffer,
+                               std::uint32_t outBufferSize, std::uint32_t* bytesReturned) = 0;
+  virtual bool SetFilePointerEx(Handle handle, std::int64_t distanceToMove,
+                                std::int64_t* newFilePointer, std::uint32_t moveMethod) = 0;
+  virtual bool WriteFile(Handle handle, const void* buffer, std::uint32_t bytesToWrite,
+                         std::uint32_t* bytesWritten) = 0;
+  // Pushes everything written through the handle to the medium.
+  virtual bool FlushFileBuffers(Handle handle) = 0;
+  virtual std::uint32_t GetLastError() = 0;
+
+  // The system's description of an error code, as FormatMessage gives it
+  // (trailing line breaks and full stops included; callers trim).
+  virtual std::u16string SystemErrorText(std::uint32_t code) = 0;
+
+  // GetLogicalDriveStringsW: the drive roots ("C:\", ...) as a double-zero-
+  // terminated list. Returns the length written without the final zero, the
+  // length needed when the buffer is too small, 0 on failure.
+  virtual std::uint32_t GetLogicalDriveStringsW(std::uint32_t bufferLength,
+                                                char16_t* buffer) = 0;
+
+  virtual OsVersionInfo GetVersionExW() = 0;
+  virtual Wow64Answer IsWow64Process() = 0;
+  // The full path of the program file.
+  virtual std::u16string ModuleFileName() = 0;
+  // Loads the platform's device-installation library; true when it is usable.
+  virtual bool LoadSetupLibrary() = 0;
+
+  virtual void Sleep(std::uint32_t milliseconds) = 0;
+
+  // Page-aligned memory for unbuffered device writes; nullptr when none can
+  // be had. Freed with FreeAligned.
+  virtual void* AllocateAligned(std::size_t size) = 0;
+  virtual void FreeAligned(void* memory) = 0;
+
+  // Turns bytes in the system's ANSI code page into text, one character for
+  // every byte (a zero byte gives the character of code 0).
+  virtual std::u16string AnsiToText(const std::uint8_t* bytes, std::size_t count) = 0;
+};
+
+}  // namespace orvella

@@ -1,0 +1,130 @@
+// The description of a simulated machine: its physical drives, what each
+// answers to the storage, ATA and volume requests, and the faults it shows.
+// Read from a drive description file (drive_file.h) or taken from the
+// built-in demo set (demo_drives.h). Plain data; VirtualOs acts it out.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace orvella {
+
+// A half-open byte range [from, to).
+struct ByteRange {
+  std::int64_t from = 0;
+  std::int64_t to = 0;
+  bool Overlaps(std::int64_t offset, std::int64_t length) const {
+    return offset < to && offset + length > from;
+  }
+};
+
+// Makes one kind of request fail, or answer short. A fault matches a request
+// when every field that is set matches it.
+struct RequestFault {
+  std::uint32_t controlCode = 0;
+  std::optional<std::uint32_t> propertyId;  // IOCTL_STORAGE_QUERY_PROPERTY only
+  std::optional<std::uint8_t> ataCommand;   // pass-through requests: command register
+  std::optional<std::uint8_t> ataFeature;   // pass-through requests: features register
+  // The request returns false with this last error (0 is allowed: a failure
+  // that reports no code) ...
+  std::uint32_t error = 1;
+  // ... unless replyBytes is set: then it succeeds and reports this many
+  // bytes returned (a short or odd-sized reply).
+  std::optional<std::uint32_t> replyBytes;
+};
+
+// The drive's ATA IDENTIFY DEVICE data: the three texts, placed in their
+// words as ATA stores them, then any raw words, which win.
+struct VirtualIdentify {
+  std::string model;     // words 27-46
+  std::string serial;    // words 10-19
+  std::string firmware;  // words 23-26
+  std::map<int, std::uint16_t> words;
+};
+
+struct VirtualSmartAttribute {
+  std::uint8_t id = 0;
+  std::uint16_t flags = 0;
+  std::uint8_t current = 0;
+  std::uint8_t worst = 0;
+  std::uint64_t raw = 0;  // 48 bits
+};
+
+struct VirtualSmart {
+  bool enabled = true;  // S.M.A.R.T. state; ENABLE/DISABLE OPERATIONS change it
+  std::vector<VirtualSmartAttribute> attributes;  // at most 30
+};
+
+// How the drive answers ATA pass-through.
+struct VirtualAta {
+  bool versionAnswers = true;       // SMART_GET_VERSION succeeds
+  std::uint8_t ideDeviceMap = 0x01; // bIDEDeviceMap of the version reply
+  bool receiveAnswers = true;       // SMART_RCV_DRIVE_DATA carries commands
+  bool sendAnswers = true;          // SMART_SEND_DRIVE_COMMAND carries commands
+  bool miniportAnswers = false;     // IOCTL_SCSI_MINIPORT identify
+  bool scsiAddressAnswers = true;   // IOCTL_SCSI_GET_ADDRESS
+  std::uint8_t scsiTargetId = 0;
+  std::optional<VirtualIdentify> identify;  // none: IDENTIFY is aborted
+  std::optional<VirtualSmart> smart;        // none: S.M.A.R.T. commands are aborted
+};
+
+struct VirtualDrive {
+  std::uint32_t number = 0;  // N of \\.\PhysicalDriveN
+
+  // Opening. A non-zero error makes the open fail with it.
+  std::uint32_t openError = 0;
+  std::uint32_t exclusiveOpenError = 0;  // only for read-write opens with share mode 0
+
+  // Geometry and length.
+  std::uint32_t bytesPerSector = 512;
+  std::int64_t length = 0;  // bytes
+
+  // Adapter property.
+  std::uint32_t maxTransferLength = 131072;
+  std::uint8_t busType = 11;
+
+  // Device property: raw texts as the storage stack reports them (the serial
+  // still in its byte-pair order); an absent text has offset 0.
+  std::optional<std::string> vendor;
+  std::optional<std::string> product;
+  std::optional<std::string> revision;
+  std::optional<std::string> serial;
+  bool removable = false;
+
+  VirtualAta ata;
+  std::vector<RequestFault> requestFaults;
+
+  // The medium.
+  bool writeProtected = false;               // every write fails with code 19
+  std::vector<std::pair<ByteRange, std::uint32_t>> writeErrors;  // range, code
+  std::vector<ByteRange> seekErrors;         // a seek to an offset in a range fails
+  std::optional<std::int64_t> unplugAt;      // a write reaching this offset unplugs the drive
+  std::uint32_t unplugError = 55;            // the code of every request once unplugged
+  std::uint32_t flushError = 0;              // non-zero: the flush fails with it
+  double speedLimitBytesPerSecond = 0;       // 0: writes take no time
+};
+
+// A volume (drive letter) of the machine. It lives on the drive whose number
+// equals deviceNumber.
+struct VirtualVolume {
+  std::string name;  // "C:"
+  std::uint32_t deviceNumber = 0;
+  std::uint32_t deviceType = 7;  // FILE_DEVICE_DISK
+  std::uint32_t partition = 1;
+  std::uint32_t openError = 0;      // open with no access rights fails
+  std::uint32_t queryError = 0;     // IOCTL_STORAGE_GET_DEVICE_NUMBER fails
+  std::uint32_t readOpenError = 0;  // open for GENERIC_READ fails
+  std::uint32_t lockError = 0;      // FSCTL_LOCK_VOLUME refused (open files: 5)
+  std::uint32_t dismountError = 0;  // FSCTL_DISMOUNT_VOLUME refused
+};
+
+struct VirtualMachine {
+  std::vector<VirtualDrive> drives;
+  std::vector<VirtualVolume> volumes;
+  bool driveStringsFail = false;  // GetLogicalDriveStringsW fails
+};
+
+}  // namespace orvella

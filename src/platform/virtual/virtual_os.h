@@ -1,0 +1,148 @@
+// The OS seam answered by simulated drives. Tests and the demo run the whole
+// program on it: every request is answered from the VirtualMachine
+// description, logged for tests to assert on, and writes are recorded as
+// extents on each drive's medium (no bytes are kept, so a 2 TB drive costs
+// nothing).
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/os.h"
+#include "platform/virtual/virtual_machine.h"
+
+namespace orvella {
+
+// One request as the program sent it.
+struct RequestRecord {
+  enum class Kind { Open, Close, Ioctl, Seek, Write, Flush, DriveStrings };
+  Kind kind = Kind::Ioctl;
+  Handle handle = 0;            // the handle used (Open: the handle returned)
+  std::u16string path;          // Open
+  std::uint32_t access = 0;     // Open
+  std::uint32_t share = 0;      // Open
+  std::uint32_t controlCode = 0;           // Ioctl
+  std::vector<std::uint8_t> input;         // Ioctl: the input bytes as sent
+  std::uint32_t inLength = 0;              // Ioctl
+  std::uint32_t outLength = 0;             // Ioctl
+  std::int64_t offset = 0;                 // Seek: target; Write: position
+  std::uint32_t length = 0;                // Write
+  bool ok = false;
+  std::uint32_t error = 0;                 // last error after the request
+
+  static RequestRecord Of(Kind kind, Handle handle) {
+    RequestRecord record;
+    record.kind = kind;
+    record.handle = handle;
+    return record;
+  }
+};
+
+// What has been written to one drive.
+struct MediumRecord {
+  std::vector<ByteRange> extents;  // merged, ascending
+  struct Write {
+    std::int64_t offset = 0;
+    std::uint32_t length = 0;
+    bool done = false;
+  };
+  std::vector<Write> writes;  // every write attempt in order
+  // Writes done while a volume of the drive was mounted and not locked:
+  // the erase must never do that.
+  int writesOverUnlockedVolumes = 0;
+  int flushes = 0;
+
+  std::int64_t BytesWritten() const;
+  bool Covers(std::int64_t from, std::int64_t to) const;
+};
+
+class VirtualOs final : public Os {
+ public:
+  // passTime is how simulated time goes by (speed limits, Sleep): real
+  // sleeping for the demo, a fake clock's step in tests.
+  explicit VirtualOs(VirtualMachine machine, std::function<void(std::int64_t ms)> passTime = {});
+
+  Handle CreateFileW(const std::u16string& path, std::uint32_t desiredAccess, std::uint32_t shareMode,
+                     std::uint32_t creationDisposition, std::uint32_t flagsAndAttributes) override;
+  bool CloseHandle(Handle handle) override;
+  bool DeviceIoControl(Handle handle, std::uint32_t controlCode, const void* inBuffer,
+                       std::uint32_t inBufferSize, void* outBuffer, std::uint32_t outBufferSize,
+                       std::uint32_t* bytesReturned) override;
+  bool SetFilePointerEx(Handle handle, std::int64_t distanceToMove, std::int64_t* newFilePointer,
+                        std::uint32_t moveMethod) override;
+  bool WriteFile(Handle handle, const void* buffer, std::uint32_t bytesToWrite,
+                 std::uint32_t* bytesWritten) override;
+  bool FlushFileBuffers(Handle handle) override;
+  std::uint32_t GetLastError() override { return lastError_; }
+  std::u16string SystemErrorText(std::uint32_t code) override;
+  std::uint32_t GetLogicalDriveStringsW(std::uint32_t bufferLength, char16_t* buffer) override;
+  OsVersionInfo GetVersionExW() override { return version_; }
+  Wow64Answer IsWow64Process() override { return wow64_; }
+  std::u16string ModuleFileName() override { return moduleFileName_; }
+  bool LoadSetupLibrary() override { return setupLibraryLoads_; }
+  void Sleep(std::uint32_t milliseconds) override;
+  void* AllocateAligned(std::size_t size) override;
+  void FreeAligned(void* memory) override;
+  std::u16string AnsiToText(const std::uint8_t* bytes, std::size_t count) override;
+
+  // For tests and the demo.
+  const VirtualMachine& Machine() const { return machine_; }
+  VirtualMachine& Machine() { return machine_; }
+  const std::vector<RequestRecord>& Requests() const { return requests_; }
+  void ClearRequests() { requests_.clear(); }
+  const MediumRecord& Medium(std::uint32_t driveNumber) const;
+  bool IsUnplugged(std::uint32_t driveNumber) const;
+  bool IsVolumeLocked(const std::string& name) const;
+  int OpenHandleCount() const { return static_cast<int>(handles_.size()); }
+
+  // Surroundings that tests vary.
+  OsVersionInfo version_{true, 6, 1, 7601, VER_PLATFORM_WIN32_NT, u"Service Pack 1"};
+  Wow64Answer wow64_ = Wow64Answer::No;
+  std::u16string moduleFileName_ = u"C:\\Program Files\\Orvella\\orvella.exe";
+  bool setupLibraryLoads_ = true;
+  bool allocationFails_ = false;  // AllocateAligned gives nullptr
+
+ private:
+  struct OpenObject {
+    bool isVolume = false;
+    std::size_t index = 0;  // into machine_.drives or machine_.volumes
+    std::uint32_t access = 0;
+    std::int64_t position = 0;
+    bool locksVolume = false;
+  };
+  struct DriveState {
+    MediumRecord medium;
+    bool unplugged = false;
+  };
+
+  bool Fail(std::uint32_t error);
+  bool Succeed();
+  void Log(RequestRecord record, bool ok);
+  OpenObject* Find(Handle handle);
+  const RequestFault* MatchFault(const VirtualDrive& drive, std::uint32_t code, const void* in,
+                                 std::uint32_t inSize) const;
+
+  // Requests answered by the drive, one file each.
+  bool StorageRequest(OpenObject& object, std::uint32_t code, const void* in, std::uint32_t inSize,
+                      void* out, std::uint32_t outSize, std::uint32_t* returned);
+  bool AtaRequest(OpenObject& object, std::uint32_t code, const void* in, std::uint32_t inSize,
+                  void* out, std::uint32_t outSize, std::uint32_t* returned);
+  bool VolumeRequest(OpenObject& object, std::uint32_t code, void* out, std::uint32_t outSize,
+                     std::uint32_t* returned);
+  static bool IsAtaRequest(std::uint32_t code);
+  bool AnyVolumeUnlocked(std::uint32_t driveNumber) const;
+
+  VirtualMachine machine_;
+  std::function<void(std::int64_t)> passTime_;
+  std::map<Handle, OpenObject> handles_;
+  std::map<std::uint32_t, DriveState> driveStates_;  // by drive number
+  std::vector<RequestRecord> requests_;
+  std::uint32_t lastError_ = 0;
+  Handle nextHandle_ = 0x100;
+  double owedMilliseconds_ = 0;  // speed-limit time not yet passed
+};
+
+}  // namespace orvella

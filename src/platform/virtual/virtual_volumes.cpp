@@ -1,0 +1,36 @@
+// Volume requests of the simulated machine: the storage device number of a
+// volume, and locking, dismounting and extended access. A lock lasts as long
+// as the handle that took it.
+#include "platform/byte_order.h"
+#include "platform/virtual/virtual_os.h"
+
+namespace orvella {
+
+bool VirtualOs::VolumeRequest(OpenObject& object, std::uint32_t code, void* out, std::uint32_t outSize,
+                              std::uint32_t* returned) {
+  const VirtualVolume& volume = machine_.volumes[object.index];
+  switch (code) {
+    case IOCTL_STORAGE_GET_DEVICE_NUMBER:
+      if (volume.queryError != 0) return Fail(volume.queryError);
+      if (out == nullptr || outSize < layout::DeviceNumberSize) return Fail(ERROR_INSUFFICIENT_BUFFER);
+      PutU32(out, layout::DeviceNumberDeviceType, volume.deviceType);
+      PutU32(out, layout::DeviceNumberDeviceNumber, volume.deviceNumber);
+      PutU32(out, layout::DeviceNumberPartitionNumber, volume.partition);
+      if (returned != nullptr) *returned = layout::DeviceNumberSize;
+      return Succeed();
+    case FSCTL_LOCK_VOLUME:
+      if (volume.lockError != 0) return Fail(volume.lockError);
+      if (IsVolumeLocked(volume.name)) return Fail(ERROR_ACCESS_DENIED);
+      object.locksVolume = true;
+      return Succeed();
+    case FSCTL_DISMOUNT_VOLUME:
+      if (volume.dismountError != 0) return Fail(volume.dismountError);
+      return Succeed();
+    case FSCTL_ALLOW_EXTENDED_DASD_IO:
+      return Succeed();
+    default:
+      return Fail(ERROR_INVALID_FUNCTION);
+  }
+}
+
+}  // namespace orvella

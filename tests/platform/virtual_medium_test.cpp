@@ -1,0 +1,116 @@
+#include <gtest/gtest.h>
+
+#include "support/test_program.h"
+
+namespace orvella {
+namespace {
+
+VirtualVolume Volume(const char* name) {
+  VirtualVolume v;
+  v.name = name;
+  return v;
+}
+
+VirtualDrive Drive(std::int64_t length) {
+  VirtualDrive d;
+  d.length = length;
+  return d;
+}
+
+VirtualMachine OneDrive(VirtualDrive drive, std::vector<VirtualVolume> volumes = {}) {
+  VirtualMachine m;
+  m.drives.push_back(std::move(drive));
+  m.volumes = std::move(volumes);
+  return m;
+}
+
+Handle OpenForWriting(Os& os, const std::u16string& path = u"\\\\.\\PhysicalDrive0") {
+  return os.CreateFileW(path, GENERIC_READ | GENERIC_WRITE, 0, OPEN_EXISTING, 0);
+}
+
+bool WriteAt(Os& os, Handle h, std::int64_t offset, std::uint32_t length) {
+  static std::vector<std::uint8_t> zeros(1 << 20);
+  std::int64_t at = -1;
+  if (!os.SetFilePointerEx(h, offset, &at, FILE_BEGIN)) return false;
+  std::uint32_t written = 0;
+  return os.WriteFile(h, zeros.data(), length, &written) && written == length;
+}
+
+TEST(VirtualMedium, RecordsMergedExtentsOfWhatWasWritten) {
+  VirtualOs os(OneDrive(Drive(1 << 20)));
+  const Handle h = OpenForWriting(os);
+  EXPECT_TRUE(WriteAt(os, h, 0, 4096));
+  EXPECT_TRUE(WriteAt(os, h, 4096, 512));
+  EXPECT_TRUE(WriteAt(os, h, 65536, 512));
+  const MediumRecord& m = os.Medium(0);
+  ASSERT_EQ(m.extents.size(), 2u);
+  EXPECT_EQ(m.extents[0].to, 4608);
+  EXPECT_EQ(m.BytesWritten(), 4608 + 512);
+  EXPECT_TRUE(m.Covers(0, 4608));
+  EXPECT_FALSE(m.Covers(0, 4609));
+}
+
+TEST(VirtualMedium, RefusesWritesPastTheEndOrOffTheSectorGrid) {
+  VirtualOs os(OneDrive(Drive(8192)));
+  const Handle h = OpenForWriting(os);
+  EXPECT_FALSE(WriteAt(os, h, 4096, 8192));
+  EXPECT_EQ(os.GetLastError(), ERROR_INVALID_PARAMETER);
+  EXPECT_FALSE(WriteAt(os, h, 100, 512));
+  EXPECT_EQ(os.Medium(0).BytesWritten(), 0);
+}
+
+TEST(VirtualMedium, InjectedFaultsFailWithTheirCodes) {
+  VirtualDrive d = Drive(1 << 20);
+  d.writeErrors.push_back({{8192, 9000}, ERROR_IO_DEVICE});
+  d.seekErrors.push_back({16384, 16385});
+  d.unplugAt = 65536;
+  VirtualOs os(OneDrive(d));
+  const Handle h = OpenForWriting(os);
+  EXPECT_FALSE(WriteAt(os, h, 8192, 512));
+  EXPECT_EQ(os.GetLastError(), ERROR_IO_DEVICE);
+  std::int64_t at = 0;
+  EXPECT_FALSE(os.SetFilePointerEx(h, 16384, &at, FILE_BEGIN));
+  EXPECT_TRUE(WriteAt(os, h, 32768, 512));
+  EXPECT_FALSE(WriteAt(os, h, 65536 - 512, 1024));
+  EXPECT_EQ(os.GetLastError(), ERROR_DEV_NOT_EXIST);
+  EXPECT_TRUE(os.IsUnplugged(0));
+  EXPECT_FALSE(WriteAt(os, h, 0, 512));  // gone for good
+}
+
+TEST(VirtualMedium, WriteProtectionAndReadOnlyHandlesWriteNothing) {
+  VirtualDrive protectedDrive = Drive(1 << 20);
+  protectedDrive.writeProtected = true;
+  VirtualOs os(OneDrive(protectedDrive));
+  EXPECT_FALSE(WriteAt(os, OpenForWriting(os), 0, 512));
+  EXPECT_EQ(os.GetLastError(), ERROR_WRITE_PROTECT);
+  VirtualOs os2(OneDrive(Drive(1 << 20)));
+  const Handle ro = os2.CreateFileW(u"\\\\.\\PhysicalDrive0", GENERIC_READ, 3, OPEN_EXISTING, 0);
+  EXPECT_FALSE(WriteAt(os2, ro, 0, 512));
+  EXPECT_EQ(os2.Medium(0).BytesWritten(), 0);
+}
+
+TEST(VirtualMedium, SpeedLimitPassesSimulatedTime) {
+  VirtualDrive slow = Drive(100'000'000);
+  slow.speedLimitBytesPerSecond = 50e6;
+  test::TestProgram t(OneDrive(slow));
+  const std::int64_t before = t.clock.Milliseconds();
+  EXPECT_TRUE(WriteAt(t.os, OpenForWriting(t.os), 0, 50'000'000 - 50'000'000 % 512));
+  EXPECT_NEAR(static_cast<double>(t.clock.Milliseconds() - before), 1000.0, 1.0);
+}
+
+TEST(VirtualMedium, CountsWritesMadeWhileAVolumeOfTheDriveIsUnlocked) {
+  VirtualOs os(OneDrive(Drive(1 << 20), {Volume("C:")}));
+  const Handle disk = OpenForWriting(os);
+  EXPECT_TRUE(WriteAt(os, disk, 0, 512));
+  EXPECT_EQ(os.Medium(0).writesOverUnlockedVolumes, 1);
+  const Handle volume = os.CreateFileW(u"\\\\.\\C:", GENERIC_READ, 3, OPEN_EXISTING, 0);
+  EXPECT_TRUE(os.DeviceIoControl(volume, FSCTL_LOCK_VOLUME, nullptr, 0, nullptr, 0, nullptr));
+  EXPECT_TRUE(os.IsVolumeLocked("C:"));
+  EXPECT_TRUE(WriteAt(os, disk, 512, 512));
+  EXPECT_EQ(os.Medium(0).writesOverUnlockedVolumes, 1);
+  os.CloseHandle(volume);
+  EXPECT_FALSE(os.IsVolumeLocked("C:"));
+}
+
+}  // namespace
+}  // namespace orvella
