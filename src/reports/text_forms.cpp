@@ -1,0 +1,78 @@
+#include "reports/text_forms.h"
+
+#include <limits>
+#include <stdexcept>
+
+#include "core/text.h"
+
+namespace orvella {
+
+std::u16string IntToGroupedStr(std::int64_t value) {
+  const std::u16string digits = IntToStr(value);
+  const std::size_t length = digits.size();
+  std::u16string grouped;
+  for (std::size_t i = length; i >= 1; --i) {
+    grouped.insert(grouped.begin(), digits[i - 1]);
+    if (length > 4 && (length - i + 1) % 3 == 0) grouped.insert(grouped.begin(), u',');
+  }
+  if (!grouped.empty() && grouped.front() == u',') grouped.erase(grouped.begin());
+  return grouped;
+}
+
+namespace {
+
+// Writes hundredths/100 in general number form: no decimals when whole, no
+// trailing zero. The quotient has at most two decimals and at most twelve
+// digits, so this is exactly what a 15-significant-digit general format of
+// the floating-point quotient gives, without depending on the C library's
+// numeric locale.
+std::u16string HundredthsToStr(std::int64_t hundredths, char16_t decimalSeparator) {
+  std::u16string text = IntToStr(hundredths / 100);
+  const std::int64_t fraction = hundredths % 100;
+  if (fraction == 0) return text;
+  text.push_back(decimalSeparator);
+  text.push_back(static_cast<char16_t>(u'0' + fraction / 10));
+  if (fraction % 10 != 0) text.push_back(static_cast<char16_t>(u'0' + fraction % 10));
+  return text;
+}
+
+bool ProductOverflows(std::int64_t a, std::int64_t b) {
+  constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
+  constexpr std::int64_t kMin = std::numeric_limits<std::int64_t>::min();
+  if (a == 0 || b == 0) return false;
+  if (a > 0) return b > 0 ? a > kMax / b : b < kMin / a;
+  return b > 0 ? a < kMin / b : b < kMax / a;
+}
+
+}  // namespace
+
+std::u16string CapacityToStr(std::int64_t value, char16_t decimalSeparator) {
+  // Each unit keeps two decimals: the value is cut down to hundredths of the
+  // unit, never rounded up.
+  if (value < 99'999) return IntToStr(value) + u" bytes";
+  if (value < 9'999'999) return HundredthsToStr(value / 10, decimalSeparator) + u" KB";
+  if (value < 9'999'999'999) return HundredthsToStr(value / 10'000, decimalSeparator) + u" MB";
+  return HundredthsToStr(value / 10'000'000, decimalSeparator) + u" GB";
+}
+
+std::u16string GetDeviceTitle(const DeviceCatalogue& devices, int index, char16_t decimalSeparator) {
+  const TDeviceTable& entry = devices.at(static_cast<std::size_t>(index));
+  const TIdentifyDeviceData& data = entry.IdentifyData;
+  if (ProductOverflows(data.LBA, data.SectorSize))
+    throw std::overflow_error("device capacity does not fit in 64 bits");
+  return u"[" + UIntToStr(entry.DeviceNumber) + u"]  " + Trim(data.Model) + u"    " + Trim(data.FW) +
+         u"    [" + CapacityToStr(data.LBA * data.SectorSize, decimalSeparator) + u"]    (" +
+         IntToStr(data.LBA) + u" " + IntToStr(data.SectorSize) + u"-byte sectors)";
+}
+
+std::u16string PadRight(std::u16string text, std::uint16_t width) {
+  if (text.size() < width) text.append(width - text.size(), u' ');
+  return text;
+}
+
+std::u16string PadLeft(std::u16string text, std::uint16_t width) {
+  if (text.size() < width) text.insert(0, width - text.size(), u' ');
+  return text;
+}
+
+}  // namespace orvella
