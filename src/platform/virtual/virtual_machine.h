@@ -119,6 +119,7 @@ struct VirtualVolume {
   std::uint32_t readOpenError = 0;  // open for GENERIC_READ fails
   std::uint32_t lockError = 0;      // FSCTL_LOCK_VOLUME refused (open files: 5)
   std::uint32_t dismountError = 0;  // FSCTL_DISMOUNT_VOLUME refused
+  std::uint32_t extendedIoError = 0;  // FSCTL_ALLOW_EXTENDED_DASD_IO refused
 };
 
 struct VirtualMachine {

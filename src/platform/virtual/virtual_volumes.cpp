@@ -27,6 +27,7 @@ bool VirtualOs::VolumeRequest(OpenObject& object, std::uint32_t code, void* out,
       if (volume.dismountError != 0) return Fail(volume.dismountError);
       return Succeed();
     case FSCTL_ALLOW_EXTENDED_DASD_IO:
+      if (volume.extendedIoError != 0) return Fail(volume.extendedIoError);
       return Succeed();
     default:
       return Fail(ERROR_INVALID_FUNCTION);

@@ -1,0 +1,50 @@
+// Taking the volumes (drive letters) that live on a physical drive before it
+// is erased: each one is opened, locked for exclusive use, dismounted and
+// switched to extended direct access, and its handle is kept in
+// Program::LockedVolumes for the whole erase, because a lock lasts only as
+// long as its handle. ReleaseDeviceVolumes closes them all afterwards.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "platform/os.h"
+
+namespace orvella {
+
+struct Program;
+
+inline constexpr std::size_t kDriveNameSlots = 128;
+using DriveNameList = std::array<std::u16string, kDriveNameSlots>;
+
+// The storage device number the system reports for one volume. All zero and
+// Found false until the query succeeds.
+struct TVolumeDeviceNumber {
+  bool Found = false;
+  std::uint32_t DeviceType = 0;
+  std::uint32_t DeviceNumber = 0;
+  std::uint32_t PartitionNumber = 0;
+};
+
+// Fills `names` with the machine's drive roots less their trailing
+// backslash ("C:"), in the order the system lists them; unused slots stay
+// empty. Returns false when the list could not be had (the query failed or
+// needed 1,024 characters or more): then every slot is empty.
+bool ListLogicalDrives(Os& os, DriveNameList& names);
+
+// Asks the volume `name` ("C:") for its storage device number.
+void GetVolumeDeviceNumber(Os& os, const std::u16string& name, TVolumeDeviceNumber& info);
+
+// Locks and dismounts every volume whose device number equals
+// `deviceNumber`, keeping the handles in LockedVolumes. True only when every
+// such volume was taken; false also when the machine's volumes could not be
+// listed, since then nobody knows what is mounted on the drive. In debug
+// mode every step is traced into the format log.
+bool LockDeviceVolumes(Program& program, std::int64_t deviceNumber);
+
+// Closes every handle in LockedVolumes, first to last, which ends the locks,
+// and empties the list.
+void ReleaseDeviceVolumes(Program& program);
+
+}  // namespace orvella
