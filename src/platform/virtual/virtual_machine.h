@@ -93,6 +93,9 @@ struct VirtualDrive {
   std::optional<std::string> revision;
   std::optional<std::string> serial;
   bool removable = false;
+  // The Size the device descriptor reports; none: the true size, which
+  // takes in every text with its terminating 0.
+  std::optional<std::uint32_t> deviceDescriptorSize;
 
   VirtualAta ata;
   std::vector<RequestFault> requestFaults;

@@ -43,7 +43,7 @@ std::vector<std::uint8_t> DeviceDescriptor(const VirtualDrive& drive) {
   place(layout::DeviceProductRevisionOffset, drive.revision);
   place(layout::DeviceSerialNumberOffset, drive.serial);
   PutU32(d.data(), layout::DeviceVersion, 40);
-  PutU32(d.data(), layout::DeviceSize, static_cast<std::uint32_t>(d.size()));
+  PutU32(d.data(), layout::DeviceSize, drive.deviceDescriptorSize.value_or(static_cast<std::uint32_t>(d.size())));
   PutU8(d.data(), layout::DeviceRemovableMedia, drive.removable ? 1 : 0);
   PutU32(d.data(), layout::DeviceBusType, drive.busType);
   return d;

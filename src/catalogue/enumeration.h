@@ -1,0 +1,14 @@
+// The walk over the physical drives that fills the device catalogue.
+#pragma once
+
+namespace orvella {
+
+struct Program;
+
+// Opens \\.\PhysicalDrive0 to \\.\PhysicalDrive255 in turn for reading,
+// probes each drive that opens, and enters every identified drive into
+// DeviceTables (entries 1, 2, ... in drive-number order), stopping after the
+// fifteenth. Expects DeviceCount to be 0. Progress goes to the debug log.
+void EnumerateDevices(Program& program);
+
+}  // namespace orvella
