@@ -121,7 +121,9 @@ TEST(IdentifyDevice, MiniportReplyNeedsFiveHundredFiftySixBytes) {
     data.fill(0x5A);
     EXPECT_EQ(Identify(os, 0, data), replyBytes == 556) << replyBytes;
     EXPECT_EQ(HasModel(data), replyBytes == 556) << replyBytes;
-    if (replyBytes == 555) EXPECT_EQ(data[0], 0x5A);
+    if (replyBytes == 555) {
+      EXPECT_EQ(data[0], 0x5A);
+    }
   }
 }
 
