@@ -1,0 +1,113 @@
+#include "reports/device_details_report.h"
+
+#include "core/log_sinks.h"
+#include "core/text.h"
+#include "device/identify_device.h"
+#include "device/identify_parser.h"
+#include "reports/report_header.h"
+#include "reports/text_forms.h"
+
+namespace orvella {
+namespace {
+
+class DetailsWriter {
+ public:
+  explicit DetailsWriter(Program& program) : program_(program) {}
+
+  void Line(const std::u16string& text) { AddDetailsLine(program_, text); }
+  void Supported(bool supported, const std::u16string& subject, const std::u16string& rest = u"") {
+    Line(subject + (supported ? u" is supported" : u" is not supported") + rest);
+  }
+
+  void Identity(const T_IDE_PASSPORT& p) {
+    Line(u"Model: " + p.name);
+    Line(u"Firmware Revision: " + p.fw);
+    Line(u"Serial Number: " + p.sn);
+    if (p.buffersize > 0)
+      Line(u"Buffer size: " + CapacityToStr(p.buffersize, program_.locale.DecimalSeparator()));
+    Line(kBlankLine);
+  }
+
+  void PhysicalParameters(const T_IDE_PASSPORT& p) {
+    Line(u"PHYSICAL PARAMETERS:");
+    Supported(p.lba28support, u"LBA mode");
+    Supported(p.lba48support, u"LBA-48 mode");
+    Line(u"Sectors available with LBA commands: " + IntToGroupedStr(p.lba28sectors));
+    Line(u"Sectors available with LBA48 commands: " + IntToGroupedStr(p.lba48sectors));
+    // The capacity counts 512-byte sectors whatever the drive's sector size.
+    // Wrapping arithmetic keeps a nonsensical count from IDENTIFY harmless.
+    const auto capacity = static_cast<std::int64_t>(static_cast<std::uint64_t>(p.lbasectors) * 512u);
+    Line(u"Full device capacity: " + IntToGroupedStr(capacity) + u" bytes");
+    Line(kBlankLine);
+  }
+
+  void Security(const T_IDE_PASSPORT& p) {
+    Line(u"SECURITY:");
+    Supported(p.securitysupport, u"Security features");
+    if (!p.locked) {
+      Line(u"The device is currently not locked");
+    } else {
+      Line(u"The drive is currently LOCKED");
+      if (p.lockedmax) {
+        Line(u"Security level: Maximum");
+        Line(u"Device needs USER password to be unlocked.");
+        Line(u"If USER password is unknown, the device could be erased with MASTER password.");
+      } else {
+        Line(u"Security level: High");
+        Line(u"Device needs either USER or MASTER password to be unlocked.");
+      }
+    }
+    Line(kBlankLine);
+  }
+
+  void Features(const T_IDE_PASSPORT& p) {
+    Line(u"FEATURES:");
+    Supported(p.smartsupport, u"SMART");
+    Supported(p.hpasupport, u"HPA (Host-protected area)");
+    Supported(p.aamsupport, u"AAM (Automatic acoustic management)");
+    Supported(p.StreamingSupported, u"Streaming feature set");
+    Line(kBlankLine);
+  }
+
+  void Queuing(const T_IDE_PASSPORT& p) {
+    Line(u"QUEUING:");
+    Supported(p.QueueDepth > 0, u"Command Queuing", u" by the device");
+    // Word 75 holds the maximum queue depth less one.
+    if (p.QueueDepth > 0) Line(u"Maximum Queue Depth: " + IntToStr(p.QueueDepth + 1));
+  }
+
+ private:
+  Program& program_;
+};
+
+}  // namespace
+
+void ShowDeviceDetails(Program& program) {
+  WriteReportHeader(program, AddDetailsLine, u"Device details for ");
+  DetailsWriter writer(program);
+
+  const TIdentifyDeviceData& drive = program.SelectedEntry().IdentifyData;
+  AtaSector data{};
+  bool identified = IdentifyDevice(program.os, program.DeviceHandle, drive.IsIDESlave, data);
+  if (!identified && drive.BusType == BusTypeAta) {
+    identified = IdentifyDevice(program.os, program.DeviceHandle, drive.IsIDESlave, data);
+    if (!identified) {
+      writer.Line(u"Details are unavailable: Internal error.");
+      writer.Line(std::u16string(u"Please post this problem on ") + kSupportForumAddress);
+      return;
+    }
+  }
+  if (!identified) {
+    writer.Line(u"Details are unavailable for this device.");
+    return;
+  }
+
+  const T_IDE_PASSPORT passport = ParseIdentifyData(program.os, data);
+  writer.Identity(passport);
+  writer.PhysicalParameters(passport);
+  writer.Security(passport);
+  writer.Features(passport);
+  writer.Queuing(passport);
+}
+
+}  // namespace orvella

@@ -1,0 +1,13 @@
+// The device details report: what the chosen drive's IDENTIFY DEVICE data
+// says about it, written into the details pane.
+#pragma once
+
+#include "core/program.h"
+
+namespace orvella {
+
+// Identifies the chosen drive through DeviceHandle and appends the report;
+// a drive that cannot be identified gets the header and a closing message.
+void ShowDeviceDetails(Program& program);
+
+}  // namespace orvella

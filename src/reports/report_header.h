@@ -1,0 +1,20 @@
+// The header lines that open both drive reports.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "core/program.h"
+
+namespace orvella {
+
+using ReportSink = void (*)(Program&, const std::u16string&);
+
+// A blank line, the current date and time, the product line, `titleLead`
+// followed by the chosen drive's title, and a blank line.
+void WriteReportHeader(Program& program, ReportSink sink, std::u16string_view titleLead);
+
+// A separating line of a report: a single blank, never an empty line.
+inline constexpr char16_t kBlankLine[] = u" ";
+
+}  // namespace orvella

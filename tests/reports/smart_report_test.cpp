@@ -1,0 +1,230 @@
+#include "reports/smart_report.h"
+
+#include <gtest/gtest.h>
+
+#include "support/ata_drives.h"
+#include "support/test_program.h"
+
+namespace orvella {
+namespace {
+
+using test::ChooseDrive;
+using test::CommandOf;
+using test::FeatureOf;
+using test::HardDisk;
+using test::PassThroughRequests;
+
+const std::u16string kColumnHeader =
+    u"          Attribute                      Current   Worst          Raw       Note";
+const std::u16string kRow5 = u" 5    05  Reallocated sectors count        100      100                 0";
+const std::u16string kRow194 =
+    u" 194  C2  HDA Temperature                   36       45                36  (36 degrees) ";
+
+VirtualSmartAttribute Attribute(std::uint8_t id, std::uint8_t current, std::uint8_t worst, std::uint64_t raw) {
+  VirtualSmartAttribute a;
+  a.id = id;
+  a.current = current;
+  a.worst = worst;
+  a.raw = raw;
+  return a;
+}
+
+VirtualDrive WithAttributes(std::vector<VirtualSmartAttribute> attributes) {
+  VirtualDrive drive = HardDisk();
+  drive.ata.smart->attributes = std::move(attributes);
+  return drive;
+}
+
+// What the program asked the drive, in order: "identify", "enable", "read",
+// "disable" (a read through either request counts once per request).
+std::vector<std::string> Conversation(const VirtualOs& os) {
+  std::vector<std::string> steps;
+  for (const RequestRecord& r : PassThroughRequests(os)) {
+    if (r.controlCode == SMART_GET_VERSION || r.controlCode == IOCTL_SCSI_MINIPORT) continue;
+    if (CommandOf(r) == 0xEC) steps.push_back("identify");
+    else if (FeatureOf(r) == 0xD8) steps.push_back("enable");
+    else if (FeatureOf(r) == 0xD0) steps.push_back("read");
+    else if (FeatureOf(r) == 0xD9) steps.push_back("disable");
+  }
+  return steps;
+}
+
+struct SmartReport : ::testing::Test {
+  std::unique_ptr<test::TestProgram> t;
+
+  const std::vector<std::u16string>& Show(VirtualDrive drive, std::int64_t busType = BusTypeSata,
+                                          std::uint8_t isSlave = 0) {
+    VirtualMachine machine;
+    machine.drives.push_back(drive);
+    t = std::make_unique<test::TestProgram>(machine);
+    ChooseDrive(t->program, drive, busType, isSlave);
+    ShowSmartReport(t->program);
+    return t->panes.smart;
+  }
+
+  // The table rows: everything between the rule and the closing blank line.
+  std::vector<std::u16string> Rows() const {
+    const auto& lines = t->panes.smart;
+    return {lines.begin() + 7, lines.end() - 1};
+  }
+
+  bool SmartOnAfterwards() const { return t->os.Machine().drives[0].ata.smart->enabled; }
+};
+
+TEST_F(SmartReport, HardDiskReportWithHeaderTableAndClosingBlank) {
+  const auto& lines = Show(HardDisk());
+  ASSERT_EQ(lines.size(), 5u + 2u + 12u + 1u);
+  EXPECT_EQ(lines[0], u" ");
+  EXPECT_EQ(lines[1], u"Current date and time: 08.12.2026 14:30:05");
+  EXPECT_EQ(lines[2], u"Orvella 4.30; https://orvella.example.org");
+  EXPECT_EQ(lines[3],
+            u"SMART data for [0]  HALDEN HD500S-2    HS01A24    [500.1 GB]    (976773168 512-byte sectors)");
+  EXPECT_EQ(lines[4], u" ");
+  EXPECT_EQ(lines[5], kColumnHeader);
+  EXPECT_EQ(lines[5].size(), 80u);
+  EXPECT_EQ(lines[6], std::u16string(88, u'-'));
+  EXPECT_EQ(lines[7], u" 1    01  Read error rate                  200      200                 0");
+  EXPECT_EQ(lines[10], u" 5    05  Reallocated sectors count        200      200                 0");
+  EXPECT_EQ(lines[14], u" 12   0C  Power Cycles                      99       99              1398");
+  EXPECT_EQ(lines[15], u" 194  C2  HDA Temperature                   36       45      214749347876  (36 degrees) ");
+  EXPECT_EQ(lines.back(), u" ");
+  for (std::size_t i = 7; i + 1 < lines.size(); ++i) {
+    if (i != 15) {
+      EXPECT_EQ(lines[i].size(), 73u) << i;
+    }
+  }
+}
+
+TEST_F(SmartReport, RowsOfTheDocumentedExamples) {
+  Show(WithAttributes({Attribute(5, 100, 100, 0), Attribute(194, 36, 45, 0x24),
+                       Attribute(9, 1, 2, 0xFFFFFFFFFFFF), Attribute(206, 253, 0, 7),
+                       Attribute(190, 64, 50, 36)}));
+  EXPECT_EQ(Rows(),
+            (std::vector<std::u16string>{
+                kRow5, kRow194,
+                u" 9    09  Power-on time                      1        2   281474976710655",
+                u" 206  CE  Unknown                          253        0                 7",
+                u" 190  BE  Airflow Temperature               64       50                36"}));
+}
+
+TEST_F(SmartReport, PageEndsAtTheFirstEmptySlot) {
+  Show(WithAttributes({Attribute(1, 1, 1, 1), Attribute(3, 1, 1, 1), Attribute(0, 0, 0, 0),
+                       Attribute(5, 1, 1, 1)}));
+  EXPECT_EQ(Rows().size(), 2u);
+
+  Show(WithAttributes({}));
+  EXPECT_EQ(t->panes.smart.size(), 5u + 3u);
+  EXPECT_EQ(t->panes.smart.back(), u" ");
+}
+
+TEST_F(SmartReport, ThirtyAttributesGiveThirtyRows) {
+  std::vector<VirtualSmartAttribute> thirty;
+  for (int id = 1; id <= 30; ++id) thirty.push_back(Attribute(static_cast<std::uint8_t>(id), 100, 100, 0));
+  Show(WithAttributes(thirty));
+  EXPECT_EQ(Rows().size(), 30u);
+  EXPECT_EQ(Rows().back().substr(0, 8), u" 30   1E");
+}
+
+TEST_F(SmartReport, DriveThatAnswersNoReadGetsOneLine) {
+  VirtualDrive drive = HardDisk();
+  drive.ata.smart.reset();
+  const auto& lines = Show(drive);
+  ASSERT_EQ(lines.size(), 6u);
+  EXPECT_EQ(lines.back(), u"SMART is not supported by this device.");
+  EXPECT_EQ(Conversation(t->os), (std::vector<std::string>{"read", "read"}));  // receive, then send
+}
+
+TEST_F(SmartReport, OtherBusesOnlyRead) {
+  VirtualDrive off = HardDisk(0);
+  off.ata.smart->enabled = false;
+  const std::int64_t buses[] = {BusTypeSata, BusTypeUsb, BusTypeScsi};
+  for (const std::int64_t bus : buses) {
+    Show(HardDisk(), bus);
+    EXPECT_EQ(Conversation(t->os), (std::vector<std::string>{"read"})) << bus;
+    // A drive that has S.M.A.R.T. off is not switched on off the ATA bus.
+    Show(off, bus);
+    EXPECT_EQ(Conversation(t->os), (std::vector<std::string>{"read", "read"})) << bus;
+    EXPECT_EQ(t->panes.smart.back(), u"SMART is not supported by this device.");
+    EXPECT_FALSE(SmartOnAfterwards());
+  }
+}
+
+TEST_F(SmartReport, AtaBusLeavesSmartOnWhenItWasOn) {
+  Show(HardDisk(), BusTypeAta);
+  EXPECT_EQ(Conversation(t->os), (std::vector<std::string>{"identify", "enable", "read"}));
+  EXPECT_TRUE(SmartOnAfterwards());
+  EXPECT_EQ(Rows().size(), 12u);
+}
+
+TEST_F(SmartReport, AtaBusSwitchesSmartOffAgainWhenItWasOff) {
+  VirtualDrive drive = HardDisk();
+  drive.ata.smart->enabled = false;
+  Show(drive, BusTypeAta, 1);
+  EXPECT_EQ(Conversation(t->os), (std::vector<std::string>{"identify", "enable", "read", "disable"}));
+  EXPECT_FALSE(SmartOnAfterwards());
+  EXPECT_EQ(Rows().size(), 12u);
+  for (const RequestRecord& r : PassThroughRequests(t->os)) {
+    if (r.controlCode == SMART_GET_VERSION) continue;
+    EXPECT_EQ(r.input[4 + 5], 0xB0);
+    if (CommandOf(r) == 0xB0) {
+      EXPECT_EQ(r.input[12], 1);  // drive number field
+    }
+  }
+}
+
+TEST_F(SmartReport, AtaBusLeavesSmartOnWhenItsStateIsUnknown) {
+  VirtualDrive unidentified = HardDisk();
+  unidentified.ata.smart->enabled = false;
+  unidentified.ata.identify.reset();
+  Show(unidentified, BusTypeAta);
+  EXPECT_EQ(Conversation(t->os), (std::vector<std::string>{"identify", "enable", "read"}));
+  EXPECT_TRUE(SmartOnAfterwards());
+
+  // Without the feature set in word 82 the enabled bit means nothing.
+  VirtualDrive unclaimed = HardDisk();
+  unclaimed.ata.smart->enabled = false;
+  unclaimed.ata.identify->words[82] = 0x7468;
+  Show(unclaimed, BusTypeAta);
+  EXPECT_EQ(Conversation(t->os), (std::vector<std::string>{"identify", "enable", "read"}));
+  EXPECT_TRUE(SmartOnAfterwards());
+}
+
+TEST_F(SmartReport, AtaBusEnableRefused) {
+  VirtualDrive drive = HardDisk();
+  drive.ata.smart->enabled = false;
+  RequestFault refuse;
+  refuse.controlCode = SMART_SEND_DRIVE_COMMAND;
+  refuse.ataFeature = 0xD8;
+  drive.requestFaults.push_back(refuse);
+  const auto& lines = Show(drive, BusTypeAta);
+  EXPECT_EQ(lines.back(), u"SMART is not supported by this device.");
+  EXPECT_EQ(Conversation(t->os), (std::vector<std::string>{"identify", "enable", "disable"}));
+
+  VirtualDrive wasOn = HardDisk();
+  wasOn.requestFaults.push_back(refuse);
+  Show(wasOn, BusTypeAta);
+  EXPECT_EQ(Conversation(t->os), (std::vector<std::string>{"identify", "enable"}));
+  EXPECT_TRUE(SmartOnAfterwards());
+}
+
+TEST_F(SmartReport, ReceiveRejectedButSendAccepted) {
+  VirtualDrive drive = HardDisk();
+  drive.ata.receiveAnswers = false;
+  drive.ata.miniportAnswers = true;  // IDENTIFY then goes through the miniport
+  drive.ata.smart->enabled = false;
+  Show(drive, BusTypeAta);
+  EXPECT_EQ(Conversation(t->os), (std::vector<std::string>{"identify", "enable", "read", "read", "disable"}));
+  EXPECT_EQ(Rows().size(), 12u);
+  EXPECT_FALSE(SmartOnAfterwards());
+}
+
+TEST_F(SmartReport, EachRunAppendsAWholeReport) {
+  Show(HardDisk());
+  ShowSmartReport(t->program);
+  ASSERT_EQ(t->panes.smart.size(), 2u * 20u);
+  EXPECT_EQ(t->panes.smart[20], u" ");
+  EXPECT_EQ(t->panes.smart[25], kColumnHeader);
+}
+
+}  // namespace
+}  // namespace orvella
