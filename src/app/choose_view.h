@@ -1,0 +1,48 @@
+// The controls of the selection window TFmChoose as its logic drives them.
+#pragma once
+
+#include <array>
+#include <string>
+
+#include "app/desktop.h"
+#include "app/vista_funcs.h"
+
+namespace orvella {
+
+// The cells of one DriveList row: BUS, MODEL, FIRMWARE, SERIAL NUMBER, LBA,
+// CAPACITY.
+using DriveRow = std::array<std::u16string, 6>;
+
+// The labels that act as links.
+enum class ChooseLink { WebAddress, Copyright, DiskManagement };
+
+class ChooseView {
+ public:
+  virtual ~ChooseView() = default;
+
+  virtual void SetCaption(const std::u16string& caption) = 0;
+  virtual void SetFont(const FontSpec& font) = 0;
+  virtual void SetProgramName(const std::u16string& text) = 0;  // lbProgramName
+  virtual void SetCopyright(const std::u16string& text) = 0;    // lbCopyright
+  virtual void SetLinkColour(ChooseLink link, Rgb colour) = 0;
+  // Switches StatusBar to its single simple panel showing Text.
+  virtual void SetSimpleStatusText(const std::u16string& text) = 0;
+
+  // DriveList.
+  virtual ThemableWindow& DriveListWindow() = 0;
+  virtual void AppendRow(const DriveRow& row) = 0;
+  virtual int RowCount() = 0;
+  // The selected row, -1 when none is.
+  virtual int SelectedRow() = 0;
+  // Selects the row and makes it the focused one.
+  virtual void SelectRow(int row) = 0;
+  virtual void FocusDriveList() = 0;
+
+  virtual void SetContinueEnabled(bool enabled) = 0;
+
+  // Shows the window modally; returns once it has closed.
+  virtual void ShowModal() = 0;
+  virtual void Close() = 0;
+};
+
+}  // namespace orvella

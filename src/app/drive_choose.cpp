@@ -1,0 +1,82 @@
+#include "app/drive_choose.h"
+
+#include "core/text.h"
+#include "reports/text_forms.h"
+
+namespace orvella {
+
+void TFmChoose::FormCreate() {
+  view_.SetFont(WindowFont(program_.os, desktop_.fonts));
+  SetExplorerTheme(program_.os, view_.DriveListWindow());
+  view_.SetLinkColour(ChooseLink::WebAddress, kLinkBlue);
+  view_.SetLinkColour(ChooseLink::Copyright, kNoticeGrey);
+  view_.SetLinkColour(ChooseLink::DiskManagement, kLinkBlue);
+}
+
+void TFmChoose::FormShow() {
+  view_.FocusDriveList();
+  if (view_.RowCount() == 0) return;
+  view_.SetContinueEnabled(true);
+  view_.SelectRow(view_.RowCount() - 1);
+}
+
+void TFmChoose::FormClose() {
+  if (!deviceChosen_) desktop_.application.Terminate();
+}
+
+void TFmChoose::DriveListClick() { view_.SetContinueEnabled(view_.SelectedRow() >= 0); }
+
+void TFmChoose::DriveListDblClick() {
+  if (view_.SelectedRow() >= 0) btContinueClick();
+}
+
+void TFmChoose::DriveListKeyDown(int virtualKey) {
+  if (virtualKey != kVirtualKeyEscape) return;
+  desktop_.application.Terminate();
+  view_.Close();
+}
+
+void TFmChoose::btContinueClick() {
+  const int row = view_.SelectedRow();
+  if (row < 0) return;
+  const std::int64_t entry = row + 1;
+  if (program_.DeviceTables.at(static_cast<std::size_t>(entry)).IdentifyData.LBA < kSmallestChoosableLba) {
+    desktop_.dialogs.MessageBox(u"This device cannot be accessed because it is smaller than 65535 sectors.  ",
+                                u"Cannot access this device", MessageIcon::Information);
+    return;
+  }
+  deviceChosen_ = true;
+  program_.SelectedDevice = entry;
+  view_.Close();
+}
+
+void TFmChoose::lbDiskManagementClick() { desktop_.shell.StartDiskManagement(); }
+
+void TFmChoose::Label1Click() { desktop_.shell.OpenWebAddress(kMakerWebAddress); }
+
+void TFmChoose::Label1MouseDown(MouseButton button) {
+  if (button == MouseButton::Left) view_.SetLinkColour(ChooseLink::WebAddress, kPressedRed);
+}
+
+void TFmChoose::Label1MouseUp(MouseButton button) {
+  if (button == MouseButton::Left) view_.SetLinkColour(ChooseLink::WebAddress, kLinkBlue);
+}
+
+DriveRow DriveListRow(Program& program, int index) {
+  const TIdentifyDeviceData& data = program.DeviceTables.at(static_cast<std::size_t>(index)).IdentifyData;
+  // The capacity wraps like the signed 64-bit product it is.
+  const auto bytes = static_cast<std::int64_t>(static_cast<std::uint64_t>(data.LBA) *
+                                               static_cast<std::uint64_t>(data.SectorSize));
+  return {BusTypeToStr(data.BusType), Trim(data.Model), data.FW, data.SN, IntToStr(data.LBA),
+          CapacityToStr(bytes, program.locale.DecimalSeparator())};
+}
+
+bool ChooseDevice(Program& program, TFmChoose& window) {
+  for (std::int64_t k = 1; k <= program.DeviceCount; ++k) {
+    window.View().AppendRow(DriveListRow(program, static_cast<int>(k)));
+  }
+  window.View().ShowModal();
+  return window.DeviceChosen();
+}
+
+}  // namespace orvella

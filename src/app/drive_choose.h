@@ -1,0 +1,49 @@
+// The selection window TFmChoose: lists the device catalogue and lets the
+// user choose the drive the program works on for the rest of the run.
+#pragma once
+
+#include "app/choose_view.h"
+#include "app/desktop.h"
+#include "core/program.h"
+
+namespace orvella {
+
+// Drives with fewer sectors than this cannot be chosen.
+inline constexpr std::int64_t kSmallestChoosableLba = 65535;
+
+class TFmChoose {
+ public:
+  TFmChoose(Program& program, Desktop& desktop, ChooseView& view)
+      : program_(program), desktop_(desktop), view_(view) {}
+
+  ChooseView& View() { return view_; }
+  // True once Continue has accepted a drive.
+  bool DeviceChosen() const { return deviceChosen_; }
+
+  void FormCreate();
+  void FormShow();
+  void FormClose();
+  void DriveListClick();
+  void DriveListDblClick();
+  void DriveListKeyDown(int virtualKey);
+  void btContinueClick();
+  void lbDiskManagementClick();
+  void Label1Click();
+  void Label1MouseDown(MouseButton button);
+  void Label1MouseUp(MouseButton button);
+
+ private:
+  Program& program_;
+  Desktop& desktop_;
+  ChooseView& view_;
+  bool deviceChosen_ = false;
+};
+
+// The cells of catalogue entry `index` as DriveList shows them.
+DriveRow DriveListRow(Program& program, int index);
+
+// Fills the list with the catalogue, shows the window modally and returns
+// whether a drive was chosen; SelectedDevice then holds its entry number.
+bool ChooseDevice(Program& program, TFmChoose& window);
+
+}  // namespace orvella

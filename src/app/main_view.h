@@ -1,0 +1,38 @@
+// The controls of the main window TFmMain that its own logic drives (the
+// format page's controls are driven by the format procedure's view).
+#pragma once
+
+#include <string>
+
+#include "app/desktop.h"
+
+namespace orvella {
+
+// The panels of the main window's status bar.
+inline constexpr int kStatusPanelProgram = 0;
+inline constexpr int kStatusPanelDevice = 1;
+
+class MainView {
+ public:
+  virtual ~MainView() = default;
+  virtual void SetCaption(const std::u16string& caption) = 0;
+  virtual void SetFont(const FontSpec& font) = 0;
+  virtual void ShowFirstPage() = 0;
+  virtual void SetDiskName(const std::u16string& text) = 0;  // lbDiskName
+  virtual void SetStatusPanel(int panel, const std::u16string& text) = 0;
+  virtual void SetCopyright(const std::u16string& text) = 0;  // lbCopyright
+  virtual void SetCopyrightColour(Rgb colour) = 0;
+};
+
+// The debug window TFmDebug; its memo receives the debug log.
+class DebugView {
+ public:
+  virtual ~DebugView() = default;
+  // Shows the window without modality and returns at once.
+  virtual void ShowModeless() = 0;
+  virtual void Close() = 0;
+  // Shows the window modally; returns once the user has closed it.
+  virtual void ShowModal() = 0;
+};
+
+}  // namespace orvella

@@ -1,0 +1,184 @@
+#include "app/drive_choose.h"
+
+#include <gtest/gtest.h>
+
+#include "app/view_fakes.h"
+#include "support/desktop_fakes.h"
+#include "support/test_program.h"
+
+namespace orvella {
+namespace {
+
+using test::FakeChooseView;
+
+TDeviceTable Entry(std::u16string model, std::int64_t lba, std::int64_t busType = BusTypeSata) {
+  TDeviceTable entry;
+  entry.IdentifyData.Model = std::move(model);
+  entry.IdentifyData.FW = u"FW01    ";
+  entry.IdentifyData.SN = u"  SN-1";
+  entry.IdentifyData.LBA = lba;
+  entry.IdentifyData.SectorSize = 512;
+  entry.IdentifyData.BusType = busType;
+  return entry;
+}
+
+class ChooseWindow : public ::testing::Test {
+ protected:
+  ChooseWindow() { view.window = &window; }
+
+  void Catalogue(std::vector<TDeviceTable> entries) {
+    for (std::size_t i = 0; i < entries.size(); ++i) t.program.DeviceTables[i + 1] = entries[i];
+    t.program.DeviceCount = static_cast<std::int64_t>(entries.size());
+  }
+  void ThreeDrives() {
+    Catalogue({Entry(u"ALPHA", 976773168, BusTypeAta), Entry(u"BETA", 1000000, BusTypeUsb),
+               Entry(u"GAMMA", 2000000)});
+  }
+  bool Choose(std::function<void()> user) {
+    view.whileShown = std::move(user);
+    return ChooseDevice(t.program, window);
+  }
+
+  test::TestProgram t;
+  test::FakeDesktop d;
+  FakeChooseView view;
+  TFmChoose window{t.program, d.desktop, view};
+};
+
+TEST_F(ChooseWindow, ThreeDrivesListInOrderWithTheLastPreselectedAndContinueChoosesIt) {
+  ThreeDrives();
+  EXPECT_TRUE(Choose([&] {
+    EXPECT_TRUE(view.listFocused);
+    EXPECT_EQ(view.selected, 2);
+    EXPECT_TRUE(view.continueEnabled);
+    window.btContinueClick();  // Enter reaches the default button
+  }));
+  ASSERT_EQ(view.rows.size(), 3u);
+  EXPECT_EQ(view.rows[0][1], u"ALPHA");
+  EXPECT_EQ(view.rows[1][1], u"BETA");
+  EXPECT_EQ(view.rows[2][1], u"GAMMA");
+  EXPECT_EQ(t.program.SelectedDevice, 3);
+  EXPECT_FALSE(view.open);
+  EXPECT_EQ(d.application.terminateCalls, 0);
+}
+
+TEST_F(ChooseWindow, RowCellsTrimOnlyTheModel) {
+  t.locale.decimalSeparator = u',';
+  Catalogue({Entry(u"  WDC WD5000AAKS  ", 976773168, BusTypeAta)});
+  EXPECT_EQ(DriveListRow(t.program, 1),
+            (DriveRow{u"ATA", u"WDC WD5000AAKS", u"FW01    ", u"  SN-1", u"976773168", u"500,1 GB"}));
+}
+
+TEST_F(ChooseWindow, CapacityIsTheSigned64BitProductOfSectorsAndSectorSize) {
+  TDeviceTable huge = Entry(u"HUGE", std::int64_t{1} << 54);
+  huge.IdentifyData.SectorSize = 1024;  // 2^64 wraps to 0
+  Catalogue({huge});
+  EXPECT_EQ(DriveListRow(t.program, 1)[5], u"0 bytes");
+}
+
+TEST_F(ChooseWindow, ADriveBelow65535SectorsIsRefusedAndTheWindowStays) {
+  Catalogue({Entry(u"SMALL", 65534), Entry(u"EXACT", 65535)});
+  EXPECT_TRUE(Choose([&] {
+    view.SelectRow(0);
+    window.btContinueClick();
+    ASSERT_EQ(d.dialogs.boxes.size(), 1u);
+    EXPECT_EQ(d.dialogs.boxes[0].text, u"This device cannot be accessed because it is smaller than 65535 sectors.  ");
+    EXPECT_EQ(d.dialogs.boxes[0].caption, u"Cannot access this device");
+    EXPECT_EQ(d.dialogs.boxes[0].icon, MessageIcon::Information);
+    EXPECT_TRUE(view.open);
+    EXPECT_FALSE(window.DeviceChosen());
+    EXPECT_EQ(t.program.SelectedDevice, -1);
+
+    view.SelectRow(1);
+    window.btContinueClick();
+  }));
+  EXPECT_EQ(t.program.SelectedDevice, 2);
+}
+
+TEST_F(ChooseWindow, DoubleClickActsAsContinueIncludingTheRefusal) {
+  Catalogue({Entry(u"SMALL", 100), Entry(u"BIG", 1000000)});
+  EXPECT_TRUE(Choose([&] {
+    view.SelectRow(0);
+    window.DriveListDblClick();
+    EXPECT_EQ(d.dialogs.boxes.size(), 1u);
+    EXPECT_TRUE(view.open);
+    view.SelectRow(-1);
+    window.DriveListDblClick();  // on empty space: nothing
+    EXPECT_TRUE(view.open);
+    view.SelectRow(1);
+    window.DriveListDblClick();
+  }));
+  EXPECT_EQ(t.program.SelectedDevice, 2);
+}
+
+TEST_F(ChooseWindow, ClickEnablesContinueOnlyWithARowSelected) {
+  ThreeDrives();
+  Choose([&] {
+    view.SelectRow(-1);
+    window.DriveListClick();
+    EXPECT_FALSE(view.continueEnabled);
+    window.btContinueClick();  // cannot fire disabled; does nothing anyway
+    EXPECT_TRUE(view.open);
+    view.SelectRow(0);
+    window.DriveListClick();
+    EXPECT_TRUE(view.continueEnabled);
+    view.Close();
+  });
+}
+
+TEST_F(ChooseWindow, EscapeOrClosingWithoutAChoiceEndsTheProgram) {
+  ThreeDrives();
+  EXPECT_FALSE(Choose([&] {
+    window.DriveListKeyDown(13);  // other keys are not handled here
+    EXPECT_TRUE(view.open);
+    window.DriveListKeyDown(kVirtualKeyEscape);
+  }));
+  EXPECT_FALSE(view.open);
+  EXPECT_TRUE(d.application.Terminated());
+  EXPECT_EQ(t.program.SelectedDevice, -1);
+
+  test::FakeDesktop other;
+  FakeChooseView otherView;
+  TFmChoose closedWindow(t.program, other.desktop, otherView);
+  otherView.window = &closedWindow;
+  otherView.whileShown = [&] { otherView.Close(); };
+  EXPECT_FALSE(ChooseDevice(t.program, closedWindow));
+  EXPECT_TRUE(other.application.Terminated());
+}
+
+TEST_F(ChooseWindow, AnEmptyCatalogueLeavesContinueDisabled) {
+  EXPECT_FALSE(Choose([&] {
+    EXPECT_TRUE(view.rows.empty());
+    EXPECT_FALSE(view.continueEnabled);
+    EXPECT_EQ(view.selected, -1);
+    view.Close();
+  }));
+}
+
+TEST_F(ChooseWindow, CreationGivesSystemFontExplorerListAndLinkColours) {
+  d.fonts.installed = {u"Calibri"};
+  window.FormCreate();
+  EXPECT_EQ(view.font, (FontSpec{u"Calibri", 11, false, false, false}));
+  EXPECT_EQ(view.theme, u"explorer");
+  EXPECT_EQ(view.linkColours[ChooseLink::WebAddress], kLinkBlue);
+  EXPECT_EQ(view.linkColours[ChooseLink::Copyright], kNoticeGrey);
+  EXPECT_EQ(view.linkColours[ChooseLink::DiskManagement], kLinkBlue);
+}
+
+TEST_F(ChooseWindow, LinksOpenAndTheWebAddressTurnsRedWhileTheLeftButtonIsDown) {
+  window.Label1MouseDown(MouseButton::Right);
+  EXPECT_EQ(view.linkColours.count(ChooseLink::WebAddress), 0u);
+  window.Label1MouseDown(MouseButton::Left);
+  EXPECT_EQ(view.linkColours[ChooseLink::WebAddress], kPressedRed);
+  window.Label1MouseUp(MouseButton::Middle);
+  EXPECT_EQ(view.linkColours[ChooseLink::WebAddress], kPressedRed);
+  window.Label1MouseUp(MouseButton::Left);
+  EXPECT_EQ(view.linkColours[ChooseLink::WebAddress], kLinkBlue);
+  window.Label1Click();
+  window.lbDiskManagementClick();
+  EXPECT_EQ(d.shell.opened, std::vector<std::u16string>{kMakerWebAddress});
+  EXPECT_EQ(d.shell.diskManagementStarts, 1);
+}
+
+}  // namespace
+}  // namespace orvella

@@ -1,0 +1,83 @@
+// Recording views of the three windows. Like the real windows, they send
+// FormShow when shown modally and FormClose when closed; what the user does
+// while a modal window is open is a script the test gives.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "app/choose_view.h"
+#include "app/drive_choose.h"
+#include "app/main_view.h"
+
+namespace orvella::test {
+
+class FakeChooseView final : public ChooseView, public ThemableWindow {
+ public:
+  void SetCaption(const std::u16string& text) override { caption = text; }
+  void SetFont(const FontSpec& value) override { font = value; }
+  void SetProgramName(const std::u16string& text) override { programName = text; }
+  void SetCopyright(const std::u16string& text) override { copyright = text; }
+  void SetLinkColour(ChooseLink link, Rgb colour) override { linkColours[link] = colour; }
+  void SetSimpleStatusText(const std::u16string& text) override { statusText = text; }
+  ThemableWindow& DriveListWindow() override { return *this; }
+  void SetWindowTheme(const std::u16string& subAppName) override { theme = subAppName; }
+  void AppendRow(const DriveRow& row) override { rows.push_back(row); }
+  int RowCount() override { return static_cast<int>(rows.size()); }
+  int SelectedRow() override { return selected; }
+  void SelectRow(int row) override { selected = row; }
+  void FocusDriveList() override { listFocused = true; }
+  void SetContinueEnabled(bool enabled) override { continueEnabled = enabled; }
+  void ShowModal() override {
+    ++modalShows;
+    open = true;
+    window->FormShow();
+    if (whileShown) whileShown();
+  }
+  void Close() override {
+    if (!open) return;
+    open = false;
+    window->FormClose();
+  }
+
+  TFmChoose* window = nullptr;
+  std::function<void()> whileShown;
+  std::u16string caption, programName, copyright, statusText, theme;
+  FontSpec font;
+  std::map<ChooseLink, Rgb> linkColours;
+  std::vector<DriveRow> rows;
+  int selected = -1;
+  bool listFocused = false;
+  bool continueEnabled = false;
+  bool open = false;
+  int modalShows = 0;
+};
+
+class FakeMainView final : public MainView {
+ public:
+  void SetCaption(const std::u16string& text) override { caption = text; }
+  void SetFont(const FontSpec& value) override { font = value; }
+  void ShowFirstPage() override { firstPageShown = true; }
+  void SetDiskName(const std::u16string& text) override { diskName = text; }
+  void SetStatusPanel(int panel, const std::u16string& text) override { statusPanels[panel] = text; }
+  void SetCopyright(const std::u16string& text) override { copyright = text; }
+  void SetCopyrightColour(Rgb colour) override { copyrightColour = colour; }
+
+  std::u16string caption, diskName, copyright;
+  FontSpec font;
+  bool firstPageShown = false;
+  std::map<int, std::u16string> statusPanels;
+  Rgb copyrightColour = kNoticeGrey;
+};
+
+class FakeDebugView final : public DebugView {
+ public:
+  void ShowModeless() override { events.push_back("show"); }
+  void Close() override { events.push_back("close"); }
+  void ShowModal() override { events.push_back("modal"); }
+  std::vector<std::string> events;
+};
+
+}  // namespace orvella::test
