@@ -186,15 +186,15 @@ TEST(LockDeviceVolumes, SkipsVolumesThatCannotBeAskedAndIgnoresARefusedExtendedA
 TEST(LockDeviceVolumes, ARefusedStepClosesThatVolumeAndKeepsTheEarlierOnesForTheRelease) {
   for (const bool refuseDismount : {false, true}) {
     VirtualMachine m = Machine({Volume("C:", 1), Volume("E:", 1), Volume("G:", 1)});
-    if (refuseDismount) m.volumes[1].dismountError = ERROR_ACCESS_DENIED;
-    else m.volumes[1].lockError = ERROR_ACCESS_DENIED;  // open files
+    // A refused lock is what a volume with open files gives.
+    (refuseDismount ? m.volumes[1].dismountError : m.volumes[1].lockError) = ERROR_ACCESS_DENIED;
     TestProgram t(m);
     t.program.DebugMode = true;
     EXPECT_FALSE(LockDeviceVolumes(t.program, 1));
     ASSERT_EQ(t.program.LockedVolumes.size(), 1u);
     EXPECT_TRUE(t.os.IsVolumeLocked("C:"));
     EXPECT_FALSE(t.os.IsVolumeLocked("G:"));  // never reached
-    EXPECT_EQ(t.os.OpenHandleCount(), 1);      // the refused handle is closed
+    EXPECT_EQ(t.os.OpenHandleCount(), 1);     // the refused handle is closed
     EXPECT_EQ(Unstamped(t.panes.formatLog).back(),
               refuseDismount ? u"Dismounting volume..." : u"Locking volume...");
     ReleaseDeviceVolumes(t.program);

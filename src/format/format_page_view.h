@@ -1,0 +1,73 @@
+// What the erase needs of the main window's "LOW-LEVEL FORMAT" page: the
+// progress bar, the three progress labels, the enabled states of the
+// controls that could start another action, the quick-wipe box, the
+// confirmation question, and a way to let the window's pending messages run
+// while the write loop keeps the thread. A front end implements it over its
+// widgets; tests record what was shown.
+#pragma once
+
+#include <string>
+
+namespace orvella {
+
+enum class ProgressState { Normal, Paused, Error };
+
+// lbCurrentPercent, lbCurrentPosition, lbSpeed
+enum class FormatLabel { CurrentPercent, CurrentPosition, Speed };
+
+// btRunBenchmarks, btGetSmart, cbQuickWipe, btStop
+enum class FormatControl { RunBenchmarks, GetSmart, QuickWipe, Stop };
+
+// The icons, button sets and answers of ShowTaskDialog.
+namespace task_dialog {
+inline constexpr int kIconInformation = 81;
+inline constexpr int kIconWarning = 84;
+inline constexpr int kIconError = 98;
+inline constexpr int kIconQuestion = 99;
+
+inline constexpr int kButtonOk = 1;
+inline constexpr int kButtonYes = 2;
+inline constexpr int kButtonNo = 4;
+inline constexpr int kButtonCancel = 8;
+inline constexpr int kButtonRetry = 16;
+inline constexpr int kButtonClose = 32;
+
+inline constexpr int kNoDialog = 0;
+inline constexpr int kResultOk = 1;
+inline constexpr int kResultCancel = 2;
+inline constexpr int kResultClose = 3;
+inline constexpr int kResultRetry = 4;
+inline constexpr int kResultYes = 6;
+inline constexpr int kResultNo = 7;
+}  // namespace task_dialog
+
+class FormatPageView {
+ public:
+  virtual ~FormatPageView() = default;
+
+  // pbCurrentTask: position 0 to 100, and its state.
+  virtual void SetProgressPosition(int position) = 0;
+  virtual void SetProgressState(ProgressState state) = 0;
+
+  virtual void SetCaption(FormatLabel label, const std::u16string& caption) = 0;
+  virtual std::u16string Caption(FormatLabel label) = 0;
+
+  virtual void SetEnabled(FormatControl control, bool enabled) = 0;
+  virtual bool QuickWipeChecked() = 0;
+  virtual void FocusStop() = 0;
+
+  // A modal question owned by the main window; returns one of the
+  // task_dialog results (kNoDialog when none could be shown).
+  virtual int ShowTaskDialog(const std::u16string& title, const std::u16string& instruction,
+                             const std::u16string& content, int icon, int buttons) = 0;
+
+  // Lets the window handle its pending messages once (paint, the Stop
+  // button, a close request) and returns.
+  virtual void ProcessPendingMessages() = 0;
+
+  // Closes the main window after a close request that had to wait for the
+  // end of a run (see FormatProcedure::RequestClose).
+  virtual void CloseWindow() = 0;
+};
+
+}  // namespace orvella

@@ -1,0 +1,61 @@
+#include "support/recording_format_page.h"
+
+namespace orvella::test {
+namespace {
+
+const char* NameOf(FormatControl control) {
+  switch (control) {
+    case FormatControl::RunBenchmarks: return "btRunBenchmarks";
+    case FormatControl::GetSmart: return "btGetSmart";
+    case FormatControl::QuickWipe: return "cbQuickWipe";
+    case FormatControl::Stop: return "btStop";
+  }
+  return "?";
+}
+
+const char* NameOf(ProgressState state) {
+  switch (state) {
+    case ProgressState::Normal: return "normal";
+    case ProgressState::Paused: return "paused";
+    case ProgressState::Error: return "error";
+  }
+  return "?";
+}
+
+}  // namespace
+
+// The states the window is designed with.
+RecordingFormatPage::RecordingFormatPage()
+    : enabled{{FormatControl::RunBenchmarks, true},
+              {FormatControl::GetSmart, true},
+              {FormatControl::QuickWipe, true},
+              {FormatControl::Stop, false}} {}
+
+void RecordingFormatPage::SetProgressState(ProgressState newState) {
+  state = newState;
+  events.push_back(std::string("bar ") + NameOf(newState));
+}
+
+void RecordingFormatPage::SetCaption(FormatLabel label, const std::u16string& caption) {
+  captions[label] = caption;
+  if (label == FormatLabel::Speed) speedCaptions.push_back(caption);
+}
+
+void RecordingFormatPage::SetEnabled(FormatControl control, bool on) {
+  enabled[control] = on;
+  events.push_back(std::string(on ? "enable " : "disable ") + NameOf(control));
+}
+
+int RecordingFormatPage::ShowTaskDialog(const std::u16string& title, const std::u16string& instruction,
+                                        const std::u16string& content, int icon, int buttons) {
+  dialogs.push_back({title, instruction, content, icon, buttons});
+  events.push_back("dialog");
+  return dialogAnswer;
+}
+
+void RecordingFormatPage::ProcessPendingMessages() {
+  ++messageRuns;
+  if (onMessages) onMessages();
+}
+
+}  // namespace orvella::test
