@@ -18,29 +18,6 @@ enum class FormatLabel { CurrentPercent, CurrentPosition, Speed };
 // btRunBenchmarks, btGetSmart, cbQuickWipe, btStop
 enum class FormatControl { RunBenchmarks, GetSmart, QuickWipe, Stop };
 
-// The icons, button sets and answers of ShowTaskDialog.
-namespace task_dialog {
-inline constexpr int kIconInformation = 81;
-inline constexpr int kIconWarning = 84;
-inline constexpr int kIconError = 98;
-inline constexpr int kIconQuestion = 99;
-
-inline constexpr int kButtonOk = 1;
-inline constexpr int kButtonYes = 2;
-inline constexpr int kButtonNo = 4;
-inline constexpr int kButtonCancel = 8;
-inline constexpr int kButtonRetry = 16;
-inline constexpr int kButtonClose = 32;
-
-inline constexpr int kNoDialog = 0;
-inline constexpr int kResultOk = 1;
-inline constexpr int kResultCancel = 2;
-inline constexpr int kResultClose = 3;
-inline constexpr int kResultRetry = 4;
-inline constexpr int kResultYes = 6;
-inline constexpr int kResultNo = 7;
-}  // namespace task_dialog
-
 class FormatPageView {
  public:
   virtual ~FormatPageView() = default;
@@ -56,8 +33,9 @@ class FormatPageView {
   virtual bool QuickWipeChecked() = 0;
   virtual void FocusStop() = 0;
 
-  // A modal question owned by the main window; returns one of the
-  // task_dialog results (kNoDialog when none could be shown).
+  // A modal question owned by the main window, asked as ShowTaskDialog
+  // asks it (app/vista_funcs.h), with its icon codes, button flags and
+  // results (0 when no dialog could be shown).
   virtual int ShowTaskDialog(const std::u16string& title, const std::u16string& instruction,
                              const std::u16string& content, int icon, int buttons) = 0;
 
@@ -65,8 +43,8 @@ class FormatPageView {
   // button, a close request) and returns.
   virtual void ProcessPendingMessages() = 0;
 
-  // Closes the main window after a close request that had to wait for the
-  // end of a run (see FormatProcedure::RequestClose).
+  // Closes the main window, once a close request that had to wait for the
+  // end of a run can be honoured (see FormatProcedure::RequestClose).
   virtual void CloseWindow() = 0;
 };
 

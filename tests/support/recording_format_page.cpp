@@ -50,6 +50,7 @@ int RecordingFormatPage::ShowTaskDialog(const std::u16string& title, const std::
                                         const std::u16string& content, int icon, int buttons) {
   dialogs.push_back({title, instruction, content, icon, buttons});
   events.push_back("dialog");
+  if (onDialog) onDialog();
   return dialogAnswer;
 }
 

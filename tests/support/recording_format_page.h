@@ -38,7 +38,8 @@ class RecordingFormatPage final : public FormatPageView {
 
   // Set by the test.
   bool quickWipeChecked = false;
-  int dialogAnswer = task_dialog::kResultYes;
+  int dialogAnswer = 6;              // Yes
+  std::function<void()> onDialog;    // runs while the question is shown
   std::function<void()> onMessages;  // runs inside every ProcessPendingMessages
 
   // Recorded.

@@ -1,0 +1,108 @@
+#include "format/format_procedure.h"
+
+#include "app/dialogs.h"
+#include "core/log_sinks.h"
+#include "core/program.h"
+#include "device/volume_locking.h"
+#include "format/format_write_loop.h"
+#include "reports/text_forms.h"
+
+namespace orvella {
+namespace {
+
+constexpr char16_t kLockFailure[] =
+    u"Unable to lock device. Make sure you do not have open files on this device and try again. ";
+
+}  // namespace
+
+void SetFormatControlsEnabled(FormatPageView& view, bool enabled) {
+  view.SetEnabled(FormatControl::RunBenchmarks, enabled);
+  view.SetEnabled(FormatControl::GetSmart, enabled);
+  view.SetEnabled(FormatControl::QuickWipe, enabled);
+}
+
+void FormatProcedure::btStopClick() { program_.StopRequested = true; }
+
+void FormatProcedure::FormatDevice() {
+  if (running_) return;  // one run at a time, even if a click slips through
+  const bool quickWipe = view_.QuickWipeChecked();
+  running_ = true;
+  if (Confirm() && !closeRequested_) Erase(quickWipe);
+  running_ = false;
+  if (closeRequested_) {
+    program_.StopRequested = false;
+    CloseDevice();
+    view_.CloseWindow();
+  }
+}
+
+bool FormatProcedure::RequestClose() {
+  if (running_) {
+    closeRequested_ = true;
+    program_.StopRequested = true;
+    return false;
+  }
+  CloseDevice();
+  return true;
+}
+
+bool FormatProcedure::Confirm() {
+  const std::u16string content =
+      u"Are you absolutely sure you want to irreversibly destroy all data on this device?\r\n\r\n" +
+      program_.DeviceTitle;
+  return view_.ShowTaskDialog(u"Warning", u"All data on the selected device will be lost", content,
+                              kTaskIconWarning, TDCBF_YES_BUTTON | TDCBF_CANCEL_BUTTON) == IDYES;
+}
+
+void FormatProcedure::Erase(bool quickWipe) {
+  SetFormatControlsEnabled(view_, false);
+  LogHeader();
+  bool ran = false;
+  if (LockDeviceVolumes(program_, program_.SelectedEntry().DeviceNumber)) {
+    ran = RunWriteLoop(quickWipe);
+  } else {
+    AddFormatLog(program_, kLockFailure);
+  }
+  // Lets the system see the drive's new (empty) partition layout.
+  std::uint32_t returned = 0;
+  program_.os.DeviceIoControl(program_.DeviceHandle, IOCTL_DISK_UPDATE_PROPERTIES, nullptr, 0, nullptr, 0,
+                              &returned);
+  ReleaseDeviceVolumes(program_);
+  if (ran) {
+    AddFormatLog(program_, u"");
+    AddFormatLog(program_, u"Remember to create new partitions.");
+  }
+  // A window about to close gets no controls back that could start anything.
+  if (!closeRequested_) SetFormatControlsEnabled(view_, true);
+}
+
+void FormatProcedure::LogHeader() {
+  const TDeviceTable& entry = program_.SelectedEntry();
+  AddFormatLog(program_, u" ");
+  AddFormatLog(program_, u"=================================================");
+  AddFormatLog(program_, std::u16string(kProgramTitle) + u"; " + kMakerWebAddress);
+  AddFormatLog(program_, u"Low level format: " + program_.DeviceTitle);
+  AddFormatLog(program_, u"Device capacity: " + IntToGroupedStr(entry.IdentifyData.LBA) + u" sectors");
+  AddFormatLog(program_, u"Locking device... ");
+}
+
+// True when the loop had its buffer and so may have written.
+bool FormatProcedure::RunWriteLoop(bool quickWipe) {
+  view_.SetEnabled(FormatControl::Stop, true);
+  view_.FocusStop();
+  AddFormatLog(program_, u"Formatting... ");
+  view_.SetProgressState(ProgressState::Normal);
+  const WriteLoopEnding ending = FormatWriteLoop(program_, view_, quickWipe);
+  const bool failed = ending == WriteLoopEnding::NotComplete || ending == WriteLoopEnding::NoBuffer;
+  view_.SetProgressState(failed ? ProgressState::Error : ProgressState::Paused);
+  view_.SetEnabled(FormatControl::Stop, false);
+  return ending != WriteLoopEnding::NoBuffer;
+}
+
+void FormatProcedure::CloseDevice() {
+  if (program_.DeviceHandle == 0 || program_.DeviceHandle == INVALID_HANDLE_VALUE) return;
+  program_.os.CloseHandle(program_.DeviceHandle);
+  program_.DeviceHandle = INVALID_HANDLE_VALUE;
+}
+
+}  // namespace orvella

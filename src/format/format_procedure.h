@@ -1,0 +1,48 @@
+// What "FORMAT THIS DEVICE" runs: the confirmation, the header of the
+// format log, the locking of the drive's volumes, the write loop with a live
+// Stop button, the refresh of the system's view of the drive, the release
+// and the closing lines. DeviceHandle stays open through it all; a close of
+// the main window during a run waits for the run to end (RequestClose).
+#pragma once
+
+#include "format/format_page_view.h"
+
+namespace orvella {
+
+struct Program;
+
+// Sets btRunBenchmarks, btGetSmart and cbQuickWipe, in that order, to
+// `enabled`.
+void SetFormatControlsEnabled(FormatPageView& view, bool enabled);
+
+class FormatProcedure {
+ public:
+  FormatProcedure(Program& program, FormatPageView& view) : program_(program), view_(view) {}
+
+  void btRunBenchmarksClick() { FormatDevice(); }
+  void btStopClick();
+  void FormatDevice();
+
+  // The main window's close handler calls this instead of closing
+  // DeviceHandle itself. Outside a run it closes DeviceHandle and returns
+  // true: the window may close. During a run (from the confirmation on) it
+  // asks the run to stop after the pass in progress and returns false: the
+  // window must stay. The run then releases the volumes, closes DeviceHandle
+  // and calls the view's CloseWindow, so no write ever goes through a closed
+  // handle.
+  bool RequestClose();
+
+ private:
+  bool Confirm();
+  void Erase(bool quickWipe);
+  void LogHeader();
+  bool RunWriteLoop(bool quickWipe);
+  void CloseDevice();
+
+  Program& program_;
+  FormatPageView& view_;
+  bool running_ = false;
+  bool closeRequested_ = false;
+};
+
+}  // namespace orvella

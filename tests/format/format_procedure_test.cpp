@@ -1,0 +1,287 @@
+#include "format/format_procedure.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "format_rig.h"
+
+namespace orvella {
+namespace {
+
+using test::Drive;
+using test::FormatRig;
+using Lines = std::vector<std::u16string>;
+using Events = std::vector<std::string>;
+using Kind = RequestRecord::Kind;
+
+constexpr std::int64_t kEightMiB = 8 << 20;  // 16,384 sectors
+
+VirtualVolume VolumeOnDrive(const char* name) {
+  VirtualVolume v;
+  v.name = name;
+  v.deviceNumber = 1;
+  return v;
+}
+
+// A drive carrying volumes C: and E:, with its procedure.
+struct ProcedureRig : FormatRig {
+  explicit ProcedureRig(VirtualDrive drive = Drive(kEightMiB),
+                        std::vector<VirtualVolume> volumes = {VolumeOnDrive("C:"), VolumeOnDrive("E:")})
+      : FormatRig(std::move(drive), std::move(volumes)) {}
+
+  // Requests of one kind, in order.
+  std::vector<RequestRecord> Requests(Kind kind) const {
+    std::vector<RequestRecord> out;
+    for (const auto& r : t.os.Requests())
+      if (r.kind == kind) out.push_back(r);
+    return out;
+  }
+  bool ControlsAsOutsideARun() const {
+    return page.Enabled(FormatControl::RunBenchmarks) && page.Enabled(FormatControl::GetSmart) &&
+           page.Enabled(FormatControl::QuickWipe) && !page.Enabled(FormatControl::Stop);
+  }
+
+  FormatProcedure procedure{t.program, page};
+};
+
+const Lines kHeader = {u" ",
+                       u"=================================================",
+                       u"Orvella 4.30; https://orvella.example.org",
+                       u"Low level format: [1]  MODEL-A    FW01    [title]",
+                       u"Device capacity: 16,384 sectors",
+                       u"Locking device... "};
+
+Lines Concat(Lines a, const Lines& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+
+TEST(FormatDevice, ASuccessfulRunLogsEveryLineInOrder) {
+  ProcedureRig rig;
+  rig.procedure.btRunBenchmarksClick();
+
+  const Lines expected =
+      Concat(kHeader, {u"Formatting... ", u"Average speed: ", u"Low-level format is complete.", u"",
+                       u"Remember to create new partitions."});
+  ASSERT_EQ(rig.Log(), expected);
+  for (const auto& line : rig.t.panes.formatLog) EXPECT_EQ(line.substr(0, 22), rig.t.Stamp() + u"   ");
+
+  const auto& dialog = rig.page.dialogs.at(0);
+  EXPECT_EQ(dialog.title, u"Warning");
+  EXPECT_EQ(dialog.instruction, u"All data on the selected device will be lost");
+  EXPECT_EQ(dialog.content,
+            u"Are you absolutely sure you want to irreversibly destroy all data on this device?\r\n\r\n"
+            u"[1]  MODEL-A    FW01    [title]");
+  EXPECT_EQ(dialog.icon, 84);
+  EXPECT_EQ(dialog.buttons, 10);
+
+  const Events events = {"dialog",
+                         "disable btRunBenchmarks",
+                         "disable btGetSmart",
+                         "disable cbQuickWipe",
+                         "enable btStop",
+                         "focus btStop",
+                         "bar normal",
+                         "bar paused",
+                         "disable btStop",
+                         "enable btRunBenchmarks",
+                         "enable btGetSmart",
+                         "enable cbQuickWipe"};
+  EXPECT_EQ(rig.page.events, events);
+
+  // The whole drive was zeroed while both volumes were locked, then the
+  // drive was refreshed and the volumes released; the drive stays open.
+  EXPECT_TRUE(rig.Medium().Covers(0, kEightMiB));
+  EXPECT_EQ(rig.Medium().writesOverUnlockedVolumes, 0);
+  const auto& requests = rig.t.os.Requests();
+  const auto update = std::find_if(requests.begin(), requests.end(), [](const RequestRecord& r) {
+    return r.kind == Kind::Ioctl && r.controlCode == IOCTL_DISK_UPDATE_PROPERTIES;
+  });
+  ASSERT_NE(update, requests.end());
+  EXPECT_EQ(update->handle, rig.t.program.DeviceHandle);
+  EXPECT_EQ(update->inLength + update->outLength, 0u);
+  EXPECT_EQ((update - 1)->kind, Kind::Flush);
+  EXPECT_EQ((update + 1)->kind, Kind::Close);
+  EXPECT_EQ((update + 2)->kind, Kind::Close);
+  EXPECT_TRUE(rig.t.program.LockedVolumes.empty());
+  EXPECT_EQ(rig.t.os.OpenHandleCount(), 1);
+  EXPECT_FALSE(rig.t.program.StopRequested);
+}
+
+TEST(FormatDevice, AQuickWipeStillShowsTheWholeCapacity) {
+  ProcedureRig rig(Drive(2'000'000'000));
+  rig.page.quickWipeChecked = true;
+  rig.procedure.FormatDevice();
+  EXPECT_EQ(rig.Log()[4], u"Device capacity: 3,906,250 sectors");
+  EXPECT_EQ(rig.Medium().BytesWritten(), 20'480'000);
+}
+
+TEST(FormatDevice, AnythingButYesLeavesEverythingUntouched) {
+  for (const int answer : {2, 0, 7, 1}) {
+    ProcedureRig rig;
+    rig.t.panes.formatLog = {u"earlier line"};
+    rig.page.dialogAnswer = answer;
+    rig.procedure.FormatDevice();
+    EXPECT_EQ(rig.t.panes.formatLog, Lines{u"earlier line"});
+    EXPECT_EQ(rig.page.events, Events{"dialog"});
+    EXPECT_TRUE(rig.t.os.Requests().empty());
+    EXPECT_TRUE(rig.ControlsAsOutsideARun());
+  }
+}
+
+TEST(FormatDevice, ARefusedLockWritesNothingReleasesTheVolumesAndGivesTheControlsBack) {
+  std::vector<VirtualVolume> volumes = {VolumeOnDrive("C:"), VolumeOnDrive("E:")};
+  volumes[1].lockError = ERROR_ACCESS_DENIED;  // open files on E:
+  ProcedureRig rig(Drive(kEightMiB), volumes);
+  rig.procedure.FormatDevice();
+
+  EXPECT_EQ(rig.Log(),
+            Concat(kHeader, {u"Unable to lock device. Make sure you do not have open files on this "
+                             u"device and try again. "}));
+  EXPECT_TRUE(rig.Medium().writes.empty());
+  EXPECT_TRUE(rig.t.program.LockedVolumes.empty());
+  EXPECT_EQ(rig.t.os.OpenHandleCount(), 1);  // C: was locked, then released
+  EXPECT_FALSE(rig.t.os.IsVolumeLocked("C:"));
+  EXPECT_EQ(rig.Requests(Kind::Ioctl).back().controlCode, IOCTL_DISK_UPDATE_PROPERTIES);
+  EXPECT_TRUE(rig.ControlsAsOutsideARun());
+  EXPECT_EQ(std::count(rig.page.events.begin(), rig.page.events.end(), "enable btStop"), 0);
+}
+
+TEST(FormatDevice, AVolumeThatWillNotOpenShowsInvalidHandleBeforeTheLockFailure) {
+  std::vector<VirtualVolume> volumes = {VolumeOnDrive("C:")};
+  volumes[0].readOpenError = ERROR_ACCESS_DENIED;
+  ProcedureRig rig(Drive(kEightMiB), volumes);
+  rig.procedure.FormatDevice();
+  const auto& log = rig.t.panes.formatLog;
+  ASSERT_EQ(log.size(), kHeader.size() + 2);
+  EXPECT_EQ(log[kHeader.size()], u"Invalid handle");
+  EXPECT_TRUE(rig.Medium().writes.empty());
+}
+
+TEST(FormatDevice, AStopEndsTheRunCancelledAndTheNextRunStartsAfresh) {
+  ProcedureRig rig;
+  rig.page.onMessages = [&] {
+    if (rig.page.messageRuns == 3) rig.procedure.btStopClick();  // during pass 2
+  };
+  rig.procedure.FormatDevice();
+  EXPECT_EQ(rig.Log(), Concat(kHeader, {u"Formatting... ", u"Average speed: ",
+                                        u"Operation cancelled at offset 131,072    LBA 256", u"",
+                                        u"Remember to create new partitions."}));
+  EXPECT_FALSE(rig.page.Enabled(FormatControl::Stop));
+  EXPECT_EQ(rig.page.state, ProgressState::Paused);
+
+  // The second run: a fresh question and header, the same open handle, and
+  // no stop left over from the first.
+  rig.page.onMessages = nullptr;
+  const Handle handle = rig.t.program.DeviceHandle;
+  const std::size_t firstRunLines = rig.t.panes.formatLog.size();
+  rig.procedure.FormatDevice();
+  EXPECT_EQ(rig.page.dialogs.size(), 2u);
+  const Lines log = rig.Log();
+  const Lines second(log.begin() + static_cast<std::ptrdiff_t>(firstRunLines), log.end());
+  EXPECT_EQ(second, Concat(kHeader, {u"Formatting... ", u"Average speed: ", u"Low-level format is complete.",
+                                     u"", u"Remember to create new partitions."}));
+  for (const auto& write : rig.Requests(Kind::Write)) EXPECT_EQ(write.handle, handle);
+  EXPECT_TRUE(rig.Medium().Covers(0, kEightMiB));
+  EXPECT_TRUE(rig.ControlsAsOutsideARun());
+}
+
+TEST(FormatDevice, AWriteProtectedDriveEndsNotCompleteWithTheBarInItsErrorState) {
+  VirtualDrive d = Drive(4 * 65'536);
+  d.writeProtected = true;
+  ProcedureRig rig(d, {});
+  rig.procedure.FormatDevice();
+  const Lines log = rig.Log();
+  EXPECT_EQ(log[log.size() - 3],
+            u"Low-level format did not complete: 4 blocks (262,144 bytes) could not be written.");
+  EXPECT_EQ(log[log.size() - 1], u"Remember to create new partitions.");
+  EXPECT_EQ(std::count(log.begin(), log.end(), u"Low-level format is complete."), 0);
+  EXPECT_EQ(rig.page.state, ProgressState::Error);
+}
+
+TEST(FormatDevice, AnUnpluggedDriveIsReportedAndTheProcedureStillFinishes) {
+  VirtualDrive d = Drive(kEightMiB);
+  d.unplugAt = 65'536 * 3;
+  ProcedureRig rig(d);
+  rig.procedure.FormatDevice();
+  const Lines log = rig.Log();
+  EXPECT_EQ(log[log.size() - 3], u"Operation terminated at offset 196,608    LBA 384");
+  EXPECT_EQ(rig.page.state, ProgressState::Paused);
+  EXPECT_TRUE(rig.t.program.LockedVolumes.empty());
+  EXPECT_TRUE(rig.ControlsAsOutsideARun());
+}
+
+TEST(FormatDevice, WithoutAWriteBufferTheRunEndsLikeALockFailure) {
+  ProcedureRig rig;
+  rig.t.os.allocationFails_ = true;
+  rig.procedure.FormatDevice();
+  EXPECT_EQ(rig.Log(), Concat(kHeader, {u"Formatting... ",
+                                        u"Not enough memory for the 33,554,432-byte write "
+                                        u"buffer; nothing was written."}));
+  EXPECT_TRUE(rig.Medium().writes.empty());
+  EXPECT_TRUE(rig.t.program.LockedVolumes.empty());
+  EXPECT_EQ(rig.page.state, ProgressState::Error);
+  EXPECT_TRUE(rig.ControlsAsOutsideARun());
+}
+
+TEST(FormatDevice, ClosingTheWindowMidRunStopsReleasesAndOnlyThenClosesTheDrive) {
+  ProcedureRig rig;
+  const Handle drive = rig.t.program.DeviceHandle;
+  bool closeAllowed = true;
+  rig.page.onMessages = [&] {
+    if (rig.page.messageRuns == 4) closeAllowed = rig.procedure.RequestClose();  // during pass 3
+  };
+  rig.procedure.FormatDevice();
+  EXPECT_FALSE(closeAllowed);
+  EXPECT_EQ(rig.Requests(Kind::Write).size(), 3u);  // the pass in progress finished its write
+
+  // After the last write: the refresh, the two volumes, and only then the drive.
+  const auto& requests = rig.t.os.Requests();
+  const auto lastWrite = std::find_if(requests.rbegin(), requests.rend(),
+                                      [](const RequestRecord& r) { return r.kind == Kind::Write; });
+  const std::vector<RequestRecord> after(lastWrite.base(), requests.end());
+  ASSERT_EQ(after.size(), 4u);
+  EXPECT_EQ(after[0].controlCode, IOCTL_DISK_UPDATE_PROPERTIES);
+  EXPECT_EQ(after[1].kind, Kind::Close);
+  EXPECT_EQ(after[2].kind, Kind::Close);
+  EXPECT_EQ(after[3].kind, Kind::Close);
+  EXPECT_EQ(after[3].handle, drive);
+  EXPECT_EQ(rig.t.os.OpenHandleCount(), 0);
+  EXPECT_EQ(rig.t.program.DeviceHandle, INVALID_HANDLE_VALUE);
+
+  EXPECT_EQ(rig.page.events.back(), "close window");
+  EXPECT_FALSE(rig.page.Enabled(FormatControl::RunBenchmarks));  // nothing new can start
+  EXPECT_FALSE(rig.t.program.StopRequested);
+  const std::size_t closes = rig.Requests(Kind::Close).size();
+  EXPECT_TRUE(rig.procedure.RequestClose());  // the window's second try goes through
+  EXPECT_EQ(rig.Requests(Kind::Close).size(), closes);
+}
+
+TEST(FormatDevice, ClosingTheWindowDuringTheQuestionWritesNothing) {
+  ProcedureRig rig;
+  rig.page.onDialog = [&] { EXPECT_FALSE(rig.procedure.RequestClose()); };
+  rig.procedure.FormatDevice();
+  EXPECT_TRUE(rig.t.panes.formatLog.empty());
+  EXPECT_TRUE(rig.Medium().writes.empty());
+  EXPECT_EQ(rig.page.events, (Events{"dialog", "close window"}));
+  EXPECT_EQ(rig.t.os.OpenHandleCount(), 0);
+  EXPECT_FALSE(rig.t.program.StopRequested);
+}
+
+TEST(FormatDevice, ClosingTheWindowOutsideARunClosesTheDriveAtOnce) {
+  ProcedureRig rig;
+  EXPECT_TRUE(rig.procedure.RequestClose());
+  EXPECT_EQ(rig.t.os.OpenHandleCount(), 0);
+  EXPECT_TRUE(rig.page.events.empty());
+}
+
+TEST(SetFormatControlsEnabled, SetsTheThreeControlsInOrder) {
+  test::RecordingFormatPage page;
+  SetFormatControlsEnabled(page, false);
+  EXPECT_EQ(page.events, (Events{"disable btRunBenchmarks", "disable btGetSmart", "disable cbQuickWipe"}));
+  EXPECT_FALSE(page.Enabled(FormatControl::Stop));
+}
+
+}  // namespace
+}  // namespace orvella
