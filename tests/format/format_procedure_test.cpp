@@ -276,12 +276,5 @@ TEST(FormatDevice, ClosingTheWindowOutsideARunClosesTheDriveAtOnce) {
   EXPECT_TRUE(rig.page.events.empty());
 }
 
-TEST(SetFormatControlsEnabled, SetsTheThreeControlsInOrder) {
-  test::RecordingFormatPage page;
-  SetFormatControlsEnabled(page, false);
-  EXPECT_EQ(page.events, (Events{"disable btRunBenchmarks", "disable btGetSmart", "disable cbQuickWipe"}));
-  EXPECT_FALSE(page.Enabled(FormatControl::Stop));
-}
-
 }  // namespace
 }  // namespace orvella
