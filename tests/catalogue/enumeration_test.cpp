@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "core/text.h"
+#include "platform/virtual/demo_drives.h"
 #include "support/test_program.h"
 
 namespace orvella {
@@ -178,6 +179,38 @@ TEST(EnumerateDevices, IsSilentWithoutDebugMode) {
   EnumerateDevices(t.program);
   EXPECT_EQ(t.program.DeviceCount, 1);
   EXPECT_TRUE(t.panes.debugLog.empty());
+}
+
+TEST(EnumerateDevices, WalksTheDemoMachine) {
+  TestProgram t(DemoDrives());
+  EnumerateDevices(t.program);
+  ASSERT_EQ(t.program.DeviceCount, 5);
+  struct Expected {
+    std::uint32_t number;
+    std::u16string model, sn;
+    std::int64_t lba, busType;
+    std::uint8_t slave;
+  };
+  const Expected expected[] = {
+      {0, u"Veltra HD500-16A", u"VLT5H0A19283", 976773168, 3, 0},
+      {1, u" Veltra SSD 256 S3", u"SV256A0194K7", 500118192, 11, 0},
+      {3, u"Veltra FlashKey 16", u"0701A3B4C5D6E7F8", 30595072, 7, 0},
+      {4, u" CF 32MB", u"CF03K280", 62720, 3, 1},
+      {5, u"Veltra SD Card 2GB", u"000000", 3862528, 12, 0},
+  };
+  for (int i = 0; i < 5; ++i) {
+    const TDeviceTable& entry = t.program.DeviceTables[i + 1];
+    EXPECT_EQ(entry.DeviceNumber, expected[i].number);
+    EXPECT_EQ(entry.IdentifyData.Model, expected[i].model);
+    EXPECT_EQ(entry.IdentifyData.SN, expected[i].sn);
+    EXPECT_EQ(entry.IdentifyData.LBA, expected[i].lba);
+    EXPECT_EQ(entry.IdentifyData.BusType, expected[i].busType);
+    EXPECT_EQ(entry.IdentifyData.IsIDESlave, expected[i].slave);
+  }
+  // The USB stick and the card are never asked for the S.M.A.R.T. version.
+  int versionRequests = 0;
+  for (const auto& r : t.os.Requests()) versionRequests += r.controlCode == SMART_GET_VERSION ? 1 : 0;
+  EXPECT_EQ(versionRequests, 3);
 }
 
 }  // namespace

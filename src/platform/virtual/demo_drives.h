@@ -1,0 +1,20 @@
+// The built-in demo machine: a hard disk with full IDENTIFY and S.M.A.R.T.
+// data and two volumes, an SSD whose volume cannot be locked, a USB stick, a
+// small CompactFlash card, a write-protected SD card, and a gap in the drive
+// numbers. Kept as a drive description (demo_drives.json), which is also the
+// complete example of the file format.
+#pragma once
+
+#include <string_view>
+
+#include "platform/virtual/virtual_machine.h"
+
+namespace orvella {
+
+// The description text of the demo machine.
+std::string_view DemoDrivesJson();
+
+// The demo machine, read from that text.
+VirtualMachine DemoDrives();
+
+}  // namespace orvella

@@ -1,0 +1,233 @@
+// Turns a drive description into a VirtualMachine. Field names are those of
+// virtual_machine.h; absent fields keep the defaults given there.
+#include "platform/virtual/drive_file.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <limits>
+
+#include "platform/error_codes.h"
+#include "platform/virtual/drive_file_names.h"
+
+namespace orvella {
+namespace {
+
+using nlohmann::json;
+
+constexpr std::size_t kIdentifyWords = 256;
+constexpr std::size_t kSmartAttributeSlots = 30;
+constexpr std::uint64_t kLargestRawValue = (std::uint64_t{1} << 48) - 1;
+
+template <std::integral T>
+T IntegerAt(const json& value, const std::string& path, std::span<const NamedValue> names = {}) {
+  return JsonObjectReader::ToInteger<T>(value, path, names);
+}
+
+// A size or an offset: a number of bytes, or {"sectors": N} counted in the
+// drive's sectors.
+std::int64_t ByteCount(const json& value, const std::string& path, std::uint32_t bytesPerSector) {
+  if (!value.is_object()) {
+    const auto bytes = IntegerAt<std::int64_t>(value, path);
+    if (bytes < 0) throw DriveFileError(path + ": must not be negative");
+    return bytes;
+  }
+  JsonObjectReader inSectors(value, path);
+  const auto sectors = IntegerAt<std::int64_t>(inSectors.Required("sectors"), inSectors.PathOf("sectors"));
+  inSectors.CheckAllKeysUsed();
+  if (bytesPerSector == 0) throw DriveFileError(path + ": is given in sectors, but the drive's bytesPerSector is 0");
+  if (sectors < 0) throw DriveFileError(path + ": must not be negative");
+  if (sectors > std::numeric_limits<std::int64_t>::max() / bytesPerSector)
+    throw DriveFileError(path + ": is too large");
+  return sectors * bytesPerSector;
+}
+
+ByteRange ReadRange(JsonObjectReader& object, std::uint32_t bytesPerSector) {
+  ByteRange range;
+  range.from = ByteCount(object.Required("from"), object.PathOf("from"), bytesPerSector);
+  range.to = ByteCount(object.Required("to"), object.PathOf("to"), bytesPerSector);
+  if (range.to <= range.from) object.Fail("to", "must lie after \"from\"");
+  return range;
+}
+
+// An IDENTIFY text must fit its words, two characters to a word.
+void ReadIdentifyText(JsonObjectReader& object, std::string_view key, std::size_t words, std::string& target) {
+  object.ReadBytes(key, target);
+  if (target.size() > 2 * words)
+    object.Fail(key, "is longer than " + std::to_string(2 * words) + " characters");
+}
+
+VirtualIdentify ReadIdentify(JsonObjectReader& object) {
+  VirtualIdentify identify;
+  ReadIdentifyText(object, "model", 20, identify.model);
+  ReadIdentifyText(object, "serial", 10, identify.serial);
+  ReadIdentifyText(object, "firmware", 4, identify.firmware);
+  if (!object.Has("words")) return identify;
+  const json& words = object.Required("words");
+  if (!words.is_object()) object.Fail("words", "must be an object {\"word number\": value, ...}");
+  for (const auto& [key, value] : words.items()) {
+    const std::string path = object.PathOf("words") + "." + key;
+    const bool decimal = !key.empty() && key.size() <= 3 && key.find_first_not_of("0123456789") == std::string::npos;
+    if (!decimal || std::stoul(key) >= kIdentifyWords)
+      throw DriveFileError(path + ": word numbers are 0 to 255, in decimal");
+    identify.words[std::stoi(key)] = IntegerAt<std::uint16_t>(value, path);
+  }
+  return identify;
+}
+
+VirtualSmartAttribute ReadSmartAttribute(JsonObjectReader& object) {
+  VirtualSmartAttribute attribute;
+  attribute.id = IntegerAt<std::uint8_t>(object.Required("id"), object.PathOf("id"));
+  object.Read("flags", attribute.flags);
+  object.Read("current", attribute.current);
+  object.Read("worst", attribute.worst);
+  object.Read("raw", attribute.raw);
+  if (attribute.raw > kLargestRawValue) object.Fail("raw", "does not fit in 48 bits");
+  return attribute;
+}
+
+VirtualSmart ReadSmart(JsonObjectReader& object) {
+  VirtualSmart smart;
+  object.Read("enabled", smart.enabled);
+  object.ReadEach("attributes", [&](JsonObjectReader& a) { smart.attributes.push_back(ReadSmartAttribute(a)); });
+  if (smart.attributes.size() > kSmartAttributeSlots)
+    object.Fail("attributes", "holds more than " + std::to_string(kSmartAttributeSlots) + " attributes");
+  return smart;
+}
+
+VirtualAta ReadAta(JsonObjectReader& object) {
+  VirtualAta ata;
+  object.Read("versionAnswers", ata.versionAnswers);
+  object.Read("ideDeviceMap", ata.ideDeviceMap);
+  object.Read("receiveAnswers", ata.receiveAnswers);
+  object.Read("sendAnswers", ata.sendAnswers);
+  object.Read("miniportAnswers", ata.miniportAnswers);
+  object.Read("scsiAddressAnswers", ata.scsiAddressAnswers);
+  object.Read("scsiTargetId", ata.scsiTargetId);
+  object.ReadObject("identify", [&](JsonObjectReader& i) { ata.identify = ReadIdentify(i); });
+  object.ReadObject("smart", [&](JsonObjectReader& s) { ata.smart = ReadSmart(s); });
+  return ata;
+}
+
+RequestFault ReadRequestFault(JsonObjectReader& object) {
+  static constexpr NamedValue kPropertyIds[] = {{"StorageDeviceProperty", 0}, {"StorageAdapterProperty", 1}};
+  RequestFault fault;
+  fault.controlCode =
+      IntegerAt<std::uint32_t>(object.Required("controlCode"), object.PathOf("controlCode"), DriveControlCodeNames());
+  object.Read("propertyId", fault.propertyId, kPropertyIds);
+  object.Read("ataCommand", fault.ataCommand);
+  object.Read("ataFeature", fault.ataFeature);
+  object.Read("error", fault.error, ErrorCodeNames());
+  object.Read("replyBytes", fault.replyBytes);
+  return fault;
+}
+
+void ReadMedium(JsonObjectReader& object, VirtualDrive& drive) {
+  object.Read("writeProtected", drive.writeProtected);
+  object.ReadEach("writeErrors", [&](JsonObjectReader& e) {
+    const ByteRange range = ReadRange(e, drive.bytesPerSector);
+    std::uint32_t error = ERROR_IO_DEVICE;
+    e.Read("error", error, ErrorCodeNames());
+    drive.writeErrors.emplace_back(range, error);
+  });
+  object.ReadEach("seekErrors",
+                  [&](JsonObjectReader& e) { drive.seekErrors.push_back(ReadRange(e, drive.bytesPerSector)); });
+  if (object.Has("unplugAt"))
+    drive.unplugAt = ByteCount(object.Required("unplugAt"), object.PathOf("unplugAt"), drive.bytesPerSector);
+  object.Read("unplugError", drive.unplugError, ErrorCodeNames());
+  object.Read("flushError", drive.flushError, ErrorCodeNames());
+  object.Read("speedLimitBytesPerSecond", drive.speedLimitBytesPerSecond);
+  if (drive.speedLimitBytesPerSecond < 0) object.Fail("speedLimitBytesPerSecond", "must not be negative");
+}
+
+VirtualVolume ReadVolume(JsonObjectReader& object, std::uint32_t driveNumber) {
+  VirtualVolume volume;
+  object.ReadBytes("name", volume.name);
+  if (volume.name.empty()) object.Fail("name", "is missing (a drive name such as \"C:\")");
+  volume.deviceNumber = driveNumber;
+  object.Read("deviceNumber", volume.deviceNumber);
+  object.Read("deviceType", volume.deviceType);
+  object.Read("partition", volume.partition);
+  object.Read("openError", volume.openError, ErrorCodeNames());
+  object.Read("queryError", volume.queryError, ErrorCodeNames());
+  object.Read("readOpenError", volume.readOpenError, ErrorCodeNames());
+  object.Read("lockError", volume.lockError, ErrorCodeNames());
+  object.Read("dismountError", volume.dismountError, ErrorCodeNames());
+  object.Read("extendedIoError", volume.extendedIoError, ErrorCodeNames());
+  return volume;
+}
+
+VirtualDrive ReadDrive(JsonObjectReader& object, std::vector<VirtualVolume>& volumes) {
+  VirtualDrive drive;
+  drive.number = IntegerAt<std::uint32_t>(object.Required("number"), object.PathOf("number"));
+  object.Read("openError", drive.openError, ErrorCodeNames());
+  object.Read("exclusiveOpenError", drive.exclusiveOpenError, ErrorCodeNames());
+  object.Read("bytesPerSector", drive.bytesPerSector);
+  drive.length = ByteCount(object.Required("length"), object.PathOf("length"), drive.bytesPerSector);
+  object.Read("maxTransferLength", drive.maxTransferLength);
+  object.Read("busType", drive.busType, BusTypeNames());
+  object.ReadBytes("vendor", drive.vendor);
+  object.ReadBytes("product", drive.product);
+  object.ReadBytes("revision", drive.revision);
+  object.ReadBytes("serial", drive.serial);
+  object.Read("removable", drive.removable);
+  object.Read("deviceDescriptorSize", drive.deviceDescriptorSize);
+  object.ReadObject("ata", [&](JsonObjectReader& a) { drive.ata = ReadAta(a); });
+  object.ReadEach("requestFaults", [&](JsonObjectReader& f) { drive.requestFaults.push_back(ReadRequestFault(f)); });
+  ReadMedium(object, drive);
+  object.ReadEach("volumes", [&](JsonObjectReader& v) { volumes.push_back(ReadVolume(v, drive.number)); });
+  return drive;
+}
+
+// Two drives with one number, or two volumes with one name, would make the
+// simulated machine answer for only one of them.
+void CheckUnique(const VirtualMachine& machine) {
+  for (std::size_t i = 0; i < machine.drives.size(); ++i)
+    for (std::size_t k = 0; k < i; ++k)
+      if (machine.drives[k].number == machine.drives[i].number)
+        throw DriveFileError("drives[" + std::to_string(i) + "].number: drive " +
+                             std::to_string(machine.drives[i].number) + " is described twice");
+  for (std::size_t i = 0; i < machine.volumes.size(); ++i)
+    for (std::size_t k = 0; k < i; ++k)
+      if (machine.volumes[k].name == machine.volumes[i].name)
+        throw DriveFileError("volume " + machine.volumes[i].name + " is described twice");
+}
+
+// nlohmann's messages begin with an exception tag: "[json.exception...] ".
+std::string WithoutTag(const std::string& message) {
+  const auto end = message.find("] ");
+  return end == std::string::npos ? message : message.substr(end + 2);
+}
+
+}  // namespace
+
+VirtualMachine ParseDriveDescription(std::string_view text) {
+  json document;
+  try {
+    document = json::parse(text);
+  } catch (const json::parse_error& e) {
+    throw DriveFileError("not valid JSON: " + WithoutTag(e.what()));
+  }
+  VirtualMachine machine;
+  JsonObjectReader root(document, "");
+  root.Required("drives");
+  root.ReadEach("drives", [&](JsonObjectReader& d) { machine.drives.push_back(ReadDrive(d, machine.volumes)); });
+  root.Read("driveStringsFail", machine.driveStringsFail);
+  root.CheckAllKeysUsed();
+  CheckUnique(machine);
+  return machine;
+}
+
+VirtualMachine ReadDriveFile(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  if (!std::filesystem::is_regular_file(path) || !file) throw DriveFileError(path + ": cannot be read");
+  const std::string text{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+  if (file.bad()) throw DriveFileError(path + ": cannot be read");
+  try {
+    return ParseDriveDescription(text);
+  } catch (const DriveFileError& e) {
+    throw DriveFileError(path + ": " + e.what());
+  }
+}
+
+}  // namespace orvella

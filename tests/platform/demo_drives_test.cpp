@@ -1,0 +1,62 @@
+#include "platform/virtual/demo_drives.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "platform/virtual/virtual_os.h"
+
+namespace orvella {
+namespace {
+
+const VirtualDrive& DriveNumbered(const VirtualMachine& m, std::uint32_t number) {
+  for (const auto& d : m.drives)
+    if (d.number == number) return d;
+  throw std::out_of_range("no drive " + std::to_string(number));
+}
+
+TEST(DemoDrives, HoldTheDrivesTheDemoShows) {
+  const VirtualMachine m = DemoDrives();
+  std::vector<std::uint32_t> numbers;
+  for (const auto& d : m.drives) numbers.push_back(d.number);
+  EXPECT_EQ(numbers, (std::vector<std::uint32_t>{0, 1, 3, 4, 5}));
+
+  const VirtualDrive& disk = DriveNumbered(m, 0);
+  EXPECT_EQ(disk.busType, 3);
+  EXPECT_EQ(disk.length, 500107862016);
+  ASSERT_TRUE(disk.ata.identify && disk.ata.smart);
+  EXPECT_EQ(disk.ata.identify->words.at(75), 31);
+  const auto& attributes = disk.ata.smart->attributes;
+  EXPECT_GE(attributes.size(), 12u);
+  EXPECT_TRUE(std::any_of(attributes.begin(), attributes.end(), [](const auto& a) { return a.id == 194; }));
+
+  EXPECT_EQ(DriveNumbered(m, 1).busType, 11);
+  EXPECT_FALSE(DriveNumbered(m, 3).ata.versionAnswers);
+  EXPECT_EQ(DriveNumbered(m, 3).busType, 7);
+  EXPECT_LT(DriveNumbered(m, 4).length / 512, 65535);
+  EXPECT_TRUE(DriveNumbered(m, 5).writeProtected);
+  EXPECT_EQ(DriveNumbered(m, 5).busType, 12);
+  for (const auto& d : m.drives) EXPECT_GT(d.speedLimitBytesPerSecond, 0) << d.number;
+}
+
+TEST(DemoDrives, VolumesSitOnTheirDrives) {
+  const VirtualMachine m = DemoDrives();
+  std::vector<std::pair<std::string, std::uint32_t>> volumes;
+  for (const auto& v : m.volumes) volumes.emplace_back(v.name, v.deviceNumber);
+  EXPECT_EQ(volumes, (std::vector<std::pair<std::string, std::uint32_t>>{
+                         {"C:", 0}, {"D:", 0}, {"E:", 1}, {"F:", 3}, {"G:", 5}}));
+  EXPECT_EQ(m.volumes[2].lockError, ERROR_ACCESS_DENIED);
+}
+
+TEST(DemoDrives, WritesToTheCardAreRefused) {
+  VirtualOs os(DemoDrives(), [](std::int64_t) {});
+  const Handle h = os.CreateFileW(u"\\\\.\\PhysicalDrive5", GENERIC_READ | GENERIC_WRITE, 0, OPEN_EXISTING, 0);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  std::vector<std::uint8_t> zeros(512);
+  std::uint32_t written = 0;
+  EXPECT_FALSE(os.WriteFile(h, zeros.data(), 512, &written));
+  EXPECT_EQ(os.GetLastError(), ERROR_WRITE_PROTECT);
+}
+
+}  // namespace
+}  // namespace orvella
