@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 
 #include "platform/os.h"
 
@@ -254,6 +255,21 @@ TEST(DriveFile, RefusesMoreThan30Attributes) {
   } catch (const DriveFileError& e) {
     EXPECT_STREQ(e.what(), "drives[0].ata.smart.attributes: holds more than 30 attributes");
   }
+}
+
+// The example of the format's documentation must stay a valid file.
+TEST(DriveFile, TheDocumentedExampleReads) {
+  std::ifstream doc(ORVELLA_SOURCE_DIR "/docs/drive-files.md");
+  const std::string text{std::istreambuf_iterator<char>(doc), std::istreambuf_iterator<char>()};
+  const auto start = text.find("```json\n");
+  ASSERT_NE(start, std::string::npos);
+  const auto end = text.find("```", start + 8);
+  const VirtualMachine m = ParseDriveDescription(text.substr(start + 8, end - start - 8));
+  ASSERT_EQ(m.drives.size(), 2u);
+  EXPECT_EQ(m.drives[0].length, 512000000);
+  EXPECT_EQ(m.drives[0].writeErrors.at(0).first.from, 2560000);
+  EXPECT_EQ(m.volumes.at(0).lockError, ERROR_ACCESS_DENIED);
+  EXPECT_EQ(m.drives[1].openError, ERROR_ACCESS_DENIED);
 }
 
 class DriveFileOnDisk : public testing::Test {
