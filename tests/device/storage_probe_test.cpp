@@ -346,12 +346,6 @@ TEST(StorageProbe, WithoutTheVersionRequestTheDriveIsMaster) {
   EXPECT_EQ(r.back().outLength, 512u);
 }
 
-TEST(StorageProbe, RemovableFlagComesFromTheDevice) {
-  VirtualDrive d = AtaDisk();
-  d.removable = true;
-  EXPECT_TRUE(Probe(d).info.RemovableMedia);
-}
-
 TEST(StorageProbe, WritesNothingWithoutDebugMode) {
   TestProgram t(Machine(AtaDisk()));
   const Handle h = t.os.CreateFileW(u"\\\\.\\PhysicalDrive0", GENERIC_READ, 3, OPEN_EXISTING, 0);

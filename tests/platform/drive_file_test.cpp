@@ -196,7 +196,6 @@ INSTANTIATE_TEST_SUITE_P(
         BadFile{R"({"drives": {}})", "drives: must be a list [...]"},
         BadFile{R"({"drives": [{"length": 0}]})", "drives[0].number: is missing"},
         BadFile{R"({"drives": [{"number": 0}]})", "drives[0].length: is missing"},
-        BadFile{R"({"drive": []})", "drives: is missing"},
         BadFile{R"({"drives": [], "driveStringFail": true})", "driveStringFail: is not a known key (misspelt?)"},
         BadFile{Drive(R"("lenght": 5)"), "drives[0].lenght: is not a known key (misspelt?)"},
         BadFile{R"({"drives": [{"number": 0, "length": -1}]})", "drives[0].length: must not be negative"},
@@ -213,30 +212,23 @@ INSTANTIATE_TEST_SUITE_P(
                 "BusTypeScsi, BusTypeAtapi, BusTypeAta, BusType1394, BusTypeSsa, BusTypeFibre, BusTypeUsb, "
                 "BusTypeRAID, BusTypeiScsi, BusTypeSas, BusTypeSata, BusTypeSd, BusTypeMmc, BusTypeVirtual, "
                 "BusTypeFileBackedVirtual"},
-        BadFile{Drive(R"("removable": 1)"), "drives[0].removable: must be true or false"},
         BadFile{Drive(R"("vendor": 5)"), "drives[0].vendor: must be a text \"...\""},
         BadFile{Drive(R"("vendor": "\u0100")"),
                 "drives[0].vendor: holds a character above code 255 (each character stands for one byte; "
                 "write \\u00XX)"},
         BadFile{Drive(R"("ata": {"identify": {"words": {"256": 1}}})"),
                 "drives[0].ata.identify.words.256: word numbers are 0 to 255, in decimal"},
-        BadFile{Drive(R"("ata": {"identify": {"words": {"83": 65536}}})"),
-                "drives[0].ata.identify.words.83: 65536 is out of range (0 to 65535)"},
         BadFile{Drive(R"("ata": {"identify": {"firmware": "123456789"}})"),
                 "drives[0].ata.identify.firmware: is longer than 8 characters"},
         BadFile{Drive(R"("ata": {"smart": {"attributes": [{"id": 9, "raw": 281474976710656}]}})"),
                 "drives[0].ata.smart.attributes[0].raw: does not fit in 48 bits"},
-        BadFile{Drive(R"("ata": {"smart": {"attributes": [{"raw": 1}]}})"),
-                "drives[0].ata.smart.attributes[0].id: is missing"},
         BadFile{Drive(R"("requestFaults": [{"controlCode": "IOCTL_NOTHING"}])"),
                 "drives[0].requestFaults[0].controlCode: \"IOCTL_NOTHING\" is not a number, a \"0x...\" text or "
                 "one of: IOCTL_DISK_GET_DRIVE_GEOMETRY, IOCTL_DISK_GET_LENGTH_INFO, IOCTL_DISK_UPDATE_PROPERTIES, "
                 "IOCTL_STORAGE_QUERY_PROPERTY, IOCTL_STORAGE_GET_DEVICE_NUMBER, SMART_GET_VERSION, "
                 "SMART_SEND_DRIVE_COMMAND, SMART_RCV_DRIVE_DATA, IOCTL_SCSI_MINIPORT, IOCTL_SCSI_GET_ADDRESS"},
-        BadFile{Drive(R"("requestFaults": [{"error": 5}])"), "drives[0].requestFaults[0].controlCode: is missing"},
         BadFile{Drive(R"("writeErrors": [{"from": 4096, "to": 512}])"),
                 "drives[0].writeErrors[0].to: must lie after \"from\""},
-        BadFile{Drive(R"("seekErrors": [{"from": 0}])"), "drives[0].seekErrors[0].to: is missing"},
         BadFile{Drive(R"("speedLimitBytesPerSecond": -1)"), "drives[0].speedLimitBytesPerSecond: must not be negative"},
         BadFile{Drive(R"("volumes": [{"partition": 1}])"),
                 "drives[0].volumes[0].name: is missing (a drive name such as \"C:\")"},
