@@ -109,16 +109,5 @@ TEST_F(Channel, ReplyShorterThanASectorOrBeyondTheAreaFailsAndKeepsTheBuffer) {
   }
 }
 
-TEST_F(Channel, RejectedRequestFails) {
-  VirtualDrive drive = HardDisk();
-  drive.ata.receiveAnswers = false;
-  drive.ata.sendAnswers = false;
-  VirtualOs os(Machine(drive));
-  const Handle h = OpenDrive(os);
-  AtaSector page{};
-  EXPECT_FALSE(SmartReceiveData(os, h, 0, ReadDataRegisters(0), page));
-  EXPECT_FALSE(SmartSendCommand(os, h, 0, ReadDataRegisters(0)));
-}
-
 }  // namespace
 }  // namespace orvella

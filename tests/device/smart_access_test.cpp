@@ -68,17 +68,6 @@ TEST(SmartAccess, ReadDataTriesTheSendRequestOnceWhenReceiveIsRejected) {
   EXPECT_EQ(page[0], 0x5A);
 }
 
-TEST(SmartAccess, TheSimulatedDriveAbortsReadDataWhileSmartIsOff) {
-  VirtualOs os(Machine(HardDisk()));
-  const Handle h = OpenDrive(os);
-  AtaSector page{};
-  ASSERT_TRUE(SmartDisable(os, h, 0));
-  EXPECT_FALSE(os.Machine().drives[0].ata.smart->enabled);
-  EXPECT_FALSE(SmartReadData(os, h, 0, page));
-  ASSERT_TRUE(SmartEnable(os, h, 0));
-  EXPECT_TRUE(SmartReadData(os, h, 0, page));
-}
-
 TEST(SmartAccess, AttributeEntriesCarryA48BitRawValue) {
   AtaSector page{};
   const std::size_t at = 2 + 12 * 29;
