@@ -6,6 +6,7 @@
 // widgets; tests record what was shown.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace orvella {
@@ -28,6 +29,11 @@ class FormatPageView {
 
   virtual void SetCaption(FormatLabel label, const std::u16string& caption) = 0;
   virtual std::u16string Caption(FormatLabel label) = 0;
+
+  // The bytes the run will have handled once this pass's block is written,
+  // of all it writes, given with the other progress figures. For front ends
+  // that estimate the time left; the window shows no such figure.
+  virtual void ShowBytesDone(std::int64_t /*done*/, std::int64_t /*total*/) {}
 
   virtual void SetEnabled(FormatControl control, bool enabled) = 0;
   virtual bool QuickWipeChecked() = 0;

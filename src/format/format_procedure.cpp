@@ -27,6 +27,7 @@ void FormatProcedure::FormatDevice() {
   if (running_) return;  // one run at a time, even if a click slips through
   const bool quickWipe = view_.QuickWipeChecked();
   running_ = true;
+  lastRun_ = FormatRun{};
   if (Confirm() && !closeRequested_) Erase(quickWipe);
   running_ = false;
   if (closeRequested_) {
@@ -61,6 +62,7 @@ void FormatProcedure::Erase(bool quickWipe) {
   if (LockDeviceVolumes(program_, program_.SelectedEntry().DeviceNumber)) {
     ran = RunWriteLoop(quickWipe);
   } else {
+    lastRun_.outcome = FormatOutcome::LockRefused;
     AddFormatLog(program_, kLockFailure);
   }
   // Lets the system see the drive's new (empty) partition layout.
@@ -92,7 +94,9 @@ bool FormatProcedure::RunWriteLoop(bool quickWipe) {
   view_.FocusStop();
   AddFormatLog(program_, u"Formatting... ");
   view_.SetProgressState(ProgressState::Normal);
-  const WriteLoopEnding ending = FormatWriteLoop(program_, view_, quickWipe);
+  lastRun_.outcome = FormatOutcome::Ran;
+  lastRun_.loop = FormatWriteLoop(program_, view_, quickWipe);
+  const WriteLoopEnding ending = lastRun_.loop.ending;
   const bool failed = ending == WriteLoopEnding::NotComplete || ending == WriteLoopEnding::NoBuffer;
   view_.SetProgressState(failed ? ProgressState::Error : ProgressState::Paused);
   view_.SetEnabled(FormatControl::Stop, false);

@@ -6,10 +6,23 @@
 #pragma once
 
 #include "format/format_page_view.h"
+#include "format/format_write_loop.h"
 
 namespace orvella {
 
 struct Program;
+
+// How the last FormatDevice call ended, for front ends that report it.
+enum class FormatOutcome {
+  NotConfirmed,  // the question was not answered Yes: nothing happened
+  LockRefused,   // a volume of the drive could not be taken: nothing was written
+  Ran,           // the write loop ran; its result tells how it ended
+};
+
+struct FormatRun {
+  FormatOutcome outcome = FormatOutcome::NotConfirmed;
+  WriteLoopResult loop;
+};
 
 // Sets btRunBenchmarks, btGetSmart and cbQuickWipe, in that order, to
 // `enabled`.
@@ -32,6 +45,8 @@ class FormatProcedure {
   // handle.
   bool RequestClose();
 
+  const FormatRun& LastRun() const { return lastRun_; }
+
  private:
   bool Confirm();
   void Erase(bool quickWipe);
@@ -43,6 +58,7 @@ class FormatProcedure {
   FormatPageView& view_;
   bool running_ = false;
   bool closeRequested_ = false;
+  FormatRun lastRun_;
 };
 
 }  // namespace orvella

@@ -21,12 +21,6 @@ constexpr std::int64_t kCheckEveryPasses = 10;
 constexpr std::int64_t kGrowWhenUnderMs = 1'000;
 constexpr std::int64_t kQuickWipeExtent = 10'240'000;
 
-// A half-open byte range [from, to) of the drive.
-struct Extent {
-  std::int64_t from = 0;
-  std::int64_t to = 0;
-};
-
 // What a run writes, in order. A quick wipe takes both ends, since a GPT
 // disk keeps a backup of its partition table in its last sectors.
 std::vector<Extent> ExtentsToWrite(std::int64_t total, bool quickWipe) {
@@ -96,7 +90,7 @@ class WriteRun {
  public:
   WriteRun(Program& program, FormatPageView& view, bool quickWipe);
   void WriteAll(const void* zeros);
-  WriteLoopEnding Finish();
+  WriteLoopResult Finish();
 
  private:
   std::int64_t NowMs() { return ToMilliseconds(program_.clock.Now()); }
@@ -112,6 +106,7 @@ class WriteRun {
   std::int64_t SectorOf(std::int64_t offset) const;
   std::u16string OffsetAndLba() const;
   std::u16string NotWrittenLine() const;
+  std::vector<Extent> Covered() const;
 
   Program& program_;
   Os& os_;
@@ -130,6 +125,7 @@ class WriteRun {
   bool terminated_ = false;
   std::int64_t failedBlocks_ = 0;
   std::int64_t failedBytes_ = 0;
+  std::vector<Extent> failed_;
 };
 
 WriteRun::WriteRun(Program& program, FormatPageView& view, bool quickWipe)
@@ -177,6 +173,7 @@ void WriteRun::ShowProgress() {
   view_.SetCaption(FormatLabel::CurrentPercent, IntToStr(percent) + u"% complete");
   view_.SetCaption(FormatLabel::CurrentPosition,
                    u"Current sector: " + IntToGroupedStr(SectorOf(position_ + block_)));
+  view_.ShowBytesDone(done_ + block_, toWrite_);
 }
 
 // Seeks to and writes one block. False when the drive is gone and the run
@@ -213,6 +210,11 @@ bool WriteRun::WriteBlock(const void* zeros) {
 void WriteRun::CountFailedBlock() {
   ++failedBlocks_;
   failedBytes_ += block_;
+  if (!failed_.empty() && failed_.back().to == position_) {
+    failed_.back().to += block_;
+  } else {
+    failed_.push_back(Extent{position_, position_ + block_});
+  }
 }
 
 // The average over the whole run so far; a clock that stepped back leaves
@@ -223,11 +225,20 @@ void WriteRun::ShowSpeed() {
     view_.SetCaption(FormatLabel::Speed, SpeedText(done_, elapsed, program_.locale.DecimalSeparator()));
 }
 
-WriteLoopEnding WriteRun::Finish() {
+WriteLoopResult WriteRun::Finish() {
   AddFormatLog(program_, u"Average speed: " + view_.Caption(FormatLabel::Speed));
   const WriteLoopEnding ending = Ending();
   program_.StopRequested = false;
-  return ending;
+  return WriteLoopResult{ending, Covered(), failed_, failedBlocks_};
+}
+
+// The extents before the current one whole, the current one up to where the
+// run stopped.
+std::vector<Extent> WriteRun::Covered() const {
+  std::vector<Extent> covered(extents_.begin(), extents_.begin() + static_cast<std::ptrdiff_t>(extent_));
+  const Extent current{extents_[extent_].from, position_};
+  if (current.to > current.from) covered.push_back(current);
+  return covered;
 }
 
 // Complete means on the medium, every block written and the drive's caches
@@ -286,12 +297,12 @@ std::int64_t SeekDevice(Os& os, Handle handle, std::int64_t offset) {
   return newPosition;
 }
 
-WriteLoopEnding FormatWriteLoop(Program& program, FormatPageView& view, bool quickWipe) {
+WriteLoopResult FormatWriteLoop(Program& program, FormatPageView& view, bool quickWipe) {
   ZeroBuffer zeros(program.os);
   if (zeros.Data() == nullptr) {
     AddFormatLog(program, u"Not enough memory for the 33,554,432-byte write buffer; nothing was written.");
     program.StopRequested = false;
-    return WriteLoopEnding::NoBuffer;
+    return WriteLoopResult{};
   }
   view.ProcessPendingMessages();
   WriteRun run(program, view, quickWipe);

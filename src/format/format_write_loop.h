@@ -12,6 +12,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "format/format_page_view.h"
 #include "platform/os.h"
@@ -29,6 +30,25 @@ enum class WriteLoopEnding {
   NoBuffer,     // the write buffer could not be had; nothing was written
 };
 
+// A half-open byte range [from, to) of the drive.
+struct Extent {
+  std::int64_t from = 0;
+  std::int64_t to = 0;
+  bool operator==(const Extent&) const = default;
+};
+
+// What a run did, for the procedure and for front ends that keep a record.
+struct WriteLoopResult {
+  WriteLoopEnding ending = WriteLoopEnding::NoBuffer;
+  // The ranges the run went over, in the order it wrote them, the last one
+  // ending where the run stopped.
+  std::vector<Extent> covered;
+  // The blocks among them that were not written (seek or write failed),
+  // adjacent ones merged; a block that ended the run is not among them.
+  std::vector<Extent> failed;
+  std::int64_t failedBlocks = 0;
+};
+
 // Moves the handle's position to `offset`; the new position, or -1 when the
 // system refuses.
 std::int64_t SeekDevice(Os& os, Handle handle, std::int64_t offset);
@@ -36,6 +56,6 @@ std::int64_t SeekDevice(Os& os, Handle handle, std::int64_t offset);
 // One run over DeviceHandle on the drive DeviceTables[SelectedDevice], whose
 // volumes the caller has locked and whose other controls it has disabled.
 // StopRequested is false when it returns.
-WriteLoopEnding FormatWriteLoop(Program& program, FormatPageView& view, bool quickWipe);
+WriteLoopResult FormatWriteLoop(Program& program, FormatPageView& view, bool quickWipe);
 
 }  // namespace orvella

@@ -82,27 +82,36 @@ class DetailsWriter {
 
 }  // namespace
 
-void ShowDeviceDetails(Program& program) {
-  WriteReportHeader(program, AddDetailsLine, u"Device details for ");
-  DetailsWriter writer(program);
-
+DeviceIdentification IdentifyChosenDevice(Program& program) {
   const TIdentifyDeviceData& drive = program.SelectedEntry().IdentifyData;
   AtaSector data{};
   bool identified = IdentifyDevice(program.os, program.DeviceHandle, drive.IsIDESlave, data);
   if (!identified && drive.BusType == BusTypeAta) {
     identified = IdentifyDevice(program.os, program.DeviceHandle, drive.IsIDESlave, data);
-    if (!identified) {
+    if (!identified) return {IdentifyOutcome::InternalError, {}};
+  }
+  if (!identified) return {IdentifyOutcome::Unavailable, {}};
+  return {IdentifyOutcome::Identified, ParseIdentifyData(program.os, data)};
+}
+
+void ShowDeviceDetails(Program& program) {
+  WriteReportHeader(program, AddDetailsLine, u"Device details for ");
+  DetailsWriter writer(program);
+
+  const DeviceIdentification identification = IdentifyChosenDevice(program);
+  switch (identification.outcome) {
+    case IdentifyOutcome::InternalError:
       writer.Line(u"Details are unavailable: Internal error.");
       writer.Line(std::u16string(u"Please post this problem on ") + kSupportForumAddress);
       return;
-    }
-  }
-  if (!identified) {
-    writer.Line(u"Details are unavailable for this device.");
-    return;
+    case IdentifyOutcome::Unavailable:
+      writer.Line(u"Details are unavailable for this device.");
+      return;
+    case IdentifyOutcome::Identified:
+      break;
   }
 
-  const T_IDE_PASSPORT passport = ParseIdentifyData(program.os, data);
+  const T_IDE_PASSPORT& passport = identification.passport;
   writer.Identity(passport);
   writer.PhysicalParameters(passport);
   writer.Security(passport);

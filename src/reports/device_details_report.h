@@ -3,8 +3,24 @@
 #pragma once
 
 #include "core/program.h"
+#include "device/device_records.h"
 
 namespace orvella {
+
+enum class IdentifyOutcome {
+  Identified,
+  InternalError,  // an ATA-bus drive failed both tries
+  Unavailable,    // any other drive failed its one try
+};
+
+struct DeviceIdentification {
+  IdentifyOutcome outcome = IdentifyOutcome::Unavailable;
+  T_IDE_PASSPORT passport;  // filled only when identified
+};
+
+// Identifies the chosen drive through DeviceHandle as the report does: an
+// ATA-bus drive is asked a second time when the first try fails.
+DeviceIdentification IdentifyChosenDevice(Program& program);
 
 // Identifies the chosen drive through DeviceHandle and appends the report;
 // a drive that cannot be identified gets the header and a closing message.

@@ -59,26 +59,34 @@ bool ReadPageSwitchingSmartOn(Program& program, std::uint8_t driveNumber, AtaSec
 
 }  // namespace
 
-void ShowSmartReport(Program& program) {
-  WriteReportHeader(program, AddSmartLine, u"SMART data for ");
-
+std::optional<std::vector<SmartAttributeEntry>> ReadSmartAttributes(Program& program) {
   const TIdentifyDeviceData& drive = program.SelectedEntry().IdentifyData;
   AtaSector page{};
   const bool ok = drive.BusType == BusTypeAta
                       ? ReadPageSwitchingSmartOn(program, drive.IsIDESlave, page)
                       : SmartReadData(program.os, program.DeviceHandle, drive.IsIDESlave, page);
-  if (!ok) {
+  if (!ok) return std::nullopt;
+  std::vector<SmartAttributeEntry> entries;
+  for (int slot = 0; slot < kSmartAttributeSlots; ++slot) {
+    const SmartAttributeEntry entry = SmartAttributeAt(page, slot);
+    if (entry.id == 0) break;
+    entries.push_back(entry);
+  }
+  return entries;
+}
+
+void ShowSmartReport(Program& program) {
+  WriteReportHeader(program, AddSmartLine, u"SMART data for ");
+
+  const std::optional<std::vector<SmartAttributeEntry>> entries = ReadSmartAttributes(program);
+  if (!entries) {
     AddSmartLine(program, u"SMART is not supported by this device.");
     return;
   }
 
   AddSmartLine(program, kColumnHeader);
   AddSmartLine(program, std::u16string(kRuleWidth, u'-'));
-  for (int slot = 0; slot < kSmartAttributeSlots; ++slot) {
-    const SmartAttributeEntry entry = SmartAttributeAt(page, slot);
-    if (entry.id == 0) break;
-    AddSmartLine(program, AttributeRow(entry));
-  }
+  for (const SmartAttributeEntry& entry : *entries) AddSmartLine(program, AttributeRow(entry));
   AddSmartLine(program, kBlankLine);
 }
 

@@ -107,6 +107,8 @@ TEST(FormatDevice, ASuccessfulRunLogsEveryLineInOrder) {
   EXPECT_TRUE(rig.t.program.LockedVolumes.empty());
   EXPECT_EQ(rig.t.os.OpenHandleCount(), 1);
   EXPECT_FALSE(rig.t.program.StopRequested);
+  EXPECT_EQ(rig.procedure.LastRun().outcome, FormatOutcome::Ran);
+  EXPECT_EQ(rig.procedure.LastRun().loop.ending, WriteLoopEnding::Complete);
 }
 
 TEST(FormatDevice, AQuickWipeStillShowsTheWholeCapacity) {
@@ -127,6 +129,7 @@ TEST(FormatDevice, AnythingButYesLeavesEverythingUntouched) {
     EXPECT_EQ(rig.page.events, Events{"dialog"});
     EXPECT_TRUE(rig.t.os.Requests().empty());
     EXPECT_TRUE(rig.ControlsAsOutsideARun());
+    EXPECT_EQ(rig.procedure.LastRun().outcome, FormatOutcome::NotConfirmed);
   }
 }
 
@@ -146,6 +149,7 @@ TEST(FormatDevice, ARefusedLockWritesNothingReleasesTheVolumesAndGivesTheControl
   EXPECT_EQ(rig.Requests(Kind::Ioctl).back().controlCode, IOCTL_DISK_UPDATE_PROPERTIES);
   EXPECT_TRUE(rig.ControlsAsOutsideARun());
   EXPECT_EQ(std::count(rig.page.events.begin(), rig.page.events.end(), "enable btStop"), 0);
+  EXPECT_EQ(rig.procedure.LastRun().outcome, FormatOutcome::LockRefused);
 }
 
 TEST(FormatDevice, AVolumeThatWillNotOpenShowsInvalidHandleBeforeTheLockFailure) {

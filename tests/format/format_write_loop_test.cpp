@@ -18,7 +18,7 @@ constexpr std::int64_t kQuickExtent = 10'240'000;
 constexpr std::int64_t kTwoGb = 2'000'000'000;  // 3,906,250 sectors of 512 bytes
 
 WriteLoopEnding Erase(FormatRig& rig, bool quickWipe = false) {
-  return FormatWriteLoop(rig.t.program, rig.page, quickWipe);
+  return FormatWriteLoop(rig.t.program, rig.page, quickWipe).ending;
 }
 
 // 156 blocks of 64 KiB and one of 16 KiB: 10,240,000 bytes without growth.
@@ -286,6 +286,42 @@ TEST(FormatWriteLoop, WithoutItsBufferTheRunWritesNothing) {
             Lines{u"Not enough memory for the 33,554,432-byte write buffer; nothing was written."});
   EXPECT_TRUE(rig.t.os.Requests().empty());
   EXPECT_TRUE(rig.page.positions.empty());
+}
+
+// What the result says the run went over, and which of it was not written.
+TEST(FormatWriteLoop, TheResultTellsTheExtentsCoveredAndTheBlocksThatFailed) {
+  using Extents = std::vector<Extent>;
+  {
+    FormatRig rig(Drive(kTwoGb));
+    const WriteLoopResult r = FormatWriteLoop(rig.t.program, rig.page, true);
+    EXPECT_EQ(r.covered, (Extents{{0, kQuickExtent}, {kTwoGb - kQuickExtent, kTwoGb}}));
+    EXPECT_TRUE(r.failed.empty());
+  }
+  {
+    VirtualDrive d = Drive(8 * 65'536);
+    d.writeErrors = {{{65'536, 131'073}, ERROR_IO_DEVICE}, {{393'216, 393'217}, ERROR_IO_DEVICE}};
+    FormatRig rig(d);
+    const WriteLoopResult r = FormatWriteLoop(rig.t.program, rig.page, false);
+    EXPECT_EQ(r.covered, (Extents{{0, 8 * 65'536}}));
+    EXPECT_EQ(r.failed, (Extents{{65'536, 196'608}, {393'216, 458'752}}));  // adjacent blocks merged
+    EXPECT_EQ(r.failedBlocks, 3);
+  }
+  {
+    VirtualDrive d = Drive(100 << 20);
+    d.unplugAt = 1'000'000;
+    FormatRig rig(d);
+    const WriteLoopResult r = FormatWriteLoop(rig.t.program, rig.page, false);
+    EXPECT_EQ(r.covered, (Extents{{0, 983'040}}));  // up to the block that found the drive gone
+    EXPECT_TRUE(r.failed.empty());
+  }
+  {
+    FormatRig rig(SlowDrive(kTwoGb));
+    rig.page.onMessages = [&] {
+      if (rig.page.messageRuns == 1 + 157) rig.t.program.StopRequested = true;
+    };
+    const WriteLoopResult r = FormatWriteLoop(rig.t.program, rig.page, true);
+    EXPECT_EQ(r.covered, (Extents{{0, kQuickExtent}}));
+  }
 }
 
 TEST(SeekDevice, GivesTheNewPositionOrMinusOne) {
