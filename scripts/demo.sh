@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds, and walks the drives of the built-in demo
 # machine (or of the drive description file given) in debug mode, printing
-# the debug log and the device catalogue. Simulated drives only.
+# the debug log, the device catalogue and both reports of the first drive.
+# Simulated drives only.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/install-deps.sh"

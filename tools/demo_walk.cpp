@@ -2,7 +2,8 @@
 //
 // Runs the device walk in debug mode over simulated drives (the built-in demo
 // machine, or the drive description file named on the command line) and
-// prints the debug lines as they are written, then the device catalogue.
+// prints the debug lines as they are written, then the device catalogue, then
+// the device details report and the S.M.A.R.T. report of the first drive.
 #include <clocale>
 #include <cstdlib>
 #include <iostream>
@@ -14,19 +15,24 @@
 #include "platform/virtual/demo_drives.h"
 #include "platform/virtual/drive_file.h"
 #include "platform/virtual/virtual_os.h"
+#include "reports/device_details_report.h"
+#include "reports/smart_report.h"
 #include "reports/text_forms.h"
 
 namespace orvella {
 namespace {
 
-// The debug log goes to the terminal as it is written; the panes that the
-// walk does not write stay silent.
+// The debug log and the two report panes go to the terminal as they are
+// written; the format log stays silent.
 class TerminalPanes final : public LogPanes {
  public:
-  void AppendDebugLog(const std::u16string& line) override { std::cout << TextToUtf8(line) << '\n'; }
+  void AppendDebugLog(const std::u16string& line) override { Print(line); }
   void AppendFormatLog(const std::u16string&) override {}
-  void AppendDetails(const std::u16string&) override {}
-  void AppendSmart(const std::u16string&) override {}
+  void AppendDetails(const std::u16string& line) override { Print(line); }
+  void AppendSmart(const std::u16string& line) override { Print(line); }
+
+ private:
+  static void Print(const std::u16string& line) { std::cout << TextToUtf8(line) << '\n'; }
 };
 
 class TerminalHalt final : public Halt {
@@ -48,6 +54,23 @@ void PrintEntry(Program& program, int index) {
             << Utf8(id.SN) << ", " << (id.RemovableMedia ? "removable" : "fixed") << ", "
             << (id.IsIDESlave != 0 ? "slave" : "master") << ", up to " << id.MaximumSectorsTransfer
             << " sectors per transfer\n";
+}
+
+// Opens the first drive as the main window opens the chosen one, and writes
+// both reports of it.
+void ShowReportsOfFirstDrive(Program& program) {
+  program.SelectedDevice = 1;
+  const std::u16string& path = program.SelectedEntry().DevicePath;
+  program.DeviceHandle = program.os.CreateFileW(path, GENERIC_READ | GENERIC_WRITE, 0, OPEN_EXISTING, 0);
+  if (program.DeviceHandle == INVALID_HANDLE_VALUE) {
+    std::cerr << "orvella-demo-walk: " << Utf8(path) << " does not open for reading and writing\n";
+    return;
+  }
+  std::cout << "\nDevice details (" << Utf8(path) << "):\n";
+  ShowDeviceDetails(program);
+  std::cout << "\nS.M.A.R.T. data (" << Utf8(path) << "):\n";
+  ShowSmartReport(program);
+  program.os.CloseHandle(program.DeviceHandle);
 }
 
 int Run(int argc, char** argv) {
@@ -77,6 +100,7 @@ int Run(int argc, char** argv) {
   EnumerateDevices(program);
   std::cout << "\nDisks found: " << program.DeviceCount << '\n';
   for (int index = 1; index <= program.DeviceCount; ++index) PrintEntry(program, index);
+  if (program.DeviceCount > 0) ShowReportsOfFirstDrive(program);
   return 0;
 }
 
