@@ -48,9 +48,11 @@ class RecordingPanes final : public LogPanes {
   std::vector<std::u16string> formatLog, debugLog, details, smart;
 };
 
-// Thrown where the real program would end at once.
-struct ProgramHalted : std::runtime_error {
-  explicit ProgramHalted(int code) : std::runtime_error("program halted"), exitCode(code) {}
+// Thrown where the real program would end at once. Not a std::exception, so
+// that code which shows the errors of a window event to the user (as the
+// application does) lets a halt through.
+struct ProgramHalted {
+  explicit ProgramHalted(int code) : exitCode(code) {}
   int exitCode;
 };
 

@@ -1,0 +1,173 @@
+#include "app/main_window.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "app/program_entry.h"
+#include "app/view_fakes.h"
+#include "reports/text_forms.h"
+#include "support/ata_drives.h"
+#include "support/desktop_fakes.h"
+#include "support/test_program.h"
+
+namespace orvella {
+namespace {
+
+using test::ProgramHalted;
+using test::Unstamped;
+
+VirtualMachine ThreeHardDisks() {
+  VirtualMachine machine;
+  machine.drives = {test::HardDisk(0), test::HardDisk(1), test::HardDisk(2)};
+  return machine;
+}
+
+class MainWindow : public ::testing::Test {
+ protected:
+  MainWindow() { chooseView.window = &choose; }
+
+  // Runs the first show with the user pressing Continue on the preselected
+  // (last) drive, or doing `user` instead.
+  void FirstShow(std::function<void()> user = {}) {
+    chooseView.whileShown = user ? std::move(user) : [this] { choose.btContinueClick(); };
+    window.FormShow();
+  }
+  std::vector<RequestRecord> WriteOpens() {
+    std::vector<RequestRecord> opens;
+    for (const auto& r : t.os.Requests())
+      if (r.kind == RequestRecord::Kind::Open && (r.access & GENERIC_WRITE)) opens.push_back(r);
+    return opens;
+  }
+  int CloseCount(Handle handle) {
+    return static_cast<int>(std::count_if(t.os.Requests().begin(), t.os.Requests().end(), [&](const auto& r) {
+      return r.kind == RequestRecord::Kind::Close && r.handle == handle;
+    }));
+  }
+
+  test::TestProgram t{ThreeHardDisks()};
+  test::FakeDesktop d;
+  test::FakeMainView mainView;
+  test::FakeChooseView chooseView;
+  test::FakeDebugView debugView;
+  TFmChoose choose{t.program, d.desktop, chooseView};
+  TFmMain window{t.program, d.desktop, mainView, choose, debugView};
+};
+
+TEST_F(MainWindow, FirstShowOpensTheChosenDriveExclusivelyAndShowsItsDetails) {
+  FirstShow();
+  EXPECT_EQ(t.program.SelectedDevice, 3);
+  const std::u16string title = GetDeviceTitle(t.program.DeviceTables, 3, u'.');
+  EXPECT_EQ(t.program.DeviceTitle, title);
+  EXPECT_EQ(mainView.diskName, title);
+  EXPECT_EQ(mainView.statusPanels[kStatusPanelProgram], u"Orvella 4.30");
+  EXPECT_EQ(mainView.statusPanels[kStatusPanelDevice], title);
+
+  const auto opens = WriteOpens();
+  ASSERT_EQ(opens.size(), 1u);
+  EXPECT_EQ(opens[0].path, u"\\\\.\\PhysicalDrive2");
+  EXPECT_EQ(opens[0].access, GENERIC_READ | GENERIC_WRITE);
+  EXPECT_EQ(opens[0].share, 0u);
+  EXPECT_EQ(t.program.DeviceHandle, opens[0].handle);
+  EXPECT_TRUE(std::any_of(t.panes.details.begin(), t.panes.details.end(),
+                          [](const std::u16string& line) { return line.starts_with(u"Model: "); }));
+  EXPECT_FALSE(d.application.Terminated());
+}
+
+TEST_F(MainWindow, WithoutDebugTheWarningPrecedesTheSelectionAndNoDebugWindowShows) {
+  FirstShow([&] {
+    EXPECT_EQ(t.panes.formatLog.size(), 3u);
+    choose.btContinueClick();
+  });
+  EXPECT_TRUE(debugView.events.empty());
+  EXPECT_TRUE(t.panes.debugLog.empty());
+}
+
+TEST_F(MainWindow, InDebugModeTheDebugWindowIsShownModallyBeforeTheSelection) {
+  d.application.arguments.push_back(u"--debug");
+  FirstShow([&] {
+    EXPECT_EQ(debugView.events, (std::vector<std::string>{"show", "close", "modal"}));
+    choose.btContinueClick();
+  });
+  EXPECT_EQ(chooseView.modalShows, 1);
+}
+
+TEST_F(MainWindow, LeavingTheSelectionWithoutAChoiceEndsTheProgramWithoutOpeningADrive) {
+  FirstShow([&] { choose.DriveListKeyDown(kVirtualKeyEscape); });
+  EXPECT_TRUE(d.application.Terminated());
+  EXPECT_TRUE(WriteOpens().empty());
+  EXPECT_EQ(t.program.DeviceHandle, 0);
+  EXPECT_TRUE(t.panes.details.empty());
+  EXPECT_TRUE(mainView.diskName.empty());
+}
+
+TEST_F(MainWindow, ADriveHeldByAnotherProgramEndsTheProgramWithTheSystemText) {
+  t.os.Machine().drives[2].exclusiveOpenError = ERROR_SHARING_VIOLATION;
+  EXPECT_THROW(FirstShow(), ProgramHalted);
+  ASSERT_EQ(t.halt.messages.size(), 1u);
+  EXPECT_EQ(t.halt.messages[0].text,
+            u"Error opening device: The process cannot access the file because it is being used by another process");
+  EXPECT_EQ(t.halt.messages[0].caption, u"Error");
+  EXPECT_TRUE(t.panes.details.empty());
+}
+
+TEST_F(MainWindow, AFailingWow64QueryIsShownAndLeavesTheWindowWithoutADrive) {
+  t.os.wow64_ = Wow64Answer::QueryFailed;
+  FirstShow();
+  ASSERT_EQ(d.dialogs.boxes.size(), 1u);
+  EXPECT_EQ(d.dialogs.boxes[0].text, u"Bad process handle");
+  EXPECT_EQ(d.dialogs.boxes[0].caption, u"Orvella 4.30");
+  EXPECT_EQ(d.dialogs.boxes[0].icon, MessageIcon::Error);
+  EXPECT_EQ(chooseView.modalShows, 0);
+  EXPECT_EQ(t.program.DeviceHandle, 0);
+  EXPECT_FALSE(d.application.Terminated());
+}
+
+TEST_F(MainWindow, ClosingClosesTheDriveHandleExactlyOnce) {
+  FirstShow();
+  const Handle handle = t.program.DeviceHandle;
+  window.FormClose();
+  window.FormClose();
+  EXPECT_EQ(CloseCount(handle), 1);
+  EXPECT_EQ(t.os.OpenHandleCount(), 0);
+}
+
+TEST_F(MainWindow, CopyrightLinkColoursFollowTheMouse) {
+  window.lbCopyrightMouseEnter();
+  EXPECT_EQ(mainView.copyrightColour, kLinkBlue);
+  window.lbCopyrightMouseDown(MouseButton::Right);
+  EXPECT_EQ(mainView.copyrightColour, kLinkBlue);
+  window.lbCopyrightMouseDown(MouseButton::Left);
+  EXPECT_EQ(mainView.copyrightColour, kPressedRed);
+  window.lbCopyrightMouseUp(MouseButton::Right);
+  EXPECT_EQ(mainView.copyrightColour, kPressedRed);
+  window.lbCopyrightMouseUp(MouseButton::Left);
+  EXPECT_EQ(mainView.copyrightColour, kNoticeGrey);
+  window.lbCopyrightMouseEnter();
+  window.lbCopyrightMouseLeave();
+  EXPECT_EQ(mainView.copyrightColour, kNoticeGrey);
+  window.lbCopyrightClick();
+  EXPECT_EQ(d.shell.opened, std::vector<std::u16string>{kMakerWebAddress});
+}
+
+TEST_F(MainWindow, ProgramEntryCreatesShowsAndRunsTheLoopOnlyWhenNotEnded) {
+  chooseView.whileShown = [&] { choose.btContinueClick(); };
+  EXPECT_EQ(RunProgram(d.desktop, window, choose), 0);
+  EXPECT_TRUE(mainView.firstPageShown);
+  EXPECT_EQ(mainView.font, *d.fonts.iconTitle);
+  EXPECT_EQ(chooseView.font, *d.fonts.iconTitle);
+  EXPECT_EQ(d.application.messageLoops, 1);
+
+  test::FakeDesktop ended;
+  test::FakeChooseView otherChooseView;
+  TFmChoose otherChoose{t.program, ended.desktop, otherChooseView};
+  otherChooseView.window = &otherChoose;
+  otherChooseView.whileShown = [&] { otherChooseView.Close(); };
+  TFmMain otherWindow{t.program, ended.desktop, mainView, otherChoose, debugView};
+  t.program.DeviceHandle = 0;
+  RunProgram(ended.desktop, otherWindow, otherChoose);
+  EXPECT_EQ(ended.application.messageLoops, 0);
+}
+
+}  // namespace
+}  // namespace orvella
