@@ -1,0 +1,173 @@
+#include "platform/linux/ata_pass_through.h"
+
+#include <scsi/sg.h>
+
+#include <algorithm>
+#include <cerrno>
+
+#include "platform/error_codes.h"
+#include "platform/linux/error_mapping.h"
+
+namespace orvella::linux_backend {
+namespace {
+
+constexpr std::uint8_t kAtaPassThrough16 = 0x85;
+constexpr std::uint8_t kProtocolNonData = 3;
+constexpr std::uint8_t kProtocolPioDataIn = 4;
+// Byte 2 of the command block.
+constexpr std::uint8_t kCheckCondition = 0x20;   // CK_COND: return the registers
+constexpr std::uint8_t kFromDevice = 0x08;       // T_DIR
+constexpr std::uint8_t kLengthInBlocks = 0x04;   // BYTE_BLOCK
+constexpr std::uint8_t kLengthInCount = 0x02;    // T_LENGTH: the sector count field
+
+// Sense keys.
+constexpr std::uint8_t kNoSense = 0x0;
+constexpr std::uint8_t kRecoveredError = 0x1;
+constexpr std::uint8_t kNotReady = 0x2;
+constexpr std::uint8_t kIllegalRequest = 0x5;
+constexpr std::uint8_t kAbortedCommand = 0xB;
+
+// SCSI status, host and driver codes of the SCSI generic driver.
+constexpr std::uint8_t kScsiGood = 0x00;
+constexpr std::uint8_t kScsiCheckCondition = 0x02;
+constexpr std::uint16_t kHostNoConnect = 0x01;
+constexpr std::uint16_t kHostTimeOut = 0x03;
+constexpr std::uint16_t kHostBadTarget = 0x04;
+constexpr std::uint16_t kDriverMask = 0x0F;
+constexpr std::uint16_t kDriverTimeout = 0x06;
+constexpr std::uint16_t kDriverSense = 0x08;
+
+// ATA status and error bits.
+constexpr std::uint8_t kStatusError = 0x01;
+constexpr std::uint8_t kStatusDeviceFault = 0x20;
+constexpr std::uint8_t kStatusBusy = 0x80;
+constexpr std::uint8_t kErrorAbort = 0x04;
+
+constexpr std::uint8_t kAtaStatusDescriptor = 0x09;
+
+bool IsNotSupported(int errnoValue) {
+  return errnoValue == ENOTTY || errnoValue == EINVAL || errnoValue == ENOSYS || errnoValue == EOPNOTSUPP;
+}
+
+// The drive's own verdict: ABRT is the drive refusing the command.
+AtaOutcome JudgeAtaRegisters(const SenseFacts& sense) {
+  AtaOutcome outcome{ERROR_SUCCESS, sense.ataError, sense.ataStatus};
+  if ((sense.ataStatus & (kStatusError | kStatusDeviceFault)) != 0)
+    outcome.error = (sense.ataError & kErrorAbort) != 0 ? ERROR_INVALID_FUNCTION : ERROR_IO_DEVICE;
+  else if ((sense.ataStatus & kStatusBusy) != 0)
+    outcome.error = ERROR_IO_DEVICE;
+  return outcome;
+}
+
+AtaOutcome JudgeSense(const SenseFacts& sense) {
+  if (!sense.valid) return {ERROR_IO_DEVICE, 0, 0};
+  switch (sense.key) {
+    case kIllegalRequest: return {ERROR_INVALID_FUNCTION, 0, 0};
+    case kNotReady: return {ERROR_NOT_READY, 0, 0};
+    case kNoSense:
+    case kRecoveredError:
+      return sense.hasAtaRegisters ? JudgeAtaRegisters(sense) : AtaOutcome{};
+    case kAbortedCommand:
+      return sense.hasAtaRegisters ? JudgeAtaRegisters(sense) : AtaOutcome{ERROR_IO_DEVICE, 0, 0};
+    default: return {ERROR_IO_DEVICE, 0, 0};
+  }
+}
+
+}  // namespace
+
+Cdb16 AtaPassThroughCdb(const AtaRegisters& r, AtaTransfer transfer) {
+  Cdb16 cdb{};
+  cdb[0] = kAtaPassThrough16;
+  if (transfer == AtaTransfer::PioIn512) {
+    cdb[1] = kProtocolPioDataIn << 1;
+    cdb[2] = kFromDevice | kLengthInBlocks | kLengthInCount;
+  } else {
+    cdb[1] = kProtocolNonData << 1;
+    cdb[2] = kCheckCondition;
+  }
+  cdb[4] = r.features;
+  cdb[6] = r.sectorCount;
+  cdb[8] = r.lbaLow;
+  cdb[10] = r.lbaMid;
+  cdb[12] = r.lbaHigh;
+  cdb[13] = r.device;
+  cdb[14] = r.command;
+  return cdb;
+}
+
+SenseFacts DecodeSense(const std::uint8_t* sb, std::size_t length) {
+  SenseFacts facts;
+  if (sb == nullptr || length < 4) return facts;
+  const std::uint8_t response = sb[0] & 0x7F;
+  if (response == 0x72 || response == 0x73) {
+    facts.valid = true;
+    facts.key = sb[1] & 0x0F;
+    facts.asc = sb[2];
+    facts.ascq = sb[3];
+    const std::size_t end = length < 8 ? length : std::min<std::size_t>(length, 8u + sb[7]);
+    for (std::size_t at = 8; at + 1 < end; at += 2u + sb[at + 1]) {
+      if (sb[at] != kAtaStatusDescriptor || sb[at + 1] < 12 || at + 14 > end) continue;
+      facts.hasAtaRegisters = true;
+      facts.ataError = sb[at + 3];
+      facts.ataStatus = sb[at + 13];
+      break;
+    }
+  } else if ((response == 0x70 || response == 0x71) && length >= 14) {
+    facts.valid = true;
+    facts.key = sb[2] & 0x0F;
+    facts.asc = sb[12];
+    facts.ascq = sb[13];
+    // The INFORMATION field carries ERROR and STATUS for ATA PASS-THROUGH.
+    facts.hasAtaRegisters = (sb[0] & 0x80) != 0 || (facts.asc == 0x00 && facts.ascq == 0x1D);
+    facts.ataError = sb[3];
+    facts.ataStatus = sb[4];
+  }
+  return facts;
+}
+
+AtaOutcome JudgeAtaAnswer(const SgAnswer& answer) {
+  if (answer.ioctlResult < 0) {
+    const int errnoValue = -answer.ioctlResult;
+    return {IsNotSupported(errnoValue) ? ERROR_INVALID_FUNCTION : WindowsErrorOf(errnoValue), 0, 0};
+  }
+  if (answer.hostStatus == kHostNoConnect || answer.hostStatus == kHostBadTarget) return {ERROR_DEV_NOT_EXIST, 0, 0};
+  if (answer.hostStatus == kHostTimeOut) return {ERROR_SEM_TIMEOUT, 0, 0};
+  if (answer.hostStatus != 0) return {ERROR_IO_DEVICE, 0, 0};
+  const std::uint16_t driver = answer.driverStatus & kDriverMask;
+  if (driver == kDriverTimeout) return {ERROR_SEM_TIMEOUT, 0, 0};
+  if (driver != 0 && driver != kDriverSense) return {ERROR_IO_DEVICE, 0, 0};
+  const SenseFacts sense = DecodeSense(answer.sense, answer.senseLength);
+  if (answer.scsiStatus == kScsiGood) return sense.valid ? JudgeSense(sense) : AtaOutcome{};
+  if (answer.scsiStatus == kScsiCheckCondition) return JudgeSense(sense);
+  return {ERROR_IO_DEVICE, 0, 0};
+}
+
+AtaOutcome RunAtaCommand(Syscalls& syscalls, int fd, const AtaRegisters& registers, AtaTransfer transfer,
+                         std::uint8_t* data) {
+  Cdb16 cdb = AtaPassThroughCdb(registers, transfer);
+  std::array<std::uint8_t, 32> sense{};
+  sg_io_hdr_t request{};
+  request.interface_id = 'S';
+  request.cmdp = cdb.data();
+  request.cmd_len = static_cast<unsigned char>(cdb.size());
+  request.sbp = sense.data();
+  request.mx_sb_len = static_cast<unsigned char>(sense.size());
+  request.timeout = kAtaTimeoutMilliseconds;
+  if (transfer == AtaTransfer::PioIn512) {
+    request.dxfer_direction = SG_DXFER_FROM_DEV;
+    request.dxferp = data;
+    request.dxfer_len = kAtaSectorSize;
+  } else {
+    request.dxfer_direction = SG_DXFER_NONE;
+  }
+  SgAnswer answer;
+  answer.ioctlResult = syscalls.Ioctl(fd, SG_IO, &request);
+  answer.hostStatus = request.host_status;
+  answer.driverStatus = request.driver_status;
+  answer.scsiStatus = request.status;
+  answer.sense = sense.data();
+  answer.senseLength = request.sb_len_wr;
+  return JudgeAtaAnswer(answer);
+}
+
+}  // namespace orvella::linux_backend

@@ -1,0 +1,72 @@
+// ATA commands through the SCSI generic SG_IO request with the SAT command
+// ATA PASS-THROUGH(16): building the command block, and judging the answer
+// in order (the ioctl result, the host, the driver, the SCSI status, then the
+// ATA status from descriptor or fixed format sense data).
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+#include "platform/linux/syscalls.h"
+
+namespace orvella::linux_backend {
+
+// The seven registers of a 28-bit ATA command, in the order of the Windows
+// IDEREGS structure.
+struct AtaRegisters {
+  std::uint8_t features = 0;
+  std::uint8_t sectorCount = 0;
+  std::uint8_t lbaLow = 0;   // sector number
+  std::uint8_t lbaMid = 0;   // cylinder low
+  std::uint8_t lbaHigh = 0;  // cylinder high
+  std::uint8_t device = 0;   // drive/head
+  std::uint8_t command = 0;
+};
+
+enum class AtaTransfer {
+  None,       // non-data: SMART ENABLE / DISABLE OPERATIONS
+  PioIn512,   // PIO data-in of one 512-byte sector: IDENTIFY, SMART READ DATA
+};
+
+inline constexpr std::size_t kAtaSectorSize = 512;
+inline constexpr std::uint32_t kAtaTimeoutMilliseconds = 20000;
+
+using Cdb16 = std::array<std::uint8_t, 16>;
+Cdb16 AtaPassThroughCdb(const AtaRegisters& registers, AtaTransfer transfer);
+
+struct SenseFacts {
+  bool valid = false;
+  std::uint8_t key = 0;
+  std::uint8_t asc = 0;
+  std::uint8_t ascq = 0;
+  bool hasAtaRegisters = false;
+  std::uint8_t ataError = 0;
+  std::uint8_t ataStatus = 0;
+};
+SenseFacts DecodeSense(const std::uint8_t* sense, std::size_t length);
+
+// What came back from one SG_IO request.
+struct SgAnswer {
+  int ioctlResult = 0;  // 0, or minus the errno value
+  std::uint16_t hostStatus = 0;
+  std::uint16_t driverStatus = 0;
+  std::uint8_t scsiStatus = 0;
+  const std::uint8_t* sense = nullptr;
+  std::size_t senseLength = 0;
+};
+
+// The Windows code of the outcome (0 when the command ran), with the ATA
+// error and status registers where the sense data carried them.
+struct AtaOutcome {
+  std::uint32_t error = 0;
+  std::uint8_t ataError = 0;
+  std::uint8_t ataStatus = 0;
+};
+AtaOutcome JudgeAtaAnswer(const SgAnswer& answer);
+
+// Runs one command; data receives the 512 bytes of a data-in command.
+AtaOutcome RunAtaCommand(Syscalls& syscalls, int fd, const AtaRegisters& registers, AtaTransfer transfer,
+                         std::uint8_t* data);
+
+}  // namespace orvella::linux_backend

@@ -1,0 +1,54 @@
+// The S.M.A.R.T. and SCSI miniport requests of a drive, run as ATA commands
+// through SG_IO on drives whose transport is ATA or SATA. Other drives answer
+// as a Windows driver without ATA pass-through does: "invalid function".
+#include <array>
+
+#include "platform/linux/linux_os.h"
+#include "platform/linux/smart_requests.h"
+#include "platform/linux/storage_replies.h"
+
+namespace orvella {
+
+using namespace linux_backend;
+
+namespace {
+
+std::vector<std::uint8_t> ScsiAddressReply(const ScsiAddress& address) {
+  std::vector<std::uint8_t> reply(layout::ScsiAddressSize, 0);
+  reply[layout::ScsiAddressLength] = layout::ScsiAddressSize;
+  reply[layout::ScsiAddressPortNumber] = address.host;
+  reply[layout::ScsiAddressPathId] = address.channel;
+  reply[layout::ScsiAddressTargetId] = address.target;
+  reply[layout::ScsiAddressLun] = address.lun;
+  return reply;
+}
+
+}  // namespace
+
+bool LinuxOs::AtaRequest(DiskObject& disk, std::uint32_t code, const void* in, std::uint32_t inSize, void* out,
+                         std::uint32_t outSize, std::uint32_t* returned) {
+  const DriveFacts facts = ReadDriveFacts(tree_, Drives()[disk.drive].name);
+  if (code == IOCTL_SCSI_GET_ADDRESS) {
+    if (!facts.scsiAddress) return Fail(ERROR_INVALID_FUNCTION);
+    return Reply(ScsiAddressReply(*facts.scsiAddress), out, outSize, returned, false);
+  }
+  if (!TakesAtaCommands(facts.busType)) return Fail(ERROR_INVALID_FUNCTION);
+  const std::uint8_t position = facts.scsiAddress ? facts.scsiAddress->target : 0;  // libata: target 1 is a slave
+  if (code == SMART_GET_VERSION) return Reply(SmartVersionReply(position), out, outSize, returned, false);
+
+  const auto* input = static_cast<const std::uint8_t*>(in);
+  const bool miniport = code == IOCTL_SCSI_MINIPORT;
+  const auto command = miniport ? ParseMiniportIdentify(input, inSize) : ParseSendCmdIn(input, inSize);
+  if (!command) return Fail(miniport ? ERROR_INVALID_FUNCTION : ERROR_INVALID_PARAMETER);
+  const auto transfer = PermittedTransfer(code, *command);
+  if (!transfer) return Fail(ERROR_INVALID_PARAMETER);
+
+  std::array<std::uint8_t, kAtaSectorSize> data{};
+  const AtaOutcome outcome = RunAtaCommand(sys_, disk.fd, command->registers, *transfer, data.data());
+  if (outcome.error != 0) return Fail(outcome.error);
+  const std::size_t dataSize = *transfer == AtaTransfer::PioIn512 ? data.size() : 0;
+  const auto reply = miniport ? MiniportReply(input, outcome, data.data()) : SendCmdOutReply(outcome, data.data(), dataSize);
+  return Reply(reply, out, outSize, returned, false);
+}
+
+}  // namespace orvella

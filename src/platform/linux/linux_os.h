@@ -1,0 +1,122 @@
+// The OS seam answered by the drives of a Linux machine. \\.\PhysicalDriveN
+// is entry N of the drive list (fixed at first use for the whole run); the
+// disk and storage queries are answered from block-device ioctls and sysfs,
+// the S.M.A.R.T. and miniport requests through SG_IO ATA pass-through, and
+// the volume requests by unmounting and holding partitions exclusively. The
+// exclusive open of a drive is an advisory whole-disk flock, as Linux disk
+// tools take it; its writes are direct from the page-aligned buffer.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "platform/linux/block_devices.h"
+#include "platform/linux/drive_facts.h"
+#include "platform/linux/syscalls.h"
+#include "platform/linux/system_tree.h"
+#include "platform/linux/volume_use.h"
+#include "platform/os.h"
+
+namespace orvella {
+
+class LinuxOs final : public Os {
+ public:
+  // The live machine.
+  LinuxOs();
+  // A machine seen through a root prefix and a stand-in kernel (tests).
+  LinuxOs(linux_backend::Syscalls& syscalls, std::string root);
+  ~LinuxOs() override;
+
+  Handle CreateFileW(const std::u16string& path, std::uint32_t desiredAccess, std::uint32_t shareMode,
+                     std::uint32_t creationDisposition, std::uint32_t flagsAndAttributes) override;
+  bool CloseHandle(Handle handle) override;
+  bool DeviceIoControl(Handle handle, std::uint32_t controlCode, const void* inBuffer, std::uint32_t inBufferSize,
+                       void* outBuffer, std::uint32_t outBufferSize, std::uint32_t* bytesReturned) override;
+  bool SetFilePointerEx(Handle handle, std::int64_t distanceToMove, std::int64_t* newFilePointer,
+                        std::uint32_t moveMethod) override;
+  bool WriteFile(Handle handle, const void* buffer, std::uint32_t bytesToWrite,
+                 std::uint32_t* bytesWritten) override;
+  bool FlushFileBuffers(Handle handle) override;
+  std::uint32_t GetLastError() override { return lastError_; }
+  std::u16string SystemErrorText(std::uint32_t code) override;
+  std::uint32_t GetLogicalDriveStringsW(std::uint32_t bufferLength, char16_t* buffer) override;
+  OsVersionInfo GetVersionExW() override;
+  Wow64Answer IsWow64Process() override;
+  std::u16string ModuleFileName() override;
+  bool LoadSetupLibrary() override { return true; }
+  void Sleep(std::uint32_t milliseconds) override;
+  void* AllocateAligned(std::size_t size) override;
+  void FreeAligned(void* memory) override;
+  std::u16string AnsiToText(const std::uint8_t* bytes, std::size_t count) override;
+
+  // The drives in the order that numbers them.
+  const std::vector<linux_backend::BlockDevice>& Drives();
+
+ private:
+  struct DiskObject {
+    std::size_t drive = 0;
+    int fd = -1;
+    bool writable = false;        // opened for writing
+    bool writeProtected = false;  // the medium refuses writes
+    std::int64_t position = 0;
+    bool rereadPending = false;   // the partition table is re-read once our volume holds end
+    std::chrono::steady_clock::time_point guardCheckedAt{};
+    bool guardPassed = false;
+  };
+  struct VolumeObject {
+    linux_backend::Volume volume;
+    int lockFd = -1;  // the exclusive hold while the volume is locked
+  };
+  using Object = std::variant<DiskObject, VolumeObject>;
+
+  bool Fail(std::uint32_t error);
+  bool Succeed();
+  // Fails with the code of a negative errno result; an I/O failure of a drive
+  // that has left sysfs is "device gone".
+  bool FailErrno(int result, std::size_t drive);
+  bool Reply(const std::vector<std::uint8_t>& reply, void* out, std::uint32_t outSize, std::uint32_t* returned,
+             bool partialAllowed);
+  DiskObject* FindDisk(Handle handle);
+  VolumeObject* FindVolume(Handle handle);
+  Handle Register(Object object);
+
+  // Drives (linux_disk.cpp).
+  Handle OpenDisk(std::size_t drive, std::uint32_t access, bool exclusive);
+  bool HoldExclusively(int fd);
+  bool DiskRequest(DiskObject& disk, std::uint32_t code, const void* in, std::uint32_t inSize, void* out,
+                   std::uint32_t outSize, std::uint32_t* returned);
+  bool PropertyRequest(const DiskObject& disk, const void* in, std::uint32_t inSize, void* out,
+                       std::uint32_t outSize, std::uint32_t* returned);
+  bool UpdateProperties(DiskObject& disk);
+  int RereadPartitionTable(const DiskObject& disk);
+  std::uint32_t WriteBlocker(DiskObject& disk);
+  bool ClaimedByOthers(const linux_backend::Volume& volume);
+
+  // ATA pass-through (linux_ata.cpp).
+  bool AtaRequest(DiskObject& disk, std::uint32_t code, const void* in, std::uint32_t inSize, void* out,
+                  std::uint32_t outSize, std::uint32_t* returned);
+
+  // Volumes (linux_volumes.cpp).
+  std::optional<linux_backend::Volume> FindVolumeNamed(const std::string& name);
+  bool VolumeRequest(VolumeObject& volume, std::uint32_t code, void* out, std::uint32_t outSize,
+                     std::uint32_t* returned);
+  bool LockVolume(VolumeObject& volume);
+  bool HeldByUs(const linux_backend::Volume& volume) const;
+  void ReleaseVolume(VolumeObject& volume);
+
+  std::unique_ptr<linux_backend::Syscalls> ownedSyscalls_;
+  linux_backend::Syscalls& sys_;
+  linux_backend::SystemTree tree_;
+  std::optional<std::vector<linux_backend::BlockDevice>> drives_;
+  std::map<Handle, Object> handles_;
+  Handle nextHandle_ = 0x100;
+  std::uint32_t lastError_ = 0;
+};
+
+}  // namespace orvella

@@ -1,0 +1,105 @@
+// The volumes of the drives: the drive strings list what is in use, and
+// locking a volume unmounts it (a busy file system refuses, as open files
+// refuse a lock on Windows; never lazily) and then holds its block device
+// with O_EXCL, which swap, stacked devices and other exclusive users refuse.
+// Closing the handle ends the hold.
+#include <fcntl.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "platform/linux/error_mapping.h"
+#include "platform/linux/linux_os.h"
+#include "platform/linux/storage_replies.h"
+
+namespace orvella {
+
+using namespace linux_backend;
+
+std::optional<Volume> LinuxOs::FindVolumeNamed(const std::string& name) {
+  for (std::size_t drive = 0; drive < Drives().size(); ++drive)
+    for (const Volume& volume : VolumesOfDrive(tree_, Drives(), drive))
+      if (volume.name == name) return volume;
+  return std::nullopt;
+}
+
+std::uint32_t LinuxOs::GetLogicalDriveStringsW(std::uint32_t bufferLength, char16_t* buffer) {
+  const VolumeUse use = VolumeUse::Read(tree_);
+  std::u16string list;
+  for (std::size_t drive = 0; drive < Drives().size(); ++drive) {
+    const std::vector<Volume> volumes = VolumesOfDrive(tree_, Drives(), drive);
+    for (const Volume& volume : volumes) {
+      const bool wholeDiskOfPartitions = volume.partition == 0 && volumes.size() > 1;
+      if (!use.InUse(tree_, Drives(), volume) && (wholeDiskOfPartitions || !ClaimedByOthers(volume))) continue;
+      for (char c : volume.name) list.push_back(static_cast<char16_t>(c));
+      list += u"\\";
+      list.push_back(u'\0');
+    }
+  }
+  const auto needed = static_cast<std::uint32_t>(list.size());
+  if (buffer == nullptr || needed + 1 > bufferLength) {
+    Succeed();
+    return needed + 1;
+  }
+  std::memcpy(buffer, list.data(), list.size() * sizeof(char16_t));
+  buffer[needed] = u'\0';
+  Succeed();
+  return needed;
+}
+
+bool LinuxOs::VolumeRequest(VolumeObject& volume, std::uint32_t code, void* out, std::uint32_t outSize,
+                            std::uint32_t* returned) {
+  switch (code) {
+    case IOCTL_STORAGE_GET_DEVICE_NUMBER:
+      return Reply(DeviceNumberReply(static_cast<std::uint32_t>(volume.volume.drive), volume.volume.partition), out,
+                   outSize, returned, false);
+    case FSCTL_LOCK_VOLUME:
+      return LockVolume(volume);
+    case FSCTL_DISMOUNT_VOLUME:
+    case FSCTL_ALLOW_EXTENDED_DASD_IO:
+      // Locking has unmounted the volume and holds it; without the lock
+      // nothing is dismounted behind a user's back.
+      return volume.lockFd >= 0 ? Succeed() : Fail(ERROR_ACCESS_DENIED);
+    default:
+      return Fail(ERROR_INVALID_FUNCTION);
+  }
+}
+
+bool LinuxOs::HeldByUs(const Volume& volume) const {
+  for (const auto& [handle, object] : handles_) {
+    const auto* held = std::get_if<VolumeObject>(&object);
+    if (held != nullptr && held->lockFd >= 0 && held->volume.device == volume.device) return true;
+  }
+  return false;
+}
+
+bool LinuxOs::LockVolume(VolumeObject& volume) {
+  if (volume.lockFd >= 0) return Succeed();
+  if (HeldByUs(volume.volume)) return Fail(ERROR_ACCESS_DENIED);
+  std::vector<std::string> mountPoints = VolumeUse::Read(tree_).MountPointsOf(tree_, volume.volume);
+  for (auto it = mountPoints.rbegin(); it != mountPoints.rend(); ++it)
+    if (const int r = sys_.Unmount(*it); r < 0 && r != -EINVAL) return Fail(WindowsErrorOf(-r));
+  if (!VolumeUse::Read(tree_).MountPointsOf(tree_, volume.volume).empty()) return Fail(ERROR_SHARING_VIOLATION);
+  const int fd = sys_.Open(tree_.Locate(DeviceNodePath(volume.volume.name)), O_RDONLY | O_EXCL | O_CLOEXEC);
+  if (fd < 0) return Fail(WindowsOpenErrorOf(-fd));
+  volume.lockFd = fd;
+  return Succeed();
+}
+
+void LinuxOs::ReleaseVolume(VolumeObject& volume) {
+  if (volume.lockFd < 0) return;
+  sys_.Close(volume.lockFd);
+  volume.lockFd = -1;
+  for (const auto& [handle, object] : handles_) {
+    const auto* other = std::get_if<VolumeObject>(&object);
+    if (other != nullptr && other->lockFd >= 0 && other->volume.drive == volume.volume.drive) return;
+  }
+  for (auto& [handle, object] : handles_) {
+    auto* disk = std::get_if<DiskObject>(&object);
+    if (disk == nullptr || disk->drive != volume.volume.drive || !disk->rereadPending) continue;
+    disk->rereadPending = false;
+    RereadPartitionTable(*disk);
+  }
+}
+
+}  // namespace orvella

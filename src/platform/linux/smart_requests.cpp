@@ -1,0 +1,102 @@
+#include "platform/linux/smart_requests.h"
+
+#include <cstring>
+
+#include "platform/byte_order.h"
+#include "platform/control_codes.h"
+
+namespace orvella::linux_backend {
+namespace {
+
+constexpr std::uint8_t kIdentifyDevice = 0xEC;
+constexpr std::uint8_t kSmart = 0xB0;
+constexpr std::uint8_t kSmartReadData = 0xD0;
+constexpr std::uint8_t kSmartReadThresholds = 0xD1;
+constexpr std::uint8_t kSmartEnable = 0xD8;
+constexpr std::uint8_t kSmartDisable = 0xD9;
+
+constexpr std::uint8_t kCapAtaIdentify = 0x01;
+constexpr std::uint8_t kCapSmart = 0x04;
+constexpr std::uint8_t kSmartIdeError = 1;  // DRIVERSTATUS.bDriverError when the drive failed
+constexpr std::size_t kSendCmdInHeader = 32;
+constexpr char kMiniportSignature[] = "SCSIDISK";
+
+bool IsSmartRead(const AtaRegisters& r) {
+  return r.command == kSmart && (r.features == kSmartReadData || r.features == kSmartReadThresholds);
+}
+bool IsSmartSwitch(const AtaRegisters& r) {
+  return r.command == kSmart && (r.features == kSmartEnable || r.features == kSmartDisable);
+}
+
+}  // namespace
+
+std::optional<SmartCommand> ParseSendCmdIn(const std::uint8_t* in, std::uint32_t inSize) {
+  if (in == nullptr || inSize < kSendCmdInHeader) return std::nullopt;
+  SmartCommand command;
+  command.bufferSize = GetU32(in, layout::CmdInBufferSize);
+  const std::uint8_t* regs = in + layout::CmdInDriveRegs;
+  command.registers = {regs[layout::IdeRegsFeatures], regs[layout::IdeRegsSectorCount],
+                       regs[layout::IdeRegsSectorNumber], regs[layout::IdeRegsCylLow],
+                       regs[layout::IdeRegsCylHigh], regs[layout::IdeRegsDriveHead],
+                       regs[layout::IdeRegsCommand]};
+  command.driveNumber = in[layout::CmdInDriveNumber];
+  return command;
+}
+
+std::optional<AtaTransfer> PermittedTransfer(std::uint32_t controlCode, const SmartCommand& command) {
+  const AtaRegisters& r = command.registers;
+  const bool reads = r.command == kIdentifyDevice || IsSmartRead(r);
+  switch (controlCode) {
+    case SMART_RCV_DRIVE_DATA:
+    case IOCTL_SCSI_MINIPORT:
+      if (reads && command.bufferSize >= kAtaSectorSize) return AtaTransfer::PioIn512;
+      return std::nullopt;
+    case SMART_SEND_DRIVE_COMMAND:
+      if (IsSmartSwitch(r)) return AtaTransfer::None;
+      if (IsSmartRead(r) && command.bufferSize >= kAtaSectorSize) return AtaTransfer::PioIn512;
+      return std::nullopt;
+    default:
+      return std::nullopt;
+  }
+}
+
+std::vector<std::uint8_t> SmartVersionReply(std::uint8_t position) {
+  std::vector<std::uint8_t> reply(layout::VersionParamsSize, 0);
+  PutU8(reply.data(), layout::VersionBVersion, 1);
+  PutU8(reply.data(), layout::VersionBRevision, 1);
+  PutU8(reply.data(), layout::VersionBIdeDeviceMap, static_cast<std::uint8_t>(1u << (position & 1)));
+  PutU32(reply.data(), layout::VersionFCapabilities, kCapAtaIdentify | kCapSmart);
+  return reply;
+}
+
+std::vector<std::uint8_t> SendCmdOutReply(const AtaOutcome& outcome, const std::uint8_t* data, std::size_t size) {
+  std::vector<std::uint8_t> reply(layout::CmdOutBuffer + size, 0);
+  PutU32(reply.data(), layout::CmdOutBufferSize, static_cast<std::uint32_t>(size));
+  if (outcome.error != 0) {
+    PutU8(reply.data(), layout::CmdOutDriverError, kSmartIdeError);
+    PutU8(reply.data(), layout::CmdOutIdeError, outcome.ataError);
+  }
+  if (size > 0) std::memcpy(reply.data() + layout::CmdOutBuffer, data, size);
+  return reply;
+}
+
+std::optional<SmartCommand> ParseMiniportIdentify(const std::uint8_t* in, std::uint32_t inSize) {
+  if (in == nullptr || inSize < layout::SrbIoControlSize + kSendCmdInHeader) return std::nullopt;
+  if (std::memcmp(in + layout::SrbSignature, kMiniportSignature, 8) != 0) return std::nullopt;
+  if (GetU32(in, layout::SrbControlCode) != IOCTL_SCSI_MINIPORT_IDENTIFY) return std::nullopt;
+  auto command = ParseSendCmdIn(in + layout::SrbIoControlSize, inSize - layout::SrbIoControlSize);
+  if (command && command->registers.command != kIdentifyDevice) return std::nullopt;
+  return command;
+}
+
+std::vector<std::uint8_t> MiniportReply(const std::uint8_t* header, const AtaOutcome& outcome,
+                                        const std::uint8_t* data) {
+  std::vector<std::uint8_t> reply(header, header + layout::SrbIoControlSize);
+  PutU32(reply.data(), layout::SrbReturnCode, outcome.error);
+  PutU32(reply.data(), layout::SrbLength, kMiniportReplySize - layout::SrbIoControlSize);
+  const std::vector<std::uint8_t> body = SendCmdOutReply(outcome, data, kAtaSectorSize);
+  reply.insert(reply.end(), body.begin(), body.end());
+  return reply;
+}
+
+}  // namespace orvella::linux_backend

@@ -1,0 +1,130 @@
+#include "platform_linux/fake_kernel.h"
+
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/file.h>
+
+#include <cerrno>
+
+#include "platform/linux/system_tree.h"
+
+namespace orvella::test {
+
+using linux_backend::DeviceNodePath;
+using linux_backend::SystemTree;
+
+FakeKernel::FakeKernel(const std::string& root) {
+  if (root.empty()) return;
+  const SystemTree tree(root);
+  for (const std::string& name : tree.List("/sys/block")) {
+    const std::string base = "/sys/block/" + name;
+    const auto number = linux_backend::ParseDeviceNumber(tree.ReadLine(base + "/dev").value_or(""));
+    if (!number) continue;
+    Node node;
+    node.number = *number;
+    node.length = std::stoull(tree.ReadLine(base + "/size").value_or("0")) * 512;
+    node.sectorSize = std::stoi(tree.ReadLine(base + "/queue/logical_block_size").value_or("512"));
+    nodes[root + DeviceNodePath(name)] = node;
+    for (const auto& partition : linux_backend::ListPartitions(tree, name))
+      nodes[root + DeviceNodePath(partition.name)] = {partition.device, 0, node.sectorSize};
+  }
+}
+
+int FakeKernel::CountCalls(const std::string& prefix) const {
+  int n = 0;
+  for (const std::string& call : calls) n += call.rfind(prefix, 0) == 0 ? 1 : 0;
+  return n;
+}
+
+int FakeKernel::Open(const std::string& path, int flags) {
+  calls.push_back("open " + path);
+  if (const auto it = openErrors.find(path); it != openErrors.end()) return -it->second;
+  if (nodes.count(path) == 0) return -ENOENT;
+  if ((flags & O_EXCL) != 0 && claimed.count(path) != 0) return -EBUSY;
+  const int fd = nextFd_++;
+  openFiles[fd] = {path, flags};
+  return fd;
+}
+
+int FakeKernel::Close(int fd) {
+  calls.push_back("close");
+  return openFiles.erase(fd) == 1 ? 0 : -EBADF;
+}
+
+int FakeKernel::Ioctl(int fd, unsigned long request, void* argument) {
+  calls.push_back("ioctl " + IoctlName(request));
+  const auto file = openFiles.find(fd);
+  if (file == openFiles.end()) return -EBADF;
+  const Node& node = nodes.at(file->second.path);
+  switch (request) {
+    case BLKGETSIZE64:
+      *static_cast<std::uint64_t*>(argument) = node.length;
+      return 0;
+    case BLKSSZGET:
+      *static_cast<int*>(argument) = node.sectorSize;
+      return 0;
+    case BLKRRPART:
+      if (rereadErrors.empty()) return 0;
+      {
+        const int error = rereadErrors.front();
+        rereadErrors.erase(rereadErrors.begin());
+        return -error;
+      }
+    case SG_IO: {
+      auto& header = *static_cast<sg_io_hdr_t*>(argument);
+      cdbs.emplace_back(header.cmdp, header.cmdp + header.cmd_len);
+      return sgIo ? sgIo(header) : -ENOTTY;
+    }
+    default:
+      return -ENOTTY;
+  }
+}
+
+long FakeKernel::PWrite(int fd, const void*, std::size_t length, std::int64_t offset) {
+  calls.push_back("pwrite");
+  if (openFiles.count(fd) == 0) return -EBADF;
+  if (writeError != 0) return -writeError;
+  writes.push_back({fd, offset, length});
+  return static_cast<long>(length);
+}
+
+int FakeKernel::Fsync(int fd) {
+  calls.push_back("fsync");
+  return openFiles.count(fd) != 0 ? 0 : -EBADF;
+}
+
+int FakeKernel::Flock(int, int operation) {
+  calls.push_back(operation == (LOCK_EX | LOCK_NB) ? "flock exclusive" : "flock other");
+  if (flockErrors.empty()) return 0;
+  const int error = flockErrors.front();
+  flockErrors.erase(flockErrors.begin());
+  return -error;
+}
+
+int FakeKernel::Unmount(const std::string& mountPoint) {
+  calls.push_back("unmount " + mountPoint);
+  if (const auto it = unmountErrors.find(mountPoint); it != unmountErrors.end()) return -it->second;
+  if (onUnmount) onUnmount(mountPoint);
+  return 0;
+}
+
+int FakeKernel::BlockDeviceNumber(int fd, std::uint32_t* major, std::uint32_t* minor) {
+  const auto file = openFiles.find(fd);
+  if (file == openFiles.end()) return -EBADF;
+  const Node& node = nodes.at(file->second.path);
+  *major = node.number.major;
+  *minor = node.number.minor;
+  return 0;
+}
+
+std::string IoctlName(unsigned long request) {
+  switch (request) {
+    case BLKGETSIZE64: return "BLKGETSIZE64";
+    case BLKSSZGET: return "BLKSSZGET";
+    case BLKRRPART: return "BLKRRPART";
+    case SG_IO: return "SG_IO";
+    default: return "other";
+  }
+}
+
+}  // namespace orvella::test

@@ -1,0 +1,112 @@
+#include "platform_linux/linux_test_support.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+#include "core/text.h"
+#include "platform/byte_order.h"
+
+namespace orvella::test {
+
+namespace fs = std::filesystem;
+
+std::string FixtureRoot(const std::string& name) { return std::string(ORVELLA_LINUX_FIXTURES) + "/" + name; }
+
+TreeCopy::TreeCopy(const std::string& fixture) {
+  std::string pattern = (fs::temp_directory_path() / "orvella-tree-XXXXXX").string();
+  root_ = ::mkdtemp(pattern.data());
+  fs::copy(FixtureRoot(fixture), root_, fs::copy_options::recursive | fs::copy_options::copy_symlinks);
+}
+
+TreeCopy::~TreeCopy() {
+  std::error_code ignored;
+  fs::remove_all(root_, ignored);
+}
+
+void TreeCopy::RemoveMount(const std::string& mountPoint) {
+  const std::string path = root_ + "/proc/self/mountinfo";
+  std::ifstream in(path);
+  std::ostringstream kept;
+  for (std::string line; std::getline(in, line);) {
+    std::istringstream fields(line);
+    std::string field;
+    for (int i = 0; i < 5; ++i) fields >> field;
+    if (field != mountPoint) kept << line << '\n';
+  }
+  WriteFile("/proc/self/mountinfo", kept.str());
+}
+
+void TreeCopy::WriteFile(const std::string& path, const std::string& content) {
+  fs::create_directories(fs::path(root_ + path).parent_path());
+  std::ofstream(root_ + path, std::ios::trunc) << content;
+}
+
+std::u16string DrivePath(int number) { return u"\\\\.\\PhysicalDrive" + IntToStr(number); }
+
+std::u16string VolumePath(const std::string& name) { return u"\\\\.\\" + Utf8ToText(name); }
+
+namespace {
+
+std::string TextAt(const std::uint8_t* reply, std::size_t field) {
+  const std::uint32_t offset = GetU32(reply, field);
+  if (offset == 0 || offset >= 512) return {};
+  return std::string(reinterpret_cast<const char*>(reply) + offset);
+}
+
+std::string AsProgramShowsSerial(std::string raw) {
+  if (raw.size() % 2 != 0) raw.push_back('\0');
+  for (std::size_t i = 0; i + 1 < raw.size(); i += 2) std::swap(raw[i], raw[i + 1]);
+  const auto keep = [](char c) { return static_cast<unsigned char>(c) > 32; };
+  raw.erase(std::find_if(raw.rbegin(), raw.rend(), keep).base(), raw.end());
+  raw.erase(raw.begin(), std::find_if(raw.begin(), raw.end(), keep));
+  return raw;
+}
+
+}  // namespace
+
+QueriedDrive QueryDrive(Os& os, int number) {
+  QueriedDrive drive;
+  const Handle handle = os.CreateFileW(DrivePath(number), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                       OPEN_EXISTING, 0);
+  if (handle == INVALID_HANDLE_VALUE) return drive;
+  drive.opened = true;
+  std::vector<std::uint8_t> reply(512, 0);
+  std::uint32_t returned = 0;
+  if (os.DeviceIoControl(handle, IOCTL_DISK_GET_DRIVE_GEOMETRY, reply.data(), 512, reply.data(), 512, &returned))
+    drive.sectorSize = GetU32(reply.data(), layout::DiskGeometryBytesPerSector);
+  std::fill(reply.begin(), reply.end(), 0);
+  if (os.DeviceIoControl(handle, IOCTL_DISK_GET_LENGTH_INFO, reply.data(), 512, reply.data(), 512, &returned))
+    drive.length = GetI64(reply.data(), layout::LengthInfoLength);
+  std::uint8_t query[layout::PropertyQuerySize] = {};
+  PutU32(query, layout::PropertyQueryPropertyId, layout::StorageAdapterProperty);
+  std::fill(reply.begin(), reply.end(), 0);
+  if (os.DeviceIoControl(handle, IOCTL_STORAGE_QUERY_PROPERTY, query, sizeof query, reply.data(), 512, &returned)) {
+    drive.maxTransfer = GetU32(reply.data(), layout::AdapterMaximumTransferLength);
+    drive.busType = GetU8(reply.data(), layout::AdapterBusType);
+  }
+  PutU32(query, layout::PropertyQueryPropertyId, layout::StorageDeviceProperty);
+  std::fill(reply.begin(), reply.end(), 0);
+  if (os.DeviceIoControl(handle, IOCTL_STORAGE_QUERY_PROPERTY, query, sizeof query, reply.data(), 512, &returned)) {
+    drive.vendor = TextAt(reply.data(), layout::DeviceVendorIdOffset);
+    drive.product = TextAt(reply.data(), layout::DeviceProductIdOffset);
+    drive.revision = TextAt(reply.data(), layout::DeviceProductRevisionOffset);
+    drive.serial = AsProgramShowsSerial(TextAt(reply.data(), layout::DeviceSerialNumberOffset));
+    drive.removable = GetU8(reply.data(), layout::DeviceRemovableMedia) != 0;
+  }
+  os.CloseHandle(handle);
+  return drive;
+}
+
+std::string DriveStrings(Os& os) {
+  std::u16string buffer(1024, u'\0');
+  const std::uint32_t length = os.GetLogicalDriveStringsW(1024, buffer.data());
+  buffer.resize(std::min<std::uint32_t>(length, 1024));
+  std::replace(buffer.begin(), buffer.end(), u'\0', u'|');
+  return TextToUtf8(buffer);
+}
+
+}  // namespace orvella::test
