@@ -39,6 +39,8 @@ int FakeKernel::CountCalls(const std::string& prefix) const {
 int FakeKernel::Open(const std::string& path, int flags) {
   calls.push_back("open " + path);
   if (const auto it = openErrors.find(path); it != openErrors.end()) return -it->second;
+  if (const auto it = writeOpenErrors.find(path); it != writeOpenErrors.end() && (flags & O_ACCMODE) != O_RDONLY)
+    return -it->second;
   if (nodes.count(path) == 0) return -ENOENT;
   if ((flags & O_EXCL) != 0 && claimed.count(path) != 0) return -EBUSY;
   const int fd = nextFd_++;

@@ -50,6 +50,7 @@ class FakeKernel final : public linux_backend::Syscalls {
   // What tests set up.
   std::map<std::string, Node> nodes;             // by the path opened
   std::map<std::string, int> openErrors;         // path → errno
+  std::map<std::string, int> writeOpenErrors;    // path → errno of opens for writing
   std::set<std::string> claimed;                 // nodes another holder keeps exclusively
   std::vector<int> flockErrors;                  // errno of successive flock calls, then 0
   std::vector<int> rereadErrors;                 // errno of successive BLKRRPART calls, then 0

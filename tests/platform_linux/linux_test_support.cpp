@@ -9,6 +9,7 @@
 
 #include "core/text.h"
 #include "platform/byte_order.h"
+#include "platform/linux/volume_use.h"
 
 namespace orvella::test {
 
@@ -32,10 +33,8 @@ void TreeCopy::RemoveMount(const std::string& mountPoint) {
   std::ifstream in(path);
   std::ostringstream kept;
   for (std::string line; std::getline(in, line);) {
-    std::istringstream fields(line);
-    std::string field;
-    for (int i = 0; i < 5; ++i) fields >> field;
-    if (field != mountPoint) kept << line << '\n';
+    const auto mounts = linux_backend::ParseMountInfo(line);
+    if (mounts.empty() || mounts[0].mountPoint != mountPoint) kept << line << '\n';
   }
   WriteFile("/proc/self/mountinfo", kept.str());
 }

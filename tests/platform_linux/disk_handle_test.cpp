@@ -1,0 +1,191 @@
+// The chosen drive's handle against a stand-in kernel: the exclusive open,
+// write protection, direct positioned writes, the guard against writing over
+// volumes in use, lost drives, and the partition table re-read.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+
+#include <cerrno>
+
+#include "platform/linux/error_mapping.h"
+#include "platform/linux/linux_os.h"
+#include "platform_linux/fake_kernel.h"
+#include "platform_linux/linux_test_support.h"
+
+namespace orvella::test {
+namespace {
+
+constexpr int kStick = 1;  // sdb in the desktop tree, its sdb1 mounted
+
+struct Desktop {
+  Desktop() : kernel(tree.Root()), os(kernel, tree.Root()) {
+    kernel.onUnmount = [this](const std::string& point) { tree.RemoveMount(point); };
+  }
+  std::string Node(const std::string& name) const { return tree.Root() + "/dev/" + name; }
+  // Nothing mounted and no swap: every drive is free to write.
+  void Unmounted() {
+    tree.WriteFile("/proc/self/mountinfo", "");
+    tree.WriteFile("/proc/swaps", "Filename Type Size Used Priority\n");
+  }
+  Handle OpenExclusive(int drive) {
+    return os.CreateFileW(DrivePath(drive), GENERIC_READ | GENERIC_WRITE, 0, OPEN_EXISTING, 0);
+  }
+  bool WriteAt(Handle disk, std::int64_t offset, std::uint32_t length) {
+    std::uint32_t written = 0;
+    return os.SetFilePointerEx(disk, offset, nullptr, FILE_BEGIN) && os.WriteFile(disk, buffer, length, &written) &&
+           written == length;
+  }
+
+  TreeCopy tree{"desktop"};
+  FakeKernel kernel;
+  LinuxOs os;
+  alignas(4096) std::uint8_t buffer[65536] = {};
+};
+
+TEST(DiskHandle, ExclusiveOpenIsADirectReadWriteOpenWithAWholeDiskFlock) {
+  Desktop desktop;
+  const Handle disk = desktop.OpenExclusive(0);
+  ASSERT_NE(disk, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(desktop.os.GetLastError(), 0u);
+  const auto& file = desktop.kernel.openFiles.begin()->second;
+  EXPECT_EQ(file.path, desktop.Node("sda"));
+  EXPECT_EQ(file.flags & O_ACCMODE, O_RDWR);
+  EXPECT_NE(file.flags & O_DIRECT, 0);
+  EXPECT_EQ(desktop.kernel.CountCalls("flock exclusive"), 1);
+}
+
+TEST(DiskHandle, FlockHeldElsewhereIsASharingViolationAfterBriefRetries) {
+  Desktop desktop;
+  desktop.kernel.flockErrors = {EWOULDBLOCK, EWOULDBLOCK, EWOULDBLOCK, EWOULDBLOCK, EWOULDBLOCK};
+  EXPECT_EQ(desktop.OpenExclusive(0), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(desktop.os.GetLastError(), ERROR_SHARING_VIOLATION);
+  EXPECT_EQ(desktop.kernel.OpenCount(), 0);
+  EXPECT_LE(desktop.kernel.sleptMilliseconds, 100u);
+
+  desktop.kernel.flockErrors = {EWOULDBLOCK};  // udev looking at the drive for a moment
+  EXPECT_NE(desktop.OpenExclusive(0), INVALID_HANDLE_VALUE);
+}
+
+TEST(DiskHandle, ProbeOpensAreReadOnlyAndTakeNoLock) {
+  Desktop desktop;
+  const Handle disk = desktop.os.CreateFileW(DrivePath(0), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING, 0);
+  ASSERT_NE(disk, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(desktop.kernel.openFiles.begin()->second.flags & O_ACCMODE, O_RDONLY);
+  EXPECT_EQ(desktop.kernel.CountCalls("flock"), 0);
+  EXPECT_FALSE(desktop.WriteAt(disk, 0, 512));
+  EXPECT_EQ(desktop.os.GetLastError(), ERROR_ACCESS_DENIED);
+}
+
+TEST(DiskHandle, WriteProtectedDriveOpensReadOnlyAndEveryWriteFailsWith19) {
+  Desktop desktop;
+  desktop.tree.WriteFile("/sys/block/sda/ro", "1\n");
+  const Handle disk = desktop.OpenExclusive(0);
+  ASSERT_NE(disk, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(desktop.kernel.openFiles.begin()->second.flags & O_ACCMODE, O_RDONLY);
+  EXPECT_FALSE(desktop.WriteAt(disk, 0, 65536));
+  EXPECT_EQ(desktop.os.GetLastError(), ERROR_WRITE_PROTECT);
+  EXPECT_TRUE(desktop.kernel.writes.empty());
+}
+
+TEST(DiskHandle, DriveRefusingReadWriteOpensIsWriteProtected) {
+  Desktop desktop;
+  desktop.kernel.writeOpenErrors[desktop.Node("sda")] = EROFS;
+  const Handle disk = desktop.OpenExclusive(0);
+  ASSERT_NE(disk, INVALID_HANDLE_VALUE);
+  EXPECT_FALSE(desktop.WriteAt(disk, 0, 512));
+  EXPECT_EQ(desktop.os.GetLastError(), ERROR_WRITE_PROTECT);
+}
+
+TEST(DiskHandle, WritesGoWhereTheFilePointerIsAndAdvanceIt) {
+  Desktop desktop;
+  desktop.Unmounted();
+  const Handle disk = desktop.OpenExclusive(0);
+  ASSERT_TRUE(desktop.WriteAt(disk, 1048576, 65536));
+  std::uint32_t written = 0;
+  ASSERT_TRUE(desktop.os.WriteFile(disk, desktop.buffer, 4096, &written));
+  std::int64_t position = 0;
+  ASSERT_TRUE(desktop.os.SetFilePointerEx(disk, 0, &position, 1 /* FILE_CURRENT */));
+  EXPECT_EQ(position, 1048576 + 65536 + 4096);
+  ASSERT_EQ(desktop.kernel.writes.size(), 2u);
+  EXPECT_EQ(desktop.kernel.writes[0].offset, 1048576);
+  EXPECT_EQ(desktop.kernel.writes[1].offset, 1048576 + 65536);
+  EXPECT_TRUE(desktop.os.FlushFileBuffers(disk));
+  EXPECT_EQ(desktop.kernel.CountCalls("fsync"), 1);
+}
+
+TEST(DiskHandle, NoWriteReachesADriveWhoseVolumeIsStillInUse) {
+  Desktop desktop;
+  const Handle stick = desktop.OpenExclusive(kStick);
+  EXPECT_FALSE(desktop.WriteAt(stick, 0, 65536));
+  EXPECT_EQ(desktop.os.GetLastError(), ERROR_ACCESS_DENIED);
+  EXPECT_TRUE(desktop.kernel.writes.empty());
+
+  const Handle volume = desktop.os.CreateFileW(VolumePath("sdb1"), GENERIC_READ, 3, OPEN_EXISTING, 0);
+  ASSERT_TRUE(desktop.os.DeviceIoControl(volume, FSCTL_LOCK_VOLUME, nullptr, 0, nullptr, 0, nullptr));
+  EXPECT_TRUE(desktop.WriteAt(stick, 0, 65536));
+  EXPECT_EQ(desktop.kernel.writes.size(), 1u);
+}
+
+TEST(DiskHandle, NoWriteReachesADriveAnotherProgramHoldsExclusively) {
+  Desktop desktop;
+  desktop.Unmounted();
+  desktop.kernel.claimed.insert(desktop.Node("sda2"));
+  const Handle disk = desktop.OpenExclusive(0);
+  EXPECT_FALSE(desktop.WriteAt(disk, 0, 512));
+  EXPECT_EQ(desktop.os.GetLastError(), ERROR_ACCESS_DENIED);
+  desktop.kernel.claimed.clear();
+  EXPECT_TRUE(desktop.WriteAt(disk, 0, 512));
+}
+
+TEST(DiskHandle, IoErrorOfADriveThatLeftSysfsIsDeviceGone) {
+  Desktop desktop;
+  desktop.Unmounted();
+  const Handle disk = desktop.OpenExclusive(0);
+  desktop.kernel.writeError = EIO;
+  EXPECT_FALSE(desktop.WriteAt(disk, 0, 512));
+  EXPECT_EQ(desktop.os.GetLastError(), ERROR_IO_DEVICE);
+  desktop.tree.WriteFile("/sys/block/sda/diskseq", "42\n");  // another disk took the name
+  EXPECT_FALSE(desktop.WriteAt(disk, 0, 512));
+  EXPECT_EQ(desktop.os.GetLastError(), ERROR_DEV_NOT_EXIST);
+  EXPECT_EQ(desktop.OpenExclusive(0), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(desktop.os.GetLastError(), ERROR_DEV_NOT_EXIST);
+}
+
+TEST(DiskHandle, PropertyUpdateRereadsThePartitionTableRetryingWhileBusy) {
+  Desktop desktop;
+  const Handle disk = desktop.OpenExclusive(0);
+  desktop.kernel.rereadErrors = {EBUSY, EBUSY};
+  EXPECT_TRUE(desktop.os.DeviceIoControl(disk, IOCTL_DISK_UPDATE_PROPERTIES, nullptr, 0, nullptr, 0, nullptr));
+  EXPECT_EQ(desktop.kernel.CountCalls("ioctl BLKRRPART"), 3);
+}
+
+TEST(DiskHandle, PropertyUpdateWaitsUntilTheLockedVolumesAreReleased) {
+  Desktop desktop;
+  const Handle disk = desktop.OpenExclusive(kStick);
+  const Handle volume = desktop.os.CreateFileW(VolumePath("sdb1"), GENERIC_READ, 3, OPEN_EXISTING, 0);
+  ASSERT_TRUE(desktop.os.DeviceIoControl(volume, FSCTL_LOCK_VOLUME, nullptr, 0, nullptr, 0, nullptr));
+  EXPECT_TRUE(desktop.os.DeviceIoControl(disk, IOCTL_DISK_UPDATE_PROPERTIES, nullptr, 0, nullptr, 0, nullptr));
+  EXPECT_EQ(desktop.kernel.CountCalls("ioctl BLKRRPART"), 0);
+  desktop.os.CloseHandle(volume);
+  EXPECT_EQ(desktop.kernel.CountCalls("ioctl BLKRRPART"), 1);
+}
+
+TEST(ErrorMapping, ErrnoValuesGiveTheCodesTheProgramTestsFor) {
+  using linux_backend::WindowsErrorOf;
+  EXPECT_EQ(WindowsErrorOf(EROFS), ERROR_WRITE_PROTECT);
+  EXPECT_EQ(WindowsErrorOf(EPERM), ERROR_WRITE_PROTECT);
+  EXPECT_EQ(WindowsErrorOf(ENOMEDIUM), ERROR_NOT_READY);
+  EXPECT_EQ(WindowsErrorOf(ETIMEDOUT), ERROR_SEM_TIMEOUT);
+  EXPECT_EQ(WindowsErrorOf(EIO), ERROR_IO_DEVICE);
+  EXPECT_EQ(WindowsErrorOf(ENODATA), ERROR_IO_DEVICE);
+  EXPECT_EQ(WindowsErrorOf(ENODEV), ERROR_DEV_NOT_EXIST);
+  EXPECT_EQ(WindowsErrorOf(ENXIO), ERROR_DEV_NOT_EXIST);
+  EXPECT_EQ(WindowsErrorOf(EBUSY), ERROR_SHARING_VIOLATION);
+  EXPECT_EQ(linux_backend::WindowsOpenErrorOf(EPERM), ERROR_ACCESS_DENIED);
+  for (int e = 1; e < 134; ++e) {
+    const std::uint32_t code = WindowsErrorOf(e);
+    EXPECT_NE(linux_backend::ErrorText(code), u"Unknown error.") << "errno " << e;
+  }
+}
+
+}  // namespace
+}  // namespace orvella::test
