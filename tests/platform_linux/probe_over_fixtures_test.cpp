@@ -1,0 +1,80 @@
+// The program's own device walk and storage probe over the captured trees:
+// the catalogue a Linux machine gives.
+#include <gtest/gtest.h>
+
+#include "catalogue/enumeration.h"
+#include "core/program.h"
+#include "core/text.h"
+#include "platform/linux/linux_os.h"
+#include "platform_linux/fake_kernel.h"
+#include "platform_linux/linux_test_support.h"
+#include "support/fakes.h"
+
+namespace orvella::test {
+namespace {
+
+struct Walk {
+  explicit Walk(const std::string& fixture)
+      : kernel(FixtureRoot(fixture)), os(kernel, FixtureRoot(fixture)), program(os, clock, locale, panes, halt) {
+    EnumerateDevices(program);
+  }
+  const TIdentifyDeviceData& Entry(int index) const { return program.DeviceTables[index].IdentifyData; }
+
+  FakeClock clock;
+  FakeLocale locale;
+  RecordingPanes panes;
+  RecordingHalt halt;
+  FakeKernel kernel;
+  LinuxOs os;
+  Program program;
+};
+
+TEST(ProbeOverFixtures, DesktopCatalogueHoldsTheSataDiskTheStickAndTheNvmeDisk) {
+  Walk walk("desktop");
+  ASSERT_EQ(walk.program.DeviceCount, 3);
+  EXPECT_EQ(walk.program.DeviceTables[3].DevicePath, u"\\\\.\\PhysicalDrive2");
+
+  const TIdentifyDeviceData& sata = walk.Entry(1);
+  EXPECT_EQ(sata.Model, u"ATA WDC WD10EZEX-08WN4A0");
+  EXPECT_EQ(sata.FW, u"01.01A01");
+  EXPECT_EQ(sata.SN, u"WD-WCC6Y7KJ2X4P");
+  EXPECT_EQ(sata.LBA, 1953525168);
+  EXPECT_EQ(sata.SectorSize, 512);
+  EXPECT_EQ(sata.BusType, 11);
+  EXPECT_EQ(sata.MaximumSectorsTransfer, 250);
+  EXPECT_FALSE(sata.RemovableMedia);
+  EXPECT_EQ(sata.IsIDESlave, 0);
+
+  const TIdentifyDeviceData& stick = walk.Entry(2);
+  EXPECT_EQ(stick.Model, u"USB SanDisk 3.2Gen1");
+  EXPECT_EQ(stick.SN, u"4C530001230101117264");
+  EXPECT_EQ(stick.BusType, 7);
+  EXPECT_TRUE(stick.RemovableMedia);
+
+  const TIdentifyDeviceData& nvme = walk.Entry(3);
+  EXPECT_EQ(nvme.Model, u"NVMe Samsung SSD 970 EVO Plus 1TB");
+  EXPECT_EQ(nvme.FW, u"2B2QEXM7");
+  EXPECT_EQ(nvme.SN, u"S4EWNX0R123456A");
+  EXPECT_EQ(nvme.BusType, 17);
+  EXPECT_TRUE(walk.halt.messages.empty());
+}
+
+TEST(ProbeOverFixtures, VirtioAndLoopCatalogues) {
+  Walk virtio("virtio");
+  ASSERT_EQ(virtio.program.DeviceCount, 1);
+  EXPECT_EQ(virtio.Entry(1).Model, u"VirtIO Block Device");
+  EXPECT_EQ(virtio.Entry(1).SN, u"1786631563315385");
+  EXPECT_EQ(virtio.Entry(1).FW, u"0000");
+  EXPECT_EQ(virtio.Entry(1).BusType, 14);
+  EXPECT_EQ(virtio.Entry(1).LBA, 536870912);
+
+  Walk loop("loop");
+  ASSERT_EQ(loop.program.DeviceCount, 1);
+  EXPECT_EQ(loop.Entry(1).Model, u"Linux Loop Device");
+  EXPECT_EQ(loop.Entry(1).SN, u"000000");
+  EXPECT_EQ(loop.Entry(1).BusType, 15);
+  EXPECT_EQ(loop.Entry(1).LBA, 524288);
+}
+
+}  // namespace
+}  // namespace orvella::test
