@@ -1,0 +1,149 @@
+// The whole erase, as the program runs it from "FORMAT THIS DEVICE", on loop
+// devices the tests make themselves (root only; skipped with the reason where
+// loop devices cannot be had).
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+
+#include "catalogue/enumeration.h"
+#include "core/program.h"
+#include "core/text.h"
+#include "format/format_procedure.h"
+#include "platform/linux/linux_os.h"
+#include "platform_linux/loop_device.h"
+#include "support/fakes.h"
+#include "support/recording_format_page.h"
+#include "support/test_program.h"
+
+namespace orvella::test {
+namespace {
+
+#define ATTACH_OR_SKIP(loop, options)                      \
+  std::string whyNot;                                      \
+  const auto loop = LoopDevice::Attach((options), whyNot); \
+  if (!loop) GTEST_SKIP() << whyNot
+
+constexpr std::uint64_t kSize = 64ull << 20;
+constexpr std::uint64_t kQuickWipeExtent = 10'240'000;
+constexpr char16_t kLockFailure[] =
+    u"Unable to lock device. Make sure you do not have open files on this device and try again. ";
+
+LoopDevice::Options Filled(std::uint64_t size, int fillByte) {
+  LoopDevice::Options options;
+  options.size = size;
+  options.fillByte = fillByte;
+  return options;
+}
+
+// The program after start-up with the test's loop device chosen and open.
+struct ChosenLoop {
+  explicit ChosenLoop(const LoopDevice& loop) : program(os, clock, locale, panes, halt), procedure(program, page) {
+    EnumerateDevices(program);
+    for (int i = 1; i <= program.DeviceCount; ++i)
+      if (os.Drives()[program.DeviceTables[static_cast<std::size_t>(i)].DeviceNumber].name == loop.Name())
+        program.SelectedDevice = i;
+    if (program.SelectedDevice < 1) return;
+    program.DeviceTitle = u"the test's " + Utf8ToText(loop.Name());
+    program.DeviceHandle = os.CreateFileW(program.SelectedEntry().DevicePath, GENERIC_READ | GENERIC_WRITE, 0,
+                                          OPEN_EXISTING, 0);
+  }
+  ~ChosenLoop() {
+    if (program.DeviceHandle != 0 && program.DeviceHandle != INVALID_HANDLE_VALUE) os.CloseHandle(program.DeviceHandle);
+  }
+  bool Ready() const { return program.SelectedDevice >= 1 && program.DeviceHandle != INVALID_HANDLE_VALUE; }
+  std::vector<std::u16string> Log() const { return Unstamped(panes.formatLog); }
+  bool Logged(const std::u16string& line) const {
+    const auto log = Log();
+    return std::find(log.begin(), log.end(), line) != log.end();
+  }
+
+  LinuxOs os;
+  FakeClock clock;
+  FakeLocale locale;
+  RecordingPanes panes;
+  RecordingHalt halt;
+  Program program;
+  RecordingFormatPage page;
+  FormatProcedure procedure;
+};
+
+TEST(LoopErase, FullEraseLeavesEveryByteZero) {
+  ATTACH_OR_SKIP(loop, Filled(kSize, 0xAB));
+  ChosenLoop chosen(*loop);
+  ASSERT_TRUE(chosen.Ready());
+  chosen.procedure.FormatDevice();
+  EXPECT_TRUE(chosen.Logged(u"Low-level format is complete."));
+  EXPECT_TRUE(loop->All(0, kSize, 0x00));
+}
+
+TEST(LoopErase, QuickWipeLeavesNoPartitionTableForAnyToolToFind) {
+  LoopDevice::Options options = Filled(kSize, 0xAB);
+  options.sfdiskScript = "label: gpt\\n,16M\\n,\\n";
+  ATTACH_OR_SKIP(loop, options);
+  std::string table;
+  ASSERT_EQ(Shell("sfdisk -d " + loop->Node(), &table), 0);
+  ASSERT_NE(table.find("label: gpt"), std::string::npos);
+  ASSERT_EQ(Shell("blkid -p " + loop->Node(), &table), 0);
+  ASSERT_NE(table.find("PTTYPE=\"gpt\""), std::string::npos);
+
+  ChosenLoop chosen(*loop);
+  ASSERT_TRUE(chosen.Ready());
+  chosen.page.quickWipeChecked = true;
+  chosen.procedure.FormatDevice();
+  EXPECT_TRUE(chosen.Logged(u"Low-level format is complete."));
+  EXPECT_NE(Shell("sfdisk -d " + loop->Node(), &table), 0);
+  EXPECT_EQ(table.find("label:"), std::string::npos);
+  Shell("blkid -p " + loop->Node(), &table);
+  EXPECT_EQ(table.find("PTTYPE"), std::string::npos) << table;
+  EXPECT_TRUE(loop->All(0, kQuickWipeExtent, 0x00));
+  EXPECT_TRUE(loop->All(kQuickWipeExtent, kSize - kQuickWipeExtent, 0xAB));  // the middle is kept
+  EXPECT_TRUE(loop->All(kSize - kQuickWipeExtent, kSize, 0x00));
+}
+
+TEST(LoopErase, MountedVolumeWithAnOpenFileIsLeftAsItWasThenErasedOnceTheFileCloses) {
+  ATTACH_OR_SKIP(loop, Filled(kSize, -1));
+  ASSERT_EQ(Shell("mkfs.ext4 -q -F -E lazy_itable_init=0,lazy_journal_init=0 " + loop->Node()), 0);
+  const std::string mountPoint = loop->Folder() + "/mnt";
+  ASSERT_EQ(Shell("mkdir -p " + mountPoint + " && mount -t ext4 " + loop->Node() + " " + mountPoint), 0);
+  ASSERT_EQ(Shell("echo kept > " + mountPoint + "/file && sync"), 0);
+  const int openFile = open((mountPoint + "/file").c_str(), O_RDONLY);
+  ASSERT_GE(openFile, 0);
+  const std::uint64_t before = loop->Checksum();
+
+  ChosenLoop chosen(*loop);
+  ASSERT_TRUE(chosen.Ready());
+  chosen.procedure.FormatDevice();
+  EXPECT_TRUE(chosen.Logged(kLockFailure));
+  EXPECT_FALSE(chosen.Logged(u"Formatting... "));
+  EXPECT_EQ(loop->Checksum(), before);
+  EXPECT_EQ(Shell("grep -q ' " + mountPoint + " ' /proc/self/mountinfo"), 0);
+
+  close(openFile);
+  chosen.procedure.FormatDevice();
+  EXPECT_TRUE(chosen.Logged(u"Low-level format is complete."));
+  EXPECT_NE(Shell("grep -q ' " + mountPoint + " ' /proc/self/mountinfo"), 0);
+  EXPECT_TRUE(loop->All(0, kSize, 0x00));
+}
+
+TEST(LoopErase, ReadOnlyLoopGivesTheWriteProtectLines) {
+  LoopDevice::Options options = Filled(1 << 20, 0xAB);
+  options.readOnly = true;
+  ATTACH_OR_SKIP(loop, options);
+  ChosenLoop chosen(*loop);
+  ASSERT_TRUE(chosen.Ready());
+  chosen.procedure.FormatDevice();
+  const auto log = chosen.Log();
+  const auto protectedBlocks = std::count_if(log.begin(), log.end(), [](const std::u16string& line) {
+    return line.starts_with(u"Format Error occurred at offset ") &&
+           line.ends_with(u":   19 - The media is write protected");
+  });
+  EXPECT_EQ(protectedBlocks, 16);  // every 64 KiB block of the 1 MiB drive
+  EXPECT_TRUE(chosen.Logged(u"Format Error occurred at offset 0:   19 - The media is write protected"));
+  EXPECT_FALSE(chosen.Logged(u"Low-level format is complete."));
+  EXPECT_TRUE(loop->All(0, 1 << 20, 0xAB));
+}
+
+}  // namespace
+}  // namespace orvella::test
