@@ -4,7 +4,7 @@ set -euo pipefail
 packages=(
   build-essential cmake googletest libgtest-dev nlohmann-json3-dev libcli11-dev
   qt6-base-dev xvfb xauth
-  fdisk util-linux
+  fdisk util-linux mount e2fsprogs
 )
 missing=()
 for p in "${packages[@]}"; do

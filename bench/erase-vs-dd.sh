@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# Erase throughput against dd on the same 4 GiB loop device over a tmpfs
+# file: the program's erase and `dd if=/dev/zero bs=32M oflag=direct` take
+# turns after one untimed pass, and the ratio of their mean throughputs is printed (the erase aims
+# at 0.95 or more). Root only; it writes to nothing but its own loop device.
+#
+#   bench/erase-vs-dd.sh [ROUNDS] [BUILD_DIR]
+set -euo pipefail
+rounds=${1:-3}
+build=${2:-build}
+bench=$build/bench/orvella-erase-bench
+[[ $(id -u) -eq 0 ]] || { echo "the benchmark needs root for its loop device" >&2; exit 1; }
+[[ -x $bench ]] || { echo "build $bench first: cmake --build $build --target orvella-erase-bench" >&2; exit 1; }
+
+size=$((4 * 1024 * 1024 * 1024))
+folder=$(mktemp -d /dev/shm/orvella-bench-XXXXXX)
+file=$folder/drive.img
+loop=""
+cleanup() {
+  [[ -n $loop ]] && losetup -d "$loop"
+  rm -rf "$folder"
+}
+trap cleanup EXIT
+truncate -s "$size" "$file"
+loop=$(losetup --find --show "$file")
+echo "loop device $loop over $file (tmpfs), $((size / 1024 / 1024)) MiB"
+# The first writer of a sparse tmpfs file also pays for its pages; one
+# untimed pass lets every measured pass find them in place.
+dd if=/dev/zero of="$loop" bs=32M oflag=direct count=$((size / 33554432)) status=none
+
+calc() { awk "BEGIN { printf \"%.3f\", $1 }"; }
+
+erase_total=0
+dd_total=0
+for ((round = 1; round <= rounds; round++)); do
+  result=$("$bench" --loop "$loop" --backing-file "$file") || { echo "erase did not complete: $result" >&2; exit 1; }
+  erase_seconds=$(sed -n 's/^seconds=\([0-9.e+-]*\) .*/\1/p' <<<"$result")
+  start=$(date +%s.%N)
+  dd if=/dev/zero of="$loop" bs=32M oflag=direct count=$((size / 33554432)) status=none
+  dd_seconds=$(calc "$(date +%s.%N) - $start")
+  echo "round $round: erase $(calc "$erase_seconds") s ($(calc "$size / $erase_seconds / 1e6") MB/s)," \
+    "dd $dd_seconds s ($(calc "$size / $dd_seconds / 1e6") MB/s)"
+  erase_total=$(calc "$erase_total + $erase_seconds")
+  dd_total=$(calc "$dd_total + $dd_seconds")
+done
+echo "erase / dd throughput ratio: $(calc "$dd_total / $erase_total")"

@@ -1,0 +1,130 @@
+// orvella-erase-bench --loop /dev/loopN --backing-file FILE [--quick]
+//
+// Runs the program's erase ("FORMAT THIS DEVICE", answered Yes) on one loop
+// device and prints how long it took. It works only on a loop device whose
+// backing file is the one named, so that it can never erase anything but the
+// benchmark's own drive; bench/erase-vs-dd.sh sets that up.
+#include <chrono>
+#include <clocale>
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <string>
+
+#include "catalogue/enumeration.h"
+#include "core/program.h"
+#include "core/text.h"
+#include "format/format_procedure.h"
+#include "platform/linux/linux_os.h"
+
+namespace orvella {
+namespace {
+
+class SilentPanes final : public LogPanes {
+ public:
+  void AppendDebugLog(const std::u16string&) override {}
+  void AppendFormatLog(const std::u16string& line) override {
+    if (line.ends_with(u"Low-level format is complete.")) complete = true;
+  }
+  void AppendDetails(const std::u16string&) override {}
+  void AppendSmart(const std::u16string&) override {}
+  bool complete = false;
+};
+
+class ExitingHalt final : public Halt {
+ public:
+  void ShowErrorMessage(const std::u16string& text, const std::u16string& caption) override {
+    std::cerr << TextToUtf8(caption) << ": " << TextToUtf8(text) << '\n';
+  }
+  [[noreturn]] void Terminate(int exitCode) override { std::exit(exitCode == 0 ? 1 : exitCode); }
+};
+
+// A page nobody looks at, whose confirmation is answered Yes.
+class UnattendedPage final : public FormatPageView {
+ public:
+  explicit UnattendedPage(bool quickWipe) : quickWipe_(quickWipe) {}
+  void SetProgressPosition(int) override {}
+  void SetProgressState(ProgressState) override {}
+  void SetCaption(FormatLabel label, const std::u16string& caption) override {
+    if (label == FormatLabel::Speed) speed_ = caption;
+  }
+  std::u16string Caption(FormatLabel label) override { return label == FormatLabel::Speed ? speed_ : u""; }
+  void SetEnabled(FormatControl, bool) override {}
+  bool QuickWipeChecked() override { return quickWipe_; }
+  void FocusStop() override {}
+  int ShowTaskDialog(const std::u16string&, const std::u16string&, const std::u16string&, int, int) override {
+    return 6;  // Yes
+  }
+  void ProcessPendingMessages() override {}
+  void CloseWindow() override {}
+
+ private:
+  bool quickWipe_;
+  std::u16string speed_;
+};
+
+std::string FirstLine(const std::string& path) {
+  std::ifstream file(path);
+  std::string line;
+  std::getline(file, line);
+  return line;
+}
+
+int Usage() {
+  std::cerr << "usage: orvella-erase-bench --loop /dev/loopN --backing-file FILE [--quick]\n";
+  return 2;
+}
+
+int Run(int argc, char** argv) {
+  std::string node, backing;
+  bool quick = false;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--loop" && i + 1 < argc) node = argv[++i];
+    else if (arg == "--backing-file" && i + 1 < argc) backing = argv[++i];
+    else if (arg == "--quick") quick = true;
+    else return Usage();
+  }
+  const std::string name = node.rfind("/dev/loop", 0) == 0 ? node.substr(5) : "";
+  if (name.empty() || backing.empty()) return Usage();
+  if (FirstLine("/sys/block/" + name + "/loop/backing_file") != backing) {
+    std::cerr << node << " is not a loop device over " << backing << "; refusing to erase it\n";
+    return 1;
+  }
+  std::setlocale(LC_ALL, "");
+  LinuxOs os;
+  SystemClock clock;
+  CLibraryLocale locale;
+  SilentPanes panes;
+  ExitingHalt halt;
+  Program program(os, clock, locale, panes, halt);
+  EnumerateDevices(program);
+  for (int i = 1; i <= program.DeviceCount; ++i)
+    if (os.Drives()[program.DeviceTables[static_cast<std::size_t>(i)].DeviceNumber].name == name)
+      program.SelectedDevice = i;
+  if (program.SelectedDevice < 1) {
+    std::cerr << node << " was not found among the drives\n";
+    return 1;
+  }
+  program.DeviceTitle = Utf8ToText(node);
+  program.DeviceHandle = os.CreateFileW(program.SelectedEntry().DevicePath, GENERIC_READ | GENERIC_WRITE, 0,
+                                        OPEN_EXISTING, 0);
+  if (program.DeviceHandle == INVALID_HANDLE_VALUE) {
+    std::cerr << "cannot open " << node << ": " << TextToUtf8(os.SystemErrorText(os.GetLastError())) << '\n';
+    return 1;
+  }
+  UnattendedPage page(quick);
+  FormatProcedure procedure(program, page);
+  const auto start = std::chrono::steady_clock::now();
+  procedure.FormatDevice();
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  os.CloseHandle(program.DeviceHandle);
+  const std::int64_t bytes = program.SelectedEntry().IdentifyData.LBA * program.SelectedEntry().IdentifyData.SectorSize;
+  std::cout << "seconds=" << seconds << " bytes=" << bytes << (panes.complete ? " complete" : " not complete") << '\n';
+  return panes.complete ? 0 : 1;
+}
+
+}  // namespace
+}  // namespace orvella
+
+int main(int argc, char** argv) { return orvella::Run(argc, argv); }
