@@ -80,10 +80,14 @@ int Run(int argc, char** argv) {
   bool quick = false;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
-    if (arg == "--loop" && i + 1 < argc) node = argv[++i];
-    else if (arg == "--backing-file" && i + 1 < argc) backing = argv[++i];
-    else if (arg == "--quick") quick = true;
-    else return Usage();
+    if (arg == "--loop" && i + 1 < argc)
+      node = argv[++i];
+    else if (arg == "--backing-file" && i + 1 < argc)
+      backing = argv[++i];
+    else if (arg == "--quick")
+      quick = true;
+    else
+      return Usage();
   }
   const std::string name = node.rfind("/dev/loop", 0) == 0 ? node.substr(5) : "";
   if (name.empty() || backing.empty()) return Usage();
@@ -107,8 +111,8 @@ int Run(int argc, char** argv) {
     return 1;
   }
   program.DeviceTitle = Utf8ToText(node);
-  program.DeviceHandle = os.CreateFileW(program.SelectedEntry().DevicePath, GENERIC_READ | GENERIC_WRITE, 0,
-                                        OPEN_EXISTING, 0);
+  program.DeviceHandle =
+      os.CreateFileW(program.SelectedEntry().DevicePath, GENERIC_READ | GENERIC_WRITE, 0, OPEN_EXISTING, 0);
   if (program.DeviceHandle == INVALID_HANDLE_VALUE) {
     std::cerr << "cannot open " << node << ": " << TextToUtf8(os.SystemErrorText(os.GetLastError())) << '\n';
     return 1;

@@ -1,6 +1,8 @@
 // S.M.A.R.T. and miniport requests through SG_IO ATA PASS-THROUGH(16),
 // against a fake SG_IO: the command blocks sent, the reply layouts, and the
 // order in which the answer is judged.
+#include "platform/linux/ata_pass_through.h"
+
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -8,7 +10,6 @@
 #include <vector>
 
 #include "platform/byte_order.h"
-#include "platform/linux/ata_pass_through.h"
 #include "platform/linux/linux_os.h"
 #include "platform_linux/fake_kernel.h"
 #include "platform_linux/linux_test_support.h"

@@ -67,7 +67,8 @@ TEST(DiskHandle, FlockHeldElsewhereIsASharingViolationAfterBriefRetries) {
 
 TEST(DiskHandle, ProbeOpensAreReadOnlyAndTakeNoLock) {
   Desktop desktop;
-  const Handle disk = desktop.os.CreateFileW(DrivePath(0), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING, 0);
+  const Handle disk =
+      desktop.os.CreateFileW(DrivePath(0), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING, 0);
   ASSERT_NE(disk, INVALID_HANDLE_VALUE);
   EXPECT_EQ(desktop.kernel.openFiles.begin()->second.flags & O_ACCMODE, O_RDONLY);
   EXPECT_EQ(desktop.kernel.CountCalls("flock"), 0);

@@ -59,12 +59,8 @@ int FakeKernel::Ioctl(int fd, unsigned long request, void* argument) {
   if (file == openFiles.end()) return -EBADF;
   const Node& node = nodes.at(file->second.path);
   switch (request) {
-    case BLKGETSIZE64:
-      *static_cast<std::uint64_t*>(argument) = node.length;
-      return 0;
-    case BLKSSZGET:
-      *static_cast<int*>(argument) = node.sectorSize;
-      return 0;
+    case BLKGETSIZE64: *static_cast<std::uint64_t*>(argument) = node.length; return 0;
+    case BLKSSZGET: *static_cast<int*>(argument) = node.sectorSize; return 0;
     case BLKRRPART:
       if (rereadErrors.empty()) return 0;
       {
@@ -77,8 +73,9 @@ int FakeKernel::Ioctl(int fd, unsigned long request, void* argument) {
       cdbs.emplace_back(header.cmdp, header.cmdp + header.cmd_len);
       return sgIo ? sgIo(header) : -ENOTTY;
     }
-    default:
-      return -ENOTTY;
+    case NVME_IOCTL_ID: return nvmeAdmin ? 1 : -ENOTTY;
+    case NVME_IOCTL_ADMIN_CMD: return nvmeAdmin ? nvmeAdmin(*static_cast<nvme_admin_cmd*>(argument)) : -ENOTTY;
+    default: return -ENOTTY;
   }
 }
 
@@ -125,6 +122,7 @@ std::string IoctlName(unsigned long request) {
     case BLKSSZGET: return "BLKSSZGET";
     case BLKRRPART: return "BLKRRPART";
     case SG_IO: return "SG_IO";
+    case NVME_IOCTL_ADMIN_CMD: return "NVME_IOCTL_ADMIN_CMD";
     default: return "other";
   }
 }

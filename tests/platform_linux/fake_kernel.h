@@ -3,7 +3,9 @@
 // test sets up, and a record of the calls made.
 #pragma once
 
+#include <linux/nvme_ioctl.h>
 #include <scsi/sg.h>
+#include <sys/ioctl.h>
 
 #include <cstdint>
 #include <functional>
@@ -48,16 +50,17 @@ class FakeKernel final : public linux_backend::Syscalls {
   void SleepMilliseconds(std::uint32_t milliseconds) override { sleptMilliseconds += milliseconds; }
 
   // What tests set up.
-  std::map<std::string, Node> nodes;             // by the path opened
-  std::map<std::string, int> openErrors;         // path → errno
-  std::map<std::string, int> writeOpenErrors;    // path → errno of opens for writing
-  std::set<std::string> claimed;                 // nodes another holder keeps exclusively
-  std::vector<int> flockErrors;                  // errno of successive flock calls, then 0
-  std::vector<int> rereadErrors;                 // errno of successive BLKRRPART calls, then 0
-  std::map<std::string, int> unmountErrors;      // mount point → errno
+  std::map<std::string, Node> nodes;           // by the path opened
+  std::map<std::string, int> openErrors;       // path → errno
+  std::map<std::string, int> writeOpenErrors;  // path → errno of opens for writing
+  std::set<std::string> claimed;               // nodes another holder keeps exclusively
+  std::vector<int> flockErrors;                // errno of successive flock calls, then 0
+  std::vector<int> rereadErrors;               // errno of successive BLKRRPART calls, then 0
+  std::map<std::string, int> unmountErrors;    // mount point → errno
   std::function<void(const std::string&)> onUnmount;
-  int writeError = 0;                            // errno of every pwrite
-  std::function<int(sg_io_hdr_t&)> sgIo;         // answers SG_IO; unset: ENOTTY
+  int writeError = 0;                             // errno of every pwrite
+  std::function<int(sg_io_hdr_t&)> sgIo;          // answers SG_IO; unset: ENOTTY
+  std::function<int(nvme_admin_cmd&)> nvmeAdmin;  // answers NVMe admin commands; unset: ENOTTY
 
   // What tests look at.
   std::map<int, OpenFile> openFiles;

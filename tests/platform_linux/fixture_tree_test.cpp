@@ -110,8 +110,8 @@ TEST(FixtureTrees, DriveNumbersPastTheListFailWithoutTouchingTheKernel) {
 }
 
 TEST(DriveOrder, KindsInAFixedOrderAndNamesInNaturalOrder) {
-  std::vector<std::string> names{"loop10", "vdb", "sdaa", "loop2", "nvme10n1", "sdb", "nvme1n1", "sdz", "mmcblk0",
-                                 "sda", "nbd0", "vda", "nvme1n2"};
+  std::vector<std::string> names{"loop10", "vdb",     "sdaa", "loop2", "nvme10n1", "sdb",    "nvme1n1",
+                                 "sdz",    "mmcblk0", "sda",  "nbd0",  "vda",      "nvme1n2"};
   std::sort(names.begin(), names.end(), linux_backend::DriveOrderLess);
   EXPECT_EQ(names, (std::vector<std::string>{"sda", "sdb", "sdz", "sdaa", "nvme1n1", "nvme1n2", "nvme10n1", "vda",
                                              "vdb", "mmcblk0", "nbd0", "loop2", "loop10"}));

@@ -69,8 +69,8 @@ std::string AsProgramShowsSerial(std::string raw) {
 
 QueriedDrive QueryDrive(Os& os, int number) {
   QueriedDrive drive;
-  const Handle handle = os.CreateFileW(DrivePath(number), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                       OPEN_EXISTING, 0);
+  const Handle handle =
+      os.CreateFileW(DrivePath(number), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING, 0);
   if (handle == INVALID_HANDLE_VALUE) return drive;
   drive.opened = true;
   std::vector<std::uint8_t> reply(512, 0);

@@ -42,17 +42,18 @@ std::unique_ptr<LoopDevice> LoopDevice::Attach(const Options& options, std::stri
     if (options.fillByte >= 0) {
       const std::vector<char> block(1 << 20, static_cast<char>(options.fillByte));
       for (std::uint64_t at = 0; at < options.size; at += block.size())
-        file.write(block.data(), static_cast<std::streamsize>(std::min<std::uint64_t>(block.size(), options.size - at)));
+        file.write(block.data(),
+                   static_cast<std::streamsize>(std::min<std::uint64_t>(block.size(), options.size - at)));
     }
   }
   fs::resize_file(loop->file_, options.size);
-  if (!options.sfdiskScript.empty() &&
-      Shell("printf '" + options.sfdiskScript + "' | sfdisk -q " + loop->file_) != 0) {
+  if (!options.sfdiskScript.empty() && Shell("printf '" + options.sfdiskScript + "' | sfdisk -q " + loop->file_) != 0) {
     whyNot = "sfdisk could not partition the drive file";
     return nullptr;
   }
   std::string node;
-  const std::string flags = std::string(options.readOnly ? " --read-only" : "") + (options.partitions ? " --partscan" : "");
+  const std::string flags =
+      std::string(options.readOnly ? " --read-only" : "") + (options.partitions ? " --partscan" : "");
   if (Shell("losetup --find --show" + flags + " " + loop->file_, &node) != 0 || node.rfind("/dev/loop", 0) != 0) {
     whyNot = "losetup could not attach a loop device here";
     return nullptr;

@@ -13,9 +13,9 @@ class LoopDevice {
   struct Options {
     std::uint64_t size = 64ull << 20;
     bool readOnly = false;
-    bool partitions = false;     // ask the kernel to scan a partition table
-    int fillByte = -1;           // fill the file with this byte first (-1: leave it sparse)
-    std::string sfdiskScript;    // partition the file with sfdisk first
+    bool partitions = false;   // ask the kernel to scan a partition table
+    int fillByte = -1;         // fill the file with this byte first (-1: leave it sparse)
+    std::string sfdiskScript;  // partition the file with sfdisk first
   };
 
   // Empty with `whyNot` set where loop devices cannot be had (not root, no

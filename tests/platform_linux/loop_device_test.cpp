@@ -1,6 +1,8 @@
 // The Linux backend on real block devices: loop devices that each test makes
 // over a sparse file of its own (root only; skipped with the reason where
 // loop devices cannot be had). No other disk of the machine is written.
+#include "platform_linux/loop_device.h"
+
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/file.h>
@@ -13,15 +15,14 @@
 #include "core/program.h"
 #include "platform/linux/linux_os.h"
 #include "platform_linux/linux_test_support.h"
-#include "platform_linux/loop_device.h"
 #include "support/fakes.h"
 
 namespace orvella::test {
 namespace {
 
-#define ATTACH_OR_SKIP(loop, options)                          \
-  std::string whyNot;                                          \
-  const auto loop = LoopDevice::Attach((options), whyNot);     \
+#define ATTACH_OR_SKIP(loop, options)                      \
+  std::string whyNot;                                      \
+  const auto loop = LoopDevice::Attach((options), whyNot); \
   if (!loop) GTEST_SKIP() << whyNot
 
 LoopDevice::Options Sized(std::uint64_t size) {
@@ -56,7 +57,9 @@ struct OpenLoop {
     return os.SetFilePointerEx(disk, offset, nullptr, FILE_BEGIN) && os.WriteFile(disk, buffer, kBlock, &written) &&
            written == kBlock;
   }
-  bool Request(Handle handle, std::uint32_t code) { return os.DeviceIoControl(handle, code, nullptr, 0, nullptr, 0, nullptr); }
+  bool Request(Handle handle, std::uint32_t code) {
+    return os.DeviceIoControl(handle, code, nullptr, 0, nullptr, 0, nullptr);
+  }
 
   LinuxOs os;
   int number;

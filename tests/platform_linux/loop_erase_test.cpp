@@ -46,8 +46,8 @@ struct ChosenLoop {
         program.SelectedDevice = i;
     if (program.SelectedDevice < 1) return;
     program.DeviceTitle = u"the test's " + Utf8ToText(loop.Name());
-    program.DeviceHandle = os.CreateFileW(program.SelectedEntry().DevicePath, GENERIC_READ | GENERIC_WRITE, 0,
-                                          OPEN_EXISTING, 0);
+    program.DeviceHandle =
+        os.CreateFileW(program.SelectedEntry().DevicePath, GENERIC_READ | GENERIC_WRITE, 0, OPEN_EXISTING, 0);
   }
   ~ChosenLoop() {
     if (program.DeviceHandle != 0 && program.DeviceHandle != INVALID_HANDLE_VALUE) os.CloseHandle(program.DeviceHandle);

@@ -20,7 +20,8 @@ TEST(PlatformFacts, VersionIsTheKernelReleaseOnTheNtPlatform) {
   struct utsname names {};
   ASSERT_EQ(uname(&names), 0);
   const std::string release = names.release;
-  EXPECT_EQ(release.rfind(std::to_string(version.majorVersion) + "." + std::to_string(version.minorVersion) + ".", 0), 0u);
+  EXPECT_EQ(release.rfind(std::to_string(version.majorVersion) + "." + std::to_string(version.minorVersion) + ".", 0),
+            0u);
   EXPECT_NE(TextToUtf8(version.servicePack).find(release), std::string::npos);
   EXPECT_EQ(os.IsWow64Process(), sizeof(void*) == 8 ? Wow64Answer::Yes : Wow64Answer::No);
   EXPECT_TRUE(os.LoadSetupLibrary());

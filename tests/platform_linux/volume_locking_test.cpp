@@ -22,7 +22,9 @@ struct Desktop {
   Handle OpenVolume(const std::string& name) {
     return os.CreateFileW(VolumePath(name), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING, 0);
   }
-  bool Request(Handle handle, std::uint32_t code) { return os.DeviceIoControl(handle, code, nullptr, 0, nullptr, 0, nullptr); }
+  bool Request(Handle handle, std::uint32_t code) {
+    return os.DeviceIoControl(handle, code, nullptr, 0, nullptr, 0, nullptr);
+  }
 
   TreeCopy tree{"desktop"};
   FakeKernel kernel;
@@ -52,11 +54,13 @@ TEST(VolumeUse, DeviceNumberIsTheDrivesNumberAndThePartition) {
   Desktop desktop;
   for (const auto& [name, drive, partition] :
        {std::tuple{"sda2", 0u, 2u}, std::tuple{"sdb1", 1u, 1u}, std::tuple{"nvme0n1p3", 2u, 3u}}) {
-    const Handle volume = desktop.os.CreateFileW(VolumePath(name), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING, 0);
+    const Handle volume =
+        desktop.os.CreateFileW(VolumePath(name), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING, 0);
     ASSERT_NE(volume, INVALID_HANDLE_VALUE) << name;
     std::uint8_t reply[1024] = {};
     std::uint32_t returned = 0;
-    ASSERT_TRUE(desktop.os.DeviceIoControl(volume, IOCTL_STORAGE_GET_DEVICE_NUMBER, nullptr, 0, reply, 1024, &returned));
+    ASSERT_TRUE(
+        desktop.os.DeviceIoControl(volume, IOCTL_STORAGE_GET_DEVICE_NUMBER, nullptr, 0, reply, 1024, &returned));
     EXPECT_EQ(returned, 12u);
     EXPECT_EQ(GetU32(reply, layout::DeviceNumberDeviceType), 7u);
     EXPECT_EQ(GetU32(reply, layout::DeviceNumberDeviceNumber), drive) << name;

@@ -15,10 +15,10 @@ constexpr std::uint8_t kAtaPassThrough16 = 0x85;
 constexpr std::uint8_t kProtocolNonData = 3;
 constexpr std::uint8_t kProtocolPioDataIn = 4;
 // Byte 2 of the command block.
-constexpr std::uint8_t kCheckCondition = 0x20;   // CK_COND: return the registers
-constexpr std::uint8_t kFromDevice = 0x08;       // T_DIR
-constexpr std::uint8_t kLengthInBlocks = 0x04;   // BYTE_BLOCK
-constexpr std::uint8_t kLengthInCount = 0x02;    // T_LENGTH: the sector count field
+constexpr std::uint8_t kCheckCondition = 0x20;  // CK_COND: return the registers
+constexpr std::uint8_t kFromDevice = 0x08;      // T_DIR
+constexpr std::uint8_t kLengthInBlocks = 0x04;  // BYTE_BLOCK
+constexpr std::uint8_t kLengthInCount = 0x02;   // T_LENGTH: the sector count field
 
 // Sense keys.
 constexpr std::uint8_t kNoSense = 0x0;
@@ -65,10 +65,8 @@ AtaOutcome JudgeSense(const SenseFacts& sense) {
     case kIllegalRequest: return {ERROR_INVALID_FUNCTION, 0, 0};
     case kNotReady: return {ERROR_NOT_READY, 0, 0};
     case kNoSense:
-    case kRecoveredError:
-      return sense.hasAtaRegisters ? JudgeAtaRegisters(sense) : AtaOutcome{};
-    case kAbortedCommand:
-      return sense.hasAtaRegisters ? JudgeAtaRegisters(sense) : AtaOutcome{ERROR_IO_DEVICE, 0, 0};
+    case kRecoveredError: return sense.hasAtaRegisters ? JudgeAtaRegisters(sense) : AtaOutcome{};
+    case kAbortedCommand: return sense.hasAtaRegisters ? JudgeAtaRegisters(sense) : AtaOutcome{ERROR_IO_DEVICE, 0, 0};
     default: return {ERROR_IO_DEVICE, 0, 0};
   }
 }

@@ -25,8 +25,8 @@ struct AtaRegisters {
 };
 
 enum class AtaTransfer {
-  None,       // non-data: SMART ENABLE / DISABLE OPERATIONS
-  PioIn512,   // PIO data-in of one 512-byte sector: IDENTIFY, SMART READ DATA
+  None,      // non-data: SMART ENABLE / DISABLE OPERATIONS
+  PioIn512,  // PIO data-in of one 512-byte sector: IDENTIFY, SMART READ DATA
 };
 
 inline constexpr std::size_t kAtaSectorSize = 512;

@@ -8,9 +8,7 @@
 namespace orvella::linux_backend {
 namespace {
 
-bool StartsWith(std::string_view text, std::string_view prefix) {
-  return text.substr(0, prefix.size()) == prefix;
-}
+bool StartsWith(std::string_view text, std::string_view prefix) { return text.substr(0, prefix.size()) == prefix; }
 
 // Kernel names that are not physical drives.
 bool IsLeftOut(const std::string& name) {

@@ -22,7 +22,7 @@ std::optional<DeviceNumber> ParseDeviceNumber(const std::string& text);
 
 // One drive of the drive list: \\.\PhysicalDriveN is entry N.
 struct BlockDevice {
-  std::string name;          // kernel name, "sda"
+  std::string name;  // kernel name, "sda"
   DeviceNumber number;
   std::string diskSequence;  // the diskseq attribute; empty where the kernel has none
 };

@@ -4,10 +4,10 @@
 // characters), NVMe from its controller, virtio and MMC from their own
 // attributes, and USB serial numbers from the USB device when the bridge has
 // no serial number page.
+#include "platform/linux/drive_facts.h"
+
 #include <algorithm>
 #include <limits>
-
-#include "platform/linux/drive_facts.h"
 
 namespace orvella::linux_backend {
 namespace {
@@ -93,8 +93,7 @@ void ReadScsiIdentity(const SystemTree& tree, const std::string& device, const s
   facts.scsiAddress = ScsiAddressOf(devicePath);
 }
 
-void ReadIdentity(const SystemTree& tree, const std::string& name, const std::string& devicePath,
-                  DriveFacts& facts) {
+void ReadIdentity(const SystemTree& tree, const std::string& name, const std::string& devicePath, DriveFacts& facts) {
   const std::string block = "/sys/block/" + name;
   const std::string device = block + "/device";
   switch (facts.busType) {

@@ -1,9 +1,12 @@
 // The S.M.A.R.T. and SCSI miniport requests of a drive, run as ATA commands
-// through SG_IO on drives whose transport is ATA or SATA. Other drives answer
-// as a Windows driver without ATA pass-through does: "invalid function".
+// through SG_IO on drives whose transport is ATA or SATA. An NVMe drive
+// answers the miniport identify from its own Identify data. Other requests
+// and drives answer as a Windows driver without ATA pass-through does:
+// "invalid function".
 #include <array>
 
 #include "platform/linux/linux_os.h"
+#include "platform/linux/nvme_identify.h"
 #include "platform/linux/smart_requests.h"
 #include "platform/linux/storage_replies.h"
 
@@ -32,11 +35,13 @@ bool LinuxOs::AtaRequest(DiskObject& disk, std::uint32_t code, const void* in, s
     if (!facts.scsiAddress) return Fail(ERROR_INVALID_FUNCTION);
     return Reply(ScsiAddressReply(*facts.scsiAddress), out, outSize, returned, false);
   }
+  const auto* input = static_cast<const std::uint8_t*>(in);
+  if (facts.busType == kBusNvme && code == IOCTL_SCSI_MINIPORT)
+    return NvmeMiniportIdentify(disk, input, inSize, out, outSize, returned);
   if (!TakesAtaCommands(facts.busType)) return Fail(ERROR_INVALID_FUNCTION);
   const std::uint8_t position = facts.scsiAddress ? facts.scsiAddress->target : 0;  // libata: target 1 is a slave
   if (code == SMART_GET_VERSION) return Reply(SmartVersionReply(position), out, outSize, returned, false);
 
-  const auto* input = static_cast<const std::uint8_t*>(in);
   const bool miniport = code == IOCTL_SCSI_MINIPORT;
   const auto command = miniport ? ParseMiniportIdentify(input, inSize) : ParseSendCmdIn(input, inSize);
   if (!command) return Fail(miniport ? ERROR_INVALID_FUNCTION : ERROR_INVALID_PARAMETER);
@@ -47,8 +52,18 @@ bool LinuxOs::AtaRequest(DiskObject& disk, std::uint32_t code, const void* in, s
   const AtaOutcome outcome = RunAtaCommand(sys_, disk.fd, command->registers, *transfer, data.data());
   if (outcome.error != 0) return Fail(outcome.error);
   const std::size_t dataSize = *transfer == AtaTransfer::PioIn512 ? data.size() : 0;
-  const auto reply = miniport ? MiniportReply(input, outcome, data.data()) : SendCmdOutReply(outcome, data.data(), dataSize);
+  const auto reply =
+      miniport ? MiniportReply(input, outcome, data.data()) : SendCmdOutReply(outcome, data.data(), dataSize);
   return Reply(reply, out, outSize, returned, false);
+}
+
+bool LinuxOs::NvmeMiniportIdentify(DiskObject& disk, const std::uint8_t* in, std::uint32_t inSize, void* out,
+                                   std::uint32_t outSize, std::uint32_t* returned) {
+  if (!ParseMiniportIdentify(in, inSize)) return Fail(ERROR_INVALID_FUNCTION);
+  std::uint32_t error = 0;
+  const auto identify = IdentifyNvmeAsAta(sys_, disk.fd, error);
+  if (!identify) return Fail(error);
+  return Reply(MiniportReply(in, AtaOutcome{}, identify->data()), out, outSize, returned, false);
 }
 
 }  // namespace orvella

@@ -94,20 +94,16 @@ bool LinuxOs::DiskRequest(DiskObject& disk, std::uint32_t code, const void* in, 
       return Reply(GeometryReply(static_cast<std::uint32_t>(sectorSize), length, removable), out, outSize, returned,
                    false);
     }
-    case IOCTL_STORAGE_QUERY_PROPERTY:
-      return PropertyRequest(disk, in, inSize, out, outSize, returned);
+    case IOCTL_STORAGE_QUERY_PROPERTY: return PropertyRequest(disk, in, inSize, out, outSize, returned);
     case IOCTL_STORAGE_GET_DEVICE_NUMBER:
       return Reply(DeviceNumberReply(static_cast<std::uint32_t>(disk.drive), 0), out, outSize, returned, false);
-    case IOCTL_DISK_UPDATE_PROPERTIES:
-      return UpdateProperties(disk);
+    case IOCTL_DISK_UPDATE_PROPERTIES: return UpdateProperties(disk);
     case SMART_GET_VERSION:
     case SMART_RCV_DRIVE_DATA:
     case SMART_SEND_DRIVE_COMMAND:
     case IOCTL_SCSI_MINIPORT:
-    case IOCTL_SCSI_GET_ADDRESS:
-      return AtaRequest(disk, code, in, inSize, out, outSize, returned);
-    default:
-      return Fail(ERROR_INVALID_FUNCTION);
+    case IOCTL_SCSI_GET_ADDRESS: return AtaRequest(disk, code, in, inSize, out, outSize, returned);
+    default: return Fail(ERROR_INVALID_FUNCTION);
   }
 }
 
@@ -149,8 +145,7 @@ bool LinuxOs::UpdateProperties(DiskObject& disk) {
   return result < 0 ? FailErrno(result, disk.drive) : Succeed();
 }
 
-bool LinuxOs::SetFilePointerEx(Handle handle, std::int64_t distance, std::int64_t* newPointer,
-                               std::uint32_t method) {
+bool LinuxOs::SetFilePointerEx(Handle handle, std::int64_t distance, std::int64_t* newPointer, std::uint32_t method) {
   DiskObject* disk = FindDisk(handle);
   if (disk == nullptr) return Fail(ERROR_INVALID_HANDLE);
   std::int64_t base = 0;

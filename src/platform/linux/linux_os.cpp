@@ -73,8 +73,8 @@ bool LinuxOs::FailErrno(int result, std::size_t drive) {
   return Fail(WindowsErrorOf(errnoValue));
 }
 
-bool LinuxOs::Reply(const std::vector<std::uint8_t>& reply, void* out, std::uint32_t outSize,
-                    std::uint32_t* returned, bool partialAllowed) {
+bool LinuxOs::Reply(const std::vector<std::uint8_t>& reply, void* out, std::uint32_t outSize, std::uint32_t* returned,
+                    bool partialAllowed) {
   const std::uint32_t size = static_cast<std::uint32_t>(reply.size());
   const std::uint32_t least = partialAllowed ? std::min<std::uint32_t>(size, 8) : size;
   if (out == nullptr || outSize < least) return Fail(ERROR_INSUFFICIENT_BUFFER);
@@ -112,7 +112,8 @@ Handle LinuxOs::CreateFileW(const std::u16string& path, std::uint32_t desiredAcc
     return OpenDisk(static_cast<std::size_t>(n), desiredAccess, shareMode == 0);
   }
   // Volumes need no open file until they are locked.
-  if (const auto volume = name.empty() ? std::nullopt : FindVolumeNamed(name)) return Register(VolumeObject{*volume, -1});
+  if (const auto volume = name.empty() ? std::nullopt : FindVolumeNamed(name))
+    return Register(VolumeObject{*volume, -1});
   Fail(ERROR_FILE_NOT_FOUND);
   return INVALID_HANDLE_VALUE;
 }

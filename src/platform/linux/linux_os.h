@@ -40,8 +40,7 @@ class LinuxOs final : public Os {
                        void* outBuffer, std::uint32_t outBufferSize, std::uint32_t* bytesReturned) override;
   bool SetFilePointerEx(Handle handle, std::int64_t distanceToMove, std::int64_t* newFilePointer,
                         std::uint32_t moveMethod) override;
-  bool WriteFile(Handle handle, const void* buffer, std::uint32_t bytesToWrite,
-                 std::uint32_t* bytesWritten) override;
+  bool WriteFile(Handle handle, const void* buffer, std::uint32_t bytesToWrite, std::uint32_t* bytesWritten) override;
   bool FlushFileBuffers(Handle handle) override;
   std::uint32_t GetLastError() override { return lastError_; }
   std::u16string SystemErrorText(std::uint32_t code) override;
@@ -65,7 +64,7 @@ class LinuxOs final : public Os {
     bool writable = false;        // opened for writing
     bool writeProtected = false;  // the medium refuses writes
     std::int64_t position = 0;
-    bool rereadPending = false;   // the partition table is re-read once our volume holds end
+    bool rereadPending = false;  // the partition table is re-read once our volume holds end
     std::chrono::steady_clock::time_point guardCheckedAt{};
     bool guardPassed = false;
   };
@@ -91,8 +90,8 @@ class LinuxOs final : public Os {
   bool HoldExclusively(int fd);
   bool DiskRequest(DiskObject& disk, std::uint32_t code, const void* in, std::uint32_t inSize, void* out,
                    std::uint32_t outSize, std::uint32_t* returned);
-  bool PropertyRequest(const DiskObject& disk, const void* in, std::uint32_t inSize, void* out,
-                       std::uint32_t outSize, std::uint32_t* returned);
+  bool PropertyRequest(const DiskObject& disk, const void* in, std::uint32_t inSize, void* out, std::uint32_t outSize,
+                       std::uint32_t* returned);
   bool UpdateProperties(DiskObject& disk);
   int RereadPartitionTable(const DiskObject& disk);
   std::uint32_t WriteBlocker(DiskObject& disk);
@@ -101,6 +100,8 @@ class LinuxOs final : public Os {
   // ATA pass-through (linux_ata.cpp).
   bool AtaRequest(DiskObject& disk, std::uint32_t code, const void* in, std::uint32_t inSize, void* out,
                   std::uint32_t outSize, std::uint32_t* returned);
+  bool NvmeMiniportIdentify(DiskObject& disk, const std::uint8_t* in, std::uint32_t inSize, void* out,
+                            std::uint32_t outSize, std::uint32_t* returned);
 
   // Volumes (linux_volumes.cpp).
   std::optional<linux_backend::Volume> FindVolumeNamed(const std::string& name);

@@ -59,10 +59,10 @@ void LinuxOs::Sleep(std::uint32_t milliseconds) {
 }
 
 void* LinuxOs::AllocateAligned(std::size_t size) {
-  return ::operator new(size, std::align_val_t{PageSize()}, std::nothrow);
+  return ::operator new (size, std::align_val_t{PageSize()}, std::nothrow);
 }
 
-void LinuxOs::FreeAligned(void* memory) { ::operator delete(memory, std::align_val_t{PageSize()}); }
+void LinuxOs::FreeAligned(void* memory) { ::operator delete (memory, std::align_val_t{PageSize()}); }
 
 std::u16string LinuxOs::AnsiToText(const std::uint8_t* bytes, std::size_t count) {
   return linux_backend::Windows1252ToText(bytes, count);

@@ -53,15 +53,13 @@ bool LinuxOs::VolumeRequest(VolumeObject& volume, std::uint32_t code, void* out,
     case IOCTL_STORAGE_GET_DEVICE_NUMBER:
       return Reply(DeviceNumberReply(static_cast<std::uint32_t>(volume.volume.drive), volume.volume.partition), out,
                    outSize, returned, false);
-    case FSCTL_LOCK_VOLUME:
-      return LockVolume(volume);
+    case FSCTL_LOCK_VOLUME: return LockVolume(volume);
     case FSCTL_DISMOUNT_VOLUME:
     case FSCTL_ALLOW_EXTENDED_DASD_IO:
       // Locking has unmounted the volume and holds it; without the lock
       // nothing is dismounted behind a user's back.
       return volume.lockFd >= 0 ? Succeed() : Fail(ERROR_ACCESS_DENIED);
-    default:
-      return Fail(ERROR_INVALID_FUNCTION);
+    default: return Fail(ERROR_INVALID_FUNCTION);
   }
 }
 

@@ -35,9 +35,9 @@ std::optional<SmartCommand> ParseSendCmdIn(const std::uint8_t* in, std::uint32_t
   SmartCommand command;
   command.bufferSize = GetU32(in, layout::CmdInBufferSize);
   const std::uint8_t* regs = in + layout::CmdInDriveRegs;
-  command.registers = {regs[layout::IdeRegsFeatures], regs[layout::IdeRegsSectorCount],
+  command.registers = {regs[layout::IdeRegsFeatures],     regs[layout::IdeRegsSectorCount],
                        regs[layout::IdeRegsSectorNumber], regs[layout::IdeRegsCylLow],
-                       regs[layout::IdeRegsCylHigh], regs[layout::IdeRegsDriveHead],
+                       regs[layout::IdeRegsCylHigh],      regs[layout::IdeRegsDriveHead],
                        regs[layout::IdeRegsCommand]};
   command.driveNumber = in[layout::CmdInDriveNumber];
   return command;
@@ -55,8 +55,7 @@ std::optional<AtaTransfer> PermittedTransfer(std::uint32_t controlCode, const Sm
       if (IsSmartSwitch(r)) return AtaTransfer::None;
       if (IsSmartRead(r) && command.bufferSize >= kAtaSectorSize) return AtaTransfer::PioIn512;
       return std::nullopt;
-    default:
-      return std::nullopt;
+    default: return std::nullopt;
   }
 }
 

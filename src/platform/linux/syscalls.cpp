@@ -22,9 +22,7 @@ class RealSyscalls final : public Syscalls {
  public:
   int Open(const std::string& path, int flags) override { return Result(::open(path.c_str(), flags)); }
   int Close(int fd) override { return Result(::close(fd)); }
-  int Ioctl(int fd, unsigned long request, void* argument) override {
-    return Result(::ioctl(fd, request, argument));
-  }
+  int Ioctl(int fd, unsigned long request, void* argument) override { return Result(::ioctl(fd, request, argument)); }
   long PWrite(int fd, const void* buffer, std::size_t length, std::int64_t offset) override {
     const ssize_t written = ::pwrite(fd, buffer, length, static_cast<off_t>(offset));
     return written < 0 ? -errno : written;
@@ -36,9 +34,7 @@ class RealSyscalls final : public Syscalls {
     while (result < 0 && errno == EINTR);
     return Result(result);
   }
-  int Unmount(const std::string& mountPoint) override {
-    return Result(::umount2(mountPoint.c_str(), UMOUNT_NOFOLLOW));
-  }
+  int Unmount(const std::string& mountPoint) override { return Result(::umount2(mountPoint.c_str(), UMOUNT_NOFOLLOW)); }
   int BlockDeviceNumber(int fd, std::uint32_t* major, std::uint32_t* minor) override {
     struct stat status {};
     if (::fstat(fd, &status) < 0) return -errno;

@@ -26,8 +26,7 @@ std::optional<std::string> SystemTree::ReadLine(const std::string& path) const {
   std::optional<std::string> text = ReadBytes(path);
   if (!text) return std::nullopt;
   if (const auto end = text->find('\n'); end != std::string::npos) text->resize(end);
-  while (!text->empty() && (text->back() == ' ' || text->back() == '\r' || text->back() == '\t'))
-    text->pop_back();
+  while (!text->empty() && (text->back() == ' ' || text->back() == '\r' || text->back() == '\t')) text->pop_back();
   return text;
 }
 

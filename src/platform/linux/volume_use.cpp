@@ -78,8 +78,7 @@ std::vector<std::string> ParseSwaps(const std::string& text) {
   return swaps;
 }
 
-std::vector<Volume> VolumesOfDrive(const SystemTree& tree, const std::vector<BlockDevice>& drives,
-                                   std::size_t drive) {
+std::vector<Volume> VolumesOfDrive(const SystemTree& tree, const std::vector<BlockDevice>& drives, std::size_t drive) {
   const BlockDevice& disk = drives[drive];
   std::vector<Volume> volumes{{disk.name, drive, 0, disk.number}};
   for (const Partition& partition : ListPartitions(tree, disk.name))
@@ -107,8 +106,7 @@ bool VolumeUse::IsSwap(const SystemTree& tree, const Volume& volume) const {
   return false;
 }
 
-bool VolumeUse::HasHolders(const SystemTree& tree, const std::vector<BlockDevice>& drives,
-                           const Volume& volume) const {
+bool VolumeUse::HasHolders(const SystemTree& tree, const std::vector<BlockDevice>& drives, const Volume& volume) const {
   return !tree.List(HoldersDirectory(drives, volume)).empty();
 }
 

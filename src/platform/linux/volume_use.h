@@ -33,8 +33,7 @@ struct Volume {
 };
 
 // The whole drive first, then its partitions.
-std::vector<Volume> VolumesOfDrive(const SystemTree& tree, const std::vector<BlockDevice>& drives,
-                                   std::size_t drive);
+std::vector<Volume> VolumesOfDrive(const SystemTree& tree, const std::vector<BlockDevice>& drives, std::size_t drive);
 
 // Mounts and swap areas read once, to judge several volumes by.
 class VolumeUse {
