@@ -48,25 +48,6 @@ std::u16string DrivePath(int number) { return u"\\\\.\\PhysicalDrive" + IntToStr
 
 std::u16string VolumePath(const std::string& name) { return u"\\\\.\\" + Utf8ToText(name); }
 
-namespace {
-
-std::string TextAt(const std::uint8_t* reply, std::size_t field) {
-  const std::uint32_t offset = GetU32(reply, field);
-  if (offset == 0 || offset >= 512) return {};
-  return std::string(reinterpret_cast<const char*>(reply) + offset);
-}
-
-std::string AsProgramShowsSerial(std::string raw) {
-  if (raw.size() % 2 != 0) raw.push_back('\0');
-  for (std::size_t i = 0; i + 1 < raw.size(); i += 2) std::swap(raw[i], raw[i + 1]);
-  const auto keep = [](char c) { return static_cast<unsigned char>(c) > 32; };
-  raw.erase(std::find_if(raw.rbegin(), raw.rend(), keep).base(), raw.end());
-  raw.erase(raw.begin(), std::find_if(raw.begin(), raw.end(), keep));
-  return raw;
-}
-
-}  // namespace
-
 QueriedDrive QueryDrive(Os& os, int number) {
   QueriedDrive drive;
   const Handle handle =
@@ -83,19 +64,12 @@ QueriedDrive QueryDrive(Os& os, int number) {
   std::uint8_t query[layout::PropertyQuerySize] = {};
   PutU32(query, layout::PropertyQueryPropertyId, layout::StorageAdapterProperty);
   std::fill(reply.begin(), reply.end(), 0);
-  if (os.DeviceIoControl(handle, IOCTL_STORAGE_QUERY_PROPERTY, query, sizeof query, reply.data(), 512, &returned)) {
+  if (os.DeviceIoControl(handle, IOCTL_STORAGE_QUERY_PROPERTY, query, sizeof query, reply.data(), 512, &returned))
     drive.maxTransfer = GetU32(reply.data(), layout::AdapterMaximumTransferLength);
-    drive.busType = GetU8(reply.data(), layout::AdapterBusType);
-  }
   PutU32(query, layout::PropertyQueryPropertyId, layout::StorageDeviceProperty);
   std::fill(reply.begin(), reply.end(), 0);
-  if (os.DeviceIoControl(handle, IOCTL_STORAGE_QUERY_PROPERTY, query, sizeof query, reply.data(), 512, &returned)) {
-    drive.vendor = TextAt(reply.data(), layout::DeviceVendorIdOffset);
-    drive.product = TextAt(reply.data(), layout::DeviceProductIdOffset);
-    drive.revision = TextAt(reply.data(), layout::DeviceProductRevisionOffset);
-    drive.serial = AsProgramShowsSerial(TextAt(reply.data(), layout::DeviceSerialNumberOffset));
+  if (os.DeviceIoControl(handle, IOCTL_STORAGE_QUERY_PROPERTY, query, sizeof query, reply.data(), 512, &returned))
     drive.removable = GetU8(reply.data(), layout::DeviceRemovableMedia) != 0;
-  }
   os.CloseHandle(handle);
   return drive;
 }

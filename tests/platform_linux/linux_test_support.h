@@ -1,6 +1,5 @@
 // Helpers of the Linux backend tests: fixture trees (copied where a test
-// changes them), and the storage queries a drive is probed with, read back
-// the way the program reads their replies.
+// changes them), and the storage queries a drive is probed with.
 #pragma once
 
 #include <cstdint>
@@ -32,15 +31,12 @@ class TreeCopy {
 std::u16string DrivePath(int number);
 std::u16string VolumePath(const std::string& name);
 
-// What the storage queries tell about a drive, the serial number as the
-// program shows it after swapping every byte pair.
+// What the storage queries tell about a drive's size and adapter.
 struct QueriedDrive {
   bool opened = false;
   std::uint32_t sectorSize = 0;
   std::int64_t length = 0;
   std::uint32_t maxTransfer = 0;
-  std::uint8_t busType = 0;
-  std::string vendor, product, revision, serial;
   bool removable = false;
 };
 QueriedDrive QueryDrive(Os& os, int number);

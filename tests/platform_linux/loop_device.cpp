@@ -24,6 +24,13 @@ int Shell(const std::string& command, std::string* output) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+LoopDevice::Options LoopOptions(std::uint64_t size, int fillByte) {
+  LoopDevice::Options options;
+  options.size = size;
+  options.fillByte = fillByte;
+  return options;
+}
+
 std::unique_ptr<LoopDevice> LoopDevice::Attach(const Options& options, std::string& whyNot) {
   if (::geteuid() != 0) {
     whyNot = "loop devices need root; run the tests as root to cover real block devices";

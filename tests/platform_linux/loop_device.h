@@ -40,6 +40,16 @@ class LoopDevice {
   std::string folder_, file_, name_;
 };
 
+// Options for a sparse drive file of `size` bytes, filled with `fillByte`
+// unless that is -1.
+LoopDevice::Options LoopOptions(std::uint64_t size, int fillByte = -1);
+
+// Gives `loop` the test's own loop device, or skips the test with the reason.
+#define ATTACH_LOOP_OR_SKIP(loop, options)                 \
+  std::string whyNot;                                      \
+  const auto loop = LoopDevice::Attach((options), whyNot); \
+  if (!loop) GTEST_SKIP() << whyNot
+
 // Runs a shell command; its exit status, its standard output in `output`.
 int Shell(const std::string& command, std::string* output = nullptr);
 

@@ -14,12 +14,17 @@ namespace orvella::test {
 namespace {
 
 struct Walk {
-  explicit Walk(const std::string& fixture)
-      : kernel(FixtureRoot(fixture)), os(kernel, FixtureRoot(fixture)), program(os, clock, locale, panes, halt) {
+  // A captured tree by name, or the root of a copy.
+  explicit Walk(const std::string& tree)
+      : root(tree.front() == '/' ? tree : FixtureRoot(tree)),
+        kernel(root),
+        os(kernel, root),
+        program(os, clock, locale, panes, halt) {
     EnumerateDevices(program);
   }
   const TIdentifyDeviceData& Entry(int index) const { return program.DeviceTables[index].IdentifyData; }
 
+  std::string root;
   FakeClock clock;
   FakeLocale locale;
   RecordingPanes panes;
@@ -40,7 +45,7 @@ TEST(ProbeOverFixtures, DesktopCatalogueHoldsTheSataDiskTheStickAndTheNvmeDisk) 
   EXPECT_EQ(sata.SN, u"WD-WCC6Y7KJ2X4P");
   EXPECT_EQ(sata.LBA, 1953525168);
   EXPECT_EQ(sata.SectorSize, 512);
-  EXPECT_EQ(sata.BusType, 11);
+  EXPECT_EQ(BusTypeToStr(sata.BusType), u"SATA");
   EXPECT_EQ(sata.MaximumSectorsTransfer, 250);
   EXPECT_FALSE(sata.RemovableMedia);
   EXPECT_EQ(sata.IsIDESlave, 0);
@@ -48,7 +53,8 @@ TEST(ProbeOverFixtures, DesktopCatalogueHoldsTheSataDiskTheStickAndTheNvmeDisk) 
   const TIdentifyDeviceData& stick = walk.Entry(2);
   EXPECT_EQ(stick.Model, u"USB SanDisk 3.2Gen1");
   EXPECT_EQ(stick.SN, u"4C530001230101117264");
-  EXPECT_EQ(stick.BusType, 7);
+  EXPECT_EQ(BusTypeToStr(stick.BusType), u"USB");
+  EXPECT_EQ(stick.LBA, 60063744);
   EXPECT_TRUE(stick.RemovableMedia);
 
   const TIdentifyDeviceData& nvme = walk.Entry(3);
@@ -65,15 +71,22 @@ TEST(ProbeOverFixtures, VirtioAndLoopCatalogues) {
   EXPECT_EQ(virtio.Entry(1).Model, u"VirtIO Block Device");
   EXPECT_EQ(virtio.Entry(1).SN, u"1786631563315385");
   EXPECT_EQ(virtio.Entry(1).FW, u"0000");
-  EXPECT_EQ(virtio.Entry(1).BusType, 14);
+  EXPECT_EQ(BusTypeToStr(virtio.Entry(1).BusType), u"VIRTUAL");
   EXPECT_EQ(virtio.Entry(1).LBA, 536870912);
 
   Walk loop("loop");
   ASSERT_EQ(loop.program.DeviceCount, 1);
   EXPECT_EQ(loop.Entry(1).Model, u"Linux Loop Device");
   EXPECT_EQ(loop.Entry(1).SN, u"000000");
-  EXPECT_EQ(loop.Entry(1).BusType, 15);
+  EXPECT_EQ(BusTypeToStr(loop.Entry(1).BusType), u"FBVIRTUAL");
   EXPECT_EQ(loop.Entry(1).LBA, 524288);
+}
+
+TEST(ProbeOverFixtures, OddLengthSerialShowsWithoutAnExtraCharacter) {
+  TreeCopy tree("virtio");
+  tree.WriteFile("/sys/devices/pci0000:00/0000:00:02.0/virtio1/block/vda/serial", "ABC\n");
+  Walk walk(tree.Root());
+  EXPECT_EQ(walk.Entry(1).SN, u"ABC");
 }
 
 }  // namespace

@@ -44,12 +44,6 @@ TEST(VolumeUse, DriveStringsAlsoListWhatAnotherProgramHoldsExclusively) {
   EXPECT_EQ(DriveStrings(desktop.os).substr(0, 11), "sda1\\|sda2\\");
 }
 
-TEST(VolumeUse, TooSmallBufferGetsTheLengthNeeded) {
-  Desktop desktop;
-  char16_t buffer[8] = {};
-  EXPECT_EQ(desktop.os.GetLogicalDriveStringsW(8, buffer), 52u);  // 51 characters and the final zero
-}
-
 TEST(VolumeUse, DeviceNumberIsTheDrivesNumberAndThePartition) {
   Desktop desktop;
   for (const auto& [name, drive, partition] :
