@@ -43,7 +43,9 @@ OsVersionInfo LinuxOs::GetVersionExW() {
 Wow64Answer LinuxOs::IsWow64Process() {
   struct utsname names {};
   if (::uname(&names) != 0) return Wow64Answer::QueryMissing;
-  return std::string(names.machine).find("64") != std::string::npos ? Wow64Answer::Yes : Wow64Answer::No;
+  const std::string machine = names.machine;
+  const bool wideKernel = sizeof(void*) == 8 || machine.find("64") != std::string::npos || machine == "s390x";
+  return wideKernel ? Wow64Answer::Yes : Wow64Answer::No;
 }
 
 std::u16string LinuxOs::ModuleFileName() {
