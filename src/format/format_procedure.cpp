@@ -63,6 +63,7 @@ void FormatProcedure::Erase(bool quickWipe) {
     ran = RunWriteLoop(quickWipe);
   } else {
     lastRun_.outcome = FormatOutcome::LockRefused;
+    lastRun_.errorLines.push_back(kLockFailure);
     AddFormatLog(program_, kLockFailure);
   }
   // Lets the system see the drive's new (empty) partition layout.
@@ -96,6 +97,7 @@ bool FormatProcedure::RunWriteLoop(bool quickWipe) {
   view_.SetProgressState(ProgressState::Normal);
   lastRun_.outcome = FormatOutcome::Ran;
   lastRun_.loop = FormatWriteLoop(program_, view_, quickWipe);
+  lastRun_.errorLines = lastRun_.loop.errorLines;
   const WriteLoopEnding ending = lastRun_.loop.ending;
   const bool failed = ending == WriteLoopEnding::NotComplete || ending == WriteLoopEnding::NoBuffer;
   view_.SetProgressState(failed ? ProgressState::Error : ProgressState::Paused);

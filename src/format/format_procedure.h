@@ -22,6 +22,8 @@ enum class FormatOutcome {
 struct FormatRun {
   FormatOutcome outcome = FormatOutcome::NotConfirmed;
   WriteLoopResult loop;
+  // The failure lines of the run: the lock failure, or the write loop's.
+  std::vector<std::u16string> errorLines;
 };
 
 // Sets btRunBenchmarks, btGetSmart and cbQuickWipe, in that order, to

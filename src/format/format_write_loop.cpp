@@ -100,6 +100,7 @@ class WriteRun {
   bool HandleBlock(const void* zeros);
   bool WriteBlock(const void* zeros);
   void CountFailedBlock();
+  void LogError(const std::u16string& line);
   void ShowSpeed();
   WriteLoopEnding Ending();
   bool Flush();
@@ -126,6 +127,7 @@ class WriteRun {
   std::int64_t failedBlocks_ = 0;
   std::int64_t failedBytes_ = 0;
   std::vector<Extent> failed_;
+  std::vector<std::u16string> errorLines_;
 };
 
 WriteRun::WriteRun(Program& program, FormatPageView& view, bool quickWipe)
@@ -180,7 +182,7 @@ void WriteRun::ShowProgress() {
 // must end at once, with position_ still at the failed block.
 bool WriteRun::HandleBlock(const void* zeros) {
   if (SeekDevice(os_, program_.DeviceHandle, position_) != position_) {
-    AddFormatLog(program_, u"Seek error occurred at offset " + IntToGroupedStr(position_));
+    LogError(u"Seek error occurred at offset " + IntToGroupedStr(position_));
     CountFailedBlock();
   } else if (!WriteBlock(zeros)) {
     return false;
@@ -196,15 +198,19 @@ bool WriteRun::WriteBlock(const void* zeros) {
   const auto length = static_cast<std::uint32_t>(block_);
   if (os_.WriteFile(program_.DeviceHandle, zeros, length, &written) && written == length) return true;
   const std::uint32_t code = os_.GetLastError();
-  AddFormatLog(program_, u"Format Error occurred at offset " + IntToGroupedStr(position_) + u":   " +
-                             CodeAndText(code));
+  LogError(u"Format Error occurred at offset " + IntToGroupedStr(position_) + u":   " + CodeAndText(code));
   if (MeansUnplugged(code)) {
-    AddFormatLog(program_, u"Device was unplugged, aborting...");
+    LogError(u"Device was unplugged, aborting...");
     terminated_ = true;
     return false;
   }
   CountFailedBlock();
   return true;
+}
+
+void WriteRun::LogError(const std::u16string& line) {
+  AddFormatLog(program_, line);
+  errorLines_.push_back(line);
 }
 
 void WriteRun::CountFailedBlock() {
@@ -229,7 +235,7 @@ WriteLoopResult WriteRun::Finish() {
   AddFormatLog(program_, u"Average speed: " + view_.Caption(FormatLabel::Speed));
   const WriteLoopEnding ending = Ending();
   program_.StopRequested = false;
-  return WriteLoopResult{ending, Covered(), failed_, failedBlocks_};
+  return WriteLoopResult{ending, Covered(), failed_, failedBlocks_, errorLines_};
 }
 
 // The extents before the current one whole, the current one up to where the
@@ -270,7 +276,7 @@ WriteLoopEnding WriteRun::Ending() {
 
 bool WriteRun::Flush() {
   if (os_.FlushFileBuffers(program_.DeviceHandle)) return true;
-  AddFormatLog(program_, u"Flush error occurred:   " + CodeAndText(os_.GetLastError()));
+  LogError(u"Flush error occurred:   " + CodeAndText(os_.GetLastError()));
   return false;
 }
 
@@ -300,9 +306,12 @@ std::int64_t SeekDevice(Os& os, Handle handle, std::int64_t offset) {
 WriteLoopResult FormatWriteLoop(Program& program, FormatPageView& view, bool quickWipe) {
   ZeroBuffer zeros(program.os);
   if (zeros.Data() == nullptr) {
-    AddFormatLog(program, u"Not enough memory for the 33,554,432-byte write buffer; nothing was written.");
+    const std::u16string line = u"Not enough memory for the 33,554,432-byte write buffer; nothing was written.";
+    AddFormatLog(program, line);
     program.StopRequested = false;
-    return WriteLoopResult{};
+    WriteLoopResult result;
+    result.errorLines.push_back(line);
+    return result;
   }
   view.ProcessPendingMessages();
   WriteRun run(program, view, quickWipe);

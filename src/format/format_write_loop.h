@@ -12,6 +12,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "format/format_page_view.h"
@@ -47,6 +48,8 @@ struct WriteLoopResult {
   // adjacent ones merged; a block that ended the run is not among them.
   std::vector<Extent> failed;
   std::int64_t failedBlocks = 0;
+  // Every failure line the run logged, without its stamp, in order.
+  std::vector<std::u16string> errorLines;
 };
 
 // Moves the handle's position to `offset`; the new position, or -1 when the

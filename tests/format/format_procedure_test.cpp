@@ -150,6 +150,7 @@ TEST(FormatDevice, ARefusedLockWritesNothingReleasesTheVolumesAndGivesTheControl
   EXPECT_TRUE(rig.ControlsAsOutsideARun());
   EXPECT_EQ(std::count(rig.page.events.begin(), rig.page.events.end(), "enable btStop"), 0);
   EXPECT_EQ(rig.procedure.LastRun().outcome, FormatOutcome::LockRefused);
+  EXPECT_EQ(rig.procedure.LastRun().errorLines, Lines{rig.Log().back()});
 }
 
 TEST(FormatDevice, AVolumeThatWillNotOpenShowsInvalidHandleBeforeTheLockFailure) {

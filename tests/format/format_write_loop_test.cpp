@@ -305,6 +305,9 @@ TEST(FormatWriteLoop, TheResultTellsTheExtentsCoveredAndTheBlocksThatFailed) {
     EXPECT_EQ(r.covered, (Extents{{0, 8 * 65'536}}));
     EXPECT_EQ(r.failed, (Extents{{65'536, 196'608}, {393'216, 458'752}}));  // adjacent blocks merged
     EXPECT_EQ(r.failedBlocks, 3);
+    EXPECT_EQ(r.errorLines, (Lines{u"Format Error occurred at offset 65,536:   1117 - Device I/O error",
+                                   u"Format Error occurred at offset 131,072:   1117 - Device I/O error",
+                                   u"Format Error occurred at offset 393,216:   1117 - Device I/O error"}));
   }
   {
     VirtualDrive d = Drive(100 << 20);
@@ -313,6 +316,7 @@ TEST(FormatWriteLoop, TheResultTellsTheExtentsCoveredAndTheBlocksThatFailed) {
     const WriteLoopResult r = FormatWriteLoop(rig.t.program, rig.page, false);
     EXPECT_EQ(r.covered, (Extents{{0, 983'040}}));  // up to the block that found the drive gone
     EXPECT_TRUE(r.failed.empty());
+    EXPECT_EQ(r.errorLines.back(), u"Device was unplugged, aborting...");
   }
   {
     FormatRig rig(SlowDrive(kTwoGb));
