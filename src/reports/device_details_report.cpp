@@ -94,7 +94,7 @@ DeviceIdentification IdentifyChosenDevice(Program& program) {
   return {IdentifyOutcome::Identified, ParseIdentifyData(program.os, data)};
 }
 
-void ShowDeviceDetails(Program& program) {
+IdentifyOutcome ShowDeviceDetails(Program& program) {
   WriteReportHeader(program, AddDetailsLine, u"Device details for ");
   DetailsWriter writer(program);
 
@@ -103,10 +103,10 @@ void ShowDeviceDetails(Program& program) {
     case IdentifyOutcome::InternalError:
       writer.Line(u"Details are unavailable: Internal error.");
       writer.Line(std::u16string(u"Please post this problem on ") + kSupportForumAddress);
-      return;
+      return identification.outcome;
     case IdentifyOutcome::Unavailable:
       writer.Line(u"Details are unavailable for this device.");
-      return;
+      return identification.outcome;
     case IdentifyOutcome::Identified:
       break;
   }
@@ -117,6 +117,7 @@ void ShowDeviceDetails(Program& program) {
   writer.Security(passport);
   writer.Features(passport);
   writer.Queuing(passport);
+  return identification.outcome;
 }
 
 }  // namespace orvella

@@ -24,6 +24,7 @@ DeviceIdentification IdentifyChosenDevice(Program& program);
 
 // Identifies the chosen drive through DeviceHandle and appends the report;
 // a drive that cannot be identified gets the header and a closing message.
-void ShowDeviceDetails(Program& program);
+// Returns how the identification went.
+IdentifyOutcome ShowDeviceDetails(Program& program);
 
 }  // namespace orvella

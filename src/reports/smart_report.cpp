@@ -75,19 +75,20 @@ std::optional<std::vector<SmartAttributeEntry>> ReadSmartAttributes(Program& pro
   return entries;
 }
 
-void ShowSmartReport(Program& program) {
+bool ShowSmartReport(Program& program) {
   WriteReportHeader(program, AddSmartLine, u"SMART data for ");
 
   const std::optional<std::vector<SmartAttributeEntry>> entries = ReadSmartAttributes(program);
   if (!entries) {
     AddSmartLine(program, u"SMART is not supported by this device.");
-    return;
+    return false;
   }
 
   AddSmartLine(program, kColumnHeader);
   AddSmartLine(program, std::u16string(kRuleWidth, u'-'));
   for (const SmartAttributeEntry& entry : *entries) AddSmartLine(program, AttributeRow(entry));
   AddSmartLine(program, kBlankLine);
+  return true;
 }
 
 }  // namespace orvella

@@ -17,7 +17,8 @@ std::optional<std::vector<SmartAttributeEntry>> ReadSmartAttributes(Program& pro
 // Reads the attribute values page through DeviceHandle and appends the
 // report. On an ATA-bus drive S.M.A.R.T. is switched on for the read and
 // left as it was found: switched off again only when the drive said it was
-// off before, left on when its state could not be learned.
-void ShowSmartReport(Program& program);
+// off before, left on when its state could not be learned. Returns whether
+// the drive gave its attribute page (false: "not supported").
+bool ShowSmartReport(Program& program);
 
 }  // namespace orvella
