@@ -1,0 +1,85 @@
+#include "cli/cli_options.h"
+
+#include <CLI/CLI.hpp>
+
+#include <iostream>
+#include <sstream>
+
+#include "cli/exit_codes.h"
+
+namespace orvella::cli {
+namespace {
+
+constexpr char kDescription[] =
+    "Finds the drives of this machine, shows what a drive reports about itself and erases it by "
+    "writing zeros over it.\nTHE ERASE DESTROYS EVERY BYTE ON THE DRIVE.";
+
+constexpr char kDriveHelp[] =
+    "the drive number as the list and the drive titles show it ([1] is drive 1), or on Linux its "
+    "device path (/dev/sdb)";
+
+std::string ExitCodeFooter() {
+  std::ostringstream text;
+  text << "Drives with fewer than 65535 sectors are refused, as in the desktop program.\n"
+          "Without --drives or --demo the machine's own drives are used (administrator rights "
+          "needed).\n\nExit status:\n";
+  for (const ExitCodeMeaning& e : kExitCodeMeanings) text << "  " << e.code << "  " << e.meaning << '\n';
+  return text.str();
+}
+
+CLI::App* AddDriveCommand(CLI::App& app, const char* name, const char* description, Options& options) {
+  CLI::App* command = app.add_subcommand(name, description);
+  command->add_option("DRIVE", options.drive, kDriveHelp)->required()->type_name("");
+  return command;
+}
+
+}  // namespace
+
+std::variant<Options, int> ParseOptions(int argc, char** argv) {
+  Options options;
+  CLI::App app(kDescription, "orvella-cli");
+  app.set_version_flag("--version", "orvella-cli (Orvella) " PROJECT_VERSION);
+  app.footer(ExitCodeFooter());
+  app.require_subcommand(1);
+  app.fallthrough();  // the switches below may follow the command too
+
+  app.add_flag("--debug", options.debug, "write the debug log lines to stderr");
+  app.add_flag("--json", options.json, "write the answer as JSON on stdout");
+  app.add_flag("--demo", options.demo, "use the built-in simulated demo drives");
+  app.add_option("--drives", options.drivesFile, "use the simulated drives described in FILE (docs/drive-files.md)")
+      ->check(CLI::ExistingFile)
+      ->type_name("FILE");
+
+  CLI::App* list = app.add_subcommand("list", "list the drives with their bus, model, firmware, serial number and size");
+  CLI::App* details = AddDriveCommand(app, "details", "show the drive's identification (ATA IDENTIFY)", options);
+  CLI::App* smart = AddDriveCommand(app, "smart", "show the drive's S.M.A.R.T. attribute table", options);
+  CLI::App* erase = AddDriveCommand(app, "erase", "write zeros over the whole drive", options);
+  erase->add_flag("--quick", options.quick, "only wipe the first and last 10,240,000 bytes (the partition tables)");
+  erase->add_flag("-y,--yes", options.yes, "do not ask for confirmation");
+  erase->add_option("--report", options.reportFile, "write a JSON record of the erase to FILE")->type_name("FILE");
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::CallForHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::CallForAllHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::CallForVersion& e) {
+    return app.exit(e);
+  } catch (const CLI::ParseError& e) {
+    std::cerr << "orvella-cli: " << e.what() << "\nTry 'orvella-cli --help' for more information.\n";
+    return kExitUsage;
+  }
+
+  if (options.demo && !options.drivesFile.empty()) {
+    std::cerr << "orvella-cli: --demo and --drives exclude each other\n";
+    return kExitUsage;
+  }
+  if (*list) options.command = Command::List;
+  if (*details) options.command = Command::Details;
+  if (*smart) options.command = Command::Smart;
+  if (*erase) options.command = Command::Erase;
+  return options;
+}
+
+}  // namespace orvella::cli

@@ -1,0 +1,158 @@
+#include "cli/commands.h"
+
+#include <array>
+#include <fstream>
+
+#include "app/drive_choose.h"
+#include "catalogue/enumeration.h"
+#include "cli/drive_selection.h"
+#include "cli/erase_record.h"
+#include "cli/interrupt.h"
+#include "cli/json_forms.h"
+#include "cli/terminal_format_page.h"
+#include "core/text.h"
+#include "format/format_procedure.h"
+#include "reports/device_details_report.h"
+#include "reports/smart_report.h"
+#include "reports/text_forms.h"
+
+namespace orvella::cli {
+namespace {
+
+using Row = std::array<std::u16string, 7>;
+
+// The columns of the selection window, after the number DRIVE names.
+constexpr std::array<const char16_t*, 7> kListHeader = {u"DRIVE", u"BUS",  u"MODEL",   u"FIRMWARE",
+                                                         u"SERIAL NUMBER", u"LBA", u"CAPACITY"};
+
+void PrintTable(Console& console, const std::vector<Row>& rows) {
+  std::array<std::size_t, 7> widths{};
+  for (const Row& row : rows)
+    for (std::size_t c = 0; c < row.size(); ++c) widths[c] = std::max(widths[c], row[c].size());
+  for (const Row& row : rows) {
+    std::u16string line;
+    for (std::size_t c = 0; c < row.size(); ++c) {
+      const bool last = c + 1 == row.size();
+      line += last ? row[c] : PadRight(row[c], static_cast<std::uint16_t>(widths[c] + 2));
+    }
+    console.Out(TextToUtf8(line));
+  }
+}
+
+void PrintJson(Console& console, const Json& value) { console.Out(value.dump(2)); }
+
+// The drive's identification, only where a record needs it.
+DeviceIdentification IdentifyForRecord(Session& s) {
+  if (!s.options.json && s.options.reportFile.empty()) return {};
+  return IdentifyChosenDevice(s.program);
+}
+
+// Opened before the erase, so that a report that cannot be written stops
+// the erase before it begins.
+bool OpenReport(Session& s, std::ofstream& report) {
+  if (s.options.reportFile.empty()) return true;
+  report.open(s.options.reportFile, std::ios::out | std::ios::trunc);
+  if (report) return true;
+  s.console.Problem("cannot write the report file " + s.options.reportFile + "; nothing was erased");
+  return false;
+}
+
+bool WriteReport(Session& s, std::ofstream& report, const Json& record) {
+  if (s.options.reportFile.empty()) return true;
+  report << record.dump(2) << '\n';
+  report.close();
+  if (report) return true;
+  s.console.Problem("the report file " + s.options.reportFile + " could not be written");
+  return false;
+}
+
+}  // namespace
+
+ExitCode RunList(Session& s) {
+  EnumerateDevices(s.program);
+  if (s.options.json) {
+    PrintJson(s.console, CatalogueJson(s.program));
+    return kExitOk;
+  }
+  std::vector<Row> rows = {Row{}};
+  std::copy(kListHeader.begin(), kListHeader.end(), rows[0].begin());
+  for (int index = 1; index <= s.program.DeviceCount; ++index) {
+    const DriveRow cells = DriveListRow(s.program, index);
+    Row row;
+    row[0] = UIntToStr(s.program.DeviceTables[static_cast<std::size_t>(index)].DeviceNumber);
+    std::copy(cells.begin(), cells.end(), row.begin() + 1);
+    rows.push_back(row);
+  }
+  PrintTable(s.console, rows);
+  s.console.Out("Disks found: " + std::to_string(s.program.DeviceCount));
+  return kExitOk;
+}
+
+ExitCode RunDetails(Session& s) {
+  if (const auto failure = SelectDrive(s.program, s.machine, s.console, s.options.drive, DriveAccess::Shared))
+    return *failure;
+  IdentifyOutcome outcome;
+  if (s.options.json) {
+    const DeviceIdentification identification = IdentifyChosenDevice(s.program);
+    Json answer = {{"drive", DriveJson(s.program, static_cast<int>(s.program.SelectedDevice))}};
+    answer.update(IdentificationJson(identification));
+    PrintJson(s.console, answer);
+    outcome = identification.outcome;
+  } else {
+    outcome = ShowDeviceDetails(s.program);
+  }
+  CloseDrive(s.program);
+  return outcome == IdentifyOutcome::Identified ? kExitOk : kExitCannotOpen;
+}
+
+ExitCode RunSmart(Session& s) {
+  if (const auto failure = SelectDrive(s.program, s.machine, s.console, s.options.drive, DriveAccess::Shared))
+    return *failure;
+  bool answered;
+  if (s.options.json) {
+    const auto entries = ReadSmartAttributes(s.program);
+    Json attributes = Json::array();
+    if (entries)
+      for (const SmartAttributeEntry& entry : *entries) attributes.push_back(AttributeJson(entry));
+    PrintJson(s.console, {{"drive", DriveJson(s.program, static_cast<int>(s.program.SelectedDevice))},
+                          {"supported", entries.has_value()},
+                          {"attributes", attributes}});
+    answered = entries.has_value();
+  } else {
+    answered = ShowSmartReport(s.program);
+  }
+  CloseDrive(s.program);
+  return answered ? kExitOk : kExitCannotOpen;
+}
+
+ExitCode RunErase(Session& s) {
+  std::ofstream report;
+  if (!OpenReport(s, report)) return kExitFailed;
+  if (const auto failure = SelectDrive(s.program, s.machine, s.console, s.options.drive, DriveAccess::Exclusive))
+    return *failure;
+
+  EraseFacts facts;
+  facts.quick = s.options.quick;
+  facts.identification = IdentifyForRecord(s);
+
+  InterruptWatch interrupts;
+  TerminalFormatPage page(s.console, interrupts,
+                          EraseChoices{s.options.quick, s.options.yes, s.program.SelectedEntry().DeviceNumber});
+  FormatProcedure procedure(s.program, page);
+  page.Attach(procedure);
+  const std::size_t firstLine = s.panes.FormatLog().size();
+  const auto asked = std::chrono::system_clock::now();
+  procedure.FormatDevice();
+  facts.end = std::chrono::system_clock::now();
+  facts.start = page.ConfirmedAt().value_or(asked);
+  facts.run = procedure.LastRun();
+  facts.log.assign(s.panes.FormatLog().begin() + static_cast<std::ptrdiff_t>(firstLine), s.panes.FormatLog().end());
+  CloseDrive(s.program);
+
+  const Json record = EraseRecord(s.program, facts);
+  if (s.options.json) PrintJson(s.console, record);
+  if (!WriteReport(s, report, record)) return kExitFailed;
+  return EraseExitCode(facts.run);
+}
+
+}  // namespace orvella::cli

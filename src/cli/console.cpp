@@ -1,0 +1,76 @@
+#include "cli/console.h"
+
+#include <unistd.h>
+
+
+namespace orvella::cli {
+namespace {
+
+constexpr char kClearLine[] = "\r\033[K";
+
+bool IsTerminal(std::FILE* stream) { return isatty(fileno(stream)) == 1; }
+
+}  // namespace
+
+Console::Console(bool json)
+    : log_(json ? stderr : stdout),
+      logIsTerminal_(IsTerminal(log_)),
+      sharesTerminal_(IsTerminal(stdout) && IsTerminal(stderr)) {}
+
+void Console::Out(std::string_view line) { Write(stdout, line); }
+void Console::Err(std::string_view line) { Write(stderr, line); }
+void Console::Problem(std::string_view text) { Err("orvella-cli: " + std::string(text)); }
+void Console::Log(std::string_view line) { Write(log_, line); }
+
+// A line for the stream that holds the live line, or for the other one
+// when both show on the same terminal, goes above the live line.
+void Console::Write(std::FILE* stream, std::string_view line) {
+  const bool crossesLive = !live_.empty() && (stream == log_ || sharesTerminal_);
+  if (crossesLive) HideLive();
+  std::fwrite(line.data(), 1, line.size(), stream);
+  std::fputc('\n', stream);
+  std::fflush(stream);
+  if (crossesLive) ShowLive();
+}
+
+void Console::Progress(std::string_view text) {
+  if (!logIsTerminal_) {
+    Write(log_, text);
+    return;
+  }
+  live_ = text;
+  ShowLive();
+}
+
+void Console::EndProgress() {
+  if (live_.empty()) return;
+  std::fputc('\n', log_);
+  std::fflush(log_);
+  live_.clear();
+}
+
+bool Console::Ask(std::string_view question, std::string& answer) {
+  std::fwrite(question.data(), 1, question.size(), stderr);
+  std::fflush(stderr);
+  // Read with the C library so that an interrupting signal ends the read.
+  answer.clear();
+  for (;;) {
+    const int c = std::fgetc(stdin);
+    if (c == EOF) return false;
+    if (c == '\n') return true;
+    answer.push_back(static_cast<char>(c));
+  }
+}
+
+void Console::HideLive() {
+  std::fputs(kClearLine, log_);
+  std::fflush(log_);
+}
+
+void Console::ShowLive() {
+  std::fputs(kClearLine, log_);
+  std::fwrite(live_.data(), 1, live_.size(), log_);
+  std::fflush(log_);
+}
+
+}  // namespace orvella::cli

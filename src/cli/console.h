@@ -1,0 +1,46 @@
+// Where orvella-cli writes: results to stdout, messages and debug lines to
+// stderr, the format log to stdout (to stderr with --json, so that stdout
+// carries nothing but the JSON answer). The erase's progress goes to the
+// log's stream: on a terminal as one line redrawn in place, which every
+// other line written to the terminal first clears and then brings back.
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+namespace orvella::cli {
+
+class Console {
+ public:
+  explicit Console(bool json);
+
+  void Out(std::string_view line);
+  void Err(std::string_view line);
+  // A message of the program on stderr: "orvella-cli: " + text.
+  void Problem(std::string_view text);
+  void Log(std::string_view line);
+
+  // Whether the log's stream is a terminal: progress is then shown live.
+  bool LogIsTerminal() const { return logIsTerminal_; }
+  // A terminal: replaces the live line. Otherwise: a plain line of its own.
+  void Progress(std::string_view text);
+  // Leaves the live line as it stands and goes on below it.
+  void EndProgress();
+
+  // Writes a question to stderr and reads one line of stdin; false when
+  // stdin has ended or was interrupted.
+  bool Ask(std::string_view question, std::string& answer);
+
+ private:
+  void Write(std::FILE* stream, std::string_view line);
+  void HideLive();
+  void ShowLive();
+
+  std::FILE* log_;
+  bool logIsTerminal_;
+  bool sharesTerminal_;   // stdout and stderr are both terminals
+  std::string live_;      // the live progress line, empty when none is shown
+};
+
+}  // namespace orvella::cli

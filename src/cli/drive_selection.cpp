@@ -1,0 +1,87 @@
+#include "cli/drive_selection.h"
+
+#include <algorithm>
+#include <variant>
+
+#include "app/drive_choose.h"
+#include "catalogue/enumeration.h"
+#include "core/system_error_text.h"
+#include "core/text.h"
+#include "reports/text_forms.h"
+
+namespace orvella::cli {
+namespace {
+
+bool AllDigits(const std::string& text) {
+  return !text.empty() && text.size() <= 3 && std::all_of(text.begin(), text.end(), [](char c) {
+           return c >= '0' && c <= '9';
+         });
+}
+
+// The drive number DRIVE stands for, or the exit code of a DRIVE that
+// names none.
+std::variant<std::uint32_t, ExitCode> DriveNumber(Machine& machine, Console& console, const std::string& drive) {
+  if (AllDigits(drive) && std::stoi(drive) <= 255) return static_cast<std::uint32_t>(std::stoi(drive));
+  if (!drive.starts_with("/")) {
+    console.Problem("DRIVE must be a drive number (0 to 255) or a device path, not '" + drive + "'");
+    return kExitUsage;
+  }
+  if (machine.simulated) {
+    console.Problem("simulated drives have no device paths; name the drive by its number");
+    return kExitUsage;
+  }
+  const std::optional<std::uint32_t> number = machine.DriveNumberOfPath(drive);
+  if (!number) {
+    console.Problem(drive + " is not a drive of this machine");
+    return kExitCannotOpen;
+  }
+  return *number;
+}
+
+// The catalogue entry of a drive number; 0 when the walk did not enter it.
+int CatalogueIndexOf(const Program& program, std::uint32_t number) {
+  for (int index = 1; index <= program.DeviceCount; ++index)
+    if (program.DeviceTables[static_cast<std::size_t>(index)].DeviceNumber == number) return index;
+  return 0;
+}
+
+std::optional<ExitCode> OpenChosenDrive(Program& program, Console& console, DriveAccess access) {
+  const std::uint32_t share = access == DriveAccess::Exclusive ? 0 : FILE_SHARE_READ | FILE_SHARE_WRITE;
+  program.DeviceHandle = program.os.CreateFileW(program.SelectedEntry().DevicePath, GENERIC_READ | GENERIC_WRITE,
+                                                share, OPEN_EXISTING, 0);
+  if (program.DeviceHandle != INVALID_HANDLE_VALUE) return std::nullopt;
+  console.Problem(TextToUtf8(u"Error opening device: " + SystemErrorMessage(program.os, program.os.GetLastError())));
+  program.DeviceHandle = 0;
+  return kExitCannotOpen;
+}
+
+}  // namespace
+
+std::optional<ExitCode> SelectDrive(Program& program, Machine& machine, Console& console,
+                                    const std::string& drive, DriveAccess access) {
+  const std::variant<std::uint32_t, ExitCode> number = DriveNumber(machine, console, drive);
+  if (const ExitCode* failure = std::get_if<ExitCode>(&number)) return *failure;
+
+  EnumerateDevices(program);
+  const int index = CatalogueIndexOf(program, std::get<std::uint32_t>(number));
+  if (index == 0) {
+    console.Problem("no drive " + drive + " was found; 'orvella-cli list' shows the drives");
+    return kExitCannotOpen;
+  }
+  if (program.DeviceTables[static_cast<std::size_t>(index)].IdentifyData.LBA < kSmallestChoosableLba) {
+    console.Problem("Cannot access this device: This device cannot be accessed because it is smaller than "
+                    "65535 sectors.");
+    return kExitRefused;
+  }
+  program.SelectedDevice = index;
+  program.DeviceTitle = GetDeviceTitle(program.DeviceTables, index, program.locale.DecimalSeparator());
+  return OpenChosenDrive(program, console, access);
+}
+
+void CloseDrive(Program& program) {
+  if (program.DeviceHandle == 0 || program.DeviceHandle == INVALID_HANDLE_VALUE) return;
+  program.os.CloseHandle(program.DeviceHandle);
+  program.DeviceHandle = 0;
+}
+
+}  // namespace orvella::cli

@@ -1,0 +1,41 @@
+// The exit codes of orvella-cli. Scripts test them, so each ending of an
+// erase has its own; --help and the README list them from here.
+#pragma once
+
+#include <array>
+#include <string_view>
+
+namespace orvella::cli {
+
+enum ExitCode : int {
+  kExitOk = 0,               // done; for erase: every byte written and flushed
+  kExitFailed = 1,           // anything else went wrong (see the message)
+  kExitUsage = 2,            // bad command line
+  kExitNotComplete = 3,      // the erase ran to its end, but blocks were not written
+  kExitLockRefused = 4,      // a volume of the drive is in use; nothing was written
+  kExitCancelled = 5,        // the erase was stopped (Ctrl+C)
+  kExitDriveGone = 6,        // the drive went away during the erase
+  kExitCannotOpen = 7,       // no such drive, it cannot be opened, or it does not answer
+  kExitRefused = 8,          // not confirmed, or the drive is too small; nothing was written
+};
+
+struct ExitCodeMeaning {
+  ExitCode code;
+  std::string_view meaning;
+};
+
+inline constexpr std::array<ExitCodeMeaning, 9> kExitCodeMeanings = {{
+    {kExitOk, "success; for erase: the drive was erased completely"},
+    {kExitFailed, "another failure (see the message)"},
+    {kExitUsage, "bad usage"},
+    {kExitNotComplete, "erase finished, but some blocks could not be written"},
+    {kExitLockRefused, "a volume of the drive is in use and could not be locked; nothing was written"},
+    {kExitCancelled, "erase cancelled (Ctrl+C)"},
+    {kExitDriveGone, "the drive went away during the erase"},
+    {kExitCannotOpen,
+     "the drive was not found, cannot be opened, or gave no identification (details) or no "
+     "S.M.A.R.T. data (smart)"},
+    {kExitRefused, "erase not confirmed, or the drive is smaller than 65535 sectors; nothing was written"},
+}};
+
+}  // namespace orvella::cli

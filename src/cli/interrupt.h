@@ -1,0 +1,22 @@
+// Ctrl+C (and a polite kill) during an erase: the signal only sets a flag;
+// the erase page turns it into a press of the Stop button the next time the
+// write loop lets pending messages run, so the pass in progress finishes
+// and the run ends as a cancelled one.
+#pragma once
+
+namespace orvella::cli {
+
+class InterruptWatch {
+ public:
+  // Catches SIGINT and SIGTERM until destroyed; the default handling is
+  // restored then.
+  InterruptWatch();
+  ~InterruptWatch();
+  InterruptWatch(const InterruptWatch&) = delete;
+  InterruptWatch& operator=(const InterruptWatch&) = delete;
+
+  // True once, for each interrupt that arrived since the last call.
+  bool TakeInterrupt();
+};
+
+}  // namespace orvella::cli

@@ -1,0 +1,61 @@
+// orvella-cli: the terminal front end of Orvella. Lists the drives, shows
+// a drive's identification and S.M.A.R.T. table, and erases a drive, with
+// the same system code as the desktop program. `orvella-cli --help` tells
+// the commands, switches and exit codes.
+#include <clocale>
+#include <exception>
+#include <string>
+#include <variant>
+
+#include "cli/cli_options.h"
+#include "cli/commands.h"
+#include "cli/console.h"
+#include "cli/console_panes.h"
+#include "cli/machine.h"
+#include "core/clock.h"
+#include "core/locale.h"
+#include "core/program.h"
+
+namespace orvella::cli {
+namespace {
+
+ExitCode RunCommand(Session& session) {
+  switch (session.options.command) {
+    case Command::List: return RunList(session);
+    case Command::Details: return RunDetails(session);
+    case Command::Smart: return RunSmart(session);
+    case Command::Erase: return RunErase(session);
+  }
+  return kExitUsage;
+}
+
+int Run(int argc, char** argv) {
+  std::setlocale(LC_ALL, "");
+  std::variant<Options, int> parsed = ParseOptions(argc, argv);
+  if (const int* exitCode = std::get_if<int>(&parsed)) return *exitCode;
+  const Options& options = std::get<Options>(parsed);
+
+  Console console(options.json);
+  std::variant<Machine, ExitCode> opened = OpenMachine(options, console);
+  if (const ExitCode* failure = std::get_if<ExitCode>(&opened)) return *failure;
+  Machine& machine = std::get<Machine>(opened);
+
+  SystemClock clock;
+  CLibraryLocale locale;
+  ConsolePanes panes(console);
+  ConsoleHalt halt(console);
+  Program program(*machine.os, clock, locale, panes, halt);
+  program.DebugMode = options.debug;
+  Session session{options, console, machine, program, panes};
+  try {
+    return RunCommand(session);
+  } catch (const std::exception& error) {
+    console.Problem(error.what());
+    return kExitFailed;
+  }
+}
+
+}  // namespace
+}  // namespace orvella::cli
+
+int main(int argc, char** argv) { return orvella::cli::Run(argc, argv); }

@@ -1,0 +1,35 @@
+// The one-line progress of an erase on a terminal: the write loop's own
+// figures (percent, current sector, speed) and an estimate of the time left.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace orvella::cli {
+
+// "1 h 02 min", "3 min 12 s", "12 s".
+std::string DurationText(std::int64_t seconds);
+
+// The captions joined, then "N left" when there is an estimate.
+std::string ProgressText(const std::u16string& percent, const std::u16string& sector,
+                         const std::u16string& speed, std::optional<std::int64_t> secondsLeft);
+
+// Estimates the time left from the average rate of the run so far.
+class TimeLeftEstimate {
+ public:
+  using Clock = std::chrono::steady_clock;
+
+  // The loop reports, before each write, the bytes it will have handled
+  // once that write is done; what the previous report promised is done now.
+  void BytesDone(std::int64_t doneAfterThisBlock, std::int64_t total, Clock::time_point now);
+  std::optional<std::int64_t> SecondsLeft() const { return secondsLeft_; }
+
+ private:
+  std::optional<Clock::time_point> start_;
+  std::int64_t written_ = 0;  // done before the block now being written
+  std::optional<std::int64_t> secondsLeft_;
+};
+
+}  // namespace orvella::cli

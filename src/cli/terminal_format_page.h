@@ -1,0 +1,70 @@
+// The "LOW-LEVEL FORMAT" page of orvella-cli: the confirmation becomes a
+// question on the terminal (type the drive number), the progress bar and
+// labels become the progress line, and letting pending messages run is
+// where Ctrl+C turns into a press of Stop.
+#pragma once
+
+#include <chrono>
+#include <map>
+#include <optional>
+
+#include "cli/console.h"
+#include "cli/interrupt.h"
+#include "cli/progress_text.h"
+#include "format/format_page_view.h"
+#include "format/format_procedure.h"
+
+namespace orvella::cli {
+
+struct EraseChoices {
+  bool quick = false;
+  bool yes = false;  // confirmed on the command line
+  std::uint32_t driveNumber = 0;
+};
+
+class TerminalFormatPage final : public FormatPageView {
+ public:
+  TerminalFormatPage(Console& console, InterruptWatch& interrupts, EraseChoices choices)
+      : console_(console), interrupts_(interrupts), choices_(choices) {}
+
+  // The procedure whose Stop button an interrupt presses.
+  void Attach(FormatProcedure& procedure) { procedure_ = &procedure; }
+  // When the erase was confirmed; nothing when it was not.
+  std::optional<std::chrono::system_clock::time_point> ConfirmedAt() const { return confirmedAt_; }
+
+  void SetProgressPosition(int) override {}
+  void SetProgressState(ProgressState state) override;
+  void SetCaption(FormatLabel label, const std::u16string& caption) override { captions_[label] = caption; }
+  std::u16string Caption(FormatLabel label) override { return captions_[label]; }
+  void ShowBytesDone(std::int64_t done, std::int64_t total) override;
+  void SetEnabled(FormatControl, bool) override {}
+  bool QuickWipeChecked() override { return choices_.quick; }
+  void FocusStop() override {}
+  int ShowTaskDialog(const std::u16string& title, const std::u16string& instruction,
+                     const std::u16string& content, int icon, int buttons) override;
+  void ProcessPendingMessages() override;
+  void CloseWindow() override {}
+
+ private:
+  using Steady = std::chrono::steady_clock;
+
+  bool Confirmed(const std::u16string& title, const std::u16string& instruction, const std::u16string& content);
+  void PressStopOnInterrupt();
+  void ShowProgress();
+  bool ProgressDue(Steady::time_point now, int percent) const;
+
+  Console& console_;
+  InterruptWatch& interrupts_;
+  EraseChoices choices_;
+  FormatProcedure* procedure_ = nullptr;
+  std::optional<std::chrono::system_clock::time_point> confirmedAt_;
+  std::map<FormatLabel, std::u16string> captions_;
+  TimeLeftEstimate timeLeft_;
+  bool progressFresh_ = false;  // new figures since the progress was last shown
+  bool stopPressed_ = false;
+  std::optional<Steady::time_point> shownAt_;
+  int shownPercent_ = -1;
+  int percent_ = 0;
+};
+
+}  // namespace orvella::cli
