@@ -1,0 +1,244 @@
+// orvella-cli erase on simulated drives: the format log as it is written,
+// the progress, every ending with its exit code, the confirmation with and
+// without a terminal, Ctrl+C as Stop, and the erase record of --report.
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+#include "cli/cli_process.h"
+
+namespace orvella::test {
+namespace {
+
+using Lines = std::vector<std::string>;
+using nlohmann::json;
+namespace fs = std::filesystem;
+
+constexpr std::int64_t kDiskBytes = 67'108'864;  // the 64 MiB drives of the test machine
+
+Lines Args(Lines args) {
+  args.insert(args.begin(), {"--drives", ORVELLA_CLI_DRIVES});
+  return args;
+}
+
+CliResult Erase(Lines more) {
+  Lines args = {"erase"};
+  args.insert(args.end(), more.begin(), more.end());
+  return RunCli(Args(args));
+}
+
+// The format log lines of a run, without the progress lines between them.
+Lines LogLines(const std::string& text) {
+  Lines log;
+  for (const std::string& line : UnstampedLines(text))
+    if (line.find("% complete") == std::string::npos) log.push_back(line);
+  return log;
+}
+
+Lines Header(const std::string& title, const std::string& sectors) {
+  return {" ",
+          "=================================================",
+          "Orvella 4.30; https://orvella.example.org",
+          "Low level format: " + title,
+          "Device capacity: " + sectors + " sectors",
+          "Locking device... "};
+}
+
+Lines Concat(Lines a, const Lines& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+
+const std::string kTitleA = "[0]  Testa Disk A    A1    [67.1 MB]    (131072 512-byte sectors)";
+
+json Extent(std::int64_t from, std::int64_t to) { return {{"from", from}, {"to", to}}; }
+
+class ReportFile {
+ public:
+  ReportFile() : path_(fs::temp_directory_path() / ("orvella-cli-report-" + std::to_string(getpid()) + ".json")) {}
+  ~ReportFile() { fs::remove(path_); }
+  std::string Path() const { return path_.string(); }
+  json Read() const {
+    std::ifstream in(path_);
+    return json::parse(in);
+  }
+
+ private:
+  fs::path path_;
+};
+
+TEST(CliErase, AQuickEraseLogsAsTheFormatLogDoesWithPlainProgressLines) {
+  const CliResult r = Erase({"0", "--quick", "--yes"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  const Lines log = LogLines(r.out);
+  // The speed depends on the machine.
+  ASSERT_EQ(log.size(), 11u);
+  EXPECT_TRUE(log[7].starts_with("Average speed: ")) << log[7];
+  const Lines tail = {"Formatting... ", log[7], "Low-level format is complete.", "",
+                      "Remember to create new partitions."};
+  EXPECT_EQ(log, Concat(Header(kTitleA, "131,072"), tail));
+
+  // Not a terminal: whole progress lines, the first at once, the last at 100%.
+  Lines progress;
+  for (const std::string& line : UnstampedLines(r.out))
+    if (line.find("% complete") != std::string::npos) progress.push_back(line);
+  ASSERT_GE(progress.size(), 2u);
+  EXPECT_EQ(progress.front(), "0% complete   Current sector: 128");
+  EXPECT_TRUE(progress.back().starts_with("100% complete   Current sector: 131,072")) << progress.back();
+  EXPECT_EQ(r.out.find('\r'), std::string::npos);
+}
+
+TEST(CliErase, ACleanFullEraseRecordsTheWholeDrive) {
+  ReportFile report;
+  const CliResult r = Erase({"0", "--yes", "--report", report.Path()});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  const json record = report.Read();
+  EXPECT_EQ(record["program"], "Orvella 4.30");
+  EXPECT_EQ(record["drive"]["drive"], 0);
+  EXPECT_EQ(record["drive"]["model"], "Testa Disk A");
+  EXPECT_EQ(record["drive"]["bytes"], kDiskBytes);
+  EXPECT_EQ(record["identify"], json({{"model", "Testa Disk A"}, {"serial", "SNA1"}, {"firmware", "A1"}}));
+  EXPECT_EQ(record["mode"], "full");
+  EXPECT_EQ(record["result"], "complete");
+  EXPECT_EQ(record["exitCode"], 0);
+  EXPECT_EQ(record["written"], json::array({Extent(0, kDiskBytes)}));
+  EXPECT_EQ(record["bytesWritten"], kDiskBytes);
+  EXPECT_TRUE(record["failed"].empty());
+  EXPECT_TRUE(record["errors"].empty());
+  // ISO 8601 times (the child runs in UTC), the start not after the end.
+  const std::string start = record["start"], end = record["end"];
+  EXPECT_EQ(start.size(), 25u);
+  EXPECT_TRUE(start.ends_with("+00:00")) << start;
+  EXPECT_LE(start, end);
+  // The log of the run, stamped, as it went to the terminal.
+  const Lines log = LogLines(r.out);
+  ASSERT_EQ(record["log"].size(), log.size());
+  EXPECT_EQ(UnstampedLines(record["log"][3].get<std::string>()), Lines{log[3]});
+}
+
+TEST(CliErase, WriteErrorsEndWithThreeAndAreRecorded) {
+  ReportFile report;
+  const CliResult r = Erase({"1", "--yes", "--report", report.Path()});
+  EXPECT_EQ(r.exitCode, 3) << r.err;
+  const Lines errors = {"Format Error occurred at offset 131,072:   1117 - Device I/O error",
+                        "Format Error occurred at offset 327,680:   21 - Device not ready (Timeout)",
+                        "Format Error occurred at offset 393,216:   21 - Device not ready (Timeout)"};
+  const Lines log = LogLines(r.out);
+  for (const std::string& line : errors) EXPECT_NE(std::find(log.begin(), log.end(), line), log.end()) << line;
+  EXPECT_NE(std::find(log.begin(), log.end(),
+                      "Low-level format did not complete: 3 blocks (196,608 bytes) could not be written."),
+            log.end());
+
+  const json record = report.Read();
+  EXPECT_EQ(record["result"], "not-complete");
+  EXPECT_EQ(record["exitCode"], 3);
+  EXPECT_EQ(record["errors"], json(errors));
+  EXPECT_EQ(record["failed"], json::array({Extent(131'072, 196'608), Extent(327'680, 458'752)}));
+  EXPECT_EQ(record["failedBlocks"], 3);
+  EXPECT_EQ(record["written"], json::array({Extent(0, 131'072), Extent(196'608, 327'680),
+                                            Extent(458'752, kDiskBytes)}));
+  EXPECT_EQ(record["bytesWritten"], kDiskBytes - 196'608);
+  EXPECT_EQ(record["identify"]["serial"], "SNB1");
+}
+
+TEST(CliErase, ALockedVolumeEndsWithFourAndNothingWritten) {
+  ReportFile report;
+  const CliResult r = Erase({"2", "--yes", "--quick", "--report", report.Path()});
+  EXPECT_EQ(r.exitCode, 4);
+  EXPECT_EQ(LogLines(r.out).back(),
+            "Unable to lock device. Make sure you do not have open files on this device and try again. ");
+  const json record = report.Read();
+  EXPECT_EQ(record["result"], "lock-refused");
+  EXPECT_TRUE(record["written"].empty());
+  EXPECT_EQ(record["errors"].size(), 1u);
+  EXPECT_TRUE(record["identify"].is_null());  // a USB stick answers no IDENTIFY
+}
+
+TEST(CliErase, AnUnpluggedDriveEndsWithSix) {
+  const CliResult r = Erase({"3", "--yes"});
+  EXPECT_EQ(r.exitCode, 6);
+  const Lines log = LogLines(r.out);
+  EXPECT_NE(std::find(log.begin(), log.end(), "Device was unplugged, aborting..."), log.end());
+  EXPECT_TRUE(log[log.size() - 3].starts_with("Operation terminated at offset ")) << log[log.size() - 3];
+}
+
+TEST(CliErase, JsonPrintsTheRecordAndMovesTheLogToStderr) {
+  const CliResult r = Erase({"0", "--quick", "--yes", "--json"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  const json record = json::parse(r.out);
+  EXPECT_EQ(record["mode"], "quick");
+  EXPECT_EQ(record["written"],
+            json::array({Extent(0, 10'240'000), Extent(kDiskBytes - 10'240'000, kDiskBytes)}));
+  const Lines log = LogLines(r.err);
+  EXPECT_EQ(log.back(), "Remember to create new partitions.");
+}
+
+TEST(CliErase, WithoutATerminalAndWithoutYesNothingIsErased) {
+  ReportFile report;
+  const CliResult r = Erase({"0", "--report", report.Path()});
+  EXPECT_EQ(r.exitCode, 8);
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(r.err,
+            "orvella-cli: not erasing: the erase must be confirmed, and standard input is not a terminal; "
+            "add --yes to erase without a question.\n");
+  EXPECT_EQ(report.Read()["result"], "not-confirmed");
+}
+
+TEST(CliErase, AReportThatCannotBeWrittenStopsTheEraseBeforeItBegins) {
+  const CliResult r = Erase({"0", "--yes", "--report", "/nonexistent/folder/record.json"});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.out, "");
+  EXPECT_NE(r.err.find("cannot write the report file"), std::string::npos);
+}
+
+TEST(CliErase, CtrlCStopsAfterTheBlockInProgress) {
+  ReportFile report;
+  CliProcess cli(Args({"erase", "4", "--yes", "--report", report.Path()}));
+  ASSERT_TRUE(cli.WaitForOutput("% complete")) << "the erase did not start";
+  cli.Signal(SIGINT);
+  const CliResult r = cli.Finish();
+  EXPECT_EQ(r.exitCode, 5) << r.err;
+  EXPECT_NE(r.err.find("Stopping after the block in progress..."), std::string::npos);
+  const Lines log = LogLines(r.out);
+  ASSERT_GE(log.size(), 4u);
+  EXPECT_TRUE(log[log.size() - 3].starts_with("Operation cancelled at offset ")) << log[log.size() - 3];
+  EXPECT_EQ(log.back(), "Remember to create new partitions.");
+
+  const json record = report.Read();
+  EXPECT_EQ(record["result"], "cancelled");
+  ASSERT_EQ(record["written"].size(), 1u);
+  const std::int64_t stoppedAt = record["written"][0]["to"];
+  EXPECT_GT(stoppedAt, 0);
+  EXPECT_LT(stoppedAt, 1'000'000'000);
+}
+
+TEST(CliErase, OnATerminalItAsksForTheDriveNumber) {
+  {
+    CliTerminal terminal(Args({"erase", "0", "--quick"}));
+    ASSERT_TRUE(terminal.WaitForOutput("Type the drive number (0) to erase it"));
+    terminal.Type("1\n");
+    const CliResult r = terminal.Finish();
+    EXPECT_EQ(r.exitCode, 8);
+    EXPECT_NE(r.out.find("Warning: All data on the selected device will be lost"), std::string::npos);
+    EXPECT_NE(r.out.find(kTitleA), std::string::npos);
+    EXPECT_NE(r.out.find("Not confirmed; nothing was written."), std::string::npos);
+    EXPECT_EQ(r.out.find("Formatting"), std::string::npos);
+  }
+  {
+    CliTerminal terminal(Args({"erase", "0", "--quick"}));
+    ASSERT_TRUE(terminal.WaitForOutput("Type the drive number (0) to erase it"));
+    terminal.Type(" 0 \n");
+    const CliResult r = terminal.Finish();
+    EXPECT_EQ(r.exitCode, 0) << r.out;
+    // The progress line is redrawn in place, then cleared for the closing lines.
+    EXPECT_NE(r.out.find("\r\033[K0% complete   Current sector: 128"), std::string::npos);
+    EXPECT_NE(r.out.find("Low-level format is complete."), std::string::npos);
+  }
+}
+
+}  // namespace
+}  // namespace orvella::test

@@ -1,0 +1,226 @@
+// orvella-cli's commands that only read: the catalogue, the two reports,
+// the command line itself, in text and in JSON, with their exit codes.
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+
+#include "cli/cli_process.h"
+
+namespace orvella::test {
+namespace {
+
+using Lines = std::vector<std::string>;
+using nlohmann::json;
+
+CliResult Cli(Lines args) {
+  args.insert(args.begin(), {"--drives", ORVELLA_CLI_DRIVES});
+  return RunCli(args);
+}
+
+bool Contains(const Lines& lines, const std::string& line) {
+  return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+// The report without its two header lines that hold the time and product.
+Lines ReportBody(const CliResult& r) {
+  Lines lines = r.OutLines();
+  lines.erase(lines.begin() + 1, lines.begin() + 3);
+  return lines;
+}
+
+TEST(CliList, ShowsTheSelectionWindowsColumnsAfterTheDriveNumber) {
+  const CliResult r = Cli({"list"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  const Lines lines = r.OutLines();
+  ASSERT_EQ(lines.size(), 10u);
+  EXPECT_EQ(lines[0], "DRIVE  BUS   MODEL         FIRMWARE  SERIAL NUMBER  LBA      CAPACITY");
+  EXPECT_EQ(lines[1], "0      ATA   Testa Disk A  A1        SNA1           131072   67.1 MB");
+  EXPECT_EQ(lines[5], "4      SATA  Testa Slow E  E1        000000         1953125  1000 MB");
+  EXPECT_EQ(lines[6].substr(0, 7), "6      ");  // drive 5 does not open and is left out
+  EXPECT_EQ(lines[9], "Disks found: 8");
+  EXPECT_EQ(r.err, "");
+}
+
+TEST(CliList, JsonGivesEveryEntryWithItsNumbers) {
+  const CliResult r = Cli({"list", "--json"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  const json answer = json::parse(r.out);
+  EXPECT_EQ(answer["count"], 8);
+  const json& first = answer["drives"][0];
+  EXPECT_EQ(first["drive"], 0);
+  EXPECT_EQ(first["path"], "\\\\.\\PhysicalDrive0");
+  EXPECT_EQ(first["bus"], "ATA");
+  EXPECT_EQ(first["model"], "Testa Disk A");
+  EXPECT_EQ(first["serial"], "SNA1");
+  EXPECT_EQ(first["sectors"], 131072);
+  EXPECT_EQ(first["sectorSize"], 512);
+  EXPECT_EQ(first["bytes"], 67108864);
+  EXPECT_EQ(first["capacity"], "67.1 MB");
+  EXPECT_EQ(first["title"], "[0]  Testa Disk A    A1    [67.1 MB]    (131072 512-byte sectors)");
+  EXPECT_EQ(first["choosable"], true);
+  EXPECT_EQ(answer["drives"][6]["drive"], 7);
+  EXPECT_EQ(answer["drives"][6]["choosable"], false);
+}
+
+TEST(CliDetails, WritesTheDeviceDetailsReport) {
+  const CliResult r = Cli({"details", "0"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  const Lines body = ReportBody(r);
+  const Lines expected = {" ",
+                          "Device details for [0]  Testa Disk A    A1    [67.1 MB]    (131072 512-byte sectors)",
+                          " ",
+                          "Model: Testa Disk A",
+                          "Firmware Revision: A1",
+                          "Serial Number: SNA1",
+                          " ",
+                          "PHYSICAL PARAMETERS:",
+                          "LBA mode is supported"};
+  EXPECT_EQ(Lines(body.begin(), body.begin() + 9), expected);
+  EXPECT_EQ(body.back(), "Command Queuing is not supported by the device");
+  EXPECT_TRUE(r.OutLines()[1].starts_with("Current date and time: "));
+}
+
+TEST(CliDetails, JsonGivesThePassportFields) {
+  const CliResult r = Cli({"--json", "details", "0"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  const json answer = json::parse(r.out);
+  EXPECT_EQ(answer["drive"]["drive"], 0);
+  EXPECT_EQ(answer["identified"], true);
+  const json& p = answer["passport"];
+  EXPECT_EQ(p["model"], "Testa Disk A");
+  EXPECT_EQ(p["serial"], "SNA1");
+  EXPECT_EQ(p["firmware"], "A1");
+  EXPECT_EQ(p["lba28Supported"], true);
+  EXPECT_EQ(p["lba48Supported"], false);
+  EXPECT_EQ(p["sectors"], 131072);
+  EXPECT_EQ(p["capacityBytes"], 67108864);
+  EXPECT_EQ(p["smartSupported"], true);
+  EXPECT_EQ(p["maxQueueDepth"], 0);
+}
+
+TEST(CliDetails, ADriveThatGivesNoIdentificationEndsWithSeven) {
+  const CliResult text = Cli({"details", "8"});
+  EXPECT_EQ(text.exitCode, 7);
+  EXPECT_EQ(text.OutLines().back(), "Details are unavailable for this device.");
+  const CliResult answer = Cli({"details", "8", "--json"});
+  EXPECT_EQ(answer.exitCode, 7);
+  const json j = json::parse(answer.out);
+  EXPECT_EQ(j["identified"], false);
+  EXPECT_EQ(j["outcome"], "unavailable");
+  EXPECT_TRUE(j["passport"].is_null());
+}
+
+TEST(CliSmart, WritesTheAttributeTable) {
+  const CliResult r = Cli({"smart", "0"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  const Lines body = ReportBody(r);
+  const Lines expected = {
+      " ",
+      "SMART data for [0]  Testa Disk A    A1    [67.1 MB]    (131072 512-byte sectors)",
+      " ",
+      "          Attribute                      Current   Worst          Raw       Note",
+      std::string(88, '-'),
+      " 5    05  Reallocated sectors count        100      100                 0",
+      " 194  C2  HDA Temperature                   36       45                36  (36 degrees) ",
+      " "};
+  EXPECT_EQ(body, expected);
+}
+
+TEST(CliSmart, JsonGivesTheAttributeRows) {
+  const CliResult r = Cli({"smart", "0", "--json"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  const json answer = json::parse(r.out);
+  EXPECT_EQ(answer["supported"], true);
+  ASSERT_EQ(answer["attributes"].size(), 2u);
+  EXPECT_EQ(answer["attributes"][1],
+            json({{"id", 194}, {"name", "HDA Temperature"}, {"current", 36}, {"worst", 45}, {"raw", 36}}));
+}
+
+TEST(CliSmart, ADriveWithoutSmartEndsWithSeven) {
+  const CliResult r = Cli({"smart", "8"});
+  EXPECT_EQ(r.exitCode, 7);
+  EXPECT_EQ(r.OutLines().back(), "SMART is not supported by this device.");
+  const json answer = json::parse(Cli({"--json", "smart", "8"}).out);
+  EXPECT_EQ(answer["supported"], false);
+  EXPECT_TRUE(answer["attributes"].empty());
+}
+
+TEST(CliDrives, DrivesThatCannotBeHadAreRefusedWithTheirCodes) {
+  for (const char* command : {"details", "smart", "erase"}) {
+    SCOPED_TRACE(command);
+    const CliResult missing = Cli({command, "5"});  // did not open in the walk
+    EXPECT_EQ(missing.exitCode, 7);
+    EXPECT_EQ(missing.err, "orvella-cli: no drive 5 was found; 'orvella-cli list' shows the drives\n");
+
+    const CliResult small = Cli({command, "7"});
+    EXPECT_EQ(small.exitCode, 8);
+    EXPECT_EQ(small.err,
+              "orvella-cli: Cannot access this device: This device cannot be accessed because it is "
+              "smaller than 65535 sectors.\n");
+    EXPECT_EQ(small.out, "");
+  }
+  // Someone else holds drive 6: it can be read, not taken for the erase.
+  EXPECT_EQ(Cli({"details", "6"}).exitCode, 7);  // opened, but gives no identification
+  const CliResult held = Cli({"erase", "6", "--yes"});
+  EXPECT_EQ(held.exitCode, 7);
+  EXPECT_TRUE(held.err.starts_with("orvella-cli: Error opening device: ")) << held.err;
+}
+
+TEST(CliUsage, MistakesEndWithTwoAndAHint) {
+  const std::vector<Lines> mistakes = {{},
+                                       {"list", "--frobnicate"},
+                                       {"erase"},
+                                       {"erase", "first"},
+                                       {"erase", "1000"},
+                                       {"details", "/dev/sdb"},
+                                       {"--demo", "list"},  // with --drives
+                                       {"wipe", "1"}};
+  for (const Lines& args : mistakes) {
+    const CliResult r = Cli(args);
+    EXPECT_EQ(r.exitCode, 2) << args.size() << ": " << r.err;
+    EXPECT_TRUE(r.err.starts_with("orvella-cli: ")) << r.err;
+    EXPECT_EQ(r.out, "");
+  }
+  const CliResult badFile = RunCli({"--drives", "/nonexistent/drives.json", "list"});
+  EXPECT_EQ(badFile.exitCode, 2);
+}
+
+TEST(CliUsage, HelpAndVersionAnswerOnStdout) {
+  const CliResult help = RunCli({"--help"});
+  EXPECT_EQ(help.exitCode, 0);
+  EXPECT_NE(help.out.find("Usage: orvella-cli"), std::string::npos);
+  for (const char* line : {"  0  success", "  3  erase finished, but some blocks", "  4  a volume of the drive",
+                           "  5  erase cancelled", "  6  the drive went away", "  7  the drive was not found",
+                           "  8  erase not confirmed", "  2  bad usage"})
+    EXPECT_NE(help.out.find(line), std::string::npos) << line;
+
+  const CliResult eraseHelp = RunCli({"erase", "--help"});
+  EXPECT_EQ(eraseHelp.exitCode, 0);
+  EXPECT_NE(eraseHelp.out.find("--quick"), std::string::npos);
+  EXPECT_NE(eraseHelp.out.find("--report FILE"), std::string::npos);
+
+  const CliResult version = RunCli({"--version"});
+  EXPECT_EQ(version.exitCode, 0);
+  EXPECT_EQ(version.out, "orvella-cli (Orvella) 4.30\n");
+}
+
+TEST(CliDebug, WritesTheDebugLinesToStderrOnly) {
+  const CliResult r = Cli({"--debug", "list", "--json"});
+  ASSERT_EQ(r.exitCode, 0);
+  const Lines debug = r.ErrLines();
+  ASSERT_FALSE(debug.empty());
+  EXPECT_EQ(debug[0], "Iterating through devices...");
+  EXPECT_TRUE(Contains(debug, "Trying device \\\\.\\PhysicalDrive5"));
+  EXPECT_EQ(json::parse(r.out)["count"], 8);
+  EXPECT_EQ(Cli({"list"}).err, "");
+}
+
+TEST(CliDemo, TheBuiltInDemoDrivesAreListed) {
+  const CliResult r = RunCli({"--demo", "list"});
+  ASSERT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.OutLines().back(), "Disks found: 5");
+}
+
+}  // namespace
+}  // namespace orvella::test
