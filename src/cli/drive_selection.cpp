@@ -26,16 +26,16 @@ std::variant<std::uint32_t, ExitCode> DriveNumber(Machine& machine, Console& con
     console.Problem("DRIVE must be a drive number (0 to 255) or a device path, not '" + drive + "'");
     return kExitUsage;
   }
-  if (machine.simulated) {
+  if (!machine.driveOfPath) {
     console.Problem("simulated drives have no device paths; name the drive by its number");
     return kExitUsage;
   }
-  const std::optional<std::uint32_t> number = machine.DriveNumberOfPath(drive);
-  if (!number) {
-    console.Problem(drive + " is not a drive of this machine");
+  const DevicePathAnswer answer = machine.driveOfPath(drive);
+  if (!answer.driveNumber) {
+    console.Problem(answer.whyNot);
     return kExitCannotOpen;
   }
-  return *number;
+  return *answer.driveNumber;
 }
 
 // The catalogue entry of a drive number; 0 when the walk did not enter it.

@@ -3,7 +3,6 @@
 #include <chrono>
 #include <thread>
 
-#include "cli/real_drives.h"
 #include "platform/virtual/demo_drives.h"
 #include "platform/virtual/drive_file.h"
 #include "platform/virtual/virtual_os.h"
@@ -15,28 +14,23 @@ void SleepFor(std::int64_t milliseconds) { std::this_thread::sleep_for(std::chro
 
 }  // namespace
 
-std::optional<std::uint32_t> Machine::DriveNumberOfPath(const std::string& path) {
-  if (simulated) return std::nullopt;  // simulated drives have numbers only
-  return RealDriveNumberOfPath(*os, path);
-}
-
 std::variant<Machine, ExitCode> OpenMachine(const Options& options, Console& console) {
   if (options.demo || !options.drivesFile.empty()) {
     try {
       VirtualMachine drives = options.demo ? DemoDrives() : ReadDriveFile(options.drivesFile);
-      return Machine{std::make_unique<VirtualOs>(std::move(drives), SleepFor), true};
+      return Machine{std::make_unique<VirtualOs>(std::move(drives), SleepFor), {}};
     } catch (const DriveFileError& error) {
       console.Problem(error.what());
       return kExitUsage;
     }
   }
-  std::unique_ptr<Os> os = OpenRealDrives();
-  if (!os) {
+  std::optional<RealDrives> real = OpenRealDrives();
+  if (!real) {
     console.Problem("this build cannot reach the machine's drives; use --demo or --drives FILE "
                 "for simulated drives.");
     return kExitFailed;
   }
-  return Machine{std::move(os), false};
+  return Machine{std::move(real->os), std::move(real->driveOfPath)};
 }
 
 }  // namespace orvella::cli

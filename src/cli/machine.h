@@ -3,25 +3,23 @@
 // to write, as the demo shows them.
 #pragma once
 
-#include <cstdint>
+#include <functional>
 #include <memory>
-#include <optional>
-#include <string>
 #include <variant>
 
 #include "cli/cli_options.h"
 #include "cli/console.h"
 #include "cli/exit_codes.h"
+#include "cli/real_drives.h"
 #include "platform/os.h"
 
 namespace orvella::cli {
 
 struct Machine {
   std::unique_ptr<Os> os;
-  bool simulated = false;
-
-  // The drive number of a device path; nothing when it names no drive.
-  std::optional<std::uint32_t> DriveNumberOfPath(const std::string& path);
+  // How a device path names a drive; empty for simulated drives, which go
+  // by number only.
+  std::function<DevicePathAnswer(const std::string& path)> driveOfPath;
 };
 
 // The drives the options ask for; a message and an exit code when they

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -10,12 +11,18 @@
 
 namespace orvella::cli {
 
-// Nothing when this build cannot reach real drives.
-std::unique_ptr<Os> OpenRealDrives();
+// What a device path names, in the numbering of the drives.
+struct DevicePathAnswer {
+  std::optional<std::uint32_t> driveNumber;  // N of \\.\PhysicalDriveN
+  std::string whyNot;                        // when it names no drive
+};
 
-// The drive number (N of \\.\PhysicalDriveN) of a device path such as
-// /dev/sdb, as the backend numbers its drives; nothing when the path is no
-// drive of the machine.
-std::optional<std::uint32_t> RealDriveNumberOfPath(Os& os, const std::string& path);
+struct RealDrives {
+  std::unique_ptr<Os> os;
+  std::function<DevicePathAnswer(const std::string& path)> driveOfPath;
+};
+
+// Nothing when this build cannot reach real drives.
+std::optional<RealDrives> OpenRealDrives();
 
 }  // namespace orvella::cli

@@ -3,8 +3,6 @@
 
 namespace orvella::cli {
 
-std::unique_ptr<Os> OpenRealDrives() { return nullptr; }
-
-std::optional<std::uint32_t> RealDriveNumberOfPath(Os&, const std::string&) { return std::nullopt; }
+std::optional<RealDrives> OpenRealDrives() { return std::nullopt; }
 
 }  // namespace orvella::cli
