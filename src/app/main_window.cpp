@@ -6,6 +6,7 @@
 #include "core/system_error_text.h"
 #include "core/text.h"
 #include "reports/device_details_report.h"
+#include "reports/smart_report.h"
 #include "reports/text_forms.h"
 
 namespace orvella {
@@ -21,6 +22,7 @@ void TFmMain::FormShow() {
   } catch (const std::exception& error) {
     // What an event handler does not handle, the application shows.
     desktop_.dialogs.MessageBox(Utf8ToText(error.what()), kProgramTitle, MessageIcon::Error);
+    SetFormatControlsEnabled(formatPage_, false);
   }
 }
 
@@ -52,14 +54,12 @@ void TFmMain::OpenChosenDevice() {
   }
 }
 
-bool TFmMain::DeviceOpen() const {
-  return program_.DeviceHandle != 0 && program_.DeviceHandle != INVALID_HANDLE_VALUE;
-}
+bool TFmMain::FormClose() { return format_.RequestClose(); }
 
-void TFmMain::FormClose() {
-  if (!DeviceOpen()) return;
-  program_.os.CloseHandle(program_.DeviceHandle);
-  program_.DeviceHandle = 0;
+void TFmMain::btGetSmartClick() {
+  SetFormatControlsEnabled(formatPage_, false);
+  ShowSmartReport(program_);
+  SetFormatControlsEnabled(formatPage_, true);
 }
 
 void TFmMain::lbCopyrightClick() { desktop_.shell.OpenWebAddress(kMakerWebAddress); }

@@ -1,5 +1,6 @@
 // The main window TFmMain: its first show runs the whole start-up and opens
-// the chosen drive, which it owns until it closes.
+// the chosen drive, which it owns until it closes; its buttons run the
+// S.M.A.R.T. report and the format procedure on that drive.
 #pragma once
 
 #include "app/desktop.h"
@@ -7,20 +8,36 @@
 #include "app/main_view.h"
 #include "app/startup.h"
 #include "core/program.h"
+#include "format/format_page_view.h"
+#include "format/format_procedure.h"
 
 namespace orvella {
 
 class TFmMain {
  public:
-  TFmMain(Program& program, Desktop& desktop, MainView& view, TFmChoose& choose, DebugView& debug)
-      : program_(program), desktop_(desktop), windows_{view, choose.View(), debug}, choose_(choose) {}
+  TFmMain(Program& program, Desktop& desktop, MainView& view, FormatPageView& formatPage, TFmChoose& choose,
+          DebugView& debug)
+      : program_(program),
+        desktop_(desktop),
+        windows_{view, choose.View(), debug},
+        formatPage_(formatPage),
+        choose_(choose),
+        format_(program, formatPage) {}
 
   void FormCreate();
   // The first show: start-up, the choice of a drive, its opening and the
   // device details report. An error raised on the way is shown to the user
-  // and leaves the window without a drive.
+  // and leaves the window without a drive, and without the actions that
+  // need one.
   void FormShow();
-  void FormClose();
+  // Closes the drive and returns true, or, during a format run, asks the run
+  // to stop and returns false: the window stays until the run has ended and
+  // then closes itself.
+  bool FormClose();
+
+  void btGetSmartClick();
+  void btRunBenchmarksClick() { format_.btRunBenchmarksClick(); }
+  void btStopClick() { format_.btStopClick(); }
 
   void lbCopyrightClick();
   void lbCopyrightMouseEnter();
@@ -31,12 +48,13 @@ class TFmMain {
  private:
   void StartUp();
   void OpenChosenDevice();
-  bool DeviceOpen() const;
 
   Program& program_;
   Desktop& desktop_;
   ProgramWindows windows_;
+  FormatPageView& formatPage_;
   TFmChoose& choose_;
+  FormatProcedure format_;
 };
 
 }  // namespace orvella

@@ -9,6 +9,7 @@
 #include "reports/text_forms.h"
 #include "support/ata_drives.h"
 #include "support/desktop_fakes.h"
+#include "support/recording_format_page.h"
 #include "support/test_program.h"
 
 namespace orvella {
@@ -50,8 +51,9 @@ class MainWindow : public ::testing::Test {
   test::FakeMainView mainView;
   test::FakeChooseView chooseView;
   test::FakeDebugView debugView;
+  test::RecordingFormatPage formatPage;
   TFmChoose choose{t.program, d.desktop, chooseView};
-  TFmMain window{t.program, d.desktop, mainView, choose, debugView};
+  TFmMain window{t.program, d.desktop, mainView, formatPage, choose, debugView};
 };
 
 TEST_F(MainWindow, FirstShowOpensTheChosenDriveExclusivelyAndShowsItsDetails) {
@@ -121,14 +123,39 @@ TEST_F(MainWindow, AFailingWow64QueryIsShownAndLeavesTheWindowWithoutADrive) {
   EXPECT_EQ(chooseView.modalShows, 0);
   EXPECT_EQ(t.program.DeviceHandle, 0);
   EXPECT_FALSE(d.application.Terminated());
+  EXPECT_FALSE(formatPage.Enabled(FormatControl::RunBenchmarks));
+  EXPECT_FALSE(formatPage.Enabled(FormatControl::GetSmart));
+  EXPECT_FALSE(formatPage.Enabled(FormatControl::QuickWipe));
 }
 
 TEST_F(MainWindow, ClosingClosesTheDriveHandleExactlyOnce) {
   FirstShow();
   const Handle handle = t.program.DeviceHandle;
-  window.FormClose();
-  window.FormClose();
+  EXPECT_TRUE(window.FormClose());
+  EXPECT_TRUE(window.FormClose());
   EXPECT_EQ(CloseCount(handle), 1);
+  EXPECT_EQ(t.os.OpenHandleCount(), 0);
+}
+
+TEST_F(MainWindow, TheSmartButtonDisablesTheFormatControlsWhileTheDriveIsAsked) {
+  FirstShow();
+  window.btGetSmartClick();
+  EXPECT_EQ(formatPage.events,
+            (std::vector<std::string>{"disable btRunBenchmarks", "disable btGetSmart", "disable cbQuickWipe",
+                                      "enable btRunBenchmarks", "enable btGetSmart", "enable cbQuickWipe"}));
+  EXPECT_TRUE(std::any_of(t.panes.smart.begin(), t.panes.smart.end(),
+                          [](const std::u16string& line) { return line.starts_with(u"SMART data for "); }));
+}
+
+TEST_F(MainWindow, ClosingDuringAFormatRunWaitsForTheRunToEnd) {
+  FirstShow();
+  bool closedAtOnce = true;
+  formatPage.onMessages = [&] {
+    if (formatPage.messageRuns == 1) closedAtOnce = window.FormClose();
+  };
+  window.btRunBenchmarksClick();
+  EXPECT_FALSE(closedAtOnce);
+  EXPECT_EQ(formatPage.events.back(), "close window");
   EXPECT_EQ(t.os.OpenHandleCount(), 0);
 }
 
@@ -163,7 +190,7 @@ TEST_F(MainWindow, ProgramEntryCreatesShowsAndRunsTheLoopOnlyWhenNotEnded) {
   TFmChoose otherChoose{t.program, ended.desktop, otherChooseView};
   otherChooseView.window = &otherChoose;
   otherChooseView.whileShown = [&] { otherChooseView.Close(); };
-  TFmMain otherWindow{t.program, ended.desktop, mainView, otherChoose, debugView};
+  TFmMain otherWindow{t.program, ended.desktop, mainView, formatPage, otherChoose, debugView};
   t.program.DeviceHandle = 0;
   RunProgram(ended.desktop, otherWindow, otherChoose);
   EXPECT_EQ(ended.application.messageLoops, 0);
