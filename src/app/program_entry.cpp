@@ -2,13 +2,17 @@
 
 namespace orvella {
 
-int RunProgram(Desktop& desktop, TFmMain& main, TFmChoose& choose) {
+bool StartProgram(Desktop& desktop, TFmMain& main, TFmChoose& choose) {
   main.FormCreate();
   choose.FormCreate();
   // The first show runs before the main window becomes visible; when it
   // ended the program, the window never appears.
   main.FormShow();
-  if (desktop.application.Terminated()) return 0;
+  return !desktop.application.Terminated();
+}
+
+int RunProgram(Desktop& desktop, TFmMain& main, TFmChoose& choose) {
+  if (!StartProgram(desktop, main, choose)) return 0;
   return desktop.application.RunMessageLoop();
 }
 

@@ -9,7 +9,11 @@
 
 namespace orvella {
 
-// Returns the process exit code.
+// The windows' creation handlers and the main window's first show; false
+// when the program ended on the way.
+bool StartProgram(Desktop& desktop, TFmMain& main, TFmChoose& choose);
+
+// StartProgram, then the message loop; returns the process exit code.
 int RunProgram(Desktop& desktop, TFmMain& main, TFmChoose& choose);
 
 }  // namespace orvella

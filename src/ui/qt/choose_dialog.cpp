@@ -1,0 +1,187 @@
+#include "ui/qt/choose_dialog.h"
+
+#include <QCloseEvent>
+#include <QFrame>
+#include <QGridLayout>
+#include <QKeyEvent>
+#include <QVBoxLayout>
+
+#include "core/program.h"
+#include "ui/qt/mouse_buttons.h"
+#include "ui/qt/qt_text.h"
+
+namespace orvella::qt {
+namespace {
+
+constexpr int kClientWidth = 767;
+constexpr int kClientHeight = 356;
+constexpr int kHeaderHeight = 44;
+constexpr int kMargin = 10;
+
+QString UpperWebAddress() { return ToQt(kMakerWebAddress).toUpper(); }
+
+void MakeWhite(QWidget* widget) {
+  widget->setAutoFillBackground(true);
+  QPalette palette = widget->palette();
+  palette.setColor(QPalette::Window, Qt::white);
+  widget->setPalette(palette);
+}
+
+}  // namespace
+
+ChooseDialog::ChooseDialog()
+    : lbProgramName_(new QLabel(this)),
+      label1_(new LinkLabel(QStringLiteral("Label1"), this)),
+      driveList_(new DriveList(this)),
+      lbDiskManagement_(new LinkLabel(QStringLiteral("lbDiskManagement"), this)),
+      label2_(new QLabel(QStringLiteral("Please select a device"), this)),
+      btContinue_(new QPushButton(QStringLiteral("Continue >>>"), this)),
+      lbCopyright_(new QLabel(this)),
+      statusBar_(new PanelStatusBar({}, this)) {
+  setObjectName(QStringLiteral("TFmChoose"));
+  setFixedSize(kClientWidth, kClientHeight);
+  setFont(QFont(QStringLiteral("Tahoma"), 9));
+
+  lbProgramName_->setObjectName(QStringLiteral("lbProgramName"));
+  label1_->setText(UpperWebAddress());
+  label1_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  lbDiskManagement_->setText(QStringLiteral("Open Disk Management Console"));
+  QFont underlined;
+  underlined.setUnderline(true);
+  lbDiskManagement_->setFont(underlined);
+  label2_->setObjectName(QStringLiteral("Label2"));
+  btContinue_->setObjectName(QStringLiteral("btContinue"));
+  btContinue_->setFixedSize(135, 26);
+  btContinue_->setDefault(true);
+  btContinue_->setEnabled(false);
+  lbCopyright_->setObjectName(QStringLiteral("lbCopyright"));
+
+  auto* separator = new QFrame(this);
+  separator->setFrameShape(QFrame::HLine);
+  separator->setFrameShadow(QFrame::Sunken);
+  separator->setFixedHeight(2);
+
+  auto* listArea = new QVBoxLayout;
+  listArea->setContentsMargins(kMargin, kMargin, kMargin, kMargin);
+  listArea->addWidget(driveList_);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  layout->addWidget(BuildHeader());
+  layout->addWidget(separator);
+  layout->addLayout(listArea, 1);
+  layout->addWidget(BuildBottom());
+  layout->addWidget(statusBar_);
+}
+
+QWidget* ChooseDialog::BuildHeader() {
+  auto* header = new QWidget(this);
+  header->setFixedHeight(kHeaderHeight);
+  MakeWhite(header);
+  auto* row = new QHBoxLayout(header);
+  row->setContentsMargins(kMargin, 0, kMargin, 0);
+  row->addWidget(lbProgramName_);
+  row->addStretch(1);
+  row->addWidget(label1_);
+  return header;
+}
+
+QWidget* ChooseDialog::BuildBottom() {
+  auto* bottom = new QWidget(this);
+  auto* grid = new QGridLayout(bottom);
+  grid->setContentsMargins(kMargin, 0, kMargin, 8);
+  grid->setVerticalSpacing(6);
+  grid->addWidget(lbDiskManagement_, 0, 2, 1, 2, Qt::AlignRight);
+  grid->addWidget(lbCopyright_, 1, 0, Qt::AlignLeft | Qt::AlignBottom);
+  grid->setColumnStretch(1, 1);
+  grid->addWidget(label2_, 1, 2, Qt::AlignRight | Qt::AlignVCenter);
+  grid->addWidget(btContinue_, 1, 3);
+  return bottom;
+}
+
+void ChooseDialog::Attach(TFmChoose& logic) {
+  logic_ = &logic;
+  ConnectEvents();
+}
+
+void ChooseDialog::ConnectEvents() {
+  connect(driveList_, &DriveList::clickedAnywhere, this, [this] { logic_->DriveListClick(); });
+  connect(driveList_, &DriveList::doubleClickedAnywhere, this, [this] { logic_->DriveListDblClick(); });
+  connect(driveList_, &DriveList::keyDown, this, [this](int key) { logic_->DriveListKeyDown(key); });
+  connect(btContinue_, &QPushButton::clicked, this, [this] { logic_->btContinueClick(); });
+  connect(lbDiskManagement_, &LinkLabel::clicked, this, [this] { logic_->lbDiskManagementClick(); });
+  connect(label1_, &LinkLabel::clicked, this, [this] { logic_->Label1Click(); });
+  connect(label1_, &LinkLabel::pressed, this, [this](Qt::MouseButton b) { logic_->Label1MouseDown(ToMouseButton(b)); });
+  connect(label1_, &LinkLabel::released, this, [this](Qt::MouseButton b) { logic_->Label1MouseUp(ToMouseButton(b)); });
+}
+
+void ChooseDialog::SetCaption(const std::u16string& caption) { setWindowTitle(ToQt(caption)); }
+
+void ChooseDialog::SetFont(const FontSpec& font) { setFont(ToQFont(font)); }
+
+void ChooseDialog::SetProgramName(const std::u16string& text) { lbProgramName_->setText(ToQt(text)); }
+
+void ChooseDialog::SetCopyright(const std::u16string& text) { lbCopyright_->setText(ToQt(text)); }
+
+void ChooseDialog::SetLinkColour(ChooseLink link, Rgb colour) {
+  switch (link) {
+    case ChooseLink::WebAddress: SetTextColour(label1_, ToQColor(colour)); break;
+    case ChooseLink::Copyright: SetTextColour(lbCopyright_, ToQColor(colour)); break;
+    case ChooseLink::DiskManagement: SetTextColour(lbDiskManagement_, ToQColor(colour)); break;
+  }
+}
+
+void ChooseDialog::SetSimpleStatusText(const std::u16string& text) { statusBar_->SetSimpleText(ToQt(text)); }
+
+void ChooseDialog::AppendRow(const DriveRow& row) {
+  QStringList cells;
+  for (const auto& cell : row) cells << ToQt(cell);
+  driveList_->addTopLevelItem(new QTreeWidgetItem(cells));
+}
+
+int ChooseDialog::RowCount() { return driveList_->topLevelItemCount(); }
+
+int ChooseDialog::SelectedRow() {
+  const QList<QTreeWidgetItem*> selected = driveList_->selectedItems();
+  return selected.isEmpty() ? -1 : driveList_->indexOfTopLevelItem(selected.first());
+}
+
+void ChooseDialog::SelectRow(int row) {
+  QTreeWidgetItem* item = driveList_->topLevelItem(row);
+  if (item == nullptr) {
+    driveList_->clearSelection();
+    return;
+  }
+  driveList_->setCurrentItem(item);
+  item->setSelected(true);
+}
+
+void ChooseDialog::FocusDriveList() { driveList_->setFocus(); }
+
+void ChooseDialog::SetContinueEnabled(bool enabled) { btContinue_->setEnabled(enabled); }
+
+void ChooseDialog::ShowModal() { exec(); }
+
+void ChooseDialog::Close() { close(); }
+
+void ChooseDialog::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  if (!event->spontaneous() && logic_ != nullptr) logic_->FormShow();
+}
+
+void ChooseDialog::closeEvent(QCloseEvent* event) {
+  if (logic_ != nullptr) logic_->FormClose();
+  QDialog::closeEvent(event);
+}
+
+// There is no Cancel button: Escape outside the list does nothing.
+void ChooseDialog::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape) {
+    event->accept();
+    return;
+  }
+  QDialog::keyPressEvent(event);
+}
+
+}  // namespace orvella::qt

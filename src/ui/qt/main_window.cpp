@@ -1,0 +1,301 @@
+#include "ui/qt/main_window.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QScreen>
+#include <QShowEvent>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QVBoxLayout>
+
+#include "ui/qt/mouse_buttons.h"
+#include "ui/qt/qt_text.h"
+
+namespace orvella::qt {
+namespace {
+
+constexpr int kClientWidth = 768;
+constexpr int kClientHeight = 499;
+constexpr int kHeaderHeight = 32;
+constexpr int kBottomStripHeight = 21;
+constexpr int kMargin = 10;
+
+QFont ReportFont() {
+  QFont font(QStringLiteral("Courier New"), 9);
+  font.setStyleHint(QFont::TypeWriter);
+  font.setFixedPitch(true);
+  return font;
+}
+
+QPlainTextEdit* Memo(const QString& name, QWidget* parent) {
+  auto* memo = new QPlainTextEdit(parent);
+  memo->setObjectName(name);
+  memo->setReadOnly(true);
+  memo->setLineWrapMode(QPlainTextEdit::NoWrap);
+  memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  QPalette palette = memo->palette();
+  palette.setColor(QPalette::Base, Qt::white);
+  memo->setPalette(palette);
+  return memo;
+}
+
+// Scrolls a report pane so that its line `line` is the first one shown.
+void ShowFromLine(QPlainTextEdit* pane, int line) {
+  QTextCursor cursor(pane->document()->findBlockByNumber(line));
+  pane->setTextCursor(cursor);
+  pane->verticalScrollBar()->setValue(line);
+}
+
+QLabel* LargeLabel(const QString& name, QWidget* parent) {
+  auto* label = new QLabel(parent);
+  label->setObjectName(name);
+  label->setFont(QFont(QStringLiteral("Tahoma"), 16));
+  return label;
+}
+
+QPushButton* Button(const QString& name, const QString& caption, QWidget* parent) {
+  auto* button = new QPushButton(caption, parent);
+  button->setObjectName(name);
+  button->setMinimumSize(135, 26);
+  return button;
+}
+
+}  // namespace
+
+MainWindow::MainWindow()
+    : lbDiskName_(new QLabel(this)),
+      pages_(new QTabWidget(this)),
+      logDetails_(Memo(QStringLiteral("Log_Details"), this)),
+      logBenchMark_(Memo(QStringLiteral("Log_BenchMark"), this)),
+      pbCurrentTask_(new StateProgressBar(QStringLiteral("pbCurrentTask"), this)),
+      lbCurrentPercent_(LargeLabel(QStringLiteral("lbCurrentPercent"), this)),
+      lbSpeed_(LargeLabel(QStringLiteral("lbSpeed"), this)),
+      lbCurrentPosition_(LargeLabel(QStringLiteral("lbCurrentPosition"), this)),
+      cbQuickWipe_(new QCheckBox(QStringLiteral("Perform quick wipe (just remove partitions and MBR)"), this)),
+      btRunBenchmarks_(Button(QStringLiteral("btRunBenchmarks"), QStringLiteral("FORMAT THIS DEVICE"), this)),
+      btStop_(Button(QStringLiteral("btStop"), QStringLiteral("Stop"), this)),
+      logSmart_(Memo(QStringLiteral("Log_Smart"), this)),
+      btGetSmart_(Button(QStringLiteral("btGetSmart"), QStringLiteral("&Get SMART Data"), this)),
+      lbCopyright_(new LinkLabel(QStringLiteral("lbCopyright"), this)),
+      statusBar_(new PanelStatusBar({{450, Qt::AlignLeft, {}}, {450, Qt::AlignLeft, {}}, {50, Qt::AlignRight, {}}},
+                                    this)) {
+  setObjectName(QStringLiteral("TFmMain"));
+  setFont(QFont(QStringLiteral("Tahoma"), 9));
+  resize(kClientWidth, kClientHeight);
+  setMinimumSize(750, 450);
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    move(screen->availableGeometry().center() - rect().center());
+  }
+
+  lbDiskName_->setObjectName(QStringLiteral("lbDiskName"));
+  QFont bold;
+  bold.setBold(true);
+  lbDiskName_->setFont(bold);
+  pages_->setObjectName(QStringLiteral("pages"));
+  pages_->addTab(BuildDetailsPage(), QStringLiteral("Device details"));
+  pages_->addTab(BuildFormatPage(), QStringLiteral("LOW-LEVEL FORMAT"));
+  pages_->addTab(BuildSmartPage(), QStringLiteral("S.M.A.R.T."));
+
+  auto* pagesArea = new QVBoxLayout;
+  pagesArea->setContentsMargins(kMargin, kMargin, kMargin, kMargin);
+  pagesArea->addWidget(pages_);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  layout->addWidget(BuildHeader());
+  layout->addLayout(pagesArea, 1);
+  layout->addWidget(BuildBottomStrip());
+  layout->addWidget(statusBar_);
+}
+
+QWidget* MainWindow::BuildHeader() {
+  auto* header = new QWidget(this);
+  header->setFixedHeight(kHeaderHeight);
+  header->setAutoFillBackground(true);
+  QPalette palette = header->palette();
+  palette.setColor(QPalette::Window, Qt::white);
+  header->setPalette(palette);
+  auto* row = new QHBoxLayout(header);
+  row->setContentsMargins(kMargin, 0, kMargin, 0);
+  row->addWidget(lbDiskName_);
+  return header;
+}
+
+QWidget* MainWindow::BuildDetailsPage() {
+  auto* page = new QWidget(this);
+  auto* layout = new QVBoxLayout(page);
+  logDetails_->setFont(ReportFont());
+  layout->addWidget(logDetails_);
+  return page;
+}
+
+QWidget* MainWindow::BuildFormatPage() {
+  auto* page = new QWidget(this);
+  auto* group = new QGroupBox(QStringLiteral("Current task progress"), page);
+  pbCurrentTask_->setFixedHeight(22);
+  auto* figures = new QHBoxLayout;
+  figures->addWidget(lbCurrentPercent_);
+  figures->addStretch(1);
+  figures->addWidget(lbSpeed_);
+  auto* groupLayout = new QVBoxLayout(group);
+  groupLayout->addWidget(pbCurrentTask_);
+  groupLayout->addLayout(figures);
+  groupLayout->addWidget(lbCurrentPosition_);
+
+  btRunBenchmarks_->setDefault(true);
+  btRunBenchmarks_->setMinimumWidth(160);
+  btStop_->setEnabled(false);
+  auto* controls = new QHBoxLayout;
+  controls->addWidget(cbQuickWipe_);
+  controls->addStretch(1);
+  controls->addWidget(btRunBenchmarks_);
+  controls->addWidget(btStop_);
+
+  auto* layout = new QVBoxLayout(page);
+  layout->addWidget(logBenchMark_, 1);
+  layout->addWidget(group);
+  layout->addLayout(controls);
+  cbQuickWipe_->setObjectName(QStringLiteral("cbQuickWipe"));
+  return page;
+}
+
+QWidget* MainWindow::BuildSmartPage() {
+  auto* page = new QWidget(this);
+  logSmart_->setFont(ReportFont());
+  auto* buttonRow = new QHBoxLayout;
+  buttonRow->addStretch(1);
+  buttonRow->addWidget(btGetSmart_);
+  auto* layout = new QVBoxLayout(page);
+  layout->addWidget(logSmart_, 1);
+  layout->addLayout(buttonRow);
+  return page;
+}
+
+QWidget* MainWindow::BuildBottomStrip() {
+  auto* strip = new QWidget(this);
+  strip->setFixedHeight(kBottomStripHeight);
+  QFont font(QStringLiteral("Tahoma"), 8);
+  font.setBold(true);
+  lbCopyright_->setFont(font);
+  SetTextColour(lbCopyright_, ToQColor(kNoticeGrey));
+  auto* row = new QHBoxLayout(strip);
+  row->setContentsMargins(kMargin, 0, kMargin, 0);
+  row->addWidget(lbCopyright_);
+  row->addStretch(1);
+  return strip;
+}
+
+void MainWindow::Attach(TFmMain& logic, TaskDialogFunction askTaskDialog) {
+  logic_ = &logic;
+  askTaskDialog_ = std::move(askTaskDialog);
+  ConnectEvents();
+}
+
+void MainWindow::ConnectEvents() {
+  connect(btRunBenchmarks_, &QPushButton::clicked, this, [this] { logic_->btRunBenchmarksClick(); });
+  connect(btStop_, &QPushButton::clicked, this, [this] { logic_->btStopClick(); });
+  connect(btGetSmart_, &QPushButton::clicked, this, [this] {
+    const int firstNewLine = logSmart_->document()->isEmpty() ? 0 : logSmart_->blockCount();
+    logic_->btGetSmartClick();
+    ShowFromLine(logSmart_, firstNewLine);
+  });
+  connect(lbCopyright_, &LinkLabel::clicked, this, [this] { logic_->lbCopyrightClick(); });
+  connect(lbCopyright_, &LinkLabel::entered, this, [this] { logic_->lbCopyrightMouseEnter(); });
+  connect(lbCopyright_, &LinkLabel::left, this, [this] { logic_->lbCopyrightMouseLeave(); });
+  connect(lbCopyright_, &LinkLabel::pressed, this,
+          [this](Qt::MouseButton b) { logic_->lbCopyrightMouseDown(ToMouseButton(b)); });
+  connect(lbCopyright_, &LinkLabel::released, this,
+          [this](Qt::MouseButton b) { logic_->lbCopyrightMouseUp(ToMouseButton(b)); });
+}
+
+void MainWindow::SetCaption(const std::u16string& caption) { setWindowTitle(ToQt(caption)); }
+
+void MainWindow::SetFont(const FontSpec& font) { setFont(ToQFont(font)); }
+
+void MainWindow::ShowFirstPage() { pages_->setCurrentIndex(0); }
+
+void MainWindow::SetDiskName(const std::u16string& text) { lbDiskName_->setText(ToQt(text)); }
+
+void MainWindow::SetStatusPanel(int panel, const std::u16string& text) { statusBar_->SetPanelText(panel, ToQt(text)); }
+
+void MainWindow::SetCopyright(const std::u16string& text) { lbCopyright_->setText(ToQt(text)); }
+
+void MainWindow::SetCopyrightColour(Rgb colour) { SetTextColour(lbCopyright_, ToQColor(colour)); }
+
+void MainWindow::SetProgressPosition(int position) { pbCurrentTask_->setValue(position); }
+
+void MainWindow::SetProgressState(ProgressState state) { pbCurrentTask_->SetState(state); }
+
+QLabel* MainWindow::ProgressLabel(FormatLabel label) {
+  switch (label) {
+    case FormatLabel::CurrentPercent: return lbCurrentPercent_;
+    case FormatLabel::CurrentPosition: return lbCurrentPosition_;
+    case FormatLabel::Speed: return lbSpeed_;
+  }
+  return lbCurrentPercent_;
+}
+
+void MainWindow::SetCaption(FormatLabel label, const std::u16string& caption) {
+  ProgressLabel(label)->setText(ToQt(caption));
+}
+
+std::u16string MainWindow::Caption(FormatLabel label) { return FromQt(ProgressLabel(label)->text()); }
+
+QWidget* MainWindow::Control(FormatControl control) {
+  switch (control) {
+    case FormatControl::RunBenchmarks: return btRunBenchmarks_;
+    case FormatControl::GetSmart: return btGetSmart_;
+    case FormatControl::QuickWipe: return cbQuickWipe_;
+    case FormatControl::Stop: return btStop_;
+  }
+  return btStop_;
+}
+
+void MainWindow::SetEnabled(FormatControl control, bool enabled) { Control(control)->setEnabled(enabled); }
+
+bool MainWindow::QuickWipeChecked() { return cbQuickWipe_->isChecked(); }
+
+void MainWindow::FocusStop() { btStop_->setFocus(); }
+
+int MainWindow::ShowTaskDialog(const std::u16string& title, const std::u16string& instruction,
+                               const std::u16string& content, int icon, int buttons) {
+  return askTaskDialog_(title, instruction, content, icon, buttons);
+}
+
+void MainWindow::ProcessPendingMessages() { QCoreApplication::processEvents(); }
+
+void MainWindow::CloseWindow() { close(); }
+
+// The device details report is written before the window first shows; it
+// is read from its top.
+void MainWindow::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  if (event->spontaneous() || shown_) return;
+  shown_ = true;
+  ShowFromLine(logDetails_, 0);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  if (logic_ == nullptr || logic_->FormClose()) {
+    event->accept();
+  } else {
+    event->ignore();
+  }
+}
+
+// Enter presses the default button while its page is showing.
+void MainWindow::keyPressEvent(QKeyEvent* event) {
+  const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+  if (enter && btRunBenchmarks_->isVisible() && btRunBenchmarks_->isEnabled()) {
+    btRunBenchmarks_->click();
+    return;
+  }
+  QWidget::keyPressEvent(event);
+}
+
+}  // namespace orvella::qt

@@ -1,0 +1,94 @@
+// The main window TFmMain as Qt widgets: the header with the drive's title,
+// the pages "Device details", "LOW-LEVEL FORMAT" and "S.M.A.R.T.", the
+// notice link and the status bar. Events go to the window logic
+// (app/main_window.h); the format page is driven by the format procedure.
+#pragma once
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QWidget>
+#include <functional>
+
+#include "app/main_view.h"
+#include "app/main_window.h"
+#include "format/format_page_view.h"
+#include "ui/qt/link_label.h"
+#include "ui/qt/panel_status_bar.h"
+#include "ui/qt/state_progress_bar.h"
+
+namespace orvella::qt {
+
+class MainWindow : public QWidget, public MainView, public FormatPageView {
+ public:
+  // The question of the format procedure, asked as ShowTaskDialog asks it.
+  using TaskDialogFunction = std::function<int(const std::u16string& title, const std::u16string& instruction,
+                                               const std::u16string& content, int icon, int buttons)>;
+
+  MainWindow();
+  void Attach(TFmMain& logic, TaskDialogFunction askTaskDialog);
+
+  QPlainTextEdit* FormatLog() { return logBenchMark_; }
+  QPlainTextEdit* DetailsPane() { return logDetails_; }
+  QPlainTextEdit* SmartPane() { return logSmart_; }
+
+  // MainView
+  void SetCaption(const std::u16string& caption) override;
+  void SetFont(const FontSpec& font) override;
+  void ShowFirstPage() override;
+  void SetDiskName(const std::u16string& text) override;
+  void SetStatusPanel(int panel, const std::u16string& text) override;
+  void SetCopyright(const std::u16string& text) override;
+  void SetCopyrightColour(Rgb colour) override;
+
+  // FormatPageView
+  void SetProgressPosition(int position) override;
+  void SetProgressState(ProgressState state) override;
+  void SetCaption(FormatLabel label, const std::u16string& caption) override;
+  std::u16string Caption(FormatLabel label) override;
+  void SetEnabled(FormatControl control, bool enabled) override;
+  bool QuickWipeChecked() override;
+  void FocusStop() override;
+  int ShowTaskDialog(const std::u16string& title, const std::u16string& instruction, const std::u16string& content,
+                     int icon, int buttons) override;
+  void ProcessPendingMessages() override;
+  void CloseWindow() override;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  QWidget* BuildHeader();
+  QWidget* BuildDetailsPage();
+  QWidget* BuildFormatPage();
+  QWidget* BuildSmartPage();
+  QWidget* BuildBottomStrip();
+  QLabel* ProgressLabel(FormatLabel label);
+  QWidget* Control(FormatControl control);
+  void ConnectEvents();
+
+  TFmMain* logic_ = nullptr;
+  TaskDialogFunction askTaskDialog_;
+  bool shown_ = false;
+  QLabel* lbDiskName_;
+  QTabWidget* pages_;
+  QPlainTextEdit* logDetails_;
+  QPlainTextEdit* logBenchMark_;
+  StateProgressBar* pbCurrentTask_;
+  QLabel* lbCurrentPercent_;
+  QLabel* lbSpeed_;
+  QLabel* lbCurrentPosition_;
+  QCheckBox* cbQuickWipe_;
+  QPushButton* btRunBenchmarks_;
+  QPushButton* btStop_;
+  QPlainTextEdit* logSmart_;
+  QPushButton* btGetSmart_;
+  LinkLabel* lbCopyright_;
+  PanelStatusBar* statusBar_;
+};
+
+}  // namespace orvella::qt

@@ -1,0 +1,24 @@
+// The desktop's shell and fonts as Qt sees them.
+#pragma once
+
+#include "app/desktop.h"
+
+namespace orvella::qt {
+
+// Web addresses open with the desktop's opener; disk management is the
+// first of the known disk utilities that is installed.
+class QtShell final : public Shell {
+ public:
+  void OpenWebAddress(const std::u16string& address) override;
+  void StartDiskManagement() override;
+};
+
+// The icon-title font is the desktop's general font.
+class QtSystemFonts final : public SystemFonts {
+ public:
+  std::optional<FontSpec> IconTitleFont() override;
+  FontSpec DefaultGuiFont() override;
+  bool IsFontInstalled(const std::u16string& family) override;
+};
+
+}  // namespace orvella::qt

@@ -1,0 +1,31 @@
+#include "ui/qt/qt_text.h"
+
+#include <cmath>
+
+namespace orvella::qt {
+
+void SetTextColour(QWidget* widget, const QColor& colour) {
+  QPalette palette = widget->palette();
+  palette.setColor(QPalette::WindowText, colour);
+  widget->setPalette(palette);
+}
+
+QFont ToQFont(const FontSpec& spec) {
+  QFont font(ToQt(spec.name), spec.pointSize);
+  font.setBold(spec.bold);
+  font.setItalic(spec.italic);
+  font.setUnderline(spec.underline);
+  return font;
+}
+
+FontSpec FromQFont(const QFont& font) {
+  FontSpec spec;
+  spec.name = FromQt(font.family());
+  spec.pointSize = static_cast<int>(std::lround(font.pointSizeF()));
+  spec.bold = font.bold();
+  spec.italic = font.italic();
+  spec.underline = font.underline();
+  return spec;
+}
+
+}  // namespace orvella::qt

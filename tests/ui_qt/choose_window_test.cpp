@@ -1,0 +1,195 @@
+#include <QHeaderView>
+
+#include "ui_qt/desktop_fixture.h"
+#include "ui/qt/panel_status_bar.h"
+
+namespace orvella {
+namespace {
+
+VirtualDrive Drive(std::uint32_t number, std::int64_t sectors, std::string product = "Disk") {
+  VirtualDrive d;
+  d.number = number;
+  d.length = sectors * 512;
+  d.vendor = "Maker";
+  d.product = std::move(product);
+  d.revision = "1.0";
+  d.serial = "SER" + std::to_string(number);
+  return d;
+}
+
+VirtualMachine Machine(std::vector<VirtualDrive> drives) {
+  VirtualMachine machine;
+  machine.drives = std::move(drives);
+  return machine;
+}
+
+class ChooseWindow : public test::DesktopFixture {
+ protected:
+  QString Cell(int row, int column) { return DriveList()->topLevelItem(row)->text(column); }
+  QPushButton* Continue() { return desktop->Choose().findChild<QPushButton*>(QStringLiteral("btContinue")); }
+};
+
+TEST_F(ChooseWindow, ThreeDrivesListInOrderWithTheLastSelectedAndEnterChoosesIt) {
+  Build(Machine({Drive(0, 1000000, "Alpha"), Drive(1, 2000000, "Beta"), Drive(2, 3000000, "Gamma")}));
+  bool checked = false;
+  StartUp([&] {
+    QTreeWidget* list = DriveList();
+    ASSERT_EQ(list->topLevelItemCount(), 3);
+    EXPECT_EQ(Cell(0, 1), QStringLiteral("Maker Alpha"));
+    EXPECT_EQ(Cell(1, 1), QStringLiteral("Maker Beta"));
+    EXPECT_EQ(Cell(2, 1), QStringLiteral("Maker Gamma"));
+    EXPECT_EQ(list->selectedItems(), QList<QTreeWidgetItem*>{list->topLevelItem(2)});
+    EXPECT_EQ(list->currentItem(), list->topLevelItem(2));
+    EXPECT_TRUE(Continue()->isEnabled());
+    EXPECT_TRUE(Continue()->isDefault());
+    EXPECT_EQ(desktop->Choose().windowTitle(), QStringLiteral("Device Selection - Orvella 4.30"));
+    auto* status = desktop->Choose().findChild<qt::PanelStatusBar*>(QStringLiteral("StatusBar"));
+    EXPECT_EQ(status->SimpleText(), QStringLiteral("Disks found: 3"));
+    checked = true;
+    QTest::keyClick(list, Qt::Key_Return);
+  });
+  EXPECT_TRUE(checked);
+  EXPECT_EQ(desktop->State().SelectedDevice, 3);
+  EXPECT_FALSE(desktop->Choose().isVisible());
+  EXPECT_TRUE(desktop->Main().isVisible());
+}
+
+TEST_F(ChooseWindow, ListHasTheColumnsAndWidthsOfTheCatalogue) {
+  Build(Machine({Drive(0, 1000000)}));
+  StartUp([&] {
+    QTreeWidget* list = DriveList();
+    const QStringList captions{"BUS", "MODEL", "FIRMWARE", "SERIAL NUMBER", "LBA", "CAPACITY"};
+    ASSERT_EQ(list->columnCount(), 6);
+    for (int c = 0; c < 6; ++c) EXPECT_EQ(list->headerItem()->text(c), captions[c]);
+    const std::vector<int> widths{78, 170, 90, 160, 117};
+    for (int c = 0; c < 5; ++c) EXPECT_EQ(list->columnWidth(c), widths[static_cast<std::size_t>(c)]);
+    EXPECT_GT(list->columnWidth(5), 0);
+    EXPECT_EQ(list->selectionMode(), QAbstractItemView::SingleSelection);
+    EXPECT_EQ(list->selectionBehavior(), QAbstractItemView::SelectRows);
+    QTest::keyClick(list, Qt::Key_Escape);
+  });
+}
+
+// The walk trims what the storage stack reports except the model's leading
+// blank, so this catalogue entry is written in directly.
+TEST_F(ChooseWindow, ModelIsTrimmedWhileFirmwareAndSerialShowAsStored) {
+  Build(Machine({}));
+  TDeviceTable& entry = desktop->State().DeviceTables[1];
+  entry.IdentifyData.Model = u"  Veltra HD500   ";
+  entry.IdentifyData.FW = u"01.02A  ";
+  entry.IdentifyData.SN = u"  VLT 42 ";
+  entry.IdentifyData.LBA = 976773168;
+  entry.IdentifyData.SectorSize = 512;
+  entry.IdentifyData.BusType = BusTypeAta;
+  desktop->State().DeviceCount = 1;
+  locale.decimalSeparator = u',';
+  WhenModal(&desktop->Choose(), [&] {
+    EXPECT_EQ(Cell(0, 0), QStringLiteral("ATA"));
+    EXPECT_EQ(Cell(0, 1), QStringLiteral("Veltra HD500"));
+    EXPECT_EQ(Cell(0, 2), QStringLiteral("01.02A  "));
+    EXPECT_EQ(Cell(0, 3), QStringLiteral("  VLT 42 "));
+    EXPECT_EQ(Cell(0, 4), QStringLiteral("976773168"));
+    EXPECT_EQ(Cell(0, 5), QStringLiteral("500,1 GB"));
+    QTest::keyClick(DriveList(), Qt::Key_Return);
+  });
+  EXPECT_TRUE(ChooseDevice(desktop->State(), desktop->ChooseLogic()));
+}
+
+TEST_F(ChooseWindow, ADriveBelow65535SectorsIsRefusedAndOneOf65535Accepted) {
+  Build(Machine({Drive(0, 65534, "Small"), Drive(1, 65535, "Exact")}));
+  StartUp([&] {
+    ClickRow(0);
+    QTest::mouseClick(Continue(), Qt::LeftButton);
+    ASSERT_EQ(dialogs.boxes.size(), 1u);
+    EXPECT_EQ(dialogs.boxes[0].text, u"This device cannot be accessed because it is smaller than 65535 sectors.  ");
+    EXPECT_EQ(dialogs.boxes[0].caption, u"Cannot access this device");
+    EXPECT_EQ(dialogs.boxes[0].icon, MessageIcon::Information);
+    EXPECT_TRUE(desktop->Choose().isVisible());
+    EXPECT_EQ(desktop->State().SelectedDevice, -1);
+    ClickRow(1);
+    QTest::mouseClick(Continue(), Qt::LeftButton);
+  });
+  EXPECT_EQ(desktop->State().SelectedDevice, 2);
+  EXPECT_EQ(WriteOpens().size(), 1u);
+}
+
+TEST_F(ChooseWindow, DoubleClickActsAsContinueIncludingTheRefusal) {
+  Build(Machine({Drive(0, 100, "Tiny"), Drive(1, 1000000, "Big")}));
+  StartUp([&] {
+    ClickRow(0, true);
+    EXPECT_EQ(dialogs.boxes.size(), 1u);
+    EXPECT_TRUE(desktop->Choose().isVisible());
+    ClickRow(1, true);
+  });
+  EXPECT_EQ(desktop->State().SelectedDevice, 2);
+}
+
+TEST_F(ChooseWindow, AClickOnEmptySpaceClearsTheSelectionAndDisablesContinue) {
+  Build(Machine({Drive(0, 1000000)}));
+  StartUp([&] {
+    QTreeWidget* list = DriveList();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, QPoint(20, list->viewport()->height() - 10));
+    EXPECT_TRUE(list->selectedItems().isEmpty());
+    EXPECT_FALSE(Continue()->isEnabled());
+    QTest::keyClick(list, Qt::Key_Return);  // the disabled default button does nothing
+    EXPECT_TRUE(desktop->Choose().isVisible());
+    ClickRow(0);
+    EXPECT_TRUE(Continue()->isEnabled());
+    QTest::keyClick(list, Qt::Key_Escape);
+  });
+}
+
+TEST_F(ChooseWindow, EscapeInTheListEndsTheProgramWithoutOpeningADrive) {
+  Build(Machine({Drive(0, 1000000)}));
+  EXPECT_FALSE(StartUp([&] { QTest::keyClick(DriveList(), Qt::Key_Escape); }));
+  EXPECT_TRUE(desktop->App().Terminated());
+  EXPECT_TRUE(WriteOpens().empty());
+  EXPECT_FALSE(desktop->Main().isVisible());
+  EXPECT_FALSE(desktop->Choose().isVisible());
+}
+
+TEST_F(ChooseWindow, ClosingTheWindowWithoutAChoiceEndsTheProgram) {
+  Build(Machine({Drive(0, 1000000)}));
+  EXPECT_FALSE(StartUp([&] { desktop->Choose().close(); }));
+  EXPECT_TRUE(desktop->App().Terminated());
+  EXPECT_TRUE(WriteOpens().empty());
+}
+
+TEST_F(ChooseWindow, EscapeOutsideTheListDoesNothing) {
+  Build(Machine({Drive(0, 1000000)}));
+  StartUp([&] {
+    QTest::keyClick(Continue(), Qt::Key_Escape);
+    EXPECT_TRUE(desktop->Choose().isVisible());
+    EXPECT_FALSE(desktop->App().Terminated());
+    QTest::keyClick(DriveList(), Qt::Key_Return);
+  });
+  EXPECT_EQ(desktop->State().SelectedDevice, 1);
+}
+
+TEST_F(ChooseWindow, AnEmptyMachineLeavesContinueDisabled) {
+  Build(Machine({}));
+  EXPECT_FALSE(StartUp([&] {
+    EXPECT_EQ(DriveList()->topLevelItemCount(), 0);
+    EXPECT_FALSE(Continue()->isEnabled());
+    desktop->Choose().close();
+  }));
+}
+
+TEST_F(ChooseWindow, LinksOpenTheWebAddressAndDiskManagement) {
+  Build(Machine({Drive(0, 1000000)}));
+  StartUp([&] {
+    auto* label1 = desktop->Choose().findChild<QLabel*>(QStringLiteral("Label1"));
+    EXPECT_EQ(label1->text(), QStringLiteral("HTTPS://ORVELLA.EXAMPLE.ORG"));
+    QTest::mousePress(label1, Qt::LeftButton);
+    EXPECT_EQ(label1->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+    QTest::mouseRelease(label1, Qt::LeftButton);
+    EXPECT_EQ(label1->palette().color(QPalette::WindowText), QColor(0, 0, 255));
+    QTest::mouseClick(desktop->Choose().findChild<QLabel*>(QStringLiteral("lbDiskManagement")), Qt::LeftButton);
+    QTest::keyClick(DriveList(), Qt::Key_Escape);
+  });
+  EXPECT_EQ(shell.opened, std::vector<std::u16string>{kMakerWebAddress});
+  EXPECT_EQ(shell.diskManagementStarts, 1);
+}
+
+}  // namespace
+}  // namespace orvella

@@ -1,0 +1,128 @@
+// window-screenshots DIR
+//
+// Runs the desktop program on the demo drives with fake dialogs and saves
+// pictures of the three windows as the user meets them: the debug window,
+// the selection window, and the main window's three pages after the
+// S.M.A.R.T. report and a format run stopped part way. For looking at the
+// real windows (run it under xvfb-run with QT_QPA_PLATFORM=xcb).
+#include <QApplication>
+#include <QDir>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+#include <iostream>
+
+#include "platform/virtual/demo_drives.h"
+#include "platform/virtual/virtual_os.h"
+#include "support/desktop_fakes.h"
+#include "support/fakes.h"
+#include "ui/qt/desktop_program.h"
+
+namespace orvella::test {
+namespace {
+
+void Save(QWidget& window, const QDir& dir, const QString& name) {
+  QCoreApplication::processEvents();
+  const QString path = dir.filePath(name + QStringLiteral(".png"));
+  window.grab().save(path);
+  std::cout << path.toStdString() << '\n';
+}
+
+// Runs `action` from inside the modal loop of `window`.
+void WhenModal(QWidget* window, std::function<void()> action) {
+  auto* timer = new QTimer(window);
+  QObject::connect(timer, &QTimer::timeout, [timer, window, action] {
+    if (QApplication::activeModalWidget() != window) return;
+    timer->stop();
+    action();
+  });
+  timer->start(50);
+}
+
+// The program on the demo drives with fake surroundings.
+struct DemoDesktop {
+  explicit DemoDesktop(std::vector<std::u16string> arguments)
+      : os(DemoDrives(), [this](std::int64_t ms) { clock.Advance(ms); }),
+        desktop(os, clock, locale, halt, std::move(arguments), &dialogs, &shell) {}
+
+  // Starts the program and chooses list row `row`; false when it ended.
+  bool StartOn(int row, const QDir& dir, const QString& chooseShot) {
+    WhenModal(&desktop.Choose(), [this, row, dir, chooseShot] {
+      if (!chooseShot.isEmpty()) Save(desktop.Choose(), dir, chooseShot);
+      auto* list = desktop.Choose().findChild<QTreeWidget*>(QStringLiteral("DriveList"));
+      list->setCurrentItem(list->topLevelItem(row));
+      QTest::keyClick(list, Qt::Key_Return);
+    });
+    if (!desktop.Start()) return false;
+    desktop.Main().show();
+    return true;
+  }
+
+  // Runs a format and presses Stop after `passes` passes of the write loop
+  // (never, when the run ends first), saving a picture just before.
+  void FormatAndStop(int passes, const QDir& dir, const QString& runningShot) {
+    QWidget& main = desktop.Main();
+    main.findChild<QTabWidget*>(QStringLiteral("pages"))->setCurrentIndex(1);
+    int seen = 0;
+    QTimer watcher;
+    QObject::connect(&watcher, &QTimer::timeout, [&] {
+      if (++seen == passes) Save(main, dir, runningShot);
+      if (seen == passes + 1) QTest::mouseClick(main.findChild<QPushButton*>(QStringLiteral("btStop")), Qt::LeftButton);
+    });
+    watcher.start(0);
+    QTest::mouseClick(main.findChild<QPushButton*>(QStringLiteral("btRunBenchmarks")), Qt::LeftButton);
+  }
+
+  FakeClock clock;
+  FakeLocale locale;
+  RecordingHalt halt;
+  FakeDialogs dialogs;
+  FakeShell shell;
+  VirtualOs os;
+  qt::DesktopProgram desktop;
+};
+
+int Run(int argc, char** argv) {
+  QApplication application(argc, argv);
+  if (argc != 2) {
+    std::cerr << "usage: window-screenshots DIR\n";
+    return 2;
+  }
+  const QDir dir(QString::fromLocal8Bit(argv[1]));
+  {
+    // The hard disk: the debug window, the list, the two reports.
+    DemoDesktop demo({u"orvella-demo", u"--debug"});
+    WhenModal(&demo.desktop.Debug(), [&] {
+      Save(demo.desktop.Debug(), dir, QStringLiteral("1-debug"));
+      demo.desktop.Debug().close();
+    });
+    if (!demo.StartOn(0, dir, QStringLiteral("2-choose"))) return 1;
+    QWidget& main = demo.desktop.Main();
+    Save(main, dir, QStringLiteral("3-main-details"));
+    main.findChild<QTabWidget*>(QStringLiteral("pages"))->setCurrentIndex(2);
+    QTest::mouseClick(main.findChild<QPushButton*>(QStringLiteral("btGetSmart")), Qt::LeftButton);
+    Save(main, dir, QStringLiteral("4-main-smart"));
+  }
+  {
+    // The USB stick: a run stopped part way leaves the bar paused.
+    DemoDesktop demo({u"orvella-demo"});
+    if (!demo.StartOn(2, dir, {})) return 1;
+    demo.FormatAndStop(300, dir, QStringLiteral("5-format-running"));
+    Save(demo.desktop.Main(), dir, QStringLiteral("6-format-stopped"));
+  }
+  {
+    // The write-protected SD card: the run fails and the bar shows it.
+    DemoDesktop demo({u"orvella-demo"});
+    if (!demo.StartOn(4, dir, {})) return 1;
+    demo.FormatAndStop(100000, dir, {});
+    Save(demo.desktop.Main(), dir, QStringLiteral("7-format-failed"));
+  }
+  return 0;
+}
+
+}  // namespace
+}  // namespace orvella::test
+
+int main(int argc, char** argv) { return orvella::test::Run(argc, argv); }
