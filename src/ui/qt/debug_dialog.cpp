@@ -2,12 +2,15 @@
 
 #include <QVBoxLayout>
 
+#include "ui/qt/qt_text.h"
+
 namespace orvella::qt {
 
 DebugDialog::DebugDialog() : memo1_(new QPlainTextEdit(this)) {
   setObjectName(QStringLiteral("TFmDebug"));
   setWindowTitle(QStringLiteral("Debug"));
   resize(635, 337);
+  CentreOnScreen(*this);
   memo1_->setObjectName(QStringLiteral("Memo1"));
   memo1_->setFont(QFont(QStringLiteral("Tahoma"), 8));
   memo1_->setLineWrapMode(QPlainTextEdit::NoWrap);

@@ -1,18 +1,21 @@
 // orvella [--debug]
 //
-// The desktop program on the machine's own drives. The backend that answers
-// for real drives on this system is not part of the program yet, so for now
-// it says so and ends without touching any drive.
+// The desktop program on the machine's own drives.
 #include <QApplication>
-#include <QMessageBox>
-#include <iostream>
+
+#include "core/clock.h"
+#include "platform/linux/linux_os.h"
+#include "ui/qt/command_line.h"
+#include "ui/qt/desktop_program.h"
+#include "ui/qt/qt_halt.h"
+#include "ui/qt/qt_locale.h"
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
-  const QString message = QStringLiteral(
-      "Real drives are not supported yet on this system. "
-      "Run orvella-demo to try the program on simulated drives.");
-  std::cerr << "orvella: " << message.toStdString() << '\n';
-  QMessageBox::critical(nullptr, QStringLiteral("Orvella 4.30"), message);
-  return 1;
+  orvella::LinuxOs os;
+  orvella::SystemClock clock;
+  orvella::qt::QtLocale locale;
+  orvella::qt::QtHalt halt;
+  orvella::qt::DesktopProgram program(os, clock, locale, halt, orvella::qt::CommandLine(argc, argv));
+  return program.Run();
 }

@@ -3,10 +3,8 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGroupBox>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
-#include <QScreen>
 #include <QShowEvent>
 #include <QScrollBar>
 #include <QTextBlock>
@@ -88,9 +86,7 @@ MainWindow::MainWindow()
   setFont(QFont(QStringLiteral("Tahoma"), 9));
   resize(kClientWidth, kClientHeight);
   setMinimumSize(750, 450);
-  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-    move(screen->availableGeometry().center() - rect().center());
-  }
+  CentreOnScreen(*this);
 
   lbDiskName_->setObjectName(QStringLiteral("lbDiskName"));
   QFont bold;

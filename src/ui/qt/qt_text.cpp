@@ -1,8 +1,16 @@
 #include "ui/qt/qt_text.h"
 
+#include <QGuiApplication>
+#include <QScreen>
 #include <cmath>
 
 namespace orvella::qt {
+
+void CentreOnScreen(QWidget& window) {
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    window.move(screen->availableGeometry().center() - window.rect().center());
+  }
+}
 
 void SetTextColour(QWidget* widget, const QColor& colour) {
   QPalette palette = widget->palette();

@@ -16,6 +16,9 @@ inline std::u16string FromQt(const QString& text) { return text.toStdU16String()
 
 inline QColor ToQColor(Rgb colour) { return QColor(colour.red, colour.green, colour.blue); }
 
+// Places a window in the middle of the screen.
+void CentreOnScreen(QWidget& window);
+
 // The colour of a label's text.
 void SetTextColour(QWidget* widget, const QColor& colour);
 
