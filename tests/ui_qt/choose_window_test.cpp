@@ -40,6 +40,7 @@ TEST_F(ChooseWindow, ThreeDrivesListInOrderWithTheLastSelectedAndEnterChoosesIt)
     EXPECT_EQ(Cell(2, 1), QStringLiteral("Maker Gamma"));
     EXPECT_EQ(list->selectedItems(), QList<QTreeWidgetItem*>{list->topLevelItem(2)});
     EXPECT_EQ(list->currentItem(), list->topLevelItem(2));
+    EXPECT_EQ(desktop->Choose().focusWidget(), list);
     EXPECT_TRUE(Continue()->isEnabled());
     EXPECT_TRUE(Continue()->isDefault());
     EXPECT_EQ(desktop->Choose().windowTitle(), QStringLiteral("Device Selection - Orvella 4.30"));

@@ -201,6 +201,30 @@ TEST_F(MainWindowTest, ClosingTheWindowClosesTheDrive) {
   EXPECT_EQ(os->OpenHandleCount(), 0);
 }
 
+TEST_F(MainWindowTest, ClosingDuringARunStopsItAndClosesOnceItHasEnded) {
+  Build(OneHardDisk(50'000'000));
+  StartWithLastDrive();
+  ShowPage(1);
+  bool closedAtOnce = true;
+  bool handleOpenAfterRequest = false;
+  int passes = 0;
+  QTimer watcher;
+  watcher.setInterval(0);
+  QObject::connect(&watcher, &QTimer::timeout, [&] {
+    if (++passes != 5) return;
+    watcher.stop();
+    closedAtOnce = desktop->Main().close();
+    handleOpenAfterRequest = os->OpenHandleCount() > 0;
+  });
+  watcher.start();
+  QTest::mouseClick(Button("btRunBenchmarks"), Qt::LeftButton);
+  EXPECT_FALSE(closedAtOnce);
+  EXPECT_TRUE(handleOpenAfterRequest);
+  EXPECT_FALSE(desktop->Main().isVisible());
+  EXPECT_EQ(os->OpenHandleCount(), 0);
+  EXPECT_EQ(Lines(Memo("Log_BenchMark")).filter(QStringLiteral("Operation cancelled at offset")).size(), 1);
+}
+
 TEST_F(MainWindowTest, TheNoticeLinkChangesColourWithTheMouseAndOpensTheAddress) {
   Build(OneHardDisk());
   StartWithLastDrive();

@@ -1,0 +1,72 @@
+#include "ui/qt/qt_dialogs.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace orvella {
+namespace {
+
+struct Shown {
+  QString title, text, informative;
+  QMessageBox::Icon icon = QMessageBox::NoIcon;
+  QStringList buttons;
+};
+
+// Presses the button captioned `caption` of the message box that opens
+// next, after noting what it shows.
+void PressInNextBox(const QString& caption, Shown& shown) {
+  QTimer::singleShot(0, [caption, &shown] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    ASSERT_NE(box, nullptr);
+    shown = {box->windowTitle(), box->text(), box->informativeText(), box->icon(), {}};
+    QAbstractButton* pressed = nullptr;
+    for (QAbstractButton* button : box->buttons()) {
+      shown.buttons << button->text();
+      if (button->text() == caption) pressed = button;
+    }
+    if (pressed == nullptr) {
+      box->close();
+      return;
+    }
+    QTest::mouseClick(pressed, Qt::LeftButton);
+  });
+}
+
+TEST(QtDialogs, TaskDialogShowsTitleInstructionAndContentAndReportsThePressedButton) {
+  qt::QtDialogs dialogs([](WindowId) { return nullptr; });
+  TaskDialogRequest request{WindowId::Main, u"Warning", u"All data will be lost", u"Sure?", 84, 10};
+  Shown shown;
+  PressInNextBox(QStringLiteral("&Yes"), shown);
+  EXPECT_EQ(dialogs.TaskDialog(request), IDYES);
+  EXPECT_EQ(shown.title, QStringLiteral("Warning"));
+  EXPECT_EQ(shown.text, QStringLiteral("All data will be lost"));
+  EXPECT_EQ(shown.informative, QStringLiteral("Sure?"));
+  EXPECT_EQ(shown.icon, QMessageBox::Warning);
+  EXPECT_EQ(shown.buttons.size(), 2);
+
+  PressInNextBox(QStringLiteral("&Cancel"), shown);
+  EXPECT_EQ(dialogs.TaskDialog(request), IDCANCEL);
+
+  request.buttons = TDCBF_CLOSE_BUTTON;
+  PressInNextBox(QStringLiteral("&Close"), shown);
+  EXPECT_EQ(dialogs.TaskDialog(request), IDCLOSE);
+}
+
+TEST(QtDialogs, MessageDialogUsesTheGivenCaptionsAndResults) {
+  qt::QtDialogs dialogs([](WindowId) { return nullptr; });
+  MessageDialogRequest request{u"Sure?", MessageIcon::Warning, u"Warning", {{u"&Yes", 6}, {u"&Abort", 3}}};
+  Shown shown;
+  PressInNextBox(QStringLiteral("&Abort"), shown);
+  EXPECT_EQ(dialogs.MessageDialog(request), 3);
+  EXPECT_EQ(shown.title, QStringLiteral("Warning"));
+  EXPECT_EQ(shown.text, QStringLiteral("Sure?"));
+  shown.buttons.sort();
+  EXPECT_EQ(shown.buttons, (QStringList{"&Abort", "&Yes"}));
+}
+
+}  // namespace
+}  // namespace orvella
