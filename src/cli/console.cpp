@@ -44,8 +44,7 @@ void Console::Progress(std::string_view text) {
 
 void Console::EndProgress() {
   if (live_.empty()) return;
-  std::fputc('\n', log_);
-  std::fflush(log_);
+  HideLive();
   live_.clear();
 }
 

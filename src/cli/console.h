@@ -25,7 +25,7 @@ class Console {
   bool LogIsTerminal() const { return logIsTerminal_; }
   // A terminal: replaces the live line. Otherwise: a plain line of its own.
   void Progress(std::string_view text);
-  // Leaves the live line as it stands and goes on below it.
+  // Takes the live line away; the log's closing lines tell how it ended.
   void EndProgress();
 
   // Writes a question to stderr and reads one line of stdin; false when
