@@ -126,10 +126,13 @@ ExitCode RunSmart(Session& s) {
 }
 
 ExitCode RunErase(Session& s) {
-  std::ofstream report;
-  if (!OpenReport(s, report)) return kExitFailed;
   if (const auto failure = SelectDrive(s.program, s.machine, s.console, s.options.drive, DriveAccess::Exclusive))
     return *failure;
+  std::ofstream report;
+  if (!OpenReport(s, report)) {
+    CloseDrive(s.program);
+    return kExitFailed;
+  }
 
   EraseFacts facts;
   facts.quick = s.options.quick;
