@@ -66,6 +66,28 @@ bool WriteReport(Session& s, std::ofstream& report, const Json& record) {
   return false;
 }
 
+// The format procedure on the chosen drive, as "FORMAT THIS DEVICE" runs
+// it, with Ctrl+C as its Stop button; and what the record tells of it.
+EraseFacts EraseChosenDrive(Session& s) {
+  EraseFacts facts;
+  facts.quick = s.options.quick;
+  facts.identification = IdentifyForRecord(s);
+
+  InterruptWatch interrupts;
+  TerminalFormatPage page(s.console, interrupts,
+                          EraseChoices{s.options.quick, s.options.yes, s.program.SelectedEntry().DeviceNumber});
+  FormatProcedure procedure(s.program, page);
+  page.Attach(procedure);
+  const std::size_t firstLine = s.panes.FormatLog().size();
+  const auto asked = std::chrono::system_clock::now();
+  procedure.FormatDevice();
+  facts.end = std::chrono::system_clock::now();
+  facts.start = page.ConfirmedAt().value_or(asked);
+  facts.run = procedure.LastRun();
+  facts.log.assign(s.panes.FormatLog().begin() + static_cast<std::ptrdiff_t>(firstLine), s.panes.FormatLog().end());
+  return facts;
+}
+
 }  // namespace
 
 ExitCode RunList(Session& s) {
@@ -133,23 +155,7 @@ ExitCode RunErase(Session& s) {
     CloseDrive(s.program);
     return kExitFailed;
   }
-
-  EraseFacts facts;
-  facts.quick = s.options.quick;
-  facts.identification = IdentifyForRecord(s);
-
-  InterruptWatch interrupts;
-  TerminalFormatPage page(s.console, interrupts,
-                          EraseChoices{s.options.quick, s.options.yes, s.program.SelectedEntry().DeviceNumber});
-  FormatProcedure procedure(s.program, page);
-  page.Attach(procedure);
-  const std::size_t firstLine = s.panes.FormatLog().size();
-  const auto asked = std::chrono::system_clock::now();
-  procedure.FormatDevice();
-  facts.end = std::chrono::system_clock::now();
-  facts.start = page.ConfirmedAt().value_or(asked);
-  facts.run = procedure.LastRun();
-  facts.log.assign(s.panes.FormatLog().begin() + static_cast<std::ptrdiff_t>(firstLine), s.panes.FormatLog().end());
+  const EraseFacts facts = EraseChosenDrive(s);
   CloseDrive(s.program);
 
   const Json record = EraseRecord(s.program, facts);
