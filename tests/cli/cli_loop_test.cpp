@@ -79,6 +79,18 @@ TEST(CliLoop, ErasesTheLoopDeviceItIsGivenByPathAndNothingElse) {
   EXPECT_TRUE(listed);
 }
 
+// What the desktop program started without administrator rights shows too:
+// the same walk finds no drive it may open.
+TEST(CliLoop, WithoutAdministratorRightsTheListIsEmpty) {
+  std::string whyNot;
+  ATTACH_OR_SKIP(loop, Sparse());
+  if (Shell("command -v setpriv") != 0) GTEST_SKIP() << "setpriv is needed to drop the rights";
+  EXPECT_GE(json::parse(RunCli({"list", "--json"}).out)["count"].get<int>(), 1);
+  std::string answer;
+  EXPECT_EQ(Shell("setpriv --reuid=65534 --regid=65534 --clear-groups " ORVELLA_CLI_PATH " list --json", &answer), 0);
+  EXPECT_EQ(json::parse(answer)["count"], 0);
+}
+
 TEST(CliLoop, APartitionIsNotADriveAndIsLeftAlone) {
   std::string whyNot;
   ATTACH_OR_SKIP(loop, Sparse("label: dos\\n,32M\\n"));

@@ -49,16 +49,17 @@ fi
 # The wrapper, pointed at a stand-in program; a stand-in pkexec answers
 # with the status in $PKEXEC_STATUS.
 tools=$stage/tools
-mkdir -p "$tools/with-pkexec"
+mkdir -p "$tools/with-pkexec" "$tools/plain"
+ln -s "$(command -v id)" "$tools/plain/id"  # all the wrapper needs besides pkexec
 printf '#!/bin/sh\necho "program ran as $(id -u): $*"\n' >"$tools/program"
 printf '#!/bin/sh\necho "pkexec $*"\nexit "${PKEXEC_STATUS:-0}"\n' >"$tools/with-pkexec/pkexec"
 sed "s|^program=.*|program='$tools/program'|" "$stage$prefix/bin/orvella-admin" >"$tools/orvella-admin"
-chmod 755 "$tools" "$tools/with-pkexec" "$tools/program" "$tools/with-pkexec/pkexec" "$tools/orvella-admin"
+chmod 755 "$tools" "$tools/with-pkexec" "$tools/plain" "$tools/program" "$tools/with-pkexec/pkexec" "$tools/orvella-admin"
 
 as_user() {  # runs the wrapper as nobody, with or without pkexec on the PATH
-  local path=/usr/bin:/bin
+  local path=$tools/plain
   [ "$1" = with ] && path=$tools/with-pkexec:$path
-  env -i PATH="$path" PKEXEC_STATUS="$2" setpriv --reuid=65534 --regid=65534 --clear-groups \
+  env -i PATH="$path" PKEXEC_STATUS="$2" "$(command -v setpriv)" --reuid=65534 --regid=65534 --clear-groups \
     "$tools/orvella-admin" --debug
 }
 check() {
