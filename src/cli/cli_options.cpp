@@ -47,7 +47,7 @@ std::variant<Options, int> ParseOptions(int argc, char** argv) {
   app.add_flag("--json", options.json, "write the answer as JSON on stdout");
   app.add_flag("--demo", options.demo, "use the built-in simulated demo drives");
   app.add_option("--drives", options.drivesFile, "use the simulated drives described in FILE (docs/drive-files.md)")
-      ->check(CLI::ExistingFile)
+      ->check(CLI::ExistingFile.description(""))
       ->type_name("FILE");
 
   CLI::App* list = app.add_subcommand("list", "list the drives with their bus, model, firmware, serial number and size");

@@ -173,7 +173,7 @@ TEST(CliUsage, MistakesEndWithTwoAndAHint) {
                                        {"erase"},
                                        {"erase", "first"},
                                        {"erase", "1000"},
-                                       {"details", "/dev/sdb"},
+                                       {"details", "/dev/disk/by-id/not-simulated"},
                                        {"--demo", "list"},  // with --drives
                                        {"wipe", "1"}};
   for (const Lines& args : mistakes) {

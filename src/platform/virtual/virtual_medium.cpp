@@ -25,15 +25,21 @@ void AddExtent(std::vector<ByteRange>& extents, ByteRange added) {
 
 }  // namespace
 
+VirtualOs::OpenObject* VirtualOs::FindDrive(Handle handle) {
+  OpenObject* object = Find(handle);
+  if (object == nullptr || object->isVolume) {
+    Fail(ERROR_INVALID_HANDLE);
+    return nullptr;
+  }
+  return object;
+}
+
 bool VirtualOs::SetFilePointerEx(Handle handle, std::int64_t distance, std::int64_t* newPointer,
                                  std::uint32_t method) {
   RequestRecord record = RequestRecord::Of(RequestRecord::Kind::Seek, handle);
   record.offset = distance;
-  OpenObject* object = Find(handle);
   bool ok = false;
-  if (object == nullptr || object->isVolume) {
-    ok = Fail(ERROR_INVALID_HANDLE);
-  } else {
+  if (OpenObject* object = FindDrive(handle)) {
     const VirtualDrive& drive = machine_.drives[object->index];
     const bool seekFault = std::any_of(drive.seekErrors.begin(), drive.seekErrors.end(),
                                        [&](const ByteRange& r) { return distance >= r.from && distance < r.to; });
@@ -56,58 +62,60 @@ bool VirtualOs::AnyVolumeUnlocked(std::uint32_t driveNumber) const {
   return false;
 }
 
+std::uint32_t VirtualOs::WriteRefusal(const OpenObject& object, std::int64_t offset, std::uint32_t length) {
+  const VirtualDrive& drive = machine_.drives[object.index];
+  DriveState& state = driveStates_[drive.number];
+  const auto sector = static_cast<std::int64_t>(drive.bytesPerSector);
+  if (state.unplugged) return drive.unplugError;
+  if ((object.access & GENERIC_WRITE) == 0) return ERROR_ACCESS_DENIED;
+  if (offset % sector != 0 || length % sector != 0 || offset + length > drive.length) return ERROR_INVALID_PARAMETER;
+  if (drive.writeProtected) return ERROR_WRITE_PROTECT;
+  if (drive.unplugAt && offset + length > *drive.unplugAt) {
+    state.unplugged = true;
+    return drive.unplugError;
+  }
+  for (const auto& [range, code] : drive.writeErrors)
+    if (range.Overlaps(offset, length)) return code;
+  return 0;
+}
+
+void VirtualOs::PassWriteTime(const VirtualDrive& drive, std::uint32_t length) {
+  if (drive.speedLimitBytesPerSecond <= 0) return;
+  owedMilliseconds_ += length * 1000.0 / drive.speedLimitBytesPerSecond;
+  const auto whole = static_cast<std::int64_t>(std::floor(owedMilliseconds_));
+  owedMilliseconds_ -= static_cast<double>(whole);
+  passTime_(whole);
+}
+
 bool VirtualOs::WriteFile(Handle handle, const void*, std::uint32_t length, std::uint32_t* written) {
   if (written != nullptr) *written = 0;
-  OpenObject* object = Find(handle);
   RequestRecord record = RequestRecord::Of(RequestRecord::Kind::Write, handle);
-  record.offset = object != nullptr ? object->position : 0;
   record.length = length;
   bool ok = false;
-  if (object == nullptr || object->isVolume) {
-    ok = Fail(ERROR_INVALID_HANDLE);
-  } else {
+  if (OpenObject* object = FindDrive(handle)) {
     const VirtualDrive& drive = machine_.drives[object->index];
-    DriveState& state = driveStates_[drive.number];
+    MediumRecord& medium = driveStates_[drive.number].medium;
     const std::int64_t offset = object->position;
-    const auto sector = static_cast<std::int64_t>(drive.bytesPerSector);
-    std::uint32_t error = 0;
-    for (const auto& [range, code] : drive.writeErrors)
-      if (error == 0 && range.Overlaps(offset, length)) error = code;
-
-    if (state.unplugged) ok = Fail(drive.unplugError);
-    else if ((object->access & GENERIC_WRITE) == 0) ok = Fail(ERROR_ACCESS_DENIED);
-    else if (offset % sector != 0 || length % sector != 0 || offset + length > drive.length)
-      ok = Fail(ERROR_INVALID_PARAMETER);
-    else if (drive.writeProtected) ok = Fail(ERROR_WRITE_PROTECT);
-    else if (drive.unplugAt && offset + length > *drive.unplugAt) {
-      state.unplugged = true;
-      ok = Fail(drive.unplugError);
-    } else if (error != 0) ok = Fail(error);
-    else {
-      if (drive.speedLimitBytesPerSecond > 0) {
-        owedMilliseconds_ += length * 1000.0 / drive.speedLimitBytesPerSecond;
-        const auto whole = static_cast<std::int64_t>(std::floor(owedMilliseconds_));
-        owedMilliseconds_ -= static_cast<double>(whole);
-        passTime_(whole);
-      }
-      if (AnyVolumeUnlocked(drive.number)) ++state.medium.writesOverUnlockedVolumes;
-      AddExtent(state.medium.extents, {offset, offset + length});
+    record.offset = offset;
+    if (const std::uint32_t refusal = WriteRefusal(*object, offset, length); refusal != 0) {
+      ok = Fail(refusal);
+    } else {
+      PassWriteTime(drive, length);
+      if (AnyVolumeUnlocked(drive.number)) ++medium.writesOverUnlockedVolumes;
+      AddExtent(medium.extents, {offset, offset + length});
       object->position += length;
       if (written != nullptr) *written = length;
       ok = Succeed();
     }
-    state.medium.writes.push_back({offset, length, ok});
+    medium.writes.push_back({offset, length, ok});
   }
   Log(std::move(record), ok);
   return ok;
 }
 
 bool VirtualOs::FlushFileBuffers(Handle handle) {
-  OpenObject* object = Find(handle);
   bool ok = false;
-  if (object == nullptr || object->isVolume) {
-    ok = Fail(ERROR_INVALID_HANDLE);
-  } else {
+  if (const OpenObject* object = FindDrive(handle)) {
     const VirtualDrive& drive = machine_.drives[object->index];
     DriveState& state = driveStates_[drive.number];
     if (state.unplugged) ok = Fail(drive.unplugError);

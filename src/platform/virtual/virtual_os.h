@@ -122,6 +122,12 @@ class VirtualOs final : public Os {
   bool Succeed();
   void Log(RequestRecord record, bool ok);
   OpenObject* Find(Handle handle);
+  // The drive behind a handle; nullptr (last error: invalid handle) for a
+  // volume or a closed handle.
+  OpenObject* FindDrive(Handle handle);
+  // The error a write of `length` bytes at `offset` meets, 0 when it lands.
+  std::uint32_t WriteRefusal(const OpenObject& object, std::int64_t offset, std::uint32_t length);
+  void PassWriteTime(const VirtualDrive& drive, std::uint32_t length);
   const RequestFault* MatchFault(const VirtualDrive& drive, std::uint32_t code, const void* in,
                                  std::uint32_t inSize) const;
 
