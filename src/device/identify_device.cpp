@@ -4,11 +4,10 @@
 #include <cstring>
 
 #include "platform/byte_order.h"
+#include "platform/control_codes.h"
 
 namespace orvella {
 namespace {
-
-constexpr std::uint8_t kIdentifyDeviceCommand = 0xEC;
 
 // The version reply is only asked for; its content does not matter.
 constexpr std::uint32_t kVersionOutputLength = 28;
@@ -28,7 +27,7 @@ TIDERegisterBlock IdentifyRegisters(std::uint8_t driveNumber) {
   registers.bSectorCountReg = 1;
   registers.bSectorNumberReg = 1;
   registers.bDriveHeadReg = DriveHeadFor(driveNumber);
-  registers.bCommandReg = kIdentifyDeviceCommand;
+  registers.bCommandReg = ata::IdentifyDevice;
   return registers;
 }
 

@@ -1,14 +1,10 @@
 #include "device/smart_access.h"
 
 #include "platform/byte_order.h"
+#include "platform/control_codes.h"
 
 namespace orvella {
 namespace {
-
-constexpr std::uint8_t kSmartCommand = 0xB0;
-constexpr std::uint8_t kSmartReadData = 0xD0;
-constexpr std::uint8_t kSmartEnableOperations = 0xD8;
-constexpr std::uint8_t kSmartDisableOperations = 0xD9;
 
 constexpr std::size_t kFirstEntry = 2;
 constexpr std::size_t kEntrySize = 12;
@@ -24,25 +20,25 @@ TIDERegisterBlock SmartRegisters(std::uint8_t feature, std::uint8_t driveNumber)
   registers.bFeaturesReg = feature;
   registers.bSectorCountReg = 1;
   registers.bSectorNumberReg = 1;
-  registers.bCylLowReg = 0x4F;
-  registers.bCylHighReg = 0xC2;
+  registers.bCylLowReg = ata::SmartSignatureLow;
+  registers.bCylHighReg = ata::SmartSignatureHigh;
   registers.bDriveHeadReg = DriveHeadFor(driveNumber);
-  registers.bCommandReg = kSmartCommand;
+  registers.bCommandReg = ata::Smart;
   return registers;
 }
 
 }  // namespace
 
 bool SmartEnable(Os& os, Handle handle, std::uint8_t driveNumber) {
-  return SmartSendCommand(os, handle, driveNumber, SmartRegisters(kSmartEnableOperations, driveNumber));
+  return SmartSendCommand(os, handle, driveNumber, SmartRegisters(ata::SmartEnableOperations, driveNumber));
 }
 
 bool SmartDisable(Os& os, Handle handle, std::uint8_t driveNumber) {
-  return SmartSendCommand(os, handle, driveNumber, SmartRegisters(kSmartDisableOperations, driveNumber));
+  return SmartSendCommand(os, handle, driveNumber, SmartRegisters(ata::SmartDisableOperations, driveNumber));
 }
 
 bool SmartReadData(Os& os, Handle handle, std::uint8_t driveNumber, AtaSector& page) {
-  const TIDERegisterBlock registers = SmartRegisters(kSmartReadData, driveNumber);
+  const TIDERegisterBlock registers = SmartRegisters(ata::SmartReadData, driveNumber);
   return SmartReceiveData(os, handle, driveNumber, registers, page) ||
          SmartSendDataCommand(os, handle, driveNumber, registers, page);
 }

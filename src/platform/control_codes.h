@@ -28,6 +28,19 @@ inline constexpr std::uint32_t FSCTL_LOCK_VOLUME = 0x00090018u;
 inline constexpr std::uint32_t FSCTL_DISMOUNT_VOLUME = 0x00090020u;
 inline constexpr std::uint32_t FSCTL_ALLOW_EXTENDED_DASD_IO = 0x00090083u;
 
+// The ATA commands that travel through the pass-through requests, and the
+// S.M.A.R.T. features and signature of the SMART command.
+namespace ata {
+inline constexpr std::uint8_t IdentifyDevice = 0xEC;
+inline constexpr std::uint8_t Smart = 0xB0;
+inline constexpr std::uint8_t SmartReadData = 0xD0;
+inline constexpr std::uint8_t SmartReadThresholds = 0xD1;
+inline constexpr std::uint8_t SmartEnableOperations = 0xD8;
+inline constexpr std::uint8_t SmartDisableOperations = 0xD9;
+inline constexpr std::uint8_t SmartSignatureLow = 0x4F;   // cylinder low
+inline constexpr std::uint8_t SmartSignatureHigh = 0xC2;  // cylinder high
+}  // namespace ata
+
 // Byte offsets of the structure fields (all little-endian, packed as the
 // platform packs them).
 namespace layout {

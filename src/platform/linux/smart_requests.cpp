@@ -8,13 +8,6 @@
 namespace orvella::linux_backend {
 namespace {
 
-constexpr std::uint8_t kIdentifyDevice = 0xEC;
-constexpr std::uint8_t kSmart = 0xB0;
-constexpr std::uint8_t kSmartReadData = 0xD0;
-constexpr std::uint8_t kSmartReadThresholds = 0xD1;
-constexpr std::uint8_t kSmartEnable = 0xD8;
-constexpr std::uint8_t kSmartDisable = 0xD9;
-
 constexpr std::uint8_t kCapAtaIdentify = 0x01;
 constexpr std::uint8_t kCapSmart = 0x04;
 constexpr std::uint8_t kSmartIdeError = 1;  // DRIVERSTATUS.bDriverError when the drive failed
@@ -22,10 +15,10 @@ constexpr std::size_t kSendCmdInHeader = 32;
 constexpr char kMiniportSignature[] = "SCSIDISK";
 
 bool IsSmartRead(const AtaRegisters& r) {
-  return r.command == kSmart && (r.features == kSmartReadData || r.features == kSmartReadThresholds);
+  return r.command == ata::Smart && (r.features == ata::SmartReadData || r.features == ata::SmartReadThresholds);
 }
 bool IsSmartSwitch(const AtaRegisters& r) {
-  return r.command == kSmart && (r.features == kSmartEnable || r.features == kSmartDisable);
+  return r.command == ata::Smart && (r.features == ata::SmartEnableOperations || r.features == ata::SmartDisableOperations);
 }
 
 }  // namespace
@@ -45,7 +38,7 @@ std::optional<SmartCommand> ParseSendCmdIn(const std::uint8_t* in, std::uint32_t
 
 std::optional<AtaTransfer> PermittedTransfer(std::uint32_t controlCode, const SmartCommand& command) {
   const AtaRegisters& r = command.registers;
-  const bool reads = r.command == kIdentifyDevice || IsSmartRead(r);
+  const bool reads = r.command == ata::IdentifyDevice || IsSmartRead(r);
   switch (controlCode) {
     case SMART_RCV_DRIVE_DATA:
     case IOCTL_SCSI_MINIPORT:
@@ -84,7 +77,7 @@ std::optional<SmartCommand> ParseMiniportIdentify(const std::uint8_t* in, std::u
   if (std::memcmp(in + layout::SrbSignature, kMiniportSignature, 8) != 0) return std::nullopt;
   if (GetU32(in, layout::SrbControlCode) != IOCTL_SCSI_MINIPORT_IDENTIFY) return std::nullopt;
   auto command = ParseSendCmdIn(in + layout::SrbIoControlSize, inSize - layout::SrbIoControlSize);
-  if (command && command->registers.command != kIdentifyDevice) return std::nullopt;
+  if (command && command->registers.command != ata::IdentifyDevice) return std::nullopt;
   return command;
 }
 

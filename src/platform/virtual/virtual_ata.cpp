@@ -13,11 +13,6 @@ namespace orvella {
 namespace {
 
 constexpr std::size_t kSector = 512;
-constexpr std::uint8_t kIdentifyDevice = 0xEC;
-constexpr std::uint8_t kSmart = 0xB0;
-constexpr std::uint8_t kSmartReadData = 0xD0;
-constexpr std::uint8_t kSmartEnable = 0xD8;
-constexpr std::uint8_t kSmartDisable = 0xD9;
 // The request length without SENDCMDINPARAMS's one-byte data buffer: what
 // the driver needs at least.
 constexpr std::uint32_t kMinimumCommandInput = layout::CmdInBuffer;
@@ -42,8 +37,8 @@ struct AtaCommand {
     c.command = regs[layout::IdeRegsCommand];
     return c;
   }
-  bool IsSmart() const { return command == kSmart && cylLow == 0x4F && cylHigh == 0xC2; }
-  bool ReturnsData() const { return command == kIdentifyDevice || (IsSmart() && feature == kSmartReadData); }
+  bool IsSmart() const { return command == ata::Smart && cylLow == ata::SmartSignatureLow && cylHigh == ata::SmartSignatureHigh; }
+  bool ReturnsData() const { return command == ata::IdentifyDevice || (IsSmart() && feature == ata::SmartReadData); }
 };
 
 // ATA text: two characters per word, the first in the high byte, the field
@@ -95,20 +90,20 @@ Sector SmartPage(const VirtualSmart& smart) {
 // for a non-data command), or the error of an aborted or refused command.
 std::uint32_t Execute(VirtualAta& ata, const AtaCommand& command, Sector& data) {
   if (command.ReturnsData() && command.bufferSize < kSector) return ERROR_INVALID_PARAMETER;
-  if (command.command == kIdentifyDevice) {
+  if (command.command == ata::IdentifyDevice) {
     if (!ata.identify) return ERROR_IO_DEVICE;
     data = IdentifySector(ata);
     return 0;
   }
   if (!command.IsSmart() || !ata.smart) return ERROR_IO_DEVICE;
   switch (command.feature) {
-    case kSmartEnable:
+    case ata::SmartEnableOperations:
       ata.smart->enabled = true;
       return 0;
-    case kSmartDisable:
+    case ata::SmartDisableOperations:
       ata.smart->enabled = false;
       return 0;
-    case kSmartReadData:
+    case ata::SmartReadData:
       if (!ata.smart->enabled) return ERROR_IO_DEVICE;  // the drive aborts it while off
       data = SmartPage(*ata.smart);
       return 0;
@@ -170,7 +165,7 @@ bool VirtualOs::AtaRequest(OpenObject& object, std::uint32_t code, const void* i
         return Fail(ERROR_INVALID_PARAMETER);
       }
       const AtaCommand command = AtaCommand::Read(input + layout::SrbIoControlSize);
-      if (command.command != kIdentifyDevice) return Fail(ERROR_INVALID_PARAMETER);
+      if (command.command != ata::IdentifyDevice) return Fail(ERROR_INVALID_PARAMETER);
       Sector data;
       if (const std::uint32_t error = Execute(ata, command, data); error != 0) return Fail(error);
       // The header as it came (input and output may be one buffer), then
