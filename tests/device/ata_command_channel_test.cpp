@@ -24,13 +24,7 @@ TIDERegisterBlock ReadDataRegisters(std::uint8_t driveNumber) {
   return r;
 }
 
-struct Channel : ::testing::Test {
-  VirtualMachine Machine(VirtualDrive drive) {
-    VirtualMachine m;
-    m.drives.push_back(std::move(drive));
-    return m;
-  }
-};
+struct Channel : ::testing::Test {};
 
 TEST_F(Channel, DriveHeadSelectsMasterOrSlave) {
   EXPECT_EQ(DriveHeadFor(0), 0xA0);
@@ -38,7 +32,7 @@ TEST_F(Channel, DriveHeadSelectsMasterOrSlave) {
 }
 
 TEST_F(Channel, SendCommandPassesTheRegistersAndLengths) {
-  VirtualOs os(Machine(HardDisk()));
+  VirtualOs os(test::MachineWith(HardDisk()));
   const Handle h = OpenDrive(os);
   TIDERegisterBlock r = ReadDataRegisters(1);
   r.bFeaturesReg = 0xD8;
@@ -55,7 +49,7 @@ TEST_F(Channel, SendCommandPassesTheRegistersAndLengths) {
 }
 
 TEST_F(Channel, DataCommandsUseBothRequestsWithTheirLengths) {
-  VirtualOs os(Machine(HardDisk()));
+  VirtualOs os(test::MachineWith(HardDisk()));
   const Handle h = OpenDrive(os);
   AtaSector page{};
   ASSERT_TRUE(SmartReceiveData(os, h, 0, ReadDataRegisters(0), page));
@@ -83,7 +77,7 @@ TEST_F(Channel, TakesTheSectorFromTheEndOfTheReply) {
     shortReply.controlCode = SMART_RCV_DRIVE_DATA;
     shortReply.replyBytes = replyBytes;
     drive.requestFaults.push_back(shortReply);
-    VirtualOs os(Machine(drive));
+    VirtualOs os(test::MachineWith(drive));
     AtaSector page{};
     ASSERT_TRUE(SmartReceiveData(os, OpenDrive(os), 0, ReadDataRegisters(0), page)) << replyBytes;
     // The page starts at reply offset 16: revision 0010h, then the first id.
@@ -100,7 +94,7 @@ TEST_F(Channel, ReplyShorterThanASectorOrBeyondTheAreaFailsAndKeepsTheBuffer) {
     odd.controlCode = SMART_SEND_DRIVE_COMMAND;
     odd.replyBytes = replyBytes;
     drive.requestFaults.push_back(odd);
-    VirtualOs os(Machine(drive));
+    VirtualOs os(test::MachineWith(drive));
     AtaSector page;
     page.fill(0x5A);
     EXPECT_FALSE(SmartSendDataCommand(os, OpenDrive(os), 0, ReadDataRegisters(0), page)) << replyBytes;

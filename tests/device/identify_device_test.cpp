@@ -14,12 +14,6 @@ using test::HardDisk;
 using test::OpenDrive;
 using test::PassThroughRequests;
 
-VirtualMachine Machine(VirtualDrive drive) {
-  VirtualMachine m;
-  m.drives.push_back(std::move(drive));
-  return m;
-}
-
 // A drive whose driver has no S.M.A.R.T. requests but whose miniport answers.
 VirtualDrive MiniportOnly(std::uint32_t number = 0) {
   VirtualDrive drive = HardDisk(number);
@@ -38,7 +32,7 @@ bool Identify(VirtualOs& os, std::uint8_t driveNumber, AtaSector& data) {
 bool HasModel(const AtaSector& data) { return data[54] == 'A' && data[55] == 'H'; }
 
 TEST(IdentifyDevice, AsksTheVersionThenReceivesWithDriveNumberZero) {
-  VirtualOs os(Machine(HardDisk()));
+  VirtualOs os(test::MachineWith(HardDisk()));
   AtaSector data{};
   ASSERT_TRUE(Identify(os, 1, data));
   EXPECT_TRUE(HasModel(data));
@@ -66,7 +60,7 @@ TEST(IdentifyDevice, ReceivePathIgnoresTheReturnedCount) {
   shortReply.controlCode = SMART_RCV_DRIVE_DATA;
   shortReply.replyBytes = 100;
   drive.requestFaults.push_back(shortReply);
-  VirtualOs os(Machine(drive));
+  VirtualOs os(test::MachineWith(drive));
   AtaSector data{};
   ASSERT_TRUE(Identify(os, 0, data));
   EXPECT_TRUE(HasModel(data));
@@ -80,7 +74,7 @@ TEST(IdentifyDevice, FallsBackToTheMiniportWhenVersionOrReceiveFails) {
   noReceive.ata.receiveAnswers = false;
   noReceive.ata.miniportAnswers = true;
   for (const VirtualDrive& drive : {noVersion, noReceive}) {
-    VirtualOs os(Machine(drive));
+    VirtualOs os(test::MachineWith(drive));
     AtaSector data{};
     ASSERT_TRUE(Identify(os, 0, data));
     EXPECT_TRUE(HasModel(data));
@@ -91,7 +85,7 @@ TEST(IdentifyDevice, FallsBackToTheMiniportWhenVersionOrReceiveFails) {
 }
 
 TEST(IdentifyDevice, MiniportBufferIsBuiltByteForByte) {
-  VirtualOs os(Machine(MiniportOnly()));
+  VirtualOs os(test::MachineWith(MiniportOnly()));
   AtaSector data{};
   ASSERT_TRUE(Identify(os, 1, data));
   const RequestRecord& miniport = PassThroughRequests(os).back();
@@ -116,7 +110,7 @@ TEST(IdentifyDevice, MiniportReplyNeedsFiveHundredFiftySixBytes) {
     reply.controlCode = IOCTL_SCSI_MINIPORT;
     reply.replyBytes = replyBytes;
     drive.requestFaults.push_back(reply);
-    VirtualOs os(Machine(drive));
+    VirtualOs os(test::MachineWith(drive));
     AtaSector data;
     data.fill(0x5A);
     EXPECT_EQ(Identify(os, 0, data), replyBytes == 556) << replyBytes;
@@ -131,7 +125,7 @@ TEST(IdentifyDevice, FailsWhenNeitherPathAnswersAndKeepsTheBuffer) {
   VirtualDrive silent = HardDisk();
   silent.ata.identify.reset();  // the drive aborts IDENTIFY on every path
   silent.ata.miniportAnswers = true;
-  VirtualOs os(Machine(silent));
+  VirtualOs os(test::MachineWith(silent));
   AtaSector data;
   data.fill(0x5A);
   EXPECT_FALSE(Identify(os, 0, data));

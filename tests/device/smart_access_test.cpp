@@ -15,19 +15,13 @@ using test::HardDisk;
 using test::OpenDrive;
 using test::PassThroughRequests;
 
-VirtualMachine Machine(VirtualDrive drive) {
-  VirtualMachine m;
-  m.drives.push_back(std::move(drive));
-  return m;
-}
-
 std::vector<std::uint8_t> Registers(const RequestRecord& r) {
   return {r.input.begin() + 4, r.input.begin() + 12};
 }
 
 TEST(SmartAccess, EachOperationSendsTheSmartCommandWithItsFeature) {
   for (const std::uint8_t drive : {0, 1}) {
-    VirtualOs os(Machine(HardDisk()));
+    VirtualOs os(test::MachineWith(HardDisk()));
     const Handle h = OpenDrive(os);
     AtaSector page{};
     ASSERT_TRUE(SmartEnable(os, h, drive));
@@ -49,7 +43,7 @@ TEST(SmartAccess, EachOperationSendsTheSmartCommandWithItsFeature) {
 TEST(SmartAccess, ReadDataTriesTheSendRequestOnceWhenReceiveIsRejected) {
   VirtualDrive drive = HardDisk();
   drive.ata.receiveAnswers = false;
-  VirtualOs os(Machine(drive));
+  VirtualOs os(test::MachineWith(drive));
   AtaSector page{};
   ASSERT_TRUE(SmartReadData(os, OpenDrive(os), 0, page));
   EXPECT_EQ(SmartAttributeAt(page, 0).id, 1);
@@ -61,7 +55,7 @@ TEST(SmartAccess, ReadDataTriesTheSendRequestOnceWhenReceiveIsRejected) {
   VirtualDrive neither = HardDisk();
   neither.ata.receiveAnswers = false;
   neither.ata.sendAnswers = false;
-  VirtualOs os2(Machine(neither));
+  VirtualOs os2(test::MachineWith(neither));
   page.fill(0x5A);
   EXPECT_FALSE(SmartReadData(os2, OpenDrive(os2), 0, page));
   EXPECT_EQ(PassThroughRequests(os2).size(), 2u);  // no third attempt

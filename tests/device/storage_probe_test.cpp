@@ -28,12 +28,6 @@ VirtualDrive AtaDisk() {
   return d;
 }
 
-VirtualMachine Machine(VirtualDrive drive) {
-  VirtualMachine m;
-  m.drives.push_back(std::move(drive));
-  return m;
-}
-
 RequestFault FailRequest(std::uint32_t code, std::uint32_t error) {
   RequestFault f;
   f.controlCode = code;
@@ -49,7 +43,7 @@ RequestFault FailProperty(std::uint32_t propertyId, std::uint32_t error) {
 
 // Probes drive 0 of the machine in debug mode.
 struct Probe {
-  explicit Probe(VirtualDrive drive) : t(Machine(std::move(drive))) {
+  explicit Probe(VirtualDrive drive) : t(test::MachineWith(std::move(drive))) {
     t.program.DebugMode = true;
     handle = t.os.CreateFileW(u"\\\\.\\PhysicalDrive0", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                               OPEN_EXISTING, 0);
@@ -277,7 +271,7 @@ TEST(StorageProbe, GeometryOrLengthFailureLeavesTheRecordAlone) {
 TEST(StorageProbe, DevicePropertyFailureEndsTheProgram) {
   VirtualDrive d = AtaDisk();
   d.requestFaults.push_back(FailProperty(layout::StorageDeviceProperty, ERROR_ACCESS_DENIED));
-  TestProgram t(Machine(d));
+  TestProgram t(test::MachineWith(d));
   const Handle h = t.os.CreateFileW(u"\\\\.\\PhysicalDrive0", GENERIC_READ, 3, OPEN_EXISTING, 0);
   TIdentifyDeviceData info;
   try {
@@ -347,7 +341,7 @@ TEST(StorageProbe, WithoutTheVersionRequestTheDriveIsMaster) {
 }
 
 TEST(StorageProbe, WritesNothingWithoutDebugMode) {
-  TestProgram t(Machine(AtaDisk()));
+  TestProgram t(test::MachineWith(AtaDisk()));
   const Handle h = t.os.CreateFileW(u"\\\\.\\PhysicalDrive0", GENERIC_READ, 3, OPEN_EXISTING, 0);
   TIdentifyDeviceData info;
   EXPECT_EQ(ProbeStorageDevice(t.program, h, info), 0);

@@ -19,13 +19,6 @@ inline VirtualDrive Drive(std::int64_t length, std::uint32_t bytesPerSector = 51
   return d;
 }
 
-inline VirtualMachine MachineWith(VirtualDrive drive, std::vector<VirtualVolume> volumes = {}) {
-  VirtualMachine m;
-  m.drives.push_back(std::move(drive));
-  m.volumes = std::move(volumes);
-  return m;
-}
-
 struct FormatRig {
   explicit FormatRig(VirtualDrive drive, std::vector<VirtualVolume> volumes = {})
       : t(MachineWith(drive, std::move(volumes))) {

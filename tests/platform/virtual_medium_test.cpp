@@ -17,13 +17,6 @@ VirtualDrive Drive(std::int64_t length) {
   return d;
 }
 
-VirtualMachine OneDrive(VirtualDrive drive, std::vector<VirtualVolume> volumes = {}) {
-  VirtualMachine m;
-  m.drives.push_back(std::move(drive));
-  m.volumes = std::move(volumes);
-  return m;
-}
-
 Handle OpenForWriting(Os& os, const std::u16string& path = u"\\\\.\\PhysicalDrive0") {
   return os.CreateFileW(path, GENERIC_READ | GENERIC_WRITE, 0, OPEN_EXISTING, 0);
 }
@@ -37,7 +30,7 @@ bool WriteAt(Os& os, Handle h, std::int64_t offset, std::uint32_t length) {
 }
 
 TEST(VirtualMedium, RecordsMergedExtentsOfWhatWasWritten) {
-  VirtualOs os(OneDrive(Drive(1 << 20)));
+  VirtualOs os(test::MachineWith(Drive(1 << 20)));
   const Handle h = OpenForWriting(os);
   EXPECT_TRUE(WriteAt(os, h, 0, 4096));
   EXPECT_TRUE(WriteAt(os, h, 4096, 512));
@@ -51,7 +44,7 @@ TEST(VirtualMedium, RecordsMergedExtentsOfWhatWasWritten) {
 }
 
 TEST(VirtualMedium, RefusesWritesPastTheEndOrOffTheSectorGrid) {
-  VirtualOs os(OneDrive(Drive(8192)));
+  VirtualOs os(test::MachineWith(Drive(8192)));
   const Handle h = OpenForWriting(os);
   EXPECT_FALSE(WriteAt(os, h, 4096, 8192));
   EXPECT_EQ(os.GetLastError(), ERROR_INVALID_PARAMETER);
@@ -64,7 +57,7 @@ TEST(VirtualMedium, InjectedFaultsFailWithTheirCodes) {
   d.writeErrors.push_back({{8192, 9000}, ERROR_IO_DEVICE});
   d.seekErrors.push_back({16384, 16385});
   d.unplugAt = 65536;
-  VirtualOs os(OneDrive(d));
+  VirtualOs os(test::MachineWith(d));
   const Handle h = OpenForWriting(os);
   EXPECT_FALSE(WriteAt(os, h, 8192, 512));
   EXPECT_EQ(os.GetLastError(), ERROR_IO_DEVICE);
@@ -80,10 +73,10 @@ TEST(VirtualMedium, InjectedFaultsFailWithTheirCodes) {
 TEST(VirtualMedium, WriteProtectionAndReadOnlyHandlesWriteNothing) {
   VirtualDrive protectedDrive = Drive(1 << 20);
   protectedDrive.writeProtected = true;
-  VirtualOs os(OneDrive(protectedDrive));
+  VirtualOs os(test::MachineWith(protectedDrive));
   EXPECT_FALSE(WriteAt(os, OpenForWriting(os), 0, 512));
   EXPECT_EQ(os.GetLastError(), ERROR_WRITE_PROTECT);
-  VirtualOs os2(OneDrive(Drive(1 << 20)));
+  VirtualOs os2(test::MachineWith(Drive(1 << 20)));
   const Handle ro = os2.CreateFileW(u"\\\\.\\PhysicalDrive0", GENERIC_READ, 3, OPEN_EXISTING, 0);
   EXPECT_FALSE(WriteAt(os2, ro, 0, 512));
   EXPECT_EQ(os2.Medium(0).BytesWritten(), 0);
@@ -92,14 +85,14 @@ TEST(VirtualMedium, WriteProtectionAndReadOnlyHandlesWriteNothing) {
 TEST(VirtualMedium, SpeedLimitPassesSimulatedTime) {
   VirtualDrive slow = Drive(100'000'000);
   slow.speedLimitBytesPerSecond = 50e6;
-  test::TestProgram t(OneDrive(slow));
+  test::TestProgram t(test::MachineWith(slow));
   const std::int64_t before = t.clock.Milliseconds();
   EXPECT_TRUE(WriteAt(t.os, OpenForWriting(t.os), 0, 50'000'000 - 50'000'000 % 512));
   EXPECT_NEAR(static_cast<double>(t.clock.Milliseconds() - before), 1000.0, 1.0);
 }
 
 TEST(VirtualMedium, CountsWritesMadeWhileAVolumeOfTheDriveIsUnlocked) {
-  VirtualOs os(OneDrive(Drive(1 << 20), {Volume("C:")}));
+  VirtualOs os(test::MachineWith(Drive(1 << 20), {Volume("C:")}));
   const Handle disk = OpenForWriting(os);
   EXPECT_TRUE(WriteAt(os, disk, 0, 512));
   EXPECT_EQ(os.Medium(0).writesOverUnlockedVolumes, 1);

@@ -31,10 +31,7 @@ struct DetailsReport : ::testing::Test {
   // Shows the report of `drive` on bus `busType` and returns its lines.
   const std::vector<std::u16string>& Show(VirtualDrive drive, std::int64_t busType = BusTypeSata,
                                           std::uint8_t isSlave = 0) {
-    VirtualMachine machine;
-    machine.drives.push_back(drive);
-    t = std::make_unique<test::TestProgram>(machine);
-    ChooseDrive(t->program, drive, busType, isSlave);
+    t = test::ProgramWithChosenDrive(drive, busType, isSlave);
     ShowDeviceDetails(t->program);
     return t->panes.details;
   }

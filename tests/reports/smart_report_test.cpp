@@ -8,7 +8,6 @@
 namespace orvella {
 namespace {
 
-using test::ChooseDrive;
 using test::CommandOf;
 using test::FeatureOf;
 using test::HardDisk;
@@ -54,10 +53,7 @@ struct SmartReport : ::testing::Test {
 
   const std::vector<std::u16string>& Show(VirtualDrive drive, std::int64_t busType = BusTypeSata,
                                           std::uint8_t isSlave = 0) {
-    VirtualMachine machine;
-    machine.drives.push_back(drive);
-    t = std::make_unique<test::TestProgram>(machine);
-    ChooseDrive(t->program, drive, busType, isSlave);
+    t = test::ProgramWithChosenDrive(drive, busType, isSlave);
     ShowSmartReport(t->program);
     return t->panes.smart;
   }

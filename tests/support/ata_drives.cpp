@@ -57,6 +57,13 @@ void ChooseDrive(Program& program, const VirtualDrive& drive, std::int64_t busTy
   program.DeviceHandle = OpenDrive(program.os, drive.number);
 }
 
+std::unique_ptr<TestProgram> ProgramWithChosenDrive(const VirtualDrive& drive, std::int64_t busType,
+                                                    std::uint8_t isSlave) {
+  auto t = std::make_unique<TestProgram>(MachineWith(drive));
+  ChooseDrive(t->program, drive, busType, isSlave);
+  return t;
+}
+
 std::vector<RequestRecord> PassThroughRequests(const VirtualOs& os) {
   std::vector<RequestRecord> found;
   for (const RequestRecord& r : os.Requests()) {

@@ -3,10 +3,12 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "core/program.h"
 #include "platform/virtual/virtual_os.h"
+#include "support/test_program.h"
 
 namespace orvella::test {
 
@@ -23,6 +25,10 @@ Handle OpenDrive(Os& os, std::uint32_t number = 0);
 // Makes catalogue entry 1 describe `drive` as the walk would, selects it and
 // opens it into DeviceHandle.
 void ChooseDrive(Program& program, const VirtualDrive& drive, std::int64_t busType, std::uint8_t isSlave);
+
+// A program on a machine of `drive` alone, with that drive chosen.
+std::unique_ptr<TestProgram> ProgramWithChosenDrive(const VirtualDrive& drive, std::int64_t busType,
+                                                    std::uint8_t isSlave);
 
 // The ATA pass-through requests of the log (version, send, receive,
 // miniport), in order.

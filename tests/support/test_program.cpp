@@ -2,6 +2,13 @@
 
 namespace orvella::test {
 
+VirtualMachine MachineWith(VirtualDrive drive, std::vector<VirtualVolume> volumes) {
+  VirtualMachine m;
+  m.drives.push_back(std::move(drive));
+  m.volumes = std::move(volumes);
+  return m;
+}
+
 std::vector<std::u16string> Unstamped(const std::vector<std::u16string>& lines) {
   std::vector<std::u16string> texts;
   for (const auto& line : lines) {

@@ -12,6 +12,9 @@
 
 namespace orvella::test {
 
+// A machine of one drive and, optionally, its volumes.
+VirtualMachine MachineWith(VirtualDrive drive, std::vector<VirtualVolume> volumes = {});
+
 struct TestProgram {
   explicit TestProgram(VirtualMachine machine = {})
       : os(std::move(machine), [this](std::int64_t ms) { clock.Advance(ms); }),
