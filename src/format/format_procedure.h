@@ -5,6 +5,9 @@
 // the main window during a run waits for the run to end (RequestClose).
 #pragma once
 
+#include <optional>
+
+#include "device/hidden_areas.h"
 #include "format/format_page_view.h"
 #include "format/format_write_loop.h"
 
@@ -24,6 +27,9 @@ struct FormatRun {
   WriteLoopResult loop;
   // The failure lines of the run: the lock failure, or the write loop's.
   std::vector<std::u16string> errorLines;
+  // What the drive said it keeps out of reach of the erase, asked before
+  // the volumes are locked; none when it does not identify.
+  std::optional<HiddenAreas> hiddenAreas;
 };
 
 // Sets btRunBenchmarks, btGetSmart and cbQuickWipe, in that order, to
@@ -53,6 +59,7 @@ class FormatProcedure {
   bool Confirm();
   void Erase(bool quickWipe);
   void LogHeader();
+  void WarnOfHiddenSectors();
   bool RunWriteLoop(bool quickWipe);
   void CloseDevice();
 
