@@ -50,6 +50,12 @@ bool IsNotSupported(int errnoValue) {
   return errnoValue == ENOTTY || errnoValue == EINVAL || errnoValue == ENOSYS || errnoValue == EOPNOTSUPP;
 }
 
+AtaOutcome Failure(std::uint32_t error) {
+  AtaOutcome outcome;
+  outcome.error = error;
+  return outcome;
+}
+
 // The drive's own verdict: ABRT is the drive refusing the command.
 AtaOutcome JudgeAtaRegisters(const SenseFacts& sense) {
   AtaOutcome outcome{ERROR_SUCCESS, sense.ataError, sense.ataStatus, sense.registers, std::nullopt};
@@ -62,14 +68,14 @@ AtaOutcome JudgeAtaRegisters(const SenseFacts& sense) {
 }
 
 AtaOutcome JudgeSense(const SenseFacts& sense) {
-  if (!sense.valid) return {ERROR_IO_DEVICE, 0, 0};
+  if (!sense.valid) return Failure(ERROR_IO_DEVICE);
   switch (sense.key) {
-    case kIllegalRequest: return {ERROR_INVALID_FUNCTION, 0, 0};
-    case kNotReady: return {ERROR_NOT_READY, 0, 0};
+    case kIllegalRequest: return Failure(ERROR_INVALID_FUNCTION);
+    case kNotReady: return Failure(ERROR_NOT_READY);
     case kNoSense:
     case kRecoveredError: return sense.hasAtaRegisters ? JudgeAtaRegisters(sense) : AtaOutcome{};
-    case kAbortedCommand: return sense.hasAtaRegisters ? JudgeAtaRegisters(sense) : AtaOutcome{ERROR_IO_DEVICE, 0, 0};
-    default: return {ERROR_IO_DEVICE, 0, 0};
+    case kAbortedCommand: return sense.hasAtaRegisters ? JudgeAtaRegisters(sense) : Failure(ERROR_IO_DEVICE);
+    default: return Failure(ERROR_IO_DEVICE);
   }
 }
 
@@ -148,18 +154,18 @@ SenseFacts DecodeSense(const std::uint8_t* sb, std::size_t length) {
 AtaOutcome JudgeAtaAnswer(const SgAnswer& answer) {
   if (answer.ioctlResult < 0) {
     const int errnoValue = -answer.ioctlResult;
-    return {IsNotSupported(errnoValue) ? ERROR_INVALID_FUNCTION : WindowsErrorOf(errnoValue), 0, 0};
+    return Failure(IsNotSupported(errnoValue) ? ERROR_INVALID_FUNCTION : WindowsErrorOf(errnoValue));
   }
-  if (answer.hostStatus == kHostNoConnect || answer.hostStatus == kHostBadTarget) return {ERROR_DEV_NOT_EXIST, 0, 0};
-  if (answer.hostStatus == kHostTimeOut) return {ERROR_SEM_TIMEOUT, 0, 0};
-  if (answer.hostStatus != 0) return {ERROR_IO_DEVICE, 0, 0};
+  if (answer.hostStatus == kHostNoConnect || answer.hostStatus == kHostBadTarget) return Failure(ERROR_DEV_NOT_EXIST);
+  if (answer.hostStatus == kHostTimeOut) return Failure(ERROR_SEM_TIMEOUT);
+  if (answer.hostStatus != 0) return Failure(ERROR_IO_DEVICE);
   const std::uint16_t driver = answer.driverStatus & kDriverMask;
-  if (driver == kDriverTimeout) return {ERROR_SEM_TIMEOUT, 0, 0};
-  if (driver != 0 && driver != kDriverSense) return {ERROR_IO_DEVICE, 0, 0};
+  if (driver == kDriverTimeout) return Failure(ERROR_SEM_TIMEOUT);
+  if (driver != 0 && driver != kDriverSense) return Failure(ERROR_IO_DEVICE);
   const SenseFacts sense = DecodeSense(answer.sense, answer.senseLength);
   if (answer.scsiStatus == kScsiGood) return sense.valid ? JudgeSense(sense) : AtaOutcome{};
   if (answer.scsiStatus == kScsiCheckCondition) return JudgeSense(sense);
-  return {ERROR_IO_DEVICE, 0, 0};
+  return Failure(ERROR_IO_DEVICE);
 }
 
 AtaOutcome RunAtaCommand(Syscalls& syscalls, int fd, const AtaRegisters& registers, AtaTransfer transfer,

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <linux/nvme_ioctl.h>
+#include <sys/ioctl.h>
 
 #include "platform/linux/syscalls.h"
 
