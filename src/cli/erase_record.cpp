@@ -49,6 +49,15 @@ Json IdentityJson(const DeviceIdentification& identification) {
   return {{"model", TextToUtf8(p.name)}, {"serial", TextToUtf8(p.sn)}, {"firmware", TextToUtf8(p.fw)}};
 }
 
+// What locking took down before the erase, so that nobody wonders later
+// where a file system went.
+Json UnmountedJson(const std::vector<Unmount>& unmounted) {
+  Json list = Json::array();
+  for (const Unmount& u : unmounted)
+    list.push_back({{"mountPoint", TextToUtf8(u.mountPoint)}, {"device", TextToUtf8(u.device)}});
+  return list;
+}
+
 }  // namespace
 
 ExitCode EraseExitCode(const FormatRun& run) {
@@ -105,6 +114,7 @@ Json EraseRecord(Program& program, const EraseFacts& facts) {
           {"end", IsoLocalTime(facts.end)},
           {"result", ResultName(facts.run)},
           {"exitCode", EraseExitCode(facts.run)},
+          {"unmounted", UnmountedJson(facts.run.unmounted)},
           {"written", ExtentsJson(written)},
           {"bytesWritten", Bytes(written)},
           {"failed", ExtentsJson(loop.failed)},
