@@ -232,7 +232,9 @@ TEST(DiskHandle, TheWriteGuardOpensNothingButTheDriveItself) {
   const Handle disk = desktop.OpenExclusive(0);
   ASSERT_TRUE(desktop.WriteAt(disk, 0, 512));
   for (const std::string& call : desktop.kernel.calls) {
-    if (call.rfind("open ", 0) == 0) EXPECT_EQ(call, "open " + desktop.Node("sda"));
+    if (call.rfind("open ", 0) == 0) {
+      EXPECT_EQ(call, "open " + desktop.Node("sda"));
+    }
   }
 }
 
