@@ -14,6 +14,7 @@
 #include "core/text.h"
 #include "format/format_procedure.h"
 #include "reports/device_details_report.h"
+#include "reports/nvme_health_report.h"
 #include "reports/smart_report.h"
 #include "reports/text_forms.h"
 
@@ -116,6 +117,26 @@ EraseFacts EraseChosenDrive(Session& s) {
   return facts;
 }
 
+// The S.M.A.R.T. answer: an NVMe drive's health log, or an ATA drive's
+// attributes with their thresholds and the drive's verdict.
+Json SmartJson(Session& s) {
+  Json answer = {{"drive", DriveJson(s.program, static_cast<int>(s.program.SelectedDevice))}};
+  if (s.program.SelectedEntry().IdentifyData.BusType == BusTypeNvme) {
+    const auto log = ReadNvmeHealth(s.program);
+    answer["supported"] = log.has_value();
+    answer["nvme"] = log ? NvmeHealthJson(*log) : Json(nullptr);
+    return answer;
+  }
+  const auto reading = ReadSmartAttributes(s.program);
+  Json attributes = Json::array();
+  if (reading)
+    for (const SmartAttributeRow& row : reading->rows) attributes.push_back(AttributeJson(row));
+  answer["supported"] = reading.has_value();
+  answer["attributes"] = attributes;
+  answer["health"] = reading ? SmartHealthJson(*reading) : Json(nullptr);
+  return answer;
+}
+
 }  // namespace
 
 ExitCode RunList(Session& s) {
@@ -164,14 +185,9 @@ ExitCode RunSmart(Session& s) {
     return *failure;
   bool answered;
   if (s.options.json) {
-    const auto entries = ReadSmartAttributes(s.program);
-    Json attributes = Json::array();
-    if (entries)
-      for (const SmartAttributeEntry& entry : *entries) attributes.push_back(AttributeJson(entry));
-    PrintJson(s.console, {{"drive", DriveJson(s.program, static_cast<int>(s.program.SelectedDevice))},
-                          {"supported", entries.has_value()},
-                          {"attributes", attributes}});
-    answered = entries.has_value();
+    const Json answer = SmartJson(s);
+    PrintJson(s.console, answer);
+    answered = answer["supported"].get<bool>();
   } else {
     answered = ShowSmartReport(s.program);
   }

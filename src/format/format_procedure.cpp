@@ -59,6 +59,8 @@ bool FormatProcedure::Confirm() {
 void FormatProcedure::Erase(bool quickWipe) {
   SetFormatControlsEnabled(view_, false);
   LogHeader();
+  WarnOfHiddenSectors();
+  AddFormatLog(program_, u"Locking device... ");
   bool ran = false;
   bool driveTaken = false;
   const bool volumesLocked = LockDeviceVolumes(program_, program_.SelectedEntry().DeviceNumber);
@@ -108,7 +110,18 @@ void FormatProcedure::LogHeader() {
   AddFormatLog(program_, std::u16string(kProgramTitle) + u"; " + kMakerWebAddress);
   AddFormatLog(program_, u"Low level format: " + program_.DeviceTitle);
   AddFormatLog(program_, u"Device capacity: " + IntToGroupedStr(entry.IdentifyData.LBA) + u" sectors");
-  AddFormatLog(program_, u"Locking device... ");
+}
+
+// Zeros written through the drive's accessible range cannot reach sectors
+// the drive hides; the log says so before anything is written.
+void FormatProcedure::WarnOfHiddenSectors() {
+  lastRun_.hiddenAreas = DetectHiddenAreasOfChosenDrive(program_);
+  if (!lastRun_.hiddenAreas) return;
+  if (const std::int64_t hpa = lastRun_.hiddenAreas->HpaHiddenSectors(); hpa > 0)
+    AddFormatLog(program_, IntToGroupedStr(hpa) + u" sectors hidden by a Host Protected Area will not be erased");
+  if (const std::int64_t dco = lastRun_.hiddenAreas->DcoHiddenSectors(); dco > 0)
+    AddFormatLog(program_,
+                 IntToGroupedStr(dco) + u" sectors hidden by a Device Configuration Overlay will not be erased");
 }
 
 // True when the loop had its buffer and so may have written.

@@ -5,6 +5,9 @@
 // the main window during a run waits for the run to end (RequestClose).
 #pragma once
 
+#include <optional>
+
+#include "device/hidden_areas.h"
 #include "format/format_page_view.h"
 #include "format/format_write_loop.h"
 
@@ -26,6 +29,9 @@ struct FormatRun {
   std::vector<std::u16string> errorLines;
   // The file systems that locking took down.
   std::vector<Unmount> unmounted;
+  // What the drive said it keeps out of reach of the erase, asked before
+  // the volumes are locked; none when it does not identify.
+  std::optional<HiddenAreas> hiddenAreas;
 };
 
 // Sets btRunBenchmarks, btGetSmart and cbQuickWipe, in that order, to
@@ -57,6 +63,7 @@ class FormatProcedure {
   bool TakeDrive();
   void RefuseRun(const std::u16string& line);
   void LogHeader();
+  void WarnOfHiddenSectors();
   bool RunWriteLoop(bool quickWipe);
   void CloseDevice();
 

@@ -4,6 +4,7 @@
 
 #include "core/program.h"
 #include "device/device_records.h"
+#include "device/hidden_areas.h"
 
 namespace orvella {
 
@@ -16,10 +17,12 @@ enum class IdentifyOutcome {
 struct DeviceIdentification {
   IdentifyOutcome outcome = IdentifyOutcome::Unavailable;
   T_IDE_PASSPORT passport;  // filled only when identified
+  HiddenAreas hiddenAreas;  // asked for only when identified
 };
 
-// Identifies the chosen drive through DeviceHandle as the report does: an
-// ATA-bus drive is asked a second time when the first try fails.
+// Identifies the chosen drive through DeviceHandle as the report does (an
+// ATA-bus drive is asked a second time when the first try fails), and asks
+// an identified drive for its hidden areas.
 DeviceIdentification IdentifyChosenDevice(Program& program);
 
 // Identifies the chosen drive through DeviceHandle and appends the report;

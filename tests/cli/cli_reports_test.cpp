@@ -131,6 +131,8 @@ TEST(CliSmart, WritesTheAttributeTable) {
       std::string(88, '-'),
       " 5    05  Reallocated sectors count        100      100                 0",
       " 194  C2  HDA Temperature                   36       45                36  (36 degrees) ",
+      " ",
+      "Overall health self-assessment: PASSED",
       " "};
   EXPECT_EQ(body, expected);
 }
@@ -141,8 +143,15 @@ TEST(CliSmart, JsonGivesTheAttributeRows) {
   const json answer = json::parse(r.out);
   EXPECT_EQ(answer["supported"], true);
   ASSERT_EQ(answer["attributes"].size(), 2u);
-  EXPECT_EQ(answer["attributes"][1],
-            json({{"id", 194}, {"name", "HDA Temperature"}, {"current", 36}, {"worst", 45}, {"raw", 36}}));
+  EXPECT_EQ(answer["attributes"][1], json({{"id", 194},
+                                           {"name", "HDA Temperature"},
+                                           {"commonName", nullptr},
+                                           {"current", 36},
+                                           {"worst", 45},
+                                           {"raw", 36},
+                                           {"threshold", 0},
+                                           {"status", "ok"}}));
+  EXPECT_EQ(answer["health"], json({{"verdict", "passed"}, {"thresholdsRead", true}}));
 }
 
 TEST(CliSmart, ADriveWithoutSmartEndsWithSeven) {

@@ -159,12 +159,13 @@ bool LinuxOs::DiskRequest(DiskObject& disk, std::uint32_t code, const void* in, 
     case SMART_RCV_DRIVE_DATA:
     case SMART_SEND_DRIVE_COMMAND:
     case IOCTL_SCSI_MINIPORT:
+    case IOCTL_ATA_PASS_THROUGH:
     case IOCTL_SCSI_GET_ADDRESS: return AtaRequest(disk, code, in, inSize, out, outSize, returned);
     default: return Fail(ERROR_INVALID_FUNCTION);
   }
 }
 
-bool LinuxOs::PropertyRequest(const DiskObject& disk, const void* in, std::uint32_t inSize, void* out,
+bool LinuxOs::PropertyRequest(DiskObject& disk, const void* in, std::uint32_t inSize, void* out,
                               std::uint32_t outSize, std::uint32_t* returned) {
   if (in == nullptr || inSize < layout::PropertyQuerySize) return Fail(ERROR_INVALID_PARAMETER);
   const BlockDevice& device = Drives()[disk.drive];
@@ -174,6 +175,9 @@ bool LinuxOs::PropertyRequest(const DiskObject& disk, const void* in, std::uint3
   switch (GetU32(in, layout::PropertyQueryPropertyId)) {
     case layout::StorageAdapterProperty: return Reply(AdapterDescriptorReply(facts), out, outSize, returned, true);
     case layout::StorageDeviceProperty: return Reply(DeviceDescriptorReply(facts), out, outSize, returned, true);
+    case layout::StorageDeviceProtocolSpecificProperty:
+      if (facts.busType != kBusNvme) return Fail(ERROR_NOT_SUPPORTED);
+      return NvmeLogRequest(disk, static_cast<const std::uint8_t*>(in), inSize, out, outSize, returned);
     default: return Fail(ERROR_INVALID_FUNCTION);
   }
 }

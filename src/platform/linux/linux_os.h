@@ -100,7 +100,7 @@ class LinuxOs final : public Os {
   bool HoldExclusively(int fd);
   bool DiskRequest(DiskObject& disk, std::uint32_t code, const void* in, std::uint32_t inSize, void* out,
                    std::uint32_t outSize, std::uint32_t* returned);
-  bool PropertyRequest(const DiskObject& disk, const void* in, std::uint32_t inSize, void* out, std::uint32_t outSize,
+  bool PropertyRequest(DiskObject& disk, const void* in, std::uint32_t inSize, void* out, std::uint32_t outSize,
                        std::uint32_t* returned);
   bool UpdateProperties(DiskObject& disk);
   int RereadPartitionTable(const DiskObject& disk);
@@ -119,6 +119,10 @@ class LinuxOs final : public Os {
                   std::uint32_t outSize, std::uint32_t* returned);
   bool NvmeMiniportIdentify(DiskObject& disk, const std::uint8_t* in, std::uint32_t inSize, void* out,
                             std::uint32_t outSize, std::uint32_t* returned);
+  bool TaskFileRequest(DiskObject& disk, const std::uint8_t* in, std::uint32_t inSize, void* out,
+                       std::uint32_t outSize, std::uint32_t* returned);
+  bool NvmeLogRequest(DiskObject& disk, const std::uint8_t* in, std::uint32_t inSize, void* out,
+                      std::uint32_t outSize, std::uint32_t* returned);
 
   // Volumes (linux_volumes.cpp).
   std::optional<linux_backend::Volume> FindVolumeNamed(const std::string& name);

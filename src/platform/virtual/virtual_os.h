@@ -138,6 +138,10 @@ class VirtualOs final : public Os {
                       void* out, std::uint32_t outSize, std::uint32_t* returned);
   bool AtaRequest(OpenObject& object, std::uint32_t code, const void* in, std::uint32_t inSize,
                   void* out, std::uint32_t outSize, std::uint32_t* returned);
+  bool TaskFileRequest(OpenObject& object, const void* in, std::uint32_t inSize, void* out, std::uint32_t outSize,
+                       std::uint32_t* returned);
+  bool NvmeLogRequest(OpenObject& object, const void* in, std::uint32_t inSize, void* out, std::uint32_t outSize,
+                      std::uint32_t* returned);
   bool VolumeRequest(OpenObject& object, std::uint32_t code, void* out, std::uint32_t outSize,
                      std::uint32_t* returned);
   static bool IsAtaRequest(std::uint32_t code);
