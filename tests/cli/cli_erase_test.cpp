@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 
 #include "cli/cli_process.h"
 
@@ -63,8 +64,10 @@ class ReportFile {
   ~ReportFile() { fs::remove(path_); }
   std::string Path() const { return path_.string(); }
   json Read() const {
-    std::ifstream in(path_);
-    return json::parse(in);
+    std::ifstream in(path_, std::ios::binary);
+    const std::string text{std::istreambuf_iterator<char>(in), {}};
+    EXPECT_EQ(text.find('\r'), std::string::npos) << "the record has \\n line ends on every platform";
+    return json::parse(text);
   }
 
  private:

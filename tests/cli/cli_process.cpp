@@ -6,7 +6,8 @@
 namespace orvella::test {
 
 std::vector<std::string> UnstampedLines(const std::string& text) {
-  static const std::regex stamp(R"(^\d\d/\d\d/\d\d( \d\d:\d\d:\d\d)?   )");
+  // The C locale's "12/08/26 09:30:00", or Windows' en-US "12/8/2026 9:30:00 AM".
+  static const std::regex stamp(R"(^\d\d?/\d\d?/\d\d(\d\d)?( \d\d?:\d\d:\d\d( [AP]M)?)?   )");
   std::vector<std::string> lines;
   std::istringstream in(text);
   for (std::string line; std::getline(in, line);) lines.push_back(std::regex_replace(line, stamp, ""));

@@ -81,7 +81,9 @@ TEST(Win32Os, PlatformFacts) {
   EXPECT_EQ(version.platformId, VER_PLATFORM_WIN32_NT);
   EXPECT_GE(version.majorVersion, 5u);
   // A 64-bit program runs on 64-bit Windows only, and says so.
-  if constexpr (sizeof(void*) == 8) EXPECT_EQ(os.IsWow64Process(), Wow64Answer::Yes);
+  if constexpr (sizeof(void*) == 8) {
+    EXPECT_EQ(os.IsWow64Process(), Wow64Answer::Yes);
+  }
   EXPECT_TRUE(AsciiLower(os.ModuleFileName()).ends_with(u".exe"));
   EXPECT_TRUE(os.LoadSetupLibrary());
 }
