@@ -16,7 +16,12 @@ constexpr char kDescription[] =
 
 constexpr char kDriveHelp[] =
     "the drive number as the list and the drive titles show it ([1] is drive 1), its Windows name "
-    "(\\\\.\\PhysicalDrive1), or on Linux its device path (/dev/sdb)";
+    "(\\\\.\\PhysicalDrive1), or on Linux its device path (/dev/sdb) or a link to it (/dev/disk/by-id/...)";
+
+constexpr char kExpectSerialHelp[] =
+    "erase only if the drive's serial number is S; otherwise nothing is written (exit status 8). "
+    "Drive numbers and device paths can name another disk once disks come or go: scripts should "
+    "give the serial number the list shows";
 
 std::string ExitCodeFooter() {
   std::ostringstream text;
@@ -59,6 +64,7 @@ std::variant<Options, int> ParseOptions(int argc, char** argv) {
   erase->add_flag("--quick", options.quick, "only wipe the first and last 10,240,000 bytes (the partition tables)");
   erase->add_flag("-y,--yes", options.yes, "do not ask for confirmation");
   erase->add_option("--report", options.reportFile, "write a JSON record of the erase to FILE")->type_name("FILE");
+  erase->add_option("--expect-serial", options.expectSerial, kExpectSerialHelp)->type_name("S");
 
   try {
     app.parse(argc, argv);

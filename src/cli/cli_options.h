@@ -16,6 +16,7 @@ struct Options {
   bool quick = false;      // erase: the partition tables at both ends only
   bool yes = false;        // erase: no question
   std::string reportFile;  // erase: where the JSON erase record goes
+  std::string expectSerial;  // erase: refuse unless the drive has this serial number
   bool debug = false;
   bool json = false;
   bool demo = false;

@@ -58,6 +58,15 @@ std::int64_t CalendarSeconds(const std::tm& t) {
   return ((days * 24 + t.tm_hour) * 60 + t.tm_min) * 60 + t.tm_sec;
 }
 
+// What locking took down before the erase, so that nobody wonders later
+// where a file system went.
+Json UnmountedJson(const std::vector<Unmount>& unmounted) {
+  Json list = Json::array();
+  for (const Unmount& u : unmounted)
+    list.push_back({{"mountPoint", TextToUtf8(u.mountPoint)}, {"device", TextToUtf8(u.device)}});
+  return list;
+}
+
 }  // namespace
 
 ExitCode EraseExitCode(const FormatRun& run) {
@@ -126,6 +135,7 @@ Json EraseRecord(Program& program, const EraseFacts& facts) {
           {"end", IsoLocalTime(facts.end)},
           {"result", ResultName(facts.run)},
           {"exitCode", EraseExitCode(facts.run)},
+          {"unmounted", UnmountedJson(facts.run.unmounted)},
           {"written", ExtentsJson(written)},
           {"bytesWritten", Bytes(written)},
           {"failed", ExtentsJson(loop.failed)},

@@ -1,7 +1,7 @@
 // The record of one erase, as --json prints it and --report keeps it: what
 // an asset manager files as proof. The drive's identity (as the catalogue
 // and, where it answers, IDENTIFY give it), the mode, when the run started
-// and ended, what was written, every failure line, the whole format log of
+// and ended, the file systems that were unmounted, what was written, every failure line, the whole format log of
 // the run, and the result with its exit code.
 #pragma once
 

@@ -49,12 +49,22 @@ Json PassportJson(const T_IDE_PASSPORT& p) {
 
 }  // namespace
 
+std::string DriveStateText(const DriveNames& names, bool removable) {
+  std::string text;
+  for (const auto& [holds, word] : {std::pair{removable, "removable"}, std::pair{names.readOnly, "read-only"},
+                                    std::pair{names.mounted, "mounted"}})
+    if (holds) text += (text.empty() ? "" : ", ") + std::string(word);
+  return text.empty() ? "-" : text;
+}
+
 Json DriveJson(Program& program, int index) {
   const TDeviceTable& entry = program.DeviceTables.at(static_cast<std::size_t>(index));
   const TIdentifyDeviceData& data = entry.IdentifyData;
   const DriveRow cells = DriveListRow(program, index);
+  const DriveNames names = program.os.DriveNamesOf(entry.DeviceNumber);
   return {{"drive", entry.DeviceNumber},
-          {"path", Utf8(entry.DevicePath)},
+          {"path", Utf8(names.devicePath)},
+          {"stableLink", names.stableLink.empty() ? Json(nullptr) : Json(Utf8(names.stableLink))},
           {"title", Utf8(GetDeviceTitle(program.DeviceTables, index, program.locale.DecimalSeparator()))},
           {"bus", Utf8(cells[0])},
           {"model", Utf8(cells[1])},
@@ -65,7 +75,9 @@ Json DriveJson(Program& program, int index) {
           {"bytes", static_cast<std::int64_t>(static_cast<std::uint64_t>(data.LBA) *
                                               static_cast<std::uint64_t>(data.SectorSize))},
           {"capacity", Utf8(cells[5])},
-          {"removable", data.RemovableMedia},
+          {"removable", data.RemovableMedia != 0},
+          {"readOnly", names.readOnly},
+          {"mounted", names.mounted},
           {"choosable", data.LBA >= kSmallestChoosableLba}};
 }
 

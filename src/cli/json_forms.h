@@ -16,7 +16,11 @@ namespace orvella::cli {
 // Keys in the order they are given, so that the answers read well.
 using Json = nlohmann::ordered_json;
 
-// Catalogue entry `index` (1 to DeviceCount) with the list's cells.
+// "removable, read-only, mounted" as far as each holds; "-" when none does.
+std::string DriveStateText(const DriveNames& names, bool removable);
+
+// Catalogue entry `index` (1 to DeviceCount) with the list's cells and the
+// names the system gives the drive.
 Json DriveJson(Program& program, int index);
 // {"drives": [...], "count": N}
 Json CatalogueJson(Program& program);
