@@ -15,8 +15,8 @@ constexpr char kDescription[] =
     "writing zeros over it.\nTHE ERASE DESTROYS EVERY BYTE ON THE DRIVE.";
 
 constexpr char kDriveHelp[] =
-    "the drive number as the list and the drive titles show it ([1] is drive 1), or on Linux its "
-    "device path (/dev/sdb) or a link to it (/dev/disk/by-id/...)";
+    "the drive number as the list and the drive titles show it ([1] is drive 1), its Windows name "
+    "(\\\\.\\PhysicalDrive1), or on Linux its device path (/dev/sdb) or a link to it (/dev/disk/by-id/...)";
 
 constexpr char kExpectSerialHelp[] =
     "erase only if the drive's serial number is S; otherwise nothing is written (exit status 8). "
@@ -47,6 +47,8 @@ std::variant<Options, int> ParseOptions(int argc, char** argv) {
   app.footer(ExitCodeFooter());
   app.require_subcommand(1);
   app.fallthrough();  // the switches below may follow the command too
+  // Arguments such as /dev/sdb or a report path stay arguments on Windows.
+  app.allow_windows_style_options(false);
 
   app.add_flag("--debug", options.debug, "write the debug log lines to stderr");
   app.add_flag("--json", options.json, "write the answer as JSON on stdout");

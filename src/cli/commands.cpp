@@ -80,7 +80,8 @@ DeviceIdentification IdentifyForRecord(Session& s) {
 // the erase before it begins.
 bool OpenReport(Session& s, std::ofstream& report) {
   if (s.options.reportFile.empty()) return true;
-  report.open(s.options.reportFile, std::ios::out | std::ios::trunc);
+  // Binary, so that the record has "\n" line ends on Windows too.
+  report.open(s.options.reportFile, std::ios::out | std::ios::trunc | std::ios::binary);
   if (report) return true;
   s.console.Problem("cannot write the report file " + s.options.reportFile + "; nothing was erased");
   return false;

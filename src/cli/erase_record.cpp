@@ -1,8 +1,10 @@
 #include "cli/erase_record.h"
 
+#include <cstdio>
 #include <ctime>
 
 #include "cli/json_forms.h"
+#include "core/clock.h"
 #include "core/text.h"
 
 namespace orvella::cli {
@@ -49,6 +51,13 @@ Json IdentityJson(const DeviceIdentification& identification) {
   return {{"model", TextToUtf8(p.name)}, {"serial", TextToUtf8(p.sn)}, {"firmware", TextToUtf8(p.fw)}};
 }
 
+// Seconds since 1970 of a calendar time read as if it were UTC.
+std::int64_t CalendarSeconds(const std::tm& t) {
+  const std::int64_t days = DaysFromCivil(t.tm_year + 1900, static_cast<unsigned>(t.tm_mon + 1),
+                                          static_cast<unsigned>(t.tm_mday));
+  return ((days * 24 + t.tm_hour) * 60 + t.tm_min) * 60 + t.tm_sec;
+}
+
 // What locking took down before the erase, so that nobody wonders later
 // where a file system went.
 Json UnmountedJson(const std::vector<Unmount>& unmounted) {
@@ -92,15 +101,27 @@ std::vector<Extent> WrittenExtents(const WriteLoopResult& loop) {
   return written;
 }
 
+// The local time with its offset from UTC, as "2026-12-08T09:30:00+01:00".
+// The offset is the difference of the local and the UTC calendar times:
+// strftime's "%z" gives the zone's name instead on Windows.
 std::string IsoLocalTime(std::chrono::system_clock::time_point time) {
   const std::time_t seconds = std::chrono::system_clock::to_time_t(time);
   std::tm local{};
+  std::tm utc{};
+#ifdef _WIN32
+  localtime_s(&local, &seconds);
+  gmtime_s(&utc, &seconds);
+#else
   localtime_r(&seconds, &local);
-  char dateTime[32];
-  char offset[8];
-  std::strftime(dateTime, sizeof dateTime, "%Y-%m-%dT%H:%M:%S", &local);
-  std::strftime(offset, sizeof offset, "%z", &local);  // +0200, written +02:00
-  return std::string(dateTime) + std::string(offset, 3) + ":" + std::string(offset + 3, 2);
+  gmtime_r(&seconds, &utc);
+#endif
+  const std::int64_t offsetMinutes = (CalendarSeconds(local) - CalendarSeconds(utc)) / 60;
+  const std::int64_t magnitude = offsetMinutes < 0 ? -offsetMinutes : offsetMinutes;
+  char text[128];  // room for any int, as the compiler counts
+  std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d%c%02d:%02d", local.tm_year + 1900,
+                local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec,
+                offsetMinutes < 0 ? '-' : '+', static_cast<int>(magnitude / 60), static_cast<int>(magnitude % 60));
+  return text;
 }
 
 Json EraseRecord(Program& program, const EraseFacts& facts) {

@@ -28,6 +28,9 @@ class Clock {
 // from, it can step backwards.
 std::int64_t ToMilliseconds(const LocalDateTime& time);
 
+// Days from 1970-01-01 to a date of the proleptic Gregorian calendar.
+std::int64_t DaysFromCivil(std::int64_t year, unsigned month, unsigned day);
+
 // The inverse of ToMilliseconds.
 LocalDateTime FromMilliseconds(std::int64_t milliseconds);
 

@@ -21,7 +21,9 @@ inline constexpr std::uint32_t SMART_SEND_DRIVE_COMMAND = 0x0007C084u;
 inline constexpr std::uint32_t SMART_RCV_DRIVE_DATA = 0x0007C088u;
 inline constexpr std::uint32_t IOCTL_SCSI_MINIPORT = 0x0004D008u;
 inline constexpr std::uint32_t IOCTL_SCSI_MINIPORT_IDENTIFY = 0x001B0501u;
-inline constexpr std::uint32_t IOCTL_SCSI_GET_ADDRESS = 0x0004100Cu;
+// CTL_CODE(IOCTL_SCSI_BASE, 0x406, METHOD_BUFFERED, FILE_ANY_ACCESS); 0x4100C
+// beside it is IOCTL_SCSI_GET_INQUIRY_DATA, a different request.
+inline constexpr std::uint32_t IOCTL_SCSI_GET_ADDRESS = 0x00041018u;
 // Any ATA command with its full task file, 48-bit commands included.
 inline constexpr std::uint32_t IOCTL_ATA_PASS_THROUGH = 0x0004D02Cu;
 // ATA_PASS_THROUGH_EX.AtaFlags

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 
 #include "cli/cli_process.h"
 
@@ -63,8 +64,10 @@ class ReportFile {
   ~ReportFile() { fs::remove(path_); }
   std::string Path() const { return path_.string(); }
   json Read() const {
-    std::ifstream in(path_);
-    return json::parse(in);
+    std::ifstream in(path_, std::ios::binary);
+    const std::string text{std::istreambuf_iterator<char>(in), {}};
+    EXPECT_EQ(text.find('\r'), std::string::npos) << "the record has \\n line ends on every platform";
+    return json::parse(text);
   }
 
  private:
@@ -229,6 +232,9 @@ TEST(CliErase, AReportThatCannotBeWrittenStopsTheEraseBeforeItBegins) {
   EXPECT_NE(r.err.find("cannot write the report file"), std::string::npos);
 }
 
+// Signals and pseudo-terminals are POSIX; on Windows the console runs
+// Ctrl+C and the question.
+#ifndef _WIN32
 TEST(CliErase, CtrlCStopsAfterTheBlockInProgress) {
   ReportFile report;
   CliProcess cli(Args({"erase", "4", "--yes", "--report", report.Path()}));
@@ -273,6 +279,7 @@ TEST(CliErase, OnATerminalItAsksForTheDriveNumber) {
     EXPECT_NE(r.out.find("Low-level format is complete."), std::string::npos);
   }
 }
+#endif
 
 }  // namespace
 }  // namespace orvella::test

@@ -89,6 +89,17 @@ TEST(CliDetails, WritesTheDeviceDetailsReport) {
   EXPECT_TRUE(r.OutLines()[1].starts_with("Current date and time: "));
 }
 
+TEST(CliDetails, AWindowsDriveNameIsTheDriveOfItsNumber) {
+  const Lines byNumber = ReportBody(Cli({"details", "0"}));
+  for (const char* name : {"\\\\.\\PhysicalDrive0", "\\\\.\\physicaldrive0"}) {
+    const CliResult r = Cli({"details", name});
+    ASSERT_EQ(r.exitCode, 0) << name << ": " << r.err;
+    EXPECT_EQ(ReportBody(r), byNumber) << name;
+  }
+  for (const char* name : {"\\\\.\\PhysicalDrive256", "\\\\.\\PhysicalDrive", "\\\\.\\PhysicalDrive1x"})
+    EXPECT_EQ(Cli({"details", name}).exitCode, 2) << name;
+}
+
 TEST(CliDetails, JsonGivesThePassportFields) {
   const CliResult r = Cli({"--json", "details", "0"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
