@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "format/format_write_loop.h"
+#include "core/text.h"
 #include "format_rig.h"
 #include "reports/text_forms.h"
 
@@ -71,7 +72,7 @@ TEST(Verification, TheSampleCatchesALargeEnoughLossAndRecordsItsPlan) {
     EXPECT_GE(e.from, kLostFrom);
     EXPECT_LE(e.to, kLostFrom + (4 << 20));
   }
-  EXPECT_TRUE(Logged(rig, u"Reading back the NIST SP 800-88 sample: 2,002 samples in 1,000 subsections, 7 sectors "
+  EXPECT_TRUE(Logged(rig, u"Reading back the NIST SP 800-88 sample: 2002 samples in 1000 subsections, 7 sectors "
                           u"each, seed 12345; " + IntToGroupedStr(v.bytesPlanned) + u" bytes of what was written"));
 }
 
