@@ -7,6 +7,7 @@ packages=(
   build-essential cmake googletest libgtest-dev nlohmann-json3-dev libcli11-dev
   qt6-base-dev xvfb xauth
   fdisk util-linux mount e2fsprogs
+  fuse3 python3-fusepy
 )
 if [ "${1:-}" = windows ]; then
   packages+=(g++-mingw-w64-x86-64-posix wine wine64 nsis)

@@ -65,6 +65,12 @@ std::variant<Options, int> ParseOptions(int argc, char** argv) {
   erase->add_flag("-y,--yes", options.yes, "do not ask for confirmation");
   erase->add_option("--report", options.reportFile, "write a JSON record of the erase to FILE")->type_name("FILE");
   erase->add_option("--expect-serial", options.expectSerial, kExpectSerialHelp)->type_name("S");
+  std::string verify;
+  erase->add_option("--verify", verify,
+                    "read the drive back afterwards: every written byte (full), the NIST SP 800-88 sample "
+                    "(sample), or not (off); default: sample, full with --quick")
+      ->check(CLI::IsMember({"full", "sample", "off"}))
+      ->type_name("full|sample|off");
 
   try {
     app.parse(argc, argv);
@@ -87,6 +93,7 @@ std::variant<Options, int> ParseOptions(int argc, char** argv) {
   if (*details) options.command = Command::Details;
   if (*smart) options.command = Command::Smart;
   if (*erase) options.command = Command::Erase;
+  if (!verify.empty()) options.verify = VerifyMethodNamed(verify);
   return options;
 }
 

@@ -105,7 +105,8 @@ EraseFacts EraseChosenDrive(Session& s) {
 
   InterruptWatch interrupts;
   TerminalFormatPage page(s.console, interrupts,
-                          EraseChoices{s.options.quick, s.options.yes, s.program.SelectedEntry().DeviceNumber});
+                          TerminalChoices{s.options.quick, s.options.verify, s.options.yes,
+                                          s.program.SelectedEntry().DeviceNumber});
   FormatProcedure procedure(s.program, page);
   page.Attach(procedure);
   const std::size_t firstLine = s.panes.FormatLog().size();

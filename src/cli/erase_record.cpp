@@ -19,6 +19,7 @@ const char* ResultName(const FormatRun& run) {
   switch (run.loop.ending) {
     case WriteLoopEnding::Complete: return "complete";
     case WriteLoopEnding::NotComplete: return "not-complete";
+    case WriteLoopEnding::WriteProtected: return "write-protected";
     case WriteLoopEnding::Cancelled: return "cancelled";
     case WriteLoopEnding::Terminated: return "drive-gone";
     case WriteLoopEnding::NoBuffer: return "no-write-buffer";
@@ -30,12 +31,6 @@ Json ExtentsJson(const std::vector<Extent>& extents) {
   Json list = Json::array();
   for (const Extent& e : extents) list.push_back({{"from", e.from}, {"to", e.to}});
   return list;
-}
-
-std::int64_t Bytes(const std::vector<Extent>& extents) {
-  std::int64_t sum = 0;
-  for (const Extent& e : extents) sum += e.to - e.from;
-  return sum;
 }
 
 Json Lines(const std::vector<std::u16string>& lines) {
@@ -67,6 +62,30 @@ Json UnmountedJson(const std::vector<Unmount>& unmounted) {
   return list;
 }
 
+// The whole drive written and read back: what a complete run must also be
+// to count as an erase.
+bool ProvenErase(const WriteLoopResult& loop) {
+  return loop.wholeDrive && loop.verification.result == VerifyResult::Passed;
+}
+
+// How the run was read back, and what the read-back found.
+Json VerificationJson(const VerificationOutcome& v) {
+  Json json = {{"method", VerifyMethodName(v.method)},
+               {"result", VerifyResultName(v.result)},
+               {"bytesPlanned", v.bytesPlanned},
+               {"bytesRead", v.bytesRead},
+               {"mismatches", ExtentsJson(v.mismatches)},
+               {"unread", ExtentsJson(v.unread)}};
+  if (v.method == VerifyMethod::Sample)
+    json["plan"] = {{"standard", "NIST SP 800-88 r1, 4.7.3"},
+                    {"generator", "splitmix64"},
+                    {"seed", v.seed},
+                    {"subsections", v.subsections},
+                    {"sampleSectors", v.sampleSectors},
+                    {"samples", v.samples}};
+  return json;
+}
+
 }  // namespace
 
 ExitCode EraseExitCode(const FormatRun& run) {
@@ -76,8 +95,9 @@ ExitCode EraseExitCode(const FormatRun& run) {
     case FormatOutcome::Ran: break;
   }
   switch (run.loop.ending) {
-    case WriteLoopEnding::Complete: return kExitOk;
-    case WriteLoopEnding::NotComplete: return kExitNotComplete;
+    case WriteLoopEnding::Complete: return ProvenErase(run.loop) ? kExitOk : kExitNotProven;
+    case WriteLoopEnding::NotComplete:
+    case WriteLoopEnding::WriteProtected: return kExitNotComplete;
     case WriteLoopEnding::Cancelled: return kExitCancelled;
     case WriteLoopEnding::Terminated: return kExitDriveGone;
     case WriteLoopEnding::NoBuffer: return kExitFailed;
@@ -85,21 +105,7 @@ ExitCode EraseExitCode(const FormatRun& run) {
   return kExitFailed;
 }
 
-// Both lists are in drive order within each covered extent, and the
-// failed blocks lie inside the covered extents.
-std::vector<Extent> WrittenExtents(const WriteLoopResult& loop) {
-  std::vector<Extent> written;
-  auto failed = loop.failed.begin();
-  for (const Extent& covered : loop.covered) {
-    std::int64_t from = covered.from;
-    for (; failed != loop.failed.end() && failed->from < covered.to; ++failed) {
-      if (failed->from > from) written.push_back(Extent{from, failed->from});
-      from = failed->to;
-    }
-    if (covered.to > from) written.push_back(Extent{from, covered.to});
-  }
-  return written;
-}
+std::vector<Extent> WrittenExtents(const WriteLoopResult& loop) { return Without(loop.covered, loop.failed); }
 
 // The local time with its offset from UTC, as "2026-12-08T09:30:00+01:00".
 // The offset is the difference of the local and the UTC calendar times:
@@ -131,15 +137,18 @@ Json EraseRecord(Program& program, const EraseFacts& facts) {
           {"drive", DriveJson(program, static_cast<int>(program.SelectedDevice))},
           {"identify", IdentityJson(facts.identification)},
           {"mode", facts.quick ? "quick" : "full"},
+          {"bytesToWrite", loop.bytesToWrite},
           {"start", IsoLocalTime(facts.start)},
           {"end", IsoLocalTime(facts.end)},
           {"result", ResultName(facts.run)},
           {"exitCode", EraseExitCode(facts.run)},
           {"unmounted", UnmountedJson(facts.run.unmounted)},
           {"written", ExtentsJson(written)},
-          {"bytesWritten", Bytes(written)},
+          {"bytesWritten", BytesIn(written)},
           {"failed", ExtentsJson(loop.failed)},
           {"failedBlocks", loop.failedBlocks},
+          {"flushed", loop.flushed},
+          {"verification", VerificationJson(loop.verification)},
           {"errors", Lines(facts.run.errorLines)},
           {"log", Lines(facts.log)}};
 }

@@ -65,4 +65,9 @@ LocalDateTime SystemClock::Now() {
                        local.tm_min, local.tm_sec, static_cast<int>(ms < 0 ? 0 : ms)};
 }
 
+std::int64_t SystemClock::MonotonicMilliseconds() {
+  const auto since = std::chrono::steady_clock::now().time_since_epoch();
+  return std::chrono::duration_cast<std::chrono::milliseconds>(since).count();
+}
+
 }  // namespace orvella

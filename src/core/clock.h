@@ -1,5 +1,7 @@
-// The wall clock, as a seam: log stamps, report headers and the write loop's
-// millisecond readings all come from here, so tests can hold or step time.
+// The clocks, as a seam: the wall clock gives log stamps and report headers,
+// the monotonic clock times the erase (speed, block sizes), so that a clock
+// step or a daylight-saving change during a run changes nothing. Tests hold
+// or step either.
 #pragma once
 
 #include <cstdint>
@@ -21,6 +23,8 @@ class Clock {
   virtual ~Clock() = default;
   // The current local date and time.
   virtual LocalDateTime Now() = 0;
+  // Milliseconds from a fixed, unspecified start; never steps back.
+  virtual std::int64_t MonotonicMilliseconds() = 0;
 };
 
 // The local date and time as milliseconds: the day count since 30 December
@@ -38,6 +42,7 @@ LocalDateTime FromMilliseconds(std::int64_t milliseconds);
 class SystemClock final : public Clock {
  public:
   LocalDateTime Now() override;
+  std::int64_t MonotonicMilliseconds() override;
 };
 
 }  // namespace orvella

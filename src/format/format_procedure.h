@@ -1,6 +1,6 @@
 // What "FORMAT THIS DEVICE" runs: the confirmation, the header of the
-// format log, the locking of the drive's volumes, the write loop with a live
-// Stop button, the refresh of the system's view of the drive, the release
+// format log, the locking of the drive's volumes, the write loop (and its
+// read-back) with a live Stop button, the refresh of the system's view of the drive, the release
 // and the closing lines. DeviceHandle stays open through it all; a close of
 // the main window during a run waits for the run to end (RequestClose).
 #pragma once
@@ -58,13 +58,14 @@ class FormatProcedure {
   const FormatRun& LastRun() const { return lastRun_; }
 
  private:
-  bool Confirm();
-  void Erase(bool quickWipe);
+  bool Confirm(bool quickWipe);
+  void Erase(const EraseChoices& choices);
+  void SetChoicesEnabled(bool enabled);
   bool TakeDrive();
   void RefuseRun(const std::u16string& line);
   void LogHeader();
   void WarnOfHiddenSectors();
-  bool RunWriteLoop(bool quickWipe);
+  bool RunWriteLoop(const EraseChoices& choices);
   void CloseDevice();
 
   Program& program_;

@@ -218,9 +218,9 @@ TEST(CliUsage, HelpAndVersionAnswerOnStdout) {
   const CliResult help = RunCli({"--help"});
   EXPECT_EQ(help.exitCode, 0);
   EXPECT_NE(help.out.find("Usage: orvella-cli"), std::string::npos);
-  for (const char* line : {"  0  success", "  3  erase finished, but some blocks", "  4  a volume of the drive",
+  for (const char* line : {"  0  success", "  3  erase finished, but some sectors", "  4  a volume of the drive",
                            "  5  erase cancelled", "  6  the drive went away", "  7  the drive was not found",
-                           "  8  erase not confirmed", "  2  bad usage"})
+                           "  8  erase not confirmed", "  9  erase done as asked, but not a verified erase", "  2  bad usage"})
     EXPECT_NE(help.out.find(line), std::string::npos) << line;
 
   const CliResult eraseHelp = RunCli({"erase", "--help"});

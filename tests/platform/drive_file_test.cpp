@@ -40,6 +40,8 @@ TEST(DriveFile, ReadsEveryFieldOfADrive) {
       ],
       "writeProtected": true,
       "writeErrors": [{"from": 1024, "to": {"sectors": 2}, "error": "ERROR_NOT_READY"}, {"from": 0, "to": 1}],
+      "lostWrites": [{"from": 4096, "to": 8192}],
+      "readErrors": [{"from": 0, "to": 512, "error": "ERROR_SEM_TIMEOUT"}],
       "seekErrors": [{"from": {"sectors": 10}, "to": {"sectors": 11}}],
       "unplugAt": {"sectors": 500}, "unplugError": 21, "flushError": "ERROR_IO_DEVICE",
       "speedLimitBytesPerSecond": 2.5e6,
@@ -99,6 +101,10 @@ TEST(DriveFile, ReadsEveryFieldOfADrive) {
   EXPECT_EQ(d.requestFaults[1].replyBytes, 520u);
 
   EXPECT_TRUE(d.writeProtected);
+  ASSERT_EQ(d.lostWrites.size(), 1u);
+  EXPECT_EQ(d.lostWrites[0].to, 8192);
+  ASSERT_EQ(d.readErrors.size(), 1u);
+  EXPECT_EQ(d.readErrors[0].second, ERROR_SEM_TIMEOUT);
   ASSERT_EQ(d.writeErrors.size(), 2u);
   EXPECT_EQ(d.writeErrors[0].first.from, 1024);
   EXPECT_EQ(d.writeErrors[0].first.to, 8192);

@@ -1,6 +1,6 @@
 // The physical drives: opening, the disk and storage queries, the claim of
-// the whole disk for an erase, positioned direct writes, flushing and the
-// partition table re-read.
+// the whole disk for an erase, positioned direct writes and reads, flushing
+// and the partition table re-read.
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/file.h>
@@ -260,6 +260,25 @@ bool LinuxOs::WriteFile(Handle handle, const void* buffer, std::uint32_t length,
     if (n == 0) return Fail(ERROR_INVALID_PARAMETER);  // past the end of the drive
     done += static_cast<std::uint32_t>(n);
     if (written != nullptr) *written = done;
+  }
+  disk->position += done;
+  return Succeed();
+}
+
+// A drive opened for writing reads directly too (O_DIRECT), so what comes
+// back is what the medium holds, not what the page cache remembers.
+bool LinuxOs::ReadFile(Handle handle, void* buffer, std::uint32_t length, std::uint32_t* read) {
+  if (read != nullptr) *read = 0;
+  DiskObject* disk = FindDisk(handle);
+  if (disk == nullptr) return Fail(ERROR_INVALID_HANDLE);
+  auto* bytes = static_cast<std::uint8_t*>(buffer);
+  std::uint32_t done = 0;
+  while (done < length) {
+    const long n = sys_.PRead(disk->fd, bytes + done, length - done, disk->position + done);
+    if (n < 0) return FailErrno(static_cast<int>(n), disk->drive);
+    if (n == 0) return Fail(ERROR_INVALID_PARAMETER);  // past the end of the drive
+    done += static_cast<std::uint32_t>(n);
+    if (read != nullptr) *read = done;
   }
   disk->position += done;
   return Succeed();

@@ -157,6 +157,14 @@ void ReadMedium(JsonObjectReader& object, VirtualDrive& drive) {
     e.Read("error", error, ErrorCodeNames());
     drive.writeErrors.emplace_back(range, error);
   });
+  object.ReadEach("lostWrites",
+                  [&](JsonObjectReader& e) { drive.lostWrites.push_back(ReadRange(e, drive.bytesPerSector)); });
+  object.ReadEach("readErrors", [&](JsonObjectReader& e) {
+    const ByteRange range = ReadRange(e, drive.bytesPerSector);
+    std::uint32_t error = ERROR_IO_DEVICE;
+    e.Read("error", error, ErrorCodeNames());
+    drive.readErrors.emplace_back(range, error);
+  });
   object.ReadEach("seekErrors",
                   [&](JsonObjectReader& e) { drive.seekErrors.push_back(ReadRange(e, drive.bytesPerSector)); });
   if (object.Has("unplugAt"))

@@ -134,6 +134,10 @@ struct VirtualDrive {
   bool writeProtected = false;               // every write fails with code 19
   std::vector<std::pair<ByteRange, std::uint32_t>> writeErrors;  // range, code
   std::vector<ByteRange> seekErrors;         // a seek to an offset in a range fails
+  // A write touching one of these ranges reports success, but its bytes in
+  // the range never reach the medium (a drive or a layer below that lies).
+  std::vector<ByteRange> lostWrites;
+  std::vector<std::pair<ByteRange, std::uint32_t>> readErrors;  // range, code
   std::optional<std::int64_t> unplugAt;      // a write reaching this offset unplugs the drive
   std::uint32_t unplugError = 55;            // the code of every request once unplugged
   std::uint32_t flushError = 0;              // non-zero: the flush fails with it

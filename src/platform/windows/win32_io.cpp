@@ -52,6 +52,13 @@ bool Win32Os::WriteFile(Handle handle, const void* buffer, std::uint32_t bytesTo
   return ok != FALSE;
 }
 
+bool Win32Os::ReadFile(Handle handle, void* buffer, std::uint32_t bytesToRead, std::uint32_t* bytesRead) {
+  DWORD read = 0;
+  const BOOL ok = ::ReadFile(ToWin32(handle), buffer, bytesToRead, &read, nullptr);
+  if (bytesRead != nullptr) *bytesRead = read;
+  return ok != FALSE;
+}
+
 bool Win32Os::FlushFileBuffers(Handle handle) { return ::FlushFileBuffers(ToWin32(handle)) != FALSE; }
 
 std::uint32_t Win32Os::GetLastError() { return ::GetLastError(); }

@@ -31,6 +31,7 @@ class Win32Os final : public Os {
   bool SetFilePointerEx(Handle handle, std::int64_t distanceToMove, std::int64_t* newFilePointer,
                         std::uint32_t moveMethod) override;
   bool WriteFile(Handle handle, const void* buffer, std::uint32_t bytesToWrite, std::uint32_t* bytesWritten) override;
+  bool ReadFile(Handle handle, void* buffer, std::uint32_t bytesToRead, std::uint32_t* bytesRead) override;
   bool FlushFileBuffers(Handle handle) override;
   std::uint32_t GetLastError() override;
   std::u16string SystemErrorText(std::uint32_t code) override;

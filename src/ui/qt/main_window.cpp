@@ -75,6 +75,7 @@ MainWindow::MainWindow()
       lbSpeed_(LargeLabel(QStringLiteral("lbSpeed"), this)),
       lbCurrentPosition_(LargeLabel(QStringLiteral("lbCurrentPosition"), this)),
       cbQuickWipe_(new QCheckBox(QStringLiteral("Perform quick wipe (just remove partitions and MBR)"), this)),
+      cbVerify_(new QCheckBox(QStringLiteral("Verify (read the drive back after writing)"), this)),
       btRunBenchmarks_(Button(QStringLiteral("btRunBenchmarks"), QStringLiteral("FORMAT THIS DEVICE"), this)),
       btStop_(Button(QStringLiteral("btStop"), QStringLiteral("Stop"), this)),
       logSmart_(Memo(QStringLiteral("Log_Smart"), this)),
@@ -148,6 +149,7 @@ QWidget* MainWindow::BuildFormatPage() {
   btStop_->setEnabled(false);
   auto* controls = new QHBoxLayout;
   controls->addWidget(cbQuickWipe_);
+  controls->addWidget(cbVerify_);
   controls->addStretch(1);
   controls->addWidget(btRunBenchmarks_);
   controls->addWidget(btStop_);
@@ -157,6 +159,8 @@ QWidget* MainWindow::BuildFormatPage() {
   layout->addWidget(group);
   layout->addLayout(controls);
   cbQuickWipe_->setObjectName(QStringLiteral("cbQuickWipe"));
+  cbVerify_->setObjectName(QStringLiteral("cbVerify"));
+  cbVerify_->setChecked(true);
   return page;
 }
 
@@ -248,6 +252,7 @@ QWidget* MainWindow::Control(FormatControl control) {
     case FormatControl::GetSmart: return btGetSmart_;
     case FormatControl::QuickWipe: return cbQuickWipe_;
     case FormatControl::Stop: return btStop_;
+    case FormatControl::Verify: return cbVerify_;
   }
   return btStop_;
 }
@@ -255,6 +260,10 @@ QWidget* MainWindow::Control(FormatControl control) {
 void MainWindow::SetEnabled(FormatControl control, bool enabled) { Control(control)->setEnabled(enabled); }
 
 bool MainWindow::QuickWipeChecked() { return cbQuickWipe_->isChecked(); }
+
+VerifyMethod MainWindow::ChosenVerification(bool quickWipe) {
+  return cbVerify_->isChecked() ? DefaultVerifyMethod(quickWipe) : VerifyMethod::Off;
+}
 
 void MainWindow::FocusStop() { btStop_->setFocus(); }
 
