@@ -50,7 +50,7 @@ class Narrowing {
       return ERROR_SEEK;
     std::uint32_t written = 0;
     const auto length = static_cast<std::uint32_t>(piece.to - piece.from);
-    if (t_.os.WriteFile(t_.handle, t_.zeros, length, &written) && written == length) return 0;
+    if (t_.os.WriteZeros(t_.handle, t_.zeros, length, &written) && written == length) return 0;
     const std::uint32_t code = t_.os.GetLastError();
     return code == 0 ? ERROR_IO_DEVICE : code;
   }

@@ -39,7 +39,7 @@ struct NarrowedBlock {
 struct NarrowingTarget {
   Os& os;
   Handle handle;
-  const void* zeros;
+  const void* zeros;  // for Os::WriteZeros: nullptr where the system needs no buffer
   std::int64_t sectorSize;
   Clock& clock;
 };

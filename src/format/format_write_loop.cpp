@@ -35,25 +35,27 @@ bool MeansTakenByOthers(std::uint32_t code) {
   return code == ERROR_ACCESS_DENIED || code == ERROR_SHARING_VIOLATION;
 }
 
-// Page-aligned memory of kLargestBlock bytes, zeroed once, for unbuffered
-// device transfers.
-class AlignedBuffer {
+// Page-aligned memory of kLargestBlock bytes for the transfers of a system
+// that needs the caller's buffers (Os::ZeroTransfersNeedBuffers); a system
+// that writes and checks zeros with memory of its own is spared it.
+class BlockBuffer {
  public:
-  explicit AlignedBuffer(Os& os) : os_(os), data_(os.AllocateAligned(kLargestBlock)) {
-    if (data_ != nullptr) std::memset(data_, 0, kLargestBlock);
+  BlockBuffer(Os& os, bool zeroed)
+      : os_(os), wanted_(os.ZeroTransfersNeedBuffers()), data_(wanted_ ? os.AllocateAligned(kLargestBlock) : nullptr) {
+    if (zeroed && data_ != nullptr) std::memset(data_, 0, kLargestBlock);
   }
-  ~AlignedBuffer() { GiveBack(); }
-  AlignedBuffer(const AlignedBuffer&) = delete;
-  AlignedBuffer& operator=(const AlignedBuffer&) = delete;
+  ~BlockBuffer() {
+    if (data_ != nullptr) os_.FreeAligned(data_);
+  }
+  BlockBuffer(const BlockBuffer&) = delete;
+  BlockBuffer& operator=(const BlockBuffer&) = delete;
 
   void* Data() const { return data_; }
-  void GiveBack() {
-    if (data_ != nullptr) os_.FreeAligned(data_);
-    data_ = nullptr;
-  }
+  bool Missing() const { return wanted_ && data_ == nullptr; }
 
  private:
   Os& os_;
+  const bool wanted_;
   void* data_;
 };
 
@@ -67,7 +69,7 @@ class WriteRun {
  public:
   WriteRun(Program& program, FormatPageView& view, const EraseChoices& choices);
   void WriteAll(const void* zeros);
-  WriteLoopResult Finish(AlignedBuffer& zeros);
+  WriteLoopResult Finish();
 
  private:
   std::int64_t NowMs() { return program_.clock.MonotonicMilliseconds(); }
@@ -80,9 +82,9 @@ class WriteRun {
   void CountFailed(Extent extent, std::optional<std::uint32_t> code);
   void LogError(const std::u16string& line);
   void ShowSpeed();
-  WriteLoopEnding Ending(AlignedBuffer& zeros);
-  WriteLoopEnding VerifiedEnding(AlignedBuffer& zeros);
-  bool Verify(AlignedBuffer& zeros);
+  WriteLoopEnding Ending();
+  WriteLoopEnding VerifiedEnding();
+  bool Verify();
   WriteLoopEnding Completed();
   bool Flush();
   std::u16string Here() const { return OffsetAndLba(position_, sectorSize_); }
@@ -190,7 +192,7 @@ bool WriteRun::HandleBlock(const void* zeros) {
 bool WriteRun::WriteBlock(const void* zeros) {
   std::uint32_t written = 0;
   const auto length = static_cast<std::uint32_t>(block_);
-  if (os_.WriteFile(program_.DeviceHandle, zeros, length, &written) && written == length) return true;
+  if (os_.WriteZeros(program_.DeviceHandle, zeros, length, &written) && written == length) return true;
   const std::uint32_t code = os_.GetLastError();
   LogError(u"Format Error occurred at offset " + IntToGroupedStr(position_) + u":   " + CodeAndText(code));
   if (MeansUnplugged(code)) {
@@ -258,12 +260,12 @@ void WriteRun::ShowSpeed() {
     view_.SetCaption(FormatLabel::Speed, SpeedText(written_, elapsed, program_.locale.DecimalSeparator()));
 }
 
-WriteLoopResult WriteRun::Finish(AlignedBuffer& zeros) {
+WriteLoopResult WriteRun::Finish() {
   AddFormatLog(program_, u"Average speed: " + view_.Caption(FormatLabel::Speed));
   result_.quickWipe = choices_.quickWipe;
   result_.wholeDrive = extents_.size() == 1;
   result_.bytesToWrite = toWrite_;
-  result_.ending = Ending(zeros);
+  result_.ending = Ending();
   result_.covered = Covered();
   result_.failed = failed_;
   result_.failedBlocks = failedBlocks_;
@@ -283,7 +285,7 @@ std::vector<Extent> WriteRun::Covered() const {
 // Complete means on the medium: every sector written, the drive's caches
 // flushed and, where asked, read back as zeros; anything less is said
 // plainly.
-WriteLoopEnding WriteRun::Ending(AlignedBuffer& zeros) {
+WriteLoopEnding WriteRun::Ending() {
   if (terminated_) {
     AddFormatLog(program_, u"Operation terminated at offset " + Here());
     return WriteLoopEnding::Terminated;
@@ -311,11 +313,11 @@ WriteLoopEnding WriteRun::Ending(AlignedBuffer& zeros) {
                  u"reached the medium.");
     return WriteLoopEnding::NotComplete;
   }
-  return VerifiedEnding(zeros);
+  return VerifiedEnding();
 }
 
-WriteLoopEnding WriteRun::VerifiedEnding(AlignedBuffer& zeros) {
-  if (!Verify(zeros)) return WriteLoopEnding::NotComplete;
+WriteLoopEnding WriteRun::VerifiedEnding() {
+  if (!Verify()) return WriteLoopEnding::NotComplete;
   const VerificationOutcome& v = result_.verification;
   if (v.result == VerifyResult::Cancelled) return WriteLoopEnding::Cancelled;
   if (v.result == VerifyResult::DriveGone) return WriteLoopEnding::Terminated;
@@ -340,18 +342,18 @@ WriteLoopEnding WriteRun::VerifiedEnding(AlignedBuffer& zeros) {
 
 // Reads back what was written, unless the user turned that off. False when
 // the read buffer could not be had.
-bool WriteRun::Verify(AlignedBuffer& zeros) {
+bool WriteRun::Verify() {
   result_.verification.method = choices_.verify;
   if (choices_.verify == VerifyMethod::Off) return true;
-  AlignedBuffer buffer(os_);
-  if (buffer.Data() == nullptr) {
+  BlockBuffer buffer(os_, false);
+  if (buffer.Missing()) {
     LogError(u"Not enough memory for the 33,554,432-byte read-back buffer; nothing was read back.");
     return false;
   }
   VerifyRequest request{choices_.verify, choices_.seed.value_or(0), driveBytes_, sectorSize_,
                         Without(Covered(), failed_)};
   if (choices_.verify == VerifyMethod::Sample && !choices_.seed) request.seed = FreshSeed();
-  result_.verification = VerifyZeros(program_, view_, zeros.Data(), buffer.Data(), request);
+  result_.verification = VerifyZeros(program_, view_, buffer.Data(), request);
   const auto& lines = result_.verification.errorLines;
   result_.errorLines.insert(result_.errorLines.end(), lines.begin(), lines.end());
   return true;
@@ -381,8 +383,8 @@ std::int64_t SeekDevice(Os& os, Handle handle, std::int64_t offset) {
 }
 
 WriteLoopResult FormatWriteLoop(Program& program, FormatPageView& view, const EraseChoices& choices) {
-  AlignedBuffer zeros(program.os);
-  if (zeros.Data() == nullptr) {
+  BlockBuffer zeros(program.os, true);
+  if (zeros.Missing()) {
     const std::u16string line = u"Not enough memory for the 33,554,432-byte write buffer; nothing was written.";
     AddFormatLog(program, line);
     program.StopRequested = false;
@@ -394,7 +396,7 @@ WriteLoopResult FormatWriteLoop(Program& program, FormatPageView& view, const Er
   view.ProcessPendingMessages();
   WriteRun run(program, view, choices);
   run.WriteAll(zeros.Data());
-  return run.Finish(zeros);
+  return run.Finish();
 }
 
 }  // namespace orvella

@@ -1,7 +1,6 @@
 #include "format/verification.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "core/log_sinks.h"
 #include "core/program.h"
@@ -19,9 +18,8 @@ constexpr std::size_t kMismatchLinesShown = 100;
 // The pass over one request, from the first read to its last lines.
 class ReadBack {
  public:
-  ReadBack(Program& program, FormatPageView& view, const void* zeros, void* buffer, const VerifyRequest& request)
-      : program_(program), view_(view), zeros_(zeros), buffer_(static_cast<std::uint8_t*>(buffer)),
-        sectorSize_(request.sectorSize) {
+  ReadBack(Program& program, FormatPageView& view, void* buffer, const VerifyRequest& request)
+      : program_(program), view_(view), buffer_(buffer), sectorSize_(request.sectorSize) {
     outcome_.method = request.method;
     Plan(request);
   }
@@ -33,7 +31,6 @@ class ReadBack {
   std::u16string PlanLine() const;
   bool ReadRange(const Extent& range);
   bool ReadBlock(std::int64_t offset, std::int64_t length);
-  void CheckZeros(std::int64_t offset, std::int64_t length);
   void ShowProgress(std::int64_t position);
   void ShowSpeed();
   void LogError(const std::u16string& line);
@@ -42,8 +39,8 @@ class ReadBack {
 
   Program& program_;
   FormatPageView& view_;
-  const void* zeros_;
-  std::uint8_t* buffer_;
+  void* buffer_;
+  std::vector<ByteSpan> nonZero_;
   const std::int64_t sectorSize_;
   std::vector<Extent> ranges_;
   std::int64_t block_ = kLargestBlock;
@@ -128,11 +125,11 @@ bool ReadBack::ReadBlock(std::int64_t offset, std::int64_t length) {
     AddMerged(outcome_.unread, {offset, offset + length});
     return true;
   }
-  std::uint32_t read = 0;
   const auto wanted = static_cast<std::uint32_t>(length);
-  if (program_.os.ReadFile(program_.DeviceHandle, buffer_, wanted, &read) && read == wanted) {
+  const auto sector = static_cast<std::uint32_t>(std::max<std::int64_t>(sectorSize_, 0));
+  if (program_.os.ReadZeros(program_.DeviceHandle, buffer_, wanted, sector, &nonZero_)) {
     outcome_.bytesRead += length;
-    CheckZeros(offset, length);
+    for (const ByteSpan& span : nonZero_) AddMerged(outcome_.mismatches, {offset + span.from, offset + span.to});
     return true;
   }
   const std::uint32_t code = program_.os.GetLastError();
@@ -140,18 +137,6 @@ bool ReadBack::ReadBlock(std::int64_t offset, std::int64_t length) {
   if (MeansUnplugged(code)) return false;
   AddMerged(outcome_.unread, {offset, offset + length});
   return true;
-}
-
-// The whole block at once, as fast as memory compares; sector by sector
-// only where something is not zero.
-void ReadBack::CheckZeros(std::int64_t offset, std::int64_t length) {
-  if (std::memcmp(buffer_, zeros_, static_cast<std::size_t>(length)) == 0) return;
-  const std::int64_t step = sectorSize_ > 0 ? sectorSize_ : length;
-  for (std::int64_t at = 0; at < length; at += step) {
-    const std::int64_t size = std::min(step, length - at);
-    if (std::memcmp(buffer_ + at, zeros_, static_cast<std::size_t>(size)) != 0)
-      AddMerged(outcome_.mismatches, {offset + at, offset + at + size});
-  }
 }
 
 void ReadBack::ShowProgress(std::int64_t position) {
@@ -218,10 +203,9 @@ const char* VerifyResultName(VerifyResult result) {
   return "not-run";
 }
 
-VerificationOutcome VerifyZeros(Program& program, FormatPageView& view, const void* zeros, void* buffer,
-                                const VerifyRequest& request) {
+VerificationOutcome VerifyZeros(Program& program, FormatPageView& view, void* buffer, const VerifyRequest& request) {
   if (request.method == VerifyMethod::Off) return {};
-  return ReadBack(program, view, zeros, buffer, request).Run();
+  return ReadBack(program, view, buffer, request).Run();
 }
 
 }  // namespace orvella

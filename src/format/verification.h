@@ -50,10 +50,10 @@ struct VerifyRequest {
   std::vector<Extent> written;    // what the run wrote, ascending
 };
 
-// Reads back, through DeviceHandle, what `request` asks; `zeros` and
-// `buffer` are page-aligned buffers of kLargestBlock bytes, the first all
-// zero. Logs its lines (without the run's ending) to the format log.
-VerificationOutcome VerifyZeros(Program& program, FormatPageView& view, const void* zeros, void* buffer,
-                                const VerifyRequest& request);
+// Reads back, through DeviceHandle, what `request` asks; `buffer` is a
+// page-aligned buffer of kLargestBlock bytes, or nullptr where the system
+// reads zeros back without one (Os::ZeroTransfersNeedBuffers). Logs its
+// lines (without the run's ending) to the format log.
+VerificationOutcome VerifyZeros(Program& program, FormatPageView& view, void* buffer, const VerifyRequest& request);
 
 }  // namespace orvella

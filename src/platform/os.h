@@ -17,6 +17,7 @@
 
 #include "platform/control_codes.h"
 #include "platform/error_codes.h"
+#include "platform/zero_scan.h"
 
 namespace orvella {
 
@@ -85,6 +86,27 @@ class Os {
   // WriteFile on a drive, the length and position are whole sectors and the
   // buffer is page-aligned memory (AllocateAligned).
   virtual bool ReadFile(Handle handle, void* buffer, std::uint32_t bytesToRead, std::uint32_t* bytesRead) = 0;
+  // Whether WriteZeros and ReadZeros need the caller's buffers. A backend
+  // that writes and checks zeros with memory of its own answers false, is
+  // passed nullptr, and spares the program a block-sized buffer.
+  virtual bool ZeroTransfersNeedBuffers() { return true; }
+  // Writes `length` zeros at the handle's position, which moves past them,
+  // like WriteFile; `zeros` is a page-aligned all-zero buffer of at least
+  // `length` bytes where ZeroTransfersNeedBuffers. A failure names the first
+  // part of the range that failed: its error is the last error, and
+  // `bytesWritten` the bytes before it.
+  virtual bool WriteZeros(Handle handle, const void* zeros, std::uint32_t length, std::uint32_t* bytesWritten) {
+    return WriteFile(handle, zeros, length, bytesWritten);
+  }
+  // Reads `length` bytes at the handle's position, which moves past them,
+  // like ReadFile, and sets `nonZero` to the sectors of `sectorSize` bytes
+  // among them that hold anything but zeros, ascending, adjacent ones
+  // joined. `buffer` is page-aligned memory of at least `length` bytes
+  // where ZeroTransfersNeedBuffers. When any of it cannot be read the call
+  // fails, with the error of the first part that failed, and `nonZero` says
+  // nothing.
+  virtual bool ReadZeros(Handle handle, void* buffer, std::uint32_t length, std::uint32_t sectorSize,
+                         std::vector<ByteSpan>* nonZero);
   // Pushes everything written through the handle to the medium.
   virtual bool FlushFileBuffers(Handle handle) = 0;
   virtual std::uint32_t GetLastError() = 0;
@@ -131,6 +153,16 @@ inline DriveNames Os::DriveNamesOf(std::uint32_t driveNumber) {
   names.devicePath = u"\\\\.\\PhysicalDrive";
   for (char c : std::to_string(driveNumber)) names.devicePath.push_back(static_cast<char16_t>(c));
   return names;
+}
+
+inline bool Os::ReadZeros(Handle handle, void* buffer, std::uint32_t length, std::uint32_t sectorSize,
+                          std::vector<ByteSpan>* nonZero) {
+  nonZero->clear();
+  std::uint32_t read = 0;
+  if (!ReadFile(handle, buffer, length, &read)) return false;
+  if (read != length) return false;
+  AddNonZeroSectors(static_cast<const std::uint8_t*>(buffer), length, sectorSize, 0, *nonZero);
+  return true;
 }
 
 }  // namespace orvella

@@ -117,6 +117,32 @@ long FakeKernel::PRead(int fd, void* buffer, std::size_t length, std::int64_t of
   return static_cast<long>(length);
 }
 
+namespace {
+std::size_t TotalLength(const iovec* parts, int partCount) {
+  std::size_t total = 0;
+  for (int i = 0; i < partCount; ++i) total += parts[i].iov_len;
+  return total;
+}
+}  // namespace
+
+long FakeKernel::PWriteV(int fd, const iovec* parts, int partCount, std::int64_t offset) {
+  calls.push_back("pwritev");
+  if (openFiles.count(fd) == 0) return -EBADF;
+  if (writeError != 0) return -writeError;
+  const std::size_t length = TotalLength(parts, partCount);
+  writes.push_back({fd, offset, length});
+  return static_cast<long>(length);
+}
+
+long FakeKernel::PReadV(int fd, const iovec* parts, int partCount, std::int64_t offset) {
+  calls.push_back("preadv");
+  if (openFiles.count(fd) == 0) return -EBADF;
+  if (readError != 0) return -readError;
+  reads.push_back({fd, offset, TotalLength(parts, partCount)});
+  for (int i = 0; i < partCount; ++i) std::memset(parts[i].iov_base, 0, parts[i].iov_len);
+  return static_cast<long>(TotalLength(parts, partCount));
+}
+
 int FakeKernel::Fsync(int fd) {
   calls.push_back("fsync");
   return openFiles.count(fd) != 0 ? 0 : -EBADF;

@@ -44,6 +44,9 @@ class FakeKernel final : public linux_backend::Syscalls {
   int Ioctl(int fd, unsigned long request, void* argument) override;
   long PWrite(int fd, const void* buffer, std::size_t length, std::int64_t offset) override;
   long PRead(int fd, void* buffer, std::size_t length, std::int64_t offset) override;
+  // One write or read of the parts' total length.
+  long PWriteV(int fd, const iovec* parts, int partCount, std::int64_t offset) override;
+  long PReadV(int fd, const iovec* parts, int partCount, std::int64_t offset) override;
   int Fsync(int fd) override;
   int Flock(int fd, int operation) override;
   int Unmount(const std::string& mountPoint) override;

@@ -243,15 +243,29 @@ bool LinuxOs::SetFilePointerEx(Handle handle, std::int64_t distance, std::int64_
   return Succeed();
 }
 
+int LinuxOs::WritableDescriptor(DiskObject& disk) {
+  const auto refuse = [this](std::uint32_t code) {
+    Fail(code);
+    return -1;
+  };
+  if (!disk.writable) return refuse(ERROR_ACCESS_DENIED);
+  if (disk.writeProtected) return refuse(ERROR_WRITE_PROTECT);
+  const int fd = WriteDescriptor(disk);
+  if (fd < 0 && disk.writeProtected) return refuse(ERROR_WRITE_PROTECT);
+  if (fd < 0) {
+    FailErrno(fd, disk.drive);
+    return -1;
+  }
+  if (const std::uint32_t blocker = WriteBlocker(disk); blocker != 0) return refuse(blocker);
+  return fd;
+}
+
 bool LinuxOs::WriteFile(Handle handle, const void* buffer, std::uint32_t length, std::uint32_t* written) {
   if (written != nullptr) *written = 0;
   DiskObject* disk = FindDisk(handle);
   if (disk == nullptr) return Fail(ERROR_INVALID_HANDLE);
-  if (!disk->writable) return Fail(ERROR_ACCESS_DENIED);
-  if (disk->writeProtected) return Fail(ERROR_WRITE_PROTECT);
-  const int fd = WriteDescriptor(*disk);
-  if (fd < 0) return disk->writeProtected ? Fail(ERROR_WRITE_PROTECT) : FailErrno(fd, disk->drive);
-  if (const std::uint32_t blocker = WriteBlocker(*disk); blocker != 0) return Fail(blocker);
+  const int fd = WritableDescriptor(*disk);
+  if (fd < 0) return false;
   const auto* bytes = static_cast<const std::uint8_t*>(buffer);
   std::uint32_t done = 0;
   while (done < length) {
@@ -274,7 +288,7 @@ bool LinuxOs::ReadFile(Handle handle, void* buffer, std::uint32_t length, std::u
   auto* bytes = static_cast<std::uint8_t*>(buffer);
   std::uint32_t done = 0;
   while (done < length) {
-    const long n = sys_.PRead(disk->fd, bytes + done, length - done, disk->position + done);
+    const long n = sys_.PRead(ReadDescriptor(*disk), bytes + done, length - done, disk->position + done);
     if (n < 0) return FailErrno(static_cast<int>(n), disk->drive);
     if (n == 0) return Fail(ERROR_INVALID_PARAMETER);  // past the end of the drive
     done += static_cast<std::uint32_t>(n);
@@ -282,6 +296,39 @@ bool LinuxOs::ReadFile(Handle handle, void* buffer, std::uint32_t length, std::u
   }
   disk->position += done;
   return Succeed();
+}
+
+linux_backend::ZeroTransfers& LinuxOs::Transfers() {
+  if (!transfers_) transfers_ = std::make_unique<ZeroTransfers>(sys_.QueueOf(kTransfersInFlight));
+  return *transfers_;
+}
+
+// Moves the position past a range that was moved whole; names the first
+// part that failed otherwise.
+bool LinuxOs::EndTransfer(DiskObject& disk, const TransferOutcome& outcome, std::uint32_t* moved) {
+  if (moved != nullptr) *moved = outcome.done;
+  if (outcome.pastEnd) return Fail(ERROR_INVALID_PARAMETER);
+  if (outcome.error != 0) return FailErrno(static_cast<int>(outcome.error), disk.drive);
+  disk.position += outcome.done;
+  return Succeed();
+}
+
+bool LinuxOs::WriteZeros(Handle handle, const void*, std::uint32_t length, std::uint32_t* written) {
+  if (written != nullptr) *written = 0;
+  DiskObject* disk = FindDisk(handle);
+  if (disk == nullptr) return Fail(ERROR_INVALID_HANDLE);
+  const int fd = WritableDescriptor(*disk);
+  if (fd < 0) return false;
+  return EndTransfer(*disk, Transfers().Write(fd, disk->position, length), written);
+}
+
+bool LinuxOs::ReadZeros(Handle handle, void*, std::uint32_t length, std::uint32_t sectorSize,
+                        std::vector<ByteSpan>* nonZero) {
+  nonZero->clear();
+  DiskObject* disk = FindDisk(handle);
+  if (disk == nullptr) return Fail(ERROR_INVALID_HANDLE);
+  return EndTransfer(*disk, Transfers().Read(ReadDescriptor(*disk), disk->position, length, sectorSize, *nonZero),
+                     nullptr);
 }
 
 bool LinuxOs::FlushFileBuffers(Handle handle) {

@@ -25,6 +25,7 @@
 #include "platform/linux/syscalls.h"
 #include "platform/linux/system_tree.h"
 #include "platform/linux/volume_use.h"
+#include "platform/linux/zero_transfers.h"
 #include "platform/os.h"
 
 namespace orvella {
@@ -46,6 +47,10 @@ class LinuxOs final : public Os {
                         std::uint32_t moveMethod) override;
   bool WriteFile(Handle handle, const void* buffer, std::uint32_t bytesToWrite, std::uint32_t* bytesWritten) override;
   bool ReadFile(Handle handle, void* buffer, std::uint32_t bytesToRead, std::uint32_t* bytesRead) override;
+  bool ZeroTransfersNeedBuffers() override { return false; }
+  bool WriteZeros(Handle handle, const void* zeros, std::uint32_t length, std::uint32_t* bytesWritten) override;
+  bool ReadZeros(Handle handle, void* buffer, std::uint32_t length, std::uint32_t sectorSize,
+                 std::vector<ByteSpan>* nonZero) override;
   bool FlushFileBuffers(Handle handle) override;
   std::uint32_t GetLastError() override { return lastError_; }
   std::u16string SystemErrorText(std::uint32_t code) override;
@@ -107,6 +112,11 @@ class LinuxOs final : public Os {
   int RereadPartitionTable(const DiskObject& disk);
   std::uint32_t WriteBlocker(DiskObject& disk);
   int WriteDescriptor(DiskObject& disk);
+  // The descriptor a write goes through, or -1 with the last error set.
+  int WritableDescriptor(DiskObject& disk);
+  static int ReadDescriptor(const DiskObject& disk) { return disk.writeFd >= 0 ? disk.writeFd : disk.fd; }
+  bool EndTransfer(DiskObject& disk, const linux_backend::TransferOutcome& outcome, std::uint32_t* moved);
+  linux_backend::ZeroTransfers& Transfers();
   bool ClaimWholeDisk(DiskObject& disk);
   void EndClaim(DiskObject& disk);
   bool VolumeOfDriveInUse(std::size_t drive);
@@ -138,6 +148,7 @@ class LinuxOs final : public Os {
   linux_backend::SystemTree tree_;
   std::optional<std::vector<linux_backend::BlockDevice>> drives_;
   std::map<Handle, Object> handles_;
+  std::unique_ptr<linux_backend::ZeroTransfers> transfers_;  // made for the first zero transfer
   Handle nextHandle_ = 0x100;
   std::uint32_t lastError_ = 0;
 };

@@ -6,6 +6,7 @@
 #include <sys/ioctl.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
@@ -30,6 +31,18 @@ class RealSyscalls final : public Syscalls {
   long PRead(int fd, void* buffer, std::size_t length, std::int64_t offset) override {
     const ssize_t read = ::pread(fd, buffer, length, static_cast<off_t>(offset));
     return read < 0 ? -errno : read;
+  }
+  long PWriteV(int fd, const iovec* parts, int partCount, std::int64_t offset) override {
+    const ssize_t written = ::pwritev(fd, parts, partCount, static_cast<off_t>(offset));
+    return written < 0 ? -errno : written;
+  }
+  long PReadV(int fd, const iovec* parts, int partCount, std::int64_t offset) override {
+    const ssize_t read = ::preadv(fd, parts, partCount, static_cast<off_t>(offset));
+    return read < 0 ? -errno : read;
+  }
+  std::unique_ptr<TransferQueue> QueueOf(unsigned depth) override {
+    if (auto queue = MakeUringQueue(depth)) return queue;
+    return MakeSerialQueue(*this);
   }
   int Fsync(int fd) override { return Result(::fsync(fd)); }
   int Flock(int fd, int operation) override {

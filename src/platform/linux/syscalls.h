@@ -9,6 +9,8 @@
 #include <memory>
 #include <string>
 
+#include "platform/linux/transfer_queue.h"
+
 namespace orvella::linux_backend {
 
 // Every call returns its result, or minus the errno value when it fails.
@@ -21,6 +23,11 @@ class Syscalls {
   virtual int Ioctl(int fd, unsigned long request, void* argument) = 0;
   virtual long PWrite(int fd, const void* buffer, std::size_t length, std::int64_t offset) = 0;
   virtual long PRead(int fd, void* buffer, std::size_t length, std::int64_t offset) = 0;
+  virtual long PWriteV(int fd, const iovec* parts, int partCount, std::int64_t offset) = 0;
+  virtual long PReadV(int fd, const iovec* parts, int partCount, std::int64_t offset) = 0;
+  // A queue for up to `depth` transfers in flight; one at a time where the
+  // kernel offers no more.
+  virtual std::unique_ptr<TransferQueue> QueueOf(unsigned) { return MakeSerialQueue(*this); }
   virtual int Fsync(int fd) = 0;
   virtual int Flock(int fd, int operation) = 0;
   // Unmounts one mount point. Never lazy and never forced: a busy file

@@ -1,0 +1,128 @@
+#include "platform/linux/zero_transfers.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+#include <optional>
+
+namespace orvella::linux_backend {
+namespace {
+
+constexpr std::align_val_t kPageAlignment{4096};
+
+std::uint8_t* AlignedBytes(std::size_t size) {
+  return static_cast<std::uint8_t*>(::operator new(size, kPageAlignment));
+}
+
+void FreeAligned(std::uint8_t* bytes) {
+  if (bytes != nullptr) ::operator delete(bytes, kPageAlignment);
+}
+
+std::uint32_t RoundUp(std::uint32_t value, std::uint32_t unit) { return (value + unit - 1) / unit * unit; }
+
+struct Failure {
+  std::uint32_t at = 0;
+  long error = 0;
+  bool pastEnd = false;
+};
+
+}  // namespace
+
+ZeroTransfers::ZeroTransfers(std::unique_ptr<TransferQueue> queue)
+    : queue_(std::move(queue)), zeros_(AlignedBytes(kZeroBufferBytes)), slots_(queue_->Depth()) {
+  std::memset(zeros_, 0, kZeroBufferBytes);
+}
+
+ZeroTransfers::~ZeroTransfers() {
+  FreeAligned(zeros_);
+  for (Slot& slot : slots_) FreeAligned(slot.buffer);
+}
+
+TransferOutcome ZeroTransfers::Write(int fd, std::int64_t offset, std::uint32_t length) {
+  return Run({fd, offset, length, true, 0, nullptr});
+}
+
+TransferOutcome ZeroTransfers::Read(int fd, std::int64_t offset, std::uint32_t length, std::uint32_t sectorSize,
+                                    std::vector<ByteSpan>& nonZero) {
+  nonZero.clear();
+  EnsureReadBuffers();
+  const TransferOutcome outcome = Run({fd, offset, length, false, sectorSize, &nonZero});
+  if (outcome.Failed()) nonZero.clear();
+  JoinSpans(nonZero);
+  return outcome;
+}
+
+void ZeroTransfers::EnsureReadBuffers() {
+  for (Slot& slot : slots_)
+    if (slot.buffer == nullptr) slot.buffer = AlignedBytes(kReadPart);
+}
+
+// Writes are cut in as many parts as there are transfers in flight, in whole
+// zero buffers; reads in parts the size of one read buffer.
+std::uint32_t ZeroTransfers::PartSize(const Range& range) const {
+  if (!range.write) return kReadPart;
+  const std::uint32_t share = RoundUp((range.length + Depth() - 1) / Depth(), kZeroBufferBytes);
+  return std::clamp(share, kZeroBufferBytes, kLargestWritePart);
+}
+
+// Keeps the queue full until the range is moved or a part has failed, then
+// waits for every part in flight: the first part that failed is known only
+// once all before it have ended.
+TransferOutcome ZeroTransfers::Run(const Range& range) {
+  const std::uint32_t partSize = PartSize(range);
+  std::uint32_t next = 0;
+  unsigned inFlight = 0;
+  std::optional<Failure> failure;
+  for (;;) {
+    for (std::uint32_t tag = 0; tag < slots_.size() && next < range.length && !failure; ++tag) {
+      Slot& slot = slots_[tag];
+      if (slot.busy) continue;
+      slot.from = next;
+      slot.to = std::min(range.length, next + partSize);
+      slot.done = 0;
+      next = slot.to;
+      Start(range, slot, tag);
+      ++inFlight;
+    }
+    if (inFlight == 0) break;
+    const Completion completion = queue_->Next();
+    --inFlight;
+    Slot& slot = slots_.at(completion.tag);
+    if (completion.result > 0) {
+      slot.done += static_cast<std::uint32_t>(completion.result);
+      if (slot.from + slot.done < slot.to) {  // a short transfer: the rest goes again
+        Start(range, slot, static_cast<std::uint32_t>(completion.tag));
+        ++inFlight;
+        continue;
+      }
+      Finish(range, slot);
+      continue;
+    }
+    slot.busy = false;
+    const std::uint32_t at = slot.from + slot.done;
+    if (!failure || at < failure->at) failure = Failure{at, completion.result, completion.result == 0};
+  }
+  if (!failure) return {range.length, 0, false};
+  return {failure->at, failure->error, failure->pastEnd};
+}
+
+void ZeroTransfers::Start(const Range& range, Slot& slot, std::uint32_t tag) {
+  slot.busy = true;
+  const std::uint32_t from = slot.from + slot.done;
+  slot.parts.clear();
+  if (range.write) {
+    for (std::uint32_t at = from; at < slot.to; at += kZeroBufferBytes)
+      slot.parts.push_back({zeros_, std::min(kZeroBufferBytes, slot.to - at)});
+  } else {
+    slot.parts.push_back({slot.buffer + slot.done, slot.to - from});
+  }
+  queue_->Start({range.fd, range.write, range.offset + from, slot.parts.data(), static_cast<int>(slot.parts.size()),
+                 tag});
+}
+
+void ZeroTransfers::Finish(const Range& range, Slot& slot) {
+  if (!range.write) AddNonZeroSectors(slot.buffer, slot.to - slot.from, range.sectorSize, slot.from, *range.nonZero);
+  slot.busy = false;
+}
+
+}  // namespace orvella::linux_backend
