@@ -10,6 +10,16 @@ constexpr std::int64_t kMsPerDay = 86'400'000;
 
 const std::int64_t kEpochOffsetDays = -DaysFromCivil(1899, 12, 30);
 
+// The reentrant forms read the time-zone file once; std::localtime looks at
+// it again on every call (a stat per log line).
+void LocalTime(std::time_t seconds, std::tm& local) {
+#if defined(_WIN32)
+  localtime_s(&local, &seconds);
+#else
+  localtime_r(&seconds, &local);
+#endif
+}
+
 }  // namespace
 
 std::int64_t DaysFromCivil(std::int64_t y, unsigned m, unsigned d) {
@@ -58,9 +68,7 @@ LocalDateTime SystemClock::Now() {
   const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
   const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
   std::tm local{};
-  // std::localtime shares a static buffer; the program reads the clock from
-  // one thread only.
-  if (const std::tm* t = std::localtime(&seconds)) local = *t;
+  LocalTime(seconds, local);
   return LocalDateTime{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
                        local.tm_min, local.tm_sec, static_cast<int>(ms < 0 ? 0 : ms)};
 }
