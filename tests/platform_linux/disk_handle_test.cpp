@@ -149,6 +149,45 @@ TEST(DiskHandle, ReadsComeFromWhereTheFilePointerIsAndAdvanceIt) {
   EXPECT_EQ(read, 0u);
 }
 
+TEST(DiskHandle, ZeroWritesAndReadBacksGoWhereThePointerIsAndFailLikeWrites) {
+  Desktop desktop;
+  desktop.Unmounted();
+  const Handle disk = desktop.OpenExclusive(0);
+  std::uint32_t written = 0;
+  ASSERT_TRUE(desktop.os.SetFilePointerEx(disk, 1048576, nullptr, FILE_BEGIN));
+  ASSERT_TRUE(desktop.os.WriteZeros(disk, nullptr, 65536, &written));
+  EXPECT_EQ(written, 65536u);
+  std::vector<ByteSpan> nonZero{{0, 512}};
+  ASSERT_TRUE(desktop.os.ReadZeros(disk, nullptr, 4096, 512, &nonZero));
+  EXPECT_TRUE(nonZero.empty());  // the fake kernel's drive holds zeros
+  std::int64_t position = 0;
+  ASSERT_TRUE(desktop.os.SetFilePointerEx(disk, 0, &position, 1 /* FILE_CURRENT */));
+  EXPECT_EQ(position, 1048576 + 65536 + 4096);
+  ASSERT_EQ(desktop.kernel.writes.size(), 1u);
+  EXPECT_EQ(desktop.kernel.writes[0].offset, 1048576);
+  EXPECT_EQ(desktop.kernel.writes[0].length, 65536u);
+  EXPECT_EQ(desktop.kernel.reads.at(0).offset, 1048576 + 65536);
+  EXPECT_EQ(desktop.kernel.reads.at(0).fd, desktop.kernel.writes[0].fd);  // direct, like the writes
+
+  desktop.kernel.writeError = EIO;
+  EXPECT_FALSE(desktop.os.WriteZeros(disk, nullptr, 65536, &written));
+  EXPECT_EQ(desktop.os.GetLastError(), ERROR_IO_DEVICE);
+  EXPECT_EQ(written, 0u);
+  ASSERT_TRUE(desktop.os.SetFilePointerEx(disk, 0, &position, 1 /* FILE_CURRENT */));
+  EXPECT_EQ(position, 1048576 + 65536 + 4096);  // a failed write does not move on
+}
+
+TEST(DiskHandle, ZeroWritesMeetWriteProtectionAsWritesDo) {
+  Desktop desktop;
+  desktop.Unmounted();
+  desktop.kernel.writeOpenErrors[desktop.Node("sda")] = EROFS;
+  const Handle disk = desktop.OpenExclusive(0);
+  std::uint32_t written = 0;
+  EXPECT_FALSE(desktop.os.WriteZeros(disk, nullptr, 65536, &written));
+  EXPECT_EQ(desktop.os.GetLastError(), ERROR_WRITE_PROTECT);
+  EXPECT_TRUE(desktop.kernel.writes.empty());
+}
+
 TEST(DiskHandle, NoWriteReachesADriveWhoseVolumeIsStillInUse) {
   Desktop desktop;
   const Handle stick = desktop.OpenExclusive(kStick);
