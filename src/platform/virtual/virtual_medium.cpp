@@ -79,9 +79,13 @@ std::uint32_t VirtualOs::WriteRefusal(const OpenObject& object, std::int64_t off
   return 0;
 }
 
+// A day per write at most: a drive described in code with an absurdly low
+// speed still gives a time that a whole number of milliseconds can hold.
+constexpr double kLongestWriteMilliseconds = 86'400'000.0;
+
 void VirtualOs::PassWriteTime(const VirtualDrive& drive, std::uint32_t length) {
   if (drive.speedLimitBytesPerSecond <= 0) return;
-  owedMilliseconds_ += length * 1000.0 / drive.speedLimitBytesPerSecond;
+  owedMilliseconds_ += std::min(length * 1000.0 / drive.speedLimitBytesPerSecond, kLongestWriteMilliseconds);
   const auto whole = static_cast<std::int64_t>(std::floor(owedMilliseconds_));
   owedMilliseconds_ -= static_cast<double>(whole);
   passTime_(whole);
