@@ -21,7 +21,10 @@ struct CliResult {
 };
 
 // Runs orvella-cli with `args` to its end; `input` is its whole stdin.
-CliResult RunCli(const std::vector<std::string>& args, const std::string& input = "");
+// With `stdoutFile` (an existing file or device such as /dev/full), stdout
+// goes there instead of into `out`.
+CliResult RunCli(const std::vector<std::string>& args, const std::string& input = "",
+                 const std::string& stdoutFile = "");
 
 // A running orvella-cli on pipes, stdin closed.
 class CliProcess {
