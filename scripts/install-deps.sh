@@ -5,6 +5,8 @@ packages=(
   build-essential cmake googletest libgtest-dev nlohmann-json3-dev libcli11-dev
   qt6-base-dev xvfb xauth
   fdisk util-linux mount e2fsprogs
+  locales
+  clang libclang-rt-dev
 )
 missing=()
 for p in "${packages[@]}"; do
