@@ -86,9 +86,14 @@ TEST(DriveOrder, IsAStrictOrderForAnyNames) {
     EXPECT_FALSE(less(a, a)) << a;
     for (const std::string& b : names) {
       EXPECT_FALSE(less(a, b) && less(b, a)) << a << " " << b;
-      if (a != b) EXPECT_TRUE(less(a, b) || less(b, a)) << a << " " << b;
-      for (const std::string& c : names)
-        if (less(a, b) && less(b, c)) EXPECT_TRUE(less(a, c)) << a << " < " << b << " < " << c;
+      if (a != b) {
+        EXPECT_TRUE(less(a, b) || less(b, a)) << a << " " << b;
+      }
+      for (const std::string& c : names) {
+        if (less(a, b) && less(b, c)) {
+          EXPECT_TRUE(less(a, c)) << a << " < " << b << " < " << c;
+        }
+      }
     }
   }
 }

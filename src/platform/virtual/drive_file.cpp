@@ -217,23 +217,29 @@ void CheckUnique(const VirtualMachine& machine) {
 
 // JSON itself lets a key appear twice in an object and keeps the last
 // value; a description refuses that, so that a key repeated by mistake
-// cannot go unnoticed. Follows the parser's events to know the place.
+// cannot go unnoticed. A second, event-driven read of the text that knows
+// the place of every key (the parser's own callbacks would cost time in
+// the square of a list's length).
 class RepeatedKeyCheck {
  public:
-  bool operator()(int, json::parse_event_t event, const json& parsed) {
-    switch (event) {
-      case json::parse_event_t::object_start: levels_.emplace_back(false); break;
-      case json::parse_event_t::array_start: levels_.emplace_back(true); break;
-      case json::parse_event_t::key: TakeKey(parsed.get<std::string>()); break;
-      case json::parse_event_t::object_end:
-      case json::parse_event_t::array_end:
-        levels_.pop_back();
-        ElementDone();
-        break;
-      case json::parse_event_t::value: ElementDone(); break;
-    }
+  bool start_object(std::size_t) { return Open(false); }
+  bool start_array(std::size_t) { return Open(true); }
+  bool end_object() { return Close(); }
+  bool end_array() { return Close(); }
+  bool key(std::string& name) {
+    Level& level = levels_.back();
+    level.key = name;
+    if (!level.keys.insert(name).second) throw DriveFileError(Path() + ": is given twice in one object");
     return true;
   }
+  bool null() { return ValueDone(); }
+  bool boolean(bool) { return ValueDone(); }
+  bool number_integer(json::number_integer_t) { return ValueDone(); }
+  bool number_unsigned(json::number_unsigned_t) { return ValueDone(); }
+  bool number_float(json::number_float_t, const std::string&) { return ValueDone(); }
+  bool string(std::string&) { return ValueDone(); }
+  bool binary(json::binary_t&) { return ValueDone(); }
+  bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) { return false; }
 
  private:
   struct Level {
@@ -244,14 +250,17 @@ class RepeatedKeyCheck {
     std::set<std::string, std::less<>> keys;
   };
 
-  void TakeKey(std::string key) {
-    Level& level = levels_.back();
-    level.key = std::move(key);
-    if (!level.keys.insert(level.key).second) throw DriveFileError(Path() + ": is given twice in one object");
+  bool Open(bool list) {
+    levels_.emplace_back(list);
+    return true;
   }
-
-  void ElementDone() {
+  bool Close() {
+    levels_.pop_back();
+    return ValueDone();
+  }
+  bool ValueDone() {
     if (!levels_.empty() && levels_.back().isList) ++levels_.back().index;
+    return true;
   }
 
   std::string Path() const {
@@ -282,10 +291,12 @@ VirtualMachine ParseDriveDescription(std::string_view text) {
                          " (inside a text, write \\u0000)");
   json document;
   try {
-    document = json::parse(text, RepeatedKeyCheck());
+    document = json::parse(text);
   } catch (const json::exception& e) {  // syntax errors, and numbers beyond a double's range
     throw DriveFileError("not valid JSON: " + WithoutTag(e.what()));
   }
+  RepeatedKeyCheck repeatedKeys;
+  json::sax_parse(text, &repeatedKeys);
   VirtualMachine machine;
   JsonObjectReader root(document, "");
   root.Required("drives");
