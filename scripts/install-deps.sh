@@ -9,6 +9,8 @@ packages=(
   fdisk util-linux mount e2fsprogs
   fuse3 python3-fusepy
   liburing-dev
+  locales
+  clang libclang-rt-dev
 )
 if [ "${1:-}" = windows ]; then
   packages+=(g++-mingw-w64-x86-64-posix wine wine64 nsis)
