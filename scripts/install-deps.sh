@@ -5,6 +5,7 @@ packages=(
   build-essential cmake googletest libgtest-dev nlohmann-json3-dev libcli11-dev
   qt6-base-dev xvfb xauth
   fdisk util-linux mount e2fsprogs
+  python3 poppler-utils
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -57,6 +57,10 @@ std::variant<Options, int> ParseOptions(int argc, char** argv) {
   erase->add_flag("--quick", options.quick, "only wipe the first and last 10,240,000 bytes (the partition tables)");
   erase->add_flag("-y,--yes", options.yes, "do not ask for confirmation");
   erase->add_option("--report", options.reportFile, "write a JSON record of the erase to FILE")->type_name("FILE");
+  erase->add_option("--operator", options.operatorName, "the person who runs the erase, named in its record")
+      ->type_name("NAME");
+  erase->add_option("--asset", options.assetTag, "the drive's asset tag, named in the erase record")
+      ->type_name("TAG");
 
   try {
     app.parse(argc, argv);

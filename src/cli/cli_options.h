@@ -16,6 +16,8 @@ struct Options {
   bool quick = false;      // erase: the partition tables at both ends only
   bool yes = false;        // erase: no question
   std::string reportFile;  // erase: where the JSON erase record goes
+  std::string operatorName;  // erase: who runs it, for the record
+  std::string assetTag;      // erase: the asset tag of the drive, for the record
   bool debug = false;
   bool json = false;
   bool demo = false;

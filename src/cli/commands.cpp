@@ -6,12 +6,13 @@
 #include "app/drive_choose.h"
 #include "catalogue/enumeration.h"
 #include "cli/drive_selection.h"
-#include "cli/erase_record.h"
+#include "cli/erase_exit_code.h"
 #include "cli/interrupt.h"
 #include "cli/json_forms.h"
 #include "cli/terminal_format_page.h"
 #include "core/text.h"
 #include "format/format_procedure.h"
+#include "record/erase_record.h"
 #include "reports/device_details_report.h"
 #include "reports/smart_report.h"
 #include "reports/text_forms.h"
@@ -39,7 +40,9 @@ void PrintTable(Console& console, const std::vector<Row>& rows) {
   }
 }
 
-void PrintJson(Console& console, const Json& value) { console.Out(value.dump(2)); }
+void PrintJson(Console& console, const Json& value) {
+  console.Out(value.dump(2, ' ', false, Json::error_handler_t::replace));
+}
 
 // The drive's identification, only where a record needs it.
 DeviceIdentification IdentifyForRecord(Session& s) {
@@ -59,7 +62,7 @@ bool OpenReport(Session& s, std::ofstream& report) {
 
 bool WriteReport(Session& s, std::ofstream& report, const Json& record) {
   if (s.options.reportFile.empty()) return true;
-  report << record.dump(2) << '\n';
+  report << RecordText(record);
   report.close();
   if (report) return true;
   s.console.Problem("the report file " + s.options.reportFile + " could not be written");
@@ -72,6 +75,9 @@ EraseFacts EraseChosenDrive(Session& s) {
   EraseFacts facts;
   facts.quick = s.options.quick;
   facts.identification = IdentifyForRecord(s);
+  facts.frontEnd = "orvella-cli";
+  facts.operatorName = s.options.operatorName;
+  facts.assetTag = s.options.assetTag;
 
   InterruptWatch interrupts;
   TerminalFormatPage page(s.console, interrupts,
@@ -155,10 +161,11 @@ ExitCode RunErase(Session& s) {
     CloseDrive(s.program);
     return kExitFailed;
   }
-  const EraseFacts facts = EraseChosenDrive(s);
+  EraseFacts facts = EraseChosenDrive(s);
+  facts.exitCode = EraseExitCode(facts.run);
+  const Json record = EraseRecord(s.program, facts);
   CloseDrive(s.program);
 
-  const Json record = EraseRecord(s.program, facts);
   if (s.options.json) PrintJson(s.console, record);
   if (!WriteReport(s, report, record)) return kExitFailed;
   return EraseExitCode(facts.run);

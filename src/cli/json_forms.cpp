@@ -1,9 +1,7 @@
 #include "cli/json_forms.h"
 
-#include "app/drive_choose.h"
 #include "core/text.h"
 #include "device/smart_attribute_names.h"
-#include "reports/text_forms.h"
 
 namespace orvella::cli {
 namespace {
@@ -48,26 +46,6 @@ Json PassportJson(const T_IDE_PASSPORT& p) {
 }
 
 }  // namespace
-
-Json DriveJson(Program& program, int index) {
-  const TDeviceTable& entry = program.DeviceTables.at(static_cast<std::size_t>(index));
-  const TIdentifyDeviceData& data = entry.IdentifyData;
-  const DriveRow cells = DriveListRow(program, index);
-  return {{"drive", entry.DeviceNumber},
-          {"path", Utf8(entry.DevicePath)},
-          {"title", Utf8(GetDeviceTitle(program.DeviceTables, index, program.locale.DecimalSeparator()))},
-          {"bus", Utf8(cells[0])},
-          {"model", Utf8(cells[1])},
-          {"firmware", Utf8(cells[2])},
-          {"serial", Utf8(cells[3])},
-          {"sectors", data.LBA},
-          {"sectorSize", data.SectorSize},
-          {"bytes", static_cast<std::int64_t>(static_cast<std::uint64_t>(data.LBA) *
-                                              static_cast<std::uint64_t>(data.SectorSize))},
-          {"capacity", Utf8(cells[5])},
-          {"removable", data.RemovableMedia},
-          {"choosable", data.LBA >= kSmallestChoosableLba}};
-}
 
 Json CatalogueJson(Program& program) {
   Json drives = Json::array();

@@ -3,21 +3,16 @@
 // text forms show.
 #pragma once
 
-#include <nlohmann/json.hpp>
-
 #include <vector>
 
 #include "core/program.h"
 #include "device/smart_access.h"
+#include "record/drive_json.h"
+#include "record/record_json.h"
 #include "reports/device_details_report.h"
 
 namespace orvella::cli {
 
-// Keys in the order they are given, so that the answers read well.
-using Json = nlohmann::ordered_json;
-
-// Catalogue entry `index` (1 to DeviceCount) with the list's cells.
-Json DriveJson(Program& program, int index);
 // {"drives": [...], "count": N}
 Json CatalogueJson(Program& program);
 // {"identified": ..., "outcome": ..., "passport": {...} or null}

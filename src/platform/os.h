@@ -43,6 +43,17 @@ struct OsVersionInfo {
 };
 inline constexpr std::uint32_t VER_PLATFORM_WIN32_NT = 2u;
 
+// What names the machine itself: its host name and, as its firmware tells
+// them (the SMBIOS system information), its maker, model and serial number.
+// A text that cannot be read is empty.
+struct HostIdentity {
+  std::u16string name;
+  std::u16string vendor;
+  std::u16string model;
+  std::u16string serial;
+  bool operator==(const HostIdentity&) const = default;
+};
+
 // Whether the process runs under the 32-bit emulation of a 64-bit system.
 enum class Wow64Answer { QueryMissing, No, Yes, QueryFailed };
 
@@ -81,6 +92,9 @@ class Os {
   virtual Wow64Answer IsWow64Process() = 0;
   // The full path of the program file.
   virtual std::u16string ModuleFileName() = 0;
+  // The machine the program runs on (GetComputerNameExW and the firmware
+  // table on Windows).
+  virtual HostIdentity QueryHostIdentity() = 0;
   // Loads the platform's device-installation library; true when it is usable.
   virtual bool LoadSetupLibrary() = 0;
 

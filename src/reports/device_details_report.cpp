@@ -91,7 +91,8 @@ DeviceIdentification IdentifyChosenDevice(Program& program) {
     if (!identified) return {IdentifyOutcome::InternalError, {}};
   }
   if (!identified) return {IdentifyOutcome::Unavailable, {}};
-  return {IdentifyOutcome::Identified, ParseIdentifyData(program.os, data)};
+  const auto rotationRate = static_cast<std::uint16_t>(data[434] | data[435] << 8);
+  return {IdentifyOutcome::Identified, ParseIdentifyData(program.os, data), rotationRate};
 }
 
 IdentifyOutcome ShowDeviceDetails(Program& program) {

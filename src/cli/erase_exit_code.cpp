@@ -1,0 +1,21 @@
+#include "cli/erase_exit_code.h"
+
+namespace orvella::cli {
+
+ExitCode EraseExitCode(const FormatRun& run) {
+  switch (run.outcome) {
+    case FormatOutcome::NotConfirmed: return kExitRefused;
+    case FormatOutcome::LockRefused: return kExitLockRefused;
+    case FormatOutcome::Ran: break;
+  }
+  switch (run.loop.ending) {
+    case WriteLoopEnding::Complete: return kExitOk;
+    case WriteLoopEnding::NotComplete: return kExitNotComplete;
+    case WriteLoopEnding::Cancelled: return kExitCancelled;
+    case WriteLoopEnding::Terminated: return kExitDriveGone;
+    case WriteLoopEnding::NoBuffer: return kExitFailed;
+  }
+  return kExitFailed;
+}
+
+}  // namespace orvella::cli

@@ -1,0 +1,29 @@
+#include "record/drive_json.h"
+
+#include "app/drive_choose.h"
+#include "core/text.h"
+#include "reports/text_forms.h"
+
+namespace orvella {
+
+Json DriveJson(Program& program, int index) {
+  const TDeviceTable& entry = program.DeviceTables.at(static_cast<std::size_t>(index));
+  const TIdentifyDeviceData& data = entry.IdentifyData;
+  const DriveRow cells = DriveListRow(program, index);
+  return {{"drive", entry.DeviceNumber},
+          {"path", TextToUtf8(entry.DevicePath)},
+          {"title", TextToUtf8(GetDeviceTitle(program.DeviceTables, index, program.locale.DecimalSeparator()))},
+          {"bus", TextToUtf8(cells[0])},
+          {"model", TextToUtf8(cells[1])},
+          {"firmware", TextToUtf8(cells[2])},
+          {"serial", TextToUtf8(cells[3])},
+          {"sectors", data.LBA},
+          {"sectorSize", data.SectorSize},
+          {"bytes", static_cast<std::int64_t>(static_cast<std::uint64_t>(data.LBA) *
+                                              static_cast<std::uint64_t>(data.SectorSize))},
+          {"capacity", TextToUtf8(cells[5])},
+          {"removable", data.RemovableMedia},
+          {"choosable", data.LBA >= kSmallestChoosableLba}};
+}
+
+}  // namespace orvella
