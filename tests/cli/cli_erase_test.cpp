@@ -10,6 +10,7 @@
 #include <fstream>
 
 #include "cli/cli_process.h"
+#include "record/record_digest.h"
 
 namespace orvella::test {
 namespace {
@@ -118,6 +119,26 @@ TEST(CliErase, ACleanFullEraseRecordsTheWholeDrive) {
   const Lines log = LogLines(r.out);
   ASSERT_EQ(record["log"].size(), log.size());
   EXPECT_EQ(UnstampedLines(record["log"][3].get<std::string>()), Lines{log[3]});
+}
+
+TEST(CliErase, TheRecordIsACertificateOfTheMediumTheMethodAndThePeople) {
+  ReportFile report;
+  const CliResult r = Erase({"0", "--yes", "--operator", "Ada Lovelace", "--asset", "IT-004711", "--report",
+                             report.Path()});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  const json record = report.Read();
+  EXPECT_EQ(record["media"], json::parse(R"({"manufacturer": null, "model": "Testa Disk A", "serial": "SNA1",
+      "type": "HDD", "bus": "ATA", "capacityBytes": 67108864, "sectorSize": 512, "sectors": 131072})"));
+  EXPECT_EQ(record["tool"], json::parse(R"({"name": "Orvella", "version": "4.30", "frontEnd": "orvella-cli"})"));
+  EXPECT_EQ(record["host"]["name"], "simulated machine");
+  EXPECT_EQ(record["operator"], "Ada Lovelace");
+  EXPECT_EQ(record["asset"], "IT-004711");
+  EXPECT_EQ(record["sanitization"]["method"], "Clear: overwrite with zeros, 1 pass");
+  EXPECT_EQ(record["verification"]["result"], "not performed");
+
+  std::ifstream in(report.Path());
+  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_TRUE(ReadSealedRecord(text).record.has_value()) << ReadSealedRecord(text).problem;
 }
 
 TEST(CliErase, WriteErrorsEndWithThreeAndAreRecorded) {
