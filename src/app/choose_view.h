@@ -10,8 +10,9 @@
 namespace orvella {
 
 // The cells of one DriveList row: BUS, MODEL, FIRMWARE, SERIAL NUMBER, LBA,
-// CAPACITY.
-using DriveRow = std::array<std::u16string, 6>;
+// CAPACITY, and the DEVICE PATH by which the system names the drive (the
+// drive numbers alone would not tell one disk from another).
+using DriveRow = std::array<std::u16string, 7>;
 
 // The labels that act as links.
 enum class ChooseLink { WebAddress, Copyright, DiskManagement };

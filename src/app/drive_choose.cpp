@@ -63,12 +63,13 @@ void TFmChoose::Label1MouseUp(MouseButton button) {
 }
 
 DriveRow DriveListRow(Program& program, int index) {
-  const TIdentifyDeviceData& data = program.DeviceTables.at(static_cast<std::size_t>(index)).IdentifyData;
+  const TDeviceTable& entry = program.DeviceTables.at(static_cast<std::size_t>(index));
+  const TIdentifyDeviceData& data = entry.IdentifyData;
   // The capacity wraps like the signed 64-bit product it is.
   const auto bytes = static_cast<std::int64_t>(static_cast<std::uint64_t>(data.LBA) *
                                                static_cast<std::uint64_t>(data.SectorSize));
   return {BusTypeToStr(data.BusType), Trim(data.Model), data.FW, data.SN, IntToStr(data.LBA),
-          CapacityToStr(bytes, program.locale.DecimalSeparator())};
+          CapacityToStr(bytes, program.locale.DecimalSeparator()), program.os.DriveNamesOf(entry.DeviceNumber).devicePath};
 }
 
 bool ChooseDevice(Program& program, TFmChoose& window) {

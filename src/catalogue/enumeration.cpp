@@ -29,7 +29,9 @@ void EnumerateDevices(Program& program) {
   // as the last identified drive left it, and the status line shows that.
   TIdentifyDeviceData working;
   std::uint8_t driveNumber = 0;
-  while (program.DeviceCount < kCatalogueWalkLimit) {
+  // Every drive number is tried and every identified drive entered: a drive
+  // left out of the catalogue could be neither chosen nor told apart.
+  while (true) {
     const std::u16string path = kPhysicalDrivePrefix + IntToStr(driveNumber);
     AddDebugLog(program, u"Trying device " + path);
     const Handle handle = program.os.CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,

@@ -16,7 +16,12 @@ constexpr char kDescription[] =
 
 constexpr char kDriveHelp[] =
     "the drive number as the list and the drive titles show it ([1] is drive 1), or on Linux its "
-    "device path (/dev/sdb)";
+    "device path (/dev/sdb) or a link to it (/dev/disk/by-id/...)";
+
+constexpr char kExpectSerialHelp[] =
+    "erase only if the drive's serial number is S; otherwise nothing is written (exit status 8). "
+    "Drive numbers and device paths can name another disk once disks come or go: scripts should "
+    "give the serial number the list shows";
 
 std::string ExitCodeFooter() {
   std::ostringstream text;
@@ -61,6 +66,7 @@ std::variant<Options, int> ParseOptions(int argc, char** argv) {
       ->type_name("NAME");
   erase->add_option("--asset", options.assetTag, "the drive's asset tag, named in the erase record")
       ->type_name("TAG");
+  erase->add_option("--expect-serial", options.expectSerial, kExpectSerialHelp)->type_name("S");
 
   try {
     app.parse(argc, argv);

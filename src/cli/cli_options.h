@@ -18,6 +18,7 @@ struct Options {
   std::string reportFile;  // erase: where the JSON erase record goes
   std::string operatorName;  // erase: who runs it, for the record
   std::string assetTag;      // erase: the asset tag of the drive, for the record
+  std::string expectSerial;  // erase: refuse unless the drive has this serial number
   bool debug = false;
   bool json = false;
   bool demo = false;

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <fstream>
+#include <optional>
 
 #include "app/drive_choose.h"
 #include "catalogue/enumeration.h"
@@ -20,14 +21,16 @@
 namespace orvella::cli {
 namespace {
 
-using Row = std::array<std::u16string, 7>;
+using Row = std::array<std::u16string, 10>;
 
-// The columns of the selection window, after the number DRIVE names.
-constexpr std::array<const char16_t*, 7> kListHeader = {u"DRIVE", u"BUS",  u"MODEL",   u"FIRMWARE",
-                                                         u"SERIAL NUMBER", u"LBA", u"CAPACITY"};
+// The columns of the selection window (its last one the device path) after
+// the number DRIVE names, then what a script must know before it erases.
+constexpr std::array<const char16_t*, 10> kListHeader = {
+    u"DRIVE", u"BUS",         u"MODEL", u"FIRMWARE", u"SERIAL NUMBER", u"LBA",
+    u"CAPACITY", u"DEVICE PATH", u"STATE", u"STABLE LINK"};
 
 void PrintTable(Console& console, const std::vector<Row>& rows) {
-  std::array<std::size_t, 7> widths{};
+  std::array<std::size_t, 10> widths{};
   for (const Row& row : rows)
     for (std::size_t c = 0; c < row.size(); ++c) widths[c] = std::max(widths[c], row[c].size());
   for (const Row& row : rows) {
@@ -36,12 +39,37 @@ void PrintTable(Console& console, const std::vector<Row>& rows) {
       const bool last = c + 1 == row.size();
       line += last ? row[c] : PadRight(row[c], static_cast<std::uint16_t>(widths[c] + 2));
     }
+    while (!line.empty() && line.back() == u' ') line.pop_back();
     console.Out(TextToUtf8(line));
   }
 }
 
 void PrintJson(Console& console, const Json& value) {
   console.Out(value.dump(2, ' ', false, Json::error_handler_t::replace));
+}
+
+// Which disk is about to be erased, in every name it goes by, before
+// anything is asked or written.
+std::string DriveIdentityLine(Program& program) {
+  const TDeviceTable& entry = program.SelectedEntry();
+  const DriveNames names = program.os.DriveNamesOf(entry.DeviceNumber);
+  const DriveRow cells = DriveListRow(program, static_cast<int>(program.SelectedDevice));
+  std::u16string line = u"Drive " + UIntToStr(entry.DeviceNumber) + u": " + names.devicePath;
+  if (!names.stableLink.empty()) line += u" (" + names.stableLink + u")";
+  line += u", model \"" + cells[1] + u"\", serial \"" + Trim(entry.IdentifyData.SN) + u"\", " + cells[5] + u" (" +
+          IntToGroupedStr(entry.IdentifyData.LBA) + u" sectors)";
+  return TextToUtf8(line);
+}
+
+// --expect-serial: the one name of a drive that no attached or detached
+// disk can move onto another.
+std::optional<ExitCode> CheckExpectedSerial(Session& s) {
+  if (s.options.expectSerial.empty()) return std::nullopt;
+  const std::string serial = TextToUtf8(Trim(s.program.SelectedEntry().IdentifyData.SN));
+  if (serial == TextToUtf8(Trim(Utf8ToText(s.options.expectSerial)))) return std::nullopt;
+  s.console.Problem("not erasing: the drive's serial number is '" + serial + "', not '" + s.options.expectSerial +
+                    "'; nothing was written.");
+  return kExitRefused;
 }
 
 // The drive's identification, only where a record needs it.
@@ -105,10 +133,14 @@ ExitCode RunList(Session& s) {
   std::vector<Row> rows = {Row{}};
   std::copy(kListHeader.begin(), kListHeader.end(), rows[0].begin());
   for (int index = 1; index <= s.program.DeviceCount; ++index) {
+    const TDeviceTable& entry = s.program.DeviceTables[static_cast<std::size_t>(index)];
     const DriveRow cells = DriveListRow(s.program, index);
+    const DriveNames names = s.program.os.DriveNamesOf(entry.DeviceNumber);
     Row row;
-    row[0] = UIntToStr(s.program.DeviceTables[static_cast<std::size_t>(index)].DeviceNumber);
+    row[0] = UIntToStr(entry.DeviceNumber);
     std::copy(cells.begin(), cells.end(), row.begin() + 1);
+    row[8] = Utf8ToText(DriveStateText(names, entry.IdentifyData.RemovableMedia != 0));
+    row[9] = names.stableLink;
     rows.push_back(row);
   }
   PrintTable(s.console, rows);
@@ -156,6 +188,11 @@ ExitCode RunSmart(Session& s) {
 ExitCode RunErase(Session& s) {
   if (const auto failure = SelectDrive(s.program, s.machine, s.console, s.options.drive, DriveAccess::Exclusive))
     return *failure;
+  s.console.Err(DriveIdentityLine(s.program));
+  if (const auto refusal = CheckExpectedSerial(s)) {
+    CloseDrive(s.program);
+    return *refusal;
+  }
   std::ofstream report;
   if (!OpenReport(s, report)) {
     CloseDrive(s.program);

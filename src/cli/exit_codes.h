@@ -16,7 +16,7 @@ enum ExitCode : int {
   kExitCancelled = 5,        // the erase was stopped (Ctrl+C)
   kExitDriveGone = 6,        // the drive went away during the erase
   kExitCannotOpen = 7,       // no such drive, it cannot be opened, or it does not answer
-  kExitRefused = 8,          // not confirmed, or the drive is too small; nothing was written
+  kExitRefused = 8,          // not confirmed, another serial number, or too small; nothing was written
 };
 
 struct ExitCodeMeaning {
@@ -35,7 +35,9 @@ inline constexpr std::array<ExitCodeMeaning, 9> kExitCodeMeanings = {{
     {kExitCannotOpen,
      "the drive was not found, cannot be opened, or gave no identification (details) or no "
      "S.M.A.R.T. data (smart)"},
-    {kExitRefused, "erase not confirmed, or the drive is smaller than 65535 sectors; nothing was written"},
+    {kExitRefused,
+     "erase not confirmed, the drive's serial number is not the one --expect-serial gives, or the drive is "
+     "smaller than 65535 sectors; nothing was written"},
 }};
 
 }  // namespace orvella::cli

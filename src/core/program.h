@@ -19,8 +19,9 @@
 
 namespace orvella {
 
-inline constexpr int kCatalogueSlots = 16;      // entries 1 to 16
-inline constexpr int kCatalogueWalkLimit = 15;  // the walk fills at most 15
+// One entry for every drive number the walk can try (0 to 255), so that no
+// drive the walk finds is left out.
+inline constexpr int kCatalogueSlots = 256;  // entries 1 to 256
 
 // The product name and version as every text shows it.
 inline constexpr char16_t kProgramTitle[] = u"Orvella 4.30";
@@ -47,8 +48,10 @@ struct Program {
   bool DebugMode = false;
   bool StopRequested = false;
   std::vector<Handle> LockedVolumes;
+  // The file systems that the last locking attempt took down, in order.
+  std::vector<Unmount> Unmounted;
 
-  // The chosen catalogue entry; only valid once SelectedDevice is 1 to 16.
+  // The chosen catalogue entry; only valid once SelectedDevice is 1 to DeviceCount.
   TDeviceTable& SelectedEntry() { return DeviceTables.at(static_cast<std::size_t>(SelectedDevice)); }
 };
 

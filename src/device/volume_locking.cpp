@@ -34,32 +34,46 @@ std::u16string FoundPartitionLine(const std::u16string& name, const TVolumeDevic
          UIntToStr(info.PartitionNumber);
 }
 
-// Opens, locks, dismounts and extends one volume of the drive; on success
-// its handle joins LockedVolumes. A refused step closes the handle at once.
-bool LockVolume(Program& program, const std::u16string& name) {
+// Locks, dismounts and extends an open volume of the drive, with the traces.
+bool TakeVolume(Program& program, Handle volume) {
   Os& os = program.os;
-  Trace(program, u"Locking " + std::u16string(kVolumePrefix) + name);
-  const Handle volume = OpenVolume(os, name, GENERIC_READ);
-  if (volume == INVALID_HANDLE_VALUE) {
-    AddFormatLogUnstamped(program, u"Invalid handle");
-    return false;
-  }
   Trace(program, u"Got handle!");
   Trace(program, u"Locking volume...");
-  if (!SendVolumeRequest(os, volume, FSCTL_LOCK_VOLUME)) {
-    os.CloseHandle(volume);
-    return false;
-  }
+  if (!SendVolumeRequest(os, volume, FSCTL_LOCK_VOLUME)) return false;
   Trace(program, u"Done.");
   Trace(program, u"Dismounting volume...");
-  if (!SendVolumeRequest(os, volume, FSCTL_DISMOUNT_VOLUME)) {
-    os.CloseHandle(volume);
-    return false;
-  }
+  if (!SendVolumeRequest(os, volume, FSCTL_DISMOUNT_VOLUME)) return false;
   Trace(program, u"Done.");
   Trace(program, u"Extending I/O...");
   SendVolumeRequest(os, volume, FSCTL_ALLOW_EXTENDED_DASD_IO);  // best effort: the lock already holds
   Trace(program, u"Done.");
+  return true;
+}
+
+// A file system taken down is said in the log and kept for the record,
+// also when the lock then failed: the unmount happened all the same.
+void ReportUnmounts(Program& program, Handle volume) {
+  for (const Unmount& unmount : program.os.UnmountsOf(volume)) {
+    AddFormatLog(program, u"Unmounted " + unmount.mountPoint + u" (" + unmount.device + u")");
+    program.Unmounted.push_back(unmount);
+  }
+}
+
+// Opens, locks, dismounts and extends one volume of the drive; on success
+// its handle joins LockedVolumes. A refused step closes the handle at once.
+bool LockVolume(Program& program, const std::u16string& name) {
+  Trace(program, u"Locking " + std::u16string(kVolumePrefix) + name);
+  const Handle volume = OpenVolume(program.os, name, GENERIC_READ);
+  if (volume == INVALID_HANDLE_VALUE) {
+    AddFormatLogUnstamped(program, u"Invalid handle");
+    return false;
+  }
+  const bool taken = TakeVolume(program, volume);
+  ReportUnmounts(program, volume);
+  if (!taken) {
+    program.os.CloseHandle(volume);
+    return false;
+  }
   program.LockedVolumes.push_back(volume);
   return true;
 }
@@ -104,6 +118,7 @@ void GetVolumeDeviceNumber(Os& os, const std::u16string& name, TVolumeDeviceNumb
 }
 
 bool LockDeviceVolumes(Program& program, std::int64_t deviceNumber) {
+  program.Unmounted.clear();
   Trace(program, u"Looking for partitions...");
   DriveNameList names;
   if (!ListLogicalDrives(program.os, names)) {

@@ -2,6 +2,7 @@
 
 #include "app/dialogs.h"
 #include "core/log_sinks.h"
+#include "core/system_error_text.h"
 #include "core/program.h"
 #include "device/volume_locking.h"
 #include "format/format_write_loop.h"
@@ -59,24 +60,45 @@ void FormatProcedure::Erase(bool quickWipe) {
   SetFormatControlsEnabled(view_, false);
   LogHeader();
   bool ran = false;
-  if (LockDeviceVolumes(program_, program_.SelectedEntry().DeviceNumber)) {
+  bool driveTaken = false;
+  const bool volumesLocked = LockDeviceVolumes(program_, program_.SelectedEntry().DeviceNumber);
+  lastRun_.unmounted = program_.Unmounted;
+  if (!volumesLocked) {
+    RefuseRun(kLockFailure);
+  } else if ((driveTaken = TakeDrive())) {
     ran = RunWriteLoop(quickWipe);
-  } else {
-    lastRun_.outcome = FormatOutcome::LockRefused;
-    lastRun_.errorLines.push_back(kLockFailure);
-    AddFormatLog(program_, kLockFailure);
   }
   // Lets the system see the drive's new (empty) partition layout.
   std::uint32_t returned = 0;
   program_.os.DeviceIoControl(program_.DeviceHandle, IOCTL_DISK_UPDATE_PROPERTIES, nullptr, 0, nullptr, 0,
                               &returned);
   ReleaseDeviceVolumes(program_);
+  if (driveTaken)
+    program_.os.DeviceIoControl(program_.DeviceHandle, FSCTL_UNLOCK_VOLUME, nullptr, 0, nullptr, 0, &returned);
   if (ran) {
     AddFormatLog(program_, u"");
     AddFormatLog(program_, u"Remember to create new partitions.");
   }
   // A window about to close gets no controls back that could start anything.
   if (!closeRequested_) SetFormatControlsEnabled(view_, true);
+}
+
+// With its volumes locked, the whole drive is claimed for the run, so that
+// no other program can open it for itself, mount or lock any part of it, or
+// write to it through a claim of its own, until the release.
+bool FormatProcedure::TakeDrive() {
+  std::uint32_t returned = 0;
+  if (program_.os.DeviceIoControl(program_.DeviceHandle, FSCTL_LOCK_VOLUME, nullptr, 0, nullptr, 0, &returned))
+    return true;
+  const std::u16string reason = SystemErrorMessage(program_.os, program_.os.GetLastError());
+  RefuseRun(u"Unable to take the device for exclusive use: " + reason + u". Nothing was written.");
+  return false;
+}
+
+void FormatProcedure::RefuseRun(const std::u16string& line) {
+  lastRun_.outcome = FormatOutcome::LockRefused;
+  lastRun_.errorLines.push_back(line);
+  AddFormatLog(program_, line);
 }
 
 void FormatProcedure::LogHeader() {

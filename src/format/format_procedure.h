@@ -15,7 +15,7 @@ struct Program;
 // How the last FormatDevice call ended, for front ends that report it.
 enum class FormatOutcome {
   NotConfirmed,  // the question was not answered Yes: nothing happened
-  LockRefused,   // a volume of the drive could not be taken: nothing was written
+  LockRefused,   // a volume of the drive, or the drive itself, could not be taken: nothing was written
   Ran,           // the write loop ran; its result tells how it ended
 };
 
@@ -24,6 +24,8 @@ struct FormatRun {
   WriteLoopResult loop;
   // The failure lines of the run: the lock failure, or the write loop's.
   std::vector<std::u16string> errorLines;
+  // The file systems that locking took down.
+  std::vector<Unmount> unmounted;
 };
 
 // Sets btRunBenchmarks, btGetSmart and cbQuickWipe, in that order, to
@@ -52,6 +54,8 @@ class FormatProcedure {
  private:
   bool Confirm();
   void Erase(bool quickWipe);
+  bool TakeDrive();
+  void RefuseRun(const std::u16string& line);
   void LogHeader();
   bool RunWriteLoop(bool quickWipe);
   void CloseDevice();

@@ -44,6 +44,12 @@ bool MeansUnplugged(std::uint32_t code) {
   return code == ERROR_FILE_NOT_FOUND || code == ERROR_DEV_NOT_EXIST;
 }
 
+// Another program has claimed the drive or a volume on it: every further
+// block would be refused too, and skipping them would only count failures.
+bool MeansTakenByOthers(std::uint32_t code) {
+  return code == ERROR_ACCESS_DENIED || code == ERROR_SHARING_VIOLATION;
+}
+
 // "1117 - Device I/O error", or the bare code when the table has no text.
 std::u16string CodeAndText(std::uint32_t code) {
   const std::u16string text = WriteErrorText(code);
@@ -124,6 +130,7 @@ class WriteRun {
   const std::int64_t startTime_;
   std::optional<std::int64_t> checkTime_;
   bool terminated_ = false;
+  bool refused_ = false;  // the drive was taken by another program
   std::int64_t failedBlocks_ = 0;
   std::int64_t failedBytes_ = 0;
   std::vector<Extent> failed_;
@@ -192,7 +199,8 @@ bool WriteRun::HandleBlock(const void* zeros) {
   return true;
 }
 
-// False only when the drive is gone; other failures are logged and counted.
+// False when the drive is gone or taken; other failures are logged and
+// counted.
 bool WriteRun::WriteBlock(const void* zeros) {
   std::uint32_t written = 0;
   const auto length = static_cast<std::uint32_t>(block_);
@@ -202,6 +210,11 @@ bool WriteRun::WriteBlock(const void* zeros) {
   if (MeansUnplugged(code)) {
     LogError(u"Device was unplugged, aborting...");
     terminated_ = true;
+    return false;
+  }
+  if (MeansTakenByOthers(code)) {
+    LogError(u"Another program has taken the device, aborting...");
+    refused_ = true;
     return false;
   }
   CountFailedBlock();
@@ -259,6 +272,10 @@ WriteLoopEnding WriteRun::Ending() {
     return WriteLoopEnding::Cancelled;
   }
   const bool flushed = Flush();
+  if (refused_) {
+    AddFormatLog(program_, u"Low-level format did not complete: writing was refused at offset " + OffsetAndLba());
+    return WriteLoopEnding::NotComplete;
+  }
   if (failedBlocks_ > 0) {
     AddFormatLog(program_, NotWrittenLine());
     return WriteLoopEnding::NotComplete;

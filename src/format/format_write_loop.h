@@ -8,7 +8,8 @@
 // bytes (the partition tables at both ends), or the whole drive when it is
 // no larger than twice that. A run ends at the end of what it has to write,
 // after the pass in progress when StopRequested is set, or at once when the
-// drive is gone (error 2 or 55).
+// drive is gone (error 2 or 55) or another program has taken it (error 5 or
+// 32: the run is not complete, and says where it stopped).
 #pragma once
 
 #include <cstdint>
@@ -25,7 +26,7 @@ struct Program;
 // How a run ended, for the procedure around it.
 enum class WriteLoopEnding {
   Complete,     // everything written and flushed: "Low-level format is complete."
-  NotComplete,  // blocks failed, or the flush did: reported as not complete
+  NotComplete,  // blocks failed, the flush did, or writing was refused: reported as not complete
   Cancelled,    // stopped by StopRequested
   Terminated,   // the drive went away
   NoBuffer,     // the write buffer could not be had; nothing was written

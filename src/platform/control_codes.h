@@ -27,6 +27,10 @@ inline constexpr std::uint32_t IOCTL_SCSI_GET_ADDRESS = 0x0004100Cu;
 inline constexpr std::uint32_t FSCTL_LOCK_VOLUME = 0x00090018u;
 inline constexpr std::uint32_t FSCTL_DISMOUNT_VOLUME = 0x00090020u;
 inline constexpr std::uint32_t FSCTL_ALLOW_EXTENDED_DASD_IO = 0x00090083u;
+// Sent to a drive's own handle, the lock claims the whole disk for the
+// caller alone (no other program may open it for itself, mount or lock any
+// of its volumes) until the unlock or the close.
+inline constexpr std::uint32_t FSCTL_UNLOCK_VOLUME = 0x0009001Cu;
 
 // The ATA commands that travel through the pass-through requests, and the
 // S.M.A.R.T. features and signature of the SMART command.

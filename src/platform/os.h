@@ -13,6 +13,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/control_codes.h"
 #include "platform/error_codes.h"
@@ -52,6 +53,23 @@ struct HostIdentity {
   std::u16string model;
   std::u16string serial;
   bool operator==(const HostIdentity&) const = default;
+};
+
+// How the system names a drive to its users, beside \\.\PhysicalDriveN,
+// and what it knows of the drive's state without opening it.
+struct DriveNames {
+  std::u16string devicePath;  // "/dev/sdb"; where the system has no other name, \\.\PhysicalDriveN
+  std::u16string stableLink;  // a name that stays with the drive ("/dev/disk/by-id/..."); empty if none
+  bool readOnly = false;
+  bool mounted = false;  // some volume of the drive is in use (mounted, swap, stacked)
+};
+
+// A file system that a volume request took down: where it was mounted and
+// the device it was mounted from, as the system names them.
+struct Unmount {
+  std::u16string mountPoint;
+  std::u16string device;
+  bool operator==(const Unmount&) const = default;
 };
 
 // Whether the process runs under the 32-bit emulation of a 64-bit system.
@@ -105,9 +123,24 @@ class Os {
   virtual void* AllocateAligned(std::size_t size) = 0;
   virtual void FreeAligned(void* memory) = 0;
 
+  // The names of drive N. Backends without other names answer its path.
+  virtual DriveNames DriveNamesOf(std::uint32_t driveNumber);
+
+  // The file systems that lock and dismount requests on this volume handle
+  // have taken down so far, in order, whether or not the lock then held.
+  // Backends that cannot tell answer none.
+  virtual std::vector<Unmount> UnmountsOf(Handle) { return {}; }
+
   // Turns bytes in the system's ANSI code page into text, one character for
   // every byte (a zero byte gives the character of code 0).
   virtual std::u16string AnsiToText(const std::uint8_t* bytes, std::size_t count) = 0;
 };
+
+inline DriveNames Os::DriveNamesOf(std::uint32_t driveNumber) {
+  DriveNames names;
+  names.devicePath = u"\\\\.\\PhysicalDrive";
+  for (char c : std::to_string(driveNumber)) names.devicePath.push_back(static_cast<char16_t>(c));
+  return names;
+}
 
 }  // namespace orvella

@@ -1,5 +1,6 @@
-// A catalogue entry as JSON: the drive's number, path and title with the
-// selection window's cells, its size and whether it may be chosen. The CLI's
+// A catalogue entry as JSON: the drive's number, the names the system gives
+// it and its title with the selection window's cells, its size, its state
+// and whether it may be chosen. The CLI's
 // answers and the erase record show a drive the same way.
 #pragma once
 

@@ -95,6 +95,15 @@ Json VerificationJson(const std::optional<VerificationFacts>& v) {
           {"result", v->result}};
 }
 
+// What locking took down before the erase, so that nobody wonders later
+// where a file system went.
+Json UnmountedJson(const std::vector<Unmount>& unmounted) {
+  Json list = Json::array();
+  for (const Unmount& u : unmounted)
+    list.push_back({{"mountPoint", TextToUtf8(u.mountPoint)}, {"device", TextToUtf8(u.device)}});
+  return list;
+}
+
 }  // namespace
 
 const char* EraseResultName(const FormatRun& run) {
@@ -147,6 +156,7 @@ Json EraseRecord(Program& program, const EraseFacts& facts) {
                  {"end", IsoLocalTime(facts.end)},
                  {"result", EraseResultName(facts.run)}};
   if (facts.exitCode) record["exitCode"] = *facts.exitCode;
+  record["unmounted"] = UnmountedJson(facts.run.unmounted);
   record["written"] = ExtentsJson(written);
   record["bytesWritten"] = Bytes(written);
   record["failed"] = ExtentsJson(loop.failed);

@@ -62,11 +62,12 @@ TEST_F(ChooseWindow, ThreeDrivesListInOrderWithTheLastPreselectedAndContinueChoo
   EXPECT_EQ(d.application.terminateCalls, 0);
 }
 
-TEST_F(ChooseWindow, RowCellsTrimOnlyTheModel) {
+TEST_F(ChooseWindow, RowCellsTrimOnlyTheModelAndEndWithTheDevicePath) {
   t.locale.decimalSeparator = u',';
   Catalogue({Entry(u"  WDC WD5000AAKS  ", 976773168, BusTypeAta)});
-  EXPECT_EQ(DriveListRow(t.program, 1),
-            (DriveRow{u"ATA", u"WDC WD5000AAKS", u"FW01    ", u"  SN-1", u"976773168", u"500,1 GB"}));
+  t.program.DeviceTables[1].DeviceNumber = 3;
+  EXPECT_EQ(DriveListRow(t.program, 1), (DriveRow{u"ATA", u"WDC WD5000AAKS", u"FW01    ", u"  SN-1", u"976773168",
+                                                  u"500,1 GB", u"\\\\.\\PhysicalDrive3"}));
 }
 
 TEST_F(ChooseWindow, CapacityIsTheSigned64BitProductOfSectorsAndSectorSize) {

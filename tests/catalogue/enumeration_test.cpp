@@ -112,17 +112,23 @@ TEST(EnumerateDevices, OpensForSharedReading) {
   EXPECT_EQ(open.share, FILE_SHARE_READ | FILE_SHARE_WRITE);
 }
 
-TEST(EnumerateDevices, StopsAfterTheFifteenthEntry) {
-  std::vector<VirtualDrive> twenty;
-  for (std::uint32_t n = 0; n < 20; ++n) twenty.push_back(Disk(n));
-  TestProgram t(Drives(twenty));
+// A machine with more drives than the fifteen the walk once stopped at
+// (a 24-bay server): every drive is entered, and the walk goes on to 255.
+TEST(EnumerateDevices, EntersEveryDriveItFinds) {
+  std::vector<VirtualDrive> drives;
+  for (std::uint32_t n = 0; n < 24; ++n) drives.push_back(Disk(n));
+  drives.push_back(Disk(255));
+  TestProgram t(Drives(drives));
   EnumerateDevices(t.program);
-  EXPECT_EQ(t.program.DeviceCount, 15);
-  EXPECT_EQ(t.program.DeviceTables[15].DeviceNumber, 14u);
-  EXPECT_EQ(t.program.DeviceTables[16], TDeviceTable{});
+  EXPECT_EQ(t.program.DeviceCount, 25);
+  EXPECT_EQ(t.program.DeviceTables[16].DeviceNumber, 15u);
+  EXPECT_EQ(t.program.DeviceTables[24].DeviceNumber, 23u);
+  EXPECT_EQ(t.program.DeviceTables[25].DeviceNumber, 255u);
+  EXPECT_EQ(t.program.DeviceTables[25].DevicePath, u"\\\\.\\PhysicalDrive255");
+  EXPECT_EQ(t.program.DeviceTables[26], TDeviceTable{});
   const auto opened = OpenedPaths(t.os);
-  ASSERT_EQ(opened.size(), 15u);
-  EXPECT_EQ(opened.back(), u"\\\\.\\PhysicalDrive14");
+  ASSERT_EQ(opened.size(), 256u);
+  EXPECT_EQ(opened.back(), u"\\\\.\\PhysicalDrive255");
 }
 
 TEST(EnumerateDevices, TriesAll256NumbersWhenNothingOpens) {

@@ -204,9 +204,43 @@ TEST(CliErase, WithoutATerminalAndWithoutYesNothingIsErased) {
   EXPECT_EQ(r.exitCode, 8);
   EXPECT_EQ(r.out, "");
   EXPECT_EQ(r.err,
+            "Drive 0: \\\\.\\PhysicalDrive0, model \"Testa Disk A\", serial \"SNA1\", 67.1 MB (131,072 sectors)\n"
             "orvella-cli: not erasing: the erase must be confirmed, and standard input is not a terminal; "
             "add --yes to erase without a question.\n");
   EXPECT_EQ(report.Read()["result"], "not-confirmed");
+}
+
+// What a script names a drive by can move to another disk; the serial
+// number cannot. Another serial than the one expected writes nothing.
+TEST(CliErase, ExpectSerialErasesOnlyTheDriveWithThatSerialNumber) {
+  ReportFile report;
+  const CliResult refused = Erase({"0", "--yes", "--expect-serial", "SNB1", "--report", report.Path()});
+  EXPECT_EQ(refused.exitCode, 8);
+  EXPECT_EQ(refused.out, "");
+  EXPECT_NE(refused.err.find("orvella-cli: not erasing: the drive's serial number is 'SNA1', not 'SNB1'; nothing "
+                             "was written.\n"),
+            std::string::npos)
+      << refused.err;
+  EXPECT_FALSE(fs::exists(report.Path()));
+
+  const CliResult r = Erase({"0", "--quick", "--yes", "--expect-serial", "SNA1"});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(LogLines(r.out).back(), "Remember to create new partitions.");
+}
+
+// A volume with a mount point is taken down by the lock: the log has a line
+// for it and the record an entry.
+TEST(CliErase, TheRecordListsWhatWasUnmounted) {
+  ReportFile report;
+  const CliResult r = Erase({"1", "--quick", "--yes", "--report", report.Path()});
+  ASSERT_EQ(r.exitCode, 3) << r.err;  // its bad places
+  const json record = report.Read();
+  EXPECT_EQ(record["unmounted"], json::array({{{"mountPoint", "M:\\"}, {"device", "\\\\.\\M:"}}}));
+  bool logged = false;
+  for (const std::string& line : LogLines(r.out)) logged |= line == "Unmounted M:\\ (\\\\.\\M:)";
+  EXPECT_TRUE(logged) << r.out;
+  EXPECT_EQ(Erase({"0", "--quick", "--yes", "--report", report.Path()}).exitCode, 0);
+  EXPECT_EQ(report.Read()["unmounted"], json::array());
 }
 
 TEST(CliErase, AReportThatCannotBeWrittenStopsTheEraseBeforeItBegins) {

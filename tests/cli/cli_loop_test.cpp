@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <vector>
 
 #include "cli/cli_process.h"
@@ -103,6 +104,95 @@ TEST(CliLoop, APartitionIsNotADriveAndIsLeftAlone) {
   EXPECT_EQ(r.exitCode, 7);
   EXPECT_EQ(r.err, "orvella-cli: " + partition + " is a partition; name the whole drive\n");
   EXPECT_EQ(loop->Checksum(), before);
+}
+
+// The list's answer for the drive at `node`; null when it is not listed.
+json Listed(const std::string& node) {
+  const json list = json::parse(RunCli({"list", "--json"}).out);
+  for (const json& drive : list["drives"])
+    if (drive["path"] == node) return drive;
+  return nullptr;
+}
+
+// Twenty loop devices of the test's own beside whatever the machine has
+// (more than the fifteen drives the walk once stopped at): every one is
+// listed under its device path, and erased when named by it.
+TEST(CliLoop, TwentyLoopDevicesAreAllListedAndEachIsErasedByItsPath) {
+  std::string whyNot;
+  constexpr std::uint64_t kSmallest = 32ull << 20;  // 65,536 sectors: big enough to be chosen
+  std::vector<std::unique_ptr<LoopDevice>> loops;
+  for (int i = 0; i < 20; ++i) {
+    loops.push_back(LoopDevice::Attach(LoopOptions(kSmallest), whyNot));
+    if (!loops.back()) GTEST_SKIP() << whyNot;
+    const int fd = open(loops.back()->File().c_str(), O_WRONLY);
+    ASSERT_GE(fd, 0);
+    const std::vector<char> data(65536, static_cast<char>(0xAB));
+    ASSERT_EQ(pwrite(fd, data.data(), data.size(), 0), 65536);
+    close(fd);
+  }
+  const json list = json::parse(RunCli({"list", "--json"}).out);
+  const std::string text = RunCli({"list"}).out;
+  for (const auto& loop : loops) {
+    bool listed = false;
+    for (const json& drive : list["drives"]) listed |= drive["path"] == loop->Node();
+    EXPECT_TRUE(listed) << loop->Node();
+    EXPECT_NE(text.find(" " + loop->Node() + " "), std::string::npos) << loop->Node();
+  }
+  for (const auto& loop : loops) {
+    const CliResult r = RunCli({"erase", loop->Node(), "--quick", "--yes"});
+    EXPECT_EQ(r.exitCode, 0) << loop->Node() << r.err;
+    EXPECT_NE(r.err.find(": " + loop->Node() + ", model \"Linux Loop Device\""), std::string::npos) << r.err;
+    EXPECT_TRUE(loop->All(0, 65536, 0x00)) << loop->Node();
+  }
+}
+
+// A link to the drive (as /dev/disk/by-id holds them) names the drive it
+// points to; a serial number other than --expect-serial gives writes nothing.
+TEST(CliLoop, ALinkNamesTheDriveItPointsToAndAnotherSerialWritesNothing) {
+  std::string whyNot;
+  ATTACH_OR_SKIP(loop, Sparse());
+  WriteMarkers(*loop);
+  const std::uint64_t before = loop->Checksum();
+  const std::string link = loop->Folder() + "/by-id-orvella-test-disk";
+  std::filesystem::create_symlink(loop->Node(), link);
+
+  const CliResult refused = RunCli({"erase", link, "--yes", "--expect-serial", "WD-WCAV12345678"});
+  EXPECT_EQ(refused.exitCode, 8);
+  EXPECT_NE(refused.err.find(": " + loop->Node() + ", model"), std::string::npos) << refused.err;
+  EXPECT_NE(refused.err.find("', not 'WD-WCAV12345678'; nothing was written."), std::string::npos) << refused.err;
+  EXPECT_EQ(loop->Checksum(), before);
+
+  const json listed = Listed(loop->Node());
+  ASSERT_FALSE(listed.is_null());
+  const CliResult r =
+      RunCli({"erase", link, "--yes", "--quick", "--expect-serial", listed["serial"].get<std::string>()});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_TRUE(loop->All(0, kMarker, 0x00));
+}
+
+// A mounted file system on the drive: the list says so, and the erase
+// unmounts it, logs that, and keeps it in the record.
+TEST(CliLoop, AnUnmountedFileSystemIsListedAsMountedThenLoggedAndRecorded) {
+  std::string whyNot;
+  ATTACH_OR_SKIP(loop, Sparse());
+  ASSERT_EQ(Shell("mkfs.ext4 -q -F " + loop->Node()), 0);
+  const std::string mountPoint = loop->Folder() + "/mnt";
+  ASSERT_EQ(Shell("mkdir -p " + mountPoint + " && mount -t ext4 " + loop->Node() + " " + mountPoint), 0);
+  const json listed = Listed(loop->Node());
+  ASSERT_FALSE(listed.is_null());
+  EXPECT_EQ(listed["mounted"], true);
+  EXPECT_EQ(listed["readOnly"], false);
+  EXPECT_TRUE(listed["stableLink"].is_null());  // no udev links for loop devices
+
+  const std::string report = TempReport();
+  const CliResult r = RunCli({"erase", loop->Node(), "--yes", "--quick", "--report", report});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_NE(r.out.find("Unmounted " + mountPoint + " (" + loop->Node() + ")"), std::string::npos) << r.out;
+  std::ifstream in(report);
+  const json record = json::parse(in);
+  std::filesystem::remove(report);
+  EXPECT_EQ(record["unmounted"], json::array({{{"mountPoint", mountPoint}, {"device", loop->Node()}}}));
+  EXPECT_EQ(Listed(loop->Node())["mounted"], false);
 }
 
 }  // namespace

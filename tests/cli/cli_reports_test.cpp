@@ -29,14 +29,18 @@ Lines ReportBody(const CliResult& r) {
   return lines;
 }
 
-TEST(CliList, ShowsTheSelectionWindowsColumnsAfterTheDriveNumber) {
+// The selection window's columns with its device path after the drive
+// number, then the state and the stable link a script checks before it erases.
+TEST(CliList, ShowsTheSelectionWindowsColumnsAfterTheDriveNumberThenTheDrivesNames) {
   const CliResult r = Cli({"list"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   const Lines lines = r.OutLines();
   ASSERT_EQ(lines.size(), 10u);
-  EXPECT_EQ(lines[0], "DRIVE  BUS   MODEL         FIRMWARE  SERIAL NUMBER  LBA      CAPACITY");
-  EXPECT_EQ(lines[1], "0      ATA   Testa Disk A  A1        SNA1           131072   67.1 MB");
-  EXPECT_EQ(lines[5], "4      SATA  Testa Slow E  E1        000000         1953125  1000 MB");
+  EXPECT_EQ(lines[0],
+            "DRIVE  BUS   MODEL         FIRMWARE  SERIAL NUMBER  LBA      CAPACITY  DEVICE PATH         STATE  "
+            "STABLE LINK");
+  EXPECT_EQ(lines[1], "0      ATA   Testa Disk A  A1        SNA1           131072   67.1 MB   \\\\.\\PhysicalDrive0  -");
+  EXPECT_EQ(lines[5], "4      SATA  Testa Slow E  E1        000000         1953125  1000 MB   \\\\.\\PhysicalDrive4  -");
   EXPECT_EQ(lines[6].substr(0, 7), "6      ");  // drive 5 does not open and is left out
   EXPECT_EQ(lines[9], "Disks found: 8");
   EXPECT_EQ(r.err, "");
@@ -49,7 +53,11 @@ TEST(CliList, JsonGivesEveryEntryWithItsNumbers) {
   EXPECT_EQ(answer["count"], 8);
   const json& first = answer["drives"][0];
   EXPECT_EQ(first["drive"], 0);
-  EXPECT_EQ(first["path"], "\\\\.\\PhysicalDrive0");
+  EXPECT_EQ(first["path"], "\\\\.\\PhysicalDrive0");  // simulated drives have no other name
+  EXPECT_TRUE(first["stableLink"].is_null());
+  EXPECT_EQ(first["removable"], false);
+  EXPECT_EQ(first["readOnly"], false);
+  EXPECT_EQ(first["mounted"], false);
   EXPECT_EQ(first["bus"], "ATA");
   EXPECT_EQ(first["model"], "Testa Disk A");
   EXPECT_EQ(first["serial"], "SNA1");

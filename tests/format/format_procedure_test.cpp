@@ -52,6 +52,9 @@ const Lines kHeader = {u" ",
                        u"Device capacity: 16,384 sectors",
                        u"Locking device... "};
 
+constexpr char16_t kLockFailureLine[] =
+    u"Unable to lock device. Make sure you do not have open files on this device and try again. ";
+
 Lines Concat(Lines a, const Lines& b) {
   a.insert(a.end(), b.begin(), b.end());
   return a;
@@ -153,6 +156,75 @@ TEST(FormatDevice, ARefusedLockWritesNothingReleasesTheVolumesAndGivesTheControl
   EXPECT_EQ(rig.procedure.LastRun().errorLines, Lines{rig.Log().back()});
 }
 
+// With its volumes locked the whole drive is claimed through DeviceHandle
+// before the first write, and the claim ends after the volumes' release.
+TEST(FormatDevice, TheDriveIsClaimedWholeFromTheLockedVolumesToTheRelease) {
+  ProcedureRig rig;
+  rig.procedure.FormatDevice();
+  const auto ioctls = rig.Requests(Kind::Ioctl);
+  const auto claim = std::find_if(ioctls.begin(), ioctls.end(),
+                                  [](const RequestRecord& r) { return r.controlCode == FSCTL_LOCK_VOLUME; });
+  ASSERT_NE(claim, ioctls.end());
+  EXPECT_NE(claim->handle, rig.t.program.DeviceHandle);  // the first ones lock C: and E:
+  const auto& requests = rig.t.os.Requests();
+  const auto driveClaim = std::find_if(requests.begin(), requests.end(), [&](const RequestRecord& r) {
+    return r.controlCode == FSCTL_LOCK_VOLUME && r.handle == rig.t.program.DeviceHandle;
+  });
+  ASSERT_NE(driveClaim, requests.end());
+  const auto firstWrite =
+      std::find_if(requests.begin(), requests.end(), [](const RequestRecord& r) { return r.kind == Kind::Write; });
+  EXPECT_LT(driveClaim, firstWrite);
+  EXPECT_EQ(std::count_if(requests.begin(), requests.end(),
+                          [](const RequestRecord& r) { return r.controlCode == FSCTL_LOCK_VOLUME; }),
+            3);
+  EXPECT_EQ(rig.Requests(Kind::Ioctl).back().controlCode, FSCTL_UNLOCK_VOLUME);
+  EXPECT_EQ(rig.Requests(Kind::Ioctl).back().handle, rig.t.program.DeviceHandle);
+}
+
+TEST(FormatDevice, ARefusedClaimOfTheDriveRefusesTheRunWithItsReasonAndWritesNothing) {
+  VirtualDrive d = Drive(kEightMiB);
+  RequestFault refused;
+  refused.controlCode = FSCTL_LOCK_VOLUME;
+  refused.error = ERROR_SHARING_VIOLATION;
+  d.requestFaults.push_back(refused);
+  ProcedureRig rig(d);
+  rig.procedure.FormatDevice();
+  const std::u16string line =
+      u"Unable to take the device for exclusive use: The process cannot access the file because it is being "
+      u"used by another process. Nothing was written.";
+  EXPECT_EQ(rig.Log(), Concat(kHeader, {line}));
+  EXPECT_TRUE(rig.Medium().writes.empty());
+  EXPECT_EQ(rig.procedure.LastRun().outcome, FormatOutcome::LockRefused);
+  EXPECT_EQ(rig.procedure.LastRun().errorLines, Lines{line});
+  EXPECT_TRUE(rig.t.program.LockedVolumes.empty());
+  EXPECT_FALSE(rig.t.os.IsVolumeLocked("C:"));
+  EXPECT_EQ(rig.Requests(Kind::Ioctl).back().controlCode, IOCTL_DISK_UPDATE_PROPERTIES);  // no unlock of no claim
+  EXPECT_TRUE(rig.ControlsAsOutsideARun());
+}
+
+// Locking a mounted volume takes its file system down: the log says so, and
+// the run keeps it for the record.
+TEST(FormatDevice, EveryUnmountIsALogLineAndPartOfTheRun) {
+  std::vector<VirtualVolume> volumes = {VolumeOnDrive("C:"), VolumeOnDrive("E:")};
+  volumes[0].mountPoint = "C:\\";
+  volumes[1].mountPoint = "E:\\";
+  volumes[1].lockError = ERROR_ACCESS_DENIED;  // a lock refused: nothing of E: was taken down
+  ProcedureRig rig(Drive(kEightMiB), volumes);
+  rig.procedure.FormatDevice();
+  EXPECT_EQ(rig.Log(), Concat(kHeader, {u"Unmounted C:\\ (\\\\.\\C:)", std::u16string(kLockFailureLine)}));
+  EXPECT_EQ(rig.procedure.LastRun().unmounted, (std::vector<Unmount>{{u"C:\\", u"\\\\.\\C:"}}));
+
+  volumes[1].lockError = 0;
+  ProcedureRig second(Drive(kEightMiB), volumes);
+  second.procedure.FormatDevice();
+  const Lines log = second.Log();
+  ASSERT_GT(log.size(), 9u);
+  EXPECT_EQ(log[6], u"Unmounted C:\\ (\\\\.\\C:)");
+  EXPECT_EQ(log[7], u"Unmounted E:\\ (\\\\.\\E:)");
+  EXPECT_EQ(log[8], u"Formatting... ");
+  EXPECT_EQ(second.procedure.LastRun().unmounted.size(), 2u);
+}
+
 TEST(FormatDevice, AVolumeThatWillNotOpenShowsInvalidHandleBeforeTheLockFailure) {
   std::vector<VirtualVolume> volumes = {VolumeOnDrive("C:")};
   volumes[0].readOpenError = ERROR_ACCESS_DENIED;
@@ -241,17 +313,19 @@ TEST(FormatDevice, ClosingTheWindowMidRunStopsReleasesAndOnlyThenClosesTheDrive)
   EXPECT_FALSE(closeAllowed);
   EXPECT_EQ(rig.Requests(Kind::Write).size(), 3u);  // the pass in progress finished its write
 
-  // After the last write: the refresh, the two volumes, and only then the drive.
+  // After the last write: the refresh, the two volumes, the end of the
+  // drive's claim, and only then the drive.
   const auto& requests = rig.t.os.Requests();
   const auto lastWrite = std::find_if(requests.rbegin(), requests.rend(),
                                       [](const RequestRecord& r) { return r.kind == Kind::Write; });
   const std::vector<RequestRecord> after(lastWrite.base(), requests.end());
-  ASSERT_EQ(after.size(), 4u);
+  ASSERT_EQ(after.size(), 5u);
   EXPECT_EQ(after[0].controlCode, IOCTL_DISK_UPDATE_PROPERTIES);
   EXPECT_EQ(after[1].kind, Kind::Close);
   EXPECT_EQ(after[2].kind, Kind::Close);
-  EXPECT_EQ(after[3].kind, Kind::Close);
-  EXPECT_EQ(after[3].handle, drive);
+  EXPECT_EQ(after[3].controlCode, FSCTL_UNLOCK_VOLUME);
+  EXPECT_EQ(after[4].kind, Kind::Close);
+  EXPECT_EQ(after[4].handle, drive);
   EXPECT_EQ(rig.t.os.OpenHandleCount(), 0);
   EXPECT_EQ(rig.t.program.DeviceHandle, INVALID_HANDLE_VALUE);
 

@@ -201,19 +201,41 @@ TEST(FormatWriteLoop, OtherWriteErrorsSkipTheirBlockWithTheTablesText) {
   d.writeErrors = {{{65'536, 65'537}, ERROR_NOT_READY},
                    {{1'048'576, 1'048'577}, ERROR_IO_DEVICE},
                    {{2'097'152, 2'097'153}, ERROR_SEM_TIMEOUT},
-                   {{3'145'728, 3'145'729}, ERROR_ACCESS_DENIED}};
+                   {{3'145'728, 3'145'729}, ERROR_SEEK}};
   FormatRig rig(d);
   EXPECT_EQ(Erase(rig), WriteLoopEnding::NotComplete);
   const Lines expected = {
       u"Format Error occurred at offset 65,536:   21 - Device not ready (Timeout)",
       u"Format Error occurred at offset 1,048,576:   1117 - Device I/O error",
       u"Format Error occurred at offset 2,097,152:   121 - Device not ready (Timeout)",
-      u"Format Error occurred at offset 3,145,728:   5",
+      u"Format Error occurred at offset 3,145,728:   25",
       u"Average speed: 0.5 MB/s",
       u"Low-level format did not complete: 4 blocks (262,144 bytes) could not be written."};
   EXPECT_EQ(rig.Log(), expected);
   EXPECT_EQ(rig.Medium().BytesWritten(), 60 * 65'536);
   EXPECT_FALSE(rig.Medium().Covers(65'536, 131'072));
+}
+
+// Access denied or a sharing violation means another program holds the
+// drive: the run ends there, says where, and claims nothing beyond it.
+TEST(FormatWriteLoop, AWriteRefusedBecauseAnotherProgramTookTheDriveEndsTheRunThere) {
+  for (const std::uint32_t code : {ERROR_ACCESS_DENIED, ERROR_SHARING_VIOLATION}) {
+    VirtualDrive d = Drive(8 * 65'536);
+    d.writeErrors = {{{131'072, 131'073}, code}};
+    FormatRig rig(d);
+    const WriteLoopResult r = FormatWriteLoop(rig.t.program, rig.page, false);
+    EXPECT_EQ(r.ending, WriteLoopEnding::NotComplete);
+    const Lines expected = {
+        u"Format Error occurred at offset 131,072:   " + IntToStr(code),
+        u"Another program has taken the device, aborting...", u"Average speed: ",
+        u"Low-level format did not complete: writing was refused at offset 131,072    LBA 256"};
+    EXPECT_EQ(rig.Log(), expected) << code;
+    EXPECT_EQ(rig.WriteLengths().size(), 3u);  // no skipping ahead block after block
+    EXPECT_EQ(rig.Medium().BytesWritten(), 131'072);
+    EXPECT_EQ(r.covered, (std::vector<Extent>{{0, 131'072}}));
+    EXPECT_TRUE(r.failed.empty());
+    EXPECT_EQ(rig.Medium().flushes, 1);  // what was written still reaches the medium
+  }
 }
 
 TEST(FormatWriteLoop, ASeekFailureSkipsItsBlockAndTheRunGoesOn) {

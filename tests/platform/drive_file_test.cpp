@@ -226,7 +226,8 @@ INSTANTIATE_TEST_SUITE_P(
                 "drives[0].requestFaults[0].controlCode: \"IOCTL_NOTHING\" is not a number, a \"0x...\" text or "
                 "one of: IOCTL_DISK_GET_DRIVE_GEOMETRY, IOCTL_DISK_GET_LENGTH_INFO, IOCTL_DISK_UPDATE_PROPERTIES, "
                 "IOCTL_STORAGE_QUERY_PROPERTY, IOCTL_STORAGE_GET_DEVICE_NUMBER, SMART_GET_VERSION, "
-                "SMART_SEND_DRIVE_COMMAND, SMART_RCV_DRIVE_DATA, IOCTL_SCSI_MINIPORT, IOCTL_SCSI_GET_ADDRESS"},
+                "SMART_SEND_DRIVE_COMMAND, SMART_RCV_DRIVE_DATA, IOCTL_SCSI_MINIPORT, IOCTL_SCSI_GET_ADDRESS, "
+                "FSCTL_LOCK_VOLUME, FSCTL_UNLOCK_VOLUME"},
         BadFile{Drive(R"("writeErrors": [{"from": 4096, "to": 512}])"),
                 "drives[0].writeErrors[0].to: must lie after \"from\""},
         BadFile{Drive(R"("speedLimitBytesPerSecond": -1)"), "drives[0].speedLimitBytesPerSecond: must not be negative"},

@@ -1,5 +1,6 @@
 // The chosen drive's handle against a stand-in kernel: the exclusive open,
-// write protection, direct positioned writes, the guard against writing over
+// the lazy write open, the claim of the whole disk for an erase, write
+// protection, direct positioned writes, the guard against writing over
 // volumes in use, lost drives, and the partition table re-read.
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -41,16 +42,32 @@ struct Desktop {
   alignas(4096) std::uint8_t buffer[65536] = {};
 };
 
-TEST(DiskHandle, ExclusiveOpenIsADirectReadWriteOpenWithAWholeDiskFlock) {
+// A look at a drive (details, S.M.A.R.T.) never opens it for writing, so
+// closing it makes udev re-read nothing; the first write opens it direct.
+TEST(DiskHandle, ExclusiveOpenIsReadOnlyWithAWholeDiskFlockUntilTheFirstWrite) {
   Desktop desktop;
+  desktop.Unmounted();
   const Handle disk = desktop.OpenExclusive(0);
   ASSERT_NE(disk, INVALID_HANDLE_VALUE);
   EXPECT_EQ(desktop.os.GetLastError(), 0u);
+  ASSERT_EQ(desktop.kernel.OpenCount(), 1);
   const auto& file = desktop.kernel.openFiles.begin()->second;
   EXPECT_EQ(file.path, desktop.Node("sda"));
-  EXPECT_EQ(file.flags & O_ACCMODE, O_RDWR);
-  EXPECT_NE(file.flags & O_DIRECT, 0);
+  EXPECT_EQ(file.flags & O_ACCMODE, O_RDONLY);
   EXPECT_EQ(desktop.kernel.CountCalls("flock exclusive"), 1);
+
+  ASSERT_TRUE(desktop.WriteAt(disk, 0, 512));
+  ASSERT_EQ(desktop.kernel.OpenCount(), 2);
+  const auto& writer = desktop.kernel.openFiles.rbegin()->second;
+  EXPECT_EQ(writer.path, desktop.Node("sda"));
+  EXPECT_EQ(writer.flags & O_ACCMODE, O_RDWR);
+  EXPECT_NE(writer.flags & O_DIRECT, 0);
+  EXPECT_EQ(writer.flags & O_EXCL, 0);
+  EXPECT_EQ(desktop.kernel.writes.at(0).fd, desktop.kernel.openFiles.rbegin()->first);
+  ASSERT_TRUE(desktop.WriteAt(disk, 512, 512));
+  EXPECT_EQ(desktop.kernel.CountCalls("open"), 2);  // opened for writing once
+  desktop.os.CloseHandle(disk);
+  EXPECT_EQ(desktop.kernel.OpenCount(), 0);
 }
 
 TEST(DiskHandle, FlockHeldElsewhereIsASharingViolationAfterBriefRetries) {
@@ -124,15 +141,113 @@ TEST(DiskHandle, NoWriteReachesADriveWhoseVolumeIsStillInUse) {
   EXPECT_EQ(desktop.kernel.writes.size(), 1u);
 }
 
-TEST(DiskHandle, NoWriteReachesADriveAnotherProgramHoldsExclusively) {
+bool Claim(Desktop& desktop, Handle disk) {
+  return desktop.os.DeviceIoControl(disk, FSCTL_LOCK_VOLUME, nullptr, 0, nullptr, 0, nullptr);
+}
+
+// The erase's claim: the whole disk with O_EXCL, so that no other program
+// can claim, mount or lock the disk or any of its partitions meanwhile.
+TEST(DiskClaim, HoldsTheWholeDiskSoThatNoPartOfItCanBeClaimedUntilTheUnlock) {
+  Desktop desktop;
+  desktop.Unmounted();
+  const Handle disk = desktop.OpenExclusive(0);
+  ASSERT_TRUE(Claim(desktop, disk));
+  const auto& claim = desktop.kernel.openFiles.rbegin()->second;
+  EXPECT_EQ(claim.path, desktop.Node("sda"));
+  EXPECT_EQ(claim.flags & O_ACCMODE, O_RDWR);
+  EXPECT_NE(claim.flags & O_EXCL, 0);
+  EXPECT_NE(claim.flags & O_DIRECT, 0);
+  for (const char* node : {"sda", "sda1", "sda2"}) EXPECT_TRUE(desktop.kernel.ClaimRefused(desktop.Node(node)));
+  EXPECT_FALSE(desktop.kernel.ClaimRefused(desktop.Node("sdb1")));  // other disks stay free
+
+  ASSERT_TRUE(desktop.WriteAt(disk, 0, 65536));
+  EXPECT_EQ(desktop.kernel.writes.at(0).fd, desktop.kernel.openFiles.rbegin()->first);  // through the claim
+  EXPECT_EQ(desktop.kernel.CountCalls("open"), 2);
+
+  ASSERT_TRUE(desktop.os.DeviceIoControl(disk, FSCTL_UNLOCK_VOLUME, nullptr, 0, nullptr, 0, nullptr));
+  EXPECT_FALSE(desktop.kernel.ClaimRefused(desktop.Node("sda1")));
+  EXPECT_EQ(desktop.kernel.OpenCount(), 1);
+}
+
+TEST(DiskClaim, IsRefusedWhileAnotherProgramHoldsAPartitionAndNothingIsWritten) {
   Desktop desktop;
   desktop.Unmounted();
   desktop.kernel.claimed.insert(desktop.Node("sda2"));
   const Handle disk = desktop.OpenExclusive(0);
-  EXPECT_FALSE(desktop.WriteAt(disk, 0, 512));
-  EXPECT_EQ(desktop.os.GetLastError(), ERROR_ACCESS_DENIED);
+  EXPECT_FALSE(Claim(desktop, disk));
+  EXPECT_EQ(desktop.os.GetLastError(), ERROR_SHARING_VIOLATION);
+  EXPECT_EQ(desktop.kernel.OpenCount(), 1);
+  EXPECT_TRUE(desktop.kernel.writes.empty());
   desktop.kernel.claimed.clear();
-  EXPECT_TRUE(desktop.WriteAt(disk, 0, 512));
+  EXPECT_TRUE(Claim(desktop, disk));
+}
+
+TEST(DiskClaim, IsRefusedWhileAVolumeOfTheDriveIsStillMounted) {
+  Desktop desktop;
+  const Handle stick = desktop.OpenExclusive(kStick);
+  EXPECT_FALSE(Claim(desktop, stick));
+  EXPECT_EQ(desktop.os.GetLastError(), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(desktop.kernel.OpenCount(), 1);  // the claim let go at once
+  EXPECT_FALSE(desktop.kernel.ClaimRefused(desktop.Node("sdb")));
+}
+
+TEST(DiskClaim, NeedsAHandleOpenedForWriting) {
+  Desktop desktop;
+  desktop.Unmounted();
+  const Handle look =
+      desktop.os.CreateFileW(DrivePath(0), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING, 0);
+  EXPECT_FALSE(Claim(desktop, look));
+  EXPECT_EQ(desktop.os.GetLastError(), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(desktop.kernel.OpenCount(), 1);
+}
+
+// The volume locks of the drive hold its partitions, which the kernel lets
+// no whole-disk claim pass: they give way to the claim, which holds them all.
+TEST(DiskClaim, TakesOverTheVolumeLocksAndTheRereadWaitsForTheRelease) {
+  Desktop desktop;
+  const Handle stick = desktop.OpenExclusive(kStick);
+  const Handle volume = desktop.os.CreateFileW(VolumePath("sdb1"), GENERIC_READ, 3, OPEN_EXISTING, 0);
+  ASSERT_TRUE(desktop.os.DeviceIoControl(volume, FSCTL_LOCK_VOLUME, nullptr, 0, nullptr, 0, nullptr));
+  ASSERT_TRUE(desktop.kernel.HeldExclusively(desktop.Node("sdb1")));
+  ASSERT_TRUE(Claim(desktop, stick));
+  EXPECT_FALSE(desktop.kernel.HeldExclusively(desktop.Node("sdb1")));
+  EXPECT_TRUE(desktop.kernel.HeldExclusively(desktop.Node("sdb")));
+  EXPECT_TRUE(desktop.os.DeviceIoControl(volume, FSCTL_DISMOUNT_VOLUME, nullptr, 0, nullptr, 0, nullptr));
+  EXPECT_TRUE(desktop.WriteAt(stick, 0, 65536));
+
+  EXPECT_TRUE(desktop.os.DeviceIoControl(stick, IOCTL_DISK_UPDATE_PROPERTIES, nullptr, 0, nullptr, 0, nullptr));
+  desktop.os.CloseHandle(volume);
+  EXPECT_EQ(desktop.kernel.CountCalls("ioctl BLKRRPART"), 0);  // the claim still holds
+  ASSERT_TRUE(desktop.os.DeviceIoControl(stick, FSCTL_UNLOCK_VOLUME, nullptr, 0, nullptr, 0, nullptr));
+  EXPECT_EQ(desktop.kernel.CountCalls("ioctl BLKRRPART"), 1);
+  EXPECT_EQ(desktop.kernel.OpenCount(), 1);
+}
+
+// Whether a drive may be written is judged from mountinfo, the swaps and the
+// holders: no other disk, and no partition, is opened to find out.
+TEST(DiskHandle, TheWriteGuardOpensNothingButTheDriveItself) {
+  Desktop desktop;
+  desktop.Unmounted();
+  desktop.kernel.claimed.insert(desktop.Node("sdb1"));
+  const Handle disk = desktop.OpenExclusive(0);
+  ASSERT_TRUE(desktop.WriteAt(disk, 0, 512));
+  for (const std::string& call : desktop.kernel.calls) {
+    if (call.rfind("open ", 0) == 0) {
+      EXPECT_EQ(call, "open " + desktop.Node("sda"));
+    }
+  }
+}
+
+TEST(DiskHandle, AWriteAnsweredWithNoDeviceIsDeviceGone) {
+  for (const int error : {ENODEV, ENXIO}) {
+    Desktop desktop;
+    desktop.Unmounted();
+    const Handle disk = desktop.OpenExclusive(0);
+    ASSERT_TRUE(Claim(desktop, disk));
+    desktop.kernel.writeError = error;
+    EXPECT_FALSE(desktop.WriteAt(disk, 0, 512));
+    EXPECT_EQ(desktop.os.GetLastError(), ERROR_DEV_NOT_EXIST) << error;
+  }
 }
 
 TEST(DiskHandle, IoErrorOfADriveThatLeftSysfsIsDeviceGone) {

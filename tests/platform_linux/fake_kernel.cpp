@@ -25,8 +25,10 @@ FakeKernel::FakeKernel(const std::string& root) {
     node.length = std::stoull(tree.ReadLine(base + "/size").value_or("0")) * 512;
     node.sectorSize = std::stoi(tree.ReadLine(base + "/queue/logical_block_size").value_or("512"));
     nodes[root + DeviceNodePath(name)] = node;
-    for (const auto& partition : linux_backend::ListPartitions(tree, name))
+    for (const auto& partition : linux_backend::ListPartitions(tree, name)) {
       nodes[root + DeviceNodePath(partition.name)] = {partition.device, 0, node.sectorSize};
+      wholeDiskOf_[root + DeviceNodePath(partition.name)] = root + DeviceNodePath(name);
+    }
   }
 }
 
@@ -36,13 +38,30 @@ int FakeKernel::CountCalls(const std::string& prefix) const {
   return n;
 }
 
+bool FakeKernel::HeldExclusively(const std::string& path) const {
+  if (claimed.count(path) != 0) return true;
+  for (const auto& [fd, file] : openFiles)
+    if (file.path == path && (file.flags & O_EXCL) != 0) return true;
+  return false;
+}
+
+// As the kernel has it: a claim of a partition and a claim of its whole disk
+// exclude each other, whoever holds them.
+bool FakeKernel::ClaimRefused(const std::string& path) const {
+  if (HeldExclusively(path)) return true;
+  if (const auto disk = wholeDiskOf_.find(path); disk != wholeDiskOf_.end()) return HeldExclusively(disk->second);
+  for (const auto& [partition, disk] : wholeDiskOf_)
+    if (disk == path && HeldExclusively(partition)) return true;
+  return false;
+}
+
 int FakeKernel::Open(const std::string& path, int flags) {
   calls.push_back("open " + path);
   if (const auto it = openErrors.find(path); it != openErrors.end()) return -it->second;
   if (const auto it = writeOpenErrors.find(path); it != writeOpenErrors.end() && (flags & O_ACCMODE) != O_RDONLY)
     return -it->second;
   if (nodes.count(path) == 0) return -ENOENT;
-  if ((flags & O_EXCL) != 0 && claimed.count(path) != 0) return -EBUSY;
+  if ((flags & O_EXCL) != 0 && ClaimRefused(path)) return -EBUSY;
   const int fd = nextFd_++;
   openFiles[fd] = {path, flags};
   return fd;

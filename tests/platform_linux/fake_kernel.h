@@ -54,6 +54,7 @@ class FakeKernel final : public linux_backend::Syscalls {
   std::map<std::string, int> openErrors;       // path → errno
   std::map<std::string, int> writeOpenErrors;  // path → errno of opens for writing
   std::set<std::string> claimed;               // nodes another holder keeps exclusively
+                                               // (a claim of a partition or its disk excludes the other)
   std::vector<int> flockErrors;                // errno of successive flock calls, then 0
   std::vector<int> rereadErrors;               // errno of successive BLKRRPART calls, then 0
   std::map<std::string, int> unmountErrors;    // mount point → errno
@@ -71,9 +72,14 @@ class FakeKernel final : public linux_backend::Syscalls {
 
   int OpenCount() const { return static_cast<int>(openFiles.size()); }
   int CountCalls(const std::string& prefix) const;
+  // Whether someone (a test's other holder, or an O_EXCL open) holds the node.
+  bool HeldExclusively(const std::string& path) const;
+  // Whether an O_EXCL open of the node is refused.
+  bool ClaimRefused(const std::string& path) const;
 
  private:
   int nextFd_ = 10;
+  std::map<std::string, std::string> wholeDiskOf_;  // partition node → its disk's node
 };
 
 // The ioctl requests a test can ask the fake about.

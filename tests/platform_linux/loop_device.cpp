@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
+#include <sstream>
 #include <vector>
 
 namespace orvella::test {
@@ -68,15 +70,46 @@ std::unique_ptr<LoopDevice> LoopDevice::Attach(const Options& options, std::stri
   while (!node.empty() && node.back() == '\n') node.pop_back();
   loop->name_ = node.substr(5);
   Shell("udevadm settle");
+  // A kernel without partition table parsers makes no partitions of its
+  // own; partx reads the table and adds them.
+  if (options.partitions && !options.sfdiskScript.empty() && !fs::exists(loop->Node() + "p1")) {
+    Shell("partx -a " + loop->Node());
+    Shell("udevadm settle");
+  }
   return loop;
 }
 
+namespace {
+
+// Mount points at or below `folder`, from this process's mountinfo.
+std::vector<std::string> MountsWithin(const std::string& folder) {
+  std::ifstream mountInfo("/proc/self/mountinfo");
+  std::vector<std::string> inside;
+  for (std::string line; std::getline(mountInfo, line);) {
+    std::istringstream fields(line);
+    std::string id, parent, device, root, mountPoint;
+    fields >> id >> parent >> device >> root >> mountPoint;
+    if (mountPoint == folder || mountPoint.rfind(folder + "/", 0) == 0) inside.push_back(mountPoint);
+  }
+  return inside;
+}
+
+}  // namespace
+
+// The folder is deleted only once nothing is mounted inside it: deleting
+// into a mounted file system would delete the files of whatever it holds.
 LoopDevice::~LoopDevice() {
   if (!name_.empty()) {
     Shell("umount -R " + folder_ + "/mnt");
     Shell("swapoff " + Node());
-    Shell("losetup -d " + Node());
   }
+  const std::vector<std::string> stillMounted = MountsWithin(folder_);
+  if (!stillMounted.empty()) {
+    std::cerr << "loop device test: " << stillMounted.front() << " could not be unmounted; " << folder_
+              << " and " << Node() << " are left as they are\n";
+    return;
+  }
+  if (!name_.empty()) Shell("losetup -d " + Node());
   std::error_code ignored;
   fs::remove_all(folder_, ignored);
 }

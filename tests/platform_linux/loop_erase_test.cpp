@@ -3,9 +3,13 @@
 // loop devices cannot be had).
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/mman.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
+#include <new>
 
 #include "catalogue/enumeration.h"
 #include "core/program.h"
@@ -90,16 +94,28 @@ TEST(LoopErase, QuickWipeLeavesNoPartitionTableForAnyToolToFind) {
   EXPECT_TRUE(loop->All(kSize - kQuickWipeExtent, kSize, 0x00));
 }
 
+// A descriptor closed however the test ends, so that a failed assertion
+// leaves no file system busy behind it.
+struct OpenFile {
+  explicit OpenFile(const std::string& path) : fd(open(path.c_str(), O_RDONLY)) {}
+  ~OpenFile() { Close(); }
+  void Close() {
+    if (fd >= 0) close(fd);
+    fd = -1;
+  }
+  int fd;
+};
+
 // A file system on `device` (the loop device, or a partition of it), mounted
 // with a file held open: the erase is refused and changes no byte; once the
-// file is closed the erase unmounts it and runs.
+// file is closed the erase unmounts it, says so, and runs.
 void EraseMountedVolume(const LoopDevice& loop, const std::string& device) {
   ASSERT_EQ(Shell("mkfs.ext4 -q -F -E lazy_itable_init=0,lazy_journal_init=0 " + device), 0);
   const std::string mountPoint = loop.Folder() + "/mnt";
   ASSERT_EQ(Shell("mkdir -p " + mountPoint + " && mount -t ext4 " + device + " " + mountPoint), 0);
   ASSERT_EQ(Shell("echo kept > " + mountPoint + "/file && sync"), 0);
-  const int openFile = open((mountPoint + "/file").c_str(), O_RDONLY);
-  ASSERT_GE(openFile, 0);
+  OpenFile openFile(mountPoint + "/file");
+  ASSERT_GE(openFile.fd, 0);
   const std::uint64_t before = loop.Checksum();
 
   ChosenLoop chosen(loop);
@@ -110,11 +126,14 @@ void EraseMountedVolume(const LoopDevice& loop, const std::string& device) {
   EXPECT_EQ(loop.Checksum(), before);
   EXPECT_EQ(Shell("grep -q ' " + mountPoint + " ' /proc/self/mountinfo"), 0);
 
-  close(openFile);
+  openFile.Close();
   chosen.procedure.FormatDevice();
   EXPECT_TRUE(chosen.Logged(u"Low-level format is complete."));
   EXPECT_NE(Shell("grep -q ' " + mountPoint + " ' /proc/self/mountinfo"), 0);
   EXPECT_TRUE(loop.All(0, kSize, 0x00));
+  EXPECT_TRUE(chosen.Logged(u"Unmounted " + Utf8ToText(mountPoint) + u" (" + Utf8ToText(device) + u")"));
+  EXPECT_EQ(chosen.procedure.LastRun().unmounted,
+            (std::vector<Unmount>{{Utf8ToText(mountPoint), Utf8ToText(device)}}));
 }
 
 TEST(LoopErase, MountedDriveWithAnOpenFileIsLeftAsItWasThenErasedOnceTheFileCloses) {
@@ -129,8 +148,90 @@ TEST(LoopErase, MountedPartitionWithAnOpenFileIsLeftAsItWasThenErasedOnceTheFile
   ATTACH_LOOP_OR_SKIP(loop, options);
   const std::string partition = loop->Node() + "p1";
   if (Shell("test -b " + partition) != 0)
-    GTEST_SKIP() << "this kernel makes no partitions on loop devices (no partition table support)";
+    GTEST_SKIP() << "neither the kernel nor partx made partitions on the loop device";
   EraseMountedVolume(*loop, partition);
+}
+
+// Counts, in a process of its own, how often it could and could not claim a
+// block device for itself (O_EXCL), over and over until it is told to stop.
+class Claimer {
+ public:
+  explicit Claimer(const std::string& node) : shared_(Share()) {
+    child_ = fork();
+    if (child_ != 0) return;
+    while (!shared_->stop.load()) {
+      const int fd = open(node.c_str(), O_RDONLY | O_EXCL | O_CLOEXEC);
+      if (fd >= 0) {
+        ++shared_->claimed;
+        close(fd);
+      } else {
+        ++shared_->refused;
+      }
+    }
+    _exit(0);
+  }
+  ~Claimer() { munmap(shared_, sizeof(Shared)); }
+  // Stops the child; how often it was refused.
+  void Stop() {
+    shared_->stop = true;
+    waitpid(child_, nullptr, 0);
+  }
+  int Claimed() const { return shared_->claimed; }
+  int Refused() const { return shared_->refused; }
+
+ private:
+  struct Shared {
+    std::atomic<bool> stop{false};
+    std::atomic<int> claimed{0};
+    std::atomic<int> refused{0};
+  };
+  static Shared* Share() {
+    void* memory = mmap(nullptr, sizeof(Shared), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
+    return new (memory) Shared;
+  }
+  Shared* shared_;
+  pid_t child_ = -1;
+};
+
+// While the erase runs the drive is the program's alone: another program's
+// exclusive open of it fails (as blkdiscard's or mkfs's would). A bystander
+// disk that some program claims over and over meanwhile is never refused,
+// and keeps every byte.
+TEST(LoopErase, DuringTheEraseNobodyElseCanClaimTheDriveAndABystanderIsNeverRefused) {
+  ATTACH_LOOP_OR_SKIP(target, LoopOptions(kSize, 0xAB));
+  const auto bystander = LoopDevice::Attach(LoopOptions(16u << 20, 0xCD), whyNot);
+  ASSERT_TRUE(bystander) << whyNot;
+  const std::uint64_t bystanderBefore = bystander->Checksum();
+
+  ChosenLoop chosen(*target);
+  ASSERT_TRUE(chosen.Ready());
+  int passes = 0, claimedDuringRun = 0;
+  chosen.page.onMessages = [&] {
+    const auto stop = chosen.page.enabled.find(FormatControl::Stop);
+    if (stop == chosen.page.enabled.end() || !stop->second) return;  // the run's passes only
+    ++passes;
+    const int fd = open(target->Node().c_str(), O_RDONLY | O_EXCL | O_CLOEXEC);
+    if (fd >= 0) {
+      ++claimedDuringRun;
+      close(fd);
+    }
+  };
+  Claimer claimer(bystander->Node());
+  chosen.procedure.FormatDevice();
+  claimer.Stop();
+
+  EXPECT_TRUE(chosen.Logged(u"Low-level format is complete."));
+  EXPECT_TRUE(target->All(0, kSize, 0x00));
+  EXPECT_GT(passes, 0);
+  EXPECT_EQ(claimedDuringRun, 0);
+  EXPECT_GT(claimer.Claimed(), 0);
+  EXPECT_EQ(claimer.Refused(), 0);
+  EXPECT_EQ(bystander->Checksum(), bystanderBefore);
+
+  // Once the run is over the drive is free for others again.
+  const int after = open(target->Node().c_str(), O_RDONLY | O_EXCL | O_CLOEXEC);
+  EXPECT_GE(after, 0);
+  if (after >= 0) close(after);
 }
 
 TEST(LoopErase, ReadOnlyLoopGivesTheWriteProtectLines) {

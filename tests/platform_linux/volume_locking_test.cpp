@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <filesystem>
 
 #include "platform/byte_order.h"
 #include "platform/linux/linux_os.h"
@@ -36,12 +37,14 @@ TEST(VolumeUse, DriveStringsListMountedSwappedAndHeldPartitions) {
   EXPECT_EQ(DriveStrings(desktop.os), "sda1\\|sda2\\|sdb1\\|nvme0n1p1\\|nvme0n1p2\\|nvme0n1p3\\|");
 }
 
-TEST(VolumeUse, DriveStringsAlsoListWhatAnotherProgramHoldsExclusively) {
+// Listing what is in use opens no device: a program that is mounting or
+// formatting another disk at that moment must never meet EBUSY from us.
+TEST(VolumeUse, DriveStringsOpenNoDeviceAndGoByMountsSwapsAndHoldersAlone) {
   Desktop desktop;
   desktop.tree.RemoveMount("/data");
-  EXPECT_EQ(DriveStrings(desktop.os).find("sda1\\"), std::string::npos);
-  desktop.kernel.claimed.insert(desktop.Node("sda1"));
-  EXPECT_EQ(DriveStrings(desktop.os).substr(0, 11), "sda1\\|sda2\\");
+  desktop.kernel.claimed.insert(desktop.Node("sda1"));  // some program's own exclusive open
+  EXPECT_EQ(DriveStrings(desktop.os).substr(0, 6), "sda2\\|");
+  EXPECT_EQ(desktop.kernel.CountCalls("open"), 0);
 }
 
 TEST(VolumeUse, DeviceNumberIsTheDrivesNumberAndThePartition) {
@@ -76,6 +79,7 @@ TEST(VolumeLocking, LockUnmountsEveryMountPointThenHoldsThePartitionUntilClosed)
   EXPECT_NE(desktop.kernel.openFiles.begin()->second.flags & O_EXCL, 0);
   EXPECT_TRUE(desktop.Request(stick, FSCTL_DISMOUNT_VOLUME));
   EXPECT_TRUE(desktop.Request(stick, FSCTL_ALLOW_EXTENDED_DASD_IO));
+  EXPECT_EQ(desktop.os.UnmountsOf(stick), (std::vector<Unmount>{{u"/media/anna/MY STICK", u"/dev/sdb1"}}));
   desktop.os.CloseHandle(stick);
   EXPECT_EQ(desktop.kernel.OpenCount(), 0);
 }
@@ -87,6 +91,34 @@ TEST(VolumeLocking, BusyFileSystemRefusesAndNothingIsHeld) {
   EXPECT_FALSE(desktop.Request(data, FSCTL_LOCK_VOLUME));
   EXPECT_EQ(desktop.os.GetLastError(), ERROR_SHARING_VIOLATION);
   EXPECT_EQ(desktop.kernel.OpenCount(), 0);
+  EXPECT_EQ(desktop.kernel.CountCalls("open"), 0);
+  EXPECT_TRUE(desktop.os.UnmountsOf(data).empty());
+}
+
+// The names a list shows: the node, the by-id link with the model and
+// serial (not the bare world-wide name), and the state, from links, sysfs
+// and mountinfo alone.
+TEST(DriveNames, NodeStableLinkAndStateWithoutOpeningAnything) {
+  Desktop desktop;
+  desktop.tree.WriteFile("/dev/sda", "");
+  desktop.tree.WriteFile("/dev/sdb", "");
+  std::filesystem::create_directories(desktop.tree.Root() + "/dev/disk/by-id");
+  std::filesystem::create_symlink("../../sda", desktop.tree.Root() + "/dev/disk/by-id/wwn-0x5000c500a1b2c3d4");
+  std::filesystem::create_symlink("../../sda", desktop.tree.Root() + "/dev/disk/by-id/ata-ST2000DM008_ZFL0A1B2");
+  std::filesystem::create_symlink("../../sdb", desktop.tree.Root() + "/dev/disk/by-id/usb-Stick_0001-0:0");
+  desktop.tree.WriteFile("/sys/block/sdb/ro", "1\n");
+
+  const DriveNames disk = desktop.os.DriveNamesOf(0);
+  EXPECT_EQ(disk.devicePath, u"/dev/sda");
+  EXPECT_EQ(disk.stableLink, u"/dev/disk/by-id/ata-ST2000DM008_ZFL0A1B2");
+  EXPECT_TRUE(disk.mounted);  // sda1 at /data
+  EXPECT_FALSE(disk.readOnly);
+  const DriveNames stick = desktop.os.DriveNamesOf(1);
+  EXPECT_EQ(stick.stableLink, u"/dev/disk/by-id/usb-Stick_0001-0:0");
+  EXPECT_TRUE(stick.readOnly);
+  desktop.tree.RemoveMount("/media/anna/MY STICK");
+  EXPECT_FALSE(desktop.os.DriveNamesOf(1).mounted);
+  EXPECT_TRUE(desktop.os.DriveNamesOf(2).stableLink.empty());  // no link for the NVMe drive
   EXPECT_EQ(desktop.kernel.CountCalls("open"), 0);
 }
 

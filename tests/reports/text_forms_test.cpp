@@ -1,5 +1,7 @@
 #include "reports/text_forms.h"
 
+#include "core/program.h"
+
 #include <gtest/gtest.h>
 
 #include <stdexcept>
@@ -72,7 +74,7 @@ TEST(GetDeviceTitle, TrimsModelAndFirmwareButKeepsTheRuns) {
 
 TEST(GetDeviceTitle, RejectsACapacityBeyond64Bits) {
   EXPECT_THROW(GetDeviceTitle(OneDrive(u"M", u"F", INT64_MAX / 256, 512), 1, u'.'), std::overflow_error);
-  EXPECT_THROW(GetDeviceTitle(OneDrive(u"M", u"F", 1, 512), 17, u'.'), std::out_of_range);
+  EXPECT_THROW(GetDeviceTitle(OneDrive(u"M", u"F", 1, 512), kCatalogueSlots + 1, u'.'), std::out_of_range);
 }
 
 TEST(Pad, FillsWithBlanksButNeverShortens) {

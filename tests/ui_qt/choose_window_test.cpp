@@ -59,9 +59,9 @@ TEST_F(ChooseWindow, ListHasTheColumnsAndWidthsOfTheCatalogue) {
   Build(Machine({Drive(0, 1000000)}));
   StartUp([&] {
     QTreeWidget* list = DriveList();
-    const QStringList captions{"BUS", "MODEL", "FIRMWARE", "SERIAL NUMBER", "LBA", "CAPACITY"};
-    ASSERT_EQ(list->columnCount(), 6);
-    for (int c = 0; c < 6; ++c) EXPECT_EQ(list->headerItem()->text(c), captions[c]);
+    const QStringList captions{"BUS", "MODEL", "FIRMWARE", "SERIAL NUMBER", "LBA", "CAPACITY", "DEVICE PATH"};
+    ASSERT_EQ(list->columnCount(), 7);
+    for (int c = 0; c < 7; ++c) EXPECT_EQ(list->headerItem()->text(c), captions[c]);
     const std::vector<int> widths{78, 170, 90, 160, 117};
     for (int c = 0; c < 5; ++c) EXPECT_EQ(list->columnWidth(c), widths[static_cast<std::size_t>(c)]);
     EXPECT_GT(list->columnWidth(5), 0);

@@ -1,5 +1,6 @@
-// The physical drives: opening, the disk and storage queries, positioned
-// direct writes, flushing and the partition table re-read.
+// The physical drives: opening, the disk and storage queries, the claim of
+// the whole disk for an erase, positioned direct writes, flushing and the
+// partition table re-read.
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/file.h>
@@ -33,6 +34,8 @@ constexpr std::uint32_t FILE_END = 2;
 
 }  // namespace
 
+// Every handle starts with a read-only descriptor: queries, pass-through
+// and the flock need no more, and closing it makes udev re-read nothing.
 Handle LinuxOs::OpenDisk(std::size_t drive, std::uint32_t access, bool exclusive) {
   const BlockDevice& device = Drives()[drive];
   if (!StillPresent(tree_, device)) {
@@ -43,14 +46,7 @@ Handle LinuxOs::OpenDisk(std::size_t drive, std::uint32_t access, bool exclusive
   disk.drive = drive;
   disk.writable = (access & GENERIC_WRITE) != 0;
   disk.writeProtected = disk.writable && ReadDriveFacts(tree_, device.name).readOnly;
-  const std::string node = tree_.Locate(DeviceNodePath(device.name));
-  const int readWrite = disk.writable && !disk.writeProtected ? O_RDWR : O_RDONLY;
-  const int direct = disk.writable ? O_DIRECT : 0;
-  int fd = sys_.Open(node, readWrite | direct | O_CLOEXEC);
-  if (fd == -EROFS && readWrite == O_RDWR) {
-    disk.writeProtected = true;
-    fd = sys_.Open(node, O_RDONLY | direct | O_CLOEXEC);
-  }
+  const int fd = sys_.Open(tree_.Locate(DeviceNodePath(device.name)), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
     Fail(WindowsOpenErrorOf(-fd));
     return INVALID_HANDLE_VALUE;
@@ -67,6 +63,63 @@ Handle LinuxOs::OpenDisk(std::size_t drive, std::uint32_t access, bool exclusive
   }
   disk.fd = fd;
   return Register(disk);
+}
+
+// The direct read-write descriptor, opened when the first write needs it;
+// minus the errno when the drive will not open for writing.
+int LinuxOs::WriteDescriptor(DiskObject& disk) {
+  if (disk.writeFd >= 0) return disk.writeFd;
+  const int fd = sys_.Open(tree_.Locate(DeviceNodePath(Drives()[disk.drive].name)), O_RDWR | O_DIRECT | O_CLOEXEC);
+  if (fd == -EROFS) disk.writeProtected = true;
+  if (fd >= 0) disk.writeFd = fd;
+  return fd;
+}
+
+// The erase holds the whole disk with O_EXCL: then no program can claim,
+// mount or lock any part of it until the claim ends. The kernel refuses a
+// whole-disk claim while any partition is claimed, our own locks included,
+// so those holds give way to it; a volume that someone took in that moment
+// makes the claim refused, and the run with it.
+bool LinuxOs::ClaimWholeDisk(DiskObject& disk) {
+  if (!disk.writable) return Fail(ERROR_ACCESS_DENIED);
+  if (disk.claimed) return Succeed();
+  if (!StillPresent(tree_, Drives()[disk.drive])) return Fail(ERROR_DEV_NOT_EXIST);
+  for (auto& [handle, object] : handles_) {
+    auto* volume = std::get_if<VolumeObject>(&object);
+    if (volume == nullptr || volume->volume.drive != disk.drive || volume->holdFd < 0) continue;
+    sys_.Close(volume->holdFd);
+    volume->holdFd = -1;
+  }
+  if (disk.writeFd >= 0) sys_.Close(disk.writeFd);
+  disk.writeFd = -1;
+  const std::string node = tree_.Locate(DeviceNodePath(Drives()[disk.drive].name));
+  const int access = disk.writeProtected ? O_RDONLY : O_RDWR;
+  int fd = sys_.Open(node, access | O_EXCL | O_DIRECT | O_CLOEXEC);
+  if (fd == -EROFS && access == O_RDWR) {
+    disk.writeProtected = true;
+    fd = sys_.Open(node, O_RDONLY | O_EXCL | O_DIRECT | O_CLOEXEC);
+  }
+  if (fd < 0) return Fail(WindowsOpenErrorOf(-fd));
+  DeviceNumber number;
+  if (sys_.BlockDeviceNumber(fd, &number.major, &number.minor) != 0 || number != Drives()[disk.drive].number) {
+    sys_.Close(fd);
+    return Fail(ERROR_DEV_NOT_EXIST);
+  }
+  disk.writeFd = fd;
+  disk.claimed = true;
+  if (VolumeOfDriveInUse(disk.drive)) {
+    EndClaim(disk);
+    return Fail(ERROR_ACCESS_DENIED);
+  }
+  return Succeed();
+}
+
+void LinuxOs::EndClaim(DiskObject& disk) {
+  if (!disk.claimed) return;
+  sys_.Close(disk.writeFd);
+  disk.writeFd = -1;
+  disk.claimed = false;
+  RereadOnceReleased(disk.drive);
 }
 
 bool LinuxOs::HoldExclusively(int fd) {
@@ -98,6 +151,10 @@ bool LinuxOs::DiskRequest(DiskObject& disk, std::uint32_t code, const void* in, 
     case IOCTL_STORAGE_GET_DEVICE_NUMBER:
       return Reply(DeviceNumberReply(static_cast<std::uint32_t>(disk.drive), 0), out, outSize, returned, false);
     case IOCTL_DISK_UPDATE_PROPERTIES: return UpdateProperties(disk);
+    case FSCTL_LOCK_VOLUME: return ClaimWholeDisk(disk);
+    case FSCTL_UNLOCK_VOLUME:
+      EndClaim(disk);
+      return Succeed();
     case SMART_GET_VERSION:
     case SMART_RCV_DRIVE_DATA:
     case SMART_SEND_DRIVE_COMMAND:
@@ -132,17 +189,35 @@ int LinuxOs::RereadPartitionTable(const DiskObject& disk) {
 }
 
 bool LinuxOs::UpdateProperties(DiskObject& disk) {
-  // The kernel refuses to re-read while partitions are open, and the volumes
-  // locked for an erase are ours until they are released: re-read then.
-  for (const auto& [handle, object] : handles_) {
-    const auto* volume = std::get_if<VolumeObject>(&object);
-    if (volume != nullptr && volume->lockFd >= 0 && volume->volume.drive == disk.drive) {
-      disk.rereadPending = true;
-      return Succeed();
-    }
+  // The kernel refuses to re-read while partitions are open or the disk is
+  // claimed, and what we hold for an erase is ours until it is released:
+  // re-read then.
+  if (HeldByUs(disk.drive)) {
+    disk.rereadPending = true;
+    return Succeed();
   }
   const int result = RereadPartitionTable(disk);
   return result < 0 ? FailErrno(result, disk.drive) : Succeed();
+}
+
+bool LinuxOs::HeldByUs(std::size_t drive) const {
+  for (const auto& [handle, object] : handles_) {
+    if (const auto* volume = std::get_if<VolumeObject>(&object); volume != nullptr)
+      if (volume->locked && volume->volume.drive == drive) return true;
+    if (const auto* disk = std::get_if<DiskObject>(&object); disk != nullptr)
+      if (disk->claimed && disk->drive == drive) return true;
+  }
+  return false;
+}
+
+void LinuxOs::RereadOnceReleased(std::size_t drive) {
+  if (HeldByUs(drive)) return;
+  for (auto& [handle, object] : handles_) {
+    auto* disk = std::get_if<DiskObject>(&object);
+    if (disk == nullptr || disk->drive != drive || !disk->rereadPending) continue;
+    disk->rereadPending = false;
+    RereadPartitionTable(*disk);
+  }
 }
 
 bool LinuxOs::SetFilePointerEx(Handle handle, std::int64_t distance, std::int64_t* newPointer, std::uint32_t method) {
@@ -170,11 +245,13 @@ bool LinuxOs::WriteFile(Handle handle, const void* buffer, std::uint32_t length,
   if (disk == nullptr) return Fail(ERROR_INVALID_HANDLE);
   if (!disk->writable) return Fail(ERROR_ACCESS_DENIED);
   if (disk->writeProtected) return Fail(ERROR_WRITE_PROTECT);
+  const int fd = WriteDescriptor(*disk);
+  if (fd < 0) return disk->writeProtected ? Fail(ERROR_WRITE_PROTECT) : FailErrno(fd, disk->drive);
   if (const std::uint32_t blocker = WriteBlocker(*disk); blocker != 0) return Fail(blocker);
   const auto* bytes = static_cast<const std::uint8_t*>(buffer);
   std::uint32_t done = 0;
   while (done < length) {
-    const long n = sys_.PWrite(disk->fd, bytes + done, length - done, disk->position + done);
+    const long n = sys_.PWrite(fd, bytes + done, length - done, disk->position + done);
     if (n < 0) return FailErrno(static_cast<int>(n), disk->drive);
     if (n == 0) return Fail(ERROR_INVALID_PARAMETER);  // past the end of the drive
     done += static_cast<std::uint32_t>(n);
@@ -187,40 +264,31 @@ bool LinuxOs::WriteFile(Handle handle, const void* buffer, std::uint32_t length,
 bool LinuxOs::FlushFileBuffers(Handle handle) {
   DiskObject* disk = FindDisk(handle);
   if (disk == nullptr) return Fail(ERROR_INVALID_HANDLE);
-  const int result = sys_.Fsync(disk->fd);
+  const int result = sys_.Fsync(disk->writeFd >= 0 ? disk->writeFd : disk->fd);
   return result < 0 ? FailErrno(result, disk->drive) : Succeed();
 }
 
 // Writing over a volume the system still uses would corrupt it, whatever the
 // program believes it locked; Windows refuses such writes too. Anything on
-// the drive that is mounted, swapped on, held by a stacked device or claimed
-// exclusively by another program, and not held by our own volume locks,
-// refuses the write with "access denied".
+// the drive that is mounted, swapped on or held by a stacked device, and not
+// held by our own volume locks, refuses the write with "access denied". A
+// disk we claim whole needs no look: the kernel lets nobody else in.
 std::uint32_t LinuxOs::WriteBlocker(DiskObject& disk) {
+  if (disk.claimed) return 0;
   const auto now = std::chrono::steady_clock::now();
   if (disk.guardPassed && now - disk.guardCheckedAt < kWriteGuardPeriod) return 0;
   disk.guardCheckedAt = now;
-  disk.guardPassed = false;
-  const VolumeUse use = VolumeUse::Read(tree_);
-  const std::vector<Volume> volumes = VolumesOfDrive(tree_, Drives(), disk.drive);
-  for (const Volume& volume : volumes) {
-    if (HeldByUs(volume)) continue;
-    const bool wholeDiskOfPartitions = volume.partition == 0 && volumes.size() > 1;
-    if (use.InUse(tree_, Drives(), volume)) return ERROR_ACCESS_DENIED;
-    if (!wholeDiskOfPartitions && ClaimedByOthers(volume)) return ERROR_ACCESS_DENIED;
-  }
-  disk.guardPassed = true;
-  return 0;
+  disk.guardPassed = !VolumeOfDriveInUse(disk.drive);
+  return disk.guardPassed ? 0 : ERROR_ACCESS_DENIED;
 }
 
-// Whether someone holds the block device exclusively (a mount in another
-// mount namespace, swap, a stacked device, a program that opened it with
-// O_EXCL). The whole disk of a partitioned drive counts as claimed while any
-// partition is, so callers ask about partitions then.
-bool LinuxOs::ClaimedByOthers(const Volume& volume) {
-  const int fd = sys_.Open(tree_.Locate(DeviceNodePath(volume.name)), O_RDONLY | O_EXCL | O_CLOEXEC);
-  if (fd >= 0) sys_.Close(fd);
-  return fd == -EBUSY;
+// From mountinfo, the swaps and the sysfs holders only: judging a volume
+// opens nothing.
+bool LinuxOs::VolumeOfDriveInUse(std::size_t drive) {
+  const VolumeUse use = VolumeUse::Read(tree_);
+  for (const Volume& volume : VolumesOfDrive(tree_, Drives(), drive))
+    if (!LockedByUs(volume) && use.InUse(tree_, Drives(), volume)) return true;
+  return false;
 }
 
 }  // namespace orvella

@@ -113,7 +113,7 @@ Handle LinuxOs::CreateFileW(const std::u16string& path, std::uint32_t desiredAcc
   }
   // Volumes need no open file until they are locked.
   if (const auto volume = name.empty() ? std::nullopt : FindVolumeNamed(name))
-    return Register(VolumeObject{*volume, -1});
+    return Register(VolumeObject{*volume, false, -1, {}});
   Fail(ERROR_FILE_NOT_FOUND);
   return INVALID_HANDLE_VALUE;
 }
@@ -122,8 +122,11 @@ bool LinuxOs::CloseHandle(Handle handle) {
   const auto it = handles_.find(handle);
   if (it == handles_.end()) return Fail(ERROR_INVALID_HANDLE);
   if (auto* disk = std::get_if<DiskObject>(&it->second)) {
-    sys_.Close(disk->fd);  // ends the flock too
+    const DiskObject closed = *disk;
     handles_.erase(it);
+    sys_.Close(closed.fd);  // ends the flock too
+    if (closed.writeFd >= 0) sys_.Close(closed.writeFd);
+    if (closed.claimed) RereadOnceReleased(closed.drive);
   } else {
     VolumeObject volume = std::get<VolumeObject>(it->second);
     handles_.erase(it);

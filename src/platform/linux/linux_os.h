@@ -4,7 +4,11 @@
 // the S.M.A.R.T. and miniport requests through SG_IO ATA pass-through, and
 // the volume requests by unmounting and holding partitions exclusively. The
 // exclusive open of a drive is an advisory whole-disk flock, as Linux disk
-// tools take it; its writes are direct from the page-aligned buffer.
+// tools take it; a drive is opened read-only until the first write or the
+// lock of the whole disk needs more, so that a mere look makes udev re-read
+// nothing. Locking the drive's own handle holds the whole disk with O_EXCL
+// for an erase. Nothing but the drive being erased is ever opened
+// exclusively or for writing.
 #pragma once
 
 #include <chrono>
@@ -54,6 +58,8 @@ class LinuxOs final : public Os {
   void* AllocateAligned(std::size_t size) override;
   void FreeAligned(void* memory) override;
   std::u16string AnsiToText(const std::uint8_t* bytes, std::size_t count) override;
+  DriveNames DriveNamesOf(std::uint32_t driveNumber) override;
+  std::vector<Unmount> UnmountsOf(Handle volume) override;
 
   // The drives in the order that numbers them.
   const std::vector<linux_backend::BlockDevice>& Drives();
@@ -61,17 +67,21 @@ class LinuxOs final : public Os {
  private:
   struct DiskObject {
     std::size_t drive = 0;
-    int fd = -1;
+    int fd = -1;                  // read-only: queries, pass-through, the flock
+    int writeFd = -1;             // direct and read-write, opened for the first write or the claim
+    bool claimed = false;         // writeFd holds the whole disk with O_EXCL
     bool writable = false;        // opened for writing
     bool writeProtected = false;  // the medium refuses writes
     std::int64_t position = 0;
-    bool rereadPending = false;  // the partition table is re-read once our volume holds end
+    bool rereadPending = false;  // the partition table is re-read once our holds end
     std::chrono::steady_clock::time_point guardCheckedAt{};
     bool guardPassed = false;
   };
   struct VolumeObject {
     linux_backend::Volume volume;
-    int lockFd = -1;  // the exclusive hold while the volume is locked
+    bool locked = false;
+    int holdFd = -1;  // the partition's exclusive hold, until the whole disk is claimed
+    std::vector<Unmount> unmounted;
   };
   using Object = std::variant<DiskObject, VolumeObject>;
 
@@ -96,7 +106,14 @@ class LinuxOs final : public Os {
   bool UpdateProperties(DiskObject& disk);
   int RereadPartitionTable(const DiskObject& disk);
   std::uint32_t WriteBlocker(DiskObject& disk);
-  bool ClaimedByOthers(const linux_backend::Volume& volume);
+  int WriteDescriptor(DiskObject& disk);
+  bool ClaimWholeDisk(DiskObject& disk);
+  void EndClaim(DiskObject& disk);
+  bool VolumeOfDriveInUse(std::size_t drive);
+  // Whether our volume locks or a claim still hold the drive; when none
+  // does, a deferred partition table re-read runs.
+  bool HeldByUs(std::size_t drive) const;
+  void RereadOnceReleased(std::size_t drive);
 
   // ATA pass-through (linux_ata.cpp).
   bool AtaRequest(DiskObject& disk, std::uint32_t code, const void* in, std::uint32_t inSize, void* out,
@@ -109,7 +126,7 @@ class LinuxOs final : public Os {
   bool VolumeRequest(VolumeObject& volume, std::uint32_t code, void* out, std::uint32_t outSize,
                      std::uint32_t* returned);
   bool LockVolume(VolumeObject& volume);
-  bool HeldByUs(const linux_backend::Volume& volume) const;
+  bool LockedByUs(const linux_backend::Volume& volume) const;
   void ReleaseVolume(VolumeObject& volume);
 
   std::unique_ptr<linux_backend::Syscalls> ownedSyscalls_;

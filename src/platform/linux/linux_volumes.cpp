@@ -1,13 +1,15 @@
-// The volumes of the drives: the drive strings list what is in use, and
-// locking a volume unmounts it (a busy file system refuses, as open files
-// refuse a lock on Windows; never lazily) and then holds its block device
-// with O_EXCL, which swap, stacked devices and other exclusive users refuse.
-// Closing the handle ends the hold.
+// The volumes of the drives: the drive strings list what is in use, judged
+// from mountinfo, the swaps and the sysfs holders alone (no volume of any
+// disk is opened for it), and locking a volume unmounts it (a busy file
+// system refuses, as open files refuse a lock on Windows; never lazily) and
+// then holds its block device with O_EXCL, which swap, stacked devices and
+// other exclusive users refuse. Closing the handle ends the hold.
 #include <fcntl.h>
 
 #include <cerrno>
 #include <cstring>
 
+#include "core/text.h"
 #include "platform/linux/error_mapping.h"
 #include "platform/linux/linux_os.h"
 #include "platform/linux/storage_replies.h"
@@ -27,10 +29,8 @@ std::uint32_t LinuxOs::GetLogicalDriveStringsW(std::uint32_t bufferLength, char1
   const VolumeUse use = VolumeUse::Read(tree_);
   std::u16string list;
   for (std::size_t drive = 0; drive < Drives().size(); ++drive) {
-    const std::vector<Volume> volumes = VolumesOfDrive(tree_, Drives(), drive);
-    for (const Volume& volume : volumes) {
-      const bool wholeDiskOfPartitions = volume.partition == 0 && volumes.size() > 1;
-      if (!use.InUse(tree_, Drives(), volume) && (wholeDiskOfPartitions || !ClaimedByOthers(volume))) continue;
+    for (const Volume& volume : VolumesOfDrive(tree_, Drives(), drive)) {
+      if (!use.InUse(tree_, Drives(), volume)) continue;
       for (char c : volume.name) list.push_back(static_cast<char16_t>(c));
       list += u"\\";
       list.push_back(u'\0');
@@ -58,46 +58,48 @@ bool LinuxOs::VolumeRequest(VolumeObject& volume, std::uint32_t code, void* out,
     case FSCTL_ALLOW_EXTENDED_DASD_IO:
       // Locking has unmounted the volume and holds it; without the lock
       // nothing is dismounted behind a user's back.
-      return volume.lockFd >= 0 ? Succeed() : Fail(ERROR_ACCESS_DENIED);
+      return volume.locked ? Succeed() : Fail(ERROR_ACCESS_DENIED);
     default: return Fail(ERROR_INVALID_FUNCTION);
   }
 }
 
-bool LinuxOs::HeldByUs(const Volume& volume) const {
+bool LinuxOs::LockedByUs(const Volume& volume) const {
   for (const auto& [handle, object] : handles_) {
     const auto* held = std::get_if<VolumeObject>(&object);
-    if (held != nullptr && held->lockFd >= 0 && held->volume.device == volume.device) return true;
+    if (held != nullptr && held->locked && held->volume.device == volume.device) return true;
   }
   return false;
 }
 
 bool LinuxOs::LockVolume(VolumeObject& volume) {
-  if (volume.lockFd >= 0) return Succeed();
-  if (HeldByUs(volume.volume)) return Fail(ERROR_ACCESS_DENIED);
+  if (volume.locked) return Succeed();
+  if (LockedByUs(volume.volume)) return Fail(ERROR_ACCESS_DENIED);
   std::vector<std::string> mountPoints = VolumeUse::Read(tree_).MountPointsOf(tree_, volume.volume);
-  for (auto it = mountPoints.rbegin(); it != mountPoints.rend(); ++it)
-    if (const int r = sys_.Unmount(*it); r < 0 && r != -EINVAL) return Fail(WindowsErrorOf(-r));
+  const std::u16string device = Utf8ToText(DeviceNodePath(volume.volume.name));
+  for (auto it = mountPoints.rbegin(); it != mountPoints.rend(); ++it) {
+    const int r = sys_.Unmount(*it);
+    if (r < 0 && r != -EINVAL) return Fail(WindowsErrorOf(-r));
+    if (r == 0) volume.unmounted.push_back(Unmount{Utf8ToText(*it), device});
+  }
   if (!VolumeUse::Read(tree_).MountPointsOf(tree_, volume.volume).empty()) return Fail(ERROR_SHARING_VIOLATION);
   const int fd = sys_.Open(tree_.Locate(DeviceNodePath(volume.volume.name)), O_RDONLY | O_EXCL | O_CLOEXEC);
   if (fd < 0) return Fail(WindowsOpenErrorOf(-fd));
-  volume.lockFd = fd;
+  volume.holdFd = fd;
+  volume.locked = true;
   return Succeed();
 }
 
 void LinuxOs::ReleaseVolume(VolumeObject& volume) {
-  if (volume.lockFd < 0) return;
-  sys_.Close(volume.lockFd);
-  volume.lockFd = -1;
-  for (const auto& [handle, object] : handles_) {
-    const auto* other = std::get_if<VolumeObject>(&object);
-    if (other != nullptr && other->lockFd >= 0 && other->volume.drive == volume.volume.drive) return;
-  }
-  for (auto& [handle, object] : handles_) {
-    auto* disk = std::get_if<DiskObject>(&object);
-    if (disk == nullptr || disk->drive != volume.volume.drive || !disk->rereadPending) continue;
-    disk->rereadPending = false;
-    RereadPartitionTable(*disk);
-  }
+  if (!volume.locked) return;
+  if (volume.holdFd >= 0) sys_.Close(volume.holdFd);
+  volume.holdFd = -1;
+  volume.locked = false;
+  RereadOnceReleased(volume.volume.drive);
+}
+
+std::vector<Unmount> LinuxOs::UnmountsOf(Handle handle) {
+  const VolumeObject* volume = FindVolume(handle);
+  return volume == nullptr ? std::vector<Unmount>{} : volume->unmounted;
 }
 
 }  // namespace orvella

@@ -154,6 +154,7 @@ VirtualVolume ReadVolume(JsonObjectReader& object, std::uint32_t driveNumber) {
   object.Read("lockError", volume.lockError, ErrorCodeNames());
   object.Read("dismountError", volume.dismountError, ErrorCodeNames());
   object.Read("extendedIoError", volume.extendedIoError, ErrorCodeNames());
+  object.ReadBytes("mountPoint", volume.mountPoint);
   return volume;
 }
 

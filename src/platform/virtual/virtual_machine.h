@@ -125,6 +125,7 @@ struct VirtualVolume {
   std::uint32_t lockError = 0;      // FSCTL_LOCK_VOLUME refused (open files: 5)
   std::uint32_t dismountError = 0;  // FSCTL_DISMOUNT_VOLUME refused
   std::uint32_t extendedIoError = 0;  // FSCTL_ALLOW_EXTENDED_DASD_IO refused
+  std::optional<std::string> mountPoint;  // where its file system is mounted ("C:\\"); a dismount takes it down
 };
 
 struct VirtualMachine {

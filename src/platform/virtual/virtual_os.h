@@ -88,6 +88,7 @@ class VirtualOs final : public Os {
   void* AllocateAligned(std::size_t size) override;
   void FreeAligned(void* memory) override;
   std::u16string AnsiToText(const std::uint8_t* bytes, std::size_t count) override;
+  std::vector<Unmount> UnmountsOf(Handle volume) override;
 
   // For tests and the demo.
   const VirtualMachine& Machine() const { return machine_; }
@@ -113,6 +114,7 @@ class VirtualOs final : public Os {
     std::uint32_t access = 0;
     std::int64_t position = 0;
     bool locksVolume = false;
+    std::vector<Unmount> unmounted;  // what its dismount took down
   };
   struct DriveState {
     MediumRecord medium;

@@ -1,5 +1,6 @@
 // Disk and storage queries of a simulated drive: geometry, length, the
-// adapter and device properties, and the property refresh.
+// adapter and device properties, the property refresh and the claim of the
+// whole drive.
 #include <algorithm>
 #include <array>
 #include <cstring>
@@ -93,6 +94,11 @@ bool VirtualOs::StorageRequest(OpenObject& object, std::uint32_t code, const voi
     }
     case IOCTL_DISK_UPDATE_PROPERTIES:
       return Succeed();
+    // The claim of the whole drive for an erase; a drive file refuses it
+    // with a request fault.
+    case FSCTL_LOCK_VOLUME:
+    case FSCTL_UNLOCK_VOLUME:
+      return (object.access & GENERIC_WRITE) != 0 ? Succeed() : Fail(ERROR_ACCESS_DENIED);
     default:
       return Fail(ERROR_INVALID_FUNCTION);
   }

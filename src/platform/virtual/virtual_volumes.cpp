@@ -1,6 +1,7 @@
 // Volume requests of the simulated machine: the storage device number of a
 // volume, and locking, dismounting and extended access. A lock lasts as long
 // as the handle that took it.
+#include "core/text.h"
 #include "platform/byte_order.h"
 #include "platform/virtual/virtual_os.h"
 
@@ -25,6 +26,8 @@ bool VirtualOs::VolumeRequest(OpenObject& object, std::uint32_t code, void* out,
       return Succeed();
     case FSCTL_DISMOUNT_VOLUME:
       if (volume.dismountError != 0) return Fail(volume.dismountError);
+      if (volume.mountPoint && object.unmounted.empty())
+        object.unmounted.push_back(Unmount{Utf8ToText(*volume.mountPoint), u"\\\\.\\" + Utf8ToText(volume.name)});
       return Succeed();
     case FSCTL_ALLOW_EXTENDED_DASD_IO:
       if (volume.extendedIoError != 0) return Fail(volume.extendedIoError);
@@ -32,6 +35,11 @@ bool VirtualOs::VolumeRequest(OpenObject& object, std::uint32_t code, void* out,
     default:
       return Fail(ERROR_INVALID_FUNCTION);
   }
+}
+
+std::vector<Unmount> VirtualOs::UnmountsOf(Handle handle) {
+  const OpenObject* object = Find(handle);
+  return object != nullptr && object->isVolume ? object->unmounted : std::vector<Unmount>{};
 }
 
 }  // namespace orvella

@@ -15,8 +15,15 @@ struct Column {
   int width;  // 0: fills the rest
 };
 
-constexpr std::array<Column, 6> kColumns{{
-    {"BUS", 78}, {"MODEL", 170}, {"FIRMWARE", 90}, {"SERIAL NUMBER", 160}, {"LBA", 117}, {"CAPACITY", 0}}};
+// The six columns of the catalogue, then the device path; the list scrolls
+// sideways where they do not fit and downwards where the drives do not.
+constexpr std::array<Column, 7> kColumns{{{"BUS", 78},
+                                          {"MODEL", 170},
+                                          {"FIRMWARE", 90},
+                                          {"SERIAL NUMBER", 160},
+                                          {"LBA", 117},
+                                          {"CAPACITY", 100},
+                                          {"DEVICE PATH", 0}}};
 
 // The virtual key codes the window logic knows; letters and digits share
 // their codes with Qt's.

@@ -1,0 +1,48 @@
+// How users know a drive: its device node, the stable link udev gives it in
+// /dev/disk/by-id, and whether it is read-only or holds volumes in use. All
+// of it read from /dev links, sysfs and mountinfo; no device is opened.
+#include <algorithm>
+
+#include "core/text.h"
+#include "platform/linux/linux_os.h"
+
+namespace orvella {
+
+using namespace linux_backend;
+
+namespace {
+
+constexpr char kStableLinks[] = "/dev/disk/by-id";
+
+// The by-id link of a drive, preferring the names that carry the model and
+// serial over the bare world-wide names; empty when udev made none.
+std::string StableLinkOf(const SystemTree& tree, const std::string& node) {
+  std::vector<std::string> links;
+  for (const std::string& entry : tree.List(kStableLinks)) {
+    const std::string link = std::string(kStableLinks) + "/" + entry;
+    if (tree.Resolve(link) == node) links.push_back(link);
+  }
+  const auto descriptive = std::find_if(links.begin(), links.end(), [](const std::string& link) {
+    return link.find("/wwn-") == std::string::npos && link.find("/nvme-eui.") == std::string::npos;
+  });
+  if (descriptive != links.end()) return *descriptive;
+  return links.empty() ? std::string() : links.front();
+}
+
+}  // namespace
+
+DriveNames LinuxOs::DriveNamesOf(std::uint32_t driveNumber) {
+  if (driveNumber >= Drives().size()) return Os::DriveNamesOf(driveNumber);
+  const BlockDevice& drive = Drives()[driveNumber];
+  const std::string node = DeviceNodePath(drive.name);
+  DriveNames names;
+  names.devicePath = Utf8ToText(node);
+  names.stableLink = Utf8ToText(StableLinkOf(tree_, node));
+  names.readOnly = tree_.ReadLine("/sys/block/" + drive.name + "/ro").value_or("0") == "1";
+  const VolumeUse use = VolumeUse::Read(tree_);
+  for (const Volume& volume : VolumesOfDrive(tree_, Drives(), driveNumber))
+    names.mounted = names.mounted || use.InUse(tree_, Drives(), volume);
+  return names;
+}
+
+}  // namespace orvella
