@@ -1,7 +1,8 @@
-// orvella-erase-bench --loop /dev/loopN --backing-file FILE [--quick]
+// orvella-erase-bench --loop /dev/loopN --backing-file FILE [--quick] [--verify full|sample|off]
 //
 // Runs the program's erase ("FORMAT THIS DEVICE", answered Yes) on one loop
-// device and prints how long it took. It works only on a loop device whose
+// device and prints how long it took, and how long its read-back took (none
+// unless --verify asks for one). It works only on a loop device whose
 // backing file is the one named, so that it can never erase anything but the
 // benchmark's own drive; bench/erase-vs-dd.sh sets that up.
 #include <chrono>
@@ -9,6 +10,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
+#include <optional>
 #include <string>
 
 #include "catalogue/enumeration.h"
@@ -20,12 +22,19 @@
 namespace orvella {
 namespace {
 
+// Keeps only whether the erase completed and when its read-back began and
+// ended.
 class SilentPanes final : public LogPanes {
  public:
+  using Steady = std::chrono::steady_clock;
   void AppendDebugLog(const std::u16string&) override {}
   void AppendFormatLog(const std::u16string& line) override {
     if (line.ends_with(u"Low-level format is complete.")) complete = true;
+    if (line.ends_with(u"Verifying... ")) verifyStart = Steady::now();
+    if (line.find(u"Average verification speed: ") != std::u16string::npos) verifyEnd = Steady::now();
   }
+  double VerifySeconds() const { return std::chrono::duration<double>(verifyEnd - verifyStart).count(); }
+  Steady::time_point verifyStart{}, verifyEnd{};
   void AppendDetails(const std::u16string&) override {}
   void AppendSmart(const std::u16string&) override {}
   bool complete = false;
@@ -42,7 +51,7 @@ class ExitingHalt final : public Halt {
 // A page nobody looks at, whose confirmation is answered Yes.
 class UnattendedPage final : public FormatPageView {
  public:
-  explicit UnattendedPage(bool quickWipe) : quickWipe_(quickWipe) {}
+  UnattendedPage(bool quickWipe, VerifyMethod verify) : quickWipe_(quickWipe), verify_(verify) {}
   void SetProgressPosition(int) override {}
   void SetProgressState(ProgressState) override {}
   void SetCaption(FormatLabel label, const std::u16string& caption) override {
@@ -51,6 +60,7 @@ class UnattendedPage final : public FormatPageView {
   std::u16string Caption(FormatLabel label) override { return label == FormatLabel::Speed ? speed_ : u""; }
   void SetEnabled(FormatControl, bool) override {}
   bool QuickWipeChecked() override { return quickWipe_; }
+  VerifyMethod ChosenVerification(bool) override { return verify_; }
   void FocusStop() override {}
   int ShowTaskDialog(const std::u16string&, const std::u16string&, const std::u16string&, int, int) override {
     return 6;  // Yes
@@ -60,6 +70,7 @@ class UnattendedPage final : public FormatPageView {
 
  private:
   bool quickWipe_;
+  VerifyMethod verify_;
   std::u16string speed_;
 };
 
@@ -71,13 +82,14 @@ std::string FirstLine(const std::string& path) {
 }
 
 int Usage() {
-  std::cerr << "usage: orvella-erase-bench --loop /dev/loopN --backing-file FILE [--quick]\n";
+  std::cerr << "usage: orvella-erase-bench --loop /dev/loopN --backing-file FILE [--quick] [--verify full|sample|off]\n";
   return 2;
 }
 
 int Run(int argc, char** argv) {
   std::string node, backing;
   bool quick = false;
+  std::optional<VerifyMethod> verify = VerifyMethod::Off;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "--loop" && i + 1 < argc)
@@ -86,11 +98,13 @@ int Run(int argc, char** argv) {
       backing = argv[++i];
     else if (arg == "--quick")
       quick = true;
+    else if (arg == "--verify" && i + 1 < argc)
+      verify = VerifyMethodNamed(argv[++i]);
     else
       return Usage();
   }
   const std::string name = node.rfind("/dev/loop", 0) == 0 ? node.substr(5) : "";
-  if (name.empty() || backing.empty()) return Usage();
+  if (name.empty() || backing.empty() || !verify) return Usage();
   if (FirstLine("/sys/block/" + name + "/loop/backing_file") != backing) {
     std::cerr << node << " is not a loop device over " << backing << "; refusing to erase it\n";
     return 1;
@@ -117,14 +131,16 @@ int Run(int argc, char** argv) {
     std::cerr << "cannot open " << node << ": " << TextToUtf8(os.SystemErrorText(os.GetLastError())) << '\n';
     return 1;
   }
-  UnattendedPage page(quick);
+  UnattendedPage page(quick, *verify);
   FormatProcedure procedure(program, page);
   const auto start = std::chrono::steady_clock::now();
   procedure.FormatDevice();
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   os.CloseHandle(program.DeviceHandle);
   const std::int64_t bytes = program.SelectedEntry().IdentifyData.LBA * program.SelectedEntry().IdentifyData.SectorSize;
-  std::cout << "seconds=" << seconds << " bytes=" << bytes << (panes.complete ? " complete" : " not complete") << '\n';
+  const std::int64_t verified = procedure.LastRun().loop.verification.bytesRead;
+  std::cout << "seconds=" << seconds << " bytes=" << bytes << " verify_seconds=" << (verified > 0 ? panes.VerifySeconds() : 0)
+            << " verify_bytes=" << verified << (panes.complete ? " complete" : " not complete") << '\n';
   return panes.complete ? 0 : 1;
 }
 

@@ -1,12 +1,17 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building and testing Orvella need.
+# Installs the Debian packages that building and testing Orvella need;
+# with the argument "windows", those of the Windows cross build too (the
+# MinGW-w64 compiler, Wine to run its tests, NSIS for the installer).
 set -euo pipefail
 packages=(
   build-essential cmake googletest libgtest-dev nlohmann-json3-dev libcli11-dev
   qt6-base-dev xvfb xauth
   fdisk util-linux mount e2fsprogs
-  python3 poppler-utils
+  fuse3 python3 python3-fusepy poppler-utils
 )
+if [ "${1:-}" = windows ]; then
+  packages+=(g++-mingw-w64-x86-64-posix wine wine64 nsis)
+fi
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

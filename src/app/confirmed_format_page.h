@@ -33,6 +33,7 @@ class ConfirmedFormatPage final : public FormatPageView {
   void ShowBytesDone(std::int64_t done, std::int64_t total) override { page_.ShowBytesDone(done, total); }
   void SetEnabled(FormatControl control, bool enabled) override { page_.SetEnabled(control, enabled); }
   bool QuickWipeChecked() override { return page_.QuickWipeChecked(); }
+  VerifyMethod ChosenVerification(bool quickWipe) override { return page_.ChosenVerification(quickWipe); }
   void FocusStop() override { page_.FocusStop(); }
   void ProcessPendingMessages() override { page_.ProcessPendingMessages(); }
   void CloseWindow() override { page_.CloseWindow(); }

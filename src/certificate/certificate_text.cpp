@@ -34,7 +34,9 @@ std::int64_t Number(const Json& record, const char* key) {
   return found != record.end() && found->is_number_integer() ? found->get<std::int64_t>() : 0;
 }
 
-std::string Extents(const Json& list) {
+// A list of byte ranges: their count, their bytes, and the first few with
+// the LBA each begins at.
+std::string Extents(const Json& list, std::int64_t sectorSize) {
   if (!list.is_array() || list.empty()) return "none";
   std::int64_t bytes = 0;
   std::string shown;
@@ -42,7 +44,10 @@ std::string Extents(const Json& list) {
     const std::int64_t from = list[i].value("from", std::int64_t{0});
     const std::int64_t to = list[i].value("to", std::int64_t{0});
     bytes += to - from;
-    if (i < kExtentsShown) shown += (i ? "; " : "") + Grouped(from) + " to " + Grouped(to);
+    if (i >= kExtentsShown) continue;
+    shown += (i ? "; " : "") + Grouped(from);
+    if (sectorSize > 0) shown += " (LBA " + Grouped(from / sectorSize) + ")";
+    shown += " to " + Grouped(to);
   }
   if (list.size() > kExtentsShown) shown += "; and " + std::to_string(list.size() - kExtentsShown) + " more";
   return std::to_string(list.size()) + (list.size() == 1 ? " range, " : " ranges, ") + Grouped(bytes) +
@@ -56,17 +61,92 @@ std::string Joined(const std::vector<std::string>& parts) {
   return text.empty() ? "not known" : text;
 }
 
-// The plan and seed only where there was a read-back.
+const Json& Object(const Json& record, const char* key) {
+  static const Json kNone = Json::object();
+  const auto found = record.find(key);
+  return found != record.end() && found->is_object() ? *found : kNone;
+}
+
+std::int64_t SectorSize(const Json& record) { return Number(Object(record, "media"), "sectorSize"); }
+
+std::string VerifyMethodWords(const std::string& method) {
+  if (method == "full") return "full: every written byte read back";
+  if (method == "sample") return "sample of the drive read back";
+  return "not performed";
+}
+
+std::string VerifyResultWords(const std::string& result) {
+  static const std::map<std::string, std::string> kWords = {
+      {"passed", "passed: everything read back was zeros"},
+      {"mismatch", "FAILED: data found where zeros were written"},
+      {"unreadable", "FAILED: some of it could not be read back"},
+      {"cancelled", "stopped before its end"},
+      {"drive-gone", "the drive went away during the read-back"}};
+  const auto words = kWords.find(result);
+  return words != kWords.end() ? words->second : "not performed";
+}
+
+// "first and last sectors, 1,000 subsections with 2 samples of 6 sectors
+// each (2,002 samples), splitmix64"
+std::string PlanWords(const Json& plan) {
+  return "first and last sectors, " + Grouped(Number(plan, "subsections")) + " subsections with 2 samples of " +
+         Grouped(Number(plan, "sampleSectors")) + " sectors each (" + Grouped(Number(plan, "samples")) +
+         " samples), " + Value(plan, "generator") + "; " + Value(plan, "standard");
+}
+
+// The plan, seed and findings only where there was a read-back.
 Section VerificationSection(const Json& record) {
-  Section section{"Verification", {{"Method", Member(record, "verification", "method")}}};
-  if (Member(record, "verification", "plan") != "not known") {
-    section.rows.push_back({"Plan", Member(record, "verification", "plan")});
-    section.rows.push_back({"Seed", Member(record, "verification", "seed")});
-    section.rows.push_back({"Bytes read", Member(record, "verification", "bytesRead")});
-    section.rows.push_back({"Mismatches", Extents(record["verification"].value("mismatches", Json::array()))});
+  const Json& v = Object(record, "verification");
+  const std::string method = v.value("method", "off");
+  Section section{"Verification", {{"Method", VerifyMethodWords(method)}}};
+  if (method == "full" || method == "sample") {
+    if (v.contains("plan")) {
+      section.rows.push_back({"Plan", PlanWords(Object(v, "plan"))});
+      section.rows.push_back({"Seed", Value(Object(v, "plan"), "seed")});
+    }
+    section.rows.push_back({"Bytes read", Grouped(Number(v, "bytesRead")) + " of " +
+                                              Grouped(Number(v, "bytesPlanned")) + " planned"});
+    section.rows.push_back({"Not zero", Extents(v.value("mismatches", Json::array()), SectorSize(record))});
+    if (!v.value("unread", Json::array()).empty())
+      section.rows.push_back({"Unreadable", Extents(v["unread"], SectorSize(record))});
   }
-  section.rows.push_back({"Result", Member(record, "verification", "result")});
+  section.rows.push_back({"Result", VerifyResultWords(v.value("result", ""))});
   return section;
+}
+
+// What the drive keeps out of reach of any write: a Host Protected Area or
+// a Device Configuration Overlay.
+std::string HiddenAreasWords(const Json& record) {
+  const auto found = record.find("hiddenAreas");
+  if (found == record.end() || !found->is_object()) return "not reported by the drive";
+  const std::int64_t hpa = Number(*found, "hpaHiddenSectors");
+  const std::int64_t dco = Number(*found, "dcoHiddenSectors");
+  if (hpa == 0 && dco == 0) return "none reported";
+  std::string words;
+  if (hpa > 0) words = Grouped(hpa) + " sectors behind a Host Protected Area";
+  if (dco > 0) words += (words.empty() ? "" : ", ") + Grouped(dco) + " sectors behind a Device Configuration Overlay";
+  return words + "; NOT written";
+}
+
+std::string UnmountedWords(const Json& record) {
+  const Json list = record.value("unmounted", Json::array());
+  if (list.empty()) return "none";
+  std::string words;
+  for (const Json& u : list) words += (words.empty() ? "" : ", ") + Value(u, "mountPoint");
+  return words;
+}
+
+// A run that ended "complete" says no more than it did: an erase only when
+// the record proves one, else what was written and what was not read back.
+std::string CompleteWords(const Json& record) {
+  const std::string method = Object(record, "verification").value("method", "off");
+  if (record.value("erasureProven", false))
+    return method == "full" ? "erased: every byte written, flushed and read back as zeros"
+                            : "erased: every byte written and flushed; the read-back sample held zeros";
+  if (record.value("mode", "") == "quick")
+    return "QUICK WIPE ONLY: " + Grouped(Number(record, "bytesToWrite")) +
+           " bytes at both ends zeroed; the rest of the data is still readable";
+  return "written and flushed, NOT VERIFIED: nothing was read back";
 }
 
 }  // namespace
@@ -77,20 +157,21 @@ std::string CertificateTitle(const Json& record) {
 
 std::string ResultLine(const Json& record) {
   static const std::map<std::string, std::string> kWords = {
-      {"complete", "complete: every block written and flushed"},
-      {"not-complete", "NOT COMPLETE: some of the drive was not erased"},
-      {"cancelled", "CANCELLED: the erase was stopped before its end"},
-      {"drive-gone", "NOT COMPLETE: the drive went away during the erase"},
+      {"not-complete", "NOT COMPLETE: sectors were not written, or did not read back as zeros"},
+      {"write-protected", "NOT COMPLETE: the drive is write protected; nothing was written"},
+      {"cancelled", "CANCELLED: the run was stopped before its end"},
+      {"drive-gone", "NOT COMPLETE: the drive went away during the run"},
       {"no-write-buffer", "FAILED: nothing was written"},
       {"lock-refused", "FAILED: a volume was in use; nothing was written"},
       {"not-confirmed", "not confirmed: nothing was written"}};
   const std::string result = record.value("result", "");
+  if (result == "complete") return "Result: " + CompleteWords(record);
   const auto words = kWords.find(result);
   return "Result: " + (words != kWords.end() ? words->second : result);
 }
 
 std::vector<Section> CertificateSections(const Json& record) {
-  const Json& media = record.contains("media") ? record["media"] : Json();
+  const Json& media = Object(record, "media");
   const std::string capacity = Grouped(Number(media, "capacityBytes")) + " bytes (" +
                                Grouped(Number(media, "sectors")) + " sectors of " +
                                Grouped(Number(media, "sectorSize")) + " bytes)";
@@ -101,13 +182,14 @@ std::vector<Section> CertificateSections(const Json& record) {
         {"Serial number", Value(media, "serial")},
         {"Media type", Value(media, "type") + " (bus " + Value(media, "bus") + ")"},
         {"Capacity", capacity},
+        {"Hidden areas", HiddenAreasWords(record)},
         {"Asset tag", Value(record, "asset")}}},
       {"Sanitization",
        {{"Method", Member(record, "sanitization", "method")},
         {"Tool", Joined({Member(record, "tool", "name") + " " + Member(record, "tool", "version"),
                          Member(record, "tool", "frontEnd")})},
-        {"Bytes written", Grouped(Number(record, "bytesWritten"))},
-        {"Failed ranges", Extents(record.value("failed", Json::array()))},
+        {"Bytes written", Grouped(Number(record, "bytesWritten")) + " of " + Grouped(Number(record, "bytesToWrite"))},
+        {"Not written", Extents(record.value("failed", Json::array()), SectorSize(record))},
         {"Error lines", std::to_string(record.value("errors", Json::array()).size())}}},
       VerificationSection(record),
       {"Run",
@@ -115,6 +197,7 @@ std::vector<Section> CertificateSections(const Json& record) {
         {"Ended", Value(record, "end")},
         {"Machine", Joined({Member(record, "host", "name"), Member(record, "host", "vendor"),
                             Member(record, "host", "model"), Member(record, "host", "serial")})},
+        {"Unmounted", UnmountedWords(record)},
         {"Operator", Value(record, "operator")}}},
   };
 }

@@ -15,8 +15,8 @@ constexpr char kDescription[] =
     "writing zeros over it.\nTHE ERASE DESTROYS EVERY BYTE ON THE DRIVE.";
 
 constexpr char kDriveHelp[] =
-    "the drive number as the list and the drive titles show it ([1] is drive 1), or on Linux its "
-    "device path (/dev/sdb) or a link to it (/dev/disk/by-id/...)";
+    "the drive number as the list and the drive titles show it ([1] is drive 1), its Windows name "
+    "(\\\\.\\PhysicalDrive1), or on Linux its device path (/dev/sdb) or a link to it (/dev/disk/by-id/...)";
 
 constexpr char kExpectSerialHelp[] =
     "erase only if the drive's serial number is S; otherwise nothing is written (exit status 8). "
@@ -47,6 +47,8 @@ std::variant<Options, int> ParseOptions(int argc, char** argv) {
   app.footer(ExitCodeFooter());
   app.require_subcommand(1);
   app.fallthrough();  // the switches below may follow the command too
+  // Arguments such as /dev/sdb or a report path stay arguments on Windows.
+  app.allow_windows_style_options(false);
 
   app.add_flag("--debug", options.debug, "write the debug log lines to stderr");
   app.add_flag("--json", options.json, "write the answer as JSON on stdout");
@@ -67,6 +69,12 @@ std::variant<Options, int> ParseOptions(int argc, char** argv) {
   erase->add_option("--asset", options.assetTag, "the drive's asset tag, named in the erase record")
       ->type_name("TAG");
   erase->add_option("--expect-serial", options.expectSerial, kExpectSerialHelp)->type_name("S");
+  std::string verify;
+  erase->add_option("--verify", verify,
+                    "read the drive back afterwards: every written byte (full), the NIST SP 800-88 sample "
+                    "(sample), or not (off); default: sample, full with --quick")
+      ->check(CLI::IsMember({"full", "sample", "off"}))
+      ->type_name("full|sample|off");
 
   try {
     app.parse(argc, argv);
@@ -89,6 +97,7 @@ std::variant<Options, int> ParseOptions(int argc, char** argv) {
   if (*details) options.command = Command::Details;
   if (*smart) options.command = Command::Smart;
   if (*erase) options.command = Command::Erase;
+  if (!verify.empty()) options.verify = VerifyMethodNamed(verify);
   return options;
 }
 

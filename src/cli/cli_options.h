@@ -5,6 +5,9 @@
 
 #include <string>
 #include <variant>
+#include <optional>
+
+#include "format/verify_method.h"
 
 namespace orvella::cli {
 
@@ -15,6 +18,7 @@ struct Options {
   std::string drive;       // DRIVE as given: a drive number or a device path
   bool quick = false;      // erase: the partition tables at both ends only
   bool yes = false;        // erase: no question
+  std::optional<VerifyMethod> verify;  // erase: none: the mode's default
   std::string reportFile;  // erase: where the JSON erase record goes
   std::string operatorName;  // erase: who runs it, for the record
   std::string assetTag;      // erase: the asset tag of the drive, for the record

@@ -15,6 +15,7 @@
 #include "format/format_procedure.h"
 #include "record/erase_record.h"
 #include "reports/device_details_report.h"
+#include "reports/nvme_health_report.h"
 #include "reports/smart_report.h"
 #include "reports/text_forms.h"
 
@@ -82,7 +83,8 @@ DeviceIdentification IdentifyForRecord(Session& s) {
 // the erase before it begins.
 bool OpenReport(Session& s, std::ofstream& report) {
   if (s.options.reportFile.empty()) return true;
-  report.open(s.options.reportFile, std::ios::out | std::ios::trunc);
+  // Binary, so that the record has "\n" line ends on Windows too.
+  report.open(s.options.reportFile, std::ios::out | std::ios::trunc | std::ios::binary);
   if (report) return true;
   s.console.Problem("cannot write the report file " + s.options.reportFile + "; nothing was erased");
   return false;
@@ -109,7 +111,8 @@ EraseFacts EraseChosenDrive(Session& s) {
 
   InterruptWatch interrupts;
   TerminalFormatPage page(s.console, interrupts,
-                          EraseChoices{s.options.quick, s.options.yes, s.program.SelectedEntry().DeviceNumber});
+                          TerminalChoices{s.options.quick, s.options.verify, s.options.yes,
+                                          s.program.SelectedEntry().DeviceNumber});
   FormatProcedure procedure(s.program, page);
   page.Attach(procedure);
   const std::size_t firstLine = s.panes.FormatLog().size();
@@ -120,6 +123,26 @@ EraseFacts EraseChosenDrive(Session& s) {
   facts.run = procedure.LastRun();
   facts.log.assign(s.panes.FormatLog().begin() + static_cast<std::ptrdiff_t>(firstLine), s.panes.FormatLog().end());
   return facts;
+}
+
+// The S.M.A.R.T. answer: an NVMe drive's health log, or an ATA drive's
+// attributes with their thresholds and the drive's verdict.
+Json SmartJson(Session& s) {
+  Json answer = {{"drive", DriveJson(s.program, static_cast<int>(s.program.SelectedDevice))}};
+  if (s.program.SelectedEntry().IdentifyData.BusType == BusTypeNvme) {
+    const auto log = ReadNvmeHealth(s.program);
+    answer["supported"] = log.has_value();
+    answer["nvme"] = log ? NvmeHealthJson(*log) : Json(nullptr);
+    return answer;
+  }
+  const auto reading = ReadSmartAttributes(s.program);
+  Json attributes = Json::array();
+  if (reading)
+    for (const SmartAttributeRow& row : reading->rows) attributes.push_back(AttributeJson(row));
+  answer["supported"] = reading.has_value();
+  answer["attributes"] = attributes;
+  answer["health"] = reading ? SmartHealthJson(*reading) : Json(nullptr);
+  return answer;
 }
 
 }  // namespace
@@ -170,14 +193,9 @@ ExitCode RunSmart(Session& s) {
     return *failure;
   bool answered;
   if (s.options.json) {
-    const auto entries = ReadSmartAttributes(s.program);
-    Json attributes = Json::array();
-    if (entries)
-      for (const SmartAttributeEntry& entry : *entries) attributes.push_back(AttributeJson(entry));
-    PrintJson(s.console, {{"drive", DriveJson(s.program, static_cast<int>(s.program.SelectedDevice))},
-                          {"supported", entries.has_value()},
-                          {"attributes", attributes}});
-    answered = entries.has_value();
+    const Json answer = SmartJson(s);
+    PrintJson(s.console, answer);
+    answered = answer["supported"].get<bool>();
   } else {
     answered = ShowSmartReport(s.program);
   }

@@ -1,14 +1,11 @@
 #include "cli/console.h"
 
-#include <unistd.h>
-
+#include "cli/terminal.h"
 
 namespace orvella::cli {
 namespace {
 
 constexpr char kClearLine[] = "\r\033[K";
-
-bool IsTerminal(std::FILE* stream) { return isatty(fileno(stream)) == 1; }
 
 }  // namespace
 

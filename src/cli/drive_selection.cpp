@@ -18,12 +18,25 @@ bool AllDigits(const std::string& text) {
          });
 }
 
+// N of "\\.\PhysicalDriveN" (letters in any case), the name every backend
+// gives drive N; nothing for any other text.
+std::optional<std::uint32_t> PhysicalDriveNumber(const std::string& drive) {
+  constexpr std::string_view kPrefix = "\\\\.\\physicaldrive";
+  if (drive.size() <= kPrefix.size()) return std::nullopt;
+  const std::u16string prefix = AsciiLower(Utf8ToText(drive.substr(0, kPrefix.size())));
+  const std::string number = drive.substr(kPrefix.size());
+  if (TextToUtf8(prefix) != kPrefix || !AllDigits(number) || std::stoi(number) > 255) return std::nullopt;
+  return static_cast<std::uint32_t>(std::stoi(number));
+}
+
 // The drive number DRIVE stands for, or the exit code of a DRIVE that
 // names none.
 std::variant<std::uint32_t, ExitCode> DriveNumber(Machine& machine, Console& console, const std::string& drive) {
   if (AllDigits(drive) && std::stoi(drive) <= 255) return static_cast<std::uint32_t>(std::stoi(drive));
+  if (const std::optional<std::uint32_t> number = PhysicalDriveNumber(drive)) return *number;
   if (!drive.starts_with("/")) {
-    console.Problem("DRIVE must be a drive number (0 to 255) or a device path, not '" + drive + "'");
+    console.Problem("DRIVE must be a drive number (0 to 255), \\\\.\\PhysicalDriveN or a device path, not '" +
+                    drive + "'");
     return kExitUsage;
   }
   if (!machine.driveOfPath) {

@@ -1,5 +1,7 @@
 #include "cli/erase_exit_code.h"
 
+#include "record/erase_record.h"
+
 namespace orvella::cli {
 
 ExitCode EraseExitCode(const FormatRun& run) {
@@ -9,8 +11,9 @@ ExitCode EraseExitCode(const FormatRun& run) {
     case FormatOutcome::Ran: break;
   }
   switch (run.loop.ending) {
-    case WriteLoopEnding::Complete: return kExitOk;
-    case WriteLoopEnding::NotComplete: return kExitNotComplete;
+    case WriteLoopEnding::Complete: return ErasureProven(run) ? kExitOk : kExitNotProven;
+    case WriteLoopEnding::NotComplete:
+    case WriteLoopEnding::WriteProtected: return kExitNotComplete;
     case WriteLoopEnding::Cancelled: return kExitCancelled;
     case WriteLoopEnding::Terminated: return kExitDriveGone;
     case WriteLoopEnding::NoBuffer: return kExitFailed;

@@ -8,15 +8,16 @@
 namespace orvella::cli {
 
 enum ExitCode : int {
-  kExitOk = 0,               // done; for erase: every byte written and flushed
+  kExitOk = 0,               // done; for erase: every byte written, flushed and read back
   kExitFailed = 1,           // anything else went wrong (see the message)
   kExitUsage = 2,            // bad command line
-  kExitNotComplete = 3,      // the erase ran to its end, but blocks were not written
+  kExitNotComplete = 3,      // the erase ended, but sectors were not written or did not read back as zeros
   kExitLockRefused = 4,      // a volume of the drive is in use; nothing was written
   kExitCancelled = 5,        // the erase was stopped (Ctrl+C)
   kExitDriveGone = 6,        // the drive went away during the erase
   kExitCannotOpen = 7,       // no such drive, it cannot be opened, or it does not answer
   kExitRefused = 8,          // not confirmed, another serial number, or too small; nothing was written
+  kExitNotProven = 9,        // done as asked, but no verified erase of the whole drive (quick wipe, --verify off)
 };
 
 struct ExitCodeMeaning {
@@ -24,11 +25,13 @@ struct ExitCodeMeaning {
   std::string_view meaning;
 };
 
-inline constexpr std::array<ExitCodeMeaning, 9> kExitCodeMeanings = {{
-    {kExitOk, "success; for erase: the drive was erased completely"},
+inline constexpr std::array<ExitCodeMeaning, 10> kExitCodeMeanings = {{
+    {kExitOk, "success; for erase: the whole drive was erased, flushed and read back as zeros"},
     {kExitFailed, "another failure (see the message)"},
     {kExitUsage, "bad usage"},
-    {kExitNotComplete, "erase finished, but some blocks could not be written"},
+    {kExitNotComplete,
+     "erase finished, but some sectors could not be written, the drive is write protected, or the read-back "
+     "found data"},
     {kExitLockRefused, "a volume of the drive is in use and could not be locked; nothing was written"},
     {kExitCancelled, "erase cancelled (Ctrl+C)"},
     {kExitDriveGone, "the drive went away during the erase"},
@@ -38,6 +41,9 @@ inline constexpr std::array<ExitCodeMeaning, 9> kExitCodeMeanings = {{
     {kExitRefused,
      "erase not confirmed, the drive's serial number is not the one --expect-serial gives, or the drive is "
      "smaller than 65535 sectors; nothing was written"},
+    {kExitNotProven,
+     "erase done as asked, but not a verified erase of the whole drive: a quick wipe (the rest of the data is "
+     "still readable) or --verify off"},
 }};
 
 }  // namespace orvella::cli

@@ -1,11 +1,29 @@
 #include "cli/interrupt.h"
 
 #include <csignal>
+#include <initializer_list>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 namespace orvella::cli {
 namespace {
 
 volatile std::sig_atomic_t interrupted = 0;
+
+#ifdef _WIN32
+
+// Ctrl+C, Ctrl+Break and the console window's close run this on a thread of
+// their own; taking the event keeps the process alive to stop cleanly.
+BOOL WINAPI OnConsoleEvent(DWORD) {
+  interrupted = 1;
+  return TRUE;
+}
+
+void CatchInterrupts(bool on) { ::SetConsoleCtrlHandler(OnConsoleEvent, on ? TRUE : FALSE); }
+
+#else
 
 extern "C" void OnInterrupt(int) { interrupted = 1; }
 
@@ -18,18 +36,20 @@ void Catch(int signal, void (*handler)(int)) {
   sigaction(signal, &action, nullptr);
 }
 
+void CatchInterrupts(bool on) {
+  for (int signal : {SIGINT, SIGTERM}) Catch(signal, on ? OnInterrupt : SIG_DFL);
+}
+
+#endif
+
 }  // namespace
 
 InterruptWatch::InterruptWatch() {
   interrupted = 0;
-  Catch(SIGINT, OnInterrupt);
-  Catch(SIGTERM, OnInterrupt);
+  CatchInterrupts(true);
 }
 
-InterruptWatch::~InterruptWatch() {
-  Catch(SIGINT, SIG_DFL);
-  Catch(SIGTERM, SIG_DFL);
-}
+InterruptWatch::~InterruptWatch() { CatchInterrupts(false); }
 
 bool InterruptWatch::TakeInterrupt() {
   if (interrupted == 0) return false;

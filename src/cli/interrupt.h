@@ -1,4 +1,5 @@
-// Ctrl+C (and a polite kill) during an erase: the signal only sets a flag;
+// Ctrl+C (and a polite kill, or on Windows Ctrl+Break and closing the
+// console) during an erase: the signal only sets a flag;
 // the erase page turns it into a press of the Stop button the next time the
 // write loop lets pending messages run, so the pass in progress finishes
 // and the run ends as a cancelled one.

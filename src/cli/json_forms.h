@@ -6,10 +6,11 @@
 #include <vector>
 
 #include "core/program.h"
-#include "device/smart_access.h"
+#include "device/nvme_health_log.h"
 #include "record/drive_json.h"
 #include "record/record_json.h"
 #include "reports/device_details_report.h"
+#include "reports/smart_report.h"
 
 namespace orvella::cli {
 
@@ -18,8 +19,14 @@ std::string DriveStateText(const DriveNames& names, bool removable);
 
 // {"drives": [...], "count": N}
 Json CatalogueJson(Program& program);
-// {"identified": ..., "outcome": ..., "passport": {...} or null}
+// {"identified": ..., "outcome": ..., "passport": {...} or null,
+//  "hiddenAreas": {...} or null}
 Json IdentificationJson(const DeviceIdentification& identification);
-Json AttributeJson(const SmartAttributeEntry& entry);
+Json AttributeJson(const SmartAttributeRow& row);
+// {"verdict": ..., "thresholdsRead": ...}
+Json SmartHealthJson(const SmartReading& reading);
+// Every field of the log; the 16-byte counters as numbers, or as decimal
+// texts when they pass 64 bits.
+Json NvmeHealthJson(const NvmeHealthLog& log);
 
 }  // namespace orvella::cli

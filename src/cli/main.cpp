@@ -12,6 +12,7 @@
 #include "cli/console.h"
 #include "cli/console_panes.h"
 #include "cli/machine.h"
+#include "cli/terminal.h"
 #include "core/clock.h"
 #include "core/locale.h"
 #include "core/program.h"
@@ -31,6 +32,7 @@ ExitCode RunCommand(Session& session) {
 
 int Run(int argc, char** argv) {
   std::setlocale(LC_ALL, "");
+  PrepareStandardStreams();
   std::variant<Options, int> parsed = ParseOptions(argc, argv);
   if (const int* exitCode = std::get_if<int>(&parsed)) return *exitCode;
   const Options& options = std::get<Options>(parsed);

@@ -28,16 +28,20 @@ std::string ProgressText(const std::u16string& percent, const std::u16string& se
   return text;
 }
 
-void TimeLeftEstimate::BytesDone(std::int64_t doneAfterThisBlock, std::int64_t total,
-                                 Clock::time_point now) {
-  if (!start_) start_ = now;
-  const auto elapsed = now - *start_;
-  if (written_ > 0 && elapsed >= kShortestBasis) {
-    const double seconds = std::chrono::duration<double>(elapsed).count();
-    const double rate = static_cast<double>(written_) / seconds;
-    secondsLeft_ = static_cast<std::int64_t>(std::ceil(static_cast<double>(total - written_) / rate));
+void TimeLeftEstimate::BytesDone(std::int64_t done, std::int64_t total, Clock::time_point now) {
+  if (!start_ || done < done_ || total != total_) {
+    start_ = now;
+    startDone_ = done;
+    secondsLeft_.reset();
   }
-  written_ = doneAfterThisBlock;
+  done_ = done;
+  total_ = total;
+  const auto elapsed = now - *start_;
+  if (done > startDone_ && elapsed >= kShortestBasis) {
+    const double seconds = std::chrono::duration<double>(elapsed).count();
+    const double rate = static_cast<double>(done - startDone_) / seconds;
+    secondsLeft_ = static_cast<std::int64_t>(std::ceil(static_cast<double>(total - done) / rate));
+  }
 }
 
 }  // namespace orvella::cli

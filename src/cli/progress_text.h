@@ -21,14 +21,17 @@ class TimeLeftEstimate {
  public:
   using Clock = std::chrono::steady_clock;
 
-  // The loop reports, before each write, the bytes it will have handled
-  // once that write is done; what the previous report promised is done now.
-  void BytesDone(std::int64_t doneAfterThisBlock, std::int64_t total, Clock::time_point now);
+  // The pass reports, after each block, the bytes it has done of `total`;
+  // a report with fewer bytes or another total begins a new pass (the
+  // read-back after the writes), whose estimate starts afresh.
+  void BytesDone(std::int64_t done, std::int64_t total, Clock::time_point now);
   std::optional<std::int64_t> SecondsLeft() const { return secondsLeft_; }
 
  private:
   std::optional<Clock::time_point> start_;
-  std::int64_t written_ = 0;  // done before the block now being written
+  std::int64_t startDone_ = 0;  // the bytes done at start_
+  std::int64_t done_ = 0;
+  std::int64_t total_ = 0;
   std::optional<std::int64_t> secondsLeft_;
 };
 

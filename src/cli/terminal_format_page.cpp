@@ -1,10 +1,9 @@
 #include "cli/terminal_format_page.h"
 
-#include <unistd.h>
-
 #include <string>
 
 #include "app/dialogs.h"
+#include "cli/terminal.h"
 #include "core/text.h"
 
 namespace orvella::cli {
@@ -57,7 +56,7 @@ int TerminalFormatPage::ShowTaskDialog(const std::u16string& title, const std::u
 bool TerminalFormatPage::Confirmed(const std::u16string& title, const std::u16string& instruction,
                                    const std::u16string& content) {
   if (choices_.yes) return true;
-  if (isatty(STDIN_FILENO) != 1) {
+  if (!IsTerminal(stdin)) {
     console_.Problem("not erasing: the erase must be confirmed, and standard input is not a "
                  "terminal; add --yes to erase without a question.");
     return false;

@@ -16,15 +16,16 @@
 
 namespace orvella::cli {
 
-struct EraseChoices {
+struct TerminalChoices {
   bool quick = false;
+  std::optional<VerifyMethod> verify;  // none: the mode's default
   bool yes = false;  // confirmed on the command line
   std::uint32_t driveNumber = 0;
 };
 
 class TerminalFormatPage final : public FormatPageView {
  public:
-  TerminalFormatPage(Console& console, InterruptWatch& interrupts, EraseChoices choices)
+  TerminalFormatPage(Console& console, InterruptWatch& interrupts, TerminalChoices choices)
       : console_(console), interrupts_(interrupts), choices_(choices) {}
 
   // The procedure whose Stop button an interrupt presses.
@@ -39,6 +40,9 @@ class TerminalFormatPage final : public FormatPageView {
   void ShowBytesDone(std::int64_t done, std::int64_t total) override;
   void SetEnabled(FormatControl, bool) override {}
   bool QuickWipeChecked() override { return choices_.quick; }
+  VerifyMethod ChosenVerification(bool quickWipe) override {
+    return choices_.verify.value_or(DefaultVerifyMethod(quickWipe));
+  }
   void FocusStop() override {}
   int ShowTaskDialog(const std::u16string& title, const std::u16string& instruction,
                      const std::u16string& content, int icon, int buttons) override;
@@ -55,7 +59,7 @@ class TerminalFormatPage final : public FormatPageView {
 
   Console& console_;
   InterruptWatch& interrupts_;
-  EraseChoices choices_;
+  TerminalChoices choices_;
   FormatProcedure* procedure_ = nullptr;
   std::optional<std::chrono::system_clock::time_point> confirmedAt_;
   std::map<FormatLabel, std::u16string> captions_;

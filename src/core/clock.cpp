@@ -8,7 +8,10 @@ namespace {
 
 constexpr std::int64_t kMsPerDay = 86'400'000;
 
-// Days from 1970-01-01 to the given civil date (proleptic Gregorian).
+const std::int64_t kEpochOffsetDays = -DaysFromCivil(1899, 12, 30);
+
+}  // namespace
+
 std::int64_t DaysFromCivil(std::int64_t y, unsigned m, unsigned d) {
   y -= m <= 2;
   const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
@@ -17,10 +20,6 @@ std::int64_t DaysFromCivil(std::int64_t y, unsigned m, unsigned d) {
   const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
   return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
 }
-
-const std::int64_t kEpochOffsetDays = -DaysFromCivil(1899, 12, 30);
-
-}  // namespace
 
 std::int64_t ToMilliseconds(const LocalDateTime& t) {
   const std::int64_t days = DaysFromCivil(t.year, static_cast<unsigned>(t.month),
@@ -64,6 +63,11 @@ LocalDateTime SystemClock::Now() {
   if (const std::tm* t = std::localtime(&seconds)) local = *t;
   return LocalDateTime{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
                        local.tm_min, local.tm_sec, static_cast<int>(ms < 0 ? 0 : ms)};
+}
+
+std::int64_t SystemClock::MonotonicMilliseconds() {
+  const auto since = std::chrono::steady_clock::now().time_since_epoch();
+  return std::chrono::duration_cast<std::chrono::milliseconds>(since).count();
 }
 
 }  // namespace orvella

@@ -61,6 +61,23 @@ bool SmartSendCommand(Os& os, Handle handle, std::uint8_t driveNumber, const TID
                             kNoDataOutputLength, &returned);
 }
 
+bool SmartSendCommandForRegisters(Os& os, Handle handle, std::uint8_t driveNumber,
+                                  const TIDERegisterBlock& registers, TIDERegisterBlock& answer) {
+  const CommandBlock block = BuildCommandBlock(layout::IdeRegsSize, driveNumber, registers);
+  std::array<std::uint8_t, kNoDataOutputLength + 1> reply{};
+  std::uint32_t returned = 0;
+  if (!os.DeviceIoControl(handle, SMART_SEND_DRIVE_COMMAND, block.data(), kCommandInputLength, reply.data(),
+                          kNoDataOutputLength, &returned)) {
+    return false;
+  }
+  if (returned < layout::CmdOutBuffer + layout::IdeRegsSize || returned > kNoDataOutputLength) return false;
+  const std::uint8_t* regs = reply.data() + layout::CmdOutBuffer;
+  answer = {regs[layout::IdeRegsFeatures], regs[layout::IdeRegsSectorCount], regs[layout::IdeRegsSectorNumber],
+            regs[layout::IdeRegsCylLow],   regs[layout::IdeRegsCylHigh],     regs[layout::IdeRegsDriveHead],
+            regs[layout::IdeRegsCommand]};
+  return true;
+}
+
 bool SmartReceiveData(Os& os, Handle handle, std::uint8_t driveNumber, const TIDERegisterBlock& registers,
                       AtaSector& data) {
   return SendDataRequest(os, handle, SMART_RCV_DRIVE_DATA, driveNumber, registers, data);

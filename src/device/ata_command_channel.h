@@ -37,6 +37,12 @@ std::uint8_t DriveHeadFor(std::uint8_t driveNumber);
 // A command without data transfer (SMART_SEND_DRIVE_COMMAND).
 bool SmartSendCommand(Os& os, Handle handle, std::uint8_t driveNumber, const TIDERegisterBlock& registers);
 
+// A command without data transfer that answers in its registers (SMART
+// RETURN STATUS): the driver hands back the IDEREGS the drive left, which
+// go to `answer` on success.
+bool SmartSendCommandForRegisters(Os& os, Handle handle, std::uint8_t driveNumber,
+                                  const TIDERegisterBlock& registers, TIDERegisterBlock& answer);
+
 // A command that returns one sector, through SMART_RCV_DRIVE_DATA. `data` is
 // written only on success.
 bool SmartReceiveData(Os& os, Handle handle, std::uint8_t driveNumber, const TIDERegisterBlock& registers,

@@ -19,6 +19,7 @@ std::u16string BusTypeToStr(std::int64_t busType) {
     case BusTypeMmc: return u"MMC";
     case BusTypeVirtual: return u"VIRTUAL";
     case BusTypeFileBackedVirtual: return u"FBVIRTUAL";
+    case BusTypeNvme: return u"NVME";
     case BusTypeImage: return u"IMAGE";
     case BusTypeFlash: return u"FLASH";
     default: return u"UNKNOWN";

@@ -49,7 +49,7 @@ struct T_IDE_PASSPORT {
   std::int64_t lbasectors = 0;
   std::uint8_t readmultiplesectors = 0;
   bool securitysupport = false;
-  bool locked = false;
+  bool locked = false;  // the drive refuses access until unlocked
   bool lockedmax = false;
   bool hpasupport = false;
   bool smartsupport = false;
@@ -65,6 +65,16 @@ struct T_IDE_PASSPORT {
   bool QueueSupported = false;
   std::int64_t QueueDepth = 0;
   bool StreamingSupported = false;
+
+  // Beyond what the details report prints: the truth a technician checks.
+  bool securityenabled = false;  // a user password is set
+  bool securityfrozen = false;   // security commands refused until power-off
+  bool udma6supported = false;
+  bool udma6selected = false;
+  bool lba48featureset = false;  // 48-bit addressing claimed, whatever the counts
+  std::int64_t logicalsectorsize = 512;  // bytes per logical sector
+  bool amasupport = false;       // Accessible Max Address Configuration
+  bool dcosupport = false;       // Device Configuration Overlay
 
   bool operator==(const T_IDE_PASSPORT&) const = default;
 };
@@ -87,6 +97,7 @@ enum BusTypeValue : std::int64_t {
   BusTypeMmc = 13,
   BusTypeVirtual = 14,
   BusTypeFileBackedVirtual = 15,
+  BusTypeNvme = 17,
   BusTypeImage = 200,
   BusTypeFlash = 201,
 };

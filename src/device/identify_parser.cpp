@@ -46,6 +46,19 @@ std::uint8_t HighestModeBit(std::uint16_t word, int lowest, int count) {
   return 0;
 }
 
+// Words 106 and 119 count only when bit 14 is set and bit 15 clear.
+bool WordValid(std::uint16_t value) { return (value & 0xC000) == 0x4000; }
+
+// Word 106 bit 12 says the logical sector is longer than 256 words; words
+// 117-118 then give its length in words. Anything shorter is not a sector
+// size a drive can have, and 512 bytes stand.
+std::int64_t LogicalSectorSize(const IdentifyWords& word) {
+  constexpr std::int64_t kDefault = 512;
+  if (!WordValid(word(106)) || !word.Bit(106, 12)) return kDefault;
+  const auto words = static_cast<std::int64_t>(word.Number(117, 118));
+  return words > 256 ? 2 * words : kDefault;
+}
+
 }  // namespace
 
 T_IDE_PASSPORT ParseIdentifyData(Os& os, const AtaSector& data) {
@@ -71,9 +84,14 @@ T_IDE_PASSPORT ParseIdentifyData(Os& os, const AtaSector& data) {
   p.lbasectors = p.lba48support ? p.lba48sectors : p.lba28sectors;
   p.readmultiplesectors = static_cast<std::uint8_t>(word(47) & 0xFF);
 
+  // Word 128: bit 1 a password is set (enabled), bit 2 the drive is locked
+  // now, bit 3 frozen. A drive with a password is unlocked after power-on
+  // once the password is given, so only bit 2 says it refuses access.
   p.securitysupport = word.Bit(82, 1);
-  p.locked = p.securitysupport && word.Bit(128, 1);
+  p.locked = p.securitysupport && word.Bit(128, 2);
   p.lockedmax = p.securitysupport && word.Bit(128, 8);
+  p.securityenabled = p.securitysupport && word.Bit(128, 1);
+  p.securityfrozen = p.securitysupport && word.Bit(128, 3);
   p.hpasupport = word.Bit(82, 10);
   p.smartsupport = word.Bit(82, 0);
   p.smartenabled = p.smartsupport && word.Bit(85, 0);
@@ -83,7 +101,13 @@ T_IDE_PASSPORT ParseIdentifyData(Os& os, const AtaSector& data) {
   if (p.dmasupport) {
     p.dmamodesupport = HighestModeBit(word(88), 0, 6);
     p.dmamodeselected = HighestModeBit(word(88), 8, 6);
+    p.udma6supported = word.Bit(88, 6);
+    p.udma6selected = word.Bit(88, 14);
   }
+  p.lba48featureset = word.Bit(83, 10);
+  p.logicalsectorsize = LogicalSectorSize(word);
+  p.amasupport = WordValid(word(119)) && word.Bit(119, 8);
+  p.dcosupport = word.Bit(83, 11);
 
   p.buffersize = static_cast<std::uint32_t>(word(21)) * 512;
   p.sectorsize = 512;

@@ -27,6 +27,12 @@ TIDERegisterBlock SmartRegisters(std::uint8_t feature, std::uint8_t driveNumber)
   return registers;
 }
 
+bool ReadSmartPage(Os& os, Handle handle, std::uint8_t driveNumber, std::uint8_t feature, AtaSector& page) {
+  const TIDERegisterBlock registers = SmartRegisters(feature, driveNumber);
+  return SmartReceiveData(os, handle, driveNumber, registers, page) ||
+         SmartSendDataCommand(os, handle, driveNumber, registers, page);
+}
+
 }  // namespace
 
 bool SmartEnable(Os& os, Handle handle, std::uint8_t driveNumber) {
@@ -38,9 +44,24 @@ bool SmartDisable(Os& os, Handle handle, std::uint8_t driveNumber) {
 }
 
 bool SmartReadData(Os& os, Handle handle, std::uint8_t driveNumber, AtaSector& page) {
-  const TIDERegisterBlock registers = SmartRegisters(ata::SmartReadData, driveNumber);
-  return SmartReceiveData(os, handle, driveNumber, registers, page) ||
-         SmartSendDataCommand(os, handle, driveNumber, registers, page);
+  return ReadSmartPage(os, handle, driveNumber, ata::SmartReadData, page);
+}
+
+bool SmartReadThresholds(Os& os, Handle handle, std::uint8_t driveNumber, AtaSector& page) {
+  return ReadSmartPage(os, handle, driveNumber, ata::SmartReadThresholds, page);
+}
+
+SmartVerdict SmartReturnStatus(Os& os, Handle handle, std::uint8_t driveNumber) {
+  TIDERegisterBlock answer;
+  if (!SmartSendCommandForRegisters(os, handle, driveNumber, SmartRegisters(ata::SmartReturnStatus, driveNumber),
+                                    answer)) {
+    return SmartVerdict::Unknown;
+  }
+  if (answer.bCylLowReg == ata::SmartSignatureLow && answer.bCylHighReg == ata::SmartSignatureHigh)
+    return SmartVerdict::Passed;
+  if (answer.bCylLowReg == ata::SmartFailingLow && answer.bCylHighReg == ata::SmartFailingHigh)
+    return SmartVerdict::Failing;
+  return SmartVerdict::Unknown;
 }
 
 SmartAttributeEntry SmartAttributeAt(const AtaSector& page, int slot) {
@@ -51,6 +72,11 @@ SmartAttributeEntry SmartAttributeAt(const AtaSector& page, int slot) {
   entry.worst = page[at + kEntryWorst];
   entry.raw = GetLE(page.data(), at + kEntryRaw, kRawSize);
   return entry;
+}
+
+SmartThresholdEntry SmartThresholdAt(const AtaSector& page, int slot) {
+  const std::size_t at = kFirstEntry + kEntrySize * static_cast<std::size_t>(slot);
+  return {page.at(at), page.at(at + 1)};
 }
 
 }  // namespace orvella

@@ -1,13 +1,15 @@
 // What the erase needs of the main window's "LOW-LEVEL FORMAT" page: the
 // progress bar, the three progress labels, the enabled states of the
-// controls that could start another action, the quick-wipe box, the
-// confirmation question, and a way to let the window's pending messages run
+// controls that could start another action, the quick-wipe and read-back
+// choices, the confirmation question, and a way to let the window's pending messages run
 // while the write loop keeps the thread. A front end implements it over its
 // widgets; tests record what was shown.
 #pragma once
 
 #include <cstdint>
 #include <string>
+
+#include "format/verify_method.h"
 
 namespace orvella {
 
@@ -16,8 +18,8 @@ enum class ProgressState { Normal, Paused, Error };
 // lbCurrentPercent, lbCurrentPosition, lbSpeed
 enum class FormatLabel { CurrentPercent, CurrentPosition, Speed };
 
-// btRunBenchmarks, btGetSmart, cbQuickWipe, btStop
-enum class FormatControl { RunBenchmarks, GetSmart, QuickWipe, Stop };
+// btRunBenchmarks, btGetSmart, cbQuickWipe, btStop, cbVerify
+enum class FormatControl { RunBenchmarks, GetSmart, QuickWipe, Stop, Verify };
 
 class FormatPageView {
  public:
@@ -30,13 +32,16 @@ class FormatPageView {
   virtual void SetCaption(FormatLabel label, const std::u16string& caption) = 0;
   virtual std::u16string Caption(FormatLabel label) = 0;
 
-  // The bytes the run will have handled once this pass's block is written,
-  // of all it writes, given with the other progress figures. For front ends
+  // The bytes the pass has written (or read back) so far, of all it will,
+  // given with the other progress figures. For front ends
   // that estimate the time left; the window shows no such figure.
   virtual void ShowBytesDone(std::int64_t /*done*/, std::int64_t /*total*/) {}
 
   virtual void SetEnabled(FormatControl control, bool enabled) = 0;
   virtual bool QuickWipeChecked() = 0;
+  // How the run is to be read back (the desktop's cbVerify: checked gives
+  // DefaultVerifyMethod, unchecked Off).
+  virtual VerifyMethod ChosenVerification(bool quickWipe) = 0;
   virtual void FocusStop() = 0;
 
   // A modal question owned by the main window, asked as ShowTaskDialog

@@ -26,10 +26,12 @@ void FormatProcedure::btStopClick() { program_.StopRequested = true; }
 
 void FormatProcedure::FormatDevice() {
   if (running_) return;  // one run at a time, even if a click slips through
-  const bool quickWipe = view_.QuickWipeChecked();
+  EraseChoices choices;
+  choices.quickWipe = view_.QuickWipeChecked();
+  choices.verify = view_.ChosenVerification(choices.quickWipe);
   running_ = true;
   lastRun_ = FormatRun{};
-  if (Confirm() && !closeRequested_) Erase(quickWipe);
+  if (Confirm(choices.quickWipe) && !closeRequested_) Erase(choices);
   running_ = false;
   if (closeRequested_) {
     program_.StopRequested = false;
@@ -48,17 +50,33 @@ bool FormatProcedure::RequestClose() {
   return true;
 }
 
-bool FormatProcedure::Confirm() {
-  const std::u16string content =
-      u"Are you absolutely sure you want to irreversibly destroy all data on this device?\r\n\r\n" +
-      program_.DeviceTitle;
-  return view_.ShowTaskDialog(u"Warning", u"All data on the selected device will be lost", content,
+// A quick wipe of a drive larger than its two ends destroys the partition
+// tables, not the data: the question says so rather than promise more.
+bool FormatProcedure::Confirm(bool quickWipe) {
+  const TDeviceTable& entry = program_.SelectedEntry();
+  const bool partial = quickWipe && entry.IdentifyData.LBA * entry.IdentifyData.SectorSize > 2 * kQuickWipeExtent;
+  const std::u16string instruction = partial ? u"The partitions on the selected device will be lost"
+                                             : u"All data on the selected device will be lost";
+  const std::u16string question =
+      partial ? u"Are you sure you want to wipe the partition tables of this device? Only the first and the last "
+                u"10,240,000 bytes will be zeroed; the rest of the data will still be readable."
+              : u"Are you absolutely sure you want to irreversibly destroy all data on this device?";
+  return view_.ShowTaskDialog(u"Warning", instruction, question + u"\r\n\r\n" + program_.DeviceTitle,
                               kTaskIconWarning, TDCBF_YES_BUTTON | TDCBF_CANCEL_BUTTON) == IDYES;
 }
 
-void FormatProcedure::Erase(bool quickWipe) {
-  SetFormatControlsEnabled(view_, false);
+// The controls that could start or change a run: the three of every action,
+// and the read-back box beside the quick-wipe box.
+void FormatProcedure::SetChoicesEnabled(bool enabled) {
+  SetFormatControlsEnabled(view_, enabled);
+  view_.SetEnabled(FormatControl::Verify, enabled);
+}
+
+void FormatProcedure::Erase(const EraseChoices& choices) {
+  SetChoicesEnabled(false);
   LogHeader();
+  WarnOfHiddenSectors();
+  AddFormatLog(program_, u"Locking device... ");
   bool ran = false;
   bool driveTaken = false;
   const bool volumesLocked = LockDeviceVolumes(program_, program_.SelectedEntry().DeviceNumber);
@@ -66,7 +84,7 @@ void FormatProcedure::Erase(bool quickWipe) {
   if (!volumesLocked) {
     RefuseRun(kLockFailure);
   } else if ((driveTaken = TakeDrive())) {
-    ran = RunWriteLoop(quickWipe);
+    ran = RunWriteLoop(choices);
   }
   // Lets the system see the drive's new (empty) partition layout.
   std::uint32_t returned = 0;
@@ -80,7 +98,7 @@ void FormatProcedure::Erase(bool quickWipe) {
     AddFormatLog(program_, u"Remember to create new partitions.");
   }
   // A window about to close gets no controls back that could start anything.
-  if (!closeRequested_) SetFormatControlsEnabled(view_, true);
+  if (!closeRequested_) SetChoicesEnabled(true);
 }
 
 // With its volumes locked, the whole drive is claimed for the run, so that
@@ -108,20 +126,32 @@ void FormatProcedure::LogHeader() {
   AddFormatLog(program_, std::u16string(kProgramTitle) + u"; " + kMakerWebAddress);
   AddFormatLog(program_, u"Low level format: " + program_.DeviceTitle);
   AddFormatLog(program_, u"Device capacity: " + IntToGroupedStr(entry.IdentifyData.LBA) + u" sectors");
-  AddFormatLog(program_, u"Locking device... ");
+}
+
+// Zeros written through the drive's accessible range cannot reach sectors
+// the drive hides; the log says so before anything is written.
+void FormatProcedure::WarnOfHiddenSectors() {
+  lastRun_.hiddenAreas = DetectHiddenAreasOfChosenDrive(program_);
+  if (!lastRun_.hiddenAreas) return;
+  if (const std::int64_t hpa = lastRun_.hiddenAreas->HpaHiddenSectors(); hpa > 0)
+    AddFormatLog(program_, IntToGroupedStr(hpa) + u" sectors hidden by a Host Protected Area will not be erased");
+  if (const std::int64_t dco = lastRun_.hiddenAreas->DcoHiddenSectors(); dco > 0)
+    AddFormatLog(program_,
+                 IntToGroupedStr(dco) + u" sectors hidden by a Device Configuration Overlay will not be erased");
 }
 
 // True when the loop had its buffer and so may have written.
-bool FormatProcedure::RunWriteLoop(bool quickWipe) {
+bool FormatProcedure::RunWriteLoop(const EraseChoices& choices) {
   view_.SetEnabled(FormatControl::Stop, true);
   view_.FocusStop();
   AddFormatLog(program_, u"Formatting... ");
   view_.SetProgressState(ProgressState::Normal);
   lastRun_.outcome = FormatOutcome::Ran;
-  lastRun_.loop = FormatWriteLoop(program_, view_, quickWipe);
+  lastRun_.loop = FormatWriteLoop(program_, view_, choices);
   lastRun_.errorLines = lastRun_.loop.errorLines;
   const WriteLoopEnding ending = lastRun_.loop.ending;
-  const bool failed = ending == WriteLoopEnding::NotComplete || ending == WriteLoopEnding::NoBuffer;
+  const bool failed = ending == WriteLoopEnding::NotComplete || ending == WriteLoopEnding::NoBuffer ||
+                      ending == WriteLoopEnding::WriteProtected;
   view_.SetProgressState(failed ? ProgressState::Error : ProgressState::Paused);
   view_.SetEnabled(FormatControl::Stop, false);
   return ending != WriteLoopEnding::NoBuffer;

@@ -1,10 +1,13 @@
 // What "FORMAT THIS DEVICE" runs: the confirmation, the header of the
-// format log, the locking of the drive's volumes, the write loop with a live
-// Stop button, the refresh of the system's view of the drive, the release
+// format log, the locking of the drive's volumes, the write loop (and its
+// read-back) with a live Stop button, the refresh of the system's view of the drive, the release
 // and the closing lines. DeviceHandle stays open through it all; a close of
 // the main window during a run waits for the run to end (RequestClose).
 #pragma once
 
+#include <optional>
+
+#include "device/hidden_areas.h"
 #include "format/format_page_view.h"
 #include "format/format_write_loop.h"
 
@@ -26,6 +29,9 @@ struct FormatRun {
   std::vector<std::u16string> errorLines;
   // The file systems that locking took down.
   std::vector<Unmount> unmounted;
+  // What the drive said it keeps out of reach of the erase, asked before
+  // the volumes are locked; none when it does not identify.
+  std::optional<HiddenAreas> hiddenAreas;
 };
 
 // Sets btRunBenchmarks, btGetSmart and cbQuickWipe, in that order, to
@@ -52,12 +58,14 @@ class FormatProcedure {
   const FormatRun& LastRun() const { return lastRun_; }
 
  private:
-  bool Confirm();
-  void Erase(bool quickWipe);
+  bool Confirm(bool quickWipe);
+  void Erase(const EraseChoices& choices);
+  void SetChoicesEnabled(bool enabled);
   bool TakeDrive();
   void RefuseRun(const std::u16string& line);
   void LogHeader();
-  bool RunWriteLoop(bool quickWipe);
+  void WarnOfHiddenSectors();
+  bool RunWriteLoop(const EraseChoices& choices);
   void CloseDevice();
 
   Program& program_;

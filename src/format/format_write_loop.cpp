@@ -1,25 +1,26 @@
 #include "format/format_write_loop.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstring>
 #include <optional>
+#include <random>
 #include <vector>
 
 #include "core/clock.h"
 #include "core/log_sinks.h"
 #include "core/program.h"
 #include "core/text.h"
+#include "format/bad_sector_narrowing.h"
+#include "format/run_texts.h"
 #include "reports/text_forms.h"
 
 namespace orvella {
 namespace {
 
-constexpr std::int64_t kBufferSize = 33'554'432;  // the zero buffer, and the largest block
-constexpr std::int64_t kFirstBlock = 65'536;
 constexpr std::int64_t kCheckEveryPasses = 10;
 constexpr std::int64_t kGrowWhenUnderMs = 1'000;
-constexpr std::int64_t kQuickWipeExtent = 10'240'000;
+// Lines naming single unwritten ranges; the result holds them all.
+constexpr std::size_t kUnwrittenLinesShown = 200;
 
 // What a run writes, in order. A quick wipe takes both ends, since a GPT
 // disk keeps a backup of its partition table in its last sectors.
@@ -28,59 +29,24 @@ std::vector<Extent> ExtentsToWrite(std::int64_t total, bool quickWipe) {
   return {Extent{0, kQuickWipeExtent}, Extent{total - kQuickWipeExtent, total}};
 }
 
-std::u16string WriteErrorText(std::uint32_t code) {
-  switch (code) {
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_DEV_NOT_EXIST: return u"Media was unplugged";
-    case ERROR_WRITE_PROTECT: return u"The media is write protected";
-    case ERROR_NOT_READY:
-    case ERROR_SEM_TIMEOUT: return u"Device not ready (Timeout)";
-    case ERROR_IO_DEVICE: return u"Device I/O error";
-    default: return {};
-  }
-}
-
-bool MeansUnplugged(std::uint32_t code) {
-  return code == ERROR_FILE_NOT_FOUND || code == ERROR_DEV_NOT_EXIST;
-}
-
 // Another program has claimed the drive or a volume on it: every further
 // block would be refused too, and skipping them would only count failures.
 bool MeansTakenByOthers(std::uint32_t code) {
   return code == ERROR_ACCESS_DENIED || code == ERROR_SHARING_VIOLATION;
 }
 
-// "1117 - Device I/O error", or the bare code when the table has no text.
-std::u16string CodeAndText(std::uint32_t code) {
-  const std::u16string text = WriteErrorText(code);
-  return UIntToStr(code) + (text.empty() ? u"" : u" - " + text);
-}
-
-std::int64_t RoundHalfToEven(double value) {
-  const double below = std::floor(value);
-  const double fraction = value - below;
-  const bool up = fraction > 0.5 || (fraction == 0.5 && std::fmod(below, 2.0) != 0.0);
-  return static_cast<std::int64_t>(up ? below + 1 : below);
-}
-
-// Millions of bytes per second with one decimal, "0.0" style, rounded half
-// away from zero; worked in whole numbers so that no float error creeps in.
-std::u16string SpeedText(std::int64_t bytes, std::int64_t elapsedMs, char16_t decimalSeparator) {
-  const std::int64_t tenths = (bytes + elapsedMs * 50) / (elapsedMs * 100);
-  return IntToStr(tenths / 10) + decimalSeparator + IntToStr(tenths % 10) + u" MB/s";
-}
-
-// The page-aligned zero buffer that every write sends from.
-class ZeroBuffer {
+// Page-aligned memory of kLargestBlock bytes, zeroed once, for unbuffered
+// device transfers.
+class AlignedBuffer {
  public:
-  explicit ZeroBuffer(Os& os) : os_(os), data_(os.AllocateAligned(kBufferSize)) {
-    if (data_ != nullptr) std::memset(data_, 0, kBufferSize);
+  explicit AlignedBuffer(Os& os) : os_(os), data_(os.AllocateAligned(kLargestBlock)) {
+    if (data_ != nullptr) std::memset(data_, 0, kLargestBlock);
   }
-  ~ZeroBuffer() { GiveBack(); }
-  ZeroBuffer(const ZeroBuffer&) = delete;
-  ZeroBuffer& operator=(const ZeroBuffer&) = delete;
+  ~AlignedBuffer() { GiveBack(); }
+  AlignedBuffer(const AlignedBuffer&) = delete;
+  AlignedBuffer& operator=(const AlignedBuffer&) = delete;
 
-  const void* Data() const { return data_; }
+  void* Data() const { return data_; }
   void GiveBack() {
     if (data_ != nullptr) os_.FreeAligned(data_);
     data_ = nullptr;
@@ -91,70 +57,88 @@ class ZeroBuffer {
   void* data_;
 };
 
+std::uint64_t FreshSeed() {
+  std::random_device device;
+  return (static_cast<std::uint64_t>(device()) << 32) ^ device();
+}
+
 // The state of one run, from the first pass to the ending.
 class WriteRun {
  public:
-  WriteRun(Program& program, FormatPageView& view, bool quickWipe);
+  WriteRun(Program& program, FormatPageView& view, const EraseChoices& choices);
   void WriteAll(const void* zeros);
-  WriteLoopResult Finish();
+  WriteLoopResult Finish(AlignedBuffer& zeros);
 
  private:
-  std::int64_t NowMs() { return ToMilliseconds(program_.clock.Now()); }
+  std::int64_t NowMs() { return program_.clock.MonotonicMilliseconds(); }
   void NextBlock();
   void CheckBlockSize();
   void ShowProgress();
   bool HandleBlock(const void* zeros);
   bool WriteBlock(const void* zeros);
-  void CountFailedBlock();
+  bool NarrowBlock(const void* zeros, std::uint32_t code);
+  void CountFailed(Extent extent, std::optional<std::uint32_t> code);
   void LogError(const std::u16string& line);
   void ShowSpeed();
-  WriteLoopEnding Ending();
+  WriteLoopEnding Ending(AlignedBuffer& zeros);
+  WriteLoopEnding VerifiedEnding(AlignedBuffer& zeros);
+  bool Verify(AlignedBuffer& zeros);
+  WriteLoopEnding Completed();
   bool Flush();
-  std::int64_t SectorOf(std::int64_t offset) const;
-  std::u16string OffsetAndLba() const;
-  std::u16string NotWrittenLine() const;
+  std::u16string Here() const { return OffsetAndLba(position_, sectorSize_); }
   std::vector<Extent> Covered() const;
 
   Program& program_;
   Os& os_;
   FormatPageView& view_;
+  const EraseChoices choices_;
   const std::int64_t sectorSize_;
+  const std::int64_t driveBytes_;
   const std::vector<Extent> extents_;
   std::size_t extent_ = 0;  // the extent being written
   std::int64_t toWrite_ = 0;
   std::int64_t done_ = 0;      // bytes handled so far (written or failed)
+  std::int64_t written_ = 0;   // bytes the drive took
   std::int64_t position_ = 0;  // offset of the next block on the drive
-  std::int64_t blockSize_ = kFirstBlock;
+  std::int64_t blockSize_ = kSmallestBlock;
   std::int64_t block_ = 0;  // this pass's block: blockSize_, cut at the end of the extent
   std::int64_t passes_ = 0;
   const std::int64_t startTime_;
   std::optional<std::int64_t> checkTime_;
   bool terminated_ = false;
   bool refused_ = false;  // the drive was taken by another program
+  bool writeProtected_ = false;
   std::int64_t failedBlocks_ = 0;
-  std::int64_t failedBytes_ = 0;
+  std::int64_t failedInBlock_ = 0;  // bytes of this pass's block that were not written
   std::vector<Extent> failed_;
-  std::vector<std::u16string> errorLines_;
+  std::size_t unwrittenLines_ = 0;
+  NarrowingBudget narrowing_;
+  WriteLoopResult result_;
 };
 
-WriteRun::WriteRun(Program& program, FormatPageView& view, bool quickWipe)
+WriteRun::WriteRun(Program& program, FormatPageView& view, const EraseChoices& choices)
     : program_(program),
       os_(program.os),
       view_(view),
+      choices_(choices),
       sectorSize_(program.SelectedEntry().IdentifyData.SectorSize),
-      extents_(ExtentsToWrite(program.SelectedEntry().IdentifyData.LBA * sectorSize_, quickWipe)),
-      startTime_(NowMs()) {
+      driveBytes_(program.SelectedEntry().IdentifyData.LBA * sectorSize_),
+      extents_(ExtentsToWrite(driveBytes_, choices.quickWipe)),
+      startTime_(NowMs()),
+      narrowing_(startTime_) {
   for (const Extent& e : extents_) toWrite_ += e.to - e.from;
   position_ = extents_.front().from;
 }
 
 void WriteRun::WriteAll(const void* zeros) {
   while (done_ < toWrite_ && !program_.StopRequested) {
+    const std::int64_t passStart = NowMs();
     NextBlock();
+    if (!HandleBlock(zeros)) return;
     ShowProgress();
     view_.ProcessPendingMessages();
-    if (!HandleBlock(zeros)) return;
     ShowSpeed();
+    blockSize_ = BlockAfterPass(blockSize_, NowMs() - passStart);
   }
 }
 
@@ -170,37 +154,39 @@ void WriteRun::NextBlock() {
 void WriteRun::CheckBlockSize() {
   const std::optional<std::int64_t> previous = checkTime_;
   checkTime_ = NowMs();
-  if (previous && *checkTime_ - *previous < kGrowWhenUnderMs)
-    blockSize_ = std::min(blockSize_ * 2, kBufferSize);
+  if (previous && *checkTime_ - *previous < kGrowWhenUnderMs) blockSize_ = std::min(blockSize_ * 2, kLargestBlock);
 }
 
-// The state once this pass's block is written.
+// The state once this pass's block is written: the percentage counts only
+// bytes the drive took.
 void WriteRun::ShowProgress() {
   const std::int64_t percent =
-      RoundHalfToEven(static_cast<double>(done_ + block_) / static_cast<double>(toWrite_) * 100.0);
+      RoundHalfToEven(static_cast<double>(written_) / static_cast<double>(toWrite_) * 100.0);
   view_.SetProgressPosition(static_cast<int>(percent));
   view_.SetCaption(FormatLabel::CurrentPercent, IntToStr(percent) + u"% complete");
-  view_.SetCaption(FormatLabel::CurrentPosition,
-                   u"Current sector: " + IntToGroupedStr(SectorOf(position_ + block_)));
-  view_.ShowBytesDone(done_ + block_, toWrite_);
+  view_.SetCaption(FormatLabel::CurrentPosition, u"Current sector: " + IntToGroupedStr(SectorOf(position_, sectorSize_)));
+  view_.ShowBytesDone(written_, toWrite_);
 }
 
-// Seeks to and writes one block. False when the drive is gone and the run
-// must end at once, with position_ still at the failed block.
+// Seeks to and writes one block. False when the run must end at once (the
+// drive gone or write protected), with position_ still at the failed block.
 bool WriteRun::HandleBlock(const void* zeros) {
+  failedInBlock_ = 0;
   if (SeekDevice(os_, program_.DeviceHandle, position_) != position_) {
     LogError(u"Seek error occurred at offset " + IntToGroupedStr(position_));
-    CountFailedBlock();
+    CountFailed({position_, position_ + block_}, std::nullopt);
   } else if (!WriteBlock(zeros)) {
     return false;
   }
+  if (failedInBlock_ > 0) ++failedBlocks_;
+  written_ += block_ - failedInBlock_;
   position_ += block_;
   done_ += block_;
   return true;
 }
 
-// False when the drive is gone or taken; other failures are logged and
-// counted.
+// False when the drive is gone, taken by another program or refuses every
+// write; other failures are narrowed to the sectors that refuse.
 bool WriteRun::WriteBlock(const void* zeros) {
   std::uint32_t written = 0;
   const auto length = static_cast<std::uint32_t>(block_);
@@ -217,38 +203,72 @@ bool WriteRun::WriteBlock(const void* zeros) {
     refused_ = true;
     return false;
   }
-  CountFailedBlock();
+  // Nothing can be written to a protected medium: going on would only
+  // repeat this line for every block.
+  if (code == ERROR_WRITE_PROTECT) {
+    writeProtected_ = true;
+    return false;
+  }
+  return NarrowBlock(zeros, code);
+}
+
+bool WriteRun::NarrowBlock(const void* zeros, std::uint32_t code) {
+  const NarrowingTarget target{os_, program_.DeviceHandle, zeros, sectorSize_, program_.clock};
+  const bool budgetSpentBefore = narrowing_.spent;
+  const NarrowedBlock narrowed = NarrowFailedBlock(target, {position_, position_ + block_}, code, narrowing_);
+  if (narrowed.driveGone) {
+    LogError(u"Format Error occurred at offset " + IntToGroupedStr(position_) + u":   " +
+             CodeAndText(narrowed.goneCode));
+    LogError(u"Device was unplugged, aborting...");
+    terminated_ = true;
+    return false;
+  }
+  for (const FailedRange& range : narrowed.failed) CountFailed(range.extent, range.code);
+  if (narrowed.cutShort && !budgetSpentBefore)
+    LogError(u"Retries of the block at offset " + IntToGroupedStr(position_) +
+             (narrowing_.spent ? u" ran out of time; from here on, a failed block is counted whole."
+                               : u" reached their limit; the rest of the block is counted as not written."));
   return true;
+}
+
+// Adds an unwritten range; with its error code it gets a line of its own
+// (a seek failure has had its line already).
+void WriteRun::CountFailed(Extent extent, std::optional<std::uint32_t> code) {
+  failedInBlock_ += extent.to - extent.from;
+  AddMerged(failed_, extent);
+  if (!code) return;
+  if (unwrittenLines_ < kUnwrittenLinesShown)
+    LogError(u"Not written: offset " + OffsetAndLba(extent.from, sectorSize_) + u", " +
+             SectorsAndBytes(extent.to - extent.from, sectorSize_) + u":   " + CodeAndText(*code));
+  else if (unwrittenLines_ == kUnwrittenLinesShown)
+    LogError(u"More ranges could not be written; only the first " +
+             IntToGroupedStr(static_cast<std::int64_t>(kUnwrittenLinesShown)) + u" are listed.");
+  ++unwrittenLines_;
 }
 
 void WriteRun::LogError(const std::u16string& line) {
   AddFormatLog(program_, line);
-  errorLines_.push_back(line);
+  result_.errorLines.push_back(line);
 }
 
-void WriteRun::CountFailedBlock() {
-  ++failedBlocks_;
-  failedBytes_ += block_;
-  if (!failed_.empty() && failed_.back().to == position_) {
-    failed_.back().to += block_;
-  } else {
-    failed_.push_back(Extent{position_, position_ + block_});
-  }
-}
-
-// The average over the whole run so far; a clock that stepped back leaves
-// the label as it was.
+// The average over the whole run so far, of the bytes the drive took.
 void WriteRun::ShowSpeed() {
-  const std::int64_t elapsed = std::max<std::int64_t>(NowMs() - startTime_, 0);
+  const std::int64_t elapsed = NowMs() - startTime_;
   if (elapsed > 0)
-    view_.SetCaption(FormatLabel::Speed, SpeedText(done_, elapsed, program_.locale.DecimalSeparator()));
+    view_.SetCaption(FormatLabel::Speed, SpeedText(written_, elapsed, program_.locale.DecimalSeparator()));
 }
 
-WriteLoopResult WriteRun::Finish() {
+WriteLoopResult WriteRun::Finish(AlignedBuffer& zeros) {
   AddFormatLog(program_, u"Average speed: " + view_.Caption(FormatLabel::Speed));
-  const WriteLoopEnding ending = Ending();
+  result_.quickWipe = choices_.quickWipe;
+  result_.wholeDrive = extents_.size() == 1;
+  result_.bytesToWrite = toWrite_;
+  result_.ending = Ending(zeros);
+  result_.covered = Covered();
+  result_.failed = failed_;
+  result_.failedBlocks = failedBlocks_;
   program_.StopRequested = false;
-  return WriteLoopResult{ending, Covered(), failed_, failedBlocks_, errorLines_};
+  return std::move(result_);
 }
 
 // The extents before the current one whole, the current one up to where the
@@ -260,34 +280,89 @@ std::vector<Extent> WriteRun::Covered() const {
   return covered;
 }
 
-// Complete means on the medium, every block written and the drive's caches
-// flushed; anything less is said plainly.
-WriteLoopEnding WriteRun::Ending() {
+// Complete means on the medium: every sector written, the drive's caches
+// flushed and, where asked, read back as zeros; anything less is said
+// plainly.
+WriteLoopEnding WriteRun::Ending(AlignedBuffer& zeros) {
   if (terminated_) {
-    AddFormatLog(program_, u"Operation terminated at offset " + OffsetAndLba());
+    AddFormatLog(program_, u"Operation terminated at offset " + Here());
     return WriteLoopEnding::Terminated;
   }
+  if (writeProtected_) {
+    AddFormatLog(program_, u"Low-level format did not complete: the media is write protected; nothing was "
+                           u"written from offset " + Here() + u" on.");
+    return WriteLoopEnding::WriteProtected;
+  }
   if (program_.StopRequested) {
-    AddFormatLog(program_, u"Operation cancelled at offset " + OffsetAndLba());
+    result_.flushed = Flush();
+    AddFormatLog(program_, u"Operation cancelled at offset " + Here());
+    AddFormatLog(program_, result_.flushed ? u"What was written before the stop has been flushed to the drive."
+                                           : u"What was written before the stop may not have reached the medium.");
     return WriteLoopEnding::Cancelled;
   }
-  const bool flushed = Flush();
+  result_.flushed = Flush();
   if (refused_) {
-    AddFormatLog(program_, u"Low-level format did not complete: writing was refused at offset " + OffsetAndLba());
+    AddFormatLog(program_, u"Low-level format did not complete: writing was refused at offset " + Here());
     return WriteLoopEnding::NotComplete;
   }
-  if (failedBlocks_ > 0) {
-    AddFormatLog(program_, NotWrittenLine());
-    return WriteLoopEnding::NotComplete;
-  }
-  if (!flushed) {
+  if (!result_.flushed) {
     AddFormatLog(program_,
                  u"Low-level format did not complete: the drive could not confirm that the zeros "
                  u"reached the medium.");
     return WriteLoopEnding::NotComplete;
   }
+  return VerifiedEnding(zeros);
+}
+
+WriteLoopEnding WriteRun::VerifiedEnding(AlignedBuffer& zeros) {
+  if (!Verify(zeros)) return WriteLoopEnding::NotComplete;
+  const VerificationOutcome& v = result_.verification;
+  if (v.result == VerifyResult::Cancelled) return WriteLoopEnding::Cancelled;
+  if (v.result == VerifyResult::DriveGone) return WriteLoopEnding::Terminated;
+  if (failedBlocks_ > 0) {
+    AddFormatLog(program_, u"Low-level format did not complete: " + SectorsAndBytes(BytesIn(failed_), sectorSize_) +
+                               u" could not be written.");
+    return WriteLoopEnding::NotComplete;
+  }
+  if (v.result == VerifyResult::Mismatch) {
+    AddFormatLog(program_, u"Low-level format did not complete: the read-back found " +
+                               SectorsAndBytes(BytesIn(v.mismatches), sectorSize_) +
+                               u" that are not zero; the drive lost writes.");
+    return WriteLoopEnding::NotComplete;
+  }
+  if (v.result == VerifyResult::Unreadable) {
+    AddFormatLog(program_, u"Low-level format did not complete: " + SectorsAndBytes(BytesIn(v.unread), sectorSize_) +
+                               u" could not be read back.");
+    return WriteLoopEnding::NotComplete;
+  }
+  return Completed();
+}
+
+// Reads back what was written, unless the user turned that off. False when
+// the read buffer could not be had.
+bool WriteRun::Verify(AlignedBuffer& zeros) {
+  result_.verification.method = choices_.verify;
+  if (choices_.verify == VerifyMethod::Off) return true;
+  AlignedBuffer buffer(os_);
+  if (buffer.Data() == nullptr) {
+    LogError(u"Not enough memory for the 33,554,432-byte read-back buffer; nothing was read back.");
+    return false;
+  }
+  VerifyRequest request{choices_.verify, choices_.seed.value_or(0), driveBytes_, sectorSize_,
+                        Without(Covered(), failed_)};
+  if (choices_.verify == VerifyMethod::Sample && !choices_.seed) request.seed = FreshSeed();
+  result_.verification = VerifyZeros(program_, view_, zeros.Data(), buffer.Data(), request);
+  const auto& lines = result_.verification.errorLines;
+  result_.errorLines.insert(result_.errorLines.end(), lines.begin(), lines.end());
+  return true;
+}
+
+WriteLoopEnding WriteRun::Completed() {
   view_.SetProgressPosition(100);
   AddFormatLog(program_, u"Low-level format is complete.");
+  if (extents_.size() > 1)
+    AddFormatLog(program_, u"Quick wipe: only the first and the last " + IntToGroupedStr(kQuickWipeExtent) +
+                               u" bytes were zeroed; the rest of the data is still readable.");
   return WriteLoopEnding::Complete;
 }
 
@@ -295,21 +370,6 @@ bool WriteRun::Flush() {
   if (os_.FlushFileBuffers(program_.DeviceHandle)) return true;
   LogError(u"Flush error occurred:   " + CodeAndText(os_.GetLastError()));
   return false;
-}
-
-std::int64_t WriteRun::SectorOf(std::int64_t offset) const {
-  if (sectorSize_ <= 0) return 0;  // an entry without a sector size has nothing to write
-  return RoundHalfToEven(static_cast<double>(offset) / static_cast<double>(sectorSize_));
-}
-
-std::u16string WriteRun::OffsetAndLba() const {
-  return IntToGroupedStr(position_) + u"    LBA " + IntToGroupedStr(SectorOf(position_));
-}
-
-std::u16string WriteRun::NotWrittenLine() const {
-  return u"Low-level format did not complete: " + IntToGroupedStr(failedBlocks_) +
-         (failedBlocks_ == 1 ? u" block (" : u" blocks (") + IntToGroupedStr(failedBytes_) +
-         u" bytes) could not be written.";
 }
 
 }  // namespace
@@ -320,21 +380,21 @@ std::int64_t SeekDevice(Os& os, Handle handle, std::int64_t offset) {
   return newPosition;
 }
 
-WriteLoopResult FormatWriteLoop(Program& program, FormatPageView& view, bool quickWipe) {
-  ZeroBuffer zeros(program.os);
+WriteLoopResult FormatWriteLoop(Program& program, FormatPageView& view, const EraseChoices& choices) {
+  AlignedBuffer zeros(program.os);
   if (zeros.Data() == nullptr) {
     const std::u16string line = u"Not enough memory for the 33,554,432-byte write buffer; nothing was written.";
     AddFormatLog(program, line);
     program.StopRequested = false;
     WriteLoopResult result;
+    result.quickWipe = choices.quickWipe;
     result.errorLines.push_back(line);
     return result;
   }
   view.ProcessPendingMessages();
-  WriteRun run(program, view, quickWipe);
+  WriteRun run(program, view, choices);
   run.WriteAll(zeros.Data());
-  zeros.GiveBack();
-  return run.Finish();
+  return run.Finish(zeros);
 }
 
 }  // namespace orvella

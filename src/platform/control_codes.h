@@ -21,7 +21,16 @@ inline constexpr std::uint32_t SMART_SEND_DRIVE_COMMAND = 0x0007C084u;
 inline constexpr std::uint32_t SMART_RCV_DRIVE_DATA = 0x0007C088u;
 inline constexpr std::uint32_t IOCTL_SCSI_MINIPORT = 0x0004D008u;
 inline constexpr std::uint32_t IOCTL_SCSI_MINIPORT_IDENTIFY = 0x001B0501u;
-inline constexpr std::uint32_t IOCTL_SCSI_GET_ADDRESS = 0x0004100Cu;
+// CTL_CODE(IOCTL_SCSI_BASE, 0x406, METHOD_BUFFERED, FILE_ANY_ACCESS); 0x4100C
+// beside it is IOCTL_SCSI_GET_INQUIRY_DATA, a different request.
+inline constexpr std::uint32_t IOCTL_SCSI_GET_ADDRESS = 0x00041018u;
+// Any ATA command with its full task file, 48-bit commands included.
+inline constexpr std::uint32_t IOCTL_ATA_PASS_THROUGH = 0x0004D02Cu;
+// ATA_PASS_THROUGH_EX.AtaFlags
+inline constexpr std::uint16_t ATA_FLAGS_DRDY_REQUIRED = 0x01;
+inline constexpr std::uint16_t ATA_FLAGS_DATA_IN = 0x02;
+inline constexpr std::uint16_t ATA_FLAGS_DATA_OUT = 0x04;
+inline constexpr std::uint16_t ATA_FLAGS_48BIT_COMMAND = 0x08;
 
 // Volume locking.
 inline constexpr std::uint32_t FSCTL_LOCK_VOLUME = 0x00090018u;
@@ -41,8 +50,21 @@ inline constexpr std::uint8_t SmartReadData = 0xD0;
 inline constexpr std::uint8_t SmartReadThresholds = 0xD1;
 inline constexpr std::uint8_t SmartEnableOperations = 0xD8;
 inline constexpr std::uint8_t SmartDisableOperations = 0xD9;
+inline constexpr std::uint8_t SmartReturnStatus = 0xDA;
 inline constexpr std::uint8_t SmartSignatureLow = 0x4F;   // cylinder low
 inline constexpr std::uint8_t SmartSignatureHigh = 0xC2;  // cylinder high
+// RETURN STATUS of a drive whose thresholds are exceeded.
+inline constexpr std::uint8_t SmartFailingLow = 0xF4;
+inline constexpr std::uint8_t SmartFailingHigh = 0x2C;
+// The commands that tell how far the medium really reaches.
+inline constexpr std::uint8_t ReadNativeMaxAddressExt = 0x27;
+inline constexpr std::uint8_t AccessibleMaxAddressConfiguration = 0x78;
+inline constexpr std::uint8_t GetNativeMaxAddressExt = 0x00;  // its features value
+inline constexpr std::uint8_t DeviceConfiguration = 0xB1;
+inline constexpr std::uint8_t DeviceConfigurationIdentify = 0xC2;  // its features value
+// Status register bits.
+inline constexpr std::uint8_t StatusError = 0x01;
+inline constexpr std::uint8_t StatusDeviceFault = 0x20;
 }  // namespace ata
 
 // Byte offsets of the structure fields (all little-endian, packed as the
@@ -63,7 +85,25 @@ inline constexpr std::size_t PropertyQueryQueryType = 4;   // u32
 inline constexpr std::size_t PropertyQuerySize = 12;
 inline constexpr std::uint32_t StorageDeviceProperty = 0;
 inline constexpr std::uint32_t StorageAdapterProperty = 1;
+inline constexpr std::uint32_t StorageDeviceProtocolSpecificProperty = 50;
 inline constexpr std::uint32_t PropertyStandardQuery = 0;
+inline constexpr std::size_t PropertyQueryAdditionalParameters = 8;
+
+// STORAGE_PROTOCOL_SPECIFIC_DATA, in a query after its first 8 bytes and in
+// the reply (STORAGE_PROTOCOL_DATA_DESCRIPTOR) after Version and Size.
+inline constexpr std::size_t ProtocolProtocolType = 0;         // u32
+inline constexpr std::size_t ProtocolDataType = 4;             // u32
+inline constexpr std::size_t ProtocolRequestValue = 8;         // u32: the log page
+inline constexpr std::size_t ProtocolRequestSubValue = 12;     // u32
+inline constexpr std::size_t ProtocolDataOffset = 16;          // u32, from this structure
+inline constexpr std::size_t ProtocolDataLength = 20;          // u32
+inline constexpr std::size_t ProtocolSpecificDataSize = 40;
+inline constexpr std::uint32_t ProtocolTypeNvme = 3;
+inline constexpr std::uint32_t NVMeDataTypeLogPage = 2;
+inline constexpr std::size_t ProtocolDescriptorVersion = 0;    // u32
+inline constexpr std::size_t ProtocolDescriptorSize = 4;       // u32
+inline constexpr std::size_t ProtocolDescriptorData = 8;       // STORAGE_PROTOCOL_SPECIFIC_DATA
+inline constexpr std::size_t ProtocolDescriptorHeaderSize = 48;
 
 // STORAGE_ADAPTER_DESCRIPTOR
 inline constexpr std::size_t AdapterVersion = 0;                // u32
@@ -134,6 +174,16 @@ inline constexpr std::size_t SrbControlCode = 16;   // u32
 inline constexpr std::size_t SrbReturnCode = 20;    // u32
 inline constexpr std::size_t SrbLength = 24;        // u32
 inline constexpr std::size_t SrbIoControlSize = 28;
+
+// ATA_PASS_THROUGH_EX as a 64-bit process lays it out; the data follows it.
+inline constexpr std::size_t AtaPtLength = 0;               // u16
+inline constexpr std::size_t AtaPtFlags = 2;                // u16
+inline constexpr std::size_t AtaPtDataTransferLength = 8;   // u32
+inline constexpr std::size_t AtaPtTimeOutValue = 12;        // u32, seconds
+inline constexpr std::size_t AtaPtDataBufferOffset = 24;    // u64, from the structure's start
+inline constexpr std::size_t AtaPtPreviousTaskFile = 32;    // 8 bytes: the high bytes of 48-bit values
+inline constexpr std::size_t AtaPtCurrentTaskFile = 40;     // 8 bytes, in the order of IDEREGS
+inline constexpr std::size_t AtaPtSize = 48;
 
 // SCSI_ADDRESS
 inline constexpr std::size_t ScsiAddressLength = 0;      // u32

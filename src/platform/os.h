@@ -92,6 +92,10 @@ class Os {
                                 std::int64_t* newFilePointer, std::uint32_t moveMethod) = 0;
   virtual bool WriteFile(Handle handle, const void* buffer, std::uint32_t bytesToWrite,
                          std::uint32_t* bytesWritten) = 0;
+  // Reads at the handle's position, which moves past what was read. Like
+  // WriteFile on a drive, the length and position are whole sectors and the
+  // buffer is page-aligned memory (AllocateAligned).
+  virtual bool ReadFile(Handle handle, void* buffer, std::uint32_t bytesToRead, std::uint32_t* bytesRead) = 0;
   // Pushes everything written through the handle to the medium.
   virtual bool FlushFileBuffers(Handle handle) = 0;
   virtual std::uint32_t GetLastError() = 0;

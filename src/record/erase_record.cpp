@@ -3,6 +3,7 @@
 #include "core/text.h"
 #include "device/device_records.h"
 #include "record/drive_json.h"
+#include "record/hidden_areas_json.h"
 #include "record/iso_time.h"
 #include "record/media_facts.h"
 #include "record/record_digest.h"
@@ -20,12 +21,6 @@ Json ExtentsJson(const std::vector<Extent>& extents) {
   Json list = Json::array();
   for (const Extent& e : extents) list.push_back({{"from", e.from}, {"to", e.to}});
   return list;
-}
-
-std::int64_t Bytes(const std::vector<Extent>& extents) {
-  std::int64_t sum = 0;
-  for (const Extent& e : extents) sum += e.to - e.from;
-  return sum;
 }
 
 Json Lines(const std::vector<std::u16string>& lines) {
@@ -82,17 +77,22 @@ Json SanitizationJson(bool quick) {
   return {{"method", kClearMethod}, {"category", "Clear"}, {"passes", 1}};
 }
 
-Json VerificationJson(const std::optional<VerificationFacts>& v) {
-  if (!v) {
-    return {{"method", kNotPerformed}, {"plan", nullptr}, {"seed", nullptr}, {"bytesRead", 0},
-            {"mismatches", Json::array()}, {"result", kNotPerformed}};
-  }
-  return {{"method", v->method},
-          {"plan", TextOrNull(v->plan)},
-          {"seed", v->seed ? Json(*v->seed) : Json(nullptr)},
-          {"bytesRead", v->bytesRead},
-          {"mismatches", ExtentsJson(v->mismatches)},
-          {"result", v->result}};
+// How the run was read back, and what the read-back found.
+Json VerificationJson(const VerificationOutcome& v) {
+  Json json = {{"method", VerifyMethodName(v.method)},
+               {"result", VerifyResultName(v.result)},
+               {"bytesPlanned", v.bytesPlanned},
+               {"bytesRead", v.bytesRead},
+               {"mismatches", ExtentsJson(v.mismatches)},
+               {"unread", ExtentsJson(v.unread)}};
+  if (v.method == VerifyMethod::Sample)
+    json["plan"] = {{"standard", "NIST SP 800-88 r1, 4.7.3"},
+                    {"generator", "splitmix64"},
+                    {"seed", v.seed},
+                    {"subsections", v.subsections},
+                    {"sampleSectors", v.sampleSectors},
+                    {"samples", v.samples}};
+  return json;
 }
 
 // What locking took down before the erase, so that nobody wonders later
@@ -115,6 +115,7 @@ const char* EraseResultName(const FormatRun& run) {
   switch (run.loop.ending) {
     case WriteLoopEnding::Complete: return "complete";
     case WriteLoopEnding::NotComplete: return "not-complete";
+    case WriteLoopEnding::WriteProtected: return "write-protected";
     case WriteLoopEnding::Cancelled: return "cancelled";
     case WriteLoopEnding::Terminated: return "drive-gone";
     case WriteLoopEnding::NoBuffer: return "no-write-buffer";
@@ -122,21 +123,13 @@ const char* EraseResultName(const FormatRun& run) {
   return "unknown";
 }
 
-// Both lists are in drive order within each covered extent, and the
-// failed blocks lie inside the covered extents.
-std::vector<Extent> WrittenExtents(const WriteLoopResult& loop) {
-  std::vector<Extent> written;
-  auto failed = loop.failed.begin();
-  for (const Extent& covered : loop.covered) {
-    std::int64_t from = covered.from;
-    for (; failed != loop.failed.end() && failed->from < covered.to; ++failed) {
-      if (failed->from > from) written.push_back(Extent{from, failed->from});
-      from = failed->to;
-    }
-    if (covered.to > from) written.push_back(Extent{from, covered.to});
-  }
-  return written;
+bool ErasureProven(const FormatRun& run) {
+  const WriteLoopResult& loop = run.loop;
+  return run.outcome == FormatOutcome::Ran && loop.ending == WriteLoopEnding::Complete && loop.wholeDrive &&
+         loop.verification.result == VerifyResult::Passed;
 }
+
+std::vector<Extent> WrittenExtents(const WriteLoopResult& loop) { return Without(loop.covered, loop.failed); }
 
 Json EraseRecord(Program& program, const EraseFacts& facts) {
   const WriteLoopResult& loop = facts.run.loop;
@@ -147,21 +140,25 @@ Json EraseRecord(Program& program, const EraseFacts& facts) {
                  {"drive", DriveJson(program, static_cast<int>(program.SelectedDevice))},
                  {"identify", IdentityJson(facts.identification)},
                  {"media", MediaJson(program.SelectedEntry(), facts.identification)},
+                 {"hiddenAreas", facts.run.hiddenAreas ? HiddenAreasJson(*facts.run.hiddenAreas) : Json(nullptr)},
                  {"host", HostJson(program.os.QueryHostIdentity())},
                  {"operator", TextOrNull(facts.operatorName)},
                  {"asset", TextOrNull(facts.assetTag)},
                  {"mode", facts.quick ? "quick" : "full"},
+                 {"bytesToWrite", loop.bytesToWrite},
                  {"sanitization", SanitizationJson(facts.quick)},
                  {"start", IsoLocalTime(facts.start)},
                  {"end", IsoLocalTime(facts.end)},
-                 {"result", EraseResultName(facts.run)}};
+                 {"result", EraseResultName(facts.run)},
+                 {"erasureProven", ErasureProven(facts.run)}};
   if (facts.exitCode) record["exitCode"] = *facts.exitCode;
   record["unmounted"] = UnmountedJson(facts.run.unmounted);
   record["written"] = ExtentsJson(written);
-  record["bytesWritten"] = Bytes(written);
+  record["bytesWritten"] = BytesIn(written);
   record["failed"] = ExtentsJson(loop.failed);
   record["failedBlocks"] = loop.failedBlocks;
-  record["verification"] = VerificationJson(facts.verification);
+  record["flushed"] = loop.flushed;
+  record["verification"] = VerificationJson(loop.verification);
   record["errors"] = Lines(facts.run.errorLines);
   record["log"] = Lines(facts.log);
   SealRecord(record);

@@ -57,6 +57,10 @@ class DetailsWriter {
         Line(u"Device needs either USER or MASTER password to be unlocked.");
       }
     }
+    // A password set (enabled) does not lock an unlocked drive; frozen
+    // means the security settings cannot change until the next power-on.
+    Line(p.securityenabled ? u"Security is enabled (a password is set)" : u"Security is not enabled");
+    Line(p.securityfrozen ? u"Security is frozen" : u"Security is not frozen");
     Line(kBlankLine);
   }
 
@@ -66,6 +70,26 @@ class DetailsWriter {
     Supported(p.hpasupport, u"HPA (Host-protected area)");
     Supported(p.aamsupport, u"AAM (Automatic acoustic management)");
     Supported(p.StreamingSupported, u"Streaming feature set");
+    Line(kBlankLine);
+  }
+
+  void HiddenSectors(const T_IDE_PASSPORT& p, const HiddenAreas& areas) {
+    Line(u"HIDDEN AREAS:");
+    if (areas.method == NativeMaxMethod::None) {
+      Line(p.hpasupport ? u"Host Protected Area: not checked (the drive has no 48-bit addressing)"
+                        : u"Host Protected Area: not supported by the drive");
+    } else if (!areas.nativeSectors) {
+      Line(u"Host Protected Area: the drive did not report its native maximum");
+    } else {
+      Line(u"Native maximum: " + IntToGroupedStr(*areas.nativeSectors) + u" sectors");
+      Line(u"Sectors hidden by a Host Protected Area: " + IntToGroupedStr(areas.HpaHiddenSectors()));
+    }
+    if (!areas.dcoSupported)
+      Line(u"Device Configuration Overlay: not supported by the drive");
+    else if (!areas.dcoSectors)
+      Line(u"Device Configuration Overlay: the drive did not report its factory maximum");
+    else
+      Line(u"Sectors hidden by a Device Configuration Overlay: " + IntToGroupedStr(areas.DcoHiddenSectors()));
     Line(kBlankLine);
   }
 
@@ -88,11 +112,13 @@ DeviceIdentification IdentifyChosenDevice(Program& program) {
   bool identified = IdentifyDevice(program.os, program.DeviceHandle, drive.IsIDESlave, data);
   if (!identified && drive.BusType == BusTypeAta) {
     identified = IdentifyDevice(program.os, program.DeviceHandle, drive.IsIDESlave, data);
-    if (!identified) return {IdentifyOutcome::InternalError, {}};
+    if (!identified) return {IdentifyOutcome::InternalError, {}, {}, {}};
   }
-  if (!identified) return {IdentifyOutcome::Unavailable, {}};
+  if (!identified) return {IdentifyOutcome::Unavailable, {}, {}, {}};
+  const T_IDE_PASSPORT passport = ParseIdentifyData(program.os, data);
   const auto rotationRate = static_cast<std::uint16_t>(data[434] | data[435] << 8);
-  return {IdentifyOutcome::Identified, ParseIdentifyData(program.os, data), rotationRate};
+  return {IdentifyOutcome::Identified, passport, rotationRate,
+          DetectHiddenAreas(program.os, program.DeviceHandle, drive.IsIDESlave, passport)};
 }
 
 IdentifyOutcome ShowDeviceDetails(Program& program) {
@@ -117,6 +143,7 @@ IdentifyOutcome ShowDeviceDetails(Program& program) {
   writer.PhysicalParameters(passport);
   writer.Security(passport);
   writer.Features(passport);
+  writer.HiddenSectors(passport, identification.hiddenAreas);
   writer.Queuing(passport);
   return identification.outcome;
 }

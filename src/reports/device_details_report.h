@@ -4,6 +4,7 @@
 
 #include "core/program.h"
 #include "device/device_records.h"
+#include "device/hidden_areas.h"
 
 namespace orvella {
 
@@ -19,10 +20,12 @@ struct DeviceIdentification {
   // IDENTIFY word 217, the nominal media rotation rate: 1 for a medium that
   // does not rotate, 0x0401 to 0xFFFE revolutions per minute, 0 not reported.
   std::uint16_t rotationRate = 0;
+  HiddenAreas hiddenAreas;  // asked for only when identified
 };
 
-// Identifies the chosen drive through DeviceHandle as the report does: an
-// ATA-bus drive is asked a second time when the first try fails.
+// Identifies the chosen drive through DeviceHandle as the report does (an
+// ATA-bus drive is asked a second time when the first try fails), and asks
+// an identified drive for its hidden areas.
 DeviceIdentification IdentifyChosenDevice(Program& program);
 
 // Identifies the chosen drive through DeviceHandle and appends the report;

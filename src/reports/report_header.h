@@ -17,4 +17,7 @@ void WriteReportHeader(Program& program, ReportSink sink, std::u16string_view ti
 // A separating line of a report: a single blank, never an empty line.
 inline constexpr char16_t kBlankLine[] = u" ";
 
+// The S.M.A.R.T. report's one error text, for ATA and NVMe drives alike.
+inline constexpr char16_t kSmartNotSupported[] = u"SMART is not supported by this device.";
+
 }  // namespace orvella

@@ -6,8 +6,8 @@
 #include "core/text.h"
 #include "device/identify_device.h"
 #include "device/identify_parser.h"
-#include "device/smart_access.h"
 #include "device/smart_attribute_names.h"
+#include "reports/nvme_health_report.h"
 #include "reports/report_header.h"
 #include "reports/text_forms.h"
 
@@ -18,11 +18,6 @@ constexpr char16_t kColumnHeader[] =
     u"          Attribute                      Current   Worst          Raw       Note";
 constexpr std::size_t kRuleWidth = 88;
 constexpr int kTemperatureId = 194;
-
-std::u16string TwoHexDigits(std::uint8_t value) {
-  constexpr char16_t kDigits[] = u"0123456789ABCDEF";
-  return {kDigits[value >> 4], kDigits[value & 0xF]};
-}
 
 std::u16string AttributeRow(const SmartAttributeEntry& e) {
   std::u16string row = u" " + PadRight(IntToStr(e.id), 3) + u"  " + TwoHexDigits(e.id) + u"  " +
@@ -45,50 +40,109 @@ std::optional<bool> SmartEnabledNow(Program& program, std::uint8_t driveNumber) 
   return passport.smartenabled;
 }
 
-// An ATA-bus drive needs S.M.A.R.T. switched on to answer READ DATA. The
-// switch survives power cycles, so it is switched off afterwards only when
-// it was found off; when that cannot be learned it stays on, which costs the
-// drive nothing.
-bool ReadPageSwitchingSmartOn(Program& program, std::uint8_t driveNumber, AtaSector& page) {
+// The values page; with it, the thresholds page and the drive's verdict.
+struct SmartPages {
+  AtaSector values{};
+  std::optional<AtaSector> thresholds;
+  SmartVerdict verdict = SmartVerdict::Unknown;
+};
+
+bool ReadPages(Program& program, std::uint8_t driveNumber, SmartPages& pages) {
+  if (!SmartReadData(program.os, program.DeviceHandle, driveNumber, pages.values)) return false;
+  AtaSector thresholds{};
+  if (SmartReadThresholds(program.os, program.DeviceHandle, driveNumber, thresholds)) pages.thresholds = thresholds;
+  pages.verdict = SmartReturnStatus(program.os, program.DeviceHandle, driveNumber);
+  return true;
+}
+
+// An ATA-bus drive needs S.M.A.R.T. switched on to answer. The switch
+// survives power cycles, so it is switched off afterwards only when it was
+// found off; when that cannot be learned it stays on, which costs the drive
+// nothing.
+bool ReadPagesSwitchingSmartOn(Program& program, std::uint8_t driveNumber, SmartPages& pages) {
   const std::optional<bool> wasEnabled = SmartEnabledNow(program, driveNumber);
   bool ok = SmartEnable(program.os, program.DeviceHandle, driveNumber);
-  if (ok) ok = SmartReadData(program.os, program.DeviceHandle, driveNumber, page);
+  if (ok) ok = ReadPages(program, driveNumber, pages);
   if (wasEnabled == false) SmartDisable(program.os, program.DeviceHandle, driveNumber);
   return ok;
 }
 
+SmartReading Judge(const SmartPages& pages) {
+  SmartReading reading;
+  reading.thresholdsRead = pages.thresholds.has_value();
+  reading.verdict = pages.verdict;
+  for (int slot = 0; slot < kSmartAttributeSlots; ++slot) {
+    SmartAttributeRow row;
+    row.entry = SmartAttributeAt(pages.values, slot);
+    if (row.entry.id == 0) continue;  // drives leave empty slots between attributes
+    if (pages.thresholds) row.threshold = ThresholdFor(*pages.thresholds, row.entry.id);
+    row.status = JudgeAttribute(row.entry, row.threshold);
+    reading.rows.push_back(row);
+  }
+  return reading;
+}
+
+std::u16string VerdictLine(SmartVerdict verdict) {
+  switch (verdict) {
+    case SmartVerdict::Passed: return u"Overall health self-assessment: PASSED";
+    case SmartVerdict::Failing: return u"Overall health self-assessment: FAILING (a threshold is exceeded)";
+    case SmartVerdict::Unknown: break;
+  }
+  return u"Overall health self-assessment: not reported by the drive";
+}
+
+std::optional<std::u16string> ThresholdLine(const SmartAttributeRow& row) {
+  const std::u16string lead =
+      u"Attribute " + IntToStr(row.entry.id) + u" " + Trim(std::u16string(SmartAttributeName(row.entry.id)));
+  const std::u16string threshold = u", threshold " + IntToStr(row.threshold.value_or(0)) + u")";
+  switch (row.status) {
+    case AttributeStatus::FailingNow:
+      return lead + u": FAILING NOW (current " + IntToStr(row.entry.current) + threshold;
+    case AttributeStatus::FailedInThePast:
+      return lead + u": failed in the past (worst " + IntToStr(row.entry.worst) + threshold;
+    case AttributeStatus::Ok:
+    case AttributeStatus::NoThreshold: break;
+  }
+  return std::nullopt;
+}
+
+void WriteHealth(Program& program, const SmartReading& reading) {
+  AddSmartLine(program, VerdictLine(reading.verdict));
+  if (!reading.thresholdsRead) AddSmartLine(program, u"Attribute thresholds: not reported by the drive");
+  for (const SmartAttributeRow& row : reading.rows)
+    if (const auto line = ThresholdLine(row)) AddSmartLine(program, *line);
+  AddSmartLine(program, kBlankLine);
+}
+
+bool ShowAtaSmartReport(Program& program) {
+  const std::optional<SmartReading> reading = ReadSmartAttributes(program);
+  if (!reading) {
+    AddSmartLine(program, kSmartNotSupported);
+    return false;
+  }
+  AddSmartLine(program, kColumnHeader);
+  AddSmartLine(program, std::u16string(kRuleWidth, u'-'));
+  for (const SmartAttributeRow& row : reading->rows) AddSmartLine(program, AttributeRow(row.entry));
+  AddSmartLine(program, kBlankLine);
+  WriteHealth(program, *reading);
+  return true;
+}
+
 }  // namespace
 
-std::optional<std::vector<SmartAttributeEntry>> ReadSmartAttributes(Program& program) {
+std::optional<SmartReading> ReadSmartAttributes(Program& program) {
   const TIdentifyDeviceData& drive = program.SelectedEntry().IdentifyData;
-  AtaSector page{};
-  const bool ok = drive.BusType == BusTypeAta
-                      ? ReadPageSwitchingSmartOn(program, drive.IsIDESlave, page)
-                      : SmartReadData(program.os, program.DeviceHandle, drive.IsIDESlave, page);
+  SmartPages pages;
+  const bool ok = drive.BusType == BusTypeAta ? ReadPagesSwitchingSmartOn(program, drive.IsIDESlave, pages)
+                                              : ReadPages(program, drive.IsIDESlave, pages);
   if (!ok) return std::nullopt;
-  std::vector<SmartAttributeEntry> entries;
-  for (int slot = 0; slot < kSmartAttributeSlots; ++slot) {
-    const SmartAttributeEntry entry = SmartAttributeAt(page, slot);
-    if (entry.id == 0) break;
-    entries.push_back(entry);
-  }
-  return entries;
+  return Judge(pages);
 }
 
 bool ShowSmartReport(Program& program) {
   WriteReportHeader(program, AddSmartLine, u"SMART data for ");
-
-  const std::optional<std::vector<SmartAttributeEntry>> entries = ReadSmartAttributes(program);
-  if (!entries) {
-    AddSmartLine(program, u"SMART is not supported by this device.");
-    return false;
-  }
-
-  AddSmartLine(program, kColumnHeader);
-  AddSmartLine(program, std::u16string(kRuleWidth, u'-'));
-  for (const SmartAttributeEntry& entry : *entries) AddSmartLine(program, AttributeRow(entry));
-  AddSmartLine(program, kBlankLine);
-  return true;
+  if (program.SelectedEntry().IdentifyData.BusType == BusTypeNvme) return ShowNvmeHealthReport(program);
+  return ShowAtaSmartReport(program);
 }
 
 }  // namespace orvella

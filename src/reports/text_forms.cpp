@@ -75,4 +75,9 @@ std::u16string PadLeft(std::u16string text, std::uint16_t width) {
   return text;
 }
 
+std::u16string TwoHexDigits(std::uint8_t value) {
+  constexpr char16_t kDigits[] = u"0123456789ABCDEF";
+  return {kDigits[value >> 4], kDigits[value & 0xF]};
+}
+
 }  // namespace orvella

@@ -30,6 +30,9 @@ std::u16string CapacityToStr(std::int64_t value, char16_t decimalSeparator);
 // capacity does not fit in 64 bits.
 std::u16string GetDeviceTitle(const DeviceCatalogue& devices, int index, char16_t decimalSeparator);
 
+// Two hexadecimal digits, capital letters: 0Fh gives "0F".
+std::u16string TwoHexDigits(std::uint8_t value);
+
 // Blank-fill on the right or the left up to `width`; never shortens.
 std::u16string PadRight(std::u16string text, std::uint16_t width);
 std::u16string PadLeft(std::u16string text, std::uint16_t width);

@@ -1,9 +1,12 @@
 // Runs orvella-cli as a child process, as a user or a script would: with
-// its standard streams on pipes (or on a pseudo-terminal), its environment
-// fixed to the C locale, and a way to signal it while it runs.
+// its standard streams on pipes (or, on POSIX, on a pseudo-terminal), its
+// environment fixed to the C locale and UTC, and on POSIX a way to signal
+// it while it runs.
 #pragma once
 
+#ifndef _WIN32
 #include <sys/types.h>
+#endif
 
 #include <chrono>
 #include <string>
@@ -23,6 +26,7 @@ struct CliResult {
 // Runs orvella-cli with `args` to its end; `input` is its whole stdin.
 CliResult RunCli(const std::vector<std::string>& args, const std::string& input = "");
 
+#ifndef _WIN32
 // A running orvella-cli on pipes, stdin closed.
 class CliProcess {
  public:
@@ -66,6 +70,8 @@ class CliTerminal {
   int master_ = -1;
   std::string shown_;
 };
+
+#endif
 
 // Lines of a text, with the stamp of a format log line taken off.
 std::vector<std::string> UnstampedLines(const std::string& text);

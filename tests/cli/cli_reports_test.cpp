@@ -89,6 +89,17 @@ TEST(CliDetails, WritesTheDeviceDetailsReport) {
   EXPECT_TRUE(r.OutLines()[1].starts_with("Current date and time: "));
 }
 
+TEST(CliDetails, AWindowsDriveNameIsTheDriveOfItsNumber) {
+  const Lines byNumber = ReportBody(Cli({"details", "0"}));
+  for (const char* name : {"\\\\.\\PhysicalDrive0", "\\\\.\\physicaldrive0"}) {
+    const CliResult r = Cli({"details", name});
+    ASSERT_EQ(r.exitCode, 0) << name << ": " << r.err;
+    EXPECT_EQ(ReportBody(r), byNumber) << name;
+  }
+  for (const char* name : {"\\\\.\\PhysicalDrive256", "\\\\.\\PhysicalDrive", "\\\\.\\PhysicalDrive1x"})
+    EXPECT_EQ(Cli({"details", name}).exitCode, 2) << name;
+}
+
 TEST(CliDetails, JsonGivesThePassportFields) {
   const CliResult r = Cli({"--json", "details", "0"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
@@ -131,6 +142,8 @@ TEST(CliSmart, WritesTheAttributeTable) {
       std::string(88, '-'),
       " 5    05  Reallocated sectors count        100      100                 0",
       " 194  C2  HDA Temperature                   36       45                36  (36 degrees) ",
+      " ",
+      "Overall health self-assessment: PASSED",
       " "};
   EXPECT_EQ(body, expected);
 }
@@ -141,8 +154,15 @@ TEST(CliSmart, JsonGivesTheAttributeRows) {
   const json answer = json::parse(r.out);
   EXPECT_EQ(answer["supported"], true);
   ASSERT_EQ(answer["attributes"].size(), 2u);
-  EXPECT_EQ(answer["attributes"][1],
-            json({{"id", 194}, {"name", "HDA Temperature"}, {"current", 36}, {"worst", 45}, {"raw", 36}}));
+  EXPECT_EQ(answer["attributes"][1], json({{"id", 194},
+                                           {"name", "HDA Temperature"},
+                                           {"commonName", nullptr},
+                                           {"current", 36},
+                                           {"worst", 45},
+                                           {"raw", 36},
+                                           {"threshold", 0},
+                                           {"status", "ok"}}));
+  EXPECT_EQ(answer["health"], json({{"verdict", "passed"}, {"thresholdsRead", true}}));
 }
 
 TEST(CliSmart, ADriveWithoutSmartEndsWithSeven) {
@@ -198,9 +218,9 @@ TEST(CliUsage, HelpAndVersionAnswerOnStdout) {
   const CliResult help = RunCli({"--help"});
   EXPECT_EQ(help.exitCode, 0);
   EXPECT_NE(help.out.find("Usage: orvella-cli"), std::string::npos);
-  for (const char* line : {"  0  success", "  3  erase finished, but some blocks", "  4  a volume of the drive",
+  for (const char* line : {"  0  success", "  3  erase finished, but some sectors", "  4  a volume of the drive",
                            "  5  erase cancelled", "  6  the drive went away", "  7  the drive was not found",
-                           "  8  erase not confirmed", "  2  bad usage"})
+                           "  8  erase not confirmed", "  9  erase done as asked, but not a verified erase", "  2  bad usage"})
     EXPECT_NE(help.out.find(line), std::string::npos) << line;
 
   const CliResult eraseHelp = RunCli({"erase", "--help"});

@@ -74,14 +74,58 @@ TEST_F(Parser, UltraDmaModesAreTheHighestBitsOfWord88) {
 }
 
 TEST_F(Parser, SecurityStateNeedsTheFeatureSet) {
-  const T_IDE_PASSPORT without = Parse({{82, 0x0000}, {128, 0x0103}});
+  const T_IDE_PASSPORT without = Parse({{82, 0x0000}, {128, 0x010F}});
   EXPECT_FALSE(without.securitysupport);
   EXPECT_FALSE(without.locked);
   EXPECT_FALSE(without.lockedmax);
+  EXPECT_FALSE(without.securityenabled);
+  EXPECT_FALSE(without.securityfrozen);
+  // 0103h: a password is set, level Maximum, but the drive is not locked.
   const T_IDE_PASSPORT with = Parse({{82, 0x0002}, {128, 0x0103}});
   EXPECT_TRUE(with.securitysupport);
-  EXPECT_TRUE(with.locked);
+  EXPECT_FALSE(with.locked);
+  EXPECT_TRUE(with.securityenabled);
   EXPECT_TRUE(with.lockedmax);
+  EXPECT_TRUE(Parse({{82, 0x0002}, {128, 0x0107}}).locked);
+}
+
+TEST_F(Parser, AnEnabledFrozenSsdIsNotLocked) {
+  // As a real SSD reports it: supported, enabled, frozen, level Maximum.
+  const T_IDE_PASSPORT p = Parse({{82, 0x746B}, {128, 0x012B}});
+  EXPECT_FALSE(p.locked);
+  EXPECT_TRUE(p.securityenabled);
+  EXPECT_TRUE(p.securityfrozen);
+  EXPECT_TRUE(p.lockedmax);
+}
+
+TEST_F(Parser, UltraDmaSixIsReportedBesideTheModeNumbers) {
+  const T_IDE_PASSPORT p = Parse({{49, 0x0100}, {53, 0x0004}, {88, 0x407F}});
+  EXPECT_TRUE(p.udma6supported);
+  EXPECT_TRUE(p.udma6selected);
+  EXPECT_EQ(p.dmamodesupport, 5);  // the mode numbers stop at bit 5
+  EXPECT_EQ(p.dmamodeselected, 0);
+  const T_IDE_PASSPORT noDma = Parse({{49, 0x0100}, {53, 0x0000}, {88, 0x407F}});
+  EXPECT_FALSE(noDma.udma6supported);
+  EXPECT_FALSE(noDma.udma6selected);
+}
+
+TEST_F(Parser, LogicalSectorSizeFromWords106And117) {
+  EXPECT_EQ(Parse({}).logicalsectorsize, 512);
+  // 4096-byte logical sectors: 2048 words.
+  EXPECT_EQ(Parse({{106, 0x5000}, {117, 0x0800}, {118, 0}}).logicalsectorsize, 4096);
+  // Word 106 without its validity pattern, or without bit 12, says nothing.
+  EXPECT_EQ(Parse({{106, 0xD000}, {117, 0x0800}}).logicalsectorsize, 512);
+  EXPECT_EQ(Parse({{106, 0x4000}, {117, 0x0800}}).logicalsectorsize, 512);
+  EXPECT_EQ(Parse({{106, 0x5000}, {117, 0x0010}}).logicalsectorsize, 512);  // shorter than a sector
+}
+
+TEST_F(Parser, FeatureSetsForHiddenAreas) {
+  const T_IDE_PASSPORT equal = Parse(LbaWords(0x0FFFFFFF));
+  EXPECT_TRUE(equal.lba48featureset);  // claimed, though the counts are equal
+  EXPECT_FALSE(equal.lba48support);
+  EXPECT_TRUE(Parse({{83, 0x0800}}).dcosupport);
+  EXPECT_TRUE(Parse({{119, 0x4100}}).amasupport);
+  EXPECT_FALSE(Parse({{119, 0x0100}}).amasupport);  // word 119 not valid
 }
 
 TEST_F(Parser, FeatureBitsBufferQueueAndFixedFields) {

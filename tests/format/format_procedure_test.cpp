@@ -60,14 +60,36 @@ Lines Concat(Lines a, const Lines& b) {
   return a;
 }
 
+// A log with the line of the sample plan, whose seed is new every run, left
+// out (it must be there once, after "Verifying... "), and the count of bytes
+// read back, which depends on the seed too (a sample may hold the first or
+// the last sector), cut from the line that reports it.
+Lines WithoutPlanLine(Lines log) {
+  for (std::u16string& line : log)
+    if (line.starts_with(u"Verification passed: ") && line.ends_with(u" bytes read back, all of them zero."))
+      line = u"Verification passed: N bytes read back, all of them zero.";
+  const auto plan = std::find_if(log.begin(), log.end(), [](const std::u16string& line) {
+    return line.starts_with(u"Reading back the NIST SP 800-88 sample: 2002 samples in 1000 subsections, 1 sector "
+                            u"each, seed ");
+  });
+  EXPECT_NE(plan, log.end());
+  if (plan == log.end()) return log;
+  EXPECT_EQ(*(plan - 1), u"Verifying... ");
+  log.erase(plan);
+  return log;
+}
+
+// The ending of a run whose writes and sample read-back went well.
+const Lines kVerifiedEnding = {u"Average speed: ", u"Verifying... ", u"Average verification speed: ",
+                               u"Verification passed: N bytes read back, all of them zero.",
+                               u"Low-level format is complete.", u"", u"Remember to create new partitions."};
+
 TEST(FormatDevice, ASuccessfulRunLogsEveryLineInOrder) {
   ProcedureRig rig;
   rig.procedure.btRunBenchmarksClick();
 
-  const Lines expected =
-      Concat(kHeader, {u"Formatting... ", u"Average speed: ", u"Low-level format is complete.", u"",
-                       u"Remember to create new partitions."});
-  ASSERT_EQ(rig.Log(), expected);
+  const Lines expected = Concat(Concat(kHeader, {u"Formatting... "}), kVerifiedEnding);
+  ASSERT_EQ(WithoutPlanLine(rig.Log()), expected);
   for (const auto& line : rig.t.panes.formatLog) EXPECT_EQ(line.substr(0, 22), rig.t.Stamp() + u"   ");
 
   const auto& dialog = rig.page.dialogs.at(0);
@@ -83,6 +105,7 @@ TEST(FormatDevice, ASuccessfulRunLogsEveryLineInOrder) {
                          "disable btRunBenchmarks",
                          "disable btGetSmart",
                          "disable cbQuickWipe",
+                         "disable cbVerify",
                          "enable btStop",
                          "focus btStop",
                          "bar normal",
@@ -90,7 +113,8 @@ TEST(FormatDevice, ASuccessfulRunLogsEveryLineInOrder) {
                          "disable btStop",
                          "enable btRunBenchmarks",
                          "enable btGetSmart",
-                         "enable cbQuickWipe"};
+                         "enable cbQuickWipe",
+                         "enable cbVerify"};
   EXPECT_EQ(rig.page.events, events);
 
   // The whole drive was zeroed while both volumes were locked, then the
@@ -104,7 +128,7 @@ TEST(FormatDevice, ASuccessfulRunLogsEveryLineInOrder) {
   ASSERT_NE(update, requests.end());
   EXPECT_EQ(update->handle, rig.t.program.DeviceHandle);
   EXPECT_EQ(update->inLength + update->outLength, 0u);
-  EXPECT_EQ((update - 1)->kind, Kind::Flush);
+  EXPECT_EQ((update - 1)->kind, Kind::Read);  // the read-back follows the flush
   EXPECT_EQ((update + 1)->kind, Kind::Close);
   EXPECT_EQ((update + 2)->kind, Kind::Close);
   EXPECT_TRUE(rig.t.program.LockedVolumes.empty());
@@ -120,6 +144,42 @@ TEST(FormatDevice, AQuickWipeStillShowsTheWholeCapacity) {
   rig.procedure.FormatDevice();
   EXPECT_EQ(rig.Log()[4], u"Device capacity: 3,906,250 sectors");
   EXPECT_EQ(rig.Medium().BytesWritten(), 20'480'000);
+}
+
+// A quick wipe of a drive larger than its two ends promises no more than it
+// does: the question and the closing lines say the rest stays readable.
+TEST(FormatDevice, AQuickWipeSaysTheRestOfTheDataStaysReadable) {
+  ProcedureRig rig(Drive(2'000'000'000));
+  rig.page.quickWipeChecked = true;
+  rig.procedure.FormatDevice();
+  const auto& dialog = rig.page.dialogs.at(0);
+  EXPECT_EQ(dialog.instruction, u"The partitions on the selected device will be lost");
+  EXPECT_EQ(dialog.content,
+            u"Are you sure you want to wipe the partition tables of this device? Only the first and the last "
+            u"10,240,000 bytes will be zeroed; the rest of the data will still be readable.\r\n\r\n"
+            u"[1]  MODEL-A    FW01    [title]");
+  const Lines log = rig.Log();
+  ASSERT_GE(log.size(), 4u);
+  EXPECT_EQ(log.end()[-4], u"Low-level format is complete.");
+  EXPECT_EQ(log.end()[-3], u"Quick wipe: only the first and the last 10,240,000 bytes were zeroed; the rest of "
+                           u"the data is still readable.");
+  EXPECT_EQ(rig.procedure.LastRun().loop.verification.method, VerifyMethod::Full);
+  EXPECT_EQ(rig.Medium().bytesRead, 20'480'000);
+
+  // A drive no larger than its two ends is erased whole, and asked about as such.
+  ProcedureRig small(Drive(kEightMiB));
+  small.page.quickWipeChecked = true;
+  small.procedure.FormatDevice();
+  EXPECT_EQ(small.page.dialogs.at(0).instruction, u"All data on the selected device will be lost");
+}
+
+TEST(FormatDevice, AnUncheckedVerifyBoxReadsNothingBack) {
+  ProcedureRig rig;
+  rig.page.verifyChecked = false;
+  rig.procedure.FormatDevice();
+  EXPECT_EQ(rig.Medium().bytesRead, 0);
+  EXPECT_EQ(rig.procedure.LastRun().loop.verification.method, VerifyMethod::Off);
+  EXPECT_EQ(rig.procedure.LastRun().loop.ending, WriteLoopEnding::Complete);
 }
 
 TEST(FormatDevice, AnythingButYesLeavesEverythingUntouched) {
@@ -243,7 +303,8 @@ TEST(FormatDevice, AStopEndsTheRunCancelledAndTheNextRunStartsAfresh) {
   };
   rig.procedure.FormatDevice();
   EXPECT_EQ(rig.Log(), Concat(kHeader, {u"Formatting... ", u"Average speed: ",
-                                        u"Operation cancelled at offset 131,072    LBA 256", u"",
+                                        u"Operation cancelled at offset 131,072    LBA 256",
+                                        u"What was written before the stop has been flushed to the drive.", u"",
                                         u"Remember to create new partitions."}));
   EXPECT_FALSE(rig.page.Enabled(FormatControl::Stop));
   EXPECT_EQ(rig.page.state, ProgressState::Paused);
@@ -257,8 +318,7 @@ TEST(FormatDevice, AStopEndsTheRunCancelledAndTheNextRunStartsAfresh) {
   EXPECT_EQ(rig.page.dialogs.size(), 2u);
   const Lines log = rig.Log();
   const Lines second(log.begin() + static_cast<std::ptrdiff_t>(firstRunLines), log.end());
-  EXPECT_EQ(second, Concat(kHeader, {u"Formatting... ", u"Average speed: ", u"Low-level format is complete.",
-                                     u"", u"Remember to create new partitions."}));
+  EXPECT_EQ(WithoutPlanLine(second), Concat(Concat(kHeader, {u"Formatting... "}), kVerifiedEnding));
   for (const auto& write : rig.Requests(Kind::Write)) EXPECT_EQ(write.handle, handle);
   EXPECT_TRUE(rig.Medium().Covers(0, kEightMiB));
   EXPECT_TRUE(rig.ControlsAsOutsideARun());
@@ -270,8 +330,9 @@ TEST(FormatDevice, AWriteProtectedDriveEndsNotCompleteWithTheBarInItsErrorState)
   ProcedureRig rig(d, {});
   rig.procedure.FormatDevice();
   const Lines log = rig.Log();
-  EXPECT_EQ(log[log.size() - 3],
-            u"Low-level format did not complete: 4 blocks (262,144 bytes) could not be written.");
+  EXPECT_EQ(log[log.size() - 3], u"Low-level format did not complete: the media is write protected; nothing was "
+                                 u"written from offset 0    LBA 0 on.");
+  EXPECT_EQ(rig.Requests(Kind::Write).size(), 1u);
   EXPECT_EQ(log[log.size() - 1], u"Remember to create new partitions.");
   EXPECT_EQ(std::count(log.begin(), log.end(), u"Low-level format is complete."), 0);
   EXPECT_EQ(rig.page.state, ProgressState::Error);
@@ -313,19 +374,20 @@ TEST(FormatDevice, ClosingTheWindowMidRunStopsReleasesAndOnlyThenClosesTheDrive)
   EXPECT_FALSE(closeAllowed);
   EXPECT_EQ(rig.Requests(Kind::Write).size(), 3u);  // the pass in progress finished its write
 
-  // After the last write: the refresh, the two volumes, the end of the
-  // drive's claim, and only then the drive.
+  // After the last write: the flush of what was written, the refresh, the
+  // two volumes, the end of the drive's claim, and only then the drive.
   const auto& requests = rig.t.os.Requests();
   const auto lastWrite = std::find_if(requests.rbegin(), requests.rend(),
                                       [](const RequestRecord& r) { return r.kind == Kind::Write; });
   const std::vector<RequestRecord> after(lastWrite.base(), requests.end());
-  ASSERT_EQ(after.size(), 5u);
-  EXPECT_EQ(after[0].controlCode, IOCTL_DISK_UPDATE_PROPERTIES);
-  EXPECT_EQ(after[1].kind, Kind::Close);
+  ASSERT_EQ(after.size(), 6u);
+  EXPECT_EQ(after[0].kind, Kind::Flush);
+  EXPECT_EQ(after[1].controlCode, IOCTL_DISK_UPDATE_PROPERTIES);
   EXPECT_EQ(after[2].kind, Kind::Close);
-  EXPECT_EQ(after[3].controlCode, FSCTL_UNLOCK_VOLUME);
-  EXPECT_EQ(after[4].kind, Kind::Close);
-  EXPECT_EQ(after[4].handle, drive);
+  EXPECT_EQ(after[3].kind, Kind::Close);
+  EXPECT_EQ(after[4].controlCode, FSCTL_UNLOCK_VOLUME);
+  EXPECT_EQ(after[5].kind, Kind::Close);
+  EXPECT_EQ(after[5].handle, drive);
   EXPECT_EQ(rig.t.os.OpenHandleCount(), 0);
   EXPECT_EQ(rig.t.program.DeviceHandle, INVALID_HANDLE_VALUE);
 

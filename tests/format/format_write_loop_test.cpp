@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "core/text.h"
+#include "format/bad_sector_narrowing.h"
 #include "format_rig.h"
 
 namespace orvella {
@@ -17,9 +18,12 @@ using Lines = std::vector<std::u16string>;
 constexpr std::int64_t kQuickExtent = 10'240'000;
 constexpr std::int64_t kTwoGb = 2'000'000'000;  // 3,906,250 sectors of 512 bytes
 
-WriteLoopEnding Erase(FormatRig& rig, bool quickWipe = false) {
-  return FormatWriteLoop(rig.t.program, rig.page, quickWipe).ending;
+// The write pass alone: verification_test.cpp reads back.
+WriteLoopResult WritePass(FormatRig& rig, bool quickWipe = false) {
+  return FormatWriteLoop(rig.t.program, rig.page, EraseChoices{quickWipe, VerifyMethod::Off, {}});
 }
+
+WriteLoopEnding Erase(FormatRig& rig, bool quickWipe = false) { return WritePass(rig, quickWipe).ending; }
 
 // 156 blocks of 64 KiB and one of 16 KiB: 10,240,000 bytes without growth.
 std::vector<std::uint32_t> QuickExtentWrites() {
@@ -65,7 +69,11 @@ TEST(FormatWriteLoop, QuickWipeZeroesBothEndsWithoutGrowthWhenPassesAreSlow) {
   EXPECT_EQ(rig.page.Position(), 100);
   EXPECT_EQ(sectorCaptions[157], u"Current sector: 20,000");
   EXPECT_EQ(sectorCaptions[158], u"Current sector: 3,886,378");  // (2e9 - 10,240,000 + 65,536) / 512
-  EXPECT_EQ(rig.Log().back(), u"Low-level format is complete.");
+  // Complete, and plain about what a quick wipe leaves.
+  const Lines log = rig.Log();
+  EXPECT_EQ(log[log.size() - 2], u"Low-level format is complete.");
+  EXPECT_EQ(log.back(), u"Quick wipe: only the first and the last 10,240,000 bytes were zeroed; the rest of the data "
+                        u"is still readable.");
 }
 
 TEST(FormatWriteLoop, QuickWipeOfASmallDriveWritesItWholeOnce) {
@@ -179,21 +187,24 @@ TEST(FormatWriteLoop, AnUnpluggedDriveEndsTheRunAtTheFailedBlock) {
   }
 }
 
-TEST(FormatWriteLoop, AWriteProtectedDriveWalksItsExtentAndSaysNothingWasErased) {
-  VirtualDrive d = Drive(4 * 65'536);
+// Nothing can be written to a protected medium, so the run ends at the first
+// refused block instead of logging one refusal per block.
+TEST(FormatWriteLoop, AWriteProtectedDriveEndsAfterItsFirstBlock) {
+  VirtualDrive d = Drive(64 * 65'536);
   d.writeProtected = true;
   FormatRig rig(d);
-  EXPECT_EQ(Erase(rig), WriteLoopEnding::NotComplete);
-  const Lines expected = {
-      u"Format Error occurred at offset 0:   19 - The media is write protected",
-      u"Format Error occurred at offset 65,536:   19 - The media is write protected",
-      u"Format Error occurred at offset 131,072:   19 - The media is write protected",
-      u"Format Error occurred at offset 196,608:   19 - The media is write protected",
-      u"Average speed: ",
-      u"Low-level format did not complete: 4 blocks (262,144 bytes) could not be written."};
+  const WriteLoopResult r = WritePass(rig);
+  EXPECT_EQ(r.ending, WriteLoopEnding::WriteProtected);
+  const Lines expected = {u"Format Error occurred at offset 0:   19 - The media is write protected",
+                          u"Average speed: ",
+                          u"Low-level format did not complete: the media is write protected; nothing was written "
+                          u"from offset 0    LBA 0 on."};
   EXPECT_EQ(rig.Log(), expected);
+  EXPECT_EQ(rig.WriteLengths().size(), 1u);
   EXPECT_EQ(rig.Medium().BytesWritten(), 0);
-  EXPECT_EQ(rig.page.positions.size(), 4u);  // one per pass: the ending sets no finished 100
+  EXPECT_TRUE(rig.page.positions.empty());  // no progress: nothing was written
+  EXPECT_TRUE(r.covered.empty());
+  EXPECT_EQ(rig.Medium().flushes, 0);
 }
 
 TEST(FormatWriteLoop, OtherWriteErrorsSkipTheirBlockWithTheTablesText) {
@@ -206,14 +217,19 @@ TEST(FormatWriteLoop, OtherWriteErrorsSkipTheirBlockWithTheTablesText) {
   EXPECT_EQ(Erase(rig), WriteLoopEnding::NotComplete);
   const Lines expected = {
       u"Format Error occurred at offset 65,536:   21 - Device not ready (Timeout)",
+      u"Not written: offset 65,536    LBA 128, 1 sector (512 bytes):   21 - Device not ready (Timeout)",
       u"Format Error occurred at offset 1,048,576:   1117 - Device I/O error",
+      u"Not written: offset 1,048,576    LBA 2048, 1 sector (512 bytes):   1117 - Device I/O error",
       u"Format Error occurred at offset 2,097,152:   121 - Device not ready (Timeout)",
+      u"Not written: offset 2,097,152    LBA 4096, 1 sector (512 bytes):   121 - Device not ready (Timeout)",
       u"Format Error occurred at offset 3,145,728:   25",
+      u"Not written: offset 3,145,728    LBA 6144, 1 sector (512 bytes):   25",
       u"Average speed: 0.5 MB/s",
-      u"Low-level format did not complete: 4 blocks (262,144 bytes) could not be written."};
+      u"Low-level format did not complete: 4 sectors (2048 bytes) could not be written."};
   EXPECT_EQ(rig.Log(), expected);
-  EXPECT_EQ(rig.Medium().BytesWritten(), 60 * 65'536);
-  EXPECT_FALSE(rig.Medium().Covers(65'536, 131'072));
+  EXPECT_EQ(rig.Medium().BytesWritten(), 64 * 65'536 - 4 * 512);
+  EXPECT_FALSE(rig.Medium().Covers(65'536, 66'048));
+  EXPECT_TRUE(rig.Medium().Covers(66'048, 1'048'576));
 }
 
 // Access denied or a sharing violation means another program holds the
@@ -223,7 +239,7 @@ TEST(FormatWriteLoop, AWriteRefusedBecauseAnotherProgramTookTheDriveEndsTheRunTh
     VirtualDrive d = Drive(8 * 65'536);
     d.writeErrors = {{{131'072, 131'073}, code}};
     FormatRig rig(d);
-    const WriteLoopResult r = FormatWriteLoop(rig.t.program, rig.page, false);
+    const WriteLoopResult r = FormatWriteLoop(rig.t.program, rig.page, EraseChoices{false, VerifyMethod::Off, {}});
     EXPECT_EQ(r.ending, WriteLoopEnding::NotComplete);
     const Lines expected = {
         u"Format Error occurred at offset 131,072:   " + IntToStr(code),
@@ -245,7 +261,7 @@ TEST(FormatWriteLoop, ASeekFailureSkipsItsBlockAndTheRunGoesOn) {
   EXPECT_EQ(Erase(rig), WriteLoopEnding::NotComplete);
   EXPECT_EQ(rig.Log(),
             (Lines{u"Seek error occurred at offset 131,072", u"Average speed: ",
-                   u"Low-level format did not complete: 1 block (65,536 bytes) could not be written."}));
+                   u"Low-level format did not complete: 128 sectors (65,536 bytes) could not be written."}));
   EXPECT_EQ(rig.WriteLengths().size(), 3u);
   EXPECT_FALSE(rig.Medium().Covers(131'072, 196'608));
   EXPECT_TRUE(rig.Medium().Covers(196'608, 262'144));
@@ -276,8 +292,24 @@ TEST(FormatWriteLoop, AStopTakesEffectAfterThePassInProgress) {
   };
   EXPECT_EQ(Erase(rig), WriteLoopEnding::Cancelled);
   EXPECT_EQ(rig.WriteLengths().size(), 3u);
-  EXPECT_EQ(rig.Log(), (Lines{u"Average speed: ", u"Operation cancelled at offset 196,608    LBA 384"}));
+  EXPECT_EQ(rig.Log(), (Lines{u"Average speed: ", u"Operation cancelled at offset 196,608    LBA 384",
+                              u"What was written before the stop has been flushed to the drive."}));
+  EXPECT_EQ(rig.Medium().flushes, 1);
+  EXPECT_EQ(rig.t.os.Requests().back().kind, RequestRecord::Kind::Flush);
   EXPECT_FALSE(rig.t.program.StopRequested);
+}
+
+TEST(FormatWriteLoop, ACancelledRunWhoseFlushFailsSaysSo) {
+  VirtualDrive d = Drive(8 * 65'536);
+  d.flushError = ERROR_IO_DEVICE;
+  FormatRig rig(d);
+  rig.page.onMessages = [&] {
+    if (rig.page.messageRuns == 2) rig.t.program.StopRequested = true;
+  };
+  const WriteLoopResult r = WritePass(rig);
+  EXPECT_EQ(r.ending, WriteLoopEnding::Cancelled);
+  EXPECT_FALSE(r.flushed);
+  EXPECT_EQ(rig.Log().back(), u"What was written before the stop may not have reached the medium.");
 }
 
 TEST(FormatWriteLoop, AStopInTheLastPassIsStillReportedAsCancelled) {
@@ -287,7 +319,7 @@ TEST(FormatWriteLoop, AStopInTheLastPassIsStillReportedAsCancelled) {
   };
   EXPECT_EQ(Erase(rig), WriteLoopEnding::Cancelled);
   EXPECT_TRUE(rig.Medium().Covers(0, 4 * 65'536));
-  EXPECT_EQ(rig.Log().back(), u"Operation cancelled at offset 262,144    LBA 512");
+  EXPECT_EQ(rig.Log().end()[-2], u"Operation cancelled at offset 262,144    LBA 512");
 }
 
 TEST(FormatWriteLoop, AStopBetweenTheQuickWipesExtentsReportsTheRealOffset) {
@@ -296,7 +328,7 @@ TEST(FormatWriteLoop, AStopBetweenTheQuickWipesExtentsReportsTheRealOffset) {
     if (rig.page.messageRuns == 1 + 157) rig.t.program.StopRequested = true;  // the head's last pass
   };
   Erase(rig, true);
-  EXPECT_EQ(rig.Log().back(), u"Operation cancelled at offset 10,240,000    LBA 20,000");
+  EXPECT_EQ(rig.Log().end()[-2], u"Operation cancelled at offset 10,240,000    LBA 20,000");
   EXPECT_EQ(rig.Medium().BytesWritten(), kQuickExtent);
 }
 
@@ -315,7 +347,7 @@ TEST(FormatWriteLoop, TheResultTellsTheExtentsCoveredAndTheBlocksThatFailed) {
   using Extents = std::vector<Extent>;
   {
     FormatRig rig(Drive(kTwoGb));
-    const WriteLoopResult r = FormatWriteLoop(rig.t.program, rig.page, true);
+    const WriteLoopResult r = WritePass(rig, true);
     EXPECT_EQ(r.covered, (Extents{{0, kQuickExtent}, {kTwoGb - kQuickExtent, kTwoGb}}));
     EXPECT_TRUE(r.failed.empty());
   }
@@ -323,19 +355,24 @@ TEST(FormatWriteLoop, TheResultTellsTheExtentsCoveredAndTheBlocksThatFailed) {
     VirtualDrive d = Drive(8 * 65'536);
     d.writeErrors = {{{65'536, 131'073}, ERROR_IO_DEVICE}, {{393'216, 393'217}, ERROR_IO_DEVICE}};
     FormatRig rig(d);
-    const WriteLoopResult r = FormatWriteLoop(rig.t.program, rig.page, false);
+    const WriteLoopResult r = WritePass(rig);
     EXPECT_EQ(r.covered, (Extents{{0, 8 * 65'536}}));
-    EXPECT_EQ(r.failed, (Extents{{65'536, 196'608}, {393'216, 458'752}}));  // adjacent blocks merged
+    // Narrowed to the sectors that refuse; adjacent ones merged across blocks.
+    EXPECT_EQ(r.failed, (Extents{{65'536, 131'584}, {393'216, 393'728}}));
     EXPECT_EQ(r.failedBlocks, 3);
-    EXPECT_EQ(r.errorLines, (Lines{u"Format Error occurred at offset 65,536:   1117 - Device I/O error",
-                                   u"Format Error occurred at offset 131,072:   1117 - Device I/O error",
-                                   u"Format Error occurred at offset 393,216:   1117 - Device I/O error"}));
+    EXPECT_EQ(r.errorLines,
+              (Lines{u"Format Error occurred at offset 65,536:   1117 - Device I/O error",
+                     u"Not written: offset 65,536    LBA 128, 128 sectors (65,536 bytes):   1117 - Device I/O error",
+                     u"Format Error occurred at offset 131,072:   1117 - Device I/O error",
+                     u"Not written: offset 131,072    LBA 256, 1 sector (512 bytes):   1117 - Device I/O error",
+                     u"Format Error occurred at offset 393,216:   1117 - Device I/O error",
+                     u"Not written: offset 393,216    LBA 768, 1 sector (512 bytes):   1117 - Device I/O error"}));
   }
   {
     VirtualDrive d = Drive(100 << 20);
     d.unplugAt = 1'000'000;
     FormatRig rig(d);
-    const WriteLoopResult r = FormatWriteLoop(rig.t.program, rig.page, false);
+    const WriteLoopResult r = WritePass(rig);
     EXPECT_EQ(r.covered, (Extents{{0, 983'040}}));  // up to the block that found the drive gone
     EXPECT_TRUE(r.failed.empty());
     EXPECT_EQ(r.errorLines.back(), u"Device was unplugged, aborting...");
@@ -345,9 +382,91 @@ TEST(FormatWriteLoop, TheResultTellsTheExtentsCoveredAndTheBlocksThatFailed) {
     rig.page.onMessages = [&] {
       if (rig.page.messageRuns == 1 + 157) rig.t.program.StopRequested = true;
     };
-    const WriteLoopResult r = FormatWriteLoop(rig.t.program, rig.page, true);
+    const WriteLoopResult r = WritePass(rig, true);
     EXPECT_EQ(r.covered, (Extents{{0, kQuickExtent}}));
   }
+}
+
+TEST(FormatWriteLoop, OneBadSectorLeavesExactlyThatSectorUnwritten) {
+  constexpr std::int64_t kBad = 700'000'256;  // inside a 32 MiB block
+  VirtualDrive d = Drive(1'000'000'000);
+  d.writeErrors = {{{kBad, kBad + 1}, ERROR_IO_DEVICE}};
+  FormatRig rig(d);
+  const WriteLoopResult r = WritePass(rig);
+  EXPECT_EQ(r.ending, WriteLoopEnding::NotComplete);
+  const std::int64_t sector = kBad / 512 * 512;
+  EXPECT_EQ(r.failed, (std::vector<Extent>{{sector, sector + 512}}));
+  EXPECT_EQ(r.failedBlocks, 1);
+  EXPECT_EQ(rig.Medium().BytesWritten(), 1'000'000'000 - 512);
+  EXPECT_LT(rig.WriteLengths().size(), 119u + 2 * 17);  // halving: two writes a level
+  EXPECT_EQ(rig.Log().back(), u"Low-level format did not complete: 1 sector (512 bytes) could not be written.");
+}
+
+TEST(FormatWriteLoop, ThousandsOfBadSectorsStillEndWithTheRestCountedAsNotWritten) {
+  VirtualDrive d = Drive(1'000'000'000);
+  d.writeErrors = {{{700'000'000, 1'000'000'000}, ERROR_IO_DEVICE}};
+  FormatRig rig(d);
+  const WriteLoopResult r = WritePass(rig);
+  EXPECT_EQ(r.ending, WriteLoopEnding::NotComplete);
+  // Every sector of the range is counted as not written, and nothing else.
+  const std::int64_t firstBad = 700'000'000 / 512 * 512;
+  EXPECT_EQ(r.failed, (std::vector<Extent>{{firstBad, 1'000'000'000}}));
+  EXPECT_EQ(rig.Medium().BytesWritten(), firstBad);
+  // Each 32 MiB block gets a bounded number of attempts.
+  EXPECT_LE(rig.WriteLengths().size(), 119u + 10 * kNarrowingAttemptsPerBlock);
+  const Lines log = rig.Log();
+  EXPECT_TRUE(std::any_of(log.begin(), log.end(), [](const std::u16string& line) {
+    return line.ends_with(u" reached their limit; the rest of the block is counted as not written.");
+  }));
+  EXPECT_TRUE(std::find(log.begin(), log.end(), u"More ranges could not be written; only the first 200 are listed.") !=
+                  log.end() ||
+              r.errorLines.size() < 300);
+}
+
+TEST(FormatWriteLoop, ProgressAndSpeedCountOnlyWrittenBytes) {
+  VirtualDrive d = Drive(8 * 65'536);
+  d.seekErrors = {{0, 4 * 65'536}};
+  d.speedLimitBytesPerSecond = 65'536'000;  // 1 ms per block written
+  FormatRig rig(d);
+  WritePass(rig);
+  EXPECT_EQ(rig.page.positions, (std::vector<int>{0, 0, 0, 0, 12, 25, 38, 50}));
+  EXPECT_EQ(rig.page.Caption(FormatLabel::CurrentPercent), u"50% complete");
+  EXPECT_EQ(rig.page.Caption(FormatLabel::Speed), u"65.5 MB/s");  // 4 blocks in 4 ms
+}
+
+// The loop times itself with the monotonic clock: a wall clock put back an
+// hour (a daylight-saving change) mid-run changes neither the blocks nor the
+// speed, while the log stamps follow the wall clock.
+TEST(FormatWriteLoop, AWallClockSteppingBackAnHourChangesNothing) {
+  std::vector<std::vector<std::uint32_t>> lengths;
+  std::vector<Lines> speeds;
+  for (const bool step : {false, true}) {
+    VirtualDrive d = Drive(200'000'000);
+    d.speedLimitBytesPerSecond = 400'000'000;
+    FormatRig rig(d);
+    rig.page.onMessages = [&] {
+      if (step && rig.page.messageRuns == 15) rig.t.clock.StepWall(-3'600'000);
+    };
+    WritePass(rig);
+    lengths.push_back(rig.WriteLengths());
+    speeds.push_back(rig.page.speedCaptions);
+  }
+  EXPECT_EQ(lengths[0], lengths[1]);
+  EXPECT_EQ(speeds[0], speeds[1]);
+  EXPECT_GT(lengths[0].size(), 20u);
+}
+
+TEST(FormatWriteLoop, APassOfMoreThanTwoSecondsHalvesTheBlock) {
+  FormatRig rig(Drive(1'000'000'000));
+  rig.page.onMessages = [&] {
+    if (rig.page.messageRuns == 1 + 35) rig.t.clock.Advance(2'500);  // pass 35 stalls
+  };
+  WritePass(rig);
+  const auto lengths = rig.WriteLengths();
+  ASSERT_GT(lengths.size(), 60u);
+  EXPECT_EQ(lengths[34], 262'144u);  // pass 35
+  EXPECT_EQ(lengths[35], 131'072u);  // halved
+  EXPECT_EQ(lengths[49], 262'144u);  // ten fast passes later it grows again
 }
 
 TEST(SeekDevice, GivesTheNewPositionOrMinusOne) {

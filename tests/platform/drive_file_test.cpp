@@ -40,6 +40,8 @@ TEST(DriveFile, ReadsEveryFieldOfADrive) {
       ],
       "writeProtected": true,
       "writeErrors": [{"from": 1024, "to": {"sectors": 2}, "error": "ERROR_NOT_READY"}, {"from": 0, "to": 1}],
+      "lostWrites": [{"from": 4096, "to": 8192}],
+      "readErrors": [{"from": 0, "to": 512, "error": "ERROR_SEM_TIMEOUT"}],
       "seekErrors": [{"from": {"sectors": 10}, "to": {"sectors": 11}}],
       "unplugAt": {"sectors": 500}, "unplugError": 21, "flushError": "ERROR_IO_DEVICE",
       "speedLimitBytesPerSecond": 2.5e6,
@@ -99,6 +101,10 @@ TEST(DriveFile, ReadsEveryFieldOfADrive) {
   EXPECT_EQ(d.requestFaults[1].replyBytes, 520u);
 
   EXPECT_TRUE(d.writeProtected);
+  ASSERT_EQ(d.lostWrites.size(), 1u);
+  EXPECT_EQ(d.lostWrites[0].to, 8192);
+  ASSERT_EQ(d.readErrors.size(), 1u);
+  EXPECT_EQ(d.readErrors[0].second, ERROR_SEM_TIMEOUT);
   ASSERT_EQ(d.writeErrors.size(), 2u);
   EXPECT_EQ(d.writeErrors[0].first.from, 1024);
   EXPECT_EQ(d.writeErrors[0].first.to, 8192);
@@ -123,6 +129,35 @@ TEST(DriveFile, ReadsEveryFieldOfADrive) {
   EXPECT_EQ(v.lockError, 19u);
   EXPECT_EQ(v.dismountError, 21u);
   EXPECT_EQ(v.extendedIoError, 50u);
+}
+
+TEST(DriveFile, ReadsThresholdsHiddenAreasAndTheNvmeLog) {
+  const VirtualDrive d = OnlyDrive(R"({
+    "number": 0, "length": 512, "busType": "BusTypeNvme",
+    "ata": {"taskFileAnswers": false, "nativeSectors": 1000, "factorySectors": "0x500",
+            "smart": {"attributes": [{"id": 5, "threshold": 10}]}},
+    "nvme": {"criticalWarning": "0x04", "temperatureKelvin": 310, "availableSpare": 99,
+             "availableSpareThreshold": 5, "percentageUsed": 120, "dataUnitsRead": 1, "dataUnitsWritten": 2,
+             "hostReadCommands": 3, "hostWriteCommands": 4, "controllerBusyMinutes": 5, "powerCycles": 6,
+             "powerOnHours": 7, "unsafeShutdowns": 8, "mediaErrors": 9, "errorLogEntries": 10,
+             "warningTemperatureMinutes": 11, "criticalTemperatureMinutes": 12}})");
+  EXPECT_EQ(d.busType, 17);
+  EXPECT_FALSE(d.ata.taskFileAnswers);
+  EXPECT_EQ(d.ata.nativeSectors, 1000u);
+  EXPECT_EQ(d.ata.factorySectors, 0x500u);
+  EXPECT_EQ(d.ata.smart->attributes.at(0).threshold, 10);
+  ASSERT_TRUE(d.nvme.has_value());
+  EXPECT_EQ(d.nvme->criticalWarning, 4);
+  EXPECT_EQ(d.nvme->temperatureKelvin, 310);
+  EXPECT_EQ(d.nvme->percentageUsed, 120);
+  EXPECT_EQ(d.nvme->errorLogEntries, 10u);
+  EXPECT_EQ(d.nvme->criticalTemperatureMinutes, 12u);
+
+  const VirtualDrive plain = OnlyDrive(R"({"number": 0, "length": 512})");
+  EXPECT_FALSE(plain.nvme.has_value());
+  EXPECT_TRUE(plain.ata.taskFileAnswers);
+  EXPECT_FALSE(plain.ata.nativeSectors.has_value());
+  EXPECT_THROW(OnlyDrive(R"({"number": 0, "length": 512, "nvme": {"spare": 1}})"), DriveFileError);
 }
 
 TEST(DriveFile, AbsentFieldsKeepTheirDefaults) {
@@ -211,7 +246,7 @@ INSTANTIATE_TEST_SUITE_P(
                 "drives[0].busType: \"Usb\" is not a number, a \"0x...\" text or one of: BusTypeUnknown, "
                 "BusTypeScsi, BusTypeAtapi, BusTypeAta, BusType1394, BusTypeSsa, BusTypeFibre, BusTypeUsb, "
                 "BusTypeRAID, BusTypeiScsi, BusTypeSas, BusTypeSata, BusTypeSd, BusTypeMmc, BusTypeVirtual, "
-                "BusTypeFileBackedVirtual"},
+                "BusTypeFileBackedVirtual, BusTypeNvme"},
         BadFile{Drive(R"("vendor": 5)"), "drives[0].vendor: must be a text \"...\""},
         BadFile{Drive(R"("vendor": "\u0100")"),
                 "drives[0].vendor: holds a character above code 255 (each character stands for one byte; "
@@ -227,7 +262,7 @@ INSTANTIATE_TEST_SUITE_P(
                 "one of: IOCTL_DISK_GET_DRIVE_GEOMETRY, IOCTL_DISK_GET_LENGTH_INFO, IOCTL_DISK_UPDATE_PROPERTIES, "
                 "IOCTL_STORAGE_QUERY_PROPERTY, IOCTL_STORAGE_GET_DEVICE_NUMBER, SMART_GET_VERSION, "
                 "SMART_SEND_DRIVE_COMMAND, SMART_RCV_DRIVE_DATA, IOCTL_SCSI_MINIPORT, IOCTL_SCSI_GET_ADDRESS, "
-                "FSCTL_LOCK_VOLUME, FSCTL_UNLOCK_VOLUME"},
+                "FSCTL_LOCK_VOLUME, FSCTL_UNLOCK_VOLUME, IOCTL_ATA_PASS_THROUGH"},
         BadFile{Drive(R"("writeErrors": [{"from": 4096, "to": 512}])"),
                 "drives[0].writeErrors[0].to: must lie after \"from\""},
         BadFile{Drive(R"("speedLimitBytesPerSecond": -1)"), "drives[0].speedLimitBytesPerSecond: must not be negative"},

@@ -29,6 +29,35 @@ bool WriteAt(Os& os, Handle h, std::int64_t offset, std::uint32_t length) {
   return os.WriteFile(h, zeros.data(), length, &written) && written == length;
 }
 
+// A read gives zeros where the medium was written and the old, never-zero
+// contents elsewhere; writes into a lost range report success and leave the
+// old contents there.
+TEST(VirtualMedium, ReadsGiveZerosWhereWrittenAndOldDataWhereWritesWereLost) {
+  VirtualDrive d = Drive(1 << 20);
+  d.lostWrites = {{4096, 4608}};
+  VirtualOs os(test::MachineWith(d));
+  const Handle h = OpenForWriting(os);
+  EXPECT_TRUE(WriteAt(os, h, 0, 8192));
+  EXPECT_EQ(os.Medium(0).BytesWritten(), 8192 - 512);
+  std::vector<std::uint8_t> data(16384, 0x11);
+  std::int64_t at = -1;
+  ASSERT_TRUE(os.SetFilePointerEx(h, 0, &at, FILE_BEGIN));
+  std::uint32_t read = 0;
+  ASSERT_TRUE(os.ReadFile(h, data.data(), 16384, &read));
+  EXPECT_EQ(read, 16384u);
+  for (std::size_t i = 0; i < data.size(); ++i) {
+    const bool old = (i >= 4096 && i < 4608) || i >= 8192;
+    ASSERT_EQ(data[i], old ? OldByteAt(static_cast<std::int64_t>(i)) : 0) << i;
+    ASSERT_TRUE(!old || data[i] != 0) << i;
+  }
+  EXPECT_EQ(os.Medium(0).bytesRead, 16384);
+  // Reads follow the rules of writes: whole sectors, inside the drive.
+  EXPECT_FALSE(os.ReadFile(h, data.data(), 100, &read));
+  EXPECT_EQ(os.GetLastError(), ERROR_INVALID_PARAMETER);
+  ASSERT_TRUE(os.SetFilePointerEx(h, (1 << 20) - 512, &at, FILE_BEGIN));
+  EXPECT_FALSE(os.ReadFile(h, data.data(), 1024, &read));
+}
+
 TEST(VirtualMedium, RecordsMergedExtentsOfWhatWasWritten) {
   VirtualOs os(test::MachineWith(Drive(1 << 20)));
   const Handle h = OpenForWriting(os);

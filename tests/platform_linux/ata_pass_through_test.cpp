@@ -7,8 +7,10 @@
 
 #include <cerrno>
 #include <cstring>
+#include <optional>
 #include <vector>
 
+#include "device/nvme_health_log.h"
 #include "platform/byte_order.h"
 #include "platform/linux/linux_os.h"
 #include "platform_linux/fake_kernel.h"
@@ -153,6 +155,162 @@ TEST(AtaPassThrough, OnlyTheReadingCommandsTheProgramUsesReachTheDrive) {
   }
   EXPECT_FALSE(sata.Send(SMART_RCV_DRIVE_DATA, CommandBlock(0, kSmartEnableSlave), out));
   EXPECT_TRUE(sata.kernel.cdbs.empty());
+}
+
+// ATA_PASS_THROUGH_EX for a task file, as the program builds it; `high`
+// makes it a 48-bit command, `dataIn` adds one sector after the block.
+Bytes TaskFile(Bytes current, std::optional<Bytes> high = std::nullopt, bool dataIn = false, bool dataOut = false) {
+  Bytes block(48 + (dataIn || dataOut ? 512 : 0), 0);
+  PutU16(block.data(), layout::AtaPtLength, 48);
+  std::uint16_t flags = ATA_FLAGS_DRDY_REQUIRED;
+  if (dataIn) flags |= ATA_FLAGS_DATA_IN;
+  if (dataOut) flags |= ATA_FLAGS_DATA_OUT;
+  if (high) flags |= ATA_FLAGS_48BIT_COMMAND;
+  PutU16(block.data(), layout::AtaPtFlags, flags);
+  PutU32(block.data(), layout::AtaPtDataTransferLength, dataIn || dataOut ? 512 : 0);
+  PutLE(block.data(), layout::AtaPtDataBufferOffset, 8, 48);
+  if (high) std::copy(high->begin(), high->end(), block.begin() + layout::AtaPtPreviousTaskFile);
+  std::copy(current.begin(), current.end(), block.begin() + layout::AtaPtCurrentTaskFile);
+  return block;
+}
+
+// Descriptor sense returning a 48-bit LBA in the registers.
+Bytes SenseWithLba(std::uint64_t lba) {
+  const auto b = [lba](int i) { return static_cast<std::uint8_t>(lba >> (8 * i)); };
+  return {0x72, 0x01, 0x00, 0x1D, 0, 0, 0, 14, 0x09, 0x0C, 0x01, 0x00, 0, 0,
+          b(3), b(0), b(4), b(1), b(5), b(2), 0xE0, 0x50};
+}
+
+TEST(AtaPassThrough, SmartReturnStatusIsNonDataAndRepliesWithTheRegisters) {
+  Sata sata;
+  Bytes sense = DescriptorSense(0x01, 0x00, 0x1D, 0x00, 0x50);
+  sense[17] = 0xF4;  // LBA mid: the failing signature
+  sense[19] = 0x2C;
+  sata.DriveAnswersWithSense(sense);
+  Bytes out(527, 0);
+  std::uint32_t returned = 0;
+  const Bytes status{0xDA, 0x01, 0x01, 0x4F, 0xC2, 0xA0, 0xB0};
+  ASSERT_TRUE(sata.Send(SMART_SEND_DRIVE_COMMAND, CommandBlock(8, status), out, &returned));
+  EXPECT_EQ(sata.Cdb(), (Bytes{0x85, 0x06, 0x20, 0, 0xDA, 0, 0x01, 0, 0x01, 0, 0x4F, 0, 0xC2, 0xA0, 0xB0, 0}));
+  EXPECT_EQ(returned, 24u);
+  EXPECT_EQ(out[16 + layout::IdeRegsCylLow], 0xF4);
+  EXPECT_EQ(out[16 + layout::IdeRegsCylHigh], 0x2C);
+  // Thresholds are read like the values page.
+  sata.DriveAnswers();
+  const Bytes thresholds{0xD1, 0x01, 0x01, 0x4F, 0xC2, 0xA0, 0xB0};
+  Bytes page(1039, 0);
+  ASSERT_TRUE(sata.Send(SMART_RCV_DRIVE_DATA, CommandBlock(512, thresholds), page, &returned));
+  EXPECT_EQ(sata.Cdb(), (Bytes{0x85, 0x08, 0x0E, 0, 0xD1, 0, 0x01, 0, 0x01, 0, 0x4F, 0, 0xC2, 0xA0, 0xB0, 0}));
+}
+
+TEST(AtaPassThrough, NativeMaximumCommandsAre48BitNonDataWithTheAddressBack) {
+  Sata sata;
+  const std::uint64_t last = 976774167;  // 1000 sectors beyond an accessible 976,773,168
+  sata.DriveAnswersWithSense(SenseWithLba(last));
+  Bytes block = TaskFile({0, 0, 0, 0, 0, 0xE0, 0x27}, Bytes(8, 0));
+  std::uint32_t returned = 0;
+  ASSERT_TRUE(sata.Send(IOCTL_ATA_PASS_THROUGH, block, block, &returned));
+  EXPECT_EQ(sata.Cdb(), (Bytes{0x85, 0x07, 0x20, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xE0, 0x27, 0}));
+  EXPECT_EQ(returned, 48u);
+  const std::uint8_t* current = block.data() + layout::AtaPtCurrentTaskFile;
+  const std::uint8_t* previous = block.data() + layout::AtaPtPreviousTaskFile;
+  const std::uint64_t answered = std::uint64_t{current[2]} | std::uint64_t{current[3]} << 8 |
+                                 std::uint64_t{current[4]} << 16 | std::uint64_t{previous[2]} << 24 |
+                                 std::uint64_t{previous[3]} << 32 | std::uint64_t{previous[4]} << 40;
+  EXPECT_EQ(answered, last);
+  EXPECT_EQ(current[6], 0x50);  // the status
+
+  Bytes ama = TaskFile({0x00, 0, 0, 0, 0, 0xE0, 0x78}, Bytes(8, 0));
+  ASSERT_TRUE(sata.Send(IOCTL_ATA_PASS_THROUGH, ama, ama));
+  EXPECT_EQ(sata.Cdb(), (Bytes{0x85, 0x07, 0x20, 0, 0x00, 0, 0, 0, 0, 0, 0, 0, 0, 0xE0, 0x78, 0}));
+
+  // Fixed sense can only say that the upper address bytes are not zero: no
+  // answer rather than a wrong one.
+  Bytes fixed(18, 0);
+  fixed[0] = 0x70;
+  fixed[2] = 0x01;
+  fixed[4] = 0x50;
+  fixed[7] = 10;
+  fixed[8] = 0xA0;  // EXTEND, LBA upper non-zero
+  fixed[12] = 0x00;
+  fixed[13] = 0x1D;
+  sata.DriveAnswersWithSense(fixed);
+  Bytes again = TaskFile({0, 0, 0, 0, 0, 0xE0, 0x27}, Bytes(8, 0));
+  EXPECT_FALSE(sata.Send(IOCTL_ATA_PASS_THROUGH, again, again));
+  EXPECT_EQ(sata.os.GetLastError(), ERROR_IO_DEVICE);
+}
+
+TEST(AtaPassThrough, DeviceConfigurationIdentifyIsPioDataInOfOneSector) {
+  Sata sata;
+  sata.DriveAnswers();
+  Bytes block = TaskFile({0xC2, 0, 0, 0, 0, 0xA0, 0xB1}, std::nullopt, true);
+  std::uint32_t returned = 0;
+  ASSERT_TRUE(sata.Send(IOCTL_ATA_PASS_THROUGH, block, block, &returned));
+  EXPECT_EQ(sata.Cdb(), (Bytes{0x85, 0x08, 0x0E, 0, 0xC2, 0, 0, 0, 0, 0, 0, 0, 0, 0xA0, 0xB1, 0}));
+  EXPECT_EQ(returned, 560u);
+  EXPECT_EQ(block[47], 0);
+  EXPECT_EQ(block[48], 0x5A);
+  EXPECT_EQ(block[559], 0x5A);
+}
+
+TEST(AtaPassThrough, TheTaskFileRequestRefusesEverythingThatChangesTheDrive) {
+  Sata sata;
+  sata.DriveAnswers();
+  const Bytes high(8, 0);
+  const Bytes refused[] = {
+      TaskFile({0, 0, 0, 0, 0, 0xE0, 0x37}, high),                    // SET MAX ADDRESS EXT
+      TaskFile({0x01, 0, 0, 0, 0, 0xE0, 0x78}, high),                 // SET ACCESSIBLE MAX ADDRESS EXT
+      TaskFile({0x02, 0, 0, 0, 0, 0xE0, 0x78}, high),                 // FREEZE ACCESSIBLE MAX ADDRESS EXT
+      TaskFile({0xC0, 0, 0, 0, 0, 0xA0, 0xB1}),                       // DEVICE CONFIGURATION RESTORE
+      TaskFile({0xC1, 0, 0, 0, 0, 0xA0, 0xB1}),                       // DEVICE CONFIGURATION FREEZE LOCK
+      TaskFile({0xC3, 0, 0, 0, 0, 0xA0, 0xB1}, std::nullopt, false, true),  // DEVICE CONFIGURATION SET
+      TaskFile({0, 1, 0, 0, 0, 0xE0, 0x35}, high, false, true),       // WRITE DMA EXT
+      TaskFile({0, 0, 0, 0, 0, 0xE0, 0x27}, high, false, true),       // a read with a data-out flag
+      TaskFile({0, 0, 0, 0, 0, 0xE0, 0x27}),                          // 27h without its 48-bit registers
+      TaskFile({0x00, 0x01, 0x01, 0x00, 0x00, 0xA0, 0xF4}),           // SECURITY ERASE UNIT
+      TaskFile({0xD6, 0x01, 0x01, 0x4F, 0xC2, 0xA0, 0xB0}),           // SMART WRITE LOG
+  };
+  for (const Bytes& in : refused) {
+    Bytes out = in;
+    EXPECT_FALSE(sata.Send(IOCTL_ATA_PASS_THROUGH, in, out));
+    EXPECT_EQ(sata.os.GetLastError(), ERROR_INVALID_PARAMETER);
+  }
+  Bytes shortBlock(40, 0);
+  EXPECT_FALSE(sata.Send(IOCTL_ATA_PASS_THROUGH, shortBlock, shortBlock));
+  EXPECT_TRUE(sata.kernel.cdbs.empty());
+}
+
+TEST(NvmeHealthLogRequest, GetLogPageForLog02hAnswersTheProtocolQuery) {
+  FakeKernel kernel(FixtureRoot("desktop"));
+  nvme_admin_cmd seen{};
+  kernel.nvmeAdmin = [&seen](nvme_admin_cmd& c) {
+    seen = c;
+    auto* log = reinterpret_cast<std::uint8_t*>(static_cast<std::uintptr_t>(c.addr));
+    log[1] = 0x36;  // 310 K
+    log[1 + 1] = 0x01;
+    log[32 + 16 * 6] = 0x43;  // power-on hours
+    return 0;
+  };
+  LinuxOs os(kernel, FixtureRoot("desktop"));
+  const Handle nvme = os.CreateFileW(DrivePath(kNvme), GENERIC_READ | GENERIC_WRITE, 0, OPEN_EXISTING, 0);
+  NvmeLogPage page{};
+  ASSERT_TRUE(ReadNvmeHealthLog(os, nvme, page));
+  EXPECT_EQ(seen.opcode, 0x02);
+  EXPECT_EQ(seen.nsid, 0xFFFFFFFFu);
+  EXPECT_EQ(seen.cdw10, 0x007F0002u);  // 128 dwords less one, log 02h
+  EXPECT_EQ(seen.data_len, 512u);
+  const NvmeHealthLog log = ParseNvmeHealthLog(page);
+  EXPECT_EQ(log.compositeTemperatureKelvin, 310);
+  EXPECT_EQ(log.powerOnHours.low, 0x43u);
+
+  kernel.nvmeAdmin = [](nvme_admin_cmd&) { return 0x4002; };  // invalid field
+  EXPECT_FALSE(ReadNvmeHealthLog(os, nvme, page));
+  EXPECT_EQ(os.GetLastError(), ERROR_NOT_SUPPORTED);
+
+  // A SATA drive has no NVMe log to give.
+  Sata sata;
+  EXPECT_FALSE(ReadNvmeHealthLog(sata.os, sata.disk, page));
+  EXPECT_EQ(sata.os.GetLastError(), ERROR_NOT_SUPPORTED);
 }
 
 TEST(AtaPassThrough, SmartVersionAndScsiAddressComeFromSysfs) {

@@ -1,6 +1,6 @@
 // The chosen drive's handle against a stand-in kernel: the exclusive open,
 // the lazy write open, the claim of the whole disk for an erase, write
-// protection, direct positioned writes, the guard against writing over
+// protection, direct positioned writes and reads, the guard against writing over
 // volumes in use, lost drives, and the partition table re-read.
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -126,6 +126,27 @@ TEST(DiskHandle, WritesGoWhereTheFilePointerIsAndAdvanceIt) {
   EXPECT_EQ(desktop.kernel.writes[1].offset, 1048576 + 65536);
   EXPECT_TRUE(desktop.os.FlushFileBuffers(disk));
   EXPECT_EQ(desktop.kernel.CountCalls("fsync"), 1);
+}
+
+TEST(DiskHandle, ReadsComeFromWhereTheFilePointerIsAndAdvanceIt) {
+  Desktop desktop;
+  desktop.Unmounted();
+  const Handle disk = desktop.OpenExclusive(0);
+  desktop.buffer[0] = 0xAB;
+  std::uint32_t read = 0;
+  ASSERT_TRUE(desktop.os.SetFilePointerEx(disk, 4096, nullptr, FILE_BEGIN));
+  ASSERT_TRUE(desktop.os.ReadFile(disk, desktop.buffer, 65536, &read));
+  EXPECT_EQ(read, 65536u);
+  EXPECT_EQ(desktop.buffer[0], 0);  // the fake kernel's drive holds zeros
+  ASSERT_TRUE(desktop.os.ReadFile(disk, desktop.buffer, 512, &read));
+  ASSERT_EQ(desktop.kernel.reads.size(), 2u);
+  EXPECT_EQ(desktop.kernel.reads[0].offset, 4096);
+  EXPECT_EQ(desktop.kernel.reads[1].offset, 4096 + 65536);
+
+  desktop.kernel.readError = EIO;
+  EXPECT_FALSE(desktop.os.ReadFile(disk, desktop.buffer, 512, &read));
+  EXPECT_EQ(desktop.os.GetLastError(), ERROR_IO_DEVICE);
+  EXPECT_EQ(read, 0u);
 }
 
 TEST(DiskHandle, NoWriteReachesADriveWhoseVolumeIsStillInUse) {

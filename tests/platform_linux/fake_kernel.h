@@ -43,6 +43,7 @@ class FakeKernel final : public linux_backend::Syscalls {
   int Close(int fd) override;
   int Ioctl(int fd, unsigned long request, void* argument) override;
   long PWrite(int fd, const void* buffer, std::size_t length, std::int64_t offset) override;
+  long PRead(int fd, void* buffer, std::size_t length, std::int64_t offset) override;
   int Fsync(int fd) override;
   int Flock(int fd, int operation) override;
   int Unmount(const std::string& mountPoint) override;
@@ -60,6 +61,7 @@ class FakeKernel final : public linux_backend::Syscalls {
   std::map<std::string, int> unmountErrors;    // mount point → errno
   std::function<void(const std::string&)> onUnmount;
   int writeError = 0;                             // errno of every pwrite
+  int readError = 0;                              // errno of every pread
   std::function<int(sg_io_hdr_t&)> sgIo;          // answers SG_IO; unset: ENOTTY
   std::function<int(nvme_admin_cmd&)> nvmeAdmin;  // answers NVMe admin commands; unset: ENOTTY
 
@@ -67,6 +69,7 @@ class FakeKernel final : public linux_backend::Syscalls {
   std::map<int, OpenFile> openFiles;
   std::vector<std::string> calls;  // "open path", "flock", "unmount point", "ioctl BLKRRPART", "sg_io"...
   std::vector<Write> writes;
+  std::vector<Write> reads;  // the same fields, for every pread
   std::vector<std::vector<std::uint8_t>> cdbs;  // every SG_IO command block
   std::uint32_t sleptMilliseconds = 0;
 

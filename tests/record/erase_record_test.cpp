@@ -88,17 +88,20 @@ TEST(EraseRecord, AQuickWipeIsNoSanitizationAndPeopleMayBeUnnamed) {
   EXPECT_EQ(record["exitCode"], 0);
 }
 
-TEST(EraseRecord, VerificationNotPerformedOrAsFound) {
+TEST(EraseRecord, VerificationNotRunOrAsFound) {
   RecordRig rig;
   EXPECT_EQ(EraseRecord(rig.t.program, rig.facts)["verification"],
-            Json::parse(R"({"method": "not performed", "plan": null, "seed": null, "bytesRead": 0,
-                "mismatches": [], "result": "not performed"})"));
+            Json::parse(R"({"method": "off", "result": "not-run", "bytesPlanned": 0, "bytesRead": 0,
+                "mismatches": [], "unread": []})"));
 
-  rig.facts.verification = VerificationFacts{"sample", "first and last sectors, 1000 subsections", 42, 50'010'786'201,
-                                             {Extent{4096, 8192}}, "failed"};
+  VerificationOutcome& v = rig.facts.run.loop.verification;
+  v = {VerifyMethod::Sample, VerifyResult::Mismatch, 42, 1000, 97'693, 2002, 50'010'786'816, 50'010'786'816,
+       {Extent{4096, 8192}}, {}, {}};
   EXPECT_EQ(EraseRecord(rig.t.program, rig.facts)["verification"],
-            Json::parse(R"({"method": "sample", "plan": "first and last sectors, 1000 subsections", "seed": 42,
-                "bytesRead": 50010786201, "mismatches": [{"from": 4096, "to": 8192}], "result": "failed"})"));
+            Json::parse(R"({"method": "sample", "result": "mismatch", "bytesPlanned": 50010786816,
+                "bytesRead": 50010786816, "mismatches": [{"from": 4096, "to": 8192}], "unread": [],
+                "plan": {"standard": "NIST SP 800-88 r1, 4.7.3", "generator": "splitmix64", "seed": 42,
+                         "subsections": 1000, "sampleSectors": 97693, "samples": 2002}})"));
 }
 
 TEST(EraseRecord, EndsWithItsSeal) {

@@ -45,12 +45,19 @@ TEST_F(DemoHardDisk, DetailsReportLineByLine) {
       u"SECURITY:",
       u"Security features is supported",
       u"The device is currently not locked",
+      u"Security is not enabled",
+      u"Security is not frozen",
       u" ",
       u"FEATURES:",
       u"SMART is supported",
       u"HPA (Host-protected area) is supported",
       u"AAM (Automatic acoustic management) is supported",
       u"Streaming feature set is not supported",
+      u" ",
+      u"HIDDEN AREAS:",
+      u"Native maximum: 976,773,168 sectors",
+      u"Sectors hidden by a Host Protected Area: 0",
+      u"Device Configuration Overlay: not supported by the drive",
       u" ",
       u"QUEUING:",
       u"Command Queuing is supported by the device",
@@ -64,7 +71,8 @@ TEST_F(DemoHardDisk, DetailsReportLineByLine) {
 TEST_F(DemoHardDisk, SmartReportTableAndStateLeftOn) {
   ShowSmartReport(t.program);
   const auto& lines = t.panes.smart;
-  ASSERT_EQ(lines.size(), 5u + 2u + 12u + 1u);
+  ASSERT_EQ(lines.size(), 5u + 2u + 12u + 1u + 2u);
+  EXPECT_EQ(lines[20], u"Overall health self-assessment: PASSED");
   EXPECT_EQ(lines[3],
             u"SMART data for [0]  Veltra HD500-16A    01.02A01    [500.1 GB]    (976773168 512-byte sectors)");
   EXPECT_EQ(lines[14], u" 192  C0  Power-off retract count          200      200                87");

@@ -74,12 +74,19 @@ TEST_F(DetailsReport, HardDiskReportLineByLine) {
       u"SECURITY:",
       u"Security features is supported",
       u"The device is currently not locked",
+      u"Security is not enabled",
+      u"Security is not frozen",
       u" ",
       u"FEATURES:",
       u"SMART is supported",
       u"HPA (Host-protected area) is supported",
       u"AAM (Automatic acoustic management) is supported",
       u"Streaming feature set is not supported",
+      u" ",
+      u"HIDDEN AREAS:",
+      u"Native maximum: 976,773,168 sectors",
+      u"Sectors hidden by a Host Protected Area: 0",
+      u"Device Configuration Overlay: not supported by the drive",
       u" ",
       u"QUEUING:",
       u"Command Queuing is supported by the device",
@@ -111,6 +118,8 @@ TEST_F(DetailsReport, SmallDriveWithoutBufferQueueOrFeatures) {
                                          u"SECURITY:",
                                          u"Security features is not supported",
                                          u"The device is currently not locked",
+                                         u"Security is not enabled",
+                                         u"Security is not frozen",
                                          u" ",
                                          u"FEATURES:",
                                          u"SMART is not supported",
@@ -118,31 +127,74 @@ TEST_F(DetailsReport, SmallDriveWithoutBufferQueueOrFeatures) {
                                          u"AAM (Automatic acoustic management) is not supported",
                                          u"Streaming feature set is supported",
                                          u" ",
+                                         u"HIDDEN AREAS:",
+                                         u"Host Protected Area: not supported by the drive",
+                                         u"Device Configuration Overlay: not supported by the drive",
+                                         u" ",
                                          u"QUEUING:",
                                          u"Command Queuing is not supported by the device"}));
 }
 
+std::vector<std::u16string> FirstLines(const std::vector<std::u16string>& lines, std::size_t count) {
+  return {lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(std::min(count, lines.size()))};
+}
+
 TEST_F(DetailsReport, LockedDriveExplainsItsSecurityLevel) {
-  Show(WithWords(HardDisk(), {{128, 0x0103}}));
-  EXPECT_EQ(LinesAfter(u"SECURITY:"),
+  // 0107h: supported, enabled, locked, level Maximum.
+  Show(WithWords(HardDisk(), {{128, 0x0107}}));
+  EXPECT_EQ(FirstLines(LinesAfter(u"SECURITY:"), 10),
             (std::vector<std::u16string>{
                 u"SECURITY:", u"Security features is supported", u"The drive is currently LOCKED",
                 u"Security level: Maximum", u"Device needs USER password to be unlocked.",
-                u"If USER password is unknown, the device could be erased with MASTER password.", u" ",
-                u"FEATURES:", u"SMART is supported", u"HPA (Host-protected area) is supported",
-                u"AAM (Automatic acoustic management) is supported", u"Streaming feature set is not supported",
-                u" ", u"QUEUING:", u"Command Queuing is supported by the device", u"Maximum Queue Depth: 32"}));
+                u"If USER password is unknown, the device could be erased with MASTER password.",
+                u"Security is enabled (a password is set)", u"Security is not frozen", u" ", u"FEATURES:"}));
 
-  Show(WithWords(HardDisk(), {{128, 0x0003}}));
-  const auto high = LinesAfter(u"SECURITY:");
-  EXPECT_EQ(std::vector<std::u16string>(high.begin(), high.begin() + 6),
+  Show(WithWords(HardDisk(), {{128, 0x0007}}));
+  EXPECT_EQ(FirstLines(LinesAfter(u"SECURITY:"), 8),
             (std::vector<std::u16string>{u"SECURITY:", u"Security features is supported",
                                          u"The drive is currently LOCKED", u"Security level: High",
-                                         u"Device needs either USER or MASTER password to be unlocked.", u" "}));
+                                         u"Device needs either USER or MASTER password to be unlocked.",
+                                         u"Security is enabled (a password is set)", u"Security is not frozen",
+                                         u" "}));
 
   Show(WithWords(HardDisk(), {{128, 0x0101}}));  // Maximum level but no password set
   EXPECT_EQ(LinesAfter(u"SECURITY:")[2], u"The device is currently not locked");
-  EXPECT_EQ(LinesAfter(u"SECURITY:")[3], u" ");
+  EXPECT_EQ(LinesAfter(u"SECURITY:")[5], u" ");
+}
+
+TEST_F(DetailsReport, APasswordSetOnAFrozenSsdIsNotALock) {
+  // Word 128 as a real SSD gives it: supported, enabled, frozen, level
+  // Maximum, not locked.
+  Show(WithWords(HardDisk(), {{128, 0x012B}}));
+  EXPECT_EQ(FirstLines(LinesAfter(u"SECURITY:"), 6),
+            (std::vector<std::u16string>{u"SECURITY:", u"Security features is supported",
+                                         u"The device is currently not locked",
+                                         u"Security is enabled (a password is set)", u"Security is frozen", u" "}));
+}
+
+TEST_F(DetailsReport, HiddenAreasShowTheNativeMaximumAndWhatIsHidden) {
+  VirtualDrive drive = WithWords(HardDisk(), {{83, 0x7E01}});  // with the overlay feature set
+  drive.ata.nativeSectors = 976773168 + 1000;
+  drive.ata.factorySectors = 976773168 + 1000 + 48;
+  Show(drive);
+  EXPECT_EQ(FirstLines(LinesAfter(u"HIDDEN AREAS:"), 5),
+            (std::vector<std::u16string>{u"HIDDEN AREAS:", u"Native maximum: 976,774,168 sectors",
+                                         u"Sectors hidden by a Host Protected Area: 1000",
+                                         u"Sectors hidden by a Device Configuration Overlay: 48", u" "}));
+  // Only reading commands went to the drive: READ NATIVE MAX ADDRESS EXT
+  // and DEVICE CONFIGURATION IDENTIFY.
+  std::vector<std::uint8_t> commands;
+  for (const RequestRecord& r : t->os.Requests())
+    if (r.controlCode == IOCTL_ATA_PASS_THROUGH) commands.push_back(r.input.at(layout::AtaPtCurrentTaskFile + 6));
+  EXPECT_EQ(commands, (std::vector<std::uint8_t>{0x27, 0xB1}));
+
+  drive.ata.taskFileAnswers = false;
+  Show(drive);
+  EXPECT_EQ(FirstLines(LinesAfter(u"HIDDEN AREAS:"), 4),
+            (std::vector<std::u16string>{u"HIDDEN AREAS:",
+                                         u"Host Protected Area: the drive did not report its native maximum",
+                                         u"Device Configuration Overlay: the drive did not report its factory maximum",
+                                         u" "}));
 }
 
 TEST_F(DetailsReport, CapacitiesFollowTheLocaleDecimalSeparator) {

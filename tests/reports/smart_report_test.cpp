@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "support/ata_drives.h"
 #include "support/test_program.h"
 
@@ -19,12 +21,15 @@ const std::u16string kRow5 = u" 5    05  Reallocated sectors count        100   
 const std::u16string kRow194 =
     u" 194  C2  HDA Temperature                   36       45                36  (36 degrees) ";
 
-VirtualSmartAttribute Attribute(std::uint8_t id, std::uint8_t current, std::uint8_t worst, std::uint64_t raw) {
+VirtualSmartAttribute Attribute(std::uint8_t id, std::uint8_t current, std::uint8_t worst, std::uint64_t raw,
+                                std::uint8_t threshold = 0, std::uint16_t flags = 0) {
   VirtualSmartAttribute a;
   a.id = id;
   a.current = current;
   a.worst = worst;
   a.raw = raw;
+  a.threshold = threshold;
+  a.flags = flags;
   return a;
 }
 
@@ -58,10 +63,18 @@ struct SmartReport : ::testing::Test {
     return t->panes.smart;
   }
 
-  // The table rows: everything between the rule and the closing blank line.
+  // The table rows: everything between the rule and the table's closing
+  // blank line.
   std::vector<std::u16string> Rows() const {
     const auto& lines = t->panes.smart;
-    return {lines.begin() + 7, lines.end() - 1};
+    return {lines.begin() + 7, std::find(lines.begin() + 7, lines.end(), u" ")};
+  }
+
+  // The health lines after the table, up to the report's closing blank.
+  std::vector<std::u16string> Health() const {
+    const auto& lines = t->panes.smart;
+    const auto tableEnd = std::find(lines.begin() + 7, lines.end(), u" ");
+    return {tableEnd + 1, lines.end() - 1};
   }
 
   bool SmartOnAfterwards() const { return t->os.Machine().drives[0].ata.smart->enabled; }
@@ -69,7 +82,7 @@ struct SmartReport : ::testing::Test {
 
 TEST_F(SmartReport, HardDiskReportWithHeaderTableAndClosingBlank) {
   const auto& lines = Show(HardDisk());
-  ASSERT_EQ(lines.size(), 5u + 2u + 12u + 1u);
+  ASSERT_EQ(lines.size(), 5u + 2u + 12u + 1u + 2u);
   EXPECT_EQ(lines[0], u" ");
   EXPECT_EQ(lines[1], u"Current date and time: 08.12.2026 14:30:05");
   EXPECT_EQ(lines[2], u"Orvella 4.30; https://orvella.example.org");
@@ -83,8 +96,10 @@ TEST_F(SmartReport, HardDiskReportWithHeaderTableAndClosingBlank) {
   EXPECT_EQ(lines[10], u" 5    05  Reallocated sectors count        200      200                 0");
   EXPECT_EQ(lines[14], u" 12   0C  Power Cycles                      99       99              1398");
   EXPECT_EQ(lines[15], u" 194  C2  HDA Temperature                   36       45      214749347876  (36 degrees) ");
+  EXPECT_EQ(lines[19], u" ");
+  EXPECT_EQ(lines[20], u"Overall health self-assessment: PASSED");
   EXPECT_EQ(lines.back(), u" ");
-  for (std::size_t i = 7; i + 1 < lines.size(); ++i) {
+  for (std::size_t i = 7; i < 19; ++i) {
     if (i != 15) {
       EXPECT_EQ(lines[i].size(), 73u) << i;
     }
@@ -103,14 +118,74 @@ TEST_F(SmartReport, RowsOfTheDocumentedExamples) {
                 u" 190  BE  Airflow Temperature               64       50                36"}));
 }
 
-TEST_F(SmartReport, PageEndsAtTheFirstEmptySlot) {
+TEST_F(SmartReport, EmptySlotsBetweenAttributesArePassedOver) {
   Show(WithAttributes({Attribute(1, 1, 1, 1), Attribute(3, 1, 1, 1), Attribute(0, 0, 0, 0),
                        Attribute(5, 1, 1, 1)}));
-  EXPECT_EQ(Rows().size(), 2u);
+  EXPECT_EQ(Rows().size(), 3u);
+
+  // As a real SSD lays its page out: slots 19 and 20 empty, ids 203 and 240
+  // in slots 21 and 25.
+  std::vector<VirtualSmartAttribute> page;
+  for (int slot = 0; slot < 26; ++slot) page.push_back(Attribute(static_cast<std::uint8_t>(slot + 1), 100, 100, 0));
+  for (int slot : {19, 20, 22, 23, 24}) page[static_cast<std::size_t>(slot)] = Attribute(0, 0, 0, 0);
+  page[21] = Attribute(203, 100, 100, 0);
+  page[25] = Attribute(240, 100, 100, 8812);
+  Show(WithAttributes(page));
+  const auto rows = Rows();
+  ASSERT_EQ(rows.size(), 21u);
+  EXPECT_EQ(rows[19].substr(0, 35), u" 203  CB  ECC Read Errors          ");
+  EXPECT_EQ(rows[20], u" 240  F0  Unknown                          100      100              8812");
 
   Show(WithAttributes({}));
-  EXPECT_EQ(t->panes.smart.size(), 5u + 3u);
+  EXPECT_EQ(t->panes.smart.size(), 5u + 3u + 2u);
   EXPECT_EQ(t->panes.smart.back(), u" ");
+}
+
+TEST_F(SmartReport, AttributesAtTheirThresholdNowOrInThePast) {
+  VirtualDrive drive = WithAttributes({Attribute(1, 200, 200, 0, 51, 0x000F), Attribute(5, 5, 5, 1832, 10, 0x0033),
+                                       Attribute(197, 100, 3, 0, 10, 0x0012), Attribute(9, 71, 71, 21474, 0),
+                                       Attribute(3, 178, 176, 6083, 21, 0x0003)});
+  Show(drive);
+  EXPECT_EQ(Health(), (std::vector<std::u16string>{
+                          u"Overall health self-assessment: FAILING (a threshold is exceeded)",
+                          u"Attribute 5 Reallocated sectors count: FAILING NOW (current 5, threshold 10)",
+                          u"Attribute 197 Current pending sectors: failed in the past (worst 3, threshold 10)"}));
+  EXPECT_EQ(Rows().size(), 5u);  // the table keeps its columns
+
+  // Only a failing pre-failure attribute makes the drive's own verdict fail.
+  drive.ata.smart->attributes[1].flags = 0x0032;
+  Show(drive);
+  EXPECT_EQ(Health().at(0), u"Overall health self-assessment: PASSED");
+  EXPECT_EQ(Health().size(), 3u);
+}
+
+TEST_F(SmartReport, HealthThatTheDriveDoesNotTell) {
+  VirtualDrive drive = HardDisk();
+  for (const std::uint8_t feature : {0xD1, 0xDA}) {
+    RequestFault refuse;
+    refuse.controlCode = feature == 0xD1 ? SMART_RCV_DRIVE_DATA : SMART_SEND_DRIVE_COMMAND;
+    refuse.ataFeature = feature;
+    drive.requestFaults.push_back(refuse);
+  }
+  RequestFault refuseSend;
+  refuseSend.controlCode = SMART_SEND_DRIVE_COMMAND;
+  refuseSend.ataFeature = 0xD1;
+  drive.requestFaults.push_back(refuseSend);
+  Show(drive);
+  EXPECT_EQ(Rows().size(), 12u);
+  EXPECT_EQ(Health(), (std::vector<std::u16string>{u"Overall health self-assessment: not reported by the drive",
+                                                   u"Attribute thresholds: not reported by the drive"}));
+}
+
+TEST_F(SmartReport, ThresholdsAndVerdictAreAskedWhileSmartIsOn) {
+  VirtualDrive drive = HardDisk();
+  drive.ata.smart->enabled = false;
+  Show(drive, BusTypeAta);
+  std::vector<std::uint8_t> features;
+  for (const RequestRecord& r : PassThroughRequests(t->os))
+    if (r.controlCode != SMART_GET_VERSION && CommandOf(r) == 0xB0) features.push_back(FeatureOf(r));
+  EXPECT_EQ(features, (std::vector<std::uint8_t>{0xD8, 0xD0, 0xD1, 0xDA, 0xD9}));
+  EXPECT_EQ(Health().at(0), u"Overall health self-assessment: PASSED");
 }
 
 TEST_F(SmartReport, ThirtyAttributesGiveThirtyRows) {
@@ -217,9 +292,9 @@ TEST_F(SmartReport, ReceiveRejectedButSendAccepted) {
 TEST_F(SmartReport, EachRunAppendsAWholeReport) {
   Show(HardDisk());
   ShowSmartReport(t->program);
-  ASSERT_EQ(t->panes.smart.size(), 2u * 20u);
-  EXPECT_EQ(t->panes.smart[20], u" ");
-  EXPECT_EQ(t->panes.smart[25], kColumnHeader);
+  ASSERT_EQ(t->panes.smart.size(), 2u * 22u);
+  EXPECT_EQ(t->panes.smart[22], u" ");
+  EXPECT_EQ(t->panes.smart[27], kColumnHeader);
 }
 
 }  // namespace

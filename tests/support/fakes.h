@@ -13,7 +13,9 @@
 
 namespace orvella::test {
 
-// A clock that stands still until a test (or a simulated drive) moves it.
+// Clocks that stand still until a test (or a simulated drive) moves them.
+// Advance moves both; StepWall and Set move only the wall clock, as a clock
+// adjustment or a daylight-saving change does.
 class FakeClock final : public Clock {
  public:
   explicit FakeClock(LocalDateTime start = {2026, 12, 8, 14, 30, 5, 0}) : ms_(ToMilliseconds(start)) {}
@@ -21,13 +23,19 @@ class FakeClock final : public Clock {
     ++reads;
     return FromMilliseconds(ms_);
   }
-  void Advance(std::int64_t milliseconds) { ms_ += milliseconds; }
+  std::int64_t MonotonicMilliseconds() override { return monotonicMs_; }
+  void Advance(std::int64_t milliseconds) {
+    ms_ += milliseconds;
+    monotonicMs_ += milliseconds;
+  }
+  void StepWall(std::int64_t milliseconds) { ms_ += milliseconds; }
   void Set(const LocalDateTime& time) { ms_ = ToMilliseconds(time); }
   std::int64_t Milliseconds() const { return ms_; }
   int reads = 0;
 
  private:
   std::int64_t ms_;
+  std::int64_t monotonicMs_ = 1'000'000;
 };
 
 // Short date "dd.mm.yyyy", long time "hh:mm:ss", and a chosen decimal separator.

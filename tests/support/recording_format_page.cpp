@@ -9,6 +9,7 @@ const char* NameOf(FormatControl control) {
     case FormatControl::GetSmart: return "btGetSmart";
     case FormatControl::QuickWipe: return "cbQuickWipe";
     case FormatControl::Stop: return "btStop";
+    case FormatControl::Verify: return "cbVerify";
   }
   return "?";
 }
@@ -29,7 +30,8 @@ RecordingFormatPage::RecordingFormatPage()
     : enabled{{FormatControl::RunBenchmarks, true},
               {FormatControl::GetSmart, true},
               {FormatControl::QuickWipe, true},
-              {FormatControl::Stop, false}} {}
+              {FormatControl::Stop, false},
+              {FormatControl::Verify, true}} {}
 
 void RecordingFormatPage::SetProgressState(ProgressState newState) {
   state = newState;

@@ -22,6 +22,9 @@ class RecordingFormatPage final : public FormatPageView {
   std::u16string Caption(FormatLabel label) override { return captions[label]; }
   void SetEnabled(FormatControl control, bool enabled) override;
   bool QuickWipeChecked() override { return quickWipeChecked; }
+  VerifyMethod ChosenVerification(bool quickWipe) override {
+    return verifyChecked ? DefaultVerifyMethod(quickWipe) : VerifyMethod::Off;
+  }
   void FocusStop() override { events.push_back("focus btStop"); }
   int ShowTaskDialog(const std::u16string& title, const std::u16string& instruction,
                      const std::u16string& content, int icon, int buttons) override;
@@ -38,6 +41,7 @@ class RecordingFormatPage final : public FormatPageView {
 
   // Set by the test.
   bool quickWipeChecked = false;
+  bool verifyChecked = true;
   int dialogAnswer = 6;              // Yes
   std::function<void()> onDialog;    // runs while the question is shown
   std::function<void()> onMessages;  // runs inside every ProcessPendingMessages

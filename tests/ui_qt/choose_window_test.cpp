@@ -1,4 +1,6 @@
+#include <QApplication>
 #include <QHeaderView>
+#include <QScrollBar>
 
 #include "ui_qt/desktop_fixture.h"
 #include "ui/qt/panel_status_bar.h"
@@ -55,7 +57,9 @@ TEST_F(ChooseWindow, ThreeDrivesListInOrderWithTheLastSelectedAndEnterChoosesIt)
   EXPECT_TRUE(desktop->Main().isVisible());
 }
 
-TEST_F(ChooseWindow, ListHasTheColumnsAndWidthsOfTheCatalogue) {
+// The six columns of the catalogue, then the device path that tells one
+// disk from another.
+TEST_F(ChooseWindow, ListHasTheColumnsAndWidthsOfTheCatalogueThenTheDevicePath) {
   Build(Machine({Drive(0, 1000000)}));
   StartUp([&] {
     QTreeWidget* list = DriveList();
@@ -65,8 +69,26 @@ TEST_F(ChooseWindow, ListHasTheColumnsAndWidthsOfTheCatalogue) {
     const std::vector<int> widths{78, 170, 90, 160, 117};
     for (int c = 0; c < 5; ++c) EXPECT_EQ(list->columnWidth(c), widths[static_cast<std::size_t>(c)]);
     EXPECT_GT(list->columnWidth(5), 0);
+    EXPECT_EQ(Cell(0, 6), QStringLiteral("\\\\.\\PhysicalDrive0"));
     EXPECT_EQ(list->selectionMode(), QAbstractItemView::SingleSelection);
     EXPECT_EQ(list->selectionBehavior(), QAbstractItemView::SelectRows);
+    QTest::keyClick(list, Qt::Key_Escape);
+  });
+}
+
+// A 24-bay server: every drive is a row, and the list scrolls to the last
+// one, which is preselected.
+TEST_F(ChooseWindow, EveryDriveOfABigMachineIsARowAndTheListScrolls) {
+  std::vector<VirtualDrive> drives;
+  for (std::uint32_t n = 0; n < 24; ++n) drives.push_back(Drive(n, 1000000));
+  Build(Machine(drives));
+  StartUp([&] {
+    QTreeWidget* list = DriveList();
+    ASSERT_EQ(list->topLevelItemCount(), 24);
+    EXPECT_EQ(Cell(23, 6), QStringLiteral("\\\\.\\PhysicalDrive23"));
+    EXPECT_GT(list->verticalScrollBar()->maximum(), 0);
+    QApplication::processEvents();
+    EXPECT_TRUE(list->viewport()->rect().intersects(list->visualItemRect(list->topLevelItem(23))));
     QTest::keyClick(list, Qt::Key_Escape);
   });
 }

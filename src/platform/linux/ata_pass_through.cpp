@@ -12,6 +12,7 @@ namespace orvella::linux_backend {
 namespace {
 
 constexpr std::uint8_t kAtaPassThrough16 = 0x85;
+constexpr std::uint8_t kExtend = 0x01;  // byte 1: a 48-bit command
 constexpr std::uint8_t kProtocolNonData = 3;
 constexpr std::uint8_t kProtocolPioDataIn = 4;
 // Byte 2 of the command block.
@@ -49,9 +50,16 @@ bool IsNotSupported(int errnoValue) {
   return errnoValue == ENOTTY || errnoValue == EINVAL || errnoValue == ENOSYS || errnoValue == EOPNOTSUPP;
 }
 
+AtaOutcome Failure(std::uint32_t error) {
+  AtaOutcome outcome;
+  outcome.error = error;
+  return outcome;
+}
+
 // The drive's own verdict: ABRT is the drive refusing the command.
 AtaOutcome JudgeAtaRegisters(const SenseFacts& sense) {
-  AtaOutcome outcome{ERROR_SUCCESS, sense.ataError, sense.ataStatus};
+  AtaOutcome outcome{ERROR_SUCCESS, sense.ataError, sense.ataStatus, sense.registers, std::nullopt};
+  if (sense.highBytesKnown) outcome.previous = sense.previous;
   if ((sense.ataStatus & (kStatusError | kStatusDeviceFault)) != 0)
     outcome.error = (sense.ataError & kErrorAbort) != 0 ? ERROR_INVALID_FUNCTION : ERROR_IO_DEVICE;
   else if ((sense.ataStatus & kStatusBusy) != 0)
@@ -60,20 +68,20 @@ AtaOutcome JudgeAtaRegisters(const SenseFacts& sense) {
 }
 
 AtaOutcome JudgeSense(const SenseFacts& sense) {
-  if (!sense.valid) return {ERROR_IO_DEVICE, 0, 0};
+  if (!sense.valid) return Failure(ERROR_IO_DEVICE);
   switch (sense.key) {
-    case kIllegalRequest: return {ERROR_INVALID_FUNCTION, 0, 0};
-    case kNotReady: return {ERROR_NOT_READY, 0, 0};
+    case kIllegalRequest: return Failure(ERROR_INVALID_FUNCTION);
+    case kNotReady: return Failure(ERROR_NOT_READY);
     case kNoSense:
     case kRecoveredError: return sense.hasAtaRegisters ? JudgeAtaRegisters(sense) : AtaOutcome{};
-    case kAbortedCommand: return sense.hasAtaRegisters ? JudgeAtaRegisters(sense) : AtaOutcome{ERROR_IO_DEVICE, 0, 0};
-    default: return {ERROR_IO_DEVICE, 0, 0};
+    case kAbortedCommand: return sense.hasAtaRegisters ? JudgeAtaRegisters(sense) : Failure(ERROR_IO_DEVICE);
+    default: return Failure(ERROR_IO_DEVICE);
   }
 }
 
 }  // namespace
 
-Cdb16 AtaPassThroughCdb(const AtaRegisters& r, AtaTransfer transfer) {
+Cdb16 AtaPassThroughCdb(const AtaRegisters& r, AtaTransfer transfer, const std::optional<AtaRegisters>& previous) {
   Cdb16 cdb{};
   cdb[0] = kAtaPassThrough16;
   if (transfer == AtaTransfer::PioIn512) {
@@ -82,6 +90,14 @@ Cdb16 AtaPassThroughCdb(const AtaRegisters& r, AtaTransfer transfer) {
   } else {
     cdb[1] = kProtocolNonData << 1;
     cdb[2] = kCheckCondition;
+  }
+  if (previous) {
+    cdb[1] |= kExtend;
+    cdb[3] = previous->features;
+    cdb[5] = previous->sectorCount;
+    cdb[7] = previous->lbaLow;
+    cdb[9] = previous->lbaMid;
+    cdb[11] = previous->lbaHigh;
   }
   cdb[4] = r.features;
   cdb[6] = r.sectorCount;
@@ -105,9 +121,14 @@ SenseFacts DecodeSense(const std::uint8_t* sb, std::size_t length) {
     const std::size_t end = length < 8 ? length : std::min<std::size_t>(length, 8u + sb[7]);
     for (std::size_t at = 8; at + 1 < end; at += 2u + sb[at + 1]) {
       if (sb[at] != kAtaStatusDescriptor || sb[at + 1] < 12 || at + 14 > end) continue;
+      // ERROR, COUNT (15:8, 7:0), LBA (31:24, 7:0, 39:32, 15:8, 47:40,
+      // 23:16), DEVICE, STATUS.
       facts.hasAtaRegisters = true;
       facts.ataError = sb[at + 3];
       facts.ataStatus = sb[at + 13];
+      facts.registers = {sb[at + 3], sb[at + 5], sb[at + 7], sb[at + 9], sb[at + 11], sb[at + 12], sb[at + 13]};
+      facts.previous = {0, sb[at + 4], sb[at + 6], sb[at + 8], sb[at + 10], 0, 0};
+      facts.highBytesKnown = true;
       break;
     }
   } else if ((response == 0x70 || response == 0x71) && length >= 14) {
@@ -119,6 +140,13 @@ SenseFacts DecodeSense(const std::uint8_t* sb, std::size_t length) {
     facts.hasAtaRegisters = (sb[0] & 0x80) != 0 || (facts.asc == 0x00 && facts.ascq == 0x1D);
     facts.ataError = sb[3];
     facts.ataStatus = sb[4];
+    // ERROR, STATUS, DEVICE and COUNT (7:0) in INFORMATION; LBA (7:0,
+    // 15:8, 23:16) in COMMAND-SPECIFIC INFORMATION after its flags byte.
+    const std::uint8_t flags = length >= 12 ? sb[8] : 0;
+    facts.registers = {sb[3], sb[6], length >= 12 ? sb[9] : std::uint8_t{0}, length >= 12 ? sb[10] : std::uint8_t{0},
+                       length >= 12 ? sb[11] : std::uint8_t{0}, sb[5], sb[4]};
+    // Flags bits 6 and 5: the upper count or LBA bytes are not zero.
+    facts.highBytesKnown = length >= 12 && (flags & 0x60) == 0;
   }
   return facts;
 }
@@ -126,23 +154,23 @@ SenseFacts DecodeSense(const std::uint8_t* sb, std::size_t length) {
 AtaOutcome JudgeAtaAnswer(const SgAnswer& answer) {
   if (answer.ioctlResult < 0) {
     const int errnoValue = -answer.ioctlResult;
-    return {IsNotSupported(errnoValue) ? ERROR_INVALID_FUNCTION : WindowsErrorOf(errnoValue), 0, 0};
+    return Failure(IsNotSupported(errnoValue) ? ERROR_INVALID_FUNCTION : WindowsErrorOf(errnoValue));
   }
-  if (answer.hostStatus == kHostNoConnect || answer.hostStatus == kHostBadTarget) return {ERROR_DEV_NOT_EXIST, 0, 0};
-  if (answer.hostStatus == kHostTimeOut) return {ERROR_SEM_TIMEOUT, 0, 0};
-  if (answer.hostStatus != 0) return {ERROR_IO_DEVICE, 0, 0};
+  if (answer.hostStatus == kHostNoConnect || answer.hostStatus == kHostBadTarget) return Failure(ERROR_DEV_NOT_EXIST);
+  if (answer.hostStatus == kHostTimeOut) return Failure(ERROR_SEM_TIMEOUT);
+  if (answer.hostStatus != 0) return Failure(ERROR_IO_DEVICE);
   const std::uint16_t driver = answer.driverStatus & kDriverMask;
-  if (driver == kDriverTimeout) return {ERROR_SEM_TIMEOUT, 0, 0};
-  if (driver != 0 && driver != kDriverSense) return {ERROR_IO_DEVICE, 0, 0};
+  if (driver == kDriverTimeout) return Failure(ERROR_SEM_TIMEOUT);
+  if (driver != 0 && driver != kDriverSense) return Failure(ERROR_IO_DEVICE);
   const SenseFacts sense = DecodeSense(answer.sense, answer.senseLength);
   if (answer.scsiStatus == kScsiGood) return sense.valid ? JudgeSense(sense) : AtaOutcome{};
   if (answer.scsiStatus == kScsiCheckCondition) return JudgeSense(sense);
-  return {ERROR_IO_DEVICE, 0, 0};
+  return Failure(ERROR_IO_DEVICE);
 }
 
 AtaOutcome RunAtaCommand(Syscalls& syscalls, int fd, const AtaRegisters& registers, AtaTransfer transfer,
-                         std::uint8_t* data) {
-  Cdb16 cdb = AtaPassThroughCdb(registers, transfer);
+                         std::uint8_t* data, const std::optional<AtaRegisters>& previous) {
+  Cdb16 cdb = AtaPassThroughCdb(registers, transfer, previous);
   std::array<std::uint8_t, 32> sense{};
   sg_io_hdr_t request{};
   request.interface_id = 'S';

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 #include "platform/linux/syscalls.h"
 
@@ -25,15 +26,20 @@ struct AtaRegisters {
 };
 
 enum class AtaTransfer {
-  None,      // non-data: SMART ENABLE / DISABLE OPERATIONS
-  PioIn512,  // PIO data-in of one 512-byte sector: IDENTIFY, SMART READ DATA
+  None,      // non-data, the registers asked back: SMART ENABLE / DISABLE OPERATIONS, RETURN STATUS,
+             // the native maximum commands
+  PioIn512,  // PIO data-in of one 512-byte sector: IDENTIFY, SMART READ DATA / THRESHOLDS,
+             // DEVICE CONFIGURATION IDENTIFY
 };
 
 inline constexpr std::size_t kAtaSectorSize = 512;
 inline constexpr std::uint32_t kAtaTimeoutMilliseconds = 20000;
 
 using Cdb16 = std::array<std::uint8_t, 16>;
-Cdb16 AtaPassThroughCdb(const AtaRegisters& registers, AtaTransfer transfer);
+// `previous` makes it a 48-bit command (EXTEND) and gives the high-order
+// bytes of features, count and LBA.
+Cdb16 AtaPassThroughCdb(const AtaRegisters& registers, AtaTransfer transfer,
+                        const std::optional<AtaRegisters>& previous = std::nullopt);
 
 struct SenseFacts {
   bool valid = false;
@@ -43,6 +49,12 @@ struct SenseFacts {
   bool hasAtaRegisters = false;
   std::uint8_t ataError = 0;
   std::uint8_t ataStatus = 0;
+  // The registers the drive left: the low bytes in `registers`, the high
+  // bytes of a 48-bit answer in `previous` (only descriptor sense has them;
+  // fixed sense only says whether they are zero).
+  AtaRegisters registers;
+  AtaRegisters previous;
+  bool highBytesKnown = false;
 };
 SenseFacts DecodeSense(const std::uint8_t* sense, std::size_t length);
 
@@ -62,11 +74,14 @@ struct AtaOutcome {
   std::uint32_t error = 0;
   std::uint8_t ataError = 0;
   std::uint8_t ataStatus = 0;
+  // The registers after a non-data command, where the sense data held them.
+  std::optional<AtaRegisters> registers;
+  std::optional<AtaRegisters> previous;  // only when the high bytes are known
 };
 AtaOutcome JudgeAtaAnswer(const SgAnswer& answer);
 
 // Runs one command; data receives the 512 bytes of a data-in command.
 AtaOutcome RunAtaCommand(Syscalls& syscalls, int fd, const AtaRegisters& registers, AtaTransfer transfer,
-                         std::uint8_t* data);
+                         std::uint8_t* data, const std::optional<AtaRegisters>& previous = std::nullopt);
 
 }  // namespace orvella::linux_backend

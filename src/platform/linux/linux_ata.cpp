@@ -1,14 +1,20 @@
-// The S.M.A.R.T. and SCSI miniport requests of a drive, run as ATA commands
-// through SG_IO on drives whose transport is ATA or SATA. An NVMe drive
-// answers the miniport identify from its own Identify data. Other requests
-// and drives answer as a Windows driver without ATA pass-through does:
-// "invalid function".
+// The S.M.A.R.T., SCSI miniport and ATA pass-through requests of a drive,
+// run as ATA commands through SG_IO on drives whose transport is ATA or
+// SATA. An NVMe drive answers the miniport identify from its own Identify
+// data, and the protocol-specific property query from its health log. Other
+// requests and drives answer as a Windows driver without ATA pass-through
+// does: "invalid function".
 #include <array>
+#include <cerrno>
 
+#include "platform/linux/error_mapping.h"
 #include "platform/linux/linux_os.h"
+#include "platform/linux/nvme_health.h"
 #include "platform/linux/nvme_identify.h"
 #include "platform/linux/smart_requests.h"
 #include "platform/linux/storage_replies.h"
+#include "platform/linux/task_file_requests.h"
+#include "platform/nvme_log_query.h"
 
 namespace orvella {
 
@@ -41,6 +47,7 @@ bool LinuxOs::AtaRequest(DiskObject& disk, std::uint32_t code, const void* in, s
   if (!TakesAtaCommands(facts.busType)) return Fail(ERROR_INVALID_FUNCTION);
   const std::uint8_t position = facts.scsiAddress ? facts.scsiAddress->target : 0;  // libata: target 1 is a slave
   if (code == SMART_GET_VERSION) return Reply(SmartVersionReply(position), out, outSize, returned, false);
+  if (code == IOCTL_ATA_PASS_THROUGH) return TaskFileRequest(disk, input, inSize, out, outSize, returned);
 
   const bool miniport = code == IOCTL_SCSI_MINIPORT;
   const auto command = miniport ? ParseMiniportIdentify(input, inSize) : ParseSendCmdIn(input, inSize);
@@ -51,10 +58,42 @@ bool LinuxOs::AtaRequest(DiskObject& disk, std::uint32_t code, const void* in, s
   std::array<std::uint8_t, kAtaSectorSize> data{};
   const AtaOutcome outcome = RunAtaCommand(sys_, disk.fd, command->registers, *transfer, data.data());
   if (outcome.error != 0) return Fail(outcome.error);
+  if (!miniport && AnswersInRegisters(*command)) {
+    // Without the registers there is no answer to hand back.
+    if (!outcome.registers) return Fail(ERROR_IO_DEVICE);
+    const auto registers = RegistersReply(*outcome.registers);
+    return Reply(SendCmdOutReply(outcome, registers.data(), registers.size()), out, outSize, returned, false);
+  }
   const std::size_t dataSize = *transfer == AtaTransfer::PioIn512 ? data.size() : 0;
   const auto reply =
       miniport ? MiniportReply(input, outcome, data.data()) : SendCmdOutReply(outcome, data.data(), dataSize);
   return Reply(reply, out, outSize, returned, false);
+}
+
+bool LinuxOs::TaskFileRequest(DiskObject& disk, const std::uint8_t* in, std::uint32_t inSize, void* out,
+                              std::uint32_t outSize, std::uint32_t* returned) {
+  const auto command = ParseAtaPassThrough(in, inSize);
+  if (!command) return Fail(ERROR_INVALID_PARAMETER);
+  const auto transfer = PermittedTaskFile(*command);
+  if (!transfer) return Fail(ERROR_INVALID_PARAMETER);
+  std::array<std::uint8_t, kAtaSectorSize> data{};
+  const AtaOutcome outcome =
+      RunAtaCommand(sys_, disk.fd, command->current, *transfer, data.data(), command->previous);
+  if (outcome.error != 0) return Fail(outcome.error);
+  // A 48-bit answer whose high bytes the sense data did not carry would be
+  // a wrong address.
+  if (*transfer == AtaTransfer::None && (!outcome.registers || (command->previous && !outcome.previous)))
+    return Fail(ERROR_IO_DEVICE);
+  return Reply(TaskFileReply(in, *command, outcome, data.data()), out, outSize, returned, false);
+}
+
+bool LinuxOs::NvmeLogRequest(DiskObject& disk, const std::uint8_t* in, std::uint32_t inSize, void* out,
+                             std::uint32_t outSize, std::uint32_t* returned) {
+  if (!IsNvmeHealthLogQuery(in, inSize)) return Fail(ERROR_NOT_SUPPORTED);
+  NvmeHealthLogData log{};
+  if (const int result = GetNvmeHealthLog(sys_, disk.fd, log); result < 0)
+    return Fail(result == -EOPNOTSUPP || result == -ENOTTY ? ERROR_NOT_SUPPORTED : WindowsErrorOf(-result));
+  return Reply(NvmeHealthLogReply(in, log.data()), out, outSize, returned, false);
 }
 
 bool LinuxOs::NvmeMiniportIdentify(DiskObject& disk, const std::uint8_t* in, std::uint32_t inSize, void* out,

@@ -1,6 +1,6 @@
 // The physical drives: opening, the disk and storage queries, the claim of
-// the whole disk for an erase, positioned direct writes, flushing and the
-// partition table re-read.
+// the whole disk for an erase, positioned direct writes and reads, flushing
+// and the partition table re-read.
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/file.h>
@@ -159,12 +159,13 @@ bool LinuxOs::DiskRequest(DiskObject& disk, std::uint32_t code, const void* in, 
     case SMART_RCV_DRIVE_DATA:
     case SMART_SEND_DRIVE_COMMAND:
     case IOCTL_SCSI_MINIPORT:
+    case IOCTL_ATA_PASS_THROUGH:
     case IOCTL_SCSI_GET_ADDRESS: return AtaRequest(disk, code, in, inSize, out, outSize, returned);
     default: return Fail(ERROR_INVALID_FUNCTION);
   }
 }
 
-bool LinuxOs::PropertyRequest(const DiskObject& disk, const void* in, std::uint32_t inSize, void* out,
+bool LinuxOs::PropertyRequest(DiskObject& disk, const void* in, std::uint32_t inSize, void* out,
                               std::uint32_t outSize, std::uint32_t* returned) {
   if (in == nullptr || inSize < layout::PropertyQuerySize) return Fail(ERROR_INVALID_PARAMETER);
   const BlockDevice& device = Drives()[disk.drive];
@@ -174,6 +175,9 @@ bool LinuxOs::PropertyRequest(const DiskObject& disk, const void* in, std::uint3
   switch (GetU32(in, layout::PropertyQueryPropertyId)) {
     case layout::StorageAdapterProperty: return Reply(AdapterDescriptorReply(facts), out, outSize, returned, true);
     case layout::StorageDeviceProperty: return Reply(DeviceDescriptorReply(facts), out, outSize, returned, true);
+    case layout::StorageDeviceProtocolSpecificProperty:
+      if (facts.busType != kBusNvme) return Fail(ERROR_NOT_SUPPORTED);
+      return NvmeLogRequest(disk, static_cast<const std::uint8_t*>(in), inSize, out, outSize, returned);
     default: return Fail(ERROR_INVALID_FUNCTION);
   }
 }
@@ -256,6 +260,25 @@ bool LinuxOs::WriteFile(Handle handle, const void* buffer, std::uint32_t length,
     if (n == 0) return Fail(ERROR_INVALID_PARAMETER);  // past the end of the drive
     done += static_cast<std::uint32_t>(n);
     if (written != nullptr) *written = done;
+  }
+  disk->position += done;
+  return Succeed();
+}
+
+// A drive opened for writing reads directly too (O_DIRECT), so what comes
+// back is what the medium holds, not what the page cache remembers.
+bool LinuxOs::ReadFile(Handle handle, void* buffer, std::uint32_t length, std::uint32_t* read) {
+  if (read != nullptr) *read = 0;
+  DiskObject* disk = FindDisk(handle);
+  if (disk == nullptr) return Fail(ERROR_INVALID_HANDLE);
+  auto* bytes = static_cast<std::uint8_t*>(buffer);
+  std::uint32_t done = 0;
+  while (done < length) {
+    const long n = sys_.PRead(disk->fd, bytes + done, length - done, disk->position + done);
+    if (n < 0) return FailErrno(static_cast<int>(n), disk->drive);
+    if (n == 0) return Fail(ERROR_INVALID_PARAMETER);  // past the end of the drive
+    done += static_cast<std::uint32_t>(n);
+    if (read != nullptr) *read = done;
   }
   disk->position += done;
   return Succeed();

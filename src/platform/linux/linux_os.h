@@ -45,6 +45,7 @@ class LinuxOs final : public Os {
   bool SetFilePointerEx(Handle handle, std::int64_t distanceToMove, std::int64_t* newFilePointer,
                         std::uint32_t moveMethod) override;
   bool WriteFile(Handle handle, const void* buffer, std::uint32_t bytesToWrite, std::uint32_t* bytesWritten) override;
+  bool ReadFile(Handle handle, void* buffer, std::uint32_t bytesToRead, std::uint32_t* bytesRead) override;
   bool FlushFileBuffers(Handle handle) override;
   std::uint32_t GetLastError() override { return lastError_; }
   std::u16string SystemErrorText(std::uint32_t code) override;
@@ -101,7 +102,7 @@ class LinuxOs final : public Os {
   bool HoldExclusively(int fd);
   bool DiskRequest(DiskObject& disk, std::uint32_t code, const void* in, std::uint32_t inSize, void* out,
                    std::uint32_t outSize, std::uint32_t* returned);
-  bool PropertyRequest(const DiskObject& disk, const void* in, std::uint32_t inSize, void* out, std::uint32_t outSize,
+  bool PropertyRequest(DiskObject& disk, const void* in, std::uint32_t inSize, void* out, std::uint32_t outSize,
                        std::uint32_t* returned);
   bool UpdateProperties(DiskObject& disk);
   int RereadPartitionTable(const DiskObject& disk);
@@ -120,6 +121,10 @@ class LinuxOs final : public Os {
                   std::uint32_t outSize, std::uint32_t* returned);
   bool NvmeMiniportIdentify(DiskObject& disk, const std::uint8_t* in, std::uint32_t inSize, void* out,
                             std::uint32_t outSize, std::uint32_t* returned);
+  bool TaskFileRequest(DiskObject& disk, const std::uint8_t* in, std::uint32_t inSize, void* out,
+                       std::uint32_t outSize, std::uint32_t* returned);
+  bool NvmeLogRequest(DiskObject& disk, const std::uint8_t* in, std::uint32_t inSize, void* out,
+                      std::uint32_t outSize, std::uint32_t* returned);
 
   // Volumes (linux_volumes.cpp).
   std::optional<linux_backend::Volume> FindVolumeNamed(const std::string& name);

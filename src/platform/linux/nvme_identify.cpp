@@ -9,6 +9,7 @@
 #include "platform/byte_order.h"
 #include "platform/error_codes.h"
 #include "platform/linux/error_mapping.h"
+#include "platform/linux/nvme_admin.h"
 
 namespace orvella::linux_backend {
 namespace {
@@ -16,9 +17,6 @@ namespace {
 constexpr std::uint8_t kIdentifyOpcode = 0x06;
 constexpr std::uint32_t kCnsNamespace = 0;
 constexpr std::uint32_t kCnsController = 1;
-constexpr std::uint32_t kAdminTimeoutMs = 20000;
-constexpr int kInvalidOpcode = 0x01;
-constexpr int kInvalidField = 0x02;
 
 // Controller fields.
 constexpr std::size_t kSerial = 4, kSerialLength = 20;
@@ -53,13 +51,7 @@ int Identify(Syscalls& syscalls, int fd, std::uint32_t cns, std::uint32_t nsid, 
   command.addr = reinterpret_cast<std::uintptr_t>(data.data());
   command.data_len = static_cast<std::uint32_t>(data.size());
   command.cdw10 = cns;
-  command.timeout_ms = kAdminTimeoutMs;
-  const int result = syscalls.Ioctl(fd, NVME_IOCTL_ADMIN_CMD, &command);
-  if (result <= 0) return result;
-  // A positive result is the drive's status: type in bits 8-10, code below.
-  const bool refused =
-      ((result >> 8) & 0x7) == 0 && ((result & 0xFF) == kInvalidOpcode || (result & 0xFF) == kInvalidField);
-  return refused ? -EOPNOTSUPP : -EIO;
+  return RunNvmeAdminCommand(syscalls, fd, command);
 }
 
 }  // namespace

@@ -20,6 +20,7 @@ bool IsSmartRead(const AtaRegisters& r) {
 bool IsSmartSwitch(const AtaRegisters& r) {
   return r.command == ata::Smart && (r.features == ata::SmartEnableOperations || r.features == ata::SmartDisableOperations);
 }
+bool IsSmartStatus(const AtaRegisters& r) { return r.command == ata::Smart && r.features == ata::SmartReturnStatus; }
 
 }  // namespace
 
@@ -45,11 +46,25 @@ std::optional<AtaTransfer> PermittedTransfer(std::uint32_t controlCode, const Sm
       if (reads && command.bufferSize >= kAtaSectorSize) return AtaTransfer::PioIn512;
       return std::nullopt;
     case SMART_SEND_DRIVE_COMMAND:
-      if (IsSmartSwitch(r)) return AtaTransfer::None;
+      if (IsSmartSwitch(r) || IsSmartStatus(r)) return AtaTransfer::None;
       if (IsSmartRead(r) && command.bufferSize >= kAtaSectorSize) return AtaTransfer::PioIn512;
       return std::nullopt;
     default: return std::nullopt;
   }
+}
+
+bool AnswersInRegisters(const SmartCommand& command) { return IsSmartStatus(command.registers); }
+
+std::vector<std::uint8_t> RegistersReply(const AtaRegisters& r) {
+  std::vector<std::uint8_t> regs(layout::IdeRegsSize, 0);
+  regs[layout::IdeRegsFeatures] = r.features;  // the error register on return
+  regs[layout::IdeRegsSectorCount] = r.sectorCount;
+  regs[layout::IdeRegsSectorNumber] = r.lbaLow;
+  regs[layout::IdeRegsCylLow] = r.lbaMid;
+  regs[layout::IdeRegsCylHigh] = r.lbaHigh;
+  regs[layout::IdeRegsDriveHead] = r.device;
+  regs[layout::IdeRegsCommand] = r.command;  // the status register on return
+  return regs;
 }
 
 std::vector<std::uint8_t> SmartVersionReply(std::uint8_t position) {

@@ -22,9 +22,14 @@ std::optional<SmartCommand> ParseSendCmdIn(const std::uint8_t* in, std::uint32_t
 // How a request may run a command. Only the reading commands the program
 // uses pass: IDENTIFY DEVICE and SMART READ DATA / READ THRESHOLDS as data-in
 // (through the receive request, or the send request with a data buffer),
-// SMART ENABLE / DISABLE OPERATIONS as non-data through the send request.
-// Nothing that writes to the drive ever reaches it.
+// SMART ENABLE / DISABLE OPERATIONS and RETURN STATUS as non-data through
+// the send request. Nothing that writes to the drive ever reaches it.
 std::optional<AtaTransfer> PermittedTransfer(std::uint32_t controlCode, const SmartCommand& command);
+
+// SMART RETURN STATUS answers in the registers: its reply data is the
+// IDEREGS the drive left.
+bool AnswersInRegisters(const SmartCommand& command);
+std::vector<std::uint8_t> RegistersReply(const AtaRegisters& registers);
 
 // GETVERSIONINPARAMS of an ATA drive in the given position (0 master, 1 slave).
 std::vector<std::uint8_t> SmartVersionReply(std::uint8_t position);

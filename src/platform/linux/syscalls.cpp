@@ -27,6 +27,10 @@ class RealSyscalls final : public Syscalls {
     const ssize_t written = ::pwrite(fd, buffer, length, static_cast<off_t>(offset));
     return written < 0 ? -errno : written;
   }
+  long PRead(int fd, void* buffer, std::size_t length, std::int64_t offset) override {
+    const ssize_t read = ::pread(fd, buffer, length, static_cast<off_t>(offset));
+    return read < 0 ? -errno : read;
+  }
   int Fsync(int fd) override { return Result(::fsync(fd)); }
   int Flock(int fd, int operation) override {
     int result;

@@ -20,6 +20,7 @@ class Syscalls {
   virtual int Close(int fd) = 0;
   virtual int Ioctl(int fd, unsigned long request, void* argument) = 0;
   virtual long PWrite(int fd, const void* buffer, std::size_t length, std::int64_t offset) = 0;
+  virtual long PRead(int fd, void* buffer, std::size_t length, std::int64_t offset) = 0;
   virtual int Fsync(int fd) = 0;
   virtual int Flock(int fd, int operation) = 0;
   // Unmounts one mount point. Never lazy and never forced: a busy file

@@ -83,6 +83,7 @@ VirtualSmartAttribute ReadSmartAttribute(JsonObjectReader& object) {
   object.Read("worst", attribute.worst);
   object.Read("raw", attribute.raw);
   if (attribute.raw > kLargestRawValue) object.Fail("raw", "does not fit in 48 bits");
+  object.Read("threshold", attribute.threshold);
   return attribute;
 }
 
@@ -106,11 +107,37 @@ VirtualAta ReadAta(JsonObjectReader& object) {
   object.Read("scsiTargetId", ata.scsiTargetId);
   object.ReadObject("identify", [&](JsonObjectReader& i) { ata.identify = ReadIdentify(i); });
   object.ReadObject("smart", [&](JsonObjectReader& s) { ata.smart = ReadSmart(s); });
+  object.Read("taskFileAnswers", ata.taskFileAnswers);
+  object.Read("nativeSectors", ata.nativeSectors);
+  object.Read("factorySectors", ata.factorySectors);
   return ata;
 }
 
+VirtualNvme ReadNvme(JsonObjectReader& object) {
+  VirtualNvme nvme;
+  object.Read("criticalWarning", nvme.criticalWarning);
+  object.Read("temperatureKelvin", nvme.temperatureKelvin);
+  object.Read("availableSpare", nvme.availableSpare);
+  object.Read("availableSpareThreshold", nvme.availableSpareThreshold);
+  object.Read("percentageUsed", nvme.percentageUsed);
+  object.Read("dataUnitsRead", nvme.dataUnitsRead);
+  object.Read("dataUnitsWritten", nvme.dataUnitsWritten);
+  object.Read("hostReadCommands", nvme.hostReadCommands);
+  object.Read("hostWriteCommands", nvme.hostWriteCommands);
+  object.Read("controllerBusyMinutes", nvme.controllerBusyMinutes);
+  object.Read("powerCycles", nvme.powerCycles);
+  object.Read("powerOnHours", nvme.powerOnHours);
+  object.Read("unsafeShutdowns", nvme.unsafeShutdowns);
+  object.Read("mediaErrors", nvme.mediaErrors);
+  object.Read("errorLogEntries", nvme.errorLogEntries);
+  object.Read("warningTemperatureMinutes", nvme.warningTemperatureMinutes);
+  object.Read("criticalTemperatureMinutes", nvme.criticalTemperatureMinutes);
+  return nvme;
+}
+
 RequestFault ReadRequestFault(JsonObjectReader& object) {
-  static constexpr NamedValue kPropertyIds[] = {{"StorageDeviceProperty", 0}, {"StorageAdapterProperty", 1}};
+  static constexpr NamedValue kPropertyIds[] = {
+      {"StorageDeviceProperty", 0}, {"StorageAdapterProperty", 1}, {"StorageDeviceProtocolSpecificProperty", 50}};
   RequestFault fault;
   fault.controlCode =
       IntegerAt<std::uint32_t>(object.Required("controlCode"), object.PathOf("controlCode"), DriveControlCodeNames());
@@ -129,6 +156,14 @@ void ReadMedium(JsonObjectReader& object, VirtualDrive& drive) {
     std::uint32_t error = ERROR_IO_DEVICE;
     e.Read("error", error, ErrorCodeNames());
     drive.writeErrors.emplace_back(range, error);
+  });
+  object.ReadEach("lostWrites",
+                  [&](JsonObjectReader& e) { drive.lostWrites.push_back(ReadRange(e, drive.bytesPerSector)); });
+  object.ReadEach("readErrors", [&](JsonObjectReader& e) {
+    const ByteRange range = ReadRange(e, drive.bytesPerSector);
+    std::uint32_t error = ERROR_IO_DEVICE;
+    e.Read("error", error, ErrorCodeNames());
+    drive.readErrors.emplace_back(range, error);
   });
   object.ReadEach("seekErrors",
                   [&](JsonObjectReader& e) { drive.seekErrors.push_back(ReadRange(e, drive.bytesPerSector)); });
@@ -174,6 +209,7 @@ VirtualDrive ReadDrive(JsonObjectReader& object, std::vector<VirtualVolume>& vol
   object.Read("removable", drive.removable);
   object.Read("deviceDescriptorSize", drive.deviceDescriptorSize);
   object.ReadObject("ata", [&](JsonObjectReader& a) { drive.ata = ReadAta(a); });
+  object.ReadObject("nvme", [&](JsonObjectReader& n) { drive.nvme = ReadNvme(n); });
   object.ReadEach("requestFaults", [&](JsonObjectReader& f) { drive.requestFaults.push_back(ReadRequestFault(f)); });
   ReadMedium(object, drive);
   object.ReadEach("volumes", [&](JsonObjectReader& v) { volumes.push_back(ReadVolume(v, drive.number)); });

@@ -28,6 +28,7 @@ constexpr std::array kDriveControlCodes{
     ORVELLA_NAMED(SMART_SEND_DRIVE_COMMAND),        ORVELLA_NAMED(SMART_RCV_DRIVE_DATA),
     ORVELLA_NAMED(IOCTL_SCSI_MINIPORT),             ORVELLA_NAMED(IOCTL_SCSI_GET_ADDRESS),
     ORVELLA_NAMED(FSCTL_LOCK_VOLUME),               ORVELLA_NAMED(FSCTL_UNLOCK_VOLUME),
+    ORVELLA_NAMED(IOCTL_ATA_PASS_THROUGH),
 };
 
 #undef ORVELLA_NAMED
@@ -39,7 +40,7 @@ constexpr std::array kBusTypes{
     NamedValue{"BusTypeFibre", 6},    NamedValue{"BusTypeUsb", 7},    NamedValue{"BusTypeRAID", 8},
     NamedValue{"BusTypeiScsi", 9},    NamedValue{"BusTypeSas", 10},   NamedValue{"BusTypeSata", 11},
     NamedValue{"BusTypeSd", 12},      NamedValue{"BusTypeMmc", 13},   NamedValue{"BusTypeVirtual", 14},
-    NamedValue{"BusTypeFileBackedVirtual", 15},
+    NamedValue{"BusTypeFileBackedVirtual", 15}, NamedValue{"BusTypeNvme", 17},
 };
 
 }  // namespace

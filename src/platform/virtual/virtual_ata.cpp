@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/byte_order.h"
+#include "platform/virtual/virtual_identify.h"
 #include "platform/virtual/virtual_os.h"
 
 namespace orvella {
@@ -38,8 +39,13 @@ struct AtaCommand {
     return c;
   }
   bool IsSmart() const { return command == ata::Smart && cylLow == ata::SmartSignatureLow && cylHigh == ata::SmartSignatureHigh; }
-  bool ReturnsData() const { return command == ata::IdentifyDevice || (IsSmart() && feature == ata::SmartReadData); }
+  bool ReturnsData() const {
+    return command == ata::IdentifyDevice ||
+           (IsSmart() && (feature == ata::SmartReadData || feature == ata::SmartReadThresholds));
+  }
 };
+
+}  // namespace
 
 // ATA text: two characters per word, the first in the high byte, the field
 // blank-filled.
@@ -51,7 +57,7 @@ void PlaceText(Sector& sector, int firstWord, int lastWord, const std::string& t
   }
 }
 
-Sector IdentifySector(const VirtualAta& ata) {
+Sector VirtualIdentifySector(const VirtualAta& ata) {
   Sector sector(kSector, 0);
   const VirtualIdentify& identify = *ata.identify;
   PlaceText(sector, 10, 19, identify.serial);
@@ -67,6 +73,15 @@ Sector IdentifySector(const VirtualAta& ata) {
   return sector;
 }
 
+namespace {
+
+// The last byte makes the whole page sum to 0.
+void SetChecksum(Sector& page) {
+  std::uint8_t sum = 0;
+  for (std::size_t i = 0; i + 1 < page.size(); ++i) sum = static_cast<std::uint8_t>(sum + page[i]);
+  page.back() = static_cast<std::uint8_t>(0x100 - sum);
+}
+
 Sector SmartPage(const VirtualSmart& smart) {
   Sector page(kSector, 0);
   PutU16(page.data(), 0, 0x0010);  // data structure revision
@@ -80,10 +95,35 @@ Sector SmartPage(const VirtualSmart& smart) {
     page[at + 4] = a.worst;
     PutLE(page.data(), at + 5, 6, a.raw);
   }
-  std::uint8_t sum = 0;
-  for (std::size_t i = 0; i + 1 < kSector; ++i) sum = static_cast<std::uint8_t>(sum + page[i]);
-  page[kSector - 1] = static_cast<std::uint8_t>(0x100 - sum);  // the page sums to 0
+  SetChecksum(page);
   return page;
+}
+
+// The thresholds page: the ids in the slots of the values page, each with
+// its threshold.
+Sector ThresholdsPage(const VirtualSmart& smart) {
+  Sector page(kSector, 0);
+  PutU16(page.data(), 0, 0x0010);
+  const std::size_t count = std::min<std::size_t>(smart.attributes.size(), 30);
+  for (std::size_t k = 0; k < count; ++k) {
+    page[2 + 12 * k] = smart.attributes[k].id;
+    page[2 + 12 * k + 1] = smart.attributes[k].threshold;
+  }
+  SetChecksum(page);
+  return page;
+}
+
+// RETURN STATUS answers in the cylinder registers: failing once a
+// pre-failure attribute (flags bit 0) is at or below a non-zero threshold.
+Sector StatusRegisters(const VirtualSmart& smart) {
+  const bool failing = std::any_of(smart.attributes.begin(), smart.attributes.end(), [](const auto& a) {
+    return (a.flags & 1) != 0 && a.threshold != 0 && a.current <= a.threshold;
+  });
+  Sector registers(layout::IdeRegsSize, 0);
+  registers[layout::IdeRegsCylLow] = failing ? ata::SmartFailingLow : ata::SmartSignatureLow;
+  registers[layout::IdeRegsCylHigh] = failing ? ata::SmartFailingHigh : ata::SmartSignatureHigh;
+  registers[layout::IdeRegsCommand] = 0x50;  // status: ready, seek complete
+  return registers;
 }
 
 // Carries out a command as the drive would. Returns 0 and the data read (none
@@ -92,7 +132,7 @@ std::uint32_t Execute(VirtualAta& ata, const AtaCommand& command, Sector& data) 
   if (command.ReturnsData() && command.bufferSize < kSector) return ERROR_INVALID_PARAMETER;
   if (command.command == ata::IdentifyDevice) {
     if (!ata.identify) return ERROR_IO_DEVICE;
-    data = IdentifySector(ata);
+    data = VirtualIdentifySector(ata);
     return 0;
   }
   if (!command.IsSmart() || !ata.smart) return ERROR_IO_DEVICE;
@@ -106,6 +146,14 @@ std::uint32_t Execute(VirtualAta& ata, const AtaCommand& command, Sector& data) 
     case ata::SmartReadData:
       if (!ata.smart->enabled) return ERROR_IO_DEVICE;  // the drive aborts it while off
       data = SmartPage(*ata.smart);
+      return 0;
+    case ata::SmartReadThresholds:
+      if (!ata.smart->enabled) return ERROR_IO_DEVICE;
+      data = ThresholdsPage(*ata.smart);
+      return 0;
+    case ata::SmartReturnStatus:
+      if (!ata.smart->enabled) return ERROR_IO_DEVICE;
+      data = StatusRegisters(*ata.smart);
       return 0;
     default:
       return ERROR_IO_DEVICE;
@@ -183,6 +231,8 @@ bool VirtualOs::AtaRequest(OpenObject& object, std::uint32_t code, const void* i
       if (returned != nullptr) *returned = static_cast<std::uint32_t>(replySize);
       return Succeed();
     }
+    case IOCTL_ATA_PASS_THROUGH:
+      return TaskFileRequest(object, in, inSize, out, outSize, returned);
     default:
       return Fail(ERROR_INVALID_FUNCTION);
   }

@@ -53,6 +53,7 @@ struct VirtualSmartAttribute {
   std::uint8_t current = 0;
   std::uint8_t worst = 0;
   std::uint64_t raw = 0;  // 48 bits
+  std::uint8_t threshold = 0;  // on the thresholds page; 0: never fails
 };
 
 struct VirtualSmart {
@@ -71,6 +72,34 @@ struct VirtualAta {
   std::uint8_t scsiTargetId = 0;
   std::optional<VirtualIdentify> identify;  // none: IDENTIFY is aborted
   std::optional<VirtualSmart> smart;        // none: S.M.A.R.T. commands are aborted
+  // IOCTL_ATA_PASS_THROUGH. The native maximum commands are answered where
+  // IDENTIFY claims their feature set (HPA: word 82 bit 10; Accessible Max
+  // Address: word 119 bit 8), DEVICE CONFIGURATION IDENTIFY where it claims
+  // the overlay (word 83 bit 11); every other command is aborted.
+  bool taskFileAnswers = true;
+  std::optional<std::uint64_t> nativeSectors;   // none: what IDENTIFY offers
+  std::optional<std::uint64_t> factorySectors;  // the overlay's maximum + 1; none: the native count
+};
+
+// The SMART / Health Information log of an NVMe drive.
+struct VirtualNvme {
+  std::uint8_t criticalWarning = 0;
+  std::uint16_t temperatureKelvin = 0;
+  std::uint8_t availableSpare = 100;
+  std::uint8_t availableSpareThreshold = 10;
+  std::uint8_t percentageUsed = 0;
+  std::uint64_t dataUnitsRead = 0;
+  std::uint64_t dataUnitsWritten = 0;
+  std::uint64_t hostReadCommands = 0;
+  std::uint64_t hostWriteCommands = 0;
+  std::uint64_t controllerBusyMinutes = 0;
+  std::uint64_t powerCycles = 0;
+  std::uint64_t powerOnHours = 0;
+  std::uint64_t unsafeShutdowns = 0;
+  std::uint64_t mediaErrors = 0;
+  std::uint64_t errorLogEntries = 0;
+  std::uint32_t warningTemperatureMinutes = 0;
+  std::uint32_t criticalTemperatureMinutes = 0;
 };
 
 struct VirtualDrive {
@@ -100,12 +129,17 @@ struct VirtualDrive {
   std::optional<std::uint32_t> deviceDescriptorSize;
 
   VirtualAta ata;
+  std::optional<VirtualNvme> nvme;  // none: the health log query is refused
   std::vector<RequestFault> requestFaults;
 
   // The medium.
   bool writeProtected = false;               // every write fails with code 19
   std::vector<std::pair<ByteRange, std::uint32_t>> writeErrors;  // range, code
   std::vector<ByteRange> seekErrors;         // a seek to an offset in a range fails
+  // A write touching one of these ranges reports success, but its bytes in
+  // the range never reach the medium (a drive or a layer below that lies).
+  std::vector<ByteRange> lostWrites;
+  std::vector<std::pair<ByteRange, std::uint32_t>> readErrors;  // range, code
   std::optional<std::int64_t> unplugAt;      // a write reaching this offset unplugs the drive
   std::uint32_t unplugError = 55;            // the code of every request once unplugged
   std::uint32_t flushError = 0;              // non-zero: the flush fails with it

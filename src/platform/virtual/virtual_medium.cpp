@@ -1,7 +1,8 @@
-// The medium of a simulated drive: seeks, writes and flushes, with the
-// faults the description injects, recorded as written extents.
+// The medium of a simulated drive: seeks, writes, reads and flushes, with
+// the faults the description injects, recorded as written extents.
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "platform/virtual/virtual_os.h"
 
@@ -23,7 +24,38 @@ void AddExtent(std::vector<ByteRange>& extents, ByteRange added) {
   extents = std::move(merged);
 }
 
+// The parts of `written` that lie outside every lost range.
+std::vector<ByteRange> Landed(ByteRange written, const std::vector<ByteRange>& lost) {
+  std::vector<ByteRange> parts = {written};
+  for (const ByteRange& l : lost) {
+    std::vector<ByteRange> kept;
+    for (const ByteRange& p : parts) {
+      if (l.to <= p.from || l.from >= p.to) {
+        kept.push_back(p);
+        continue;
+      }
+      if (p.from < l.from) kept.push_back({p.from, l.from});
+      if (l.to < p.to) kept.push_back({l.to, p.to});
+    }
+    parts = std::move(kept);
+  }
+  return parts;
+}
+
+// Fills `out` with what the medium holds at [offset, offset + length).
+void FillFromMedium(const std::vector<ByteRange>& extents, std::int64_t offset, std::uint32_t length,
+                    std::uint8_t* out) {
+  for (std::uint32_t i = 0; i < length; ++i) out[i] = OldByteAt(offset + i);
+  for (const ByteRange& e : extents) {
+    const std::int64_t from = std::max(e.from, offset);
+    const std::int64_t to = std::min(e.to, offset + length);
+    if (from < to) std::memset(out + (from - offset), 0, static_cast<std::size_t>(to - from));
+  }
+}
+
 }  // namespace
+
+std::uint8_t OldByteAt(std::int64_t offset) { return static_cast<std::uint8_t>(0x80 | (offset % 127)); }
 
 VirtualOs::OpenObject* VirtualOs::FindDrive(Handle handle) {
   OpenObject* object = Find(handle);
@@ -79,7 +111,19 @@ std::uint32_t VirtualOs::WriteRefusal(const OpenObject& object, std::int64_t off
   return 0;
 }
 
-void VirtualOs::PassWriteTime(const VirtualDrive& drive, std::uint32_t length) {
+std::uint32_t VirtualOs::ReadRefusal(const OpenObject& object, std::int64_t offset, std::uint32_t length) {
+  const VirtualDrive& drive = machine_.drives[object.index];
+  const auto sector = static_cast<std::int64_t>(drive.bytesPerSector);
+  if (driveStates_[drive.number].unplugged) return drive.unplugError;
+  if ((object.access & GENERIC_READ) == 0) return ERROR_ACCESS_DENIED;
+  if (sector == 0 || offset % sector != 0 || length % sector != 0 || offset + length > drive.length)
+    return ERROR_INVALID_PARAMETER;
+  for (const auto& [range, code] : drive.readErrors)
+    if (range.Overlaps(offset, length)) return code;
+  return 0;
+}
+
+void VirtualOs::PassTransferTime(const VirtualDrive& drive, std::uint32_t length) {
   if (drive.speedLimitBytesPerSecond <= 0) return;
   owedMilliseconds_ += length * 1000.0 / drive.speedLimitBytesPerSecond;
   const auto whole = static_cast<std::int64_t>(std::floor(owedMilliseconds_));
@@ -100,14 +144,40 @@ bool VirtualOs::WriteFile(Handle handle, const void*, std::uint32_t length, std:
     if (const std::uint32_t refusal = WriteRefusal(*object, offset, length); refusal != 0) {
       ok = Fail(refusal);
     } else {
-      PassWriteTime(drive, length);
+      PassTransferTime(drive, length);
       if (AnyVolumeUnlocked(drive.number)) ++medium.writesOverUnlockedVolumes;
-      AddExtent(medium.extents, {offset, offset + length});
+      for (const ByteRange& part : Landed({offset, offset + length}, drive.lostWrites))
+        AddExtent(medium.extents, part);
       object->position += length;
       if (written != nullptr) *written = length;
       ok = Succeed();
     }
     medium.writes.push_back({offset, length, ok});
+  }
+  Log(std::move(record), ok);
+  return ok;
+}
+
+bool VirtualOs::ReadFile(Handle handle, void* buffer, std::uint32_t length, std::uint32_t* read) {
+  if (read != nullptr) *read = 0;
+  RequestRecord record = RequestRecord::Of(RequestRecord::Kind::Read, handle);
+  record.length = length;
+  bool ok = false;
+  if (OpenObject* object = FindDrive(handle)) {
+    const VirtualDrive& drive = machine_.drives[object->index];
+    MediumRecord& medium = driveStates_[drive.number].medium;
+    const std::int64_t offset = object->position;
+    record.offset = offset;
+    if (const std::uint32_t refusal = ReadRefusal(*object, offset, length); refusal != 0) {
+      ok = Fail(refusal);
+    } else {
+      PassTransferTime(drive, length);
+      FillFromMedium(medium.extents, offset, length, static_cast<std::uint8_t*>(buffer));
+      medium.bytesRead += length;
+      object->position += length;
+      if (read != nullptr) *read = length;
+      ok = Succeed();
+    }
   }
   Log(std::move(record), ok);
   return ok;

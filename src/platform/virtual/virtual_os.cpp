@@ -148,8 +148,10 @@ const RequestFault* VirtualOs::MatchFault(const VirtualDrive& drive, std::uint32
       if (in == nullptr || inSize < 4 || GetU32(in, 0) != *fault.propertyId) continue;
     }
     // ATA registers sit in the SENDCMDINPARAMS block, which a miniport
-    // request carries after its 28-byte header.
-    const std::size_t regs = 4 + (code == IOCTL_SCSI_MINIPORT ? 28 : 0);
+    // request carries after its 28-byte header; the task file request has
+    // them in its current task file.
+    const std::size_t regs = code == IOCTL_ATA_PASS_THROUGH ? layout::AtaPtCurrentTaskFile
+                                                            : 4 + (code == IOCTL_SCSI_MINIPORT ? 28 : 0);
     if (fault.ataCommand) {
       if (in == nullptr || inSize < regs + 7 || GetU8(in, regs + 6) != *fault.ataCommand) continue;
     }
@@ -260,7 +262,7 @@ std::u16string VirtualOs::AnsiToText(const std::uint8_t* bytes, std::size_t coun
 
 bool VirtualOs::IsAtaRequest(std::uint32_t code) {
   return code == SMART_GET_VERSION || code == SMART_SEND_DRIVE_COMMAND || code == SMART_RCV_DRIVE_DATA ||
-         code == IOCTL_SCSI_MINIPORT || code == IOCTL_SCSI_GET_ADDRESS;
+         code == IOCTL_SCSI_MINIPORT || code == IOCTL_SCSI_GET_ADDRESS || code == IOCTL_ATA_PASS_THROUGH;
 }
 
 const MediumRecord& VirtualOs::Medium(std::uint32_t driveNumber) const {

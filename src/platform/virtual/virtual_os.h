@@ -2,7 +2,8 @@
 // program on it: every request is answered from the VirtualMachine
 // description, logged for tests to assert on, and writes are recorded as
 // extents on each drive's medium (no bytes are kept, so a 2 TB drive costs
-// nothing).
+// nothing). A read gives zeros where the medium was written and the drive's
+// old contents, a fixed non-zero pattern (OldByteAt), everywhere else.
 #pragma once
 
 #include <cstdint>
@@ -18,7 +19,7 @@ namespace orvella {
 
 // One request as the program sent it.
 struct RequestRecord {
-  enum class Kind { Open, Close, Ioctl, Seek, Write, Flush, DriveStrings };
+  enum class Kind { Open, Close, Ioctl, Seek, Write, Read, Flush, DriveStrings };
   Kind kind = Kind::Ioctl;
   Handle handle = 0;            // the handle used (Open: the handle returned)
   std::u16string path;          // Open
@@ -28,8 +29,8 @@ struct RequestRecord {
   std::vector<std::uint8_t> input;         // Ioctl: the input bytes as sent
   std::uint32_t inLength = 0;              // Ioctl
   std::uint32_t outLength = 0;             // Ioctl
-  std::int64_t offset = 0;                 // Seek: target; Write: position
-  std::uint32_t length = 0;                // Write
+  std::int64_t offset = 0;                 // Seek: target; Write, Read: position
+  std::uint32_t length = 0;                // Write, Read
   bool ok = false;
   std::uint32_t error = 0;                 // last error after the request
 
@@ -40,6 +41,10 @@ struct RequestRecord {
     return record;
   }
 };
+
+// The byte a simulated drive holds at `offset` before anything is written
+// there: never zero, so that a read-back tells old data from an erase.
+std::uint8_t OldByteAt(std::int64_t offset);
 
 // What has been written to one drive.
 struct MediumRecord {
@@ -54,6 +59,7 @@ struct MediumRecord {
   // the erase must never do that.
   int writesOverUnlockedVolumes = 0;
   int flushes = 0;
+  std::int64_t bytesRead = 0;
 
   std::int64_t BytesWritten() const;
   bool Covers(std::int64_t from, std::int64_t to) const;
@@ -75,6 +81,7 @@ class VirtualOs final : public Os {
                         std::uint32_t moveMethod) override;
   bool WriteFile(Handle handle, const void* buffer, std::uint32_t bytesToWrite,
                  std::uint32_t* bytesWritten) override;
+  bool ReadFile(Handle handle, void* buffer, std::uint32_t bytesToRead, std::uint32_t* bytesRead) override;
   bool FlushFileBuffers(Handle handle) override;
   std::uint32_t GetLastError() override { return lastError_; }
   std::u16string SystemErrorText(std::uint32_t code) override;
@@ -130,7 +137,9 @@ class VirtualOs final : public Os {
   OpenObject* FindDrive(Handle handle);
   // The error a write of `length` bytes at `offset` meets, 0 when it lands.
   std::uint32_t WriteRefusal(const OpenObject& object, std::int64_t offset, std::uint32_t length);
-  void PassWriteTime(const VirtualDrive& drive, std::uint32_t length);
+  // The error a read of `length` bytes at `offset` meets, 0 when it succeeds.
+  std::uint32_t ReadRefusal(const OpenObject& object, std::int64_t offset, std::uint32_t length);
+  void PassTransferTime(const VirtualDrive& drive, std::uint32_t length);
   const RequestFault* MatchFault(const VirtualDrive& drive, std::uint32_t code, const void* in,
                                  std::uint32_t inSize) const;
 
@@ -139,6 +148,10 @@ class VirtualOs final : public Os {
                       void* out, std::uint32_t outSize, std::uint32_t* returned);
   bool AtaRequest(OpenObject& object, std::uint32_t code, const void* in, std::uint32_t inSize,
                   void* out, std::uint32_t outSize, std::uint32_t* returned);
+  bool TaskFileRequest(OpenObject& object, const void* in, std::uint32_t inSize, void* out, std::uint32_t outSize,
+                       std::uint32_t* returned);
+  bool NvmeLogRequest(OpenObject& object, const void* in, std::uint32_t inSize, void* out, std::uint32_t outSize,
+                      std::uint32_t* returned);
   bool VolumeRequest(OpenObject& object, std::uint32_t code, void* out, std::uint32_t outSize,
                      std::uint32_t* returned);
   static bool IsAtaRequest(std::uint32_t code);

@@ -90,6 +90,8 @@ bool VirtualOs::StorageRequest(OpenObject& object, std::uint32_t code, const voi
         Reply(d.data(), d.size(), out, outSize, returned);
         return Succeed();
       }
+      if (property == layout::StorageDeviceProtocolSpecificProperty)
+        return NvmeLogRequest(object, in, inSize, out, outSize, returned);
       return Fail(ERROR_INVALID_FUNCTION);
     }
     case IOCTL_DISK_UPDATE_PROPERTIES:

@@ -155,6 +155,7 @@ void ChooseDialog::SelectRow(int row) {
   }
   driveList_->setCurrentItem(item);
   item->setSelected(true);
+  driveList_->scrollToItem(item);  // the preselected last drive may lie below the visible rows
 }
 
 void ChooseDialog::FocusDriveList() { driveList_->setFocus(); }

@@ -77,6 +77,7 @@ MainWindow::MainWindow()
       lbSpeed_(LargeLabel(QStringLiteral("lbSpeed"), this)),
       lbCurrentPosition_(LargeLabel(QStringLiteral("lbCurrentPosition"), this)),
       cbQuickWipe_(new QCheckBox(QStringLiteral("Perform quick wipe (just remove partitions and MBR)"), this)),
+      cbVerify_(new QCheckBox(QStringLiteral("Verify (read the drive back after writing)"), this)),
       btRunBenchmarks_(Button(QStringLiteral("btRunBenchmarks"), QStringLiteral("FORMAT THIS DEVICE"), this)),
       btStop_(Button(QStringLiteral("btStop"), QStringLiteral("Stop"), this)),
       btSaveReport_(Button(QStringLiteral("btSaveReport"), QStringLiteral("Save erase report…"), this)),
@@ -152,6 +153,7 @@ QWidget* MainWindow::BuildFormatPage() {
   btSaveReport_->setEnabled(false);
   auto* controls = new QHBoxLayout;
   controls->addWidget(cbQuickWipe_);
+  controls->addWidget(cbVerify_);
   controls->addStretch(1);
   controls->addWidget(btSaveReport_);
   controls->addWidget(btRunBenchmarks_);
@@ -162,6 +164,8 @@ QWidget* MainWindow::BuildFormatPage() {
   layout->addWidget(group);
   layout->addLayout(controls);
   cbQuickWipe_->setObjectName(QStringLiteral("cbQuickWipe"));
+  cbVerify_->setObjectName(QStringLiteral("cbVerify"));
+  cbVerify_->setChecked(true);
   return page;
 }
 
@@ -275,6 +279,7 @@ QWidget* MainWindow::Control(FormatControl control) {
     case FormatControl::GetSmart: return btGetSmart_;
     case FormatControl::QuickWipe: return cbQuickWipe_;
     case FormatControl::Stop: return btStop_;
+    case FormatControl::Verify: return cbVerify_;
   }
   return btStop_;
 }
@@ -282,6 +287,10 @@ QWidget* MainWindow::Control(FormatControl control) {
 void MainWindow::SetEnabled(FormatControl control, bool enabled) { Control(control)->setEnabled(enabled); }
 
 bool MainWindow::QuickWipeChecked() { return cbQuickWipe_->isChecked(); }
+
+VerifyMethod MainWindow::ChosenVerification(bool quickWipe) {
+  return cbVerify_->isChecked() ? DefaultVerifyMethod(quickWipe) : VerifyMethod::Off;
+}
 
 void MainWindow::FocusStop() { btStop_->setFocus(); }
 

@@ -54,6 +54,7 @@ class MainWindow : public QWidget, public MainView, public FormatPageView {
   std::u16string Caption(FormatLabel label) override;
   void SetEnabled(FormatControl control, bool enabled) override;
   bool QuickWipeChecked() override;
+  VerifyMethod ChosenVerification(bool quickWipe) override;
   void FocusStop() override;
   int ShowTaskDialog(const std::u16string& title, const std::u16string& instruction, const std::u16string& content,
                      int icon, int buttons) override;
@@ -87,6 +88,7 @@ class MainWindow : public QWidget, public MainView, public FormatPageView {
   QLabel* lbSpeed_;
   QLabel* lbCurrentPosition_;
   QCheckBox* cbQuickWipe_;
+  QCheckBox* cbVerify_;
   QPushButton* btRunBenchmarks_;
   QPushButton* btStop_;
   QPushButton* btSaveReport_;

@@ -1,0 +1,23 @@
+# Cross build for 64-bit Windows with Debian's MinGW-w64 (the POSIX-thread
+# flavour, whose C++ library has std::thread). Programs are linked
+# statically, so that they run without the tool chain's DLLs beside them;
+# tests run under Wine.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+
+set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
+set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
+set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
+
+# Libraries and headers come from the tool chain's own tree or from
+# prefixes named on the command line, never from the build machine's.
+set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+
+find_program(ORVELLA_WINE wine REQUIRED)
+set(CMAKE_CROSSCOMPILING_EMULATOR ${ORVELLA_WINE})

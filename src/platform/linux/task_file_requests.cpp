@@ -1,0 +1,75 @@
+#include "platform/linux/task_file_requests.h"
+
+#include <algorithm>
+
+#include "platform/byte_order.h"
+#include "platform/control_codes.h"
+
+namespace orvella::linux_backend {
+namespace {
+
+constexpr std::uint8_t kStatusReady = 0x50;  // DRDY, DSC: what a data-in command ends with
+
+AtaRegisters RegistersAt(const std::uint8_t* at) {
+  return {at[layout::IdeRegsFeatures], at[layout::IdeRegsSectorCount], at[layout::IdeRegsSectorNumber],
+          at[layout::IdeRegsCylLow],   at[layout::IdeRegsCylHigh],     at[layout::IdeRegsDriveHead],
+          at[layout::IdeRegsCommand]};
+}
+
+void PutRegisters(std::uint8_t* at, const AtaRegisters& r) {
+  at[layout::IdeRegsFeatures] = r.features;
+  at[layout::IdeRegsSectorCount] = r.sectorCount;
+  at[layout::IdeRegsSectorNumber] = r.lbaLow;
+  at[layout::IdeRegsCylLow] = r.lbaMid;
+  at[layout::IdeRegsCylHigh] = r.lbaHigh;
+  at[layout::IdeRegsDriveHead] = r.device;
+  at[layout::IdeRegsCommand] = r.command;
+}
+
+}  // namespace
+
+std::optional<TaskFileCommand> ParseAtaPassThrough(const std::uint8_t* in, std::uint32_t inSize) {
+  if (in == nullptr || inSize < layout::AtaPtSize || GetU16(in, layout::AtaPtLength) != layout::AtaPtSize)
+    return std::nullopt;
+  const std::uint16_t flags = GetU16(in, layout::AtaPtFlags);
+  TaskFileCommand command;
+  command.current = RegistersAt(in + layout::AtaPtCurrentTaskFile);
+  if ((flags & ATA_FLAGS_48BIT_COMMAND) != 0) command.previous = RegistersAt(in + layout::AtaPtPreviousTaskFile);
+  command.dataIn = (flags & ATA_FLAGS_DATA_IN) != 0;
+  command.dataOut = (flags & ATA_FLAGS_DATA_OUT) != 0;
+  command.dataLength = GetU32(in, layout::AtaPtDataTransferLength);
+  command.dataOffset = GetLE(in, layout::AtaPtDataBufferOffset, 8);
+  command.bufferSize = inSize;
+  return command;
+}
+
+std::optional<AtaTransfer> PermittedTaskFile(const TaskFileCommand& c) {
+  if (c.dataOut) return std::nullopt;
+  const AtaRegisters& r = c.current;
+  const bool nonData48 = c.previous && !c.dataIn;
+  if (r.command == ata::ReadNativeMaxAddressExt && nonData48) return AtaTransfer::None;
+  if (r.command == ata::AccessibleMaxAddressConfiguration && nonData48 && r.features == ata::GetNativeMaxAddressExt &&
+      c.previous->features == 0)
+    return AtaTransfer::None;
+  if (r.command == ata::DeviceConfiguration && r.features == ata::DeviceConfigurationIdentify && !c.previous &&
+      c.dataIn && c.dataLength >= kAtaSectorSize && c.dataOffset >= layout::AtaPtSize &&
+      c.dataOffset + kAtaSectorSize <= c.bufferSize)
+    return AtaTransfer::PioIn512;
+  return std::nullopt;
+}
+
+std::vector<std::uint8_t> TaskFileReply(const std::uint8_t* in, const TaskFileCommand& command,
+                                        const AtaOutcome& outcome, const std::uint8_t* data) {
+  const std::size_t size = command.dataIn ? command.dataOffset + kAtaSectorSize : layout::AtaPtSize;
+  std::vector<std::uint8_t> reply(in, in + layout::AtaPtSize);
+  reply.resize(size, 0);
+  AtaRegisters current = outcome.registers.value_or(AtaRegisters{});
+  if (!outcome.registers) current.command = kStatusReady;
+  PutRegisters(reply.data() + layout::AtaPtCurrentTaskFile, current);
+  PutRegisters(reply.data() + layout::AtaPtPreviousTaskFile, outcome.previous.value_or(AtaRegisters{}));
+  if (command.dataIn)
+    std::copy_n(data, kAtaSectorSize, reply.begin() + static_cast<std::ptrdiff_t>(command.dataOffset));
+  return reply;
+}
+
+}  // namespace orvella::linux_backend

@@ -1,0 +1,175 @@
+// The read-back after the writes: a drive that loses writes is caught by the
+// full read and by the sample, never by a run with verification off; read
+// errors, a stop and an unplugged drive end it as they end the writes.
+#include "format/verification.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "format/format_write_loop.h"
+#include "core/text.h"
+#include "format_rig.h"
+#include "reports/text_forms.h"
+
+namespace orvella {
+namespace {
+
+using test::Drive;
+using test::FormatRig;
+using Lines = std::vector<std::u16string>;
+
+constexpr std::int64_t kDrive = 64 << 20;        // 131,072 sectors
+constexpr std::int64_t kLostFrom = 40 << 20;     // 81,920 sectors in
+constexpr std::int64_t kLostBytes = 256 << 10;   // 512 sectors
+
+WriteLoopResult Erase(FormatRig& rig, VerifyMethod verify, bool quick = false) {
+  return FormatWriteLoop(rig.t.program, rig.page, EraseChoices{quick, verify, 12345});
+}
+
+VirtualDrive LosingDrive(std::int64_t lostBytes = kLostBytes) {
+  VirtualDrive d = Drive(kDrive);
+  d.lostWrites = {{kLostFrom, kLostFrom + lostBytes}};
+  return d;
+}
+
+bool Logged(const FormatRig& rig, const std::u16string& line) {
+  const Lines log = rig.Log();
+  return std::find(log.begin(), log.end(), line) != log.end();
+}
+
+TEST(Verification, AFullReadBackCatchesLostWritesAndNamesTheirOffsetAndLba) {
+  FormatRig rig(LosingDrive());
+  const WriteLoopResult r = Erase(rig, VerifyMethod::Full);
+  EXPECT_EQ(r.ending, WriteLoopEnding::NotComplete);
+  EXPECT_TRUE(r.failed.empty());  // the drive said every write landed
+  const VerificationOutcome& v = r.verification;
+  EXPECT_EQ(v.result, VerifyResult::Mismatch);
+  EXPECT_EQ(v.mismatches, (std::vector<Extent>{{kLostFrom, kLostFrom + kLostBytes}}));
+  EXPECT_EQ(v.bytesRead, kDrive);
+  EXPECT_TRUE(Logged(rig, u"Verification found data at offset 41,943,040    LBA 81,920: 512 sectors "
+                          u"(262,144 bytes) not zero"));
+  EXPECT_EQ(rig.Log().back(), u"Low-level format did not complete: the read-back found 512 sectors (262,144 bytes) "
+                              u"that are not zero; the drive lost writes.");
+  EXPECT_FALSE(Logged(rig, u"Low-level format is complete."));
+  EXPECT_EQ(r.errorLines.back(), u"Verification found data at offset 41,943,040    LBA 81,920: 512 sectors "
+                                 u"(262,144 bytes) not zero");
+}
+
+TEST(Verification, TheSampleCatchesALargeEnoughLossAndRecordsItsPlan) {
+  FormatRig rig(LosingDrive(4 << 20));  // more than a subsection: a sample must land in it
+  const WriteLoopResult r = Erase(rig, VerifyMethod::Sample);
+  EXPECT_EQ(r.ending, WriteLoopEnding::NotComplete);
+  const VerificationOutcome& v = r.verification;
+  EXPECT_EQ(v.result, VerifyResult::Mismatch);
+  EXPECT_EQ(v.seed, 12345u);
+  EXPECT_EQ(v.subsections, 1'000);
+  EXPECT_EQ(v.samples, 2'002);
+  EXPECT_GE(v.bytesRead * 10, kDrive);
+  EXPECT_LT(v.bytesRead, kDrive / 5);
+  ASSERT_FALSE(v.mismatches.empty());
+  for (const Extent& e : v.mismatches) {
+    EXPECT_GE(e.from, kLostFrom);
+    EXPECT_LE(e.to, kLostFrom + (4 << 20));
+  }
+  EXPECT_TRUE(Logged(rig, u"Reading back the NIST SP 800-88 sample: 2002 samples in 1000 subsections, 7 sectors "
+                          u"each, seed 12345; " + IntToGroupedStr(v.bytesPlanned) + u" bytes of what was written"));
+}
+
+TEST(Verification, WithVerificationOffLostWritesGoUnnoticed) {
+  FormatRig rig(LosingDrive());
+  const WriteLoopResult r = Erase(rig, VerifyMethod::Off);
+  EXPECT_EQ(r.ending, WriteLoopEnding::Complete);
+  EXPECT_EQ(r.verification.result, VerifyResult::NotRun);
+  EXPECT_EQ(rig.Medium().bytesRead, 0);
+}
+
+TEST(Verification, AGoodDrivePassesAndTheReadBackHasItsOwnProgress) {
+  FormatRig rig(Drive(kDrive));
+  std::vector<std::u16string> percents;
+  rig.page.onMessages = [&] { percents.push_back(rig.page.Caption(FormatLabel::CurrentPercent)); };
+  const WriteLoopResult r = Erase(rig, VerifyMethod::Full);
+  EXPECT_EQ(r.ending, WriteLoopEnding::Complete);
+  EXPECT_EQ(r.verification.result, VerifyResult::Passed);
+  EXPECT_EQ(rig.Medium().bytesRead, kDrive);
+  EXPECT_EQ(percents.back(), u"100% verified");
+  const Lines log = rig.Log();
+  const auto verifying = std::find(log.begin(), log.end(), u"Verifying... ");
+  ASSERT_NE(verifying, log.end());
+  EXPECT_TRUE((verifying - 1)->starts_with(u"Average speed: "));  // after the writes and the flush
+  EXPECT_EQ(*(verifying + 1), u"Reading back every written byte: 67,108,864 bytes");
+  EXPECT_EQ(log.back(), u"Low-level format is complete.");
+  EXPECT_EQ(*(log.end() - 2), u"Verification passed: 67,108,864 bytes read back, all of them zero.");
+  // The flush comes before the first read.
+  const auto& requests = rig.t.os.Requests();
+  const auto flush = std::find_if(requests.begin(), requests.end(),
+                                  [](const RequestRecord& q) { return q.kind == RequestRecord::Kind::Flush; });
+  const auto read = std::find_if(requests.begin(), requests.end(),
+                                 [](const RequestRecord& q) { return q.kind == RequestRecord::Kind::Read; });
+  EXPECT_LT(flush, read);
+}
+
+TEST(Verification, AQuickWipeReadsBackBothEndsAndNothingElse) {
+  FormatRig rig(Drive(2'000'000'000));
+  const WriteLoopResult r = Erase(rig, DefaultVerifyMethod(true), true);
+  EXPECT_EQ(r.verification.method, VerifyMethod::Full);
+  EXPECT_EQ(r.verification.bytesRead, 2 * kQuickWipeExtent);
+  EXPECT_EQ(r.ending, WriteLoopEnding::Complete);
+}
+
+TEST(Verification, ReadErrorsAreLoggedLikeWriteErrorsAndLeaveTheRunNotComplete) {
+  VirtualDrive d = Drive(kDrive);
+  d.readErrors = {{{1 << 20, (1 << 20) + 1}, ERROR_IO_DEVICE}};
+  FormatRig rig(d);
+  const WriteLoopResult r = Erase(rig, VerifyMethod::Full);
+  EXPECT_EQ(r.ending, WriteLoopEnding::NotComplete);
+  EXPECT_EQ(r.verification.result, VerifyResult::Unreadable);
+  EXPECT_TRUE(Logged(rig, u"Verify Error occurred at offset 0:   1117 - Device I/O error"));  // the 32 MiB block
+  EXPECT_EQ(r.verification.unread, (std::vector<Extent>{{0, 32 << 20}}));
+  EXPECT_EQ(r.verification.bytesRead, 32 << 20);
+  EXPECT_EQ(rig.Log().back(),
+            u"Low-level format did not complete: 65,536 sectors (33,554,432 bytes) could not be read back.");
+}
+
+TEST(Verification, AStopDuringTheReadBackCancelsTheRun) {
+  FormatRig rig(Drive(kDrive));
+  rig.page.onMessages = [&] {
+    if (rig.page.Caption(FormatLabel::CurrentPercent) == u"50% verified") rig.t.program.StopRequested = true;
+  };
+  const WriteLoopResult r = Erase(rig, VerifyMethod::Full);
+  EXPECT_EQ(r.ending, WriteLoopEnding::Cancelled);
+  EXPECT_EQ(r.verification.result, VerifyResult::Cancelled);
+  EXPECT_TRUE(Logged(rig, u"Verification cancelled at offset 33,554,432    LBA 65,536"));
+  EXPECT_FALSE(rig.t.program.StopRequested);
+}
+
+TEST(Verification, ADriveGoneDuringTheReadBackTerminatesTheRun) {
+  VirtualDrive d = Drive(kDrive);
+  d.readErrors = {{{kDrive - 512, kDrive}, ERROR_DEV_NOT_EXIST}};
+  FormatRig rig(d);
+  const WriteLoopResult r = Erase(rig, VerifyMethod::Full);
+  EXPECT_EQ(r.ending, WriteLoopEnding::Terminated);
+  EXPECT_EQ(r.verification.result, VerifyResult::DriveGone);
+  EXPECT_TRUE(Logged(rig, u"Device was unplugged, aborting..."));
+  EXPECT_TRUE(Logged(rig, u"Verification terminated at offset 33,554,432    LBA 65,536"));
+}
+
+TEST(Verification, SectorsThatFailedToWriteAreNotReadBack) {
+  VirtualDrive d = Drive(kDrive);
+  d.writeErrors = {{{1 << 20, (1 << 20) + 1}, ERROR_IO_DEVICE}};
+  FormatRig rig(d);
+  const WriteLoopResult r = Erase(rig, VerifyMethod::Full);
+  EXPECT_EQ(r.ending, WriteLoopEnding::NotComplete);
+  EXPECT_EQ(r.verification.result, VerifyResult::Passed);
+  EXPECT_EQ(r.verification.bytesRead, kDrive - 512);
+}
+
+TEST(Verification, MethodNames) {
+  for (const VerifyMethod m : {VerifyMethod::Off, VerifyMethod::Full, VerifyMethod::Sample})
+    EXPECT_EQ(VerifyMethodNamed(VerifyMethodName(m)), m);
+  EXPECT_FALSE(VerifyMethodNamed("quick").has_value());
+  EXPECT_EQ(DefaultVerifyMethod(false), VerifyMethod::Sample);
+}
+
+}  // namespace
+}  // namespace orvella

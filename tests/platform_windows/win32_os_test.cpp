@@ -1,0 +1,104 @@
+// The Win32 backend on the calls that need no drive: positioned writes, the
+// flush and the last error on a temporary file (never on a disk), the
+// system's error texts, the drive roots, the version and width answers,
+// the program path, the setup library, aligned memory and the ANSI page.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "core/text.h"
+#include "platform/windows/win32_os.h"
+
+namespace orvella {
+namespace {
+
+namespace fs = std::filesystem;
+
+class TemporaryFile {
+ public:
+  TemporaryFile() : path_(fs::temp_directory_path() / "orvella-win32-os-test.bin") {}
+  ~TemporaryFile() { fs::remove(path_); }
+  std::u16string Path() const { return path_.u16string(); }
+  std::string Bytes() const {
+    std::ifstream in(path_, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+  }
+
+ private:
+  fs::path path_;
+};
+
+constexpr std::uint32_t kCreateAlways = 2;
+
+TEST(Win32Os, WritesAtThePositionItWasMovedTo) {
+  TemporaryFile file;
+  Win32Os os;
+  const Handle handle = os.CreateFileW(file.Path(), GENERIC_READ | GENERIC_WRITE, 0, kCreateAlways, 0);
+  ASSERT_NE(handle, INVALID_HANDLE_VALUE) << os.GetLastError();
+  std::int64_t position = -1;
+  ASSERT_TRUE(os.SetFilePointerEx(handle, 4, &position, FILE_BEGIN));
+  EXPECT_EQ(position, 4);
+  std::uint32_t written = 0;
+  ASSERT_TRUE(os.WriteFile(handle, "abc", 3, &written));
+  EXPECT_EQ(written, 3u);
+  EXPECT_TRUE(os.FlushFileBuffers(handle));
+  EXPECT_TRUE(os.CloseHandle(handle));
+  EXPECT_EQ(file.Bytes(), std::string("\0\0\0\0abc", 7));
+}
+
+TEST(Win32Os, AFailedOpenGivesTheInvalidHandleAndItsError) {
+  Win32Os os;
+  const Handle handle = os.CreateFileW(u"C:\\orvella-no-such-folder\\file", GENERIC_READ, FILE_SHARE_READ,
+                                       OPEN_EXISTING, 0);
+  EXPECT_EQ(handle, INVALID_HANDLE_VALUE);
+  const std::uint32_t error = os.GetLastError();
+  EXPECT_TRUE(error == ERROR_FILE_NOT_FOUND || error == 3u /* path not found */) << error;
+  EXPECT_FALSE(os.DeviceIoControl(handle, IOCTL_DISK_GET_LENGTH_INFO, nullptr, 0, nullptr, 0, nullptr));
+  EXPECT_FALSE(Trim(os.SystemErrorText(ERROR_FILE_NOT_FOUND)).empty());
+}
+
+TEST(Win32Os, ListsTheDriveRootsAsADoubleZeroTerminatedList) {
+  Win32Os os;
+  char16_t roots[256] = {};
+  const std::uint32_t length = os.GetLogicalDriveStringsW(256, roots);
+  ASSERT_GT(length, 0u);
+  ASSERT_LT(length, 256u);
+  EXPECT_EQ(roots[length], u'\0');
+  EXPECT_EQ(roots[length - 1], u'\0');
+  EXPECT_NE(std::u16string(roots, length).find(u"C:\\"), std::u16string::npos);
+  EXPECT_GT(os.GetLogicalDriveStringsW(1, roots), 1u) << "too small a buffer gives the length needed";
+}
+
+TEST(Win32Os, PlatformFacts) {
+  Win32Os os;
+  const OsVersionInfo version = os.GetVersionExW();
+  EXPECT_TRUE(version.ok);
+  EXPECT_EQ(version.platformId, VER_PLATFORM_WIN32_NT);
+  EXPECT_GE(version.majorVersion, 5u);
+  // A 64-bit program runs on 64-bit Windows only, and says so.
+  if constexpr (sizeof(void*) == 8) {
+    EXPECT_EQ(os.IsWow64Process(), Wow64Answer::Yes);
+  }
+  EXPECT_TRUE(AsciiLower(os.ModuleFileName()).ends_with(u".exe"));
+  EXPECT_TRUE(os.LoadSetupLibrary());
+}
+
+TEST(Win32Os, AlignedMemoryAndAnsiText) {
+  Win32Os os;
+  void* memory = os.AllocateAligned(1 << 20);
+  ASSERT_NE(memory, nullptr);
+  EXPECT_EQ(reinterpret_cast<std::uintptr_t>(memory) % 4096, 0u);
+  std::memset(memory, 0, 1 << 20);
+  os.FreeAligned(memory);
+
+  const std::uint8_t bytes[] = {'W', 'D', 0, ' ', '1'};
+  EXPECT_EQ(os.AnsiToText(bytes, sizeof bytes), std::u16string(u"WD\0 1", 5));
+}
+
+}  // namespace
+}  // namespace orvella
