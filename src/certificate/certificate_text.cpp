@@ -114,6 +114,11 @@ Section VerificationSection(const Json& record) {
   return section;
 }
 
+std::int64_t HiddenSectors(const Json& record) {
+  const Json& areas = Object(record, "hiddenAreas");
+  return Number(areas, "hpaHiddenSectors") + Number(areas, "dcoHiddenSectors");
+}
+
 // What the drive keeps out of reach of any write: a Host Protected Area or
 // a Device Configuration Overlay.
 std::string HiddenAreasWords(const Json& record) {
@@ -137,16 +142,20 @@ std::string UnmountedWords(const Json& record) {
 }
 
 // A run that ended "complete" says no more than it did: an erase only when
-// the record proves one, else what was written and what was not read back.
+// the record proves one, else what was written, whether it was read back,
+// and what the drive hides.
 std::string CompleteWords(const Json& record) {
-  const std::string method = Object(record, "verification").value("method", "off");
+  const Json& v = Object(record, "verification");
   if (record.value("erasureProven", false))
-    return method == "full" ? "erased: every byte written, flushed and read back as zeros"
-                            : "erased: every byte written and flushed; the read-back sample held zeros";
+    return v.value("method", "") == "full" ? "erased: every byte written, flushed and read back as zeros"
+                                           : "erased: every byte written and flushed; the read-back sample held zeros";
   if (record.value("mode", "") == "quick")
     return "QUICK WIPE ONLY: " + Grouped(Number(record, "bytesToWrite")) +
            " bytes at both ends zeroed; the rest of the data is still readable";
-  return "written and flushed, NOT VERIFIED: nothing was read back";
+  std::string words = v.value("result", "") == "passed" ? "written, flushed and read back as zeros"
+                                                        : "written and flushed, NOT VERIFIED: nothing was read back";
+  if (HiddenSectors(record) > 0) words += "; " + Grouped(HiddenSectors(record)) + " hidden sectors were NOT written";
+  return words;
 }
 
 }  // namespace

@@ -123,10 +123,14 @@ const char* EraseResultName(const FormatRun& run) {
   return "unknown";
 }
 
+bool KeepsSectorsHidden(const FormatRun& run) {
+  return run.hiddenAreas && (run.hiddenAreas->HpaHiddenSectors() > 0 || run.hiddenAreas->DcoHiddenSectors() > 0);
+}
+
 bool ErasureProven(const FormatRun& run) {
   const WriteLoopResult& loop = run.loop;
   return run.outcome == FormatOutcome::Ran && loop.ending == WriteLoopEnding::Complete && loop.wholeDrive &&
-         loop.verification.result == VerifyResult::Passed;
+         loop.verification.result == VerifyResult::Passed && !KeepsSectorsHidden(run);
 }
 
 std::vector<Extent> WrittenExtents(const WriteLoopResult& loop) { return Without(loop.covered, loop.failed); }

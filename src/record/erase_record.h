@@ -42,9 +42,14 @@ struct EraseFacts {
 // "lock-refused", "not-confirmed".
 const char* EraseResultName(const FormatRun& run);
 
-// Whether the run proves an erase: it ended complete, and what it wrote was
-// the whole drive, read back as zeros. A quick wipe, or a run whose read-back
-// was off or found data, is no erase, however it ended.
+// Whether the drive told of sectors behind a Host Protected Area or a Device
+// Configuration Overlay, which no write of the run can reach.
+bool KeepsSectorsHidden(const FormatRun& run);
+
+// Whether the run proves an erase: it ended complete, what it wrote was the
+// whole drive, read back as zeros, and the drive hides no sectors. A quick
+// wipe, a run whose read-back was off or found data, or one that left hidden
+// sectors behind is no erase, however it ended.
 bool ErasureProven(const FormatRun& run);
 
 // What the run wrote: the extents it covered less the blocks that failed.

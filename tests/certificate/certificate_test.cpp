@@ -154,6 +154,16 @@ TEST_F(Certificate, AQuickOrUnverifiedRunClaimsNoErase) {
   }
 }
 
+TEST_F(Certificate, SectorsTheDriveHidesAreNamedAsNotWritten) {
+  const std::string text = CertificateText("0", {}, ORVELLA_CLI_FACT_DRIVES);
+  EXPECT_TRUE(Holds(text, "Result: written, flushed and read back as zeros; 3,072 hidden sectors were NOT written"))
+      << text;
+  EXPECT_TRUE(Holds(text, "2,048 sectors behind a Host Protected Area, 1,024 sectors behind a Device Configuration "
+                          "Overlay; NOT written"))
+      << text;
+  EXPECT_FALSE(Holds(text, "erased")) << text;
+}
+
 TEST_F(Certificate, AChangedOrBrokenRecordIsRefused) {
   const fs::path record = Record("0");
   std::string text = Read(record);

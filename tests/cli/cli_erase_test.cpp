@@ -190,6 +190,7 @@ TEST(CliErase, WriteErrorsEndWithThreeAndAreRecorded) {
                                             Extent(393'728, kDiskBytes)}));
   EXPECT_EQ(record["bytesWritten"], kDiskBytes - 66'560);
   EXPECT_EQ(record["verification"]["result"], "passed");  // what was written reads back as zeros
+  EXPECT_EQ(record["erasureProven"], false);
   EXPECT_EQ(record["identify"]["serial"], "SNB1");
 }
 
@@ -220,6 +221,8 @@ TEST(CliErase, JsonPrintsTheRecordAndMovesTheLogToStderr) {
   const json record = json::parse(r.out);
   EXPECT_EQ(record["mode"], "quick");
   EXPECT_EQ(record["bytesToWrite"], 20'480'000);
+  EXPECT_EQ(record["sanitization"]["method"], "quick wipe (not a sanitization)");
+  EXPECT_EQ(record["erasureProven"], false);
   EXPECT_EQ(record["written"],
             json::array({Extent(0, 10'240'000), Extent(kDiskBytes - 10'240'000, kDiskBytes)}));
   const Lines log = LogLines(r.err);
@@ -297,6 +300,9 @@ TEST(CliErase, CtrlCStopsAfterTheBlockInProgress) {
 
   const json record = report.Read();
   EXPECT_EQ(record["result"], "cancelled");
+  EXPECT_EQ(record["flushed"], true);
+  EXPECT_EQ(record["verification"]["result"], "not-run");
+  EXPECT_EQ(record["erasureProven"], false);
   ASSERT_EQ(record["written"].size(), 1u);
   const std::int64_t stoppedAt = record["written"][0]["to"];
   EXPECT_GT(stoppedAt, 0);

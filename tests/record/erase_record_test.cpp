@@ -104,6 +104,37 @@ TEST(EraseRecord, VerificationNotRunOrAsFound) {
                          "subsections": 1000, "sampleSectors": 97693, "samples": 2002}})"));
 }
 
+// Only a complete run over the whole drive, read back clean, on a drive
+// that hides nothing, proves an erase.
+TEST(EraseRecord, ErasureProvenOnlyForAWholeDriveReadBackCleanWithNothingHidden) {
+  RecordRig rig;
+  FormatRun& run = rig.facts.run;
+  run.loop.wholeDrive = true;
+  run.loop.verification.result = VerifyResult::Passed;
+  EXPECT_TRUE(ErasureProven(run));
+  EXPECT_EQ(EraseRecord(rig.t.program, rig.facts)["erasureProven"], true);
+
+  run.hiddenAreas = HiddenAreas{};
+  EXPECT_TRUE(ErasureProven(run));  // asked, nothing hidden
+  run.hiddenAreas->accessibleSectors = 1000;
+  run.hiddenAreas->nativeSectors = 1008;
+  EXPECT_FALSE(ErasureProven(run));
+  EXPECT_EQ(EraseRecord(rig.t.program, rig.facts)["hiddenAreas"]["hpaHiddenSectors"], 8);
+  run.hiddenAreas.reset();
+
+  run.loop.wholeDrive = false;  // a quick wipe of a large drive
+  EXPECT_FALSE(ErasureProven(run));
+  run.loop.wholeDrive = true;
+  for (const VerifyResult found : {VerifyResult::NotRun, VerifyResult::Mismatch, VerifyResult::Unreadable}) {
+    run.loop.verification.result = found;
+    EXPECT_FALSE(ErasureProven(run)) << VerifyResultName(found);
+  }
+  run.loop.verification.result = VerifyResult::Passed;
+  run.loop.ending = WriteLoopEnding::NotComplete;
+  EXPECT_FALSE(ErasureProven(run));
+  EXPECT_EQ(EraseRecord(rig.t.program, rig.facts)["erasureProven"], false);
+}
+
 TEST(EraseRecord, EndsWithItsSeal) {
   RecordRig rig;
   rig.facts.run.errorLines = {u"Format Error occurred at offset 0 - 1117 - Device I/O error"};
