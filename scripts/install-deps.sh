@@ -7,7 +7,7 @@ packages=(
   build-essential cmake googletest libgtest-dev nlohmann-json3-dev libcli11-dev
   qt6-base-dev xvfb xauth
   fdisk util-linux mount e2fsprogs
-  fuse3 python3-fusepy
+  fuse3 python3 python3-fusepy poppler-utils
   liburing-dev
   locales
   clang libclang-rt-dev

@@ -3,8 +3,10 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "app/desktop.h"
+#include "record/record_json.h"
 
 namespace orvella {
 
@@ -22,6 +24,17 @@ class MainView {
   virtual void SetStatusPanel(int panel, const std::u16string& text) = 0;
   virtual void SetCopyright(const std::u16string& text) = 0;  // lbCopyright
   virtual void SetCopyrightColour(Rgb colour) = 0;
+
+  // The erase report of the last run.
+  // The format log's lines so far, as shown.
+  virtual std::vector<std::u16string> FormatLogLines() = 0;
+  // btSaveReport, "Save erase report…": enabled once a run has ended.
+  virtual void SetSaveReportEnabled(bool enabled) = 0;
+  // Asks where the record goes (a save dialog); empty when the user cancels.
+  virtual std::u16string AskReportPath(const std::u16string& suggestedName) = 0;
+  // Writes the record's one-page certificate; empty on success, else what
+  // went wrong.
+  virtual std::u16string WriteCertificate(const Json& record, const std::u16string& pdfPath) = 0;
 };
 
 // The debug window TFmDebug; its memo receives the debug log.

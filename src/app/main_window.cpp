@@ -5,6 +5,8 @@
 #include "core/halt.h"
 #include "core/system_error_text.h"
 #include "core/text.h"
+#include "app/erase_report.h"
+#include "record/erase_record.h"
 #include "reports/device_details_report.h"
 #include "reports/smart_report.h"
 #include "reports/text_forms.h"
@@ -60,6 +62,47 @@ void TFmMain::btGetSmartClick() {
   SetFormatControlsEnabled(formatPage_, false);
   ShowSmartReport(program_);
   SetFormatControlsEnabled(formatPage_, true);
+}
+
+void TFmMain::btRunBenchmarksClick() {
+  const bool quick = formatPage_.QuickWipeChecked();
+  const std::size_t firstLogLine = windows_.main.FormatLogLines().size();
+  windows_.main.SetSaveReportEnabled(false);
+  confirmedPage_.Forget();
+  format_.btRunBenchmarksClick();
+  if (format_.LastRun().outcome != FormatOutcome::NotConfirmed) KeepEraseRecord(quick, firstLogLine);
+  windows_.main.SetSaveReportEnabled(lastRecord_.has_value());
+}
+
+// The drive is identified after the run, through the handle the run kept
+// open; one that went away is named from the catalogue.
+void TFmMain::KeepEraseRecord(bool quick, std::size_t firstLogLine) {
+  EraseFacts facts;
+  facts.quick = quick;
+  facts.end = std::chrono::system_clock::now();
+  facts.start = confirmedPage_.ConfirmedAt().value_or(facts.end);
+  facts.run = format_.LastRun();
+  const Handle drive = program_.DeviceHandle;
+  if (drive != 0 && drive != INVALID_HANDLE_VALUE) facts.identification = IdentifyChosenDevice(program_);
+  const std::vector<std::u16string> log = windows_.main.FormatLogLines();
+  facts.log.assign(log.begin() + static_cast<std::ptrdiff_t>(std::min(firstLogLine, log.size())), log.end());
+  facts.frontEnd = "orvella";
+  lastRecord_ = EraseRecord(program_, facts);
+}
+
+void TFmMain::btSaveReportClick() {
+  if (!lastRecord_) return;
+  const std::u16string path = windows_.main.AskReportPath(SuggestedReportName(*lastRecord_));
+  if (path.empty()) return;
+  std::u16string problem = SaveRecordFile(*lastRecord_, path);
+  const std::u16string pdf = CertificatePathOf(path);
+  if (problem.empty()) problem = windows_.main.WriteCertificate(*lastRecord_, pdf);
+  if (!problem.empty()) {
+    desktop_.dialogs.MessageBox(problem, kProgramTitle, MessageIcon::Error);
+    return;
+  }
+  desktop_.dialogs.MessageBox(u"The erase record was saved as " + path + u" and its certificate as " + pdf + u".",
+                              kProgramTitle, MessageIcon::Information);
 }
 
 void TFmMain::lbCopyrightClick() { desktop_.shell.OpenWebAddress(kMakerWebAddress); }

@@ -3,6 +3,9 @@
 // S.M.A.R.T. report and the format procedure on that drive.
 #pragma once
 
+#include <optional>
+
+#include "app/confirmed_format_page.h"
 #include "app/desktop.h"
 #include "app/drive_choose.h"
 #include "app/main_view.h"
@@ -22,7 +25,8 @@ class TFmMain {
         windows_{view, choose.View(), debug},
         formatPage_(formatPage),
         choose_(choose),
-        format_(program, formatPage) {}
+        confirmedPage_(formatPage),
+        format_(program, confirmedPage_) {}
 
   void FormCreate();
   // The first show: start-up, the choice of a drive, its opening and the
@@ -36,8 +40,13 @@ class TFmMain {
   bool FormClose();
 
   void btGetSmartClick();
-  void btRunBenchmarksClick() { format_.btRunBenchmarksClick(); }
+  // Runs the format procedure; a run that was confirmed leaves its erase
+  // record for "Save erase report…".
+  void btRunBenchmarksClick();
   void btStopClick() { format_.btStopClick(); }
+  // Saves the last run's record (JSON) and its certificate (PDF) where the
+  // user says, and tells how that went.
+  void btSaveReportClick();
 
   void lbCopyrightClick();
   void lbCopyrightMouseEnter();
@@ -48,13 +57,16 @@ class TFmMain {
  private:
   void StartUp();
   void OpenChosenDevice();
+  void KeepEraseRecord(bool quick, std::size_t firstLogLine);
 
   Program& program_;
   Desktop& desktop_;
   ProgramWindows windows_;
   FormatPageView& formatPage_;
   TFmChoose& choose_;
+  ConfirmedFormatPage confirmedPage_;
   FormatProcedure format_;
+  std::optional<Json> lastRecord_;
 };
 
 }  // namespace orvella

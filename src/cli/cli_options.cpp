@@ -65,6 +65,10 @@ std::variant<Options, int> ParseOptions(int argc, char** argv) {
   erase->add_flag("-y,--yes", options.yes, "do not ask for confirmation");
   CLI::Option* report =
       erase->add_option("--report", options.reportFile, "write a JSON record of the erase to FILE")->type_name("FILE");
+  erase->add_option("--operator", options.operatorName, "the person who runs the erase, named in its record")
+      ->type_name("NAME");
+  erase->add_option("--asset", options.assetTag, "the drive's asset tag, named in the erase record")
+      ->type_name("TAG");
   erase->add_option("--expect-serial", options.expectSerial, kExpectSerialHelp)->type_name("S");
   std::string verify;
   erase->add_option("--verify", verify,

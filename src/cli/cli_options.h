@@ -20,6 +20,8 @@ struct Options {
   bool yes = false;        // erase: no question
   std::optional<VerifyMethod> verify;  // erase: none: the mode's default
   std::string reportFile;  // erase: where the JSON erase record goes
+  std::string operatorName;  // erase: who runs it, for the record
+  std::string assetTag;      // erase: the asset tag of the drive, for the record
   std::string expectSerial;  // erase: refuse unless the drive has this serial number
   bool debug = false;
   bool json = false;

@@ -7,12 +7,13 @@
 #include "catalogue/enumeration.h"
 #include "cli/atomic_file.h"
 #include "cli/drive_selection.h"
-#include "cli/erase_record.h"
+#include "cli/erase_exit_code.h"
 #include "cli/interrupt.h"
 #include "cli/json_forms.h"
 #include "cli/terminal_format_page.h"
 #include "core/text.h"
 #include "format/format_procedure.h"
+#include "record/erase_record.h"
 #include "reports/device_details_report.h"
 #include "reports/nvme_health_report.h"
 #include "reports/smart_report.h"
@@ -44,7 +45,9 @@ void PrintTable(Console& console, const std::vector<Row>& rows) {
   }
 }
 
-void PrintJson(Console& console, const Json& value) { console.Out(value.dump(2)); }
+void PrintJson(Console& console, const Json& value) {
+  console.Out(value.dump(2, ' ', false, Json::error_handler_t::replace));
+}
 
 // Which disk is about to be erased, in every name it goes by, before
 // anything is asked or written.
@@ -89,7 +92,7 @@ bool ReportCanBeWritten(Session& s) {
 // Replaces an earlier report only with the whole new record.
 bool WriteReport(Session& s, const Json& record) {
   if (s.options.reportFile.empty()) return true;
-  const auto failure = ReplaceFile(s.options.reportFile, record.dump(2) + '\n');
+  const auto failure = ReplaceFile(s.options.reportFile, RecordText(record));
   if (!failure) return true;
   s.console.Problem("the report file " + s.options.reportFile + " could not be written: " + *failure);
   return false;
@@ -101,6 +104,9 @@ EraseFacts EraseChosenDrive(Session& s) {
   EraseFacts facts;
   facts.quick = s.options.quick;
   facts.identification = IdentifyForRecord(s);
+  facts.frontEnd = "orvella-cli";
+  facts.operatorName = s.options.operatorName;
+  facts.assetTag = s.options.assetTag;
 
   InterruptWatch interrupts;
   TerminalFormatPage page(s.console, interrupts,
@@ -208,10 +214,11 @@ ExitCode RunErase(Session& s) {
     CloseDrive(s.program);
     return kExitFailed;
   }
-  const EraseFacts facts = EraseChosenDrive(s);
+  EraseFacts facts = EraseChosenDrive(s);
+  facts.exitCode = EraseExitCode(facts.run);
+  const Json record = EraseRecord(s.program, facts);
   CloseDrive(s.program);
 
-  const Json record = EraseRecord(s.program, facts);
   if (s.options.json) PrintJson(s.console, record);
   if (!WriteReport(s, record)) return kExitFailed;
   return EraseExitCode(facts.run);

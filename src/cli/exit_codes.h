@@ -17,7 +17,8 @@ enum ExitCode : int {
   kExitDriveGone = 6,        // the drive went away during the erase
   kExitCannotOpen = 7,       // no such drive, it cannot be opened, or it does not answer
   kExitRefused = 8,          // not confirmed, another serial number, or too small; nothing was written
-  kExitNotProven = 9,        // done as asked, but no verified erase of the whole drive (quick wipe, --verify off)
+  kExitNotProven = 9,        // done as asked, but no verified erase of the whole drive (quick wipe, --verify off,
+                             // hidden sectors)
 };
 
 struct ExitCodeMeaning {
@@ -43,7 +44,8 @@ inline constexpr std::array<ExitCodeMeaning, 10> kExitCodeMeanings = {{
      "smaller than 65535 sectors; nothing was written"},
     {kExitNotProven,
      "erase done as asked, but not a verified erase of the whole drive: a quick wipe (the rest of the data is "
-     "still readable) or --verify off"},
+     "still readable), --verify off, or sectors the drive hides (Host Protected Area, Device Configuration "
+     "Overlay)"},
 }};
 
 }  // namespace orvella::cli

@@ -1,9 +1,9 @@
 #include "cli/json_forms.h"
 
-#include "app/drive_choose.h"
 #include "core/text.h"
 #include "device/smart_attribute_meanings.h"
 #include "device/smart_attribute_names.h"
+#include "record/hidden_areas_json.h"
 #include "reports/nvme_health_report.h"
 #include "reports/text_forms.h"
 
@@ -58,28 +58,9 @@ Json PassportJson(const T_IDE_PASSPORT& p) {
           {"streamingSupported", p.StreamingSupported}};
 }
 
-const char* MethodName(NativeMaxMethod method) {
-  switch (method) {
-    case NativeMaxMethod::ReadNativeMaxExt: return "read-native-max-address-ext";
-    case NativeMaxMethod::GetNativeMaxExt: return "get-native-max-address-ext";
-    case NativeMaxMethod::None: break;
-  }
-  return "none";
-}
-
 template <typename T>
 Json OrNull(const std::optional<T>& value) {
   return value ? Json(*value) : Json(nullptr);
-}
-
-Json HiddenAreasJson(const HiddenAreas& a) {
-  return {{"accessibleSectors", a.accessibleSectors},
-          {"nativeMaxMethod", MethodName(a.method)},
-          {"nativeSectors", OrNull(a.nativeSectors)},
-          {"hpaHiddenSectors", a.HpaHiddenSectors()},
-          {"dcoSupported", a.dcoSupported},
-          {"dcoSectors", OrNull(a.dcoSectors)},
-          {"dcoHiddenSectors", a.DcoHiddenSectors()}};
 }
 
 const char* StatusName(AttributeStatus status) {
@@ -114,30 +95,6 @@ std::string DriveStateText(const DriveNames& names, bool removable) {
                                     std::pair{names.mounted, "mounted"}})
     if (holds) text += (text.empty() ? "" : ", ") + std::string(word);
   return text.empty() ? "-" : text;
-}
-
-Json DriveJson(Program& program, int index) {
-  const TDeviceTable& entry = program.DeviceTables.at(static_cast<std::size_t>(index));
-  const TIdentifyDeviceData& data = entry.IdentifyData;
-  const DriveRow cells = DriveListRow(program, index);
-  const DriveNames names = program.os.DriveNamesOf(entry.DeviceNumber);
-  return {{"drive", entry.DeviceNumber},
-          {"path", Utf8(names.devicePath)},
-          {"stableLink", names.stableLink.empty() ? Json(nullptr) : Json(Utf8(names.stableLink))},
-          {"title", Utf8(GetDeviceTitle(program.DeviceTables, index, program.locale.DecimalSeparator()))},
-          {"bus", Utf8(cells[0])},
-          {"model", Utf8(cells[1])},
-          {"firmware", Utf8(cells[2])},
-          {"serial", Utf8(cells[3])},
-          {"sectors", data.LBA},
-          {"sectorSize", data.SectorSize},
-          {"bytes", static_cast<std::int64_t>(static_cast<std::uint64_t>(data.LBA) *
-                                              static_cast<std::uint64_t>(data.SectorSize))},
-          {"capacity", Utf8(cells[5])},
-          {"removable", data.RemovableMedia != 0},
-          {"readOnly", names.readOnly},
-          {"mounted", names.mounted},
-          {"choosable", data.LBA >= kSmallestChoosableLba}};
 }
 
 Json CatalogueJson(Program& program) {

@@ -3,26 +3,20 @@
 // text forms show.
 #pragma once
 
-#include <nlohmann/json.hpp>
-
 #include <vector>
 
 #include "core/program.h"
 #include "device/nvme_health_log.h"
+#include "record/drive_json.h"
+#include "record/record_json.h"
 #include "reports/device_details_report.h"
 #include "reports/smart_report.h"
 
 namespace orvella::cli {
 
-// Keys in the order they are given, so that the answers read well.
-using Json = nlohmann::ordered_json;
-
 // "removable, read-only, mounted" as far as each holds; "-" when none does.
 std::string DriveStateText(const DriveNames& names, bool removable);
 
-// Catalogue entry `index` (1 to DeviceCount) with the list's cells and the
-// names the system gives the drive.
-Json DriveJson(Program& program, int index);
 // {"drives": [...], "count": N}
 Json CatalogueJson(Program& program);
 // {"identified": ..., "outcome": ..., "passport": {...} or null,

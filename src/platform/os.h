@@ -45,6 +45,17 @@ struct OsVersionInfo {
 };
 inline constexpr std::uint32_t VER_PLATFORM_WIN32_NT = 2u;
 
+// What names the machine itself: its host name and, as its firmware tells
+// them (the SMBIOS system information), its maker, model and serial number.
+// A text that cannot be read is empty.
+struct HostIdentity {
+  std::u16string name;
+  std::u16string vendor;
+  std::u16string model;
+  std::u16string serial;
+  bool operator==(const HostIdentity&) const = default;
+};
+
 // How the system names a drive to its users, beside \\.\PhysicalDriveN,
 // and what it knows of the drive's state without opening it.
 struct DriveNames {
@@ -125,6 +136,9 @@ class Os {
   virtual Wow64Answer IsWow64Process() = 0;
   // The full path of the program file.
   virtual std::u16string ModuleFileName() = 0;
+  // The machine the program runs on (GetComputerNameExW and the firmware
+  // table on Windows).
+  virtual HostIdentity QueryHostIdentity() = 0;
   // Loads the platform's device-installation library; true when it is usable.
   virtual bool LoadSetupLibrary() = 0;
 

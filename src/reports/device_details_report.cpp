@@ -112,11 +112,12 @@ DeviceIdentification IdentifyChosenDevice(Program& program) {
   bool identified = IdentifyDevice(program.os, program.DeviceHandle, drive.IsIDESlave, data);
   if (!identified && drive.BusType == BusTypeAta) {
     identified = IdentifyDevice(program.os, program.DeviceHandle, drive.IsIDESlave, data);
-    if (!identified) return {IdentifyOutcome::InternalError, {}, {}};
+    if (!identified) return {IdentifyOutcome::InternalError, {}, {}, {}};
   }
-  if (!identified) return {IdentifyOutcome::Unavailable, {}, {}};
+  if (!identified) return {IdentifyOutcome::Unavailable, {}, {}, {}};
   const T_IDE_PASSPORT passport = ParseIdentifyData(program.os, data);
-  return {IdentifyOutcome::Identified, passport,
+  const auto rotationRate = static_cast<std::uint16_t>(data[434] | data[435] << 8);
+  return {IdentifyOutcome::Identified, passport, rotationRate,
           DetectHiddenAreas(program.os, program.DeviceHandle, drive.IsIDESlave, passport)};
 }
 

@@ -17,6 +17,9 @@ enum class IdentifyOutcome {
 struct DeviceIdentification {
   IdentifyOutcome outcome = IdentifyOutcome::Unavailable;
   T_IDE_PASSPORT passport;  // filled only when identified
+  // IDENTIFY word 217, the nominal media rotation rate: 1 for a medium that
+  // does not rotate, 0x0401 to 0xFFFE revolutions per minute, 0 not reported.
+  std::uint16_t rotationRate = 0;
   HiddenAreas hiddenAreas;  // asked for only when identified
 };
 

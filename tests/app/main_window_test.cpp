@@ -2,10 +2,18 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
+#include <unistd.h>
 
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "app/erase_report.h"
 #include "app/program_entry.h"
+#include "core/text.h"
 #include "app/view_fakes.h"
+#include "record/record_digest.h"
 #include "reports/text_forms.h"
 #include "support/ata_drives.h"
 #include "support/desktop_fakes.h"
@@ -157,6 +165,98 @@ TEST_F(MainWindow, ClosingDuringAFormatRunWaitsForTheRunToEnd) {
   EXPECT_FALSE(closedAtOnce);
   EXPECT_EQ(formatPage.events.back(), "close window");
   EXPECT_EQ(t.os.OpenHandleCount(), 0);
+}
+
+class EraseReport : public MainWindow {
+ protected:
+  EraseReport() {
+    mainView.formatLog = &t.panes.formatLog;
+    mainView.reportPath = folder.u16string() + u"/report.json";
+    std::filesystem::create_directories(folder);
+  }
+  ~EraseReport() override { std::filesystem::remove_all(folder); }
+
+  Json SavedRecord() {
+    std::ifstream in(folder / "report.json");
+    std::ostringstream text;
+    text << in.rdbuf();
+    const RecordCheck check = ReadSealedRecord(text.str());
+    EXPECT_TRUE(check.record) << check.problem;
+    return check.record.value_or(Json());
+  }
+
+  std::filesystem::path folder =
+      std::filesystem::temp_directory_path() / ("orvella-app-report-" + std::to_string(getpid()));
+};
+
+TEST_F(EraseReport, ARunEndsWithTheReportOfferedAndSavedAsRecordAndCertificate) {
+  FirstShow();
+  EXPECT_FALSE(mainView.saveReportEnabled);
+  const std::size_t linesBefore = t.panes.formatLog.size();
+  formatPage.quickWipeChecked = true;
+  window.btRunBenchmarksClick();
+  ASSERT_TRUE(mainView.saveReportEnabled);
+
+  window.btSaveReportClick();
+  const Json record = SavedRecord();
+  EXPECT_EQ(record["tool"]["frontEnd"], "orvella");
+  EXPECT_EQ(record["mode"], "quick");
+  EXPECT_EQ(record["result"], "complete");
+  EXPECT_EQ(record["media"]["serial"], "HD5S0123456789");
+  EXPECT_EQ(record["log"].size(), t.panes.formatLog.size() - linesBefore);
+  EXPECT_EQ(record["log"].back(), TextToUtf8(t.panes.formatLog.back()));
+  EXPECT_FALSE(record.contains("exitCode"));
+  ASSERT_EQ(mainView.suggestedReportNames.size(), 1u);
+  EXPECT_TRUE(mainView.suggestedReportNames[0].starts_with(u"erase-HD5S0123456789-")) << TextToUtf8(mainView.suggestedReportNames[0]);
+
+  ASSERT_EQ(mainView.certificates.size(), 1u);
+  EXPECT_EQ(mainView.certificates[0].first, folder.u16string() + u"/report.pdf");
+  EXPECT_EQ(mainView.certificates[0].second, record);
+  ASSERT_EQ(d.dialogs.boxes.size(), 1u);
+  EXPECT_EQ(d.dialogs.boxes[0].icon, MessageIcon::Information);
+}
+
+TEST_F(EraseReport, NothingIsOfferedForAnUnconfirmedRunAndACancelledDialogSavesNothing) {
+  FirstShow();
+  formatPage.dialogAnswer = IDCANCEL;
+  window.btRunBenchmarksClick();
+  EXPECT_FALSE(mainView.saveReportEnabled);
+  window.btSaveReportClick();
+  EXPECT_TRUE(mainView.suggestedReportNames.empty());
+
+  formatPage.dialogAnswer = IDYES;
+  formatPage.quickWipeChecked = true;
+  window.btRunBenchmarksClick();
+  mainView.reportPath.clear();  // the user cancels the save dialog
+  window.btSaveReportClick();
+  EXPECT_FALSE(std::filesystem::exists(folder / "report.json"));
+  EXPECT_TRUE(mainView.certificates.empty());
+  EXPECT_TRUE(d.dialogs.boxes.empty());
+}
+
+TEST_F(EraseReport, AFailureToSaveIsShownAsAnError) {
+  FirstShow();
+  formatPage.quickWipeChecked = true;
+  window.btRunBenchmarksClick();
+  mainView.certificateProblem = u"cannot write report.pdf";
+  window.btSaveReportClick();
+  ASSERT_EQ(d.dialogs.boxes.size(), 1u);
+  EXPECT_EQ(d.dialogs.boxes[0].text, u"cannot write report.pdf");
+  EXPECT_EQ(d.dialogs.boxes[0].icon, MessageIcon::Error);
+
+  mainView.reportPath = folder.u16string() + u"/no/such/folder/report.json";
+  window.btSaveReportClick();
+  ASSERT_EQ(d.dialogs.boxes.size(), 2u);
+  EXPECT_NE(d.dialogs.boxes[1].text.find(u"could not be written"), std::u16string::npos);
+}
+
+TEST(EraseReportNames, SuggestedAndCertificatePaths) {
+  EXPECT_EQ(SuggestedReportName(Json::parse(R"({"media": {"serial": "WD/X 1"}, "start": "2024-05-01T14:03:27+02:00"})")),
+            u"erase-WD_X_1-2024-05-01.json");
+  EXPECT_EQ(SuggestedReportName(Json::parse(R"({"media": {"serial": null}, "start": "2024-05-01T14:03:27+02:00"})")),
+            u"erase-2024-05-01.json");
+  EXPECT_EQ(CertificatePathOf(u"/home/a/erase.json"), u"/home/a/erase.pdf");
+  EXPECT_EQ(CertificatePathOf(u"/home/a/erase"), u"/home/a/erase.pdf");
 }
 
 TEST_F(MainWindow, CopyrightLinkColoursFollowTheMouse) {

@@ -64,8 +64,26 @@ class FakeMainView final : public MainView {
   void SetStatusPanel(int panel, const std::u16string& text) override { statusPanels[panel] = text; }
   void SetCopyright(const std::u16string& text) override { copyright = text; }
   void SetCopyrightColour(Rgb colour) override { copyrightColour = colour; }
+  std::vector<std::u16string> FormatLogLines() override { return formatLog ? *formatLog : std::vector<std::u16string>{}; }
+  void SetSaveReportEnabled(bool enabled) override { saveReportEnabled = enabled; }
+  std::u16string AskReportPath(const std::u16string& suggestedName) override {
+    suggestedReportNames.push_back(suggestedName);
+    return reportPath;
+  }
+  std::u16string WriteCertificate(const Json& record, const std::u16string& pdfPath) override {
+    certificates.emplace_back(pdfPath, record);
+    return certificateProblem;
+  }
+
+  // Set by the test.
+  const std::vector<std::u16string>* formatLog = nullptr;  // the pane the format log goes to
+  std::u16string reportPath;          // what the save dialog answers
+  std::u16string certificateProblem;  // what writing a certificate answers
 
   std::u16string caption, diskName, copyright;
+  bool saveReportEnabled = false;
+  std::vector<std::u16string> suggestedReportNames;
+  std::vector<std::pair<std::u16string, Json>> certificates;
   FontSpec font;
   bool firstPageShown = false;
   std::map<int, std::u16string> statusPanels;

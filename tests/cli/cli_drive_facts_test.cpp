@@ -132,5 +132,18 @@ TEST(CliDriveFacts, TheEraseWarnsOfHiddenSectorsBeforeItStarts) {
   EXPECT_EQ(*(hpa - 1), "Device capacity: 129,024 sectors");
 }
 
+// Sectors the drive hides are not reached by any write: the whole-drive
+// erase, read back clean, is still no proven erase.
+TEST(CliDriveFacts, HiddenSectorsKeepAVerifiedEraseFromCountingAsProven) {
+  const CliResult r = Cli({"erase", "0", "--yes", "--json"});
+  ASSERT_EQ(r.exitCode, 9) << r.err;
+  const json record = json::parse(r.out);
+  EXPECT_EQ(record["result"], "complete");
+  EXPECT_EQ(record["verification"]["result"], "passed");
+  EXPECT_EQ(record["hiddenAreas"]["hpaHiddenSectors"], 2048);
+  EXPECT_EQ(record["hiddenAreas"]["dcoHiddenSectors"], 1024);
+  EXPECT_EQ(record["erasureProven"], false);
+}
+
 }  // namespace
 }  // namespace orvella::test

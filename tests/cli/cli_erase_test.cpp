@@ -11,6 +11,7 @@
 #include <iterator>
 
 #include "cli/cli_process.h"
+#include "record/record_digest.h"
 
 namespace orvella::test {
 namespace {
@@ -140,6 +141,27 @@ TEST(CliErase, ACleanFullEraseRecordsTheWholeDrive) {
   EXPECT_EQ(UnstampedLines(record["log"][3].get<std::string>()), Lines{log[3]});
 }
 
+TEST(CliErase, TheRecordIsACertificateOfTheMediumTheMethodAndThePeople) {
+  ReportFile report;
+  const CliResult r = Erase({"0", "--yes", "--operator", "Ada Lovelace", "--asset", "IT-004711", "--report",
+                             report.Path()});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  const json record = report.Read();
+  EXPECT_EQ(record["media"], json::parse(R"({"manufacturer": null, "model": "Testa Disk A", "serial": "SNA1",
+      "type": "HDD", "bus": "ATA", "capacityBytes": 67108864, "sectorSize": 512, "sectors": 131072})"));
+  EXPECT_EQ(record["tool"], json::parse(R"({"name": "Orvella", "version": "4.30", "frontEnd": "orvella-cli"})"));
+  EXPECT_EQ(record["host"]["name"], "simulated machine");
+  EXPECT_EQ(record["operator"], "Ada Lovelace");
+  EXPECT_EQ(record["asset"], "IT-004711");
+  EXPECT_EQ(record["sanitization"]["method"], "Clear: overwrite with zeros, 1 pass");
+  EXPECT_EQ(record["verification"]["result"], "passed");
+  EXPECT_EQ(record["erasureProven"], true);
+
+  std::ifstream in(report.Path());
+  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_TRUE(ReadSealedRecord(text).record.has_value()) << ReadSealedRecord(text).problem;
+}
+
 TEST(CliErase, WriteErrorsEndWithThreeAndAreRecorded) {
   ReportFile report;
   const CliResult r = Erase({"1", "--yes", "--report", report.Path()});
@@ -168,6 +190,7 @@ TEST(CliErase, WriteErrorsEndWithThreeAndAreRecorded) {
                                             Extent(393'728, kDiskBytes)}));
   EXPECT_EQ(record["bytesWritten"], kDiskBytes - 66'560);
   EXPECT_EQ(record["verification"]["result"], "passed");  // what was written reads back as zeros
+  EXPECT_EQ(record["erasureProven"], false);
   EXPECT_EQ(record["identify"]["serial"], "SNB1");
 }
 
@@ -198,6 +221,8 @@ TEST(CliErase, JsonPrintsTheRecordAndMovesTheLogToStderr) {
   const json record = json::parse(r.out);
   EXPECT_EQ(record["mode"], "quick");
   EXPECT_EQ(record["bytesToWrite"], 20'480'000);
+  EXPECT_EQ(record["sanitization"]["method"], "quick wipe (not a sanitization)");
+  EXPECT_EQ(record["erasureProven"], false);
   EXPECT_EQ(record["written"],
             json::array({Extent(0, 10'240'000), Extent(kDiskBytes - 10'240'000, kDiskBytes)}));
   const Lines log = LogLines(r.err);
@@ -275,6 +300,9 @@ TEST(CliErase, CtrlCStopsAfterTheBlockInProgress) {
 
   const json record = report.Read();
   EXPECT_EQ(record["result"], "cancelled");
+  EXPECT_EQ(record["flushed"], true);
+  EXPECT_EQ(record["verification"]["result"], "not-run");
+  EXPECT_EQ(record["erasureProven"], false);
   ASSERT_EQ(record["written"].size(), 1u);
   const std::int64_t stoppedAt = record["written"][0]["to"];
   EXPECT_GT(stoppedAt, 0);

@@ -47,6 +47,7 @@ TEST(CliVerify, AFullReadBackOfADriveThatLosesWritesEndsWithThreeAndRecordsTheLo
   EXPECT_EQ(v["bytesRead"], kDiskBytes);
   EXPECT_EQ(v["mismatches"], json::array({Extent(kLostFrom, kLostFrom + 262'144)}));
   EXPECT_EQ(e.record["result"], "not-complete");
+  EXPECT_EQ(e.record["erasureProven"], false);
   EXPECT_EQ(e.record["flushed"], true);
   EXPECT_TRUE(e.record["failed"].empty());  // the drive claimed every write
   EXPECT_TRUE(Logged(e.cli, "Verification found data at offset 41,943,040    LBA 81,920: 512 sectors (262,144 bytes) "
@@ -71,6 +72,7 @@ TEST(CliVerify, WithTheReadBackOffTheLossGoesUnseenAndTheExitCodeSaysUnverified)
   EXPECT_EQ(e.cli.exitCode, 9) << e.cli.err;
   EXPECT_EQ(e.record["result"], "complete");
   EXPECT_EQ(e.record["verification"]["result"], "not-run");
+  EXPECT_EQ(e.record["erasureProven"], false);
 }
 
 TEST(CliVerify, OnlyAVerifiedEraseOfTheWholeDriveExitsZero) {
@@ -78,6 +80,7 @@ TEST(CliVerify, OnlyAVerifiedEraseOfTheWholeDriveExitsZero) {
   EXPECT_EQ(full.cli.exitCode, 0) << full.cli.err;
   EXPECT_EQ(full.record["verification"]["result"], "passed");
   EXPECT_EQ(full.record["bytesToWrite"], kDiskBytes);
+  EXPECT_EQ(full.record["erasureProven"], true);
 
   const Erased quick = Erase({"3", "--quick"});
   EXPECT_EQ(quick.cli.exitCode, 9) << quick.cli.err;

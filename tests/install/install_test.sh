@@ -25,7 +25,7 @@ if [ ! -e "$build/src/ui/qt/orvella" ]; then
   exit $((failures > 0))
 fi
 
-for program in orvella orvella-demo; do
+for program in orvella orvella-demo orvella-certificate; do
   [ -x "$stage$prefix/bin/$program" ] || fail "$program was not installed"
 done
 [ -x "$stage$prefix/bin/orvella-admin" ] || fail "orvella-admin was not installed"

@@ -2,12 +2,15 @@
 // aligned buffers and the ANSI code page.
 #include <gtest/gtest.h>
 #include <sys/utsname.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <string>
 
 #include "core/text.h"
 #include "platform/linux/linux_os.h"
+#include "platform_linux/fake_kernel.h"
+#include "platform_linux/linux_test_support.h"
 
 namespace orvella::test {
 namespace {
@@ -46,6 +49,21 @@ TEST(PlatformFacts, AnsiTextIsWindows1252) {
   LinuxOs os;
   const std::uint8_t bytes[] = {'A', 0x00, 0x80, 0x81, 0x99, 0x9F, 0xA9, 0xFF};
   EXPECT_EQ(os.AnsiToText(bytes, sizeof bytes), (std::u16string{u'A', 0, 0x20AC, 0x0081, 0x2122, 0x0178, 0xA9, 0xFF}));
+}
+
+TEST(PlatformFacts, HostIdentityIsTheHostNameAndTheFirmwaresSystemFacts) {
+  TreeCopy tree("desktop");
+  tree.WriteFile("/sys/class/dmi/id/sys_vendor", "Tuxedo Works\n");
+  tree.WriteFile("/sys/class/dmi/id/product_name", "Bench 7  \n");
+  FakeKernel kernel(tree.Root());
+  LinuxOs os(kernel, tree.Root());
+  const HostIdentity host = os.QueryHostIdentity();
+  char name[256] = {};
+  ASSERT_EQ(gethostname(name, sizeof name - 1), 0);
+  EXPECT_EQ(TextToUtf8(host.name), name);
+  EXPECT_EQ(host.vendor, u"Tuxedo Works");
+  EXPECT_EQ(host.model, u"Bench 7");
+  EXPECT_TRUE(host.serial.empty());  // not there, as for a user who may not read it
 }
 
 }  // namespace

@@ -56,6 +56,21 @@ std::u16string LinuxOs::ModuleFileName() {
   return Utf8ToText(path);
 }
 
+// The host name from the kernel; the firmware's system information from
+// /sys/class/dmi/id, whose serial number only root may read.
+HostIdentity LinuxOs::QueryHostIdentity() {
+  HostIdentity host;
+  char name[256] = {};
+  if (::gethostname(name, sizeof name - 1) == 0) host.name = Utf8ToText(name);
+  const auto dmi = [this](const char* field) {
+    return Utf8ToText(tree_.ReadLine(std::string("/sys/class/dmi/id/") + field).value_or(""));
+  };
+  host.vendor = dmi("sys_vendor");
+  host.model = dmi("product_name");
+  host.serial = dmi("product_serial");
+  return host;
+}
+
 void LinuxOs::Sleep(std::uint32_t milliseconds) {
   std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/os.h"
+
 namespace orvella {
 
 // A half-open byte range [from, to).
@@ -161,6 +163,9 @@ struct VirtualVolume {
 };
 
 struct VirtualMachine {
+  // The machine the simulated drives are attached to, as an erase record
+  // names it.
+  HostIdentity host{u"simulated machine", {}, {}, {}};
   std::vector<VirtualDrive> drives;
   std::vector<VirtualVolume> volumes;
   bool driveStringsFail = false;  // GetLogicalDriveStringsW fails

@@ -89,6 +89,7 @@ class VirtualOs final : public Os {
   OsVersionInfo GetVersionExW() override { return version_; }
   Wow64Answer IsWow64Process() override { return wow64_; }
   std::u16string ModuleFileName() override { return moduleFileName_; }
+  HostIdentity QueryHostIdentity() override { return machine_.host; }
   bool LoadSetupLibrary() override { return setupLibraryLoads_; }
   void Sleep(std::uint32_t milliseconds) override;
   void* AllocateAligned(std::size_t size) override;

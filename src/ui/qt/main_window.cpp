@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -10,6 +11,7 @@
 #include <QTextBlock>
 #include <QVBoxLayout>
 
+#include "certificate/certificate_page.h"
 #include "ui/qt/mouse_buttons.h"
 #include "ui/qt/qt_text.h"
 
@@ -78,6 +80,7 @@ MainWindow::MainWindow()
       cbVerify_(new QCheckBox(QStringLiteral("Verify (read the drive back after writing)"), this)),
       btRunBenchmarks_(Button(QStringLiteral("btRunBenchmarks"), QStringLiteral("FORMAT THIS DEVICE"), this)),
       btStop_(Button(QStringLiteral("btStop"), QStringLiteral("Stop"), this)),
+      btSaveReport_(Button(QStringLiteral("btSaveReport"), QStringLiteral("Save erase report…"), this)),
       logSmart_(Memo(QStringLiteral("Log_Smart"), this)),
       btGetSmart_(Button(QStringLiteral("btGetSmart"), QStringLiteral("&Get SMART Data"), this)),
       lbCopyright_(new LinkLabel(QStringLiteral("lbCopyright"), this)),
@@ -147,10 +150,12 @@ QWidget* MainWindow::BuildFormatPage() {
   btRunBenchmarks_->setDefault(true);
   btRunBenchmarks_->setMinimumWidth(160);
   btStop_->setEnabled(false);
+  btSaveReport_->setEnabled(false);
   auto* controls = new QHBoxLayout;
   controls->addWidget(cbQuickWipe_);
   controls->addWidget(cbVerify_);
   controls->addStretch(1);
+  controls->addWidget(btSaveReport_);
   controls->addWidget(btRunBenchmarks_);
   controls->addWidget(btStop_);
 
@@ -199,6 +204,7 @@ void MainWindow::Attach(TFmMain& logic, TaskDialogFunction askTaskDialog) {
 void MainWindow::ConnectEvents() {
   connect(btRunBenchmarks_, &QPushButton::clicked, this, [this] { logic_->btRunBenchmarksClick(); });
   connect(btStop_, &QPushButton::clicked, this, [this] { logic_->btStopClick(); });
+  connect(btSaveReport_, &QPushButton::clicked, this, [this] { logic_->btSaveReportClick(); });
   connect(btGetSmart_, &QPushButton::clicked, this, [this] {
     const int firstNewLine = logSmart_->document()->isEmpty() ? 0 : logSmart_->blockCount();
     logic_->btGetSmartClick();
@@ -226,6 +232,27 @@ void MainWindow::SetStatusPanel(int panel, const std::u16string& text) { statusB
 void MainWindow::SetCopyright(const std::u16string& text) { lbCopyright_->setText(ToQt(text)); }
 
 void MainWindow::SetCopyrightColour(Rgb colour) { SetTextColour(lbCopyright_, ToQColor(colour)); }
+
+std::vector<std::u16string> MainWindow::FormatLogLines() {
+  std::vector<std::u16string> lines;
+  for (QTextBlock block = logBenchMark_->document()->begin(); block.isValid(); block = block.next())
+    lines.push_back(FromQt(block.text()));
+  if (logBenchMark_->document()->isEmpty()) lines.clear();
+  return lines;
+}
+
+void MainWindow::SetSaveReportEnabled(bool enabled) { btSaveReport_->setEnabled(enabled); }
+
+std::u16string MainWindow::AskReportPath(const std::u16string& suggestedName) {
+  return FromQt(QFileDialog::getSaveFileName(this, QStringLiteral("Save erase report"), ToQt(suggestedName),
+                                             QStringLiteral("Erase record (*.json)")));
+}
+
+std::u16string MainWindow::WriteCertificate(const Json& record, const std::u16string& pdfPath) {
+  QString problem;
+  if (certificate::WriteCertificate(record, ToQt(pdfPath), problem)) return {};
+  return FromQt(problem);
+}
 
 void MainWindow::SetProgressPosition(int position) { pbCurrentTask_->setValue(position); }
 

@@ -42,6 +42,10 @@ class MainWindow : public QWidget, public MainView, public FormatPageView {
   void SetStatusPanel(int panel, const std::u16string& text) override;
   void SetCopyright(const std::u16string& text) override;
   void SetCopyrightColour(Rgb colour) override;
+  std::vector<std::u16string> FormatLogLines() override;
+  void SetSaveReportEnabled(bool enabled) override;
+  std::u16string AskReportPath(const std::u16string& suggestedName) override;
+  std::u16string WriteCertificate(const Json& record, const std::u16string& pdfPath) override;
 
   // FormatPageView
   void SetProgressPosition(int position) override;
@@ -87,6 +91,7 @@ class MainWindow : public QWidget, public MainView, public FormatPageView {
   QCheckBox* cbVerify_;
   QPushButton* btRunBenchmarks_;
   QPushButton* btStop_;
+  QPushButton* btSaveReport_;
   QPlainTextEdit* logSmart_;
   QPushButton* btGetSmart_;
   LinkLabel* lbCopyright_;

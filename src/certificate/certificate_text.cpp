@@ -1,0 +1,214 @@
+#include "certificate/certificate_text.h"
+
+#include <map>
+
+namespace orvella::certificate {
+namespace {
+
+constexpr std::size_t kExtentsShown = 4;
+
+// A member as text: strings as they are, numbers in digits, anything
+// missing or null "not known".
+std::string Value(const Json& object, const char* key) {
+  if (!object.is_object()) return "not known";
+  const auto member = object.find(key);
+  if (member == object.end() || member->is_null()) return "not known";
+  if (member->is_string()) return member->get<std::string>();
+  return member->dump();
+}
+
+std::string Member(const Json& record, const char* object, const char* key) {
+  const auto found = record.find(object);
+  return found == record.end() ? "not known" : Value(*found, key);
+}
+
+std::string Grouped(std::int64_t value) {
+  std::string digits = std::to_string(value);
+  for (int at = static_cast<int>(digits.size()) - 3; at > (digits[0] == '-' ? 1 : 0); at -= 3)
+    digits.insert(static_cast<std::size_t>(at), ",");
+  return digits;
+}
+
+std::int64_t Number(const Json& record, const char* key) {
+  const auto found = record.find(key);
+  return found != record.end() && found->is_number_integer() ? found->get<std::int64_t>() : 0;
+}
+
+// A list of byte ranges: their count, their bytes, and the first few with
+// the LBA each begins at.
+std::string Extents(const Json& list, std::int64_t sectorSize) {
+  if (!list.is_array() || list.empty()) return "none";
+  std::int64_t bytes = 0;
+  std::string shown;
+  for (std::size_t i = 0; i < list.size(); ++i) {
+    const std::int64_t from = list[i].value("from", std::int64_t{0});
+    const std::int64_t to = list[i].value("to", std::int64_t{0});
+    bytes += to - from;
+    if (i >= kExtentsShown) continue;
+    shown += (i ? "; " : "") + Grouped(from);
+    if (sectorSize > 0) shown += " (LBA " + Grouped(from / sectorSize) + ")";
+    shown += " to " + Grouped(to);
+  }
+  if (list.size() > kExtentsShown) shown += "; and " + std::to_string(list.size() - kExtentsShown) + " more";
+  return std::to_string(list.size()) + (list.size() == 1 ? " range, " : " ranges, ") + Grouped(bytes) +
+         " bytes: " + shown;
+}
+
+std::string Joined(const std::vector<std::string>& parts) {
+  std::string text;
+  for (const std::string& part : parts)
+    if (part != "not known") text += (text.empty() ? "" : ", ") + part;
+  return text.empty() ? "not known" : text;
+}
+
+const Json& Object(const Json& record, const char* key) {
+  static const Json kNone = Json::object();
+  const auto found = record.find(key);
+  return found != record.end() && found->is_object() ? *found : kNone;
+}
+
+std::int64_t SectorSize(const Json& record) { return Number(Object(record, "media"), "sectorSize"); }
+
+std::string VerifyMethodWords(const std::string& method) {
+  if (method == "full") return "full: every written byte read back";
+  if (method == "sample") return "sample of the drive read back";
+  return "not performed";
+}
+
+std::string VerifyResultWords(const std::string& result) {
+  static const std::map<std::string, std::string> kWords = {
+      {"passed", "passed: everything read back was zeros"},
+      {"mismatch", "FAILED: data found where zeros were written"},
+      {"unreadable", "FAILED: some of it could not be read back"},
+      {"cancelled", "stopped before its end"},
+      {"drive-gone", "the drive went away during the read-back"}};
+  const auto words = kWords.find(result);
+  return words != kWords.end() ? words->second : "not performed";
+}
+
+// "first and last sectors, 1,000 subsections with 2 samples of 6 sectors
+// each (2,002 samples), splitmix64"
+std::string PlanWords(const Json& plan) {
+  return "first and last sectors, " + Grouped(Number(plan, "subsections")) + " subsections with 2 samples of " +
+         Grouped(Number(plan, "sampleSectors")) + " sectors each (" + Grouped(Number(plan, "samples")) +
+         " samples), " + Value(plan, "generator") + "; " + Value(plan, "standard");
+}
+
+// The plan, seed and findings only where there was a read-back.
+Section VerificationSection(const Json& record) {
+  const Json& v = Object(record, "verification");
+  const std::string method = v.value("method", "off");
+  Section section{"Verification", {{"Method", VerifyMethodWords(method)}}};
+  if (method == "full" || method == "sample") {
+    if (v.contains("plan")) {
+      section.rows.push_back({"Plan", PlanWords(Object(v, "plan"))});
+      section.rows.push_back({"Seed", Value(Object(v, "plan"), "seed")});
+    }
+    section.rows.push_back({"Bytes read", Grouped(Number(v, "bytesRead")) + " of " +
+                                              Grouped(Number(v, "bytesPlanned")) + " planned"});
+    section.rows.push_back({"Not zero", Extents(v.value("mismatches", Json::array()), SectorSize(record))});
+    if (!v.value("unread", Json::array()).empty())
+      section.rows.push_back({"Unreadable", Extents(v["unread"], SectorSize(record))});
+  }
+  section.rows.push_back({"Result", VerifyResultWords(v.value("result", ""))});
+  return section;
+}
+
+std::int64_t HiddenSectors(const Json& record) {
+  const Json& areas = Object(record, "hiddenAreas");
+  return Number(areas, "hpaHiddenSectors") + Number(areas, "dcoHiddenSectors");
+}
+
+// What the drive keeps out of reach of any write: a Host Protected Area or
+// a Device Configuration Overlay.
+std::string HiddenAreasWords(const Json& record) {
+  const auto found = record.find("hiddenAreas");
+  if (found == record.end() || !found->is_object()) return "not reported by the drive";
+  const std::int64_t hpa = Number(*found, "hpaHiddenSectors");
+  const std::int64_t dco = Number(*found, "dcoHiddenSectors");
+  if (hpa == 0 && dco == 0) return "none reported";
+  std::string words;
+  if (hpa > 0) words = Grouped(hpa) + " sectors behind a Host Protected Area";
+  if (dco > 0) words += (words.empty() ? "" : ", ") + Grouped(dco) + " sectors behind a Device Configuration Overlay";
+  return words + "; NOT written";
+}
+
+std::string UnmountedWords(const Json& record) {
+  const Json list = record.value("unmounted", Json::array());
+  if (list.empty()) return "none";
+  std::string words;
+  for (const Json& u : list) words += (words.empty() ? "" : ", ") + Value(u, "mountPoint");
+  return words;
+}
+
+// A run that ended "complete" says no more than it did: an erase only when
+// the record proves one, else what was written, whether it was read back,
+// and what the drive hides.
+std::string CompleteWords(const Json& record) {
+  const Json& v = Object(record, "verification");
+  if (record.value("erasureProven", false))
+    return v.value("method", "") == "full" ? "erased: every byte written, flushed and read back as zeros"
+                                           : "erased: every byte written and flushed; the read-back sample held zeros";
+  if (record.value("mode", "") == "quick")
+    return "QUICK WIPE ONLY: " + Grouped(Number(record, "bytesToWrite")) +
+           " bytes at both ends zeroed; the rest of the data is still readable";
+  std::string words = v.value("result", "") == "passed" ? "written, flushed and read back as zeros"
+                                                        : "written and flushed, NOT VERIFIED: nothing was read back";
+  if (HiddenSectors(record) > 0) words += "; " + Grouped(HiddenSectors(record)) + " hidden sectors were NOT written";
+  return words;
+}
+
+}  // namespace
+
+std::string CertificateTitle(const Json& record) {
+  return record.value("mode", "") == "quick" ? "Quick Wipe Record (not a sanitization)" : "Media Sanitization Record";
+}
+
+std::string ResultLine(const Json& record) {
+  static const std::map<std::string, std::string> kWords = {
+      {"not-complete", "NOT COMPLETE: sectors were not written, or did not read back as zeros"},
+      {"write-protected", "NOT COMPLETE: the drive is write protected; nothing was written"},
+      {"cancelled", "CANCELLED: the run was stopped before its end"},
+      {"drive-gone", "NOT COMPLETE: the drive went away during the run"},
+      {"no-write-buffer", "FAILED: nothing was written"},
+      {"lock-refused", "FAILED: a volume was in use; nothing was written"},
+      {"not-confirmed", "not confirmed: nothing was written"}};
+  const std::string result = record.value("result", "");
+  if (result == "complete") return "Result: " + CompleteWords(record);
+  const auto words = kWords.find(result);
+  return "Result: " + (words != kWords.end() ? words->second : result);
+}
+
+std::vector<Section> CertificateSections(const Json& record) {
+  const Json& media = Object(record, "media");
+  const std::string capacity = Grouped(Number(media, "capacityBytes")) + " bytes (" +
+                               Grouped(Number(media, "sectors")) + " sectors of " +
+                               Grouped(Number(media, "sectorSize")) + " bytes)";
+  return {
+      {"Media",
+       {{"Manufacturer", Value(media, "manufacturer")},
+        {"Model", Value(media, "model")},
+        {"Serial number", Value(media, "serial")},
+        {"Media type", Value(media, "type") + " (bus " + Value(media, "bus") + ")"},
+        {"Capacity", capacity},
+        {"Hidden areas", HiddenAreasWords(record)},
+        {"Asset tag", Value(record, "asset")}}},
+      {"Sanitization",
+       {{"Method", Member(record, "sanitization", "method")},
+        {"Tool", Joined({Member(record, "tool", "name") + " " + Member(record, "tool", "version"),
+                         Member(record, "tool", "frontEnd")})},
+        {"Bytes written", Grouped(Number(record, "bytesWritten")) + " of " + Grouped(Number(record, "bytesToWrite"))},
+        {"Not written", Extents(record.value("failed", Json::array()), SectorSize(record))},
+        {"Error lines", std::to_string(record.value("errors", Json::array()).size())}}},
+      VerificationSection(record),
+      {"Run",
+       {{"Started", Value(record, "start")},
+        {"Ended", Value(record, "end")},
+        {"Machine", Joined({Member(record, "host", "name"), Member(record, "host", "vendor"),
+                            Member(record, "host", "model"), Member(record, "host", "serial")})},
+        {"Unmounted", UnmountedWords(record)},
+        {"Operator", Value(record, "operator")}}},
+  };
+}
+
+}  // namespace orvella::certificate

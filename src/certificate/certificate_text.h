@@ -1,0 +1,31 @@
+// What the certificate page says, as rows of a caption and a value grouped
+// under headings: the page layout (certificate_page.cpp) only draws them.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "record/record_json.h"
+
+namespace orvella::certificate {
+
+struct Row {
+  std::string caption;
+  std::string value;
+};
+
+struct Section {
+  std::string heading;
+  std::vector<Row> rows;
+};
+
+// "Media Sanitization Record", or the quick wipe's title that says it is
+// none.
+std::string CertificateTitle(const Json& record);
+
+// The result in words, as the page states it under the title.
+std::string ResultLine(const Json& record);
+
+std::vector<Section> CertificateSections(const Json& record);
+
+}  // namespace orvella::certificate

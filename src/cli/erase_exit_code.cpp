@@ -1,0 +1,24 @@
+#include "cli/erase_exit_code.h"
+
+#include "record/erase_record.h"
+
+namespace orvella::cli {
+
+ExitCode EraseExitCode(const FormatRun& run) {
+  switch (run.outcome) {
+    case FormatOutcome::NotConfirmed: return kExitRefused;
+    case FormatOutcome::LockRefused: return kExitLockRefused;
+    case FormatOutcome::Ran: break;
+  }
+  switch (run.loop.ending) {
+    case WriteLoopEnding::Complete: return ErasureProven(run) ? kExitOk : kExitNotProven;
+    case WriteLoopEnding::NotComplete:
+    case WriteLoopEnding::WriteProtected: return kExitNotComplete;
+    case WriteLoopEnding::Cancelled: return kExitCancelled;
+    case WriteLoopEnding::Terminated: return kExitDriveGone;
+    case WriteLoopEnding::NoBuffer: return kExitFailed;
+  }
+  return kExitFailed;
+}
+
+}  // namespace orvella::cli

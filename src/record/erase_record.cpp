@@ -1,0 +1,172 @@
+#include "record/erase_record.h"
+
+#include "core/text.h"
+#include "device/device_records.h"
+#include "record/drive_json.h"
+#include "record/hidden_areas_json.h"
+#include "record/iso_time.h"
+#include "record/media_facts.h"
+#include "record/record_digest.h"
+
+namespace orvella {
+namespace {
+
+constexpr int kRecordFormat = 1;
+
+// A text the record may lack: null when empty.
+Json TextOrNull(const std::string& text) { return text.empty() ? Json(nullptr) : Json(text); }
+Json TextOrNull(const std::u16string& text) { return TextOrNull(TextToUtf8(Trim(text))); }
+
+Json ExtentsJson(const std::vector<Extent>& extents) {
+  Json list = Json::array();
+  for (const Extent& e : extents) list.push_back({{"from", e.from}, {"to", e.to}});
+  return list;
+}
+
+Json Lines(const std::vector<std::u16string>& lines) {
+  Json list = Json::array();
+  for (const std::u16string& line : lines) list.push_back(TextToUtf8(line));
+  return list;
+}
+
+bool Identified(const DeviceIdentification& identification) {
+  return identification.outcome == IdentifyOutcome::Identified;
+}
+
+// The names IDENTIFY gives the drive, where it answered.
+Json IdentityJson(const DeviceIdentification& identification) {
+  if (!Identified(identification)) return nullptr;
+  const T_IDE_PASSPORT& p = identification.passport;
+  return {{"model", TextToUtf8(p.name)}, {"serial", TextToUtf8(p.sn)}, {"firmware", TextToUtf8(p.fw)}};
+}
+
+// The medium as the drive names itself: IDENTIFY where it answered, else
+// what the storage stack reported for the catalogue.
+Json MediaJson(const TDeviceTable& entry, const DeviceIdentification& identification) {
+  const TIdentifyDeviceData& data = entry.IdentifyData;
+  const bool identified = Identified(identification);
+  const std::u16string model = Trim(identified ? identification.passport.name : data.Model);
+  return {{"manufacturer", TextOrNull(MediaManufacturer(TextToUtf8(model)))},
+          {"model", TextOrNull(model)},
+          {"serial", TextOrNull(identified ? identification.passport.sn : data.SN)},
+          {"type", MediaType(data.BusType, identification.rotationRate)},
+          {"bus", TextToUtf8(BusTypeToStr(data.BusType))},
+          {"capacityBytes", static_cast<std::int64_t>(static_cast<std::uint64_t>(data.LBA) *
+                                                      static_cast<std::uint64_t>(data.SectorSize))},
+          {"sectorSize", data.SectorSize},
+          {"sectors", data.LBA}};
+}
+
+// The product title "Orvella 4.30" is the tool's name and version.
+Json ToolJson(const std::string& frontEnd) {
+  const std::string title = TextToUtf8(kProgramTitle);
+  const std::size_t blank = title.rfind(' ');
+  return {{"name", title.substr(0, blank)}, {"version", title.substr(blank + 1)}, {"frontEnd", frontEnd}};
+}
+
+Json HostJson(const HostIdentity& host) {
+  return {{"name", TextOrNull(host.name)},
+          {"vendor", TextOrNull(host.vendor)},
+          {"model", TextOrNull(host.model)},
+          {"serial", TextOrNull(host.serial)}};
+}
+
+// A quick wipe leaves all but both ends readable: no sanitization at all.
+Json SanitizationJson(bool quick) {
+  if (quick) return {{"method", kQuickWipeMethod}, {"category", nullptr}, {"passes", 1}};
+  return {{"method", kClearMethod}, {"category", "Clear"}, {"passes", 1}};
+}
+
+// How the run was read back, and what the read-back found.
+Json VerificationJson(const VerificationOutcome& v) {
+  Json json = {{"method", VerifyMethodName(v.method)},
+               {"result", VerifyResultName(v.result)},
+               {"bytesPlanned", v.bytesPlanned},
+               {"bytesRead", v.bytesRead},
+               {"mismatches", ExtentsJson(v.mismatches)},
+               {"unread", ExtentsJson(v.unread)}};
+  if (v.method == VerifyMethod::Sample)
+    json["plan"] = {{"standard", "NIST SP 800-88 r1, 4.7.3"},
+                    {"generator", "splitmix64"},
+                    {"seed", v.seed},
+                    {"subsections", v.subsections},
+                    {"sampleSectors", v.sampleSectors},
+                    {"samples", v.samples}};
+  return json;
+}
+
+// What locking took down before the erase, so that nobody wonders later
+// where a file system went.
+Json UnmountedJson(const std::vector<Unmount>& unmounted) {
+  Json list = Json::array();
+  for (const Unmount& u : unmounted)
+    list.push_back({{"mountPoint", TextToUtf8(u.mountPoint)}, {"device", TextToUtf8(u.device)}});
+  return list;
+}
+
+}  // namespace
+
+const char* EraseResultName(const FormatRun& run) {
+  switch (run.outcome) {
+    case FormatOutcome::NotConfirmed: return "not-confirmed";
+    case FormatOutcome::LockRefused: return "lock-refused";
+    case FormatOutcome::Ran: break;
+  }
+  switch (run.loop.ending) {
+    case WriteLoopEnding::Complete: return "complete";
+    case WriteLoopEnding::NotComplete: return "not-complete";
+    case WriteLoopEnding::WriteProtected: return "write-protected";
+    case WriteLoopEnding::Cancelled: return "cancelled";
+    case WriteLoopEnding::Terminated: return "drive-gone";
+    case WriteLoopEnding::NoBuffer: return "no-write-buffer";
+  }
+  return "unknown";
+}
+
+bool KeepsSectorsHidden(const FormatRun& run) {
+  return run.hiddenAreas && (run.hiddenAreas->HpaHiddenSectors() > 0 || run.hiddenAreas->DcoHiddenSectors() > 0);
+}
+
+bool ErasureProven(const FormatRun& run) {
+  const WriteLoopResult& loop = run.loop;
+  return run.outcome == FormatOutcome::Ran && loop.ending == WriteLoopEnding::Complete && loop.wholeDrive &&
+         loop.verification.result == VerifyResult::Passed && !KeepsSectorsHidden(run);
+}
+
+std::vector<Extent> WrittenExtents(const WriteLoopResult& loop) { return Without(loop.covered, loop.failed); }
+
+Json EraseRecord(Program& program, const EraseFacts& facts) {
+  const WriteLoopResult& loop = facts.run.loop;
+  const std::vector<Extent> written = WrittenExtents(loop);
+  Json record = {{"program", TextToUtf8(kProgramTitle)},
+                 {"recordFormat", kRecordFormat},
+                 {"tool", ToolJson(facts.frontEnd)},
+                 {"drive", DriveJson(program, static_cast<int>(program.SelectedDevice))},
+                 {"identify", IdentityJson(facts.identification)},
+                 {"media", MediaJson(program.SelectedEntry(), facts.identification)},
+                 {"hiddenAreas", facts.run.hiddenAreas ? HiddenAreasJson(*facts.run.hiddenAreas) : Json(nullptr)},
+                 {"host", HostJson(program.os.QueryHostIdentity())},
+                 {"operator", TextOrNull(facts.operatorName)},
+                 {"asset", TextOrNull(facts.assetTag)},
+                 {"mode", facts.quick ? "quick" : "full"},
+                 {"bytesToWrite", loop.bytesToWrite},
+                 {"sanitization", SanitizationJson(facts.quick)},
+                 {"start", IsoLocalTime(facts.start)},
+                 {"end", IsoLocalTime(facts.end)},
+                 {"result", EraseResultName(facts.run)},
+                 {"erasureProven", ErasureProven(facts.run)}};
+  if (facts.exitCode) record["exitCode"] = *facts.exitCode;
+  record["unmounted"] = UnmountedJson(facts.run.unmounted);
+  record["written"] = ExtentsJson(written);
+  record["bytesWritten"] = BytesIn(written);
+  record["failed"] = ExtentsJson(loop.failed);
+  record["failedBlocks"] = loop.failedBlocks;
+  record["flushed"] = loop.flushed;
+  record["verification"] = VerificationJson(loop.verification);
+  record["errors"] = Lines(facts.run.errorLines);
+  record["log"] = Lines(facts.log);
+  SealRecord(record);
+  return record;
+}
+
+}  // namespace orvella

@@ -1,0 +1,61 @@
+// The record of one erase: what an asset manager files as proof, and the
+// one source of what the CLI prints, the desktop saves and the certificate
+// shows. It names the medium (manufacturer, model, serial, type, capacity,
+// sector size) and the areas it keeps hidden, the method, the read-back, the
+// tool, the machine and the people, when the run started and ended with
+// their time zone, what was unmounted, written and not written, every
+// failure line, the whole format log of the run, and the result; it ends
+// with the digest that seals it (record_digest.h).
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/program.h"
+#include "format/format_procedure.h"
+#include "record/record_json.h"
+#include "reports/device_details_report.h"
+
+namespace orvella {
+
+inline constexpr char kClearMethod[] = "Clear: overwrite with zeros, 1 pass";
+inline constexpr char kQuickWipeMethod[] = "quick wipe (not a sanitization)";
+
+struct EraseFacts {
+  bool quick = false;
+  DeviceIdentification identification;  // taken before the run
+  std::chrono::system_clock::time_point start;
+  std::chrono::system_clock::time_point end;
+  FormatRun run;
+  std::vector<std::u16string> log;  // the format log lines of the run, stamped
+  std::string frontEnd;        // the executable that ran the erase
+  std::string operatorName;    // who ran it; empty when not given
+  std::string assetTag;        // the organisation's tag of the medium
+  std::optional<int> exitCode;  // where the front end ends with one
+};
+
+// The name of the run's ending: "complete", "not-complete",
+// "write-protected", "cancelled", "drive-gone", "no-write-buffer",
+// "lock-refused", "not-confirmed".
+const char* EraseResultName(const FormatRun& run);
+
+// Whether the drive told of sectors behind a Host Protected Area or a Device
+// Configuration Overlay, which no write of the run can reach.
+bool KeepsSectorsHidden(const FormatRun& run);
+
+// Whether the run proves an erase: it ended complete, what it wrote was the
+// whole drive, read back as zeros, and the drive hides no sectors. A quick
+// wipe, a run whose read-back was off or found data, or one that left hidden
+// sectors behind is no erase, however it ended.
+bool ErasureProven(const FormatRun& run);
+
+// What the run wrote: the extents it covered less the blocks that failed.
+std::vector<Extent> WrittenExtents(const WriteLoopResult& loop);
+
+// The sealed record of the erase of the chosen drive.
+Json EraseRecord(Program& program, const EraseFacts& facts);
+
+}  // namespace orvella

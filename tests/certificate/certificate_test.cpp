@@ -1,0 +1,191 @@
+// orvella-certificate: the PDF of a record holds the drive's serial, the
+// method, the verification result and the digest; a changed or broken
+// record gets no certificate.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "record/record_digest.h"
+
+namespace orvella::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct ShellRun {
+  int exitCode = -1;
+  std::string out;  // stdout and stderr together
+};
+
+ShellRun Shell(const std::string& command) {
+  ShellRun run;
+  FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+  if (pipe == nullptr) return run;
+  char buffer[512];
+  while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) run.out += buffer;
+  const int status = pclose(pipe);
+  run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return run;
+}
+
+std::string Quoted(const fs::path& path) { return "'" + path.string() + "'"; }
+
+class Certificate : public testing::Test {
+ protected:
+  void SetUp() override {
+    folder_ = fs::temp_directory_path() / ("orvella-certificate-" + std::to_string(getpid()));
+    fs::create_directories(folder_);
+  }
+  void TearDown() override { fs::remove_all(folder_); }
+
+  // The record of an erase of a drive of the CLI tests' machine (or of
+  // their machine whose drives lose writes).
+  fs::path Record(const std::string& drive, const std::string& more = {},
+                  const std::string& drives = ORVELLA_CLI_DRIVES) {
+    const fs::path record = folder_ / ("record-" + std::to_string(++records_) + ".json");
+    const ShellRun run = Shell(std::string(ORVELLA_CLI_PATH) + " --drives " + drives + " erase " + drive +
+                          " --yes --report " + Quoted(record) + " " + more + " > /dev/null");
+    EXPECT_TRUE(fs::exists(record)) << run.out;
+    return record;
+  }
+
+  // The certificate's text of an erase as Record runs it.
+  std::string CertificateText(const std::string& drive, const std::string& more = {},
+                              const std::string& drives = ORVELLA_CLI_DRIVES) {
+    const fs::path pdf = folder_ / ("certificate-" + std::to_string(records_ + 1) + ".pdf");
+    const ShellRun run = Render(Record(drive, more, drives), pdf);
+    EXPECT_EQ(run.exitCode, 0) << run.out;
+    return PdfText(pdf);
+  }
+
+  ShellRun Render(const fs::path& record, const fs::path& pdf) {
+    return Shell(std::string(ORVELLA_CERTIFICATE_PATH) + " " + Quoted(record) + " " + Quoted(pdf));
+  }
+
+  // The page's text with each run of blanks and line breaks as one blank,
+  // so that a value the layout wraps is still found whole.
+  std::string PdfText(const fs::path& pdf) {
+    std::string text;
+    for (const char c : Shell("pdftotext " + Quoted(pdf) + " -").out) {
+      const bool blank = c == ' ' || c == '\n';
+      if (!blank || text.empty() || text.back() != ' ') text += blank ? ' ' : c;
+    }
+    return text;
+  }
+
+  static std::string Read(const fs::path& file) {
+    std::ifstream in(file);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+  }
+
+  fs::path folder_;
+  int records_ = 0;
+};
+
+bool Holds(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+TEST_F(Certificate, ThePageHoldsSerialMethodVerificationAndDigest) {
+  const fs::path record = Record("0", "--operator 'Ada Lovelace' --asset IT-004711");
+  const fs::path pdf = folder_ / "certificate.pdf";
+  const ShellRun run = Render(record, pdf);
+  ASSERT_EQ(run.exitCode, 0) << run.out;
+  const Json sealed = Json::parse(Read(record));
+  const std::string text = PdfText(pdf);
+  EXPECT_NE(text.find("Media Sanitization Record"), std::string::npos) << text;
+  EXPECT_NE(text.find("Result: erased: every byte written and flushed; the read-back sample held zeros"),
+            std::string::npos)
+      << text;
+  EXPECT_NE(text.find("SNA1"), std::string::npos) << text;
+  EXPECT_NE(text.find("Clear: overwrite with zeros, 1 pass"), std::string::npos) << text;
+  EXPECT_NE(text.find("Verification"), std::string::npos) << text;
+  EXPECT_NE(text.find("sample of the drive read back"), std::string::npos) << text;
+  EXPECT_NE(text.find(sealed["verification"]["plan"]["seed"].dump()), std::string::npos) << text;
+  EXPECT_NE(text.find("passed: everything read back was zeros"), std::string::npos) << text;
+  EXPECT_NE(text.find(sealed["sha256"].get<std::string>()), std::string::npos) << text;
+  EXPECT_NE(text.find("Ada Lovelace"), std::string::npos) << text;
+  EXPECT_NE(text.find("IT-004711"), std::string::npos) << text;
+  EXPECT_NE(text.find("Signature"), std::string::npos) << text;
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\f'), 1);  // pdftotext ends each page with a form feed
+}
+
+TEST_F(Certificate, AFailedRunSaysSoAtTheTopWithTheSectorsNotWritten) {
+  const std::string text = CertificateText("1");
+  EXPECT_TRUE(Holds(text, "NOT COMPLETE")) << text;
+  EXPECT_TRUE(Holds(text, "2 ranges, 66,560 bytes: 131,072 (LBA 256) to 131,584; 327,680 (LBA 640) to 393,728"))
+      << text;
+  EXPECT_FALSE(Holds(text, "erased")) << text;
+}
+
+TEST_F(Certificate, ALostWriteFoundByTheReadBackIsNamedWithItsLba) {
+  const std::string text = CertificateText("0", "--verify full", ORVELLA_CLI_VERIFY_DRIVES);
+  EXPECT_TRUE(Holds(text, "NOT COMPLETE")) << text;
+  EXPECT_TRUE(Holds(text, "full: every written byte read back")) << text;
+  EXPECT_TRUE(Holds(text, "1 range, 262,144 bytes: 41,943,040 (LBA 81,920) to 42,205,184")) << text;
+  EXPECT_TRUE(Holds(text, "FAILED: data found where zeros were written")) << text;
+  EXPECT_FALSE(Holds(text, "erased")) << text;
+}
+
+// Neither a quick wipe nor a run that was not read back may read as an
+// erase or as verified anywhere on the page.
+TEST_F(Certificate, AQuickOrUnverifiedRunClaimsNoErase) {
+  const std::string quick = CertificateText("0", "--quick");
+  EXPECT_TRUE(Holds(quick, "Quick Wipe Record (not a sanitization)")) << quick;
+  EXPECT_TRUE(Holds(quick, "quick wipe (not a sanitization)")) << quick;
+  EXPECT_TRUE(Holds(quick, "Result: QUICK WIPE ONLY: 20,480,000 bytes at both ends zeroed; the rest of the data is "
+                           "still readable"))
+      << quick;
+  EXPECT_TRUE(Holds(quick, "20,480,000 of 20,480,000")) << quick;  // bytes written, bytes read back
+
+  const std::string unverified = CertificateText("0", "--verify off");
+  EXPECT_TRUE(Holds(unverified, "Result: written and flushed, NOT VERIFIED: nothing was read back")) << unverified;
+  EXPECT_TRUE(Holds(unverified, "not performed")) << unverified;
+  EXPECT_FALSE(Holds(unverified, "passed")) << unverified;
+  for (const std::string& text : {quick, unverified}) {
+    EXPECT_FALSE(Holds(text, "erased")) << text;
+    EXPECT_FALSE(Holds(text, "verified")) << text;
+  }
+}
+
+TEST_F(Certificate, SectorsTheDriveHidesAreNamedAsNotWritten) {
+  const std::string text = CertificateText("0", {}, ORVELLA_CLI_FACT_DRIVES);
+  EXPECT_TRUE(Holds(text, "Result: written, flushed and read back as zeros; 3,072 hidden sectors were NOT written"))
+      << text;
+  EXPECT_TRUE(Holds(text, "2,048 sectors behind a Host Protected Area, 1,024 sectors behind a Device Configuration "
+                          "Overlay; NOT written"))
+      << text;
+  EXPECT_FALSE(Holds(text, "erased")) << text;
+}
+
+TEST_F(Certificate, AChangedOrBrokenRecordIsRefused) {
+  const fs::path record = Record("0");
+  std::string text = Read(record);
+  text.replace(text.find("\"SNA1\""), 6, "\"SNX1\"");
+  const fs::path changed = folder_ / "changed.json";
+  std::ofstream(changed) << text;
+  ShellRun run = Render(changed, folder_ / "changed.pdf");
+  EXPECT_NE(run.exitCode, 0);
+  EXPECT_NE(run.out.find("does not match"), std::string::npos) << run.out;
+  EXPECT_FALSE(fs::exists(folder_ / "changed.pdf"));
+
+  const fs::path broken = folder_ / "broken.json";
+  std::ofstream(broken) << text.substr(0, text.size() / 2);
+  run = Render(broken, folder_ / "broken.pdf");
+  EXPECT_NE(run.exitCode, 0);
+  EXPECT_NE(run.out.find("not valid JSON"), std::string::npos) << run.out;
+  EXPECT_FALSE(fs::exists(folder_ / "broken.pdf"));
+
+  run = Render(folder_ / "missing.json", folder_ / "missing.pdf");
+  EXPECT_NE(run.exitCode, 0);
+  EXPECT_NE(run.out.find("cannot read"), std::string::npos) << run.out;
+}
+
+}  // namespace
+}  // namespace orvella::test
