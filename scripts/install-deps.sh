@@ -10,6 +10,7 @@ packages=(
   fuse3 python3-fusepy
   locales
   clang libclang-rt-dev
+  lintian
 )
 if [ "${1:-}" = windows ]; then
   packages+=(g++-mingw-w64-x86-64-posix wine wine64 nsis)
