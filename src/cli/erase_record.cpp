@@ -62,6 +62,23 @@ Json UnmountedJson(const std::vector<Unmount>& unmounted) {
   return list;
 }
 
+// The volumes that refused the lock, with the processes holding them.
+Json BusyVolumesJson(const std::vector<BusyVolume>& busyVolumes) {
+  Json list = Json::array();
+  for (const BusyVolume& volume : busyVolumes) {
+    Json mountPoints = Json::array();
+    for (const std::u16string& point : volume.mountPoints) mountPoints.push_back(TextToUtf8(point));
+    Json holders = Json::array();
+    for (const VolumeHolder& holder : volume.holders)
+      holders.push_back({{"pid", holder.pid}, {"command", TextToUtf8(holder.command)}});
+    list.push_back({{"volume", TextToUtf8(volume.name)},
+                    {"mountPoints", mountPoints},
+                    {"holdersKnown", volume.holdersKnown},
+                    {"holders", holders}});
+  }
+  return list;
+}
+
 // The whole drive written and read back: what a complete run must also be
 // to count as an erase.
 bool ProvenErase(const WriteLoopResult& loop) {
@@ -143,6 +160,7 @@ Json EraseRecord(Program& program, const EraseFacts& facts) {
           {"result", ResultName(facts.run)},
           {"exitCode", EraseExitCode(facts.run)},
           {"unmounted", UnmountedJson(facts.run.unmounted)},
+          {"busyVolumes", BusyVolumesJson(facts.run.busyVolumes)},
           {"written", ExtentsJson(written)},
           {"bytesWritten", BytesIn(written)},
           {"failed", ExtentsJson(loop.failed)},
