@@ -11,6 +11,7 @@ packages=(
   liburing-dev
   locales
   clang libclang-rt-dev
+  lintian
 )
 if [ "${1:-}" = windows ]; then
   packages+=(g++-mingw-w64-x86-64-posix wine wine64 nsis)

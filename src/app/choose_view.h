@@ -41,6 +41,13 @@ class ChooseView {
 
   virtual void SetContinueEnabled(bool enabled) = 0;
 
+  // The line below the list that tells of drives that could not be opened;
+  // hidden while empty.
+  virtual void SetUnopenedNote(const std::u16string& text) = 0;
+  // Shows or hides the button that starts the program again with
+  // administrator rights.
+  virtual void ShowAdministratorOffer(bool shown) = 0;
+
   // Shows the window modally; returns once it has closed.
   virtual void ShowModal() = 0;
   virtual void Close() = 0;

@@ -73,6 +73,9 @@ class Shell {
   // Starts the system's disk management tool without waiting for it;
   // nothing happens where there is none.
   virtual void StartDiskManagement() = 0;
+  // Starts the program again, asking for administrator rights, with the
+  // same arguments; false when it could not be started.
+  virtual bool StartWithAdministratorRights(const std::vector<std::u16string>& arguments) = 0;
 };
 
 // The desktop as the window logic sees it.

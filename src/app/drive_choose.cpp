@@ -1,5 +1,6 @@
 #include "app/drive_choose.h"
 
+#include "catalogue/unopened_drives.h"
 #include "core/text.h"
 #include "reports/text_forms.h"
 
@@ -52,6 +53,20 @@ void TFmChoose::btContinueClick() {
 
 void TFmChoose::lbDiskManagementClick() { desktop_.shell.StartDiskManagement(); }
 
+// The arguments are the ones this run was started with, less the program
+// path; the new run asks for the rights, this one ends once it has started.
+void TFmChoose::btStartAsAdministratorClick() {
+  std::vector<std::u16string> arguments = desktop_.application.Arguments();
+  if (!arguments.empty()) arguments.erase(arguments.begin());
+  if (!desktop_.shell.StartWithAdministratorRights(arguments)) {
+    desktop_.dialogs.MessageBox(u"The program could not be started again with administrator rights.",
+                                u"Cannot start with administrator rights", MessageIcon::Error);
+    return;
+  }
+  desktop_.application.Terminate();
+  view_.Close();
+}
+
 void TFmChoose::Label1Click() { desktop_.shell.OpenWebAddress(kMakerWebAddress); }
 
 void TFmChoose::Label1MouseDown(MouseButton button) {
@@ -72,10 +87,18 @@ DriveRow DriveListRow(Program& program, int index) {
           CapacityToStr(bytes, program.locale.DecimalSeparator()), program.os.DriveNamesOf(entry.DeviceNumber).devicePath};
 }
 
+void TellOfUnopenedDrives(Program& program, ChooseView& view) {
+  const bool rightsMissing = RightsMissingForEveryDrive(program);
+  const std::u16string note = UnopenedDrivesNote(program);
+  view.SetUnopenedNote(rightsMissing ? std::u16string(kNoRightsExplanation) + u"\n" + note : note);
+  view.ShowAdministratorOffer(rightsMissing);
+}
+
 bool ChooseDevice(Program& program, TFmChoose& window) {
   for (std::int64_t k = 1; k <= program.DeviceCount; ++k) {
     window.View().AppendRow(DriveListRow(program, static_cast<int>(k)));
   }
+  TellOfUnopenedDrives(program, window.View());
   window.View().ShowModal();
   return window.DeviceChosen();
 }

@@ -28,6 +28,8 @@ class TFmChoose {
   void DriveListKeyDown(int virtualKey);
   void btContinueClick();
   void lbDiskManagementClick();
+  // The button offered when no drive could be opened for want of rights.
+  void btStartAsAdministratorClick();
   void Label1Click();
   void Label1MouseDown(MouseButton button);
   void Label1MouseUp(MouseButton button);
@@ -42,7 +44,13 @@ class TFmChoose {
 // The cells of catalogue entry `index` as DriveList shows them.
 DriveRow DriveListRow(Program& program, int index);
 
-// Fills the list with the catalogue, shows the window modally and returns
+// Below the list: how many drives could not be opened and why; with an
+// empty list for want of rights, that explanation and the offer to start
+// again with administrator rights.
+void TellOfUnopenedDrives(Program& program, ChooseView& view);
+
+// Fills the list with the catalogue, tells of the drives that could not be
+// opened, shows the window modally and returns
 // whether a drive was chosen; SelectedDevice then holds its entry number.
 bool ChooseDevice(Program& program, TFmChoose& window);
 

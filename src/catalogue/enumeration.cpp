@@ -26,6 +26,7 @@ TDeviceTable CatalogueEntry(const std::u16string& path, std::uint8_t driveNumber
 
 void EnumerateDevices(Program& program) {
   AddDebugLog(program, u"Iterating through devices...");
+  program.UnopenedDrives.clear();
   // One working record serves the whole walk: a probe that fails leaves it
   // as the last identified drive left it, and the status line shows that.
   TIdentifyDeviceData working;
@@ -42,6 +43,10 @@ void EnumerateDevices(Program& program) {
       const std::uint32_t error = program.os.GetLastError();
       AddDebugLog(program, u"Invalid handle, skipping");
       AddDebugLog(program, u"Open error " + IntToStr(error) + u" - " + SystemErrorMessage(program.os, error));
+      // A drive that is there but refuses (no rights, held exclusively by
+      // another program) is counted, so the user can be told why it is missing.
+      if (error != ERROR_FILE_NOT_FOUND)
+        program.UnopenedDrives.push_back(UnopenedDrive{driveNumber, error});
     } else {
       AddDebugLog(program, u"Identifying the device...");
       const bool identified = ProbeStorageDevice(program, handle, working) == 0;

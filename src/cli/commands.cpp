@@ -5,6 +5,7 @@
 
 #include "app/drive_choose.h"
 #include "catalogue/enumeration.h"
+#include "catalogue/unopened_drives.h"
 #include "cli/atomic_file.h"
 #include "cli/drive_selection.h"
 #include "cli/erase_exit_code.h"
@@ -144,10 +145,20 @@ Json SmartJson(Session& s) {
   return answer;
 }
 
+// One line on stderr for the drives that are there but could not be opened,
+// so that a list left short for want of rights says so.
+void NoteUnopenedDrives(Session& s) {
+  const std::u16string note = UnopenedDrivesNote(s.program);
+  if (note.empty()) return;
+  const char* rights = RightsMissingForEveryDrive(s.program) ? " Run orvella-cli as root (sudo) to list them." : "";
+  s.console.Problem(TextToUtf8(note) + rights);
+}
+
 }  // namespace
 
 ExitCode RunList(Session& s) {
   EnumerateDevices(s.program);
+  NoteUnopenedDrives(s);
   if (s.options.json) {
     PrintJson(s.console, CatalogueJson(s.program));
     return kExitOk;

@@ -29,6 +29,13 @@ inline constexpr char16_t kMakerWebAddress[] = u"https://orvella.example.org";
 inline constexpr char16_t kSupportForumAddress[] = u"https://orvella.example.org/forum";
 inline constexpr char16_t kMakerNotice[] = u"Orvella project. Free software";
 
+// A drive number the walk found but could not open, and the system's reason.
+struct UnopenedDrive {
+  std::uint32_t driveNumber = 0;
+  std::uint32_t error = 0;
+  bool operator==(const UnopenedDrive&) const = default;
+};
+
 struct Program {
   Program(Os& os, Clock& clock, Locale& locale, LogPanes& panes, Halt& halt)
       : os(os), clock(clock), locale(locale), panes(panes), halt(halt) {}
@@ -42,6 +49,8 @@ struct Program {
   // The device catalogue; index 0 is unused so entries keep their numbers.
   std::array<TDeviceTable, kCatalogueSlots + 1> DeviceTables{};
   std::int64_t DeviceCount = 0;
+  // The drives that exist but could not be opened, in drive-number order.
+  std::vector<UnopenedDrive> UnopenedDrives;
   std::int64_t SelectedDevice = -1;
   Handle DeviceHandle = 0;
   std::u16string DeviceTitle;
@@ -50,6 +59,8 @@ struct Program {
   std::vector<Handle> LockedVolumes;
   // The file systems that the last locking attempt took down, in order.
   std::vector<Unmount> Unmounted;
+  // The volumes that refused the last locking attempt, with what holds them.
+  std::vector<BusyVolume> BusyVolumes;
 
   // The chosen catalogue entry; only valid once SelectedDevice is 1 to DeviceCount.
   TDeviceTable& SelectedEntry() { return DeviceTables.at(static_cast<std::size_t>(SelectedDevice)); }

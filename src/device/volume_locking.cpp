@@ -71,6 +71,7 @@ bool LockVolume(Program& program, const std::u16string& name) {
   const bool taken = TakeVolume(program, volume);
   ReportUnmounts(program, volume);
   if (!taken) {
+    program.BusyVolumes.push_back(program.os.DescribeBusyVolume(name));
     program.os.CloseHandle(volume);
     return false;
   }
@@ -119,6 +120,7 @@ void GetVolumeDeviceNumber(Os& os, const std::u16string& name, TVolumeDeviceNumb
 
 bool LockDeviceVolumes(Program& program, std::int64_t deviceNumber) {
   program.Unmounted.clear();
+  program.BusyVolumes.clear();
   Trace(program, u"Looking for partitions...");
   DriveNameList names;
   if (!ListLogicalDrives(program.os, names)) {
@@ -140,6 +142,21 @@ bool LockDeviceVolumes(Program& program, std::int64_t deviceNumber) {
     if (!LockVolume(program, name)) return false;
   }
   return true;
+}
+
+std::vector<std::u16string> BusyVolumeLines(const BusyVolume& volume) {
+  std::u16string where;
+  for (const std::u16string& point : volume.mountPoints) where += (where.empty() ? u", mounted on " : u" and ") + point;
+  std::vector<std::u16string> lines{u"Volume " + volume.name + where + u" is in use."};
+  if (!volume.holdersKnown) {
+    lines.push_back(u"Which processes hold it cannot be told on this system.");
+  } else if (volume.holders.empty()) {
+    lines.push_back(u"No process was found holding files open on it.");
+  } else {
+    for (const VolumeHolder& holder : volume.holders)
+      lines.push_back(u"Held by process " + UIntToStr(holder.pid) + u" (" + holder.command + u")");
+  }
+  return lines;
 }
 
 void ReleaseDeviceVolumes(Program& program) {

@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/os.h"
 
@@ -42,8 +43,14 @@ void GetVolumeDeviceNumber(Os& os, const std::u16string& name, TVolumeDeviceNumb
 // listed, since then nobody knows what is mounted on the drive. In debug
 // mode every step is traced into the format log. Every file system that a
 // lock took down is logged ("Unmounted /mnt/data (/dev/sdb1)") and kept in
-// Program::Unmounted.
+// Program::Unmounted. A volume that refuses the lock is described, with the
+// processes holding it, in Program::BusyVolumes.
 bool LockDeviceVolumes(Program& program, std::int64_t deviceNumber);
+
+// The log lines that name a volume that refused the lock: where it is
+// mounted, then each process that holds it (or that none was found, or that
+// the system cannot tell).
+std::vector<std::u16string> BusyVolumeLines(const BusyVolume& volume);
 
 // Closes every handle in LockedVolumes, first to last, which ends the locks,
 // and empties the list.

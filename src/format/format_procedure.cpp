@@ -83,6 +83,7 @@ void FormatProcedure::Erase(const EraseChoices& choices) {
   lastRun_.unmounted = program_.Unmounted;
   if (!volumesLocked) {
     RefuseRun(kLockFailure);
+    NameBusyVolumes();
   } else if ((driveTaken = TakeDrive())) {
     ran = RunWriteLoop(choices);
   }
@@ -117,6 +118,16 @@ void FormatProcedure::RefuseRun(const std::u16string& line) {
   lastRun_.outcome = FormatOutcome::LockRefused;
   lastRun_.errorLines.push_back(line);
   AddFormatLog(program_, line);
+}
+
+// Beside the lock failure line, what refused the lock and who holds it.
+void FormatProcedure::NameBusyVolumes() {
+  lastRun_.busyVolumes = program_.BusyVolumes;
+  for (const BusyVolume& volume : lastRun_.busyVolumes)
+    for (const std::u16string& line : BusyVolumeLines(volume)) {
+      lastRun_.errorLines.push_back(line);
+      AddFormatLog(program_, line);
+    }
 }
 
 void FormatProcedure::LogHeader() {

@@ -29,6 +29,8 @@ struct FormatRun {
   std::vector<std::u16string> errorLines;
   // The file systems that locking took down.
   std::vector<Unmount> unmounted;
+  // The volumes that refused to be locked, with the processes holding them.
+  std::vector<BusyVolume> busyVolumes;
   // What the drive said it keeps out of reach of the erase, asked before
   // the volumes are locked; none when it does not identify.
   std::optional<HiddenAreas> hiddenAreas;
@@ -63,6 +65,7 @@ class FormatProcedure {
   void SetChoicesEnabled(bool enabled);
   bool TakeDrive();
   void RefuseRun(const std::u16string& line);
+  void NameBusyVolumes();
   void LogHeader();
   void WarnOfHiddenSectors();
   bool RunWriteLoop(const EraseChoices& choices);

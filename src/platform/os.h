@@ -73,6 +73,23 @@ struct Unmount {
   bool operator==(const Unmount&) const = default;
 };
 
+// A process that holds a volume: a file open on it, its working or root
+// folder there, a file of it mapped, or the volume's device itself open.
+struct VolumeHolder {
+  std::uint32_t pid = 0;
+  std::u16string command;  // the process's command name
+  bool operator==(const VolumeHolder&) const = default;
+};
+
+// What the system tells about a volume that refused to be locked.
+struct BusyVolume {
+  std::u16string name;  // as the drive strings list it
+  std::vector<std::u16string> mountPoints;
+  bool holdersKnown = false;  // false: the system could not say who holds it
+  std::vector<VolumeHolder> holders;
+  bool operator==(const BusyVolume&) const = default;
+};
+
 // Whether the process runs under the 32-bit emulation of a 64-bit system.
 enum class Wow64Answer { QueryMissing, No, Yes, QueryFailed };
 
@@ -156,6 +173,10 @@ class Os {
   // have taken down so far, in order, whether or not the lock then held.
   // Backends that cannot tell answer none.
   virtual std::vector<Unmount> UnmountsOf(Handle) { return {}; }
+
+  // Where the volume `name` is mounted and which processes hold it. Backends
+  // that cannot tell answer its name alone, the holders unknown.
+  virtual BusyVolume DescribeBusyVolume(const std::u16string& name) { return BusyVolume{name, {}, false, {}}; }
 
   // Turns bytes in the system's ANSI code page into text, one character for
   // every byte (a zero byte gives the character of code 0).

@@ -104,6 +104,23 @@ Json UnmountedJson(const std::vector<Unmount>& unmounted) {
   return list;
 }
 
+// The volumes that refused the lock, with the processes holding them.
+Json BusyVolumesJson(const std::vector<BusyVolume>& busyVolumes) {
+  Json list = Json::array();
+  for (const BusyVolume& volume : busyVolumes) {
+    Json mountPoints = Json::array();
+    for (const std::u16string& point : volume.mountPoints) mountPoints.push_back(TextToUtf8(point));
+    Json holders = Json::array();
+    for (const VolumeHolder& holder : volume.holders)
+      holders.push_back({{"pid", holder.pid}, {"command", TextToUtf8(holder.command)}});
+    list.push_back({{"volume", TextToUtf8(volume.name)},
+                    {"mountPoints", mountPoints},
+                    {"holdersKnown", volume.holdersKnown},
+                    {"holders", holders}});
+  }
+  return list;
+}
+
 }  // namespace
 
 const char* EraseResultName(const FormatRun& run) {
@@ -157,6 +174,7 @@ Json EraseRecord(Program& program, const EraseFacts& facts) {
                  {"erasureProven", ErasureProven(facts.run)}};
   if (facts.exitCode) record["exitCode"] = *facts.exitCode;
   record["unmounted"] = UnmountedJson(facts.run.unmounted);
+  record["busyVolumes"] = BusyVolumesJson(facts.run.busyVolumes);
   record["written"] = ExtentsJson(written);
   record["bytesWritten"] = BytesIn(written);
   record["failed"] = ExtentsJson(loop.failed);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/view_fakes.h"
+#include "catalogue/unopened_drives.h"
 #include "support/desktop_fakes.h"
 #include "support/test_program.h"
 
@@ -154,6 +155,45 @@ TEST_F(ChooseWindow, AnEmptyCatalogueLeavesContinueDisabled) {
     EXPECT_EQ(view.selected, -1);
     view.Close();
   }));
+}
+
+// Drives that would not open are told of below the list; when they are why
+// the list is empty for want of rights, the window offers a start with them.
+TEST_F(ChooseWindow, DrivesThatCouldNotBeOpenedAreToldOfAndMissingRightsOfferedAStartWithThem) {
+  ThreeDrives();
+  t.program.UnopenedDrives = {{4, ERROR_ACCESS_DENIED}};
+  EXPECT_FALSE(Choose([&] { view.Close(); }));
+  EXPECT_EQ(view.unopenedNote, u"1 drive could not be opened: Access is denied.");
+  EXPECT_FALSE(view.administratorOffered);
+
+  Catalogue({});
+  t.program.UnopenedDrives = {{0, ERROR_ACCESS_DENIED}, {1, ERROR_ACCESS_DENIED}};
+  EXPECT_FALSE(Choose([&] { view.Close(); }));
+  EXPECT_EQ(view.unopenedNote,
+            std::u16string(kNoRightsExplanation) + u"\n2 drives could not be opened: Access is denied.");
+  EXPECT_TRUE(view.administratorOffered);
+
+  t.program.UnopenedDrives.clear();
+  EXPECT_FALSE(Choose([&] { view.Close(); }));
+  EXPECT_EQ(view.unopenedNote, u"");
+  EXPECT_FALSE(view.administratorOffered);
+}
+
+TEST_F(ChooseWindow, StartingAgainAsAdministratorPassesTheArgumentsAndEndsThisRun) {
+  d.application.arguments = {u"/usr/bin/orvella", u"--debug"};
+  EXPECT_FALSE(Choose([&] {
+    d.shell.adminStartWorks = false;
+    window.btStartAsAdministratorClick();
+    EXPECT_TRUE(view.open);  // the start failed: the window stays and says so
+    ASSERT_EQ(d.dialogs.boxes.size(), 1u);
+    EXPECT_EQ(d.dialogs.boxes[0].text, u"The program could not be started again with administrator rights.");
+    EXPECT_EQ(d.application.terminateCalls, 0);
+    d.shell.adminStartWorks = true;
+    window.btStartAsAdministratorClick();
+  }));
+  EXPECT_EQ(d.shell.adminStarts, (std::vector<std::vector<std::u16string>>{{u"--debug"}, {u"--debug"}}));
+  EXPECT_FALSE(view.open);
+  EXPECT_GE(d.application.terminateCalls, 1);
 }
 
 TEST_F(ChooseWindow, CreationGivesSystemFontExplorerListAndLinkColours) {

@@ -30,6 +30,8 @@ class FakeChooseView final : public ChooseView, public ThemableWindow {
   void SelectRow(int row) override { selected = row; }
   void FocusDriveList() override { listFocused = true; }
   void SetContinueEnabled(bool enabled) override { continueEnabled = enabled; }
+  void SetUnopenedNote(const std::u16string& text) override { unopenedNote = text; }
+  void ShowAdministratorOffer(bool shown) override { administratorOffered = shown; }
   void ShowModal() override {
     ++modalShows;
     open = true;
@@ -44,7 +46,8 @@ class FakeChooseView final : public ChooseView, public ThemableWindow {
 
   TFmChoose* window = nullptr;
   std::function<void()> whileShown;
-  std::u16string caption, programName, copyright, statusText, theme;
+  std::u16string caption, programName, copyright, statusText, theme, unopenedNote;
+  bool administratorOffered = false;
   FontSpec font;
   std::map<ChooseLink, Rgb> linkColours;
   std::vector<DriveRow> rows;

@@ -1,9 +1,11 @@
 #include "catalogue/enumeration.h"
+#include "catalogue/unopened_drives.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
+#include "core/system_error_text.h"
 #include "core/text.h"
 #include "platform/virtual/demo_drives.h"
 #include "support/test_program.h"
@@ -145,6 +147,38 @@ TEST(EnumerateDevices, TriesAll256NumbersWhenNothingOpens) {
   const auto lines = Unstamped(t.panes.debugLog);
   EXPECT_EQ(std::count(lines.begin(), lines.end(), u"Invalid handle, skipping"), 256);
   EXPECT_EQ(std::count(lines.begin(), lines.end(), u"Open error 5 - Access is denied"), 1);
+}
+
+// Drives that are there but refuse are counted with their reasons; numbers
+// with no drive are not.
+TEST(UnopenedDrives, AreCountedWithTheirReasonsAndTellWhenRightsAreMissing) {
+  VirtualDrive refused = Disk(2), busy = Disk(5), refusedToo = Disk(9);
+  refused.openError = ERROR_ACCESS_DENIED;
+  busy.openError = ERROR_SHARING_VIOLATION;
+  refusedToo.openError = ERROR_ACCESS_DENIED;
+  TestProgram t(Drives({Disk(0), refused, busy, refusedToo}));
+  EnumerateDevices(t.program);
+  EXPECT_EQ(t.program.DeviceCount, 1);
+  EXPECT_EQ(t.program.UnopenedDrives,
+            (std::vector<UnopenedDrive>{{2, ERROR_ACCESS_DENIED}, {5, ERROR_SHARING_VIOLATION}, {9, ERROR_ACCESS_DENIED}}));
+  EXPECT_EQ(UnopenedDrivesNote(t.program),
+            u"3 drives could not be opened: Access is denied (2); " +
+                SystemErrorMessage(t.os, ERROR_SHARING_VIOLATION) + u" (1).");
+  EXPECT_FALSE(RightsMissingForEveryDrive(t.program));  // a drive is listed
+
+  TestProgram none(Drives({refused}));
+  EnumerateDevices(none.program);
+  EXPECT_EQ(UnopenedDrivesNote(none.program), u"1 drive could not be opened: Access is denied.");
+  EXPECT_TRUE(RightsMissingForEveryDrive(none.program));
+
+  TestProgram busyOnly(Drives({busy}));
+  EnumerateDevices(busyOnly.program);
+  EXPECT_FALSE(RightsMissingForEveryDrive(busyOnly.program));  // rights would not help
+
+  TestProgram all(Drives({Disk(0)}));
+  EnumerateDevices(all.program);
+  EXPECT_TRUE(all.program.UnopenedDrives.empty());
+  EXPECT_EQ(UnopenedDrivesNote(all.program), u"");
 }
 
 TEST(EnumerateDevices, StatusLinesCarryTheLastIdentifiedDrivesTexts) {

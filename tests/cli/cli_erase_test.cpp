@@ -198,12 +198,17 @@ TEST(CliErase, ALockedVolumeEndsWithFourAndNothingWritten) {
   ReportFile report;
   const CliResult r = Erase({"2", "--yes", "--quick", "--report", report.Path()});
   EXPECT_EQ(r.exitCode, 4);
-  EXPECT_EQ(LogLines(r.out).back(),
-            "Unable to lock device. Make sure you do not have open files on this device and try again. ");
+  const Lines log = LogLines(r.out);
+  ASSERT_GE(log.size(), 3u);
+  EXPECT_EQ(Lines(log.end() - 3, log.end()),
+            (Lines{"Unable to lock device. Make sure you do not have open files on this device and try again. ",
+                   "Volume D:, mounted on D:\\ is in use.", "Held by process 4242 (editor)"}));
   const json record = report.Read();
   EXPECT_EQ(record["result"], "lock-refused");
   EXPECT_TRUE(record["written"].empty());
-  EXPECT_EQ(record["errors"].size(), 1u);
+  EXPECT_EQ(record["errors"].size(), 3u);
+  EXPECT_EQ(record["busyVolumes"], json::parse(R"([{"volume": "D:", "mountPoints": ["D:\\"], "holdersKnown": true,
+                                                    "holders": [{"pid": 4242, "command": "editor"}]}])"));
   EXPECT_TRUE(record["identify"].is_null());  // a USB stick answers no IDENTIFY
 }
 

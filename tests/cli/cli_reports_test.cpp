@@ -4,6 +4,8 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <cstdio>
+#include <fstream>
 
 #include "cli/cli_process.h"
 
@@ -43,7 +45,21 @@ TEST(CliList, ShowsTheSelectionWindowsColumnsAfterTheDriveNumberThenTheDrivesNam
   EXPECT_EQ(lines[5], "4      SATA  Testa Slow E  E1        000000         1953125  1000 MB   \\\\.\\PhysicalDrive4  -");
   EXPECT_EQ(lines[6].substr(0, 7), "6      ");  // drive 5 does not open and is left out
   EXPECT_EQ(lines[9], "Disks found: 8");
-  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(r.err, "orvella-cli: 1 drive could not be opened: Access is denied.\n");
+}
+
+// With nothing listed because every drive refused access, the line says
+// that rights are what is missing.
+TEST(CliList, AListEmptyForWantOfRightsSaysSoOnStderr) {
+  const std::string file = testing::TempDir() + "/refusing-drives.json";
+  std::ofstream(file) << R"({"drives": [{"number": 0, "length": 0, "openError": "ERROR_ACCESS_DENIED"},
+                                        {"number": 3, "length": 0, "openError": "ERROR_ACCESS_DENIED"}]})";
+  const CliResult r = RunCli({"--drives", file, "list"});
+  std::remove(file.c_str());
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.OutLines().back(), "Disks found: 0");
+  EXPECT_EQ(r.err, "orvella-cli: 2 drives could not be opened: Access is denied. Run orvella-cli as root (sudo) to "
+                   "list them.\n");
 }
 
 TEST(CliList, JsonGivesEveryEntryWithItsNumbers) {
@@ -241,7 +257,8 @@ TEST(CliDebug, WritesTheDebugLinesToStderrOnly) {
   EXPECT_EQ(debug[0], "Iterating through devices...");
   EXPECT_TRUE(Contains(debug, "Trying device \\\\.\\PhysicalDrive5"));
   EXPECT_EQ(json::parse(r.out)["count"], 8);
-  EXPECT_EQ(Cli({"list"}).err, "");
+  // Without --debug only the note of the drive that would not open is there.
+  EXPECT_EQ(Cli({"list"}).err, "orvella-cli: 1 drive could not be opened: Access is denied.\n");
 }
 
 TEST(CliDemo, TheBuiltInDemoDrivesAreListed) {

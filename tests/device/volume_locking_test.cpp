@@ -202,6 +202,33 @@ TEST(LockDeviceVolumes, ARefusedStepClosesThatVolumeAndKeepsTheEarlierOnesForThe
   }
 }
 
+TEST(LockDeviceVolumes, ARefusedLockDescribesTheVolumeAndWhatHoldsIt) {
+  VirtualMachine m = Machine({Volume("C:", 1), Volume("E:", 1)});
+  m.volumes[1].lockError = ERROR_ACCESS_DENIED;
+  m.volumes[1].mountPoint = "E:\\";
+  m.volumes[1].holders = std::vector<VolumeHolder>{{4242, u"editor"}};
+  TestProgram t(m);
+  EXPECT_FALSE(LockDeviceVolumes(t.program, 1));
+  EXPECT_EQ(t.program.BusyVolumes, (std::vector<BusyVolume>{{u"E:", {u"E:\\"}, true, {{4242, u"editor"}}}}));
+  ReleaseDeviceVolumes(t.program);
+
+  // The next attempt starts afresh.
+  t.os.Machine().volumes[1].lockError = 0;
+  EXPECT_TRUE(LockDeviceVolumes(t.program, 1));
+  EXPECT_TRUE(t.program.BusyVolumes.empty());
+  ReleaseDeviceVolumes(t.program);
+}
+
+TEST(BusyVolumeLines, NameTheMountPointsAndEachHolderOrSayWhyNone) {
+  EXPECT_EQ(BusyVolumeLines({u"sdb1", {u"/mnt/a", u"/mnt/b"}, true, {{12, u"sleep"}, {40, u"bash"}}}),
+            (Lines{u"Volume sdb1, mounted on /mnt/a and /mnt/b is in use.", u"Held by process 12 (sleep)",
+                   u"Held by process 40 (bash)"}));
+  EXPECT_EQ(BusyVolumeLines({u"sdb2", {}, true, {}}),
+            (Lines{u"Volume sdb2 is in use.", u"No process was found holding files open on it."}));
+  EXPECT_EQ(BusyVolumeLines({u"E:", {u"E:\\"}, false, {}}),
+            (Lines{u"Volume E:, mounted on E:\\ is in use.", u"Which processes hold it cannot be told on this system."}));
+}
+
 TEST(LockDeviceVolumes, AVolumeThatWillNotOpenForReadingWritesInvalidHandleUnstamped) {
   VirtualMachine m = Machine({Volume("C:", 1)});
   m.volumes[0].readOpenError = ERROR_ACCESS_DENIED;

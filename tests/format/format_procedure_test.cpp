@@ -199,12 +199,14 @@ TEST(FormatDevice, AnythingButYesLeavesEverythingUntouched) {
 TEST(FormatDevice, ARefusedLockWritesNothingReleasesTheVolumesAndGivesTheControlsBack) {
   std::vector<VirtualVolume> volumes = {VolumeOnDrive("C:"), VolumeOnDrive("E:")};
   volumes[1].lockError = ERROR_ACCESS_DENIED;  // open files on E:
+  volumes[1].holders = std::vector<VolumeHolder>{{4242, u"editor"}};
   ProcedureRig rig(Drive(kEightMiB), volumes);
   rig.procedure.FormatDevice();
 
-  EXPECT_EQ(rig.Log(),
-            Concat(kHeader, {u"Unable to lock device. Make sure you do not have open files on this "
-                             u"device and try again. "}));
+  // The lock failure line as it always was, then what holds the volume.
+  const Lines refusal = {u"Unable to lock device. Make sure you do not have open files on this device and try again. ",
+                         u"Volume E: is in use.", u"Held by process 4242 (editor)"};
+  EXPECT_EQ(rig.Log(), Concat(kHeader, refusal));
   EXPECT_TRUE(rig.Medium().writes.empty());
   EXPECT_TRUE(rig.t.program.LockedVolumes.empty());
   EXPECT_EQ(rig.t.os.OpenHandleCount(), 1);  // C: was locked, then released
@@ -213,7 +215,8 @@ TEST(FormatDevice, ARefusedLockWritesNothingReleasesTheVolumesAndGivesTheControl
   EXPECT_TRUE(rig.ControlsAsOutsideARun());
   EXPECT_EQ(std::count(rig.page.events.begin(), rig.page.events.end(), "enable btStop"), 0);
   EXPECT_EQ(rig.procedure.LastRun().outcome, FormatOutcome::LockRefused);
-  EXPECT_EQ(rig.procedure.LastRun().errorLines, Lines{rig.Log().back()});
+  EXPECT_EQ(rig.procedure.LastRun().errorLines, refusal);
+  EXPECT_EQ(rig.procedure.LastRun().busyVolumes, (std::vector<BusyVolume>{{u"E:", {}, true, {{4242, u"editor"}}}}));
 }
 
 // With its volumes locked the whole drive is claimed through DeviceHandle
@@ -271,7 +274,9 @@ TEST(FormatDevice, EveryUnmountIsALogLineAndPartOfTheRun) {
   volumes[1].lockError = ERROR_ACCESS_DENIED;  // a lock refused: nothing of E: was taken down
   ProcedureRig rig(Drive(kEightMiB), volumes);
   rig.procedure.FormatDevice();
-  EXPECT_EQ(rig.Log(), Concat(kHeader, {u"Unmounted C:\\ (\\\\.\\C:)", std::u16string(kLockFailureLine)}));
+  EXPECT_EQ(rig.Log(), Concat(kHeader, {u"Unmounted C:\\ (\\\\.\\C:)", std::u16string(kLockFailureLine),
+                                        u"Volume E:, mounted on E:\\ is in use.",
+                                        u"Which processes hold it cannot be told on this system."}));
   EXPECT_EQ(rig.procedure.LastRun().unmounted, (std::vector<Unmount>{{u"C:\\", u"\\\\.\\C:"}}));
 
   volumes[1].lockError = 0;

@@ -197,6 +197,16 @@ TEST(DriveFile, VolumesLiveOnTheirDriveUnlessToldOtherwise) {
   EXPECT_EQ(m.volumes[2].deviceType, 7u);
 }
 
+TEST(DriveFile, VolumeHoldersAreReadAndTheirAbsenceMeansUnknown) {
+  const VirtualMachine m = ParseDriveDescription(R"({"drives": [{"number": 1, "length": 0, "volumes": [
+      {"name": "C:", "holders": [{"pid": 4242, "command": "sleep"}, {"pid": 7, "command": "bash"}]},
+      {"name": "D:", "holders": []}, {"name": "E:"}]}]})");
+  ASSERT_EQ(m.volumes.size(), 3u);
+  EXPECT_EQ(m.volumes[0].holders, (std::vector<VolumeHolder>{{4242, u"sleep"}, {7, u"bash"}}));
+  EXPECT_EQ(m.volumes[1].holders, std::vector<VolumeHolder>{});
+  EXPECT_FALSE(m.volumes[2].holders.has_value());
+}
+
 TEST(DriveFile, TextsAreBytes) {
   const VirtualDrive d = OnlyDrive(
       R"({"number": 0, "length": 0, "serial": "A\u00ff", "ata": {"identify": {"model": "A\u0000B\u00ff"}}})");

@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/mman.h>
+#include <csignal>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -150,6 +151,62 @@ TEST(LoopErase, MountedPartitionWithAnOpenFileIsLeftAsItWasThenErasedOnceTheFile
   if (Shell("test -b " + partition) != 0)
     GTEST_SKIP() << "neither the kernel nor partx made partitions on the loop device";
   EraseMountedVolume(*loop, partition);
+}
+
+// A child process running `sleep` with a file held open, until it is ended.
+class SleeperHolding {
+ public:
+  explicit SleeperHolding(const std::string& path) {
+    pid_ = fork();
+    if (pid_ == 0) {
+      const int fd = open(path.c_str(), O_RDONLY);  // kept open across the exec
+      if (fd < 0) _exit(1);
+      execlp("sleep", "sleep", "600", static_cast<char*>(nullptr));
+      _exit(1);
+    }
+  }
+  ~SleeperHolding() {
+    if (pid_ <= 0) return;
+    kill(pid_, SIGKILL);
+    waitpid(pid_, nullptr, 0);
+  }
+  // True once the child runs `sleep` with the file open.
+  bool Ready() const {
+    for (int i = 0; i < 500 && pid_ > 0; ++i) {
+      std::string comm;
+      if (Shell("cat /proc/" + std::to_string(pid_) + "/comm", &comm) == 0 && comm == "sleep\n") return true;
+      usleep(10'000);
+    }
+    return false;
+  }
+  std::uint32_t Pid() const { return static_cast<std::uint32_t>(pid_); }
+
+ private:
+  pid_t pid_ = -1;
+};
+
+TEST(LoopErase, ARefusedLockNamesTheVolumeItsMountPointAndTheProcessHoldingIt) {
+  ATTACH_LOOP_OR_SKIP(loop, LoopOptions(kSize));
+  ASSERT_EQ(Shell("mkfs.ext4 -q -F " + loop->Node()), 0);
+  const std::string mountPoint = loop->Folder() + "/mnt";
+  ASSERT_EQ(Shell("mkdir -p " + mountPoint + " && mount -t ext4 " + loop->Node() + " " + mountPoint), 0);
+  ASSERT_EQ(Shell("echo kept > " + mountPoint + "/file && sync"), 0);
+  SleeperHolding sleeper(mountPoint + "/file");
+  ASSERT_TRUE(sleeper.Ready());
+
+  ChosenLoop chosen(*loop);
+  ASSERT_TRUE(chosen.Ready());
+  chosen.procedure.FormatDevice();
+  EXPECT_TRUE(chosen.Logged(kLockFailure));
+  EXPECT_TRUE(chosen.Logged(u"Volume " + Utf8ToText(loop->Name()) + u", mounted on " + Utf8ToText(mountPoint) +
+                            u" is in use."));
+  EXPECT_TRUE(chosen.Logged(u"Held by process " + UIntToStr(sleeper.Pid()) + u" (sleep)"));
+  const auto& busy = chosen.procedure.LastRun().busyVolumes;
+  ASSERT_EQ(busy.size(), 1u);
+  EXPECT_TRUE(busy[0].holdersKnown);
+  EXPECT_NE(std::find(busy[0].holders.begin(), busy[0].holders.end(), VolumeHolder{sleeper.Pid(), u"sleep"}),
+            busy[0].holders.end());
+  EXPECT_EQ(Shell("grep -q ' " + mountPoint + " ' /proc/self/mountinfo"), 0);  // left mounted
 }
 
 // Counts, in a process of its own, how often it could and could not claim a

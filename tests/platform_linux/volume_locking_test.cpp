@@ -8,6 +8,7 @@
 
 #include "platform/byte_order.h"
 #include "platform/linux/linux_os.h"
+#include "platform/linux/volume_holders.h"
 #include "platform/linux/volume_use.h"
 #include "platform_linux/fake_kernel.h"
 #include "platform_linux/linux_test_support.h"
@@ -161,6 +162,30 @@ TEST(VolumeUse, MountInfoUndoesEscapesAndFindsFileSystemsBySource) {
   const auto volume = linux_backend::Volume{"sda1", 0, 1, {8, 1}};
   EXPECT_EQ(linux_backend::VolumeUse::Read(system).MountPointsOf(system, volume),
             std::vector<std::string>{"/srv/pool"});
+}
+
+// The holders of a volume from /proc: a process counts when a link or a
+// mapping of it is on the device; what cannot be read is skipped, and with
+// no /proc at all nobody can tell.
+TEST(VolumeHolders, ProcessesWithAFileOfTheDeviceMappedInPidOrder) {
+  TreeCopy tree("desktop");
+  tree.WriteFile("/proc/900/comm", "editor\n");
+  tree.WriteFile("/proc/900/maps", "7f00-7f10 r--p 00000000 08:01 131 /data/notes.txt\n");
+  tree.WriteFile("/proc/31/comm", "less\n");
+  tree.WriteFile("/proc/31/maps", "55d0-55e0 r-xp 00000000 fe:00 7 /usr/bin/less\n7f00-7f10 r--p 0 08:01 9 /data/x\n");
+  tree.WriteFile("/proc/32/comm", "bash\n");
+  tree.WriteFile("/proc/32/maps", "55d0-55e0 r-xp 00000000 08:11 7 /usr/bin/bash\n");
+  tree.WriteFile("/proc/sys/comm", "not a process\n");
+  const linux_backend::SystemTree system(tree.Root());
+  EXPECT_EQ(linux_backend::ProcessesHolding(system, {8, 1}),
+            (std::vector<VolumeHolder>{{31, u"less"}, {900, u"editor"}}));
+  EXPECT_EQ(linux_backend::ProcessesHolding(system, {8, 2}), std::vector<VolumeHolder>{});
+
+  const linux_backend::SystemTree noProc(tree.Root() + "/nonexistent");
+  EXPECT_EQ(linux_backend::ProcessesHolding(noProc, {8, 1}), std::nullopt);
+  EXPECT_FALSE(linux_backend::MapsLineIsOnDevice("7f00-7f10 r--p 00000000 zz:01 131 /x", {8, 1}));
+  EXPECT_FALSE(linux_backend::MapsLineIsOnDevice("short line", {8, 1}));
+  EXPECT_TRUE(linux_backend::MapsLineIsOnDevice("7f00-7f10 r--p 00000000 103:0a 5 /x", {259, 10}));
 }
 
 }  // namespace

@@ -57,6 +57,43 @@ TEST_F(ChooseWindow, ThreeDrivesListInOrderWithTheLastSelectedAndEnterChoosesIt)
   EXPECT_TRUE(desktop->Main().isVisible());
 }
 
+// Started without rights every drive refuses: the window says why the list
+// is empty and offers, through a button, to start again with the rights.
+TEST_F(ChooseWindow, AnEmptyListForWantOfRightsSaysSoAndOffersAStartAsAdministrator) {
+  VirtualDrive first = Drive(0, 1000000), second = Drive(1, 1000000);
+  first.openError = ERROR_ACCESS_DENIED;
+  second.openError = ERROR_ACCESS_DENIED;
+  Build(Machine({first, second}));
+  bool checked = false;
+  StartUp([&] {
+    EXPECT_EQ(DriveList()->topLevelItemCount(), 0);
+    auto* note = desktop->Choose().findChild<QLabel*>(QStringLiteral("lbUnopened"));
+    auto* offer = desktop->Choose().findChild<QPushButton*>(QStringLiteral("btStartAsAdministrator"));
+    ASSERT_NE(note, nullptr);
+    ASSERT_NE(offer, nullptr);
+    EXPECT_TRUE(note->isVisible());
+    EXPECT_TRUE(note->text().startsWith(QStringLiteral("No drive could be opened: reading the drives needs "
+                                                       "administrator rights.")));
+    EXPECT_TRUE(note->text().endsWith(QStringLiteral("2 drives could not be opened: Access is denied.")));
+    EXPECT_TRUE(offer->isVisible());
+    EXPECT_FALSE(Continue()->isEnabled());
+    checked = true;
+    QTest::mouseClick(offer, Qt::LeftButton);
+  });
+  EXPECT_TRUE(checked);
+  EXPECT_EQ(shell.adminStarts.size(), 1u);
+  EXPECT_FALSE(desktop->Choose().isVisible());
+}
+
+TEST_F(ChooseWindow, WithEveryDriveOpenNothingIsSaidBelowTheList) {
+  Build(Machine({Drive(0, 1000000)}));
+  StartUp([&] {
+    EXPECT_FALSE(desktop->Choose().findChild<QLabel*>(QStringLiteral("lbUnopened"))->isVisible());
+    EXPECT_FALSE(desktop->Choose().findChild<QPushButton*>(QStringLiteral("btStartAsAdministrator"))->isVisible());
+    QTest::keyClick(DriveList(), Qt::Key_Escape);
+  });
+}
+
 // The six columns of the catalogue, then the device path that tells one
 // disk from another.
 TEST_F(ChooseWindow, ListHasTheColumnsAndWidthsOfTheCatalogueThenTheDevicePath) {

@@ -66,6 +66,7 @@ class LinuxOs final : public Os {
   std::u16string AnsiToText(const std::uint8_t* bytes, std::size_t count) override;
   DriveNames DriveNamesOf(std::uint32_t driveNumber) override;
   std::vector<Unmount> UnmountsOf(Handle volume) override;
+  BusyVolume DescribeBusyVolume(const std::u16string& name) override;
 
   // The drives in the order that numbers them.
   const std::vector<linux_backend::BlockDevice>& Drives();

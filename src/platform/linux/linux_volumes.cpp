@@ -13,6 +13,7 @@
 #include "platform/linux/error_mapping.h"
 #include "platform/linux/linux_os.h"
 #include "platform/linux/storage_replies.h"
+#include "platform/linux/volume_holders.h"
 
 namespace orvella {
 
@@ -100,6 +101,19 @@ void LinuxOs::ReleaseVolume(VolumeObject& volume) {
 std::vector<Unmount> LinuxOs::UnmountsOf(Handle handle) {
   const VolumeObject* volume = FindVolume(handle);
   return volume == nullptr ? std::vector<Unmount>{} : volume->unmounted;
+}
+
+BusyVolume LinuxOs::DescribeBusyVolume(const std::u16string& name) {
+  BusyVolume busy{name, {}, false, {}};
+  const std::optional<Volume> volume = FindVolumeNamed(TextToUtf8(name));
+  if (!volume) return busy;
+  for (const std::string& point : VolumeUse::Read(tree_).MountPointsOf(tree_, *volume))
+    busy.mountPoints.push_back(Utf8ToText(point));
+  if (std::optional<std::vector<VolumeHolder>> holders = ProcessesHolding(tree_, volume->device)) {
+    busy.holdersKnown = true;
+    busy.holders = std::move(*holders);
+  }
+  return busy;
 }
 
 }  // namespace orvella

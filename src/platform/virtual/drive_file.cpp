@@ -11,6 +11,7 @@
 #include <set>
 #include <vector>
 
+#include "core/text.h"
 #include "platform/error_codes.h"
 #include "platform/virtual/drive_file_names.h"
 
@@ -204,6 +205,17 @@ VirtualVolume ReadVolume(JsonObjectReader& object, std::uint32_t driveNumber) {
   object.Read("dismountError", volume.dismountError, ErrorCodeNames());
   object.Read("extendedIoError", volume.extendedIoError, ErrorCodeNames());
   object.ReadBytes("mountPoint", volume.mountPoint);
+  if (object.Has("holders")) {
+    volume.holders.emplace();
+    object.ReadEach("holders", [&](JsonObjectReader& h) {
+      VolumeHolder holder;
+      h.Read("pid", holder.pid);
+      std::string command;
+      h.ReadBytes("command", command);
+      holder.command = Utf8ToText(command);
+      volume.holders->push_back(holder);
+    });
+  }
   return volume;
 }
 

@@ -160,6 +160,9 @@ struct VirtualVolume {
   std::uint32_t dismountError = 0;  // FSCTL_DISMOUNT_VOLUME refused
   std::uint32_t extendedIoError = 0;  // FSCTL_ALLOW_EXTENDED_DASD_IO refused
   std::optional<std::string> mountPoint;  // where its file system is mounted ("C:\\"); a dismount takes it down
+  // The processes holding the volume, as a refused lock describes them;
+  // none given: the machine cannot tell.
+  std::optional<std::vector<VolumeHolder>> holders;
 };
 
 struct VirtualMachine {

@@ -96,6 +96,7 @@ class VirtualOs final : public Os {
   void FreeAligned(void* memory) override;
   std::u16string AnsiToText(const std::uint8_t* bytes, std::size_t count) override;
   std::vector<Unmount> UnmountsOf(Handle volume) override;
+  BusyVolume DescribeBusyVolume(const std::u16string& name) override;
 
   // For tests and the demo.
   const VirtualMachine& Machine() const { return machine_; }

@@ -42,4 +42,15 @@ std::vector<Unmount> VirtualOs::UnmountsOf(Handle handle) {
   return object != nullptr && object->isVolume ? object->unmounted : std::vector<Unmount>{};
 }
 
+BusyVolume VirtualOs::DescribeBusyVolume(const std::u16string& name) {
+  BusyVolume busy{name, {}, false, {}};
+  for (const VirtualVolume& volume : machine_.volumes) {
+    if (Utf8ToText(volume.name) != name) continue;
+    if (volume.mountPoint) busy.mountPoints.push_back(Utf8ToText(*volume.mountPoint));
+    busy.holdersKnown = volume.holders.has_value();
+    if (volume.holders) busy.holders = *volume.holders;
+  }
+  return busy;
+}
+
 }  // namespace orvella

@@ -37,6 +37,8 @@ ChooseDialog::ChooseDialog()
       label2_(new QLabel(QStringLiteral("Please select a device"), this)),
       btContinue_(new QPushButton(QStringLiteral("Continue >>>"), this)),
       lbCopyright_(new QLabel(this)),
+      lbUnopened_(new QLabel(this)),
+      btStartAsAdministrator_(new QPushButton(QStringLiteral("Start again as &administrator"), this)),
       statusBar_(new PanelStatusBar({}, this)) {
   setObjectName(QStringLiteral("TFmChoose"));
   setFixedSize(kClientWidth, kClientHeight);
@@ -64,6 +66,7 @@ ChooseDialog::ChooseDialog()
   auto* listArea = new QVBoxLayout;
   listArea->setContentsMargins(kMargin, kMargin, kMargin, kMargin);
   listArea->addWidget(driveList_);
+  listArea->addLayout(BuildUnopenedRow());
 
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
@@ -100,6 +103,23 @@ QWidget* ChooseDialog::BuildBottom() {
   return bottom;
 }
 
+// Below the list, hidden until there is something to say: the drives that
+// could not be opened, and the offer to start again with administrator rights.
+QHBoxLayout* ChooseDialog::BuildUnopenedRow() {
+  lbUnopened_->setObjectName(QStringLiteral("lbUnopened"));
+  lbUnopened_->setWordWrap(true);
+  lbUnopened_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+  lbUnopened_->hide();
+  btStartAsAdministrator_->setObjectName(QStringLiteral("btStartAsAdministrator"));
+  btStartAsAdministrator_->setAutoDefault(false);
+  btStartAsAdministrator_->hide();
+  auto* row = new QHBoxLayout;
+  row->setContentsMargins(0, 6, 0, 0);
+  row->addWidget(lbUnopened_, 1);
+  row->addWidget(btStartAsAdministrator_, 0, Qt::AlignVCenter);
+  return row;
+}
+
 void ChooseDialog::Attach(TFmChoose& logic) {
   logic_ = &logic;
   ConnectEvents();
@@ -110,6 +130,7 @@ void ChooseDialog::ConnectEvents() {
   connect(driveList_, &DriveList::doubleClickedAnywhere, this, [this] { logic_->DriveListDblClick(); });
   connect(driveList_, &DriveList::keyDown, this, [this](int key) { logic_->DriveListKeyDown(key); });
   connect(btContinue_, &QPushButton::clicked, this, [this] { logic_->btContinueClick(); });
+  connect(btStartAsAdministrator_, &QPushButton::clicked, this, [this] { logic_->btStartAsAdministratorClick(); });
   connect(lbDiskManagement_, &LinkLabel::clicked, this, [this] { logic_->lbDiskManagementClick(); });
   connect(label1_, &LinkLabel::clicked, this, [this] { logic_->Label1Click(); });
   connect(label1_, &LinkLabel::pressed, this, [this](Qt::MouseButton b) { logic_->Label1MouseDown(ToMouseButton(b)); });
@@ -161,6 +182,13 @@ void ChooseDialog::SelectRow(int row) {
 void ChooseDialog::FocusDriveList() { driveList_->setFocus(); }
 
 void ChooseDialog::SetContinueEnabled(bool enabled) { btContinue_->setEnabled(enabled); }
+
+void ChooseDialog::SetUnopenedNote(const std::u16string& text) {
+  lbUnopened_->setText(ToQt(text));
+  lbUnopened_->setVisible(!text.empty());
+}
+
+void ChooseDialog::ShowAdministratorOffer(bool shown) { btStartAsAdministrator_->setVisible(shown); }
 
 void ChooseDialog::ShowModal() { exec(); }
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QHBoxLayout>
 #include <QPushButton>
 
 #include "app/choose_view.h"
@@ -33,6 +34,8 @@ class ChooseDialog : public QDialog, public ChooseView {
   void SelectRow(int row) override;
   void FocusDriveList() override;
   void SetContinueEnabled(bool enabled) override;
+  void SetUnopenedNote(const std::u16string& text) override;
+  void ShowAdministratorOffer(bool shown) override;
   void ShowModal() override;
   void Close() override;
 
@@ -44,6 +47,7 @@ class ChooseDialog : public QDialog, public ChooseView {
  private:
   QWidget* BuildHeader();
   QWidget* BuildBottom();
+  QHBoxLayout* BuildUnopenedRow();
   void ConnectEvents();
 
   TFmChoose* logic_ = nullptr;
@@ -54,6 +58,8 @@ class ChooseDialog : public QDialog, public ChooseView {
   QLabel* label2_;
   QPushButton* btContinue_;
   QLabel* lbCopyright_;
+  QLabel* lbUnopened_;
+  QPushButton* btStartAsAdministrator_;
   PanelStatusBar* statusBar_;
 };
 

@@ -23,6 +23,13 @@ void QtShell::StartDiskManagement() {
   }
 }
 
+bool QtShell::StartWithAdministratorRights(const std::vector<std::u16string>& arguments) {
+  const QString wrapper = QCoreApplication::applicationDirPath() + QStringLiteral("/orvella-admin");
+  QStringList list;
+  for (const std::u16string& argument : arguments) list << ToQt(argument);
+  return QProcess::startDetached(wrapper, list);
+}
+
 std::optional<FontSpec> QtSystemFonts::IconTitleFont() {
   const QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
   if (font.family().isEmpty() || font.pointSizeF() <= 0) return std::nullopt;
