@@ -5,6 +5,7 @@
 #include "core/halt.h"
 #include "core/system_error_text.h"
 #include "core/text.h"
+#include "format/run_ending.h"
 #include "reports/device_details_report.h"
 #include "reports/smart_report.h"
 #include "reports/text_forms.h"
@@ -60,6 +61,25 @@ void TFmMain::btGetSmartClick() {
   SetFormatControlsEnabled(formatPage_, false);
   ShowSmartReport(program_);
   SetFormatControlsEnabled(formatPage_, true);
+}
+
+void TFmMain::btRunBenchmarksClick() {
+  format_.btRunBenchmarksClick();
+  // A window that closed during the run has released its drive: nobody is
+  // left to read the ending, and the log is gone with the window.
+  const bool closed = program_.DeviceHandle == INVALID_HANDLE_VALUE;
+  if (format_.LastRun().outcome != FormatOutcome::NotConfirmed && !closed) ShowRunEnding();
+}
+
+void TFmMain::ShowRunEnding() {
+  const RunEnding ending = DescribeEnding(format_.LastRun(), program_.SelectedEntry().IdentifyData.SectorSize);
+  MessageDialogRequest request;
+  request.caption = u"Erase finished";
+  request.text = ending.headline + u"\r\n\r\n" + ending.details;
+  request.icon = ending.erased ? MessageIcon::Information : MessageIcon::Warning;
+  request.buttons = {{u"OK", IDOK}};
+  request.defaultResult = IDOK;
+  desktop_.dialogs.MessageDialog(request);
 }
 
 void TFmMain::lbCopyrightClick() { desktop_.shell.OpenWebAddress(kMakerWebAddress); }

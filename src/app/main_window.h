@@ -36,7 +36,9 @@ class TFmMain {
   bool FormClose();
 
   void btGetSmartClick();
-  void btRunBenchmarksClick() { format_.btRunBenchmarksClick(); }
+  // Runs the format procedure; a run that began ends with a dialog that
+  // says in plain words what the drive now holds.
+  void btRunBenchmarksClick();
   void btStopClick() { format_.btStopClick(); }
 
   void lbCopyrightClick();
@@ -48,6 +50,7 @@ class TFmMain {
  private:
   void StartUp();
   void OpenChosenDevice();
+  void ShowRunEnding();
 
   Program& program_;
   Desktop& desktop_;

@@ -44,6 +44,15 @@ struct OsVersionInfo {
 };
 inline constexpr std::uint32_t VER_PLATFORM_WIN32_NT = 2u;
 
+// A file system of a drive's volume: where it is (or was) mounted and the
+// device it is mounted from, as the system names them. A volume request
+// that took one down reports it so.
+struct Unmount {
+  std::u16string mountPoint;
+  std::u16string device;
+  bool operator==(const Unmount&) const = default;
+};
+
 // How the system names a drive to its users, beside \\.\PhysicalDriveN,
 // and what it knows of the drive's state without opening it.
 struct DriveNames {
@@ -51,14 +60,7 @@ struct DriveNames {
   std::u16string stableLink;  // a name that stays with the drive ("/dev/disk/by-id/..."); empty if none
   bool readOnly = false;
   bool mounted = false;  // some volume of the drive is in use (mounted, swap, stacked)
-};
-
-// A file system that a volume request took down: where it was mounted and
-// the device it was mounted from, as the system names them.
-struct Unmount {
-  std::u16string mountPoint;
-  std::u16string device;
-  bool operator==(const Unmount&) const = default;
+  std::vector<Unmount> fileSystems;  // the file systems mounted from its volumes now
 };
 
 // Whether the process runs under the 32-bit emulation of a 64-bit system.
