@@ -8,6 +8,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QShowEvent>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QVBoxLayout>
@@ -56,6 +57,16 @@ QLabel* LargeLabel(const QString& name, QWidget* parent) {
   return label;
 }
 
+// A page that scrolls instead of squeezing its controls over each other
+// when the window is smaller than the page (a small screen at a large scale).
+QWidget* Scrollable(QWidget* page) {
+  auto* area = new QScrollArea;
+  area->setWidgetResizable(true);
+  area->setFrameShape(QFrame::NoFrame);
+  area->setWidget(page);
+  return area;
+}
+
 QPushButton* Button(const QString& name, const QString& caption, QWidget* parent) {
   auto* button = new QPushButton(caption, parent);
   button->setObjectName(name);
@@ -97,7 +108,7 @@ MainWindow::MainWindow()
   lbDiskName_->setFont(bold);
   pages_->setObjectName(QStringLiteral("pages"));
   pages_->addTab(BuildDetailsPage(), QStringLiteral("Device &details"));
-  pages_->addTab(BuildFormatPage(), QStringLiteral("&LOW-LEVEL FORMAT"));
+  pages_->addTab(Scrollable(BuildFormatPage()), QStringLiteral("&LOW-LEVEL FORMAT"));
   pages_->addTab(BuildSmartPage(), QStringLiteral("&S.M.A.R.T."));
   DescribeControls();
 
@@ -149,9 +160,13 @@ QWidget* MainWindow::BuildFormatPage() {
   btRunBenchmarks_->setDefault(true);
   btRunBenchmarks_->setMinimumWidth(160);
   btStop_->setEnabled(false);
+  // The choices stacked beside the buttons, so that their captions are
+  // never cut on a narrow window.
+  auto* choices = new QVBoxLayout;
+  choices->addWidget(cbQuickWipe_);
+  choices->addWidget(cbVerify_);
   auto* controls = new QHBoxLayout;
-  controls->addWidget(cbQuickWipe_);
-  controls->addWidget(cbVerify_);
+  controls->addLayout(choices);
   controls->addStretch(1);
   controls->addWidget(btRunBenchmarks_);
   controls->addWidget(btStop_);
