@@ -62,7 +62,7 @@ class UnattendedPage final : public FormatPageView {
   bool QuickWipeChecked() override { return quickWipe_; }
   VerifyMethod ChosenVerification(bool) override { return verify_; }
   void FocusStop() override {}
-  int ShowTaskDialog(const std::u16string&, const std::u16string&, const std::u16string&, int, int) override {
+  int ShowTaskDialog(const std::u16string&, const std::u16string&, const std::u16string&, int, int, int) override {
     return 6;  // Yes
   }
   void ProcessPendingMessages() override {}

@@ -20,8 +20,8 @@ class ConfirmedFormatPage final : public FormatPageView {
   void Forget() { confirmedAt_.reset(); }
 
   int ShowTaskDialog(const std::u16string& title, const std::u16string& instruction, const std::u16string& content,
-                     int icon, int buttons) override {
-    const int answer = page_.ShowTaskDialog(title, instruction, content, icon, buttons);
+                     int icon, int buttons, int defaultButton) override {
+    const int answer = page_.ShowTaskDialog(title, instruction, content, icon, buttons, defaultButton);
     if (answer == IDYES) confirmedAt_ = std::chrono::system_clock::now();
     return answer;
   }

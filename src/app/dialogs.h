@@ -46,6 +46,7 @@ struct TaskDialogRequest {
   std::u16string content;
   int icon = 0;     // an icon code
   int buttons = 0;  // common-button flags
+  int defaultButton = 0;  // the result of the button that Enter presses; 0: the dialog's own choice
 };
 
 struct DialogButton {
@@ -59,6 +60,7 @@ struct MessageDialogRequest {
   MessageIcon icon = MessageIcon::None;
   std::u16string caption;
   std::vector<DialogButton> buttons;
+  int defaultResult = 0;  // the result of the button that Enter presses; 0: the dialog's own choice
 };
 
 class Dialogs {

@@ -6,6 +6,7 @@
 #include "core/system_error_text.h"
 #include "core/text.h"
 #include "app/erase_report.h"
+#include "format/run_ending.h"
 #include "record/erase_record.h"
 #include "reports/device_details_report.h"
 #include "reports/smart_report.h"
@@ -70,8 +71,12 @@ void TFmMain::btRunBenchmarksClick() {
   windows_.main.SetSaveReportEnabled(false);
   confirmedPage_.Forget();
   format_.btRunBenchmarksClick();
-  if (format_.LastRun().outcome != FormatOutcome::NotConfirmed) KeepEraseRecord(quick, firstLogLine);
+  if (format_.LastRun().outcome == FormatOutcome::NotConfirmed) return;
+  KeepEraseRecord(quick, firstLogLine);
   windows_.main.SetSaveReportEnabled(lastRecord_.has_value());
+  // A window that closed during the run has released its drive: nobody is
+  // left to read the ending, and the log is gone with the window.
+  if (program_.DeviceHandle != INVALID_HANDLE_VALUE) ShowRunEnding();
 }
 
 // The drive is identified after the run, through the handle the run kept
@@ -103,6 +108,20 @@ void TFmMain::btSaveReportClick() {
   }
   desktop_.dialogs.MessageBox(u"The erase record was saved as " + path + u" and its certificate as " + pdf + u".",
                               kProgramTitle, MessageIcon::Information);
+}
+
+// The ending in plain words, with the report one button away.
+void TFmMain::ShowRunEnding() {
+  constexpr int kSaveReport = 100;
+  const RunEnding ending = DescribeEnding(format_.LastRun(), program_.SelectedEntry().IdentifyData.SectorSize);
+  MessageDialogRequest request;
+  request.caption = u"Erase finished";
+  request.text = ending.headline + u"\r\n\r\n" + ending.details;
+  request.icon = ending.erased ? MessageIcon::Information : MessageIcon::Warning;
+  request.buttons = {{u"OK", IDOK}};
+  if (lastRecord_) request.buttons.push_back({u"&Save erase report\u2026", kSaveReport});
+  request.defaultResult = IDOK;
+  if (desktop_.dialogs.MessageDialog(request) == kSaveReport) btSaveReportClick();
 }
 
 void TFmMain::lbCopyrightClick() { desktop_.shell.OpenWebAddress(kMakerWebAddress); }

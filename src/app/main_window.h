@@ -41,7 +41,8 @@ class TFmMain {
 
   void btGetSmartClick();
   // Runs the format procedure; a run that was confirmed leaves its erase
-  // record for "Save erase report…".
+  // record for "Save erase report…" and ends with a dialog that says in
+  // plain words what the drive now holds.
   void btRunBenchmarksClick();
   void btStopClick() { format_.btStopClick(); }
   // Saves the last run's record (JSON) and its certificate (PDF) where the
@@ -58,6 +59,7 @@ class TFmMain {
   void StartUp();
   void OpenChosenDevice();
   void KeepEraseRecord(bool quick, std::size_t firstLogLine);
+  void ShowRunEnding();
 
   Program& program_;
   Desktop& desktop_;

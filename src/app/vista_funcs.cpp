@@ -80,13 +80,14 @@ std::vector<DialogButton> FallbackButtons(int flags) {
 }
 
 int AskWithMessageDialog(Dialogs& dialogs, const std::u16string& content, int icon, int buttons,
-                         const std::u16string& applicationTitle) {
+                         int defaultButton, const std::u16string& applicationTitle) {
   const FallbackType type = FallbackTypeOf(icon);
   MessageDialogRequest request;
   request.text = content;
   request.icon = type.icon;
   request.caption = type.caption != nullptr ? type.caption : applicationTitle;
   request.buttons = FallbackButtons(buttons);
+  request.defaultResult = defaultButton;
   return dialogs.MessageDialog(request);
 }
 
@@ -127,11 +128,11 @@ void SetExplorerTheme(Os& os, ThemableWindow& window) {
 
 int ShowTaskDialog(Os& os, Dialogs& dialogs, WindowId owner, const std::u16string& title,
                    const std::u16string& instruction, const std::u16string& content, int icon,
-                   int buttons) {
+                   int buttons, int defaultButton) {
   if (IsVistaOrLater(os)) {
-    return AskWithTaskDialog(dialogs, {owner, title, instruction, content, icon, buttons});
+    return AskWithTaskDialog(dialogs, {owner, title, instruction, content, icon, buttons, defaultButton});
   }
-  return AskWithMessageDialog(dialogs, content, icon, buttons, std::u16string(kProgramTitle));
+  return AskWithMessageDialog(dialogs, content, icon, buttons, defaultButton, std::u16string(kProgramTitle));
 }
 
 }  // namespace orvella

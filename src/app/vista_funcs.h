@@ -38,9 +38,11 @@ void SetExplorerTheme(Os& os, ThemableWindow& window);
 
 // Asks a question. On Vista and later as a task dialog (0 when none can be
 // shown), else as the standard message dialog showing Content only. Results:
-// 1 OK, 2 Cancel, 3 Close or Abort, 4 Retry, 6 Yes, 7 No.
+// 1 OK, 2 Cancel, 3 Close or Abort, 4 Retry, 6 Yes, 7 No. `defaultButton`
+// (one of those results) is the button that Enter presses; with 0 the
+// dialog chooses.
 int ShowTaskDialog(Os& os, Dialogs& dialogs, WindowId owner, const std::u16string& title,
                    const std::u16string& instruction, const std::u16string& content, int icon,
-                   int buttons);
+                   int buttons, int defaultButton = 0);
 
 }  // namespace orvella

@@ -1,24 +1,8 @@
 #include "cli/progress_text.h"
 
-#include <cmath>
-
 #include "core/text.h"
 
 namespace orvella::cli {
-namespace {
-
-// Less than this much of the run is too little to extrapolate from.
-constexpr auto kShortestBasis = std::chrono::milliseconds(500);
-
-std::string TwoDigits(std::int64_t value) { return (value < 10 ? "0" : "") + std::to_string(value); }
-
-}  // namespace
-
-std::string DurationText(std::int64_t seconds) {
-  if (seconds < 60) return std::to_string(seconds) + " s";
-  if (seconds < 3600) return std::to_string(seconds / 60) + " min " + TwoDigits(seconds % 60) + " s";
-  return std::to_string(seconds / 3600) + " h " + TwoDigits(seconds % 3600 / 60) + " min";
-}
 
 std::string ProgressText(const std::u16string& percent, const std::u16string& sector,
                          const std::u16string& speed, std::optional<std::int64_t> secondsLeft) {
@@ -26,22 +10,6 @@ std::string ProgressText(const std::u16string& percent, const std::u16string& se
   if (!speed.empty()) text += "   " + TextToUtf8(speed);
   if (secondsLeft) text += "   " + DurationText(*secondsLeft) + " left";
   return text;
-}
-
-void TimeLeftEstimate::BytesDone(std::int64_t done, std::int64_t total, Clock::time_point now) {
-  if (!start_ || done < done_ || total != total_) {
-    start_ = now;
-    startDone_ = done;
-    secondsLeft_.reset();
-  }
-  done_ = done;
-  total_ = total;
-  const auto elapsed = now - *start_;
-  if (done > startDone_ && elapsed >= kShortestBasis) {
-    const double seconds = std::chrono::duration<double>(elapsed).count();
-    const double rate = static_cast<double>(done - startDone_) / seconds;
-    secondsLeft_ = static_cast<std::int64_t>(std::ceil(static_cast<double>(total - done) / rate));
-  }
 }
 
 }  // namespace orvella::cli

@@ -2,37 +2,16 @@
 // figures (percent, current sector, speed) and an estimate of the time left.
 #pragma once
 
-#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
 
-namespace orvella::cli {
+#include "format/run_progress.h"
 
-// "1 h 02 min", "3 min 12 s", "12 s".
-std::string DurationText(std::int64_t seconds);
+namespace orvella::cli {
 
 // The captions joined, then "N left" when there is an estimate.
 std::string ProgressText(const std::u16string& percent, const std::u16string& sector,
                          const std::u16string& speed, std::optional<std::int64_t> secondsLeft);
-
-// Estimates the time left from the average rate of the run so far.
-class TimeLeftEstimate {
- public:
-  using Clock = std::chrono::steady_clock;
-
-  // The pass reports, after each block, the bytes it has done of `total`;
-  // a report with fewer bytes or another total begins a new pass (the
-  // read-back after the writes), whose estimate starts afresh.
-  void BytesDone(std::int64_t done, std::int64_t total, Clock::time_point now);
-  std::optional<std::int64_t> SecondsLeft() const { return secondsLeft_; }
-
- private:
-  std::optional<Clock::time_point> start_;
-  std::int64_t startDone_ = 0;  // the bytes done at start_
-  std::int64_t done_ = 0;
-  std::int64_t total_ = 0;
-  std::optional<std::int64_t> secondsLeft_;
-};
 
 }  // namespace orvella::cli

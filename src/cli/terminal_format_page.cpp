@@ -47,7 +47,8 @@ void TerminalFormatPage::ShowBytesDone(std::int64_t done, std::int64_t total) {
 }
 
 int TerminalFormatPage::ShowTaskDialog(const std::u16string& title, const std::u16string& instruction,
-                                       const std::u16string& content, int /*icon*/, int /*buttons*/) {
+                                       const std::u16string& content, int /*icon*/, int /*buttons*/,
+                                       int /*defaultButton*/) {
   if (!Confirmed(title, instruction, content)) return IDCANCEL;
   confirmedAt_ = std::chrono::system_clock::now();
   return IDYES;

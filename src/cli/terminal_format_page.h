@@ -45,7 +45,7 @@ class TerminalFormatPage final : public FormatPageView {
   }
   void FocusStop() override {}
   int ShowTaskDialog(const std::u16string& title, const std::u16string& instruction,
-                     const std::u16string& content, int icon, int buttons) override;
+                     const std::u16string& content, int icon, int buttons, int defaultButton) override;
   void ProcessPendingMessages() override;
   void CloseWindow() override {}
 

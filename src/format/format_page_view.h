@@ -45,10 +45,10 @@ class FormatPageView {
   virtual void FocusStop() = 0;
 
   // A modal question owned by the main window, asked as ShowTaskDialog
-  // asks it (app/vista_funcs.h), with its icon codes, button flags and
-  // results (0 when no dialog could be shown).
+  // asks it (app/vista_funcs.h), with its icon codes, button flags, default
+  // button and results (0 when no dialog could be shown).
   virtual int ShowTaskDialog(const std::u16string& title, const std::u16string& instruction,
-                             const std::u16string& content, int icon, int buttons) = 0;
+                             const std::u16string& content, int icon, int buttons, int defaultButton) = 0;
 
   // Lets the window handle its pending messages once (paint, the Stop
   // button, a close request) and returns.

@@ -5,6 +5,7 @@
 #include "core/system_error_text.h"
 #include "core/program.h"
 #include "device/volume_locking.h"
+#include "format/erase_question.h"
 #include "format/format_write_loop.h"
 #include "reports/text_forms.h"
 
@@ -31,7 +32,7 @@ void FormatProcedure::FormatDevice() {
   choices.verify = view_.ChosenVerification(choices.quickWipe);
   running_ = true;
   lastRun_ = FormatRun{};
-  if (Confirm(choices.quickWipe) && !closeRequested_) Erase(choices);
+  if (Confirm(choices) && !closeRequested_) Erase(choices);
   running_ = false;
   if (closeRequested_) {
     program_.StopRequested = false;
@@ -50,19 +51,11 @@ bool FormatProcedure::RequestClose() {
   return true;
 }
 
-// A quick wipe of a drive larger than its two ends destroys the partition
-// tables, not the data: the question says so rather than promise more.
-bool FormatProcedure::Confirm(bool quickWipe) {
-  const TDeviceTable& entry = program_.SelectedEntry();
-  const bool partial = quickWipe && entry.IdentifyData.LBA * entry.IdentifyData.SectorSize > 2 * kQuickWipeExtent;
-  const std::u16string instruction = partial ? u"The partitions on the selected device will be lost"
-                                             : u"All data on the selected device will be lost";
-  const std::u16string question =
-      partial ? u"Are you sure you want to wipe the partition tables of this device? Only the first and the last "
-                u"10,240,000 bytes will be zeroed; the rest of the data will still be readable."
-              : u"Are you absolutely sure you want to irreversibly destroy all data on this device?";
-  return view_.ShowTaskDialog(u"Warning", instruction, question + u"\r\n\r\n" + program_.DeviceTitle,
-                              kTaskIconWarning, TDCBF_YES_BUTTON | TDCBF_CANCEL_BUTTON) == IDYES;
+// Cancel is the default answer: two presses of Enter must not erase a drive.
+bool FormatProcedure::Confirm(const EraseChoices& choices) {
+  const EraseQuestion question = AskToErase(program_, choices);
+  return view_.ShowTaskDialog(u"Warning", question.instruction, question.content, kTaskIconWarning,
+                              TDCBF_YES_BUTTON | TDCBF_CANCEL_BUTTON, IDCANCEL) == IDYES;
 }
 
 // The controls that could start or change a run: the three of every action,
@@ -94,7 +87,9 @@ void FormatProcedure::Erase(const EraseChoices& choices) {
   ReleaseDeviceVolumes(program_);
   if (driveTaken)
     program_.os.DeviceIoControl(program_.DeviceHandle, FSCTL_UNLOCK_VOLUME, nullptr, 0, nullptr, 0, &returned);
-  if (ran) {
+  // New partitions belong on an erased drive: after a cancelled or failed
+  // run the advice would be wrong.
+  if (ran && lastRun_.loop.ending == WriteLoopEnding::Complete) {
     AddFormatLog(program_, u"");
     AddFormatLog(program_, u"Remember to create new partitions.");
   }

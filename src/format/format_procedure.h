@@ -60,7 +60,7 @@ class FormatProcedure {
   const FormatRun& LastRun() const { return lastRun_; }
 
  private:
-  bool Confirm(bool quickWipe);
+  bool Confirm(const EraseChoices& choices);
   void Erase(const EraseChoices& choices);
   void SetChoicesEnabled(bool enabled);
   bool TakeDrive();

@@ -56,6 +56,15 @@ struct HostIdentity {
   bool operator==(const HostIdentity&) const = default;
 };
 
+// A file system of a drive's volume: where it is (or was) mounted and the
+// device it is mounted from, as the system names them. A volume request
+// that took one down reports it so.
+struct Unmount {
+  std::u16string mountPoint;
+  std::u16string device;
+  bool operator==(const Unmount&) const = default;
+};
+
 // How the system names a drive to its users, beside \\.\PhysicalDriveN,
 // and what it knows of the drive's state without opening it.
 struct DriveNames {
@@ -63,14 +72,7 @@ struct DriveNames {
   std::u16string stableLink;  // a name that stays with the drive ("/dev/disk/by-id/..."); empty if none
   bool readOnly = false;
   bool mounted = false;  // some volume of the drive is in use (mounted, swap, stacked)
-};
-
-// A file system that a volume request took down: where it was mounted and
-// the device it was mounted from, as the system names them.
-struct Unmount {
-  std::u16string mountPoint;
-  std::u16string device;
-  bool operator==(const Unmount&) const = default;
+  std::vector<Unmount> fileSystems;  // the file systems mounted from its volumes now
 };
 
 // A process that holds a volume: a file open on it, its working or root

@@ -217,7 +217,7 @@ TEST(CliErase, AnUnpluggedDriveEndsWithSix) {
   EXPECT_EQ(r.exitCode, 6);
   const Lines log = LogLines(r.out);
   EXPECT_NE(std::find(log.begin(), log.end(), "Device was unplugged, aborting..."), log.end());
-  EXPECT_TRUE(log[log.size() - 3].starts_with("Operation terminated at offset ")) << log[log.size() - 3];
+  EXPECT_TRUE(log.back().starts_with("Operation terminated at offset ")) << log.back();
 }
 
 TEST(CliErase, JsonPrintsTheRecordAndMovesTheLogToStderr) {
@@ -298,10 +298,9 @@ TEST(CliErase, CtrlCStopsAfterTheBlockInProgress) {
   EXPECT_EQ(r.exitCode, 5) << r.err;
   EXPECT_NE(r.err.find("Stopping after the block in progress..."), std::string::npos);
   const Lines log = LogLines(r.out);
-  ASSERT_GE(log.size(), 5u);
-  EXPECT_TRUE(log[log.size() - 4].starts_with("Operation cancelled at offset ")) << log[log.size() - 4];
-  EXPECT_EQ(log[log.size() - 3], "What was written before the stop has been flushed to the drive.");
-  EXPECT_EQ(log.back(), "Remember to create new partitions.");
+  ASSERT_GE(log.size(), 3u);
+  EXPECT_TRUE(log[log.size() - 2].starts_with("Operation cancelled at offset ")) << log[log.size() - 2];
+  EXPECT_EQ(log.back(), "What was written before the stop has been flushed to the drive.");
 
   const json record = report.Read();
   EXPECT_EQ(record["result"], "cancelled");

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "app/dialogs.h"
+#include "core/text.h"
 #include "format_rig.h"
 
 namespace orvella {
@@ -95,11 +97,13 @@ TEST(FormatDevice, ASuccessfulRunLogsEveryLineInOrder) {
   const auto& dialog = rig.page.dialogs.at(0);
   EXPECT_EQ(dialog.title, u"Warning");
   EXPECT_EQ(dialog.instruction, u"All data on the selected device will be lost");
-  EXPECT_EQ(dialog.content,
-            u"Are you absolutely sure you want to irreversibly destroy all data on this device?\r\n\r\n"
-            u"[1]  MODEL-A    FW01    [title]");
+  EXPECT_TRUE(dialog.content.starts_with(
+      u"Are you absolutely sure you want to irreversibly destroy all data on this device?\r\n\r\n"
+      u"[1]  MODEL-A    FW01    [title]\r\n\r\n"))
+      << TextToUtf8(dialog.content);
   EXPECT_EQ(dialog.icon, 84);
   EXPECT_EQ(dialog.buttons, 10);
+  EXPECT_EQ(dialog.defaultButton, IDCANCEL);
 
   const Events events = {"dialog",
                          "disable btRunBenchmarks",
@@ -154,10 +158,10 @@ TEST(FormatDevice, AQuickWipeSaysTheRestOfTheDataStaysReadable) {
   rig.procedure.FormatDevice();
   const auto& dialog = rig.page.dialogs.at(0);
   EXPECT_EQ(dialog.instruction, u"The partitions on the selected device will be lost");
-  EXPECT_EQ(dialog.content,
-            u"Are you sure you want to wipe the partition tables of this device? Only the first and the last "
-            u"10,240,000 bytes will be zeroed; the rest of the data will still be readable.\r\n\r\n"
-            u"[1]  MODEL-A    FW01    [title]");
+  EXPECT_TRUE(dialog.content.starts_with(
+      u"Are you sure you want to wipe the partition tables of this device? Only the first and the last "
+      u"10,240,000 bytes will be zeroed; the rest of the data will still be readable.\r\n\r\n"
+      u"[1]  MODEL-A    FW01    [title]\r\n\r\n"));
   const Lines log = rig.Log();
   ASSERT_GE(log.size(), 4u);
   EXPECT_EQ(log.end()[-4], u"Low-level format is complete.");
@@ -309,8 +313,7 @@ TEST(FormatDevice, AStopEndsTheRunCancelledAndTheNextRunStartsAfresh) {
   rig.procedure.FormatDevice();
   EXPECT_EQ(rig.Log(), Concat(kHeader, {u"Formatting... ", u"Average speed: ",
                                         u"Operation cancelled at offset 131,072    LBA 256",
-                                        u"What was written before the stop has been flushed to the drive.", u"",
-                                        u"Remember to create new partitions."}));
+                                        u"What was written before the stop has been flushed to the drive."}));
   EXPECT_FALSE(rig.page.Enabled(FormatControl::Stop));
   EXPECT_EQ(rig.page.state, ProgressState::Paused);
 
@@ -335,10 +338,10 @@ TEST(FormatDevice, AWriteProtectedDriveEndsNotCompleteWithTheBarInItsErrorState)
   ProcedureRig rig(d, {});
   rig.procedure.FormatDevice();
   const Lines log = rig.Log();
-  EXPECT_EQ(log[log.size() - 3], u"Low-level format did not complete: the media is write protected; nothing was "
+  EXPECT_EQ(log[log.size() - 1], u"Low-level format did not complete: the media is write protected; nothing was "
                                  u"written from offset 0    LBA 0 on.");
   EXPECT_EQ(rig.Requests(Kind::Write).size(), 1u);
-  EXPECT_EQ(log[log.size() - 1], u"Remember to create new partitions.");
+  EXPECT_EQ(std::count(log.begin(), log.end(), u"Remember to create new partitions."), 0);
   EXPECT_EQ(std::count(log.begin(), log.end(), u"Low-level format is complete."), 0);
   EXPECT_EQ(rig.page.state, ProgressState::Error);
 }
@@ -349,7 +352,7 @@ TEST(FormatDevice, AnUnpluggedDriveIsReportedAndTheProcedureStillFinishes) {
   ProcedureRig rig(d);
   rig.procedure.FormatDevice();
   const Lines log = rig.Log();
-  EXPECT_EQ(log[log.size() - 3], u"Operation terminated at offset 196,608    LBA 384");
+  EXPECT_EQ(log.back(), u"Operation terminated at offset 196,608    LBA 384");  // no advice on partitions
   EXPECT_EQ(rig.page.state, ProgressState::Paused);
   EXPECT_TRUE(rig.t.program.LockedVolumes.empty());
   EXPECT_TRUE(rig.ControlsAsOutsideARun());

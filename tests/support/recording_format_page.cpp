@@ -49,8 +49,9 @@ void RecordingFormatPage::SetEnabled(FormatControl control, bool on) {
 }
 
 int RecordingFormatPage::ShowTaskDialog(const std::u16string& title, const std::u16string& instruction,
-                                        const std::u16string& content, int icon, int buttons) {
-  dialogs.push_back({title, instruction, content, icon, buttons});
+                                        const std::u16string& content, int icon, int buttons,
+                                        int defaultButton) {
+  dialogs.push_back({title, instruction, content, icon, buttons, defaultButton});
   events.push_back("dialog");
   if (onDialog) onDialog();
   return dialogAnswer;

@@ -27,7 +27,7 @@ class RecordingFormatPage final : public FormatPageView {
   }
   void FocusStop() override { events.push_back("focus btStop"); }
   int ShowTaskDialog(const std::u16string& title, const std::u16string& instruction,
-                     const std::u16string& content, int icon, int buttons) override;
+                     const std::u16string& content, int icon, int buttons, int defaultButton) override;
   void ProcessPendingMessages() override;
   void CloseWindow() override { events.push_back("close window"); }
 
@@ -36,7 +36,7 @@ class RecordingFormatPage final : public FormatPageView {
 
   struct Dialog {
     std::u16string title, instruction, content;
-    int icon = 0, buttons = 0;
+    int icon = 0, buttons = 0, defaultButton = 0;
   };
 
   // Set by the test.

@@ -121,7 +121,7 @@ TEST_F(MainWindowTest, AFormatRunMovesTheBarLabelsAndLogAndStopsOnStop) {
   QStringList logBefore = Lines(Memo("Log_BenchMark"));
   struct Snapshot {
     int bar;
-    QString percent, position, speed;
+    QString percent, position, speed, figures, title;
     int logLines;
     bool onlyStop;
   };
@@ -133,7 +133,8 @@ TEST_F(MainWindowTest, AFormatRunMovesTheBarLabelsAndLogAndStopsOnStop) {
     ++passes;
     if (passes == 3 || passes == 30) {
       snapshots.push_back({Bar()->value(), Label("lbCurrentPercent")->text(), Label("lbCurrentPosition")->text(),
-                           Label("lbSpeed")->text(), static_cast<int>(Lines(Memo("Log_BenchMark")).size()),
+                           Label("lbSpeed")->text(), Label("lbRunFigures")->text(), desktop->Main().windowTitle(),
+                           static_cast<int>(Lines(Memo("Log_BenchMark")).size()),
                            OnlyStopEnabled()});
     }
     if (passes == 31) {
@@ -153,11 +154,20 @@ TEST_F(MainWindowTest, AFormatRunMovesTheBarLabelsAndLogAndStopsOnStop) {
   EXPECT_TRUE(snapshots[1].percent.endsWith(QStringLiteral("% complete")));
   EXPECT_TRUE(snapshots[1].position.startsWith(QStringLiteral("Current sector: ")));
   EXPECT_TRUE(snapshots[1].speed.endsWith(QStringLiteral(" MB/s")));
+  // Bytes of the total and the time, and the percentage in the title.
+  EXPECT_NE(snapshots[0].figures, snapshots[1].figures);
+  EXPECT_TRUE(snapshots[1].figures.contains(QStringLiteral(" of 500.1 GB   elapsed "))) << snapshots[1].figures.toStdString();
+  EXPECT_TRUE(snapshots[1].title.contains(QStringLiteral("% - "))) << snapshots[1].title.toStdString();
+  EXPECT_FALSE(desktop->Main().windowTitle().contains(QStringLiteral("% - ")));
 
   const QStringList log = Lines(Memo("Log_BenchMark"));
   EXPECT_EQ(log.filter(QStringLiteral("Operation cancelled at offset")).size(), 1);
-  EXPECT_TRUE(log.last().endsWith(QStringLiteral("   Remember to create new partitions.")));
+  EXPECT_TRUE(log.last().endsWith(QStringLiteral("   What was written before the stop has been flushed to the drive.")));
+  EXPECT_EQ(log.filter(QStringLiteral("Remember to create new partitions.")).size(), 0);
   EXPECT_EQ(Bar()->property("state").toString(), QStringLiteral("paused"));
+  ASSERT_EQ(dialogs.messageDialogs.size(), 1u);  // the ending, in plain words
+  EXPECT_TRUE(dialogs.messageDialogs[0].text.starts_with(u"The erase was cancelled\r\n\r\nIt stopped at byte "));
+  EXPECT_EQ(dialogs.messageDialogs[0].icon, MessageIcon::Warning);
   EXPECT_TRUE(FormatControlsAtRest());
   ASSERT_EQ(dialogs.taskDialogs.size(), 1u);
   EXPECT_EQ(dialogs.taskDialogs[0].owner, WindowId::Main);

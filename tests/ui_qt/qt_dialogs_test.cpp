@@ -68,5 +68,28 @@ TEST(QtDialogs, MessageDialogUsesTheGivenCaptionsAndResults) {
   EXPECT_EQ(shown.buttons, (QStringList{"&Abort", "&Yes"}));
 }
 
+// Presses Enter in the message box that opens next.
+void EnterInNextBox() {
+  QTimer::singleShot(0, [] {
+    QWidget* box = QApplication::activeModalWidget();
+    ASSERT_NE(box, nullptr);
+    QTest::keyClick(box, Qt::Key_Return);
+  });
+}
+
+// Enter must not answer Yes to a question whose default is Cancel: a second
+// press of Enter after "FORMAT THIS DEVICE" leaves the drive alone.
+TEST(QtDialogs, EnterPressesTheDefaultButtonThatWasAskedFor) {
+  qt::QtDialogs dialogs([](WindowId) { return nullptr; });
+  TaskDialogRequest task{WindowId::Main, u"Warning", u"All data will be lost", u"Sure?", 84, 10, IDCANCEL};
+  EnterInNextBox();
+  EXPECT_EQ(dialogs.TaskDialog(task), IDCANCEL);
+
+  MessageDialogRequest message{u"Sure?", MessageIcon::Warning, u"Warning", {{u"&Yes", IDYES}, {u"Cancel", IDCANCEL}},
+                               IDCANCEL};
+  EnterInNextBox();
+  EXPECT_EQ(dialogs.MessageDialog(message), IDCANCEL);
+}
+
 }  // namespace
 }  // namespace orvella

@@ -1,11 +1,16 @@
-// window-screenshots DIR
+// window-screenshots DIR [--dark]
 //
 // Runs the desktop program on the demo drives with fake dialogs and saves
 // pictures of the three windows as the user meets them: the debug window,
 // the selection window, and the main window's three pages after the
 // S.M.A.R.T. report and a format run stopped part way. For looking at the
-// real windows (run it under xvfb-run with QT_QPA_PLATFORM=xcb).
+// real windows (run it under xvfb-run with QT_QPA_PLATFORM=xcb). The
+// erase question and the ending dialog the run asked are shown again as the
+// real dialogs and saved too. --dark gives every window a dark palette.
 #include <QApplication>
+#include <QMessageBox>
+#include <QPalette>
+#include <QStyleFactory>
 #include <QDir>
 #include <QPushButton>
 #include <QTabWidget>
@@ -19,6 +24,7 @@
 #include "support/desktop_fakes.h"
 #include "support/fakes.h"
 #include "ui/qt/desktop_program.h"
+#include "ui/qt/qt_dialogs.h"
 
 namespace orvella::test {
 namespace {
@@ -84,12 +90,58 @@ struct DemoDesktop {
   qt::DesktopProgram desktop;
 };
 
+// Saves the dialog that opens next, then closes it.
+void SaveNextDialog(const QDir& dir, const QString& name) {
+  auto* timer = new QTimer;
+  QObject::connect(timer, &QTimer::timeout, [timer, dir, name] {
+    QWidget* box = QApplication::activeModalWidget();
+    if (box == nullptr) return;
+    timer->stop();
+    timer->deleteLater();
+    Save(*box, dir, name);
+    box->close();
+  });
+  timer->start(50);
+}
+
+// The dialogs a run asked of the fakes, shown as the real ones.
+void SaveRunDialogs(const FakeDialogs& asked, const QDir& dir, const QString& prefix) {
+  qt::QtDialogs real([](WindowId) { return nullptr; });
+  if (!asked.taskDialogs.empty()) {
+    SaveNextDialog(dir, prefix + QStringLiteral("-question"));
+    real.TaskDialog(asked.taskDialogs.front());
+  }
+  if (!asked.messageDialogs.empty()) {
+    SaveNextDialog(dir, prefix + QStringLiteral("-ending"));
+    real.MessageDialog(asked.messageDialogs.back());
+  }
+}
+
+void UseDarkPalette() {
+  QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+  QPalette dark;
+  dark.setColor(QPalette::Window, QColor(45, 45, 48));
+  dark.setColor(QPalette::WindowText, QColor(220, 220, 220));
+  dark.setColor(QPalette::Base, QColor(30, 30, 30));
+  dark.setColor(QPalette::AlternateBase, QColor(45, 45, 48));
+  dark.setColor(QPalette::Text, QColor(220, 220, 220));
+  dark.setColor(QPalette::Button, QColor(60, 60, 64));
+  dark.setColor(QPalette::ButtonText, QColor(220, 220, 220));
+  dark.setColor(QPalette::Highlight, QColor(38, 110, 190));
+  dark.setColor(QPalette::HighlightedText, Qt::white);
+  dark.setColor(QPalette::Link, QColor(110, 170, 255));
+  dark.setColor(QPalette::PlaceholderText, QColor(150, 150, 150));
+  QApplication::setPalette(dark);
+}
+
 int Run(int argc, char** argv) {
   QApplication application(argc, argv);
-  if (argc != 2) {
-    std::cerr << "usage: window-screenshots DIR\n";
+  const bool dark = argc == 3 && QString::fromLocal8Bit(argv[2]) == QStringLiteral("--dark");
+  if (argc != 2 && !dark) {
+    std::cerr << "usage: window-screenshots DIR [--dark]\n";
     return 2;
   }
+  if (dark) UseDarkPalette();
   const QDir dir(QString::fromLocal8Bit(argv[1]));
   {
     // The hard disk: the debug window, the list, the two reports.
@@ -111,6 +163,7 @@ int Run(int argc, char** argv) {
     if (!demo.StartOn(2, dir, {})) return 1;
     demo.FormatAndStop(300, dir, QStringLiteral("5-format-running"));
     Save(demo.desktop.Main(), dir, QStringLiteral("6-format-stopped"));
+    SaveRunDialogs(demo.dialogs, dir, QStringLiteral("6"));
   }
   {
     // The write-protected SD card: the run fails and the bar shows it.
@@ -118,6 +171,7 @@ int Run(int argc, char** argv) {
     if (!demo.StartOn(4, dir, {})) return 1;
     demo.FormatAndStop(100000, dir, {});
     Save(demo.desktop.Main(), dir, QStringLiteral("7-format-failed"));
+    SaveRunDialogs(demo.dialogs, dir, QStringLiteral("7"));
   }
   return 0;
 }

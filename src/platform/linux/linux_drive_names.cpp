@@ -40,8 +40,11 @@ DriveNames LinuxOs::DriveNamesOf(std::uint32_t driveNumber) {
   names.stableLink = Utf8ToText(StableLinkOf(tree_, node));
   names.readOnly = tree_.ReadLine("/sys/block/" + drive.name + "/ro").value_or("0") == "1";
   const VolumeUse use = VolumeUse::Read(tree_);
-  for (const Volume& volume : VolumesOfDrive(tree_, Drives(), driveNumber))
+  for (const Volume& volume : VolumesOfDrive(tree_, Drives(), driveNumber)) {
     names.mounted = names.mounted || use.InUse(tree_, Drives(), volume);
+    for (const std::string& mountPoint : use.MountPointsOf(tree_, volume))
+      names.fileSystems.push_back(Unmount{Utf8ToText(mountPoint), Utf8ToText(DeviceNodePath(volume.name))});
+  }
   return names;
 }
 

@@ -277,4 +277,10 @@ bool VirtualOs::IsVolumeLocked(const std::string& name) const {
   return false;
 }
 
+bool VirtualOs::IsDismounted(const std::string& name) const {
+  for (const auto& [handle, object] : handles_)
+    if (object.isVolume && !object.unmounted.empty() && machine_.volumes[object.index].name == name) return true;
+  return false;
+}
+
 }  // namespace orvella

@@ -95,6 +95,7 @@ class VirtualOs final : public Os {
   void* AllocateAligned(std::size_t size) override;
   void FreeAligned(void* memory) override;
   std::u16string AnsiToText(const std::uint8_t* bytes, std::size_t count) override;
+  DriveNames DriveNamesOf(std::uint32_t driveNumber) override;
   std::vector<Unmount> UnmountsOf(Handle volume) override;
   BusyVolume DescribeBusyVolume(const std::u16string& name) override;
 
@@ -106,6 +107,8 @@ class VirtualOs final : public Os {
   const MediumRecord& Medium(std::uint32_t driveNumber) const;
   bool IsUnplugged(std::uint32_t driveNumber) const;
   bool IsVolumeLocked(const std::string& name) const;
+  // Whether a handle still open has taken the volume's file system down.
+  bool IsDismounted(const std::string& name) const;
   int OpenHandleCount() const { return static_cast<int>(handles_.size()); }
 
   // Surroundings that tests vary.

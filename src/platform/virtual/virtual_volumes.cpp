@@ -37,6 +37,17 @@ bool VirtualOs::VolumeRequest(OpenObject& object, std::uint32_t code, void* out,
   }
 }
 
+// The volumes of the drive whose file systems are mounted and not yet
+// taken down by a dismount.
+DriveNames VirtualOs::DriveNamesOf(std::uint32_t driveNumber) {
+  DriveNames names = Os::DriveNamesOf(driveNumber);
+  for (const VirtualVolume& volume : machine_.volumes) {
+    if (volume.deviceNumber != driveNumber || !volume.mountPoint || IsDismounted(volume.name)) continue;
+    names.fileSystems.push_back(Unmount{Utf8ToText(*volume.mountPoint), u"\\\\.\\" + Utf8ToText(volume.name)});
+  }
+  return names;
+}
+
 std::vector<Unmount> VirtualOs::UnmountsOf(Handle handle) {
   const OpenObject* object = Find(handle);
   return object != nullptr && object->isVolume ? object->unmounted : std::vector<Unmount>{};

@@ -20,13 +20,6 @@ constexpr int kMargin = 10;
 
 QString UpperWebAddress() { return ToQt(kMakerWebAddress).toUpper(); }
 
-void MakeWhite(QWidget* widget) {
-  widget->setAutoFillBackground(true);
-  QPalette palette = widget->palette();
-  palette.setColor(QPalette::Window, Qt::white);
-  widget->setPalette(palette);
-}
-
 }  // namespace
 
 ChooseDialog::ChooseDialog()
@@ -35,13 +28,15 @@ ChooseDialog::ChooseDialog()
       driveList_(new DriveList(this)),
       lbDiskManagement_(new LinkLabel(QStringLiteral("lbDiskManagement"), this)),
       label2_(new QLabel(QStringLiteral("Please select a device"), this)),
-      btContinue_(new QPushButton(QStringLiteral("Continue >>>"), this)),
+      btContinue_(new QPushButton(QStringLiteral("&Continue >>>"), this)),
       lbCopyright_(new QLabel(this)),
       lbUnopened_(new QLabel(this)),
       btStartAsAdministrator_(new QPushButton(QStringLiteral("Start again as &administrator"), this)),
       statusBar_(new PanelStatusBar({}, this)) {
   setObjectName(QStringLiteral("TFmChoose"));
-  setFixedSize(kClientWidth, kClientHeight);
+  resize(kClientWidth, kClientHeight);
+  setMinimumSize(560, 280);
+  CentreOnScreen(*this);
   setFont(QFont(QStringLiteral("Tahoma"), 9));
 
   lbProgramName_->setObjectName(QStringLiteral("lbProgramName"));
@@ -53,10 +48,15 @@ ChooseDialog::ChooseDialog()
   lbDiskManagement_->setFont(underlined);
   label2_->setObjectName(QStringLiteral("Label2"));
   btContinue_->setObjectName(QStringLiteral("btContinue"));
-  btContinue_->setFixedSize(135, 26);
+  btContinue_->setMinimumSize(135, 26);
   btContinue_->setDefault(true);
   btContinue_->setEnabled(false);
   lbCopyright_->setObjectName(QStringLiteral("lbCopyright"));
+  driveList_->setAccessibleName(QStringLiteral("Drives"));
+  driveList_->setAccessibleDescription(QStringLiteral("The drives of this machine; choose the one to work on"));
+  lbDiskManagement_->setAccessibleName(QStringLiteral("Open the disk management tool"));
+  label1_->setAccessibleName(QStringLiteral("Maker's web site"));
+  btContinue_->setAccessibleDescription(QStringLiteral("Open the chosen drive"));
 
   auto* separator = new QFrame(this);
   separator->setFrameShape(QFrame::HLine);
@@ -81,7 +81,7 @@ ChooseDialog::ChooseDialog()
 QWidget* ChooseDialog::BuildHeader() {
   auto* header = new QWidget(this);
   header->setFixedHeight(kHeaderHeight);
-  MakeWhite(header);
+  PaintAsBase(header);
   auto* row = new QHBoxLayout(header);
   row->setContentsMargins(kMargin, 0, kMargin, 0);
   row->addWidget(lbProgramName_);
@@ -147,9 +147,9 @@ void ChooseDialog::SetCopyright(const std::u16string& text) { lbCopyright_->setT
 
 void ChooseDialog::SetLinkColour(ChooseLink link, Rgb colour) {
   switch (link) {
-    case ChooseLink::WebAddress: SetTextColour(label1_, ToQColor(colour)); break;
-    case ChooseLink::Copyright: SetTextColour(lbCopyright_, ToQColor(colour)); break;
-    case ChooseLink::DiskManagement: SetTextColour(lbDiskManagement_, ToQColor(colour)); break;
+    case ChooseLink::WebAddress: SetTextColour(label1_, LinkColour(label1_, colour)); break;
+    case ChooseLink::Copyright: SetTextColour(lbCopyright_, LinkColour(lbCopyright_, colour)); break;
+    case ChooseLink::DiskManagement: SetTextColour(lbDiskManagement_, LinkColour(lbDiskManagement_, colour)); break;
   }
 }
 

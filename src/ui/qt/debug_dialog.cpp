@@ -17,6 +17,8 @@ DebugDialog::DebugDialog() : memo1_(new QPlainTextEdit(this)) {
   memo1_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   memo1_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   memo1_->setPlainText(QStringLiteral("Debug window"));
+  memo1_->setReadOnly(true);
+  memo1_->setAccessibleName(QStringLiteral("Debug log"));
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(memo1_);

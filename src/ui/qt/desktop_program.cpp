@@ -16,8 +16,9 @@ DesktopProgram::DesktopProgram(Os& os, Clock& clock, Locale& locale, Halt& halt,
       fmMain_(program_, desktop_, mainWindow_, mainWindow_, fmChoose_, debugDialog_) {
   chooseDialog_.Attach(fmChoose_);
   mainWindow_.Attach(fmMain_, [this](const std::u16string& title, const std::u16string& instruction,
-                                     const std::u16string& content, int icon, int buttons) {
-    return ShowTaskDialog(program_.os, desktop_.dialogs, WindowId::Main, title, instruction, content, icon, buttons);
+                                     const std::u16string& content, int icon, int buttons, int defaultButton) {
+    return ShowTaskDialog(program_.os, desktop_.dialogs, WindowId::Main, title, instruction, content, icon, buttons,
+                          defaultButton);
   });
 }
 

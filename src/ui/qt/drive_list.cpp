@@ -58,12 +58,17 @@ DriveList::DriveList(QWidget* parent) : QTreeWidget(parent) {
   }
 }
 
-// The explorer look: flat rows with a soft hover and selection colour.
+// The explorer look: flat rows with a soft hover and selection colour,
+// both tints of the theme's highlight so that dark themes stay readable.
 void DriveList::SetWindowTheme(const std::u16string& subAppName) {
   if (subAppName != u"explorer") return;
-  setStyleSheet(QStringLiteral(
-      "QTreeView::item:hover { background: #e5f3ff; }"
-      "QTreeView::item:selected { background: #cce8ff; color: black; }"));
+  const QColor highlight = palette().color(QPalette::Highlight);
+  const auto tint = [&](int alpha) {
+    return QStringLiteral("rgba(%1, %2, %3, %4)").arg(highlight.red()).arg(highlight.green()).arg(highlight.blue()).arg(alpha);
+  };
+  setStyleSheet(QStringLiteral("QTreeView::item:hover { background: %1; }"
+                               "QTreeView::item:selected { background: %2; color: palette(text); }")
+                    .arg(tint(40), tint(90)));
 }
 
 void DriveList::mousePressEvent(QMouseEvent* event) {

@@ -1,5 +1,6 @@
 #include "ui/qt/link_label.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 
 namespace orvella::qt {
@@ -7,6 +8,18 @@ namespace orvella::qt {
 LinkLabel::LinkLabel(const QString& objectName, QWidget* parent) : QLabel(parent) {
   setObjectName(objectName);
   setCursor(Qt::PointingHandCursor);
+  setFocusPolicy(Qt::StrongFocus);
+}
+
+// A link reached with Tab opens with Enter or Space, as a button would.
+void LinkLabel::keyPressEvent(QKeyEvent* event) {
+  const int key = event->key();
+  if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) {
+    emit clicked();
+    event->accept();
+    return;
+  }
+  QLabel::keyPressEvent(event);
 }
 
 void LinkLabel::mousePressEvent(QMouseEvent* event) {

@@ -1,12 +1,15 @@
 #include "ui/qt/main_window.h"
 
+#include <QApplication>
 #include <QCloseEvent>
+#include <QLocale>
 #include <QCoreApplication>
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QShowEvent>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QVBoxLayout>
@@ -37,10 +40,8 @@ QPlainTextEdit* Memo(const QString& name, QWidget* parent) {
   memo->setReadOnly(true);
   memo->setLineWrapMode(QPlainTextEdit::NoWrap);
   memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  QPalette palette = memo->palette();
-  palette.setColor(QPalette::Base, Qt::white);
-  memo->setPalette(palette);
+  // Long report lines scroll rather than being cut.
+  memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   return memo;
 }
 
@@ -56,6 +57,16 @@ QLabel* LargeLabel(const QString& name, QWidget* parent) {
   label->setObjectName(name);
   label->setFont(QFont(QStringLiteral("Tahoma"), 16));
   return label;
+}
+
+// A page that scrolls instead of squeezing its controls over each other
+// when the window is smaller than the page (a small screen at a large scale).
+QWidget* Scrollable(QWidget* page) {
+  auto* area = new QScrollArea;
+  area->setWidgetResizable(true);
+  area->setFrameShape(QFrame::NoFrame);
+  area->setWidget(page);
+  return area;
 }
 
 QPushButton* Button(const QString& name, const QString& caption, QWidget* parent) {
@@ -76,20 +87,22 @@ MainWindow::MainWindow()
       lbCurrentPercent_(LargeLabel(QStringLiteral("lbCurrentPercent"), this)),
       lbSpeed_(LargeLabel(QStringLiteral("lbSpeed"), this)),
       lbCurrentPosition_(LargeLabel(QStringLiteral("lbCurrentPosition"), this)),
-      cbQuickWipe_(new QCheckBox(QStringLiteral("Perform quick wipe (just remove partitions and MBR)"), this)),
-      cbVerify_(new QCheckBox(QStringLiteral("Verify (read the drive back after writing)"), this)),
-      btRunBenchmarks_(Button(QStringLiteral("btRunBenchmarks"), QStringLiteral("FORMAT THIS DEVICE"), this)),
-      btStop_(Button(QStringLiteral("btStop"), QStringLiteral("Stop"), this)),
-      btSaveReport_(Button(QStringLiteral("btSaveReport"), QStringLiteral("Save erase report…"), this)),
+      lbRunFigures_(new QLabel(this)),
+      cbQuickWipe_(new QCheckBox(QStringLiteral("Perform &quick wipe (just remove partitions and MBR)"), this)),
+      cbVerify_(new QCheckBox(QStringLiteral("&Verify (read the drive back after writing)"), this)),
+      btRunBenchmarks_(Button(QStringLiteral("btRunBenchmarks"), QStringLiteral("&FORMAT THIS DEVICE"), this)),
+      btStop_(Button(QStringLiteral("btStop"), QStringLiteral("S&top"), this)),
+      btSaveReport_(Button(QStringLiteral("btSaveReport"), QStringLiteral("Save &erase report…"), this)),
       logSmart_(Memo(QStringLiteral("Log_Smart"), this)),
       btGetSmart_(Button(QStringLiteral("btGetSmart"), QStringLiteral("&Get SMART Data"), this)),
       lbCopyright_(new LinkLabel(QStringLiteral("lbCopyright"), this)),
-      statusBar_(new PanelStatusBar({{450, Qt::AlignLeft, {}}, {450, Qt::AlignLeft, {}}, {50, Qt::AlignRight, {}}},
+      statusBar_(new PanelStatusBar({{250, Qt::AlignLeft, {}}, {450, Qt::AlignLeft, {}}, {50, Qt::AlignRight, {}}},
                                     this)) {
   setObjectName(QStringLiteral("TFmMain"));
   setFont(QFont(QStringLiteral("Tahoma"), 9));
   resize(kClientWidth, kClientHeight);
-  setMinimumSize(750, 450);
+  // Small enough for a 1366x768 screen at a scale of 2.
+  setMinimumSize(600, 330);
   CentreOnScreen(*this);
 
   lbDiskName_->setObjectName(QStringLiteral("lbDiskName"));
@@ -97,9 +110,10 @@ MainWindow::MainWindow()
   bold.setBold(true);
   lbDiskName_->setFont(bold);
   pages_->setObjectName(QStringLiteral("pages"));
-  pages_->addTab(BuildDetailsPage(), QStringLiteral("Device details"));
-  pages_->addTab(BuildFormatPage(), QStringLiteral("LOW-LEVEL FORMAT"));
-  pages_->addTab(BuildSmartPage(), QStringLiteral("S.M.A.R.T."));
+  pages_->addTab(BuildDetailsPage(), QStringLiteral("Device &details"));
+  pages_->addTab(Scrollable(BuildFormatPage()), QStringLiteral("&LOW-LEVEL FORMAT"));
+  pages_->addTab(BuildSmartPage(), QStringLiteral("&S.M.A.R.T."));
+  DescribeControls();
 
   auto* pagesArea = new QVBoxLayout;
   pagesArea->setContentsMargins(kMargin, kMargin, kMargin, kMargin);
@@ -116,10 +130,7 @@ MainWindow::MainWindow()
 QWidget* MainWindow::BuildHeader() {
   auto* header = new QWidget(this);
   header->setFixedHeight(kHeaderHeight);
-  header->setAutoFillBackground(true);
-  QPalette palette = header->palette();
-  palette.setColor(QPalette::Window, Qt::white);
-  header->setPalette(palette);
+  PaintAsBase(header);
   auto* row = new QHBoxLayout(header);
   row->setContentsMargins(kMargin, 0, kMargin, 0);
   row->addWidget(lbDiskName_);
@@ -146,14 +157,20 @@ QWidget* MainWindow::BuildFormatPage() {
   groupLayout->addWidget(pbCurrentTask_);
   groupLayout->addLayout(figures);
   groupLayout->addWidget(lbCurrentPosition_);
+  lbRunFigures_->setObjectName(QStringLiteral("lbRunFigures"));
+  groupLayout->addWidget(lbRunFigures_);
 
   btRunBenchmarks_->setDefault(true);
   btRunBenchmarks_->setMinimumWidth(160);
   btStop_->setEnabled(false);
   btSaveReport_->setEnabled(false);
+  // The choices stacked beside the buttons, so that their captions are
+  // never cut on a narrow window.
+  auto* choices = new QVBoxLayout;
+  choices->addWidget(cbQuickWipe_);
+  choices->addWidget(cbVerify_);
   auto* controls = new QHBoxLayout;
-  controls->addWidget(cbQuickWipe_);
-  controls->addWidget(cbVerify_);
+  controls->addLayout(choices);
   controls->addStretch(1);
   controls->addWidget(btSaveReport_);
   controls->addWidget(btRunBenchmarks_);
@@ -187,12 +204,37 @@ QWidget* MainWindow::BuildBottomStrip() {
   QFont font(QStringLiteral("Tahoma"), 8);
   font.setBold(true);
   lbCopyright_->setFont(font);
-  SetTextColour(lbCopyright_, ToQColor(kNoticeGrey));
+  SetTextColour(lbCopyright_, LinkColour(lbCopyright_, kNoticeGrey));
   auto* row = new QHBoxLayout(strip);
   row->setContentsMargins(kMargin, 0, kMargin, 0);
   row->addWidget(lbCopyright_);
   row->addStretch(1);
   return strip;
+}
+
+// What screen readers say of each control.
+void MainWindow::DescribeControls() {
+  const auto describe = [](QWidget* control, const char* name, const char* description) {
+    control->setAccessibleName(QString::fromUtf8(name));
+    control->setAccessibleDescription(QString::fromUtf8(description));
+  };
+  describe(lbDiskName_, "Drive", "The drive this window works on");
+  describe(logDetails_, "Device details", "The drive's identification report");
+  describe(logBenchMark_, "Format log", "What the erase did, line by line");
+  describe(logSmart_, "S.M.A.R.T. report", "The drive's S.M.A.R.T. attribute table");
+  describe(pbCurrentTask_, "Erase progress", "The part of the current pass that is done");
+  describe(lbCurrentPercent_, "Percent complete", "");
+  describe(lbCurrentPosition_, "Current sector", "");
+  describe(lbSpeed_, "Speed", "");
+  describe(lbRunFigures_, "Bytes done and time", "Bytes done of the total, time taken and time left");
+  describe(cbQuickWipe_, "Quick wipe", "Zero only the first and last 10,240,000 bytes; the rest stays readable");
+  describe(cbVerify_, "Verify", "Read the drive back after writing and check it holds zeros");
+  describe(btRunBenchmarks_, "Format this device", "Erase the drive by writing zeros over it; asks first");
+  describe(btStop_, "Stop", "Stop the erase after the block in progress");
+  describe(btSaveReport_, "Save erase report", "Save the last run's record and its PDF certificate");
+  describe(btGetSmart_, "Get SMART data", "Read the drive's S.M.A.R.T. attribute table");
+  describe(lbCopyright_, "Maker's web site", "Opens the maker's web address");
+  describe(statusBar_, "Status", "");
 }
 
 void MainWindow::Attach(TFmMain& logic, TaskDialogFunction askTaskDialog) {
@@ -219,7 +261,10 @@ void MainWindow::ConnectEvents() {
           [this](Qt::MouseButton b) { logic_->lbCopyrightMouseUp(ToMouseButton(b)); });
 }
 
-void MainWindow::SetCaption(const std::u16string& caption) { setWindowTitle(ToQt(caption)); }
+void MainWindow::SetCaption(const std::u16string& caption) {
+  baseTitle_ = ToQt(caption);
+  setWindowTitle(baseTitle_);
+}
 
 void MainWindow::SetFont(const FontSpec& font) { setFont(ToQFont(font)); }
 
@@ -231,7 +276,7 @@ void MainWindow::SetStatusPanel(int panel, const std::u16string& text) { statusB
 
 void MainWindow::SetCopyright(const std::u16string& text) { lbCopyright_->setText(ToQt(text)); }
 
-void MainWindow::SetCopyrightColour(Rgb colour) { SetTextColour(lbCopyright_, ToQColor(colour)); }
+void MainWindow::SetCopyrightColour(Rgb colour) { SetTextColour(lbCopyright_, LinkColour(lbCopyright_, colour)); }
 
 std::vector<std::u16string> MainWindow::FormatLogLines() {
   std::vector<std::u16string> lines;
@@ -256,7 +301,40 @@ std::u16string MainWindow::WriteCertificate(const Json& record, const std::u16st
 
 void MainWindow::SetProgressPosition(int position) { pbCurrentTask_->setValue(position); }
 
-void MainWindow::SetProgressState(ProgressState state) { pbCurrentTask_->SetState(state); }
+// The normal state marks the start of the write loop, any other its end.
+void MainWindow::SetProgressState(ProgressState state) {
+  pbCurrentTask_->SetState(state);
+  if (state == ProgressState::Normal) {
+    runShown_ = true;
+    runTime_.start();
+    timeLeft_ = TimeLeftEstimate{};
+    lbRunFigures_->clear();
+  } else if (runShown_) {
+    EndRunFigures();
+  }
+}
+
+void MainWindow::ShowBytesDone(std::int64_t done, std::int64_t total) {
+  timeLeft_.BytesDone(done, total, TimeLeftEstimate::Clock::now());
+  QString figures = ToQt(BytesOfTotalText(done, total, QLocale().decimalPoint().at(0).unicode())) +
+                    QStringLiteral("   elapsed ") + QString::fromStdString(DurationText(runTime_.elapsed() / 1000));
+  if (const auto left = timeLeft_.SecondsLeft())
+    figures += QStringLiteral("   ") + QString::fromStdString(DurationText(*left)) + QStringLiteral(" left");
+  lbRunFigures_->setText(figures);
+  const int percent = total > 0 ? static_cast<int>(done * 100 / total) : 0;
+  setWindowTitle(QStringLiteral("%1% - %2").arg(percent).arg(baseTitle_));
+}
+
+// The title drops its percentage, the elapsed time stays, and the window
+// asks for attention: a long run may have ended behind other windows.
+void MainWindow::EndRunFigures() {
+  runShown_ = false;
+  setWindowTitle(baseTitle_);
+  const QString elapsed = QStringLiteral("took ") + QString::fromStdString(DurationText(runTime_.elapsed() / 1000));
+  const QString text = lbRunFigures_->text();
+  lbRunFigures_->setText(text.left(text.indexOf(QStringLiteral("   elapsed "))) + QStringLiteral("   ") + elapsed);
+  QApplication::alert(this);
+}
 
 QLabel* MainWindow::ProgressLabel(FormatLabel label) {
   switch (label) {
@@ -295,8 +373,8 @@ VerifyMethod MainWindow::ChosenVerification(bool quickWipe) {
 void MainWindow::FocusStop() { btStop_->setFocus(); }
 
 int MainWindow::ShowTaskDialog(const std::u16string& title, const std::u16string& instruction,
-                               const std::u16string& content, int icon, int buttons) {
-  return askTaskDialog_(title, instruction, content, icon, buttons);
+                               const std::u16string& content, int icon, int buttons, int defaultButton) {
+  return askTaskDialog_(title, instruction, content, icon, buttons, defaultButton);
 }
 
 void MainWindow::ProcessPendingMessages() { QCoreApplication::processEvents(); }

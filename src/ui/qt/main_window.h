@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -15,6 +16,7 @@
 #include "app/main_view.h"
 #include "app/main_window.h"
 #include "format/format_page_view.h"
+#include "format/run_progress.h"
 #include "ui/qt/link_label.h"
 #include "ui/qt/panel_status_bar.h"
 #include "ui/qt/state_progress_bar.h"
@@ -25,7 +27,8 @@ class MainWindow : public QWidget, public MainView, public FormatPageView {
  public:
   // The question of the format procedure, asked as ShowTaskDialog asks it.
   using TaskDialogFunction = std::function<int(const std::u16string& title, const std::u16string& instruction,
-                                               const std::u16string& content, int icon, int buttons)>;
+                                               const std::u16string& content, int icon, int buttons,
+                                               int defaultButton)>;
 
   MainWindow();
   void Attach(TFmMain& logic, TaskDialogFunction askTaskDialog);
@@ -50,6 +53,7 @@ class MainWindow : public QWidget, public MainView, public FormatPageView {
   // FormatPageView
   void SetProgressPosition(int position) override;
   void SetProgressState(ProgressState state) override;
+  void ShowBytesDone(std::int64_t done, std::int64_t total) override;
   void SetCaption(FormatLabel label, const std::u16string& caption) override;
   std::u16string Caption(FormatLabel label) override;
   void SetEnabled(FormatControl control, bool enabled) override;
@@ -57,7 +61,7 @@ class MainWindow : public QWidget, public MainView, public FormatPageView {
   VerifyMethod ChosenVerification(bool quickWipe) override;
   void FocusStop() override;
   int ShowTaskDialog(const std::u16string& title, const std::u16string& instruction, const std::u16string& content,
-                     int icon, int buttons) override;
+                     int icon, int buttons, int defaultButton) override;
   void ProcessPendingMessages() override;
   void CloseWindow() override;
 
@@ -75,6 +79,8 @@ class MainWindow : public QWidget, public MainView, public FormatPageView {
   QLabel* ProgressLabel(FormatLabel label);
   QWidget* Control(FormatControl control);
   void ConnectEvents();
+  void DescribeControls();
+  void EndRunFigures();
 
   TFmMain* logic_ = nullptr;
   TaskDialogFunction askTaskDialog_;
@@ -87,6 +93,13 @@ class MainWindow : public QWidget, public MainView, public FormatPageView {
   QLabel* lbCurrentPercent_;
   QLabel* lbSpeed_;
   QLabel* lbCurrentPosition_;
+  // Bytes done of the total, the time taken and the time left: the run in
+  // terms a person can plan by.
+  QLabel* lbRunFigures_;
+  QString baseTitle_;  // the caption; a run shows its percentage in front of it
+  bool runShown_ = false;
+  QElapsedTimer runTime_;
+  TimeLeftEstimate timeLeft_;
   QCheckBox* cbQuickWipe_;
   QCheckBox* cbVerify_;
   QPushButton* btRunBenchmarks_;

@@ -29,13 +29,28 @@ PanelStatusBar::PanelStatusBar(std::vector<Panel> panels, QWidget* parent)
 
 void PanelStatusBar::SetPanelText(int panel, const QString& text) {
   panels_.at(static_cast<std::size_t>(panel)).text = text;
+  UpdateAccessibleText();
   update();
 }
 
 void PanelStatusBar::SetSimpleText(const QString& text) {
   simple_ = true;
   simpleText_ = text;
+  UpdateAccessibleText();
   update();
+}
+
+// The bar paints its texts itself; screen readers get them as its
+// accessible description.
+void PanelStatusBar::UpdateAccessibleText() {
+  QStringList texts;
+  if (simple_) {
+    texts << simpleText_;
+  } else {
+    for (const auto& panel : panels_)
+      if (!panel.text.isEmpty()) texts << panel.text;
+  }
+  setAccessibleDescription(texts.join(QStringLiteral("; ")));
 }
 
 void PanelStatusBar::paintEvent(QPaintEvent*) {

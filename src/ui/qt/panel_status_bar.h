@@ -30,6 +30,7 @@ class PanelStatusBar : public QWidget {
   void paintEvent(QPaintEvent* event) override;
 
  private:
+  void UpdateAccessibleText();
   std::vector<Panel> panels_;
   bool simple_ = false;
   QString simpleText_;

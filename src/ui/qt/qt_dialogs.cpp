@@ -66,6 +66,9 @@ int QtDialogs::TaskDialog(const TaskDialogRequest& request) {
   }
   // A task dialog without buttons still has its OK button.
   box.setStandardButtons(buttons == QMessageBox::NoButton ? QMessageBox::Ok : buttons);
+  for (const TaskButton& b : kTaskButtons) {
+    if (b.id == request.defaultButton && (buttons & b.button)) box.setDefaultButton(b.button);
+  }
   box.exec();
   const QMessageBox::StandardButton pressed = box.standardButton(box.clickedButton());
   for (const TaskButton& b : kTaskButtons) {
@@ -78,7 +81,9 @@ int QtDialogs::MessageDialog(const MessageDialogRequest& request) {
   QMessageBox box(ToQtIcon(request.icon), ToQt(request.caption), ToQt(request.text), QMessageBox::NoButton, nullptr);
   std::map<QAbstractButton*, int> results;
   for (const DialogButton& button : request.buttons) {
-    results[box.addButton(ToQt(button.caption), RoleOf(button.result))] = button.result;
+    QPushButton* added = box.addButton(ToQt(button.caption), RoleOf(button.result));
+    results[added] = button.result;
+    if (button.result == request.defaultResult) box.setDefaultButton(added);
   }
   box.exec();
   const auto pressed = results.find(box.clickedButton());

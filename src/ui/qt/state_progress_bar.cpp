@@ -8,7 +8,7 @@ QString StyleFor(ProgressState state) {
   if (state == ProgressState::Paused) chunk = "#d8c000";
   if (state == ProgressState::Error) chunk = "#d42020";
   return QStringLiteral(
-             "QProgressBar { border: 1px solid #bcbcbc; border-radius: 2px; background: #e6e6e6; }"
+             "QProgressBar { border: 1px solid palette(mid); border-radius: 2px; background: palette(base); }"
              "QProgressBar::chunk { background-color: %1; }")
       .arg(QLatin1String(chunk));
 }

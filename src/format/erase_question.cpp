@@ -1,0 +1,77 @@
+#include "format/erase_question.h"
+
+#include "app/drive_choose.h"
+#include "core/program.h"
+#include "core/text.h"
+#include "reports/text_forms.h"
+
+namespace orvella {
+namespace {
+
+constexpr char16_t kLineBreak[] = u"\r\n";
+// The task dialog shows at most 1,024 characters: a drive with many file
+// systems names the first few and counts the rest.
+constexpr std::size_t kFileSystemsNamed = 4;
+
+// A quick wipe of a drive larger than its two ends destroys the partition
+// tables, not the data.
+bool WipesOnlyTheEnds(Program& program, bool quickWipe) {
+  const TIdentifyDeviceData& data = program.SelectedEntry().IdentifyData;
+  return quickWipe && data.LBA * data.SectorSize > 2 * kQuickWipeExtent;
+}
+
+std::u16string FileSystemLines(const std::vector<Unmount>& fileSystems) {
+  if (fileSystems.empty()) return u"File systems: none mounted";
+  std::u16string lines = u"File systems that will be unmounted:";
+  for (std::size_t i = 0; i < fileSystems.size() && i < kFileSystemsNamed; ++i)
+    lines += kLineBreak + (u"    " + fileSystems[i].mountPoint + u" (" + fileSystems[i].device + u")");
+  if (fileSystems.size() > kFileSystemsNamed)
+    lines += kLineBreak + (u"    and " + IntToGroupedStr(static_cast<std::int64_t>(fileSystems.size() - kFileSystemsNamed)) +
+                           u" more");
+  return lines;
+}
+
+std::u16string ModeLine(bool partial) {
+  return partial ? u"Mode: quick wipe: only the first and the last 10,240,000 bytes are zeroed; most of the data "
+                   u"stays readable"
+                 : u"Mode: whole drive: every sector is overwritten with zeros";
+}
+
+std::u16string VerificationLine(VerifyMethod method) {
+  switch (method) {
+    case VerifyMethod::Full: return u"Verification: every written byte is read back";
+    case VerifyMethod::Sample: return u"Verification: a NIST SP 800-88 sample of the drive is read back";
+    case VerifyMethod::Off: break;
+  }
+  return u"Verification: none (the drive is not read back)";
+}
+
+std::u16string DriveFacts(Program& program, const EraseChoices& choices, bool partial) {
+  const TDeviceTable& entry = program.SelectedEntry();
+  const DriveNames names = program.os.DriveNamesOf(entry.DeviceNumber);
+  const DriveRow cells = DriveListRow(program, static_cast<int>(program.SelectedDevice));
+  std::u16string device = u"Device: " + names.devicePath;
+  if (!names.stableLink.empty()) device += u" (" + names.stableLink + u")";
+  return device + kLineBreak + u"Model: " + cells[1] + kLineBreak + u"Serial: " + Trim(entry.IdentifyData.SN) +
+         kLineBreak + u"Size: " + cells[5] + u" (" + IntToGroupedStr(entry.IdentifyData.LBA) + u" sectors)" +
+         kLineBreak + FileSystemLines(names.fileSystems) + kLineBreak + ModeLine(partial) + kLineBreak +
+         VerificationLine(choices.verify);
+}
+
+}  // namespace
+
+EraseQuestion AskToErase(Program& program, const EraseChoices& choices) {
+  const bool partial = WipesOnlyTheEnds(program, choices.quickWipe);
+  EraseQuestion question;
+  question.instruction = partial ? u"The partitions on the selected device will be lost"
+                                 : u"All data on the selected device will be lost";
+  const std::u16string ask =
+      partial ? u"Are you sure you want to wipe the partition tables of this device? Only the first and the last "
+                u"10,240,000 bytes will be zeroed; the rest of the data will still be readable."
+              : u"Are you absolutely sure you want to irreversibly destroy all data on this device?";
+  question.content = ask + kLineBreak + kLineBreak + program.DeviceTitle + kLineBreak + kLineBreak +
+                     DriveFacts(program, choices, partial);
+  return question;
+}
+
+}  // namespace orvella
