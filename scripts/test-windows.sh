@@ -34,6 +34,7 @@ fi
 # A Wine prefix of this build, with one persistent server so that each test
 # process does not pay Wine's start.
 export WINEPREFIX=$out/wine-prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+mkdir -p "$WINEPREFIX"
 wineserver -k 2>/dev/null || true  # a server this prefix kept from an earlier run
 wineserver -p
 trap 'wineserver -k || true' EXIT
