@@ -8,6 +8,8 @@ packages=(
   qt6-base-dev xvfb xauth
   fdisk util-linux mount e2fsprogs
   fuse3 python3-fusepy
+  locales
+  clang libclang-rt-dev
 )
 if [ "${1:-}" = windows ]; then
   packages+=(g++-mingw-w64-x86-64-posix wine wine64 nsis)

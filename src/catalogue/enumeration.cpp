@@ -4,6 +4,7 @@
 
 #include "core/log_sinks.h"
 #include "core/program.h"
+#include "core/system_error_text.h"
 #include "core/text.h"
 #include "device/storage_probe.h"
 
@@ -37,7 +38,10 @@ void EnumerateDevices(Program& program) {
     const Handle handle = program.os.CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                                  OPEN_EXISTING, 0);
     if (handle == INVALID_HANDLE_VALUE) {
+      // The reason tells a missing drive from one that refuses access.
+      const std::uint32_t error = program.os.GetLastError();
       AddDebugLog(program, u"Invalid handle, skipping");
+      AddDebugLog(program, u"Open error " + IntToStr(error) + u" - " + SystemErrorMessage(program.os, error));
     } else {
       AddDebugLog(program, u"Identifying the device...");
       const bool identified = ProbeStorageDevice(program, handle, working) == 0;

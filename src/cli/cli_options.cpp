@@ -45,7 +45,7 @@ std::variant<Options, int> ParseOptions(int argc, char** argv) {
   CLI::App app(kDescription, "orvella-cli");
   app.set_version_flag("--version", "orvella-cli (Orvella) " PROJECT_VERSION);
   app.footer(ExitCodeFooter());
-  app.require_subcommand(1);
+  app.require_subcommand(0, 1);  // a missing command is told below, with the word given instead
   app.fallthrough();  // the switches below may follow the command too
   // Arguments such as /dev/sdb or a report path stay arguments on Windows.
   app.allow_windows_style_options(false);
@@ -63,7 +63,8 @@ std::variant<Options, int> ParseOptions(int argc, char** argv) {
   CLI::App* erase = AddDriveCommand(app, "erase", "write zeros over the whole drive", options);
   erase->add_flag("--quick", options.quick, "only wipe the first and last 10,240,000 bytes (the partition tables)");
   erase->add_flag("-y,--yes", options.yes, "do not ask for confirmation");
-  erase->add_option("--report", options.reportFile, "write a JSON record of the erase to FILE")->type_name("FILE");
+  CLI::Option* report =
+      erase->add_option("--report", options.reportFile, "write a JSON record of the erase to FILE")->type_name("FILE");
   erase->add_option("--expect-serial", options.expectSerial, kExpectSerialHelp)->type_name("S");
   std::string verify;
   erase->add_option("--verify", verify,
@@ -71,6 +72,9 @@ std::variant<Options, int> ParseOptions(int argc, char** argv) {
                     "(sample), or not (off); default: sample, full with --quick")
       ->check(CLI::IsMember({"full", "sample", "off"}))
       ->type_name("full|sample|off");
+  // Extra words after the switches would otherwise be blamed on a missing
+  // command; they are named below instead.
+  app.allow_extras();
 
   try {
     app.parse(argc, argv);
@@ -85,6 +89,17 @@ std::variant<Options, int> ParseOptions(int argc, char** argv) {
     return kExitUsage;
   }
 
+  if (const std::vector<std::string> extras = app.remaining(); !extras.empty() || app.get_subcommands().empty()) {
+    std::cerr << "orvella-cli: "
+              << (extras.empty() ? std::string("a command is needed")
+                                 : "'" + extras.front() + "' is not a command")
+              << " (list, details, smart, erase)\nTry 'orvella-cli --help' for more information.\n";
+    return kExitUsage;
+  }
+  if (report->count() > 0 && options.reportFile.empty()) {
+    std::cerr << "orvella-cli: --report needs a file name\n";
+    return kExitUsage;
+  }
   if (options.demo && !options.drivesFile.empty()) {
     std::cerr << "orvella-cli: --demo and --drives exclude each other\n";
     return kExitUsage;

@@ -1,11 +1,11 @@
 #include "cli/commands.h"
 
 #include <array>
-#include <fstream>
 #include <optional>
 
 #include "app/drive_choose.h"
 #include "catalogue/enumeration.h"
+#include "cli/atomic_file.h"
 #include "cli/drive_selection.h"
 #include "cli/erase_record.h"
 #include "cli/interrupt.h"
@@ -76,23 +76,22 @@ DeviceIdentification IdentifyForRecord(Session& s) {
   return IdentifyChosenDevice(s.program);
 }
 
-// Opened before the erase, so that a report that cannot be written stops
+// Asked before the erase, so that a report that cannot be written stops
 // the erase before it begins.
-bool OpenReport(Session& s, std::ofstream& report) {
+bool ReportCanBeWritten(Session& s) {
   if (s.options.reportFile.empty()) return true;
-  // Binary, so that the record has "\n" line ends on Windows too.
-  report.open(s.options.reportFile, std::ios::out | std::ios::trunc | std::ios::binary);
-  if (report) return true;
-  s.console.Problem("cannot write the report file " + s.options.reportFile + "; nothing was erased");
+  const auto whyNot = WhyNotReplaceable(s.options.reportFile);
+  if (!whyNot) return true;
+  s.console.Problem("cannot write the report file " + s.options.reportFile + ": " + *whyNot + "; nothing was erased");
   return false;
 }
 
-bool WriteReport(Session& s, std::ofstream& report, const Json& record) {
+// Replaces an earlier report only with the whole new record.
+bool WriteReport(Session& s, const Json& record) {
   if (s.options.reportFile.empty()) return true;
-  report << record.dump(2) << '\n';
-  report.close();
-  if (report) return true;
-  s.console.Problem("the report file " + s.options.reportFile + " could not be written");
+  const auto failure = ReplaceFile(s.options.reportFile, record.dump(2) + '\n');
+  if (!failure) return true;
+  s.console.Problem("the report file " + s.options.reportFile + " could not be written: " + *failure);
   return false;
 }
 
@@ -205,8 +204,7 @@ ExitCode RunErase(Session& s) {
     CloseDrive(s.program);
     return *refusal;
   }
-  std::ofstream report;
-  if (!OpenReport(s, report)) {
+  if (!ReportCanBeWritten(s)) {
     CloseDrive(s.program);
     return kExitFailed;
   }
@@ -215,7 +213,7 @@ ExitCode RunErase(Session& s) {
 
   const Json record = EraseRecord(s.program, facts);
   if (s.options.json) PrintJson(s.console, record);
-  if (!WriteReport(s, report, record)) return kExitFailed;
+  if (!WriteReport(s, record)) return kExitFailed;
   return EraseExitCode(facts.run);
 }
 

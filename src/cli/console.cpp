@@ -1,5 +1,8 @@
 #include "cli/console.h"
 
+#include <cerrno>
+#include <cstring>
+
 #include "cli/terminal.h"
 
 namespace orvella::cli {
@@ -26,8 +29,15 @@ void Console::Write(std::FILE* stream, std::string_view line) {
   if (crossesLive) HideLive();
   std::fwrite(line.data(), 1, line.size(), stream);
   std::fputc('\n', stream);
-  std::fflush(stream);
+  if (std::fflush(stream) != 0 && stream == stdout && outError_ == 0) outError_ = errno;
   if (crossesLive) ShowLive();
+}
+
+std::optional<std::string> Console::FinishOutput() {
+  if (std::fflush(stdout) != 0 && outError_ == 0) outError_ = errno;
+  if (std::ferror(stdout) != 0 && outError_ == 0) outError_ = EIO;
+  if (outError_ == 0) return std::nullopt;
+  return std::string(std::strerror(outError_));
 }
 
 void Console::Progress(std::string_view text) {

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -28,6 +29,10 @@ class Console {
   // Takes the live line away; the log's closing lines tell how it ended.
   void EndProgress();
 
+  // Ends the writing to stdout; the reason when anything written there was
+  // lost (a full disk, a closed pipe), so that a script is told.
+  std::optional<std::string> FinishOutput();
+
   // Writes a question to stderr and reads one line of stdin; false when
   // stdin has ended or was interrupted.
   bool Ask(std::string_view question, std::string& answer);
@@ -41,6 +46,7 @@ class Console {
   bool logIsTerminal_;
   bool sharesTerminal_;   // stdout and stderr are both terminals
   std::string live_;      // the live progress line, empty when none is shown
+  int outError_ = 0;      // errno of the first failed write to stdout
 };
 
 }  // namespace orvella::cli

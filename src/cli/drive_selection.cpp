@@ -12,10 +12,14 @@
 namespace orvella::cli {
 namespace {
 
-bool AllDigits(const std::string& text) {
-  return !text.empty() && text.size() <= 3 && std::all_of(text.begin(), text.end(), [](char c) {
-           return c >= '0' && c <= '9';
-         });
+// The number a text of decimal digits stands for (leading zeros allowed),
+// when it is a drive number the walk tries: 0 to 255.
+std::optional<std::uint32_t> DecimalDriveNumber(const std::string& text) {
+  if (text.empty() || !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
+    return std::nullopt;
+  const std::string digits = text.substr(std::min(text.find_first_not_of('0'), text.size() - 1));
+  if (digits.size() > 3 || std::stoi(digits) > 255) return std::nullopt;
+  return static_cast<std::uint32_t>(std::stoi(digits));
 }
 
 // N of "\\.\PhysicalDriveN" (letters in any case), the name every backend
@@ -24,16 +28,15 @@ std::optional<std::uint32_t> PhysicalDriveNumber(const std::string& drive) {
   constexpr std::string_view kPrefix = "\\\\.\\physicaldrive";
   if (drive.size() <= kPrefix.size()) return std::nullopt;
   const std::u16string prefix = AsciiLower(Utf8ToText(drive.substr(0, kPrefix.size())));
-  const std::string number = drive.substr(kPrefix.size());
-  if (TextToUtf8(prefix) != kPrefix || !AllDigits(number) || std::stoi(number) > 255) return std::nullopt;
-  return static_cast<std::uint32_t>(std::stoi(number));
+  if (TextToUtf8(prefix) != kPrefix) return std::nullopt;
+  return DecimalDriveNumber(drive.substr(kPrefix.size()));
 }
 
 // The drive number DRIVE stands for, or the exit code of a DRIVE that
 // names none.
 std::variant<std::uint32_t, ExitCode> DriveNumber(Machine& machine, Console& console, const std::string& drive) {
-  if (AllDigits(drive) && std::stoi(drive) <= 255) return static_cast<std::uint32_t>(std::stoi(drive));
-  if (const std::optional<std::uint32_t> number = PhysicalDriveNumber(drive)) return *number;
+  if (const auto number = DecimalDriveNumber(drive)) return *number;
+  if (const auto number = PhysicalDriveNumber(drive)) return *number;
   if (!drive.starts_with("/")) {
     console.Problem("DRIVE must be a drive number (0 to 255), \\\\.\\PhysicalDriveN or a device path, not '" +
                     drive + "'");

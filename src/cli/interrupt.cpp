@@ -1,7 +1,10 @@
 #include "cli/interrupt.h"
 
+#include <algorithm>
+#include <chrono>
 #include <csignal>
 #include <initializer_list>
+#include <thread>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -11,13 +14,21 @@ namespace orvella::cli {
 namespace {
 
 volatile std::sig_atomic_t interrupted = 0;
+// Stays set once an interrupt arrived while the watch is on: the run is
+// being stopped, and no simulated write should keep it waiting any more.
+volatile std::sig_atomic_t stopping = 0;
+
+void NoteInterrupt() {
+  interrupted = 1;
+  stopping = 1;
+}
 
 #ifdef _WIN32
 
 // Ctrl+C, Ctrl+Break and the console window's close run this on a thread of
 // their own; taking the event keeps the process alive to stop cleanly.
 BOOL WINAPI OnConsoleEvent(DWORD) {
-  interrupted = 1;
+  NoteInterrupt();
   return TRUE;
 }
 
@@ -25,7 +36,7 @@ void CatchInterrupts(bool on) { ::SetConsoleCtrlHandler(OnConsoleEvent, on ? TRU
 
 #else
 
-extern "C" void OnInterrupt(int) { interrupted = 1; }
+extern "C" void OnInterrupt(int) { NoteInterrupt(); }
 
 // Without SA_RESTART, so that a read waiting for the confirmation ends.
 void Catch(int signal, void (*handler)(int)) {
@@ -46,15 +57,25 @@ void CatchInterrupts(bool on) {
 
 InterruptWatch::InterruptWatch() {
   interrupted = 0;
+  stopping = 0;
   CatchInterrupts(true);
 }
 
-InterruptWatch::~InterruptWatch() { CatchInterrupts(false); }
+InterruptWatch::~InterruptWatch() {
+  CatchInterrupts(false);
+  stopping = 0;
+}
 
 bool InterruptWatch::TakeInterrupt() {
   if (interrupted == 0) return false;
   interrupted = 0;
   return true;
+}
+
+void SleepUnlessInterrupted(std::int64_t milliseconds) {
+  constexpr std::int64_t kSlice = 20;
+  for (std::int64_t left = milliseconds; left > 0 && stopping == 0; left -= kSlice)
+    std::this_thread::sleep_for(std::chrono::milliseconds(std::min(left, kSlice)));
 }
 
 }  // namespace orvella::cli

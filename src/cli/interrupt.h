@@ -5,6 +5,8 @@
 // and the run ends as a cancelled one.
 #pragma once
 
+#include <cstdint>
+
 namespace orvella::cli {
 
 class InterruptWatch {
@@ -19,5 +21,10 @@ class InterruptWatch {
   // True once, for each interrupt that arrived since the last call.
   bool TakeInterrupt();
 };
+
+// Real time for a simulated drive's slow write, cut short once an interrupt
+// arrived during the watch: a block of a very slow drive may take minutes,
+// and Ctrl+C must not wait for it.
+void SleepUnlessInterrupted(std::int64_t milliseconds);
 
 }  // namespace orvella::cli

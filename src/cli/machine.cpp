@@ -1,24 +1,17 @@
 #include "cli/machine.h"
 
-#include <chrono>
-#include <thread>
-
+#include "cli/interrupt.h"
 #include "platform/virtual/demo_drives.h"
 #include "platform/virtual/drive_file.h"
 #include "platform/virtual/virtual_os.h"
 
 namespace orvella::cli {
-namespace {
-
-void SleepFor(std::int64_t milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
-
-}  // namespace
 
 std::variant<Machine, ExitCode> OpenMachine(const Options& options, Console& console) {
   if (options.demo || !options.drivesFile.empty()) {
     try {
       VirtualMachine drives = options.demo ? DemoDrives() : ReadDriveFile(options.drivesFile);
-      return Machine{std::make_unique<VirtualOs>(std::move(drives), SleepFor), {}};
+      return Machine{std::make_unique<VirtualOs>(std::move(drives), SleepUnlessInterrupted), {}};
     } catch (const DriveFileError& error) {
       console.Problem(error.what());
       return kExitUsage;

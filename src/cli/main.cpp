@@ -3,7 +3,10 @@
 // the same system code as the desktop program. `orvella-cli --help` tells
 // the commands, switches and exit codes.
 #include <clocale>
+#include <cstdio>
 #include <exception>
+#include <iostream>
+#include <optional>
 #include <string>
 #include <variant>
 
@@ -30,14 +33,17 @@ ExitCode RunCommand(Session& session) {
   return kExitUsage;
 }
 
-int Run(int argc, char** argv) {
-  std::setlocale(LC_ALL, "");
-  PrepareStandardStreams();
-  std::variant<Options, int> parsed = ParseOptions(argc, argv);
-  if (const int* exitCode = std::get_if<int>(&parsed)) return *exitCode;
-  const Options& options = std::get<Options>(parsed);
+// What the commands printed must have reached stdout: a script that reads
+// the answer (above all an erase record) is told when it was lost.
+int CheckedOutput(Console& console, int exitCode) {
+  const std::optional<std::string> lost = console.FinishOutput();
+  if (!lost) return exitCode;
+  console.Problem("cannot write to standard output: " + *lost);
+  // A run that ended well, or unproven, has lost its record: that is a failure.
+  return exitCode == kExitOk || exitCode == kExitNotProven ? kExitFailed : exitCode;
+}
 
-  Console console(options.json);
+int RunOnMachine(const Options& options, Console& console) {
   std::variant<Machine, ExitCode> opened = OpenMachine(options, console);
   if (const ExitCode* failure = std::get_if<ExitCode>(&opened)) return *failure;
   Machine& machine = std::get<Machine>(opened);
@@ -49,15 +55,37 @@ int Run(int argc, char** argv) {
   Program program(*machine.os, clock, locale, panes, halt);
   program.DebugMode = options.debug;
   Session session{options, console, machine, program, panes};
+  return RunCommand(session);
+}
+
+int Run(int argc, char** argv) {
+  std::setlocale(LC_ALL, "");
+  PrepareStandardStreams();
+  std::variant<Options, int> parsed = ParseOptions(argc, argv);
+  if (const int* exitCode = std::get_if<int>(&parsed)) {
+    // Help and version went to stdout through the C++ stream.
+    if (std::cout.flush()) return *exitCode;
+    std::cerr << "orvella-cli: cannot write to standard output\n";
+    return *exitCode == kExitOk ? kExitFailed : *exitCode;
+  }
+  const Options& options = std::get<Options>(parsed);
+  Console console(options.json);
   try {
-    return RunCommand(session);
+    return CheckedOutput(console, RunOnMachine(options, console));
   } catch (const std::exception& error) {
     console.Problem(error.what());
-    return kExitFailed;
+    return CheckedOutput(console, kExitFailed);
   }
 }
 
 }  // namespace
 }  // namespace orvella::cli
 
-int main(int argc, char** argv) { return orvella::cli::Run(argc, argv); }
+int main(int argc, char** argv) {
+  try {
+    return orvella::cli::Run(argc, argv);
+  } catch (...) {
+    std::fputs("orvella-cli: stopped by an unexpected error\n", stderr);
+    return orvella::cli::kExitFailed;
+  }
+}

@@ -2,11 +2,38 @@
 
 #include <clocale>
 #include <ctime>
-
-#include "core/text.h"
+#include <cwchar>
+#include <string_view>
 
 namespace orvella {
 namespace {
+
+// strftime writes in the locale's own character set, which need not be
+// UTF-8 (ko_KR.euckr): the text is decoded the way the locale says.
+// Bytes it cannot decode become U+FFFD.
+std::u16string LocaleBytesToText(std::string_view bytes) {
+  std::u16string text;
+  std::mbstate_t state{};
+  for (std::size_t at = 0; at < bytes.size();) {
+    wchar_t wide = 0;
+    const std::size_t used = std::mbrtowc(&wide, bytes.data() + at, bytes.size() - at, &state);
+    if (used == static_cast<std::size_t>(-1) || used == static_cast<std::size_t>(-2)) {
+      text.push_back(u'\uFFFD');
+      state = std::mbstate_t{};
+      ++at;
+      continue;
+    }
+    at += used == 0 ? 1 : used;
+    const auto cp = static_cast<char32_t>(wide);
+    if (cp >= 0x10000 && cp <= 0x10FFFF) {
+      text.push_back(static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10)));
+      text.push_back(static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF)));
+    } else {
+      text.push_back(cp > 0xFFFF ? u'\uFFFD' : static_cast<char16_t>(cp));
+    }
+  }
+  return text;
+}
 
 std::u16string FormatTime(const LocalDateTime& t, const char* pattern) {
   std::tm tm{};
@@ -18,7 +45,7 @@ std::u16string FormatTime(const LocalDateTime& t, const char* pattern) {
   tm.tm_sec = t.second;
   char out[128];
   const std::size_t n = std::strftime(out, sizeof out, pattern, &tm);
-  return Utf8ToText(std::string_view(out, n));
+  return LocaleBytesToText(std::string_view(out, n));
 }
 
 }  // namespace

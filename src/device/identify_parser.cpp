@@ -8,6 +8,9 @@
 namespace orvella {
 namespace {
 
+// One past the largest sector count that 48-bit commands can address.
+constexpr std::uint64_t kLba48Limit = std::uint64_t{1} << 48;
+
 class IdentifyWords {
  public:
   explicit IdentifyWords(const AtaSector& data) : data_(data) {}
@@ -73,9 +76,11 @@ T_IDE_PASSPORT ParseIdentifyData(Os& os, const AtaSector& data) {
     p.lba28sectors = static_cast<std::int64_t>(word.Number(60, 61));
     if (word.Bit(83, 10)) {
       // A 48-bit count that only equals the 28-bit one does not count as
-      // 48-bit addressing.
+      // 48-bit addressing, and neither does one beyond what 48 bits can
+      // address (word 103 is reserved): that is no count at all, and would
+      // turn negative as a signed number.
       const std::uint64_t lba48 = word.Number(100, 103);
-      if (lba48 > static_cast<std::uint64_t>(p.lba28sectors)) {
+      if (lba48 > static_cast<std::uint64_t>(p.lba28sectors) && lba48 < kLba48Limit) {
         p.lba48sectors = static_cast<std::int64_t>(lba48);
         p.lba48support = true;
       }

@@ -7,8 +7,10 @@
 
 namespace orvella {
 
-std::u16string IntToGroupedStr(std::int64_t value) {
-  const std::u16string digits = IntToStr(value);
+namespace {
+
+std::u16string GroupedDigits(std::uint64_t value) {
+  const std::u16string digits = UIntToStr(value);
   const std::size_t length = digits.size();
   std::u16string grouped;
   for (std::size_t i = length; i >= 1; --i) {
@@ -17,6 +19,14 @@ std::u16string IntToGroupedStr(std::int64_t value) {
   }
   if (!grouped.empty() && grouped.front() == u',') grouped.erase(grouped.begin());
   return grouped;
+}
+
+}  // namespace
+
+std::u16string IntToGroupedStr(std::int64_t value) {
+  // The sign stays out of the groups ("-123,456", not "-,123,456").
+  if (value < 0) return u"-" + GroupedDigits(0 - static_cast<std::uint64_t>(value));
+  return GroupedDigits(static_cast<std::uint64_t>(value));
 }
 
 namespace {

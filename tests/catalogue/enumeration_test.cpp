@@ -77,7 +77,8 @@ TEST(EnumerateDevices, SkipsAMissingDriveNumber) {
   const auto tryOne = std::find(lines.begin(), lines.end(), u"Trying device \\\\.\\PhysicalDrive1");
   ASSERT_NE(tryOne, lines.end());
   EXPECT_EQ(*(tryOne + 1), u"Invalid handle, skipping");
-  EXPECT_EQ(*(tryOne + 2), u"Trying device \\\\.\\PhysicalDrive2");
+  EXPECT_EQ(*(tryOne + 2), u"Open error 2 - The system cannot find the file specified");
+  EXPECT_EQ(*(tryOne + 3), u"Trying device \\\\.\\PhysicalDrive2");
   EXPECT_EQ(t.os.OpenHandleCount(), 0);
 }
 
@@ -143,6 +144,7 @@ TEST(EnumerateDevices, TriesAll256NumbersWhenNothingOpens) {
   EXPECT_EQ(opened.back(), u"\\\\.\\PhysicalDrive255");
   const auto lines = Unstamped(t.panes.debugLog);
   EXPECT_EQ(std::count(lines.begin(), lines.end(), u"Invalid handle, skipping"), 256);
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), u"Open error 5 - Access is denied"), 1);
 }
 
 TEST(EnumerateDevices, StatusLinesCarryTheLastIdentifiedDrivesTexts) {

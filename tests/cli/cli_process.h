@@ -24,7 +24,10 @@ struct CliResult {
 };
 
 // Runs orvella-cli with `args` to its end; `input` is its whole stdin.
-CliResult RunCli(const std::vector<std::string>& args, const std::string& input = "");
+// With `stdoutFile` (an existing file or device such as /dev/full), stdout
+// goes there instead of into `out`.
+CliResult RunCli(const std::vector<std::string>& args, const std::string& input = "",
+                 const std::string& stdoutFile = "");
 
 #ifndef _WIN32
 // A running orvella-cli on pipes, stdin closed.

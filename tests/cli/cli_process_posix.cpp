@@ -48,7 +48,7 @@ void Pipe(int fds[2]) {
 
 }  // namespace
 
-CliResult RunCli(const std::vector<std::string>& args, const std::string& input) {
+CliResult RunCli(const std::vector<std::string>& args, const std::string& input, const std::string& stdoutFile) {
   int in[2], out[2], err[2];
   Pipe(in);
   Pipe(out);
@@ -56,7 +56,7 @@ CliResult RunCli(const std::vector<std::string>& args, const std::string& input)
   const pid_t pid = fork();
   if (pid == 0) {
     dup2(in[0], 0);
-    dup2(out[1], 1);
+    dup2(stdoutFile.empty() ? out[1] : open(stdoutFile.c_str(), O_WRONLY), 1);
     dup2(err[1], 2);
     for (int fd : {in[0], in[1], out[0], out[1], err[0], err[1]}) close(fd);
     ExecCli(args);

@@ -64,7 +64,7 @@ void ReadAll(HANDLE from, std::string& into) {
 
 }  // namespace
 
-CliResult RunCli(const std::vector<std::string>& args, const std::string& input) {
+CliResult RunCli(const std::vector<std::string>& args, const std::string& input, const std::string& stdoutFile) {
   ::SetEnvironmentVariableW(L"LC_ALL", L"C");
   ::SetEnvironmentVariableW(L"TZ", L"UTC");
   Pipe in(true), out(false), err(false);
@@ -72,13 +72,20 @@ CliResult RunCli(const std::vector<std::string>& args, const std::string& input)
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
   startup.hStdInput = in.read;
-  startup.hStdOutput = out.write;
+  HANDLE file = INVALID_HANDLE_VALUE;
+  if (!stdoutFile.empty()) {
+    SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
+    file = ::CreateFileA(stdoutFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherited,
+                         OPEN_EXISTING, 0, nullptr);
+  }
+  startup.hStdOutput = file != INVALID_HANDLE_VALUE ? file : out.write;
   startup.hStdError = err.write;
   PROCESS_INFORMATION process{};
   std::wstring line = CommandLine(args);
   const BOOL started =
       ::CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process);
   for (HANDLE childEnd : {in.read, out.write, err.write}) ::CloseHandle(childEnd);
+  if (file != INVALID_HANDLE_VALUE) ::CloseHandle(file);
   if (started == FALSE) throw std::runtime_error("cannot start orvella-cli");
 
   CliResult result;

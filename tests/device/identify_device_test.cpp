@@ -88,7 +88,7 @@ TEST(IdentifyDevice, MiniportBufferIsBuiltByteForByte) {
   VirtualOs os(test::MachineWith(MiniportOnly()));
   AtaSector data{};
   ASSERT_TRUE(Identify(os, 1, data));
-  const RequestRecord& miniport = PassThroughRequests(os).back();
+  const RequestRecord miniport = PassThroughRequests(os).back();
   EXPECT_EQ(miniport.inLength, 572u);
   EXPECT_EQ(miniport.outLength, 572u);
   std::vector<std::uint8_t> expected(572, 0);

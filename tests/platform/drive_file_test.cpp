@@ -198,8 +198,10 @@ TEST(DriveFile, VolumesLiveOnTheirDriveUnlessToldOtherwise) {
 }
 
 TEST(DriveFile, TextsAreBytes) {
-  const VirtualDrive d = OnlyDrive(R"({"number": 0, "length": 0, "serial": "A\u0000B\u00ff"})");
-  EXPECT_EQ(d.serial, std::string("A\0B\xFF", 4));
+  const VirtualDrive d = OnlyDrive(
+      R"({"number": 0, "length": 0, "serial": "A\u00ff", "ata": {"identify": {"model": "A\u0000B\u00ff"}}})");
+  EXPECT_EQ(d.serial, std::string("A\xFF", 2));
+  EXPECT_EQ(d.ata.identify->model, std::string("A\0B\xFF", 4));
 }
 
 struct BadFile {
@@ -272,7 +274,40 @@ INSTANTIATE_TEST_SUITE_P(
                 "drives[1].number: drive 1 is described twice"},
         BadFile{R"({"drives": [{"number": 1, "length": 0, "volumes": [{"name": "C:"}]},
                                {"number": 2, "length": 0, "volumes": [{"name": "C:"}]}]})",
-                "volume C: is described twice"}));
+                "volume C: is described twice"},
+        BadFile{R"({"drives": [{"number": 0, "length": 1e400}]})",
+                "not valid JSON: number overflow parsing '1e400'"},
+        BadFile{Drive(R"("speedLimitBytesPerSecond": 1e-300)"),
+                "drives[0].speedLimitBytesPerSecond: must be 0 (no limit) or at least 1 byte per second"},
+        BadFile{Drive(R"("volumes": [{"name": "\u0000"}])"),
+                "drives[0].volumes[0].name: must not hold a zero byte or a backslash"},
+        BadFile{Drive(R"("volumes": [{"name": "C:\\D:"}])"),
+                "drives[0].volumes[0].name: must not hold a zero byte or a backslash"},
+        BadFile{Drive(R"("product": "Disk\u0000Hidden")"),
+                "drives[0].product: must not hold a zero byte (the device descriptor ends its texts with one)"},
+        BadFile{R"({"drives": [{"number": 300, "length": 0}]})",
+                "drives[0].number: 300 is out of range (0 to 255)"},
+        BadFile{R"({"drives": [{"number": 0, "length": 0, "number": 1}]})",
+                "drives[0].number: is given twice in one object"},
+        BadFile{Drive(R"("ata": {"smart": {"attributes": [{"id": 1}, {"id": 2, "raw": 1, "raw": 2}]}})"),
+                "drives[0].ata.smart.attributes[1].raw: is given twice in one object"},
+        BadFile{R"({"drives": [], "drives": []})", "drives: is given twice in one object"},
+        BadFile{std::string("{\"drives\": []}\0{\"junk\"", 22),
+                "not valid JSON: a zero byte at byte 15 (inside a text, write \\u0000)"}));
+
+// A large machine: every drive number and many volumes, each once.
+TEST(DriveFile, ReadsEveryDriveNumberWithManyVolumes) {
+  std::string drives;
+  for (int n = 0; n < 256; ++n) {
+    if (n > 0) drives += ",";
+    drives += R"({"number": )" + std::to_string(n) + R"(, "length": 0, "volumes": [)";
+    for (int v = 0; v < 64; ++v)
+      drives += (v > 0 ? "," : "") + std::string(R"({"name": "V)") + std::to_string(n * 64 + v) + R"("})";
+    drives += "]}";
+  }
+  const VirtualMachine m = ParseDriveDescription(R"({"drives": [)" + drives + "]}");
+  EXPECT_EQ(m.volumes.size(), 256u * 64u);
+}
 
 TEST(DriveFile, RefusesMoreThan30Attributes) {
   std::string attributes = R"({"id": 1})";
@@ -328,7 +363,16 @@ TEST_F(DriveFileOnDisk, AMissingFileCannotBeRead) {
     ReadDriveFile(path);
     FAIL();
   } catch (const DriveFileError& e) {
-    EXPECT_EQ(e.what(), path + ": cannot be read");
+    EXPECT_EQ(e.what(), path + ": cannot be read: no such file");
+  }
+}
+
+TEST(DriveFile, ADeviceIsNoDescriptionFile) {
+  try {
+    ReadDriveFile("/dev/null");
+    FAIL();
+  } catch (const DriveFileError& e) {
+    EXPECT_STREQ(e.what(), "/dev/null: cannot be read: not a regular file (a drive description file is needed)");
   }
 }
 

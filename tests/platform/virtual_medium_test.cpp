@@ -120,6 +120,15 @@ TEST(VirtualMedium, SpeedLimitPassesSimulatedTime) {
   EXPECT_NEAR(static_cast<double>(t.clock.Milliseconds() - before), 1000.0, 1.0);
 }
 
+TEST(VirtualMedium, AnAbsurdlyLowSpeedPassesADayAtMostPerWrite) {
+  VirtualDrive crawling = Drive(1 << 20);
+  crawling.speedLimitBytesPerSecond = 1e-300;
+  test::TestProgram t(test::MachineWith(crawling));
+  const std::int64_t before = t.clock.Milliseconds();
+  EXPECT_TRUE(WriteAt(t.os, OpenForWriting(t.os), 0, 512));
+  EXPECT_EQ(t.clock.Milliseconds() - before, 86'400'000);
+}
+
 TEST(VirtualMedium, CountsWritesMadeWhileAVolumeOfTheDriveIsUnlocked) {
   VirtualOs os(test::MachineWith(Drive(1 << 20), {Volume("C:")}));
   const Handle disk = OpenForWriting(os);

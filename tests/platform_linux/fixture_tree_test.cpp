@@ -76,5 +76,27 @@ TEST(DriveOrder, KindsInAFixedOrderAndNamesInNaturalOrder) {
                                              "vdb", "mmcblk0", "nbd0", "loop2", "loop10"}));
 }
 
+// std::sort needs a strict weak order for every name the kernel may give,
+// also those that start with a digit or a sign, or differ in leading zeros.
+TEST(DriveOrder, IsAStrictOrderForAnyNames) {
+  const std::vector<std::string> names{"1", "01", "a", "#", "0", "00", "sd1", "sd01", "sda",
+                                       "1a", "a1", "_x", "9", "-1", "sd", "loop01", "loop1"};
+  const auto less = linux_backend::DriveOrderLess;
+  for (const std::string& a : names) {
+    EXPECT_FALSE(less(a, a)) << a;
+    for (const std::string& b : names) {
+      EXPECT_FALSE(less(a, b) && less(b, a)) << a << " " << b;
+      if (a != b) {
+        EXPECT_TRUE(less(a, b) || less(b, a)) << a << " " << b;
+      }
+      for (const std::string& c : names) {
+        if (less(a, b) && less(b, c)) {
+          EXPECT_TRUE(less(a, c)) << a << " < " << b << " < " << c;
+        }
+      }
+    }
+  }
+}
+
 }  // namespace
 }  // namespace orvella::test

@@ -23,6 +23,15 @@ TEST(IntToGroupedStr, GroupsOnlyFromFiveDigitsOn) {
   EXPECT_EQ(IntToGroupedStr(INT64_MAX), u"9,223,372,036,854,775,807");
 }
 
+// Callers pass no negative values; one that slips through keeps its sign
+// in front of the groups.
+TEST(IntToGroupedStr, GroupsTheDigitsOfANegativeValue) {
+  EXPECT_EQ(IntToGroupedStr(-1234), u"-1234");
+  EXPECT_EQ(IntToGroupedStr(-12345), u"-12,345");
+  EXPECT_EQ(IntToGroupedStr(-123456), u"-123,456");
+  EXPECT_EQ(IntToGroupedStr(INT64_MIN), u"-9,223,372,036,854,775,808");
+}
+
 TEST(CapacityToStr, TakesTheLargerUnitAtEachBound) {
   EXPECT_EQ(CapacityToStr(0, u'.'), u"0 bytes");
   EXPECT_EQ(CapacityToStr(99998, u'.'), u"99998 bytes");

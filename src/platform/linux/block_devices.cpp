@@ -34,18 +34,26 @@ std::string_view TakeRun(std::string_view& text) {
   return run;
 }
 
-// Digit runs compare as numbers, letter runs shorter first (sdz < sdaa).
+bool IsDigitRun(std::string_view run) { return std::isdigit(static_cast<unsigned char>(run[0])) != 0; }
+
+// Digit runs compare as numbers, letter runs shorter first (sdz < sdaa); a
+// digit run comes before a letter run at the same place. Names equal but for
+// leading zeros fall back to their plain order, so that this is a strict
+// order for every pair of names (std::sort needs one).
 bool NaturalLess(std::string_view a, std::string_view b) {
+  const std::string_view wholeA = a, wholeB = b;
   while (!a.empty() && !b.empty()) {
     std::string_view ra = TakeRun(a), rb = TakeRun(b);
-    if (std::isdigit(static_cast<unsigned char>(ra[0])) && std::isdigit(static_cast<unsigned char>(rb[0]))) {
+    if (IsDigitRun(ra) != IsDigitRun(rb)) return IsDigitRun(ra);
+    if (IsDigitRun(ra)) {
       while (ra.size() > 1 && ra[0] == '0') ra.remove_prefix(1);
       while (rb.size() > 1 && rb[0] == '0') rb.remove_prefix(1);
     }
     if (ra.size() != rb.size()) return ra.size() < rb.size();
     if (ra != rb) return ra < rb;
   }
-  return a.size() < b.size();
+  if (a.empty() != b.empty()) return a.empty();
+  return wholeA < wholeB;
 }
 
 std::string BlockPath(const std::string& name) { return "/sys/block/" + name; }

@@ -2,10 +2,14 @@
 // virtual_machine.h; absent fields keep the defaults given there.
 #include "platform/virtual/drive_file.h"
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <limits>
+#include <set>
+#include <vector>
 
 #include "platform/error_codes.h"
 #include "platform/virtual/drive_file_names.h"
@@ -172,13 +176,23 @@ void ReadMedium(JsonObjectReader& object, VirtualDrive& drive) {
   object.Read("unplugError", drive.unplugError, ErrorCodeNames());
   object.Read("flushError", drive.flushError, ErrorCodeNames());
   object.Read("speedLimitBytesPerSecond", drive.speedLimitBytesPerSecond);
-  if (drive.speedLimitBytesPerSecond < 0) object.Fail("speedLimitBytesPerSecond", "must not be negative");
+  // Below one byte a second a single block would take longer than any
+  // clock can count.
+  const double speed = drive.speedLimitBytesPerSecond;
+  if (speed < 0) object.Fail("speedLimitBytesPerSecond", "must not be negative");
+  if (speed != 0 && speed < 1)
+    object.Fail("speedLimitBytesPerSecond", "must be 0 (no limit) or at least 1 byte per second");
 }
 
 VirtualVolume ReadVolume(JsonObjectReader& object, std::uint32_t driveNumber) {
   VirtualVolume volume;
   object.ReadBytes("name", volume.name);
   if (volume.name.empty()) object.Fail("name", "is missing (a drive name such as \"C:\")");
+  // The drive strings list ends each name with a zero and its root with a
+  // backslash: either inside a name would split or cut the list, and the
+  // volumes after it would never be asked to lock.
+  if (volume.name.find_first_of(std::string_view("\0\\", 2)) != std::string::npos)
+    object.Fail("name", "must not hold a zero byte or a backslash");
   volume.deviceNumber = driveNumber;
   object.Read("deviceNumber", volume.deviceNumber);
   object.Read("deviceType", volume.deviceType);
@@ -193,19 +207,28 @@ VirtualVolume ReadVolume(JsonObjectReader& object, std::uint32_t driveNumber) {
   return volume;
 }
 
+// The device descriptor ends each of its texts with a zero byte, so a zero
+// inside one would silently cut off the bytes after it.
+void ReadDescriptorText(JsonObjectReader& object, std::string_view key, std::optional<std::string>& target) {
+  object.ReadBytes(key, target);
+  if (target && target->find('\0') != std::string::npos)
+    object.Fail(key, "must not hold a zero byte (the device descriptor ends its texts with one)");
+}
+
 VirtualDrive ReadDrive(JsonObjectReader& object, std::vector<VirtualVolume>& volumes) {
   VirtualDrive drive;
-  drive.number = IntegerAt<std::uint32_t>(object.Required("number"), object.PathOf("number"));
+  // The device walk tries the drive numbers 0 to 255 only.
+  drive.number = IntegerAt<std::uint8_t>(object.Required("number"), object.PathOf("number"));
   object.Read("openError", drive.openError, ErrorCodeNames());
   object.Read("exclusiveOpenError", drive.exclusiveOpenError, ErrorCodeNames());
   object.Read("bytesPerSector", drive.bytesPerSector);
   drive.length = ByteCount(object.Required("length"), object.PathOf("length"), drive.bytesPerSector);
   object.Read("maxTransferLength", drive.maxTransferLength);
   object.Read("busType", drive.busType, BusTypeNames());
-  object.ReadBytes("vendor", drive.vendor);
-  object.ReadBytes("product", drive.product);
-  object.ReadBytes("revision", drive.revision);
-  object.ReadBytes("serial", drive.serial);
+  ReadDescriptorText(object, "vendor", drive.vendor);
+  ReadDescriptorText(object, "product", drive.product);
+  ReadDescriptorText(object, "revision", drive.revision);
+  ReadDescriptorText(object, "serial", drive.serial);
   object.Read("removable", drive.removable);
   object.Read("deviceDescriptorSize", drive.deviceDescriptorSize);
   object.ReadObject("ata", [&](JsonObjectReader& a) { drive.ata = ReadAta(a); });
@@ -219,16 +242,75 @@ VirtualDrive ReadDrive(JsonObjectReader& object, std::vector<VirtualVolume>& vol
 // Two drives with one number, or two volumes with one name, would make the
 // simulated machine answer for only one of them.
 void CheckUnique(const VirtualMachine& machine) {
+  std::set<std::uint32_t> numbers;
   for (std::size_t i = 0; i < machine.drives.size(); ++i)
-    for (std::size_t k = 0; k < i; ++k)
-      if (machine.drives[k].number == machine.drives[i].number)
-        throw DriveFileError("drives[" + std::to_string(i) + "].number: drive " +
-                             std::to_string(machine.drives[i].number) + " is described twice");
-  for (std::size_t i = 0; i < machine.volumes.size(); ++i)
-    for (std::size_t k = 0; k < i; ++k)
-      if (machine.volumes[k].name == machine.volumes[i].name)
-        throw DriveFileError("volume " + machine.volumes[i].name + " is described twice");
+    if (!numbers.insert(machine.drives[i].number).second)
+      throw DriveFileError("drives[" + std::to_string(i) + "].number: drive " +
+                           std::to_string(machine.drives[i].number) + " is described twice");
+  std::set<std::string_view> names;
+  for (const VirtualVolume& volume : machine.volumes)
+    if (!names.insert(volume.name).second) throw DriveFileError("volume " + volume.name + " is described twice");
 }
+
+// JSON itself lets a key appear twice in an object and keeps the last
+// value; a description refuses that, so that a key repeated by mistake
+// cannot go unnoticed. A second, event-driven read of the text that knows
+// the place of every key (the parser's own callbacks would cost time in
+// the square of a list's length).
+class RepeatedKeyCheck {
+ public:
+  bool start_object(std::size_t) { return Open(false); }
+  bool start_array(std::size_t) { return Open(true); }
+  bool end_object() { return Close(); }
+  bool end_array() { return Close(); }
+  bool key(std::string& name) {
+    Level& level = levels_.back();
+    level.key = name;
+    if (!level.keys.insert(name).second) throw DriveFileError(Path() + ": is given twice in one object");
+    return true;
+  }
+  bool null() { return ValueDone(); }
+  bool boolean(bool) { return ValueDone(); }
+  bool number_integer(json::number_integer_t) { return ValueDone(); }
+  bool number_unsigned(json::number_unsigned_t) { return ValueDone(); }
+  bool number_float(json::number_float_t, const std::string&) { return ValueDone(); }
+  bool string(std::string&) { return ValueDone(); }
+  bool binary(json::binary_t&) { return ValueDone(); }
+  bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) { return false; }
+
+ private:
+  struct Level {
+    explicit Level(bool list) : isList(list) {}
+    bool isList;
+    std::size_t index = 0;  // of the list element being read
+    std::string key;        // of the object member being read
+    std::set<std::string, std::less<>> keys;
+  };
+
+  bool Open(bool list) {
+    levels_.emplace_back(list);
+    return true;
+  }
+  bool Close() {
+    levels_.pop_back();
+    return ValueDone();
+  }
+  bool ValueDone() {
+    if (!levels_.empty() && levels_.back().isList) ++levels_.back().index;
+    return true;
+  }
+
+  std::string Path() const {
+    std::string path;
+    for (const Level& level : levels_) {
+      if (level.isList) path += "[" + std::to_string(level.index) + "]";
+      else path += (path.empty() ? "" : ".") + level.key;
+    }
+    return path;
+  }
+
+  std::vector<Level> levels_;
+};
 
 // nlohmann's messages begin with an exception tag: "[json.exception...] ".
 std::string WithoutTag(const std::string& message) {
@@ -239,12 +321,19 @@ std::string WithoutTag(const std::string& message) {
 }  // namespace
 
 VirtualMachine ParseDriveDescription(std::string_view text) {
+  // The JSON reader takes a zero byte for the end of the text and would
+  // drop everything after it without a word.
+  if (const auto zero = text.find('\0'); zero != std::string_view::npos)
+    throw DriveFileError("not valid JSON: a zero byte at byte " + std::to_string(zero + 1) +
+                         " (inside a text, write \\u0000)");
   json document;
   try {
     document = json::parse(text);
-  } catch (const json::parse_error& e) {
+  } catch (const json::exception& e) {  // syntax errors, and numbers beyond a double's range
     throw DriveFileError("not valid JSON: " + WithoutTag(e.what()));
   }
+  RepeatedKeyCheck repeatedKeys;
+  json::sax_parse(text, &repeatedKeys);
   VirtualMachine machine;
   JsonObjectReader root(document, "");
   root.Required("drives");
@@ -256,10 +345,18 @@ VirtualMachine ParseDriveDescription(std::string_view text) {
 }
 
 VirtualMachine ReadDriveFile(const std::string& path) {
+  namespace fs = std::filesystem;
+  std::error_code error;
+  const fs::file_status status = fs::status(path, error);
+  if (status.type() == fs::file_type::not_found) throw DriveFileError(path + ": cannot be read: no such file");
+  if (error) throw DriveFileError(path + ": cannot be read: " + error.message());
+  // A device or a pipe is no description, and reading one might never end.
+  if (!fs::is_regular_file(status))
+    throw DriveFileError(path + ": cannot be read: not a regular file (a drive description file is needed)");
   std::ifstream file(path, std::ios::binary);
-  if (!std::filesystem::is_regular_file(path) || !file) throw DriveFileError(path + ": cannot be read");
+  if (!file) throw DriveFileError(path + ": cannot be read: " + std::strerror(errno));
   const std::string text{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-  if (file.bad()) throw DriveFileError(path + ": cannot be read");
+  if (file.bad()) throw DriveFileError(path + ": cannot be read: " + std::strerror(errno));
   try {
     return ParseDriveDescription(text);
   } catch (const DriveFileError& e) {

@@ -123,9 +123,13 @@ std::uint32_t VirtualOs::ReadRefusal(const OpenObject& object, std::int64_t offs
   return 0;
 }
 
+// A day per transfer at most: a drive described in code with an absurdly low
+// speed still gives a time that a whole number of milliseconds can hold.
+constexpr double kLongestTransferMilliseconds = 86'400'000.0;
+
 void VirtualOs::PassTransferTime(const VirtualDrive& drive, std::uint32_t length) {
   if (drive.speedLimitBytesPerSecond <= 0) return;
-  owedMilliseconds_ += length * 1000.0 / drive.speedLimitBytesPerSecond;
+  owedMilliseconds_ += std::min(length * 1000.0 / drive.speedLimitBytesPerSecond, kLongestTransferMilliseconds);
   const auto whole = static_cast<std::int64_t>(std::floor(owedMilliseconds_));
   owedMilliseconds_ -= static_cast<double>(whole);
   passTime_(whole);

@@ -42,7 +42,7 @@ int Run(int argc, char** argv) {
   VirtualMachine machine;
   try {
     machine = driveFile > 0 ? ReadDriveFile(argv[driveFile]) : DemoDrives();
-  } catch (const DriveFileError& error) {
+  } catch (const std::exception& error) {  // a bad file, or no memory for a huge one
     std::cerr << "orvella-demo: " << error.what() << '\n';
     QMessageBox::critical(nullptr, QStringLiteral("orvella-demo"), QString::fromUtf8(error.what()));
     return 1;

@@ -1,0 +1,187 @@
+// orvella-cli given bad input at its edges: broken or hostile drive files,
+// odd drive numbers and command words, report paths that cannot be written,
+// a stdout that loses what is written to it, and runs that are refused or
+// killed while an earlier report file is in place. Each gives a clear
+// message and the right exit code, and no earlier record is lost.
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "cli/cli_process.h"
+
+namespace orvella::test {
+namespace {
+
+using Lines = std::vector<std::string>;
+using nlohmann::json;
+namespace fs = std::filesystem;
+
+// A folder of the test's own, removed with everything in it (no mount
+// point is ever below it).
+class Scratch {
+ public:
+  Scratch() : folder_(fs::temp_directory_path() / ("orvella-cli-bad-input-" + std::to_string(getpid()))) {
+    fs::create_directories(folder_);
+  }
+  ~Scratch() { fs::remove_all(folder_); }
+  std::string Write(const std::string& name, const std::string& text) const {
+    std::ofstream(folder_ / name, std::ios::binary) << text;
+    return (folder_ / name).string();
+  }
+  std::string Read(const std::string& name) const {
+    std::ifstream in(folder_ / name, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  }
+  std::string PathOf(const std::string& name) const { return (folder_ / name).string(); }
+  std::size_t Entries() const { return static_cast<std::size_t>(std::distance(fs::directory_iterator(folder_), {})); }
+
+ private:
+  fs::path folder_;
+};
+
+Lines WithDrives(Lines args) {
+  args.insert(args.begin(), {"--drives", ORVELLA_CLI_DRIVES});
+  return args;
+}
+
+constexpr char kEarlierRecord[] = "{\"result\": \"complete\", \"earlier\": true}\n";
+
+TEST(CliBadInput, AFileWithANumberBeyondADoubleIsRefusedNotACrash) {
+  Scratch scratch;
+  const std::string file = scratch.Write("huge.json", R"({"drives":[{"number":0,"length":1e400}]})");
+  const CliResult r = RunCli({"--drives", file, "list"});
+  EXPECT_EQ(r.exitCode, 2);
+  EXPECT_EQ(r.err, "orvella-cli: " + file + ": not valid JSON: number overflow parsing '1e400'\n");
+}
+
+// A zero byte in a volume name would end the drive strings list early, and
+// the locked volume after it would never be asked: the file is refused.
+TEST(CliBadInput, AVolumeNameThatWouldHideALaterVolumeIsRefused) {
+  Scratch scratch;
+  const std::string file = scratch.Write("hidden.json", R"({"drives": [{"number": 0,
+      "length": {"sectors": 200000},
+      "volumes": [{"name": "\u0000"}, {"name": "D:", "lockError": "ERROR_ACCESS_DENIED"}]}]})");
+  const CliResult r = RunCli({"--drives", file, "erase", "0", "--yes", "--quick"});
+  EXPECT_EQ(r.exitCode, 2);
+  EXPECT_EQ(r.out, "");
+  EXPECT_NE(r.err.find("volumes[0].name: must not hold a zero byte or a backslash"), std::string::npos) << r.err;
+}
+
+TEST(CliBadInput, ADeviceIsNoDriveFile) {
+  const CliResult r = RunCli({"--drives", "/dev/null", "list"});
+  EXPECT_EQ(r.exitCode, 2);
+  EXPECT_EQ(r.err, "orvella-cli: /dev/null: cannot be read: not a regular file (a drive description file is "
+                   "needed)\n");
+}
+
+TEST(CliBadInput, AWordThatIsNoCommandIsNamed) {
+  const CliResult r = RunCli({"--demo", "frobnicate"});
+  EXPECT_EQ(r.exitCode, 2);
+  EXPECT_TRUE(r.err.starts_with("orvella-cli: 'frobnicate' is not a command (list, details, smart, erase)\n"))
+      << r.err;
+  EXPECT_TRUE(RunCli({"--demo"}).err.starts_with("orvella-cli: a command is needed"));
+}
+
+TEST(CliBadInput, DriveNumbersMayHaveAnyLeadingZeros) {
+  const CliResult plain = RunCli(WithDrives({"details", "1", "--json"}));
+  ASSERT_EQ(plain.exitCode, 0) << plain.err;
+  for (const char* drive : {"01", "001", "0001", "0000000001"}) {
+    const CliResult padded = RunCli(WithDrives({"details", drive, "--json"}));
+    EXPECT_EQ(padded.exitCode, 0) << drive << ": " << padded.err;
+    EXPECT_EQ(padded.out, plain.out) << drive;
+  }
+  for (const char* drive : {"256", "0256", "99999999999999999999"}) {
+    const CliResult r = RunCli(WithDrives({"details", drive}));
+    EXPECT_EQ(r.exitCode, 2) << drive;
+    EXPECT_TRUE(r.err.starts_with("orvella-cli: DRIVE must be a drive number (0 to 255)")) << r.err;
+  }
+}
+
+// A script that reads the answer must learn that it never arrived.
+TEST(CliBadInput, AStdoutThatLosesTheAnswerEndsWithAFailure) {
+  const CliResult list = RunCli(WithDrives({"--json", "list"}), "", "/dev/full");
+  EXPECT_EQ(list.exitCode, 1);
+  EXPECT_EQ(list.err, "orvella-cli: cannot write to standard output: No space left on device\n");
+
+  const CliResult erase = RunCli(WithDrives({"--json", "erase", "0", "--yes", "--quick"}), "", "/dev/full");
+  EXPECT_EQ(erase.exitCode, 1);
+  EXPECT_NE(erase.err.find("orvella-cli: cannot write to standard output: No space left on device"),
+            std::string::npos)
+      << erase.err;
+
+  // An erase that failed keeps its own exit code.
+  EXPECT_EQ(RunCli(WithDrives({"--json", "erase", "1", "--yes"}), "", "/dev/full").exitCode, 3);
+  EXPECT_EQ(RunCli({"--help"}, "", "/dev/full").exitCode, 1);
+}
+
+TEST(CliBadInput, ReportPathsThatCannotBeWrittenAreRefusedBeforeTheErase) {
+  const CliResult empty = RunCli(WithDrives({"erase", "0", "--yes", "--report", ""}));
+  EXPECT_EQ(empty.exitCode, 2);
+  EXPECT_EQ(empty.err, "orvella-cli: --report needs a file name\n");
+
+  Scratch scratch;
+  const std::vector<std::pair<std::string, std::string>> refused = {
+      {"/dev/full", "it is not a regular file"},
+      {"/nonexistent/folder/record.json", "No such file or directory"},
+      {scratch.PathOf(""), "it is a folder"}};
+  for (const auto& [path, reason] : refused) {
+    const CliResult r = RunCli(WithDrives({"erase", "0", "--yes", "--quick", "--report", path}));
+    EXPECT_EQ(r.exitCode, 1) << path;
+    EXPECT_EQ(r.out, "") << path;  // nothing was even begun
+    EXPECT_EQ(r.ErrLines().back(), "orvella-cli: cannot write the report file " + path + ": " + reason +
+                                        "; nothing was erased");
+  }
+}
+
+TEST(CliBadInput, ARunThatIsRefusedBeforeTheEraseLeavesAnEarlierReport) {
+  Scratch scratch;
+  const std::string report = scratch.Write("record.json", kEarlierRecord);
+  for (const char* drive : {"5", "6", "7"}) {  // not found, held by someone else, too small
+    const CliResult r = RunCli(WithDrives({"erase", drive, "--yes", "--report", report}));
+    EXPECT_NE(r.exitCode, 0) << drive;
+    EXPECT_EQ(scratch.Read("record.json"), kEarlierRecord) << drive;
+  }
+  // A refused lock still records its run, whole.
+  EXPECT_EQ(RunCli(WithDrives({"erase", "2", "--yes", "--quick", "--report", report})).exitCode, 4);
+  EXPECT_EQ(json::parse(scratch.Read("record.json"))["result"], "lock-refused");
+  EXPECT_EQ(scratch.Entries(), 1u);  // no temporary file stays beside it
+}
+
+TEST(CliBadInput, AKilledRunLeavesTheEarlierReportWhole) {
+  Scratch scratch;
+  const std::string report = scratch.Write("record.json", kEarlierRecord);
+  CliProcess cli(WithDrives({"erase", "4", "--yes", "--report", report}));
+  ASSERT_TRUE(cli.WaitForOutput("% complete")) << "the erase did not start";
+  cli.Signal(SIGKILL);
+  cli.Finish();
+  EXPECT_EQ(scratch.Read("record.json"), kEarlierRecord);
+  EXPECT_EQ(scratch.Entries(), 1u);
+}
+
+// A block of a drive this slow takes over a minute; a stop must not wait
+// for it.
+TEST(CliBadInput, ASlowSimulatedDriveStopsAtOnce) {
+  Scratch scratch;
+  const std::string file = scratch.Write("slow.json", R"({"drives": [{"number": 0,
+      "length": {"sectors": 200000}, "speedLimitBytesPerSecond": 1000}]})");
+  for (const int signal : {SIGINT, SIGTERM}) {
+    CliProcess cli({"--drives", file, "erase", "0", "--yes"});
+    // Progress shows only once a block is written, so the start is the mark.
+    ASSERT_TRUE(cli.WaitForOutput("Formatting...")) << "the erase did not start";
+    const auto sent = std::chrono::steady_clock::now();
+    cli.Signal(signal);
+    const CliResult r = cli.Finish();
+    EXPECT_EQ(r.exitCode, 5) << signal << ": " << r.err;
+    EXPECT_LT(std::chrono::steady_clock::now() - sent, std::chrono::seconds(10)) << signal;
+  }
+}
+
+}  // namespace
+}  // namespace orvella::test
