@@ -1,7 +1,8 @@
-// The Win32 backend on the calls that need no drive: positioned writes, the
-// flush and the last error on a temporary file (never on a disk), the
-// system's error texts, the drive roots, the version and width answers,
-// the program path, the setup library, aligned memory and the ANSI page.
+// The Win32 backend on the calls that need no drive: positioned writes and
+// reads, the flush and the last error on a temporary file (never on a
+// disk), the system's error texts, the drive roots, the version and width
+// answers, the program path, the setup library, aligned memory and the ANSI
+// page.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -49,6 +50,26 @@ TEST(Win32Os, WritesAtThePositionItWasMovedTo) {
   EXPECT_TRUE(os.FlushFileBuffers(handle));
   EXPECT_TRUE(os.CloseHandle(handle));
   EXPECT_EQ(file.Bytes(), std::string("\0\0\0\0abc", 7));
+}
+
+// The read-back of a verification reads where the pointer was moved, and
+// each read moves the pointer on; at the end a read succeeds with nothing.
+TEST(Win32Os, ReadsFromThePositionAndMovesPastWhatWasRead) {
+  TemporaryFile file;
+  Win32Os os;
+  const Handle handle = os.CreateFileW(file.Path(), GENERIC_READ | GENERIC_WRITE, 0, kCreateAlways, 0);
+  ASSERT_NE(handle, INVALID_HANDLE_VALUE) << os.GetLastError();
+  std::uint32_t count = 0;
+  ASSERT_TRUE(os.WriteFile(handle, "abcdef", 6, &count));
+  ASSERT_TRUE(os.SetFilePointerEx(handle, 2, nullptr, FILE_BEGIN));
+  char bytes[8] = {};
+  ASSERT_TRUE(os.ReadFile(handle, bytes, 3, &count));
+  EXPECT_EQ(std::string(bytes, count), "cde");
+  ASSERT_TRUE(os.ReadFile(handle, bytes, 3, &count));
+  EXPECT_EQ(std::string(bytes, count), "f");
+  ASSERT_TRUE(os.ReadFile(handle, bytes, 3, &count));
+  EXPECT_EQ(count, 0u);
+  EXPECT_TRUE(os.CloseHandle(handle));
 }
 
 TEST(Win32Os, AFailedOpenGivesTheInvalidHandleAndItsError) {
