@@ -26,21 +26,9 @@ done
 
 size=$((size_mib * 1024 * 1024))
 blocks=$((size / 33554432))
-folder=$(mktemp -d /dev/shm/orvella-compare-XXXXXX)
-file=$folder/drive.img
-loop=""
-cleanup() {
-  [[ -n $loop ]] && losetup -d "$loop"
-  rm -rf "$folder"
-}
-trap cleanup EXIT
-truncate -s "$size" "$file"
-loop=$(losetup --find --show "$file")
-echo "loop device $loop over $file (tmpfs), $size_mib MiB, $rounds rounds"
-# The first writer of a sparse tmpfs file also pays for its pages.
-dd if=/dev/zero of="$loop" bs=32M oflag=direct count="$blocks" status=none
-
-calc() { awk "BEGIN { printf \"%.3f\", $1 }"; }
+source "$(dirname "$0")/tmpfs_loop.sh"
+attach_tmpfs_loop "$size" compare
+echo "$rounds rounds"
 median() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { printf "%.3f", (v[int((NR + 1) / 2)] + v[int(NR / 2) + 1]) / 2 }'; }
 field() { sed -n "s/^\s*$1: *//p" "$folder/time.txt"; }
 

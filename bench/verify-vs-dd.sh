@@ -15,21 +15,8 @@ bench=$build/bench/orvella-erase-bench
 [[ -x $bench ]] || { echo "build $bench first: cmake --build $build --target orvella-erase-bench" >&2; exit 1; }
 
 size=$((4 * 1024 * 1024 * 1024))
-folder=$(mktemp -d /dev/shm/orvella-bench-XXXXXX)
-file=$folder/drive.img
-loop=""
-cleanup() {
-  [[ -n $loop ]] && losetup -d "$loop"
-  rm -rf "$folder"
-}
-trap cleanup EXIT
-truncate -s "$size" "$file"
-loop=$(losetup --find --show "$file")
-echo "loop device $loop over $file (tmpfs), $((size / 1024 / 1024)) MiB"
-# The first writer of a sparse tmpfs file also pays for its pages.
-dd if=/dev/zero of="$loop" bs=32M oflag=direct count=$((size / 33554432)) status=none
-
-calc() { awk "BEGIN { printf \"%.3f\", $1 }"; }
+source "$(dirname "$0")/tmpfs_loop.sh"
+attach_tmpfs_loop "$size" bench
 
 for ((round = 1; round <= rounds; round++)); do
   result=$("$bench" --loop "$loop" --backing-file "$file" --verify full) || {
