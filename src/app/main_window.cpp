@@ -71,9 +71,10 @@ void TFmMain::btRunBenchmarksClick() {
   windows_.main.SetSaveReportEnabled(false);
   confirmedPage_.Forget();
   format_.btRunBenchmarksClick();
-  if (format_.LastRun().outcome == FormatOutcome::NotConfirmed) return;
-  KeepEraseRecord(quick, firstLogLine);
+  const bool ran = format_.LastRun().outcome != FormatOutcome::NotConfirmed;
+  if (ran) KeepEraseRecord(quick, firstLogLine);
   windows_.main.SetSaveReportEnabled(lastRecord_.has_value());
+  if (!ran) return;
   // A window that closed during the run has released its drive: nobody is
   // left to read the ending, and the log is gone with the window.
   if (program_.DeviceHandle != INVALID_HANDLE_VALUE) ShowRunEnding();

@@ -331,8 +331,8 @@ void MainWindow::EndRunFigures() {
   runShown_ = false;
   setWindowTitle(baseTitle_);
   const QString elapsed = QStringLiteral("took ") + QString::fromStdString(DurationText(runTime_.elapsed() / 1000));
-  const QString text = lbRunFigures_->text();
-  lbRunFigures_->setText(text.left(text.indexOf(QStringLiteral("   elapsed "))) + QStringLiteral("   ") + elapsed);
+  const QString bytes = lbRunFigures_->text().section(QStringLiteral("   elapsed "), 0, 0);
+  lbRunFigures_->setText(bytes.isEmpty() ? elapsed : bytes + QStringLiteral("   ") + elapsed);
   QApplication::alert(this);
 }
 
