@@ -9,7 +9,10 @@ seconds="${FUZZ_SECONDS:-20}"
 build=build-fuzz
 targets=(identify drive_answers drive_file command_line sense system_text)
 
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+# -O1 with line tables: the optimisation libFuzzer is usually built with,
+# at the least compile time.
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1" \
+  -DCMAKE_CXX_COMPILER=clang++ \
   -DORVELLA_BUILD_FUZZERS=ON -DORVELLA_BUILD_TESTS=OFF -DORVELLA_BUILD_QT=OFF >/dev/null
 cmake --build "$build" -j2 --target "${targets[@]/%/_fuzzer}"
 

@@ -70,8 +70,9 @@ TEST(HiddenAreas, AccessibleMaxAddressDrivesAreAskedWithGetNativeMaxAddressExt) 
   EXPECT_EQ(d.areas.method, NativeMaxMethod::GetNativeMaxExt);
   EXPECT_EQ(d.areas.HpaHiddenSectors(), 0);
   EXPECT_EQ(d.areas.nativeSectors, kAccessible);
-  ASSERT_EQ(d.TaskFileRequests().size(), 1u);
-  const std::vector<std::uint8_t>& in = d.TaskFileRequests()[0].input;
+  const auto requests = d.TaskFileRequests();  // a copy: the input below must outlive the call
+  ASSERT_EQ(requests.size(), 1u);
+  const std::vector<std::uint8_t>& in = requests[0].input;
   EXPECT_EQ(in[layout::AtaPtCurrentTaskFile + 0], 0x00);  // GET NATIVE MAX ADDRESS EXT
   EXPECT_EQ(in[layout::AtaPtCurrentTaskFile + 6], 0x78);
 }
