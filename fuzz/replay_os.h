@@ -26,6 +26,9 @@ class ReplayOs final : public Os {
                        std::uint32_t* returned) override;
   bool SetFilePointerEx(Handle, std::int64_t, std::int64_t*, std::uint32_t) override { return Succeed(); }
   bool WriteFile(Handle, const void*, std::uint32_t, std::uint32_t*) override { return false; }
+  // The parsers under test neither read the medium nor name the host.
+  bool ReadFile(Handle, void*, std::uint32_t, std::uint32_t*) override { return false; }
+  HostIdentity QueryHostIdentity() override { return {}; }
   bool FlushFileBuffers(Handle) override { return Succeed(); }
   std::uint32_t GetLastError() override { return lastError_; }
   std::u16string SystemErrorText(std::uint32_t) override { return u"Error text.\r\n"; }
