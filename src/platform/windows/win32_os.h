@@ -39,6 +39,7 @@ class Win32Os final : public Os {
   OsVersionInfo GetVersionExW() override;
   Wow64Answer IsWow64Process() override;
   std::u16string ModuleFileName() override;
+  HostIdentity QueryHostIdentity() override;
   bool LoadSetupLibrary() override;
   void Sleep(std::uint32_t milliseconds) override;
   void* AllocateAligned(std::size_t size) override;

@@ -86,6 +86,19 @@ std::u16string Win32Os::ModuleFileName() {
   }
 }
 
+// The machine's DNS host name. Its maker, model and serial would come from
+// the SMBIOS firmware table, which is not read yet: they stay empty, and the
+// record says they were not readable.
+HostIdentity Win32Os::QueryHostIdentity() {
+  HostIdentity host;
+  DWORD length = 0;
+  ::GetComputerNameExW(ComputerNameDnsHostname, nullptr, &length);
+  std::wstring name(length, L'\0');
+  if (length > 0 && ::GetComputerNameExW(ComputerNameDnsHostname, name.data(), &length) != FALSE)
+    host.name = win32::Text(name.data(), length);
+  return host;
+}
+
 bool Win32Os::LoadSetupLibrary() {
   if (setupLibrary_ == nullptr) setupLibrary_ = ::LoadLibraryW(L"SetupApi.dll");
   return setupLibrary_ != nullptr;
