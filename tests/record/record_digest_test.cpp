@@ -57,6 +57,7 @@ TEST(RecordDigest, ChangedUnsealedOrBrokenRecordsAreRefused) {
   EXPECT_NE(ReadSealedRecord("[1, 2]").problem.find("not a JSON object"), std::string::npos);
 }
 
+#ifndef _WIN32  // the check runs python3, which a Windows build under Wine does not have
 // The indented line of the document that starts with "python3 -c".
 std::string DocumentedCheck() {
   std::ifstream doc(ORVELLA_RECORD_DOC);
@@ -91,6 +92,7 @@ TEST(RecordDigest, TheDocumentedPythonCheckAgrees) {
   EXPECT_EQ(RunCheck(check, file), "MISMATCH\n");
   fs::remove(file);
 }
+#endif
 
 }  // namespace
 }  // namespace orvella::test
