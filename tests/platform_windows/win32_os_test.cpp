@@ -11,6 +11,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <system_error>
 
 #include "core/text.h"
 #include "platform/windows/win32_os.h"
@@ -20,10 +21,15 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// Each test has a file of its own: ctest runs the tests side by side, and a
+// file one test holds open without sharing cannot be opened by another.
 class TemporaryFile {
  public:
-  TemporaryFile() : path_(fs::temp_directory_path() / "orvella-win32-os-test.bin") {}
-  ~TemporaryFile() { fs::remove(path_); }
+  TemporaryFile() : path_(fs::temp_directory_path() / OwnName()) {}
+  ~TemporaryFile() {
+    std::error_code ignored;
+    fs::remove(path_, ignored);
+  }
   std::u16string Path() const { return path_.u16string(); }
   std::string Bytes() const {
     std::ifstream in(path_, std::ios::binary);
@@ -31,6 +37,10 @@ class TemporaryFile {
   }
 
  private:
+  static std::string OwnName() {
+    return std::string("orvella-win32-os-") + ::testing::UnitTest::GetInstance()->current_test_info()->name() +
+           ".bin";
+  }
   fs::path path_;
 };
 
