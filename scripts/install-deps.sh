@@ -4,7 +4,7 @@
 # MinGW-w64 compiler, Wine to run its tests, NSIS for the installer).
 set -euo pipefail
 packages=(
-  build-essential cmake googletest libgtest-dev nlohmann-json3-dev libcli11-dev
+  build-essential cmake ninja-build googletest libgtest-dev nlohmann-json3-dev libcli11-dev
   qt6-base-dev xvfb xauth
   fdisk util-linux mount e2fsprogs
   fuse3 python3 python3-fusepy poppler-utils

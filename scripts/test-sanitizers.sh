@@ -10,8 +10,8 @@ build=build-asan
 flags="-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer"
 # Line tables (-g1) are all a sanitizer report needs, at a fraction of the
 # compile time of full debug information.
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG=-g1 -DCMAKE_CXX_FLAGS="$flags" \
-  -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" -DORVELLA_BUILD_QT=OFF >/dev/null
+scripts/configure.sh "$build" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG=-g1 -DCMAKE_CXX_FLAGS="$flags" \
+  -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" -DORVELLA_BUILD_QT=OFF
 cmake --build "$build" -j2
 
 # Leak checking is on for everything; nothing needs a suppression.

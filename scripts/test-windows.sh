@@ -38,14 +38,17 @@ mkdir -p "$WINEPREFIX"
 wineserver -k 2>/dev/null || true  # a server this prefix kept from an earlier run
 wineserver -p
 trap 'wineserver -k || true' EXIT
-wineboot -i >/dev/null 2>&1
+# The prefix boots while the suite is built.
+wineboot -i >/dev/null 2>&1 &
+boot=$!
 
 # Optimised lightly and without debug information: this build is there to
 # run the suite, and -O2 -g would nearly double its compile time. -O1 keeps
 # the warnings that need the optimiser's data flow.
-cmake -S . -B "$out/build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
+scripts/configure.sh "$out/build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_C_FLAGS_RELEASE="-O1 -DNDEBUG" -DCMAKE_CXX_FLAGS_RELEASE="-O1 -DNDEBUG" \
   -DORVELLA_BUILD_QT=OFF -Dnlohmann_json_DIR="$deps/share/cmake/nlohmann_json" \
-  -DCLI11_DIR="$deps/share/cmake/CLI11" -DGTest_DIR="$deps/lib/cmake/GTest" "$@" >/dev/null
+  -DCLI11_DIR="$deps/share/cmake/CLI11" -DGTest_DIR="$deps/lib/cmake/GTest" "$@"
 cmake --build "$out/build" -j2
+wait "$boot" || { echo "test-windows: the Wine prefix did not boot" >&2; exit 1; }
 ctest --test-dir "$out/build" --output-on-failure -j2

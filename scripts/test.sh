@@ -5,6 +5,6 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 # Line tables (-g1) are what the backtrace of a failing test needs; full
 # debug information would make the build a fifth slower.
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG" >/dev/null
+scripts/configure.sh build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG"
 cmake --build build -j2
 ctest --test-dir build --output-on-failure -j2
