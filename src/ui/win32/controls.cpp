@@ -37,7 +37,8 @@ void StatusBar::SetSimpleText(const std::u16string& text) {
 }
 
 std::u16string StatusBar::Text(int panel) const {
-  const WPARAM part = panel < 0 ? SB_SIMPLEID : static_cast<WPARAM>(panel);
+  // In simple mode the bar answers for part 0 with its simple text.
+  const WPARAM part = panel < 0 ? 0 : static_cast<WPARAM>(panel);
   const auto length = LOWORD(SendMessageW(bar_, SB_GETTEXTLENGTHW, part, 0));
   std::u16string text(length, u'\0');
   SendMessageW(bar_, SB_GETTEXTW, part, reinterpret_cast<LPARAM>(text.data()));

@@ -23,7 +23,7 @@ class StatusBar {
   int Layout(TopWindow& window);
   void SetPanelText(int panel, const std::u16string& text);
   void SetSimpleText(const std::u16string& text);
-  // What a panel shows; -1 for the simple text.
+  // What a panel shows; -1 for the simple text of a bar in simple mode.
   std::u16string Text(int panel) const;
 
  private:
