@@ -46,15 +46,24 @@ std::u16string StatusBar::Text(int panel) const {
   return start == std::u16string::npos ? std::u16string() : text.substr(start);
 }
 
-void ThemedControl::SetWindowTheme(const std::u16string& subAppName) {
+bool SetTheme(WindowHandle control, const wchar_t* subAppName, const wchar_t* subIdList) {
   using SetWindowThemeFunction = HRESULT(WINAPI*)(HWND, LPCWSTR, LPCWSTR);
   HMODULE library = LoadLibraryW(L"uxtheme.dll");
-  if (library == nullptr) return;
+  if (library == nullptr) return false;
   const auto function = reinterpret_cast<SetWindowThemeFunction>(
       reinterpret_cast<void (*)()>(GetProcAddress(library, "SetWindowTheme")));
-  if (function != nullptr && SUCCEEDED(function(control_, Wide(subAppName), nullptr))) theme_ = subAppName;
+  const bool set = function != nullptr && SUCCEEDED(function(control, subAppName, subIdList));
   FreeLibrary(library);
+  return set;
 }
+
+void ThemedControl::SetWindowTheme(const std::u16string& subAppName) {
+  if (SetTheme(control_, Wide(subAppName), nullptr)) theme_ = subAppName;
+}
+
+// A theme of a name that matches no class: the control draws itself as
+// without visual styles.
+void UseClassicLook(WindowHandle control) { SetTheme(control, L" ", L" "); }
 
 namespace {
 

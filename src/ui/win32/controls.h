@@ -46,6 +46,14 @@ class ThemedControl final : public ThemableWindow {
   std::u16string theme_;
 };
 
+// uxtheme's SetWindowTheme, looked up by name; false where it is missing
+// or refuses.
+bool SetTheme(WindowHandle control, const wchar_t* subAppName, const wchar_t* subIdList);
+
+// The control drawn without visual styles, in the dialog colour: so the
+// tab control's pages match the controls laid on them.
+void UseClassicLook(WindowHandle control);
+
 // A push button of the design size 135 x 26 at the window's resolution.
 inline constexpr int kButtonWidth = 135;
 inline constexpr int kButtonHeight = 26;

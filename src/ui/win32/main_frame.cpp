@@ -59,6 +59,16 @@ int ProgressStateCode(ProgressState state) {
   return PBST_NORMAL;
 }
 
+// A group box paints its frame only; under a tab control that leaves its
+// inside unpainted, so it fills it itself. It clips the controls it frames.
+LRESULT CALLBACK GroupBoxProcedure(HWND group, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+  if (message != WM_ERASEBKGND) return DefSubclassProc(group, message, wParam, lParam);
+  RECT inside{};
+  GetClientRect(group, &inside);
+  FillRect(reinterpret_cast<HDC>(wParam), &inside, GetSysColorBrush(COLOR_BTNFACE));
+  return 1;
+}
+
 void SetFontOf(HWND control, const FontHandle& font) {
   SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), TRUE);
 }
@@ -80,6 +90,7 @@ MainFrame::MainFrame() : TopWindow({L"TFmMain", kClientWidth, kClientHeight, kMi
 void MainFrame::CreateHeaderAndPages() {
   lbDiskName_ = AddControl(L"STATIC", u"", SS_LEFT | SS_CENTERIMAGE | SS_NOPREFIX | SS_ENDELLIPSIS, kDiskName);
   pages_ = AddControl(WC_TABCONTROLW, u"", WS_CLIPSIBLINGS | WS_TABSTOP, kPages);
+  UseClassicLook(pages_);
   for (std::size_t i = 0; i < kPageTabs.size(); ++i) {
     TCITEMW tab{};
     tab.mask = TCIF_TEXT;
@@ -96,6 +107,7 @@ void MainFrame::CreateHeaderAndPages() {
 void MainFrame::CreateFormatPage() {
   logBenchMark_ = AddMemo(Handle(), kFormatLog, WS_VSCROLL | WS_HSCROLL, false);
   group_ = AddControl(L"BUTTON", u"Current task progress", BS_GROUPBOX | WS_CLIPSIBLINGS, kGroup);
+  SetWindowSubclass(group_, GroupBoxProcedure, 1, 0);
   pbCurrentTask_ = AddControl(PROGRESS_CLASSW, u"", PBS_SMOOTH, kProgress);
   SendMessageW(pbCurrentTask_, PBM_SETRANGE32, 0, 100);
   lbCurrentPercent_ = AddControl(L"STATIC", u"", SS_LEFT | SS_NOPREFIX, kCurrentPercent);
