@@ -1,4 +1,4 @@
-// window-pictures DIR
+// window-pictures DIR [--machine]
 //
 // Runs the Windows desktop program on the demo drives with its real dialogs
 // and saves pictures (BMP) of the windows as the user meets them: the
@@ -6,6 +6,9 @@
 // report, the erase question, a run part way (then stopped) and the ending
 // dialog. The user's part is played by a timer. For looking at the real
 // windows (under Wine, run it with a display, e.g. xvfb-run); not a test.
+// With --machine the program walks the machine's own drives through the
+// Windows backend instead; the selection window is saved and left with
+// Escape, so that no drive is opened.
 #include <chrono>
 #include <cstdio>
 #include <functional>
@@ -13,8 +16,10 @@
 #include <vector>
 
 #include "core/clock.h"
+#include "core/text.h"
 #include "platform/virtual/demo_drives.h"
 #include "platform/virtual/virtual_os.h"
+#include "platform/windows/win32_os.h"
 #include "ui/win32/desktop_program.h"
 #include "ui_win32/window_fixture.h"
 
@@ -78,6 +83,30 @@ HWND ShownDialog() {
 }
 
 void RealSleep(std::int64_t milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
+
+// The machine's drives: the selection window as start-up left it, then
+// Escape in the list.
+int RunOnMachine(const std::string& folder) {
+  Win32Os os;
+  SystemClock clock;
+  win32ui::Win32Locale locale;
+  win32ui::Win32Halt halt;
+  win32ui::DesktopProgram program(os, clock, locale, halt, {u"orvella.exe"});
+  bool saved = false;
+  Every(700, [&] {
+    HWND choose = program.Choose().Handle();
+    if (!IsWindowVisible(choose)) return true;
+    saved = SavePicture(choose, folder + "/machine-selection.bmp");
+    const auto rows = SendMessageW(program.Choose().DriveList(), LVM_GETITEMCOUNT, 0, 0);
+    std::printf("rows %d; status: %s\n", static_cast<int>(rows), TextToUtf8(program.Choose().Status().Text(-1)).c_str());
+    std::printf("note: %s\n", TextToUtf8(win32ui::WindowText(program.Choose().UnopenedNote())).c_str());
+    PostMessageW(program.Choose().DriveList(), WM_KEYDOWN, VK_ESCAPE, 1);
+    return false;
+  });
+  const int exitCode = program.Run();
+  std::printf("ended with %d; terminated: %d\n", exitCode, program.App().Terminated() ? 1 : 0);
+  return saved ? 0 : 1;
+}
 
 int Run(const std::string& folder) {
   VirtualOs os(DemoDrives(), RealSleep);
@@ -157,9 +186,10 @@ int Run(const std::string& folder) {
 }  // namespace orvella::test
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: window-pictures DIR\n");
+  const bool machine = argc == 3 && std::string(argv[2]) == "--machine";
+  if (argc != 2 && !machine) {
+    std::fprintf(stderr, "usage: window-pictures DIR [--machine]\n");
     return 2;
   }
-  return orvella::test::Run(argv[1]);
+  return machine ? orvella::test::RunOnMachine(argv[1]) : orvella::test::Run(argv[1]);
 }
