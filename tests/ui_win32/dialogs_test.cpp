@@ -26,14 +26,14 @@ HWND ShownDialog() {
 TEST(Win32Dialogs, TheEraseQuestionHasCancelAsItsDefaultButton) {
   win32ui::Win32Dialogs dialogs([](WindowId) { return nullptr; });
   ASSERT_TRUE(dialogs.TaskDialogAvailable());
-  int focusedId = -1;
+  int defaultId = -1;
   test::Every(20, [&] {
     HWND dialog = ShownDialog();
     if (dialog == nullptr) return true;
-    // The default button has the focus; Enter (here a click on it) answers.
-    HWND focused = GetFocus();
-    focusedId = GetDlgCtrlID(focused);
-    SendMessageW(focused, BM_CLICK, 0, 0);
+    // The button Enter presses; a click on it answers.
+    const LRESULT answer = SendMessageW(dialog, DM_GETDEFID, 0, 0);
+    if (HIWORD(answer) == DC_HASDEFID) defaultId = LOWORD(answer);
+    SendMessageW(GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);
     return false;
   });
   TaskDialogRequest request;
@@ -44,7 +44,7 @@ TEST(Win32Dialogs, TheEraseQuestionHasCancelAsItsDefaultButton) {
   request.buttons = TDCBF_YES_BUTTON | TDCBF_CANCEL_BUTTON;
   request.defaultButton = IDCANCEL;
   EXPECT_EQ(dialogs.TaskDialog(request), IDCANCEL);
-  EXPECT_EQ(focusedId, IDCANCEL);
+  EXPECT_EQ(defaultId, IDCANCEL);
 }
 
 TEST(Win32Dialogs, AMessageDialogShowsItsOwnCaptionsAndAnswersWithTheirResults) {

@@ -33,11 +33,15 @@ inline void CALLBACK RunTimerAction(HWND, UINT, UINT_PTR id, DWORD) {
 }
 
 // Calls `tick` every `milliseconds` from whichever message loop runs, until
-// it returns false.
+// it returns false. A tick that lets messages run is not entered again.
 inline void Every(unsigned milliseconds, std::function<bool()> tick) {
   const UINT_PTR id = SetTimer(nullptr, 0, milliseconds, RunTimerAction);
-  TimerActions()[id] = [id, tick = std::move(tick)] {
-    if (tick()) return;
+  TimerActions()[id] = [id, tick = std::move(tick), busy = std::make_shared<bool>(false)] {
+    if (*busy) return;
+    *busy = true;
+    const bool again = tick();
+    *busy = false;
+    if (again) return;
     KillTimer(nullptr, id);
     TimerActions().erase(id);
   };

@@ -149,6 +149,17 @@ int ChooseWindow::LayoutBottom(int width, int bottom) {
 
 int ChooseWindow::DefaultButton() { return kContinue; }
 
+// Escape is the list's key: the dialog keyboard would make it a Cancel of
+// the window, which has no Cancel button, so Escape elsewhere does nothing.
+bool ChooseWindow::PreTranslate(MSG& message) {
+  if (message.message != WM_KEYDOWN || message.wParam != VK_ESCAPE) return false;
+  if (message.hwnd == driveList_) {
+    logic_->DriveListKeyDown(kVirtualKeyEscape);
+    return true;
+  }
+  return message.hwnd == Handle() || IsChild(Handle(), message.hwnd);
+}
+
 bool ChooseWindow::OnMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam, std::intptr_t& result) {
   switch (message) {
     case WM_COMMAND: return OnCommand(LOWORD(wParam), HIWORD(wParam));
@@ -186,11 +197,6 @@ bool ChooseWindow::OnCommand(int id, int code) {
       return true;
     case kStartAsAdministrator:
       if (code == BN_CLICKED) logic_->btStartAsAdministratorClick();
-      return true;
-    case IDCANCEL:
-      // The dialog keyboard turns Escape into Cancel; the window has no
-      // Cancel button, so only Escape in the list counts.
-      if (GetFocus() == driveList_) logic_->DriveListKeyDown(kVirtualKeyEscape);
       return true;
     default: return false;
   }

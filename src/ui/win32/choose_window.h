@@ -40,6 +40,8 @@ class ChooseWindow final : public TopWindow, public ChooseView {
   void ShowModal() override;
   void Close() override;
 
+  bool PreTranslate(tagMSG& message) override;
+
   // For tests and pictures: the controls by their names.
   WindowHandle DriveList() const { return driveList_; }
   WindowHandle ContinueButton() const { return btContinue_; }

@@ -15,6 +15,7 @@
 // MessageBoxW wherever it is meant.
 #undef MessageBox
 
+#include <cstdint>
 #include <string>
 
 namespace orvella::win32ui {
