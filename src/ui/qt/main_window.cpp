@@ -305,34 +305,24 @@ void MainWindow::SetProgressPosition(int position) { pbCurrentTask_->setValue(po
 void MainWindow::SetProgressState(ProgressState state) {
   pbCurrentTask_->SetState(state);
   if (state == ProgressState::Normal) {
-    runShown_ = true;
-    runTime_.start();
-    timeLeft_ = TimeLeftEstimate{};
+    runFigures_.Start(RunFigures::Clock::now());
     lbRunFigures_->clear();
-  } else if (runShown_) {
+  } else if (runFigures_.Running()) {
     EndRunFigures();
   }
 }
 
 void MainWindow::ShowBytesDone(std::int64_t done, std::int64_t total) {
-  timeLeft_.BytesDone(done, total, TimeLeftEstimate::Clock::now());
-  QString figures = ToQt(BytesOfTotalText(done, total, QLocale().decimalPoint().at(0).unicode())) +
-                    QStringLiteral("   elapsed ") + QString::fromStdString(DurationText(runTime_.elapsed() / 1000));
-  if (const auto left = timeLeft_.SecondsLeft())
-    figures += QStringLiteral("   ") + QString::fromStdString(DurationText(*left)) + QStringLiteral(" left");
-  lbRunFigures_->setText(figures);
-  const int percent = total > 0 ? static_cast<int>(done * 100 / total) : 0;
-  setWindowTitle(QStringLiteral("%1% - %2").arg(percent).arg(baseTitle_));
+  const char16_t decimalPoint = QLocale().decimalPoint().at(0).unicode();
+  lbRunFigures_->setText(ToQt(runFigures_.Progress(done, total, decimalPoint, RunFigures::Clock::now())));
+  setWindowTitle(ToQt(ProgressTitle(done, total, FromQt(baseTitle_))));
 }
 
 // The title drops its percentage, the elapsed time stays, and the window
 // asks for attention: a long run may have ended behind other windows.
 void MainWindow::EndRunFigures() {
-  runShown_ = false;
   setWindowTitle(baseTitle_);
-  const QString elapsed = QStringLiteral("took ") + QString::fromStdString(DurationText(runTime_.elapsed() / 1000));
-  const QString bytes = lbRunFigures_->text().section(QStringLiteral("   elapsed "), 0, 0);
-  lbRunFigures_->setText(bytes.isEmpty() ? elapsed : bytes + QStringLiteral("   ") + elapsed);
+  lbRunFigures_->setText(ToQt(runFigures_.End(RunFigures::Clock::now())));
   QApplication::alert(this);
 }
 

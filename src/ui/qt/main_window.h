@@ -5,7 +5,6 @@
 #pragma once
 
 #include <QCheckBox>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -16,7 +15,7 @@
 #include "app/main_view.h"
 #include "app/main_window.h"
 #include "format/format_page_view.h"
-#include "format/run_progress.h"
+#include "format/run_figures.h"
 #include "ui/qt/link_label.h"
 #include "ui/qt/panel_status_bar.h"
 #include "ui/qt/state_progress_bar.h"
@@ -97,9 +96,7 @@ class MainWindow : public QWidget, public MainView, public FormatPageView {
   // terms a person can plan by.
   QLabel* lbRunFigures_;
   QString baseTitle_;  // the caption; a run shows its percentage in front of it
-  bool runShown_ = false;
-  QElapsedTimer runTime_;
-  TimeLeftEstimate timeLeft_;
+  RunFigures runFigures_;
   QCheckBox* cbQuickWipe_;
   QCheckBox* cbVerify_;
   QPushButton* btRunBenchmarks_;

@@ -1,0 +1,463 @@
+#include "ui/win32/main_frame.h"
+
+#include "ui/win32/gui.h"
+#include "ui/win32/memo.h"
+
+#include <commdlg.h>
+
+namespace orvella::win32ui {
+namespace {
+
+constexpr int kClientWidth = 768;
+constexpr int kClientHeight = 499;
+constexpr int kMinimumWidth = 750;
+constexpr int kMinimumHeight = 450;
+constexpr int kHeaderHeight = 32;
+constexpr int kBottomStripHeight = 21;
+constexpr int kMargin = 10;
+constexpr int kPageFormat = 1;
+
+enum ControlId {
+  kDiskName = 100,
+  kPages,
+  kDetails,
+  kFormatLog,
+  kGroup,
+  kProgress,
+  kCurrentPercent,
+  kSpeed,
+  kCurrentPosition,
+  kRunFigures,
+  kQuickWipe,
+  kVerify,
+  kSaveReport,
+  kRunBenchmarks,
+  kStop,
+  kSmart,
+  kGetSmart,
+  kCopyright,
+  kStatusBar,
+};
+
+const FontSpec kReportFont{u"Courier New", 9};
+const FontSpec kLargeFont{u"Tahoma", 16};
+const FontSpec kNoticeFont{u"Tahoma", 8, true};
+
+// The page tabs with their Alt mnemonics.
+struct PageTab {
+  const char16_t* caption;
+  wchar_t mnemonic;
+};
+constexpr std::array<PageTab, 3> kPageTabs{{{u"Device &details", L'd'}, {u"&LOW-LEVEL FORMAT", L'l'}, {u"&S.M.A.R.T.", L's'}}};
+
+int ProgressStateCode(ProgressState state) {
+  switch (state) {
+    case ProgressState::Normal: return PBST_NORMAL;
+    case ProgressState::Paused: return PBST_PAUSED;
+    case ProgressState::Error: return PBST_ERROR;
+  }
+  return PBST_NORMAL;
+}
+
+// A group box paints its frame only; under a tab control that leaves its
+// inside unpainted, so it fills it itself. It clips the controls it frames.
+LRESULT CALLBACK GroupBoxProcedure(HWND group, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+  if (message != WM_ERASEBKGND) return DefSubclassProc(group, message, wParam, lParam);
+  RECT inside{};
+  GetClientRect(group, &inside);
+  FillRect(reinterpret_cast<HDC>(wParam), &inside, GetSysColorBrush(COLOR_BTNFACE));
+  return 1;
+}
+
+void SetFontOf(HWND control, const FontHandle& font) {
+  SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), TRUE);
+}
+
+}  // namespace
+
+MainFrame::MainFrame() : TopWindow({L"TFmMain", kClientWidth, kClientHeight, kMinimumWidth, kMinimumHeight}) {
+  CreateHeaderAndPages();
+  CreateFormatPage();
+  CreateBottom();
+  // The tab control and the group box lie under the controls they frame.
+  SetWindowPos(group_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  SetWindowPos(pages_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  MakeFonts();
+  ShowPage(0);
+  Ready();
+}
+
+void MainFrame::CreateHeaderAndPages() {
+  lbDiskName_ = AddControl(L"STATIC", u"", SS_LEFT | SS_CENTERIMAGE | SS_NOPREFIX | SS_ENDELLIPSIS, kDiskName);
+  pages_ = AddControl(WC_TABCONTROLW, u"", WS_CLIPSIBLINGS | WS_TABSTOP, kPages);
+  UseClassicLook(pages_);
+  for (std::size_t i = 0; i < kPageTabs.size(); ++i) {
+    TCITEMW tab{};
+    tab.mask = TCIF_TEXT;
+    tab.pszText = const_cast<wchar_t*>(reinterpret_cast<const wchar_t*>(kPageTabs[i].caption));
+    SendMessageW(pages_, TCM_INSERTITEMW, i, reinterpret_cast<LPARAM>(&tab));
+  }
+  logDetails_ = AddMemo(Handle(), kDetails, WS_VSCROLL | WS_HSCROLL, false);
+  pageControls_[0] = {logDetails_};
+  logSmart_ = AddMemo(Handle(), kSmart, WS_VSCROLL | WS_HSCROLL, false);
+  btGetSmart_ = AddControl(L"BUTTON", u"&Get SMART Data", WS_TABSTOP | BS_PUSHBUTTON, kGetSmart);
+  pageControls_[2] = {logSmart_, btGetSmart_};
+}
+
+void MainFrame::CreateFormatPage() {
+  logBenchMark_ = AddMemo(Handle(), kFormatLog, WS_VSCROLL | WS_HSCROLL, false);
+  group_ = AddControl(L"BUTTON", u"Current task progress", BS_GROUPBOX | WS_CLIPSIBLINGS, kGroup);
+  SetWindowSubclass(group_, GroupBoxProcedure, 1, 0);
+  pbCurrentTask_ = AddControl(PROGRESS_CLASSW, u"", PBS_SMOOTH, kProgress);
+  SendMessageW(pbCurrentTask_, PBM_SETRANGE32, 0, 100);
+  lbCurrentPercent_ = AddControl(L"STATIC", u"", SS_LEFT | SS_NOPREFIX, kCurrentPercent);
+  lbSpeed_ = AddControl(L"STATIC", u"", SS_RIGHT | SS_NOPREFIX, kSpeed);
+  lbCurrentPosition_ = AddControl(L"STATIC", u"", SS_LEFT | SS_NOPREFIX, kCurrentPosition);
+  lbRunFigures_ = AddControl(L"STATIC", u"", SS_LEFT | SS_NOPREFIX, kRunFigures);
+  cbQuickWipe_ = AddControl(L"BUTTON", u"Perform &quick wipe (just remove partitions and MBR)",
+                            WS_TABSTOP | BS_AUTOCHECKBOX, kQuickWipe);
+  cbVerify_ = AddControl(L"BUTTON", u"&Verify (read the drive back after writing)", WS_TABSTOP | BS_AUTOCHECKBOX,
+                         kVerify);
+  SendMessageW(cbVerify_, BM_SETCHECK, BST_CHECKED, 0);
+  btSaveReport_ = AddControl(L"BUTTON", u"Save &erase report\u2026", WS_TABSTOP | BS_PUSHBUTTON, kSaveReport);
+  EnableWindow(btSaveReport_, FALSE);
+  btRunBenchmarks_ = AddControl(L"BUTTON", u"&FORMAT THIS DEVICE", WS_TABSTOP | BS_DEFPUSHBUTTON, kRunBenchmarks);
+  btStop_ = AddControl(L"BUTTON", u"S&top", WS_TABSTOP | BS_PUSHBUTTON, kStop);
+  EnableWindow(btStop_, FALSE);
+  pageControls_[kPageFormat] = {logBenchMark_,      group_,       pbCurrentTask_, lbCurrentPercent_,
+                                lbSpeed_,           lbCurrentPosition_, lbRunFigures_, cbQuickWipe_,
+                                cbVerify_,          btSaveReport_, btRunBenchmarks_, btStop_};
+}
+
+void MainFrame::CreateBottom() {
+  lbCopyright_.Attach(AddControl(L"STATIC", u"", SS_LEFT | SS_CENTERIMAGE | SS_NOTIFY | SS_NOPREFIX, kCopyright),
+                      {[this] { logic_->lbCopyrightClick(); }, [this](MouseButton b) { logic_->lbCopyrightMouseDown(b); },
+                       [this](MouseButton b) { logic_->lbCopyrightMouseUp(b); },
+                       [this] { logic_->lbCopyrightMouseEnter(); }, [this] { logic_->lbCopyrightMouseLeave(); }});
+  lbCopyright_.SetColour(kNoticeGrey);
+  statusBar_.Create(*this, kStatusBar, {{250, false}, {450, false}, {50, true}});
+}
+
+void MainFrame::MakeFonts() {
+  windowFont_ = FontHandle(font_, Dpi());
+  FontSpec bold = font_;
+  bold.bold = true;
+  boldFont_ = FontHandle(bold, Dpi());
+  reportFont_ = FontHandle(kReportFont, Dpi());
+  largeFont_ = FontHandle(kLargeFont, Dpi());
+  noticeFont_ = FontHandle(kNoticeFont, Dpi());
+  SetChildFonts(Handle(), windowFont_.Get());
+  SetFontOf(lbDiskName_, boldFont_);
+  SetFontOf(logDetails_, reportFont_);
+  SetFontOf(logSmart_, reportFont_);
+  for (HWND label : {lbCurrentPercent_, lbSpeed_, lbCurrentPosition_}) SetFontOf(label, largeFont_);
+  SetFontOf(lbCopyright_.Handle(), noticeFont_);
+}
+
+void MainFrame::DpiChanged() { MakeFonts(); }
+
+void MainFrame::Attach(TFmMain& logic, TaskDialogFunction askTaskDialog, CertificateWriter writeCertificate,
+                       char16_t decimalSeparator) {
+  logic_ = &logic;
+  askTaskDialog_ = std::move(askTaskDialog);
+  writeCertificate_ = std::move(writeCertificate);
+  decimalSeparator_ = decimalSeparator;
+}
+
+void MainFrame::Layout(int width, int height) {
+  const int margin = Px(kMargin);
+  MoveWindow(lbDiskName_, margin, 0, width - 2 * margin, Px(kHeaderHeight), TRUE);
+  const int stripTop = height - statusBar_.Layout(*this) - Px(kBottomStripHeight);
+  MoveWindow(lbCopyright_.Handle(), margin, stripTop, width - 2 * margin, Px(kBottomStripHeight), TRUE);
+  RECT area{margin, Px(kHeaderHeight) + margin, width - margin, stripTop};
+  MoveWindow(pages_, area.left, area.top, area.right - area.left, area.bottom - area.top, TRUE);
+  SendMessageW(pages_, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&area));
+  InflateRect(&area, -Px(6), -Px(6));
+  MoveWindow(logDetails_, area.left, area.top, area.right - area.left, area.bottom - area.top, TRUE);
+  LayoutFormatPage(area.left, area.top, area.right, area.bottom);
+  LayoutSmartPage(area.left, area.top, area.right, area.bottom);
+  InvalidateRect(Handle(), nullptr, TRUE);
+}
+
+// From the bottom up: the choices stacked beside the buttons, the progress
+// group, and the format log filling the rest.
+void MainFrame::LayoutFormatPage(int left, int top, int right, int bottom) {
+  const int buttonTop = bottom - Px(kButtonHeight);
+  const int runWidth = Px(160);
+  MoveWindow(btStop_, right - Px(kButtonWidth), buttonTop, Px(kButtonWidth), Px(kButtonHeight), TRUE);
+  const int runLeft = right - Px(kButtonWidth) - Px(6) - runWidth;
+  MoveWindow(btRunBenchmarks_, runLeft, buttonTop, runWidth, Px(kButtonHeight), TRUE);
+  const int saveLeft = runLeft - Px(6) - Px(kButtonWidth);
+  MoveWindow(btSaveReport_, saveLeft, buttonTop, Px(kButtonWidth), Px(kButtonHeight), TRUE);
+  const int choicesTop = bottom - Px(44);
+  MoveWindow(cbQuickWipe_, left, choicesTop, saveLeft - left - Px(6), Px(20), TRUE);
+  MoveWindow(cbVerify_, left, choicesTop + Px(22), saveLeft - left - Px(6), Px(20), TRUE);
+
+  const int groupTop = choicesTop - Px(8) - Px(134);
+  const int inner = left + Px(10);
+  const int innerWidth = right - left - Px(20);
+  MoveWindow(group_, left, groupTop, right - left, Px(134), TRUE);
+  MoveWindow(pbCurrentTask_, inner, groupTop + Px(20), innerWidth, Px(22), TRUE);
+  MoveWindow(lbCurrentPercent_, inner, groupTop + Px(46), innerWidth / 2, Px(30), TRUE);
+  MoveWindow(lbSpeed_, inner + innerWidth / 2, groupTop + Px(46), innerWidth - innerWidth / 2, Px(30), TRUE);
+  MoveWindow(lbCurrentPosition_, inner, groupTop + Px(76), innerWidth, Px(30), TRUE);
+  MoveWindow(lbRunFigures_, inner, groupTop + Px(108), innerWidth, Px(18), TRUE);
+  MoveWindow(logBenchMark_, left, top, right - left, groupTop - Px(6) - top, TRUE);
+}
+
+void MainFrame::LayoutSmartPage(int left, int top, int right, int bottom) {
+  MoveWindow(btGetSmart_, right - Px(kButtonWidth), bottom - Px(kButtonHeight), Px(kButtonWidth), Px(kButtonHeight),
+             TRUE);
+  MoveWindow(logSmart_, left, top, right - left, bottom - Px(kButtonHeight) - Px(6) - top, TRUE);
+}
+
+int MainFrame::CurrentPage() const { return static_cast<int>(SendMessageW(pages_, TCM_GETCURSEL, 0, 0)); }
+
+void MainFrame::ShowPage(int page) {
+  SendMessageW(pages_, TCM_SETCURSEL, static_cast<WPARAM>(page), 0);
+  for (std::size_t i = 0; i < pageControls_.size(); ++i) {
+    for (HWND control : pageControls_[i]) ShowWindow(control, static_cast<int>(i) == page ? SW_SHOW : SW_HIDE);
+  }
+}
+
+// Enter presses FORMAT THIS DEVICE while its page is showing.
+int MainFrame::DefaultButton() {
+  return CurrentPage() == kPageFormat && IsWindowEnabled(btRunBenchmarks_) ? kRunBenchmarks : 0;
+}
+
+// Ctrl+Tab and Ctrl+Shift+Tab (or Ctrl+PageDown and Ctrl+PageUp) turn the
+// pages, Alt with a page's mnemonic shows it.
+bool MainFrame::PreTranslate(MSG& message) {
+  if (Handle() == nullptr || (message.hwnd != Handle() && !IsChild(Handle(), message.hwnd))) return false;
+  const int pages = static_cast<int>(kPageTabs.size());
+  if (message.message == WM_KEYDOWN && (GetKeyState(VK_CONTROL) & 0x8000) != 0) {
+    const bool back = message.wParam == VK_PRIOR || (message.wParam == VK_TAB && (GetKeyState(VK_SHIFT) & 0x8000) != 0);
+    if (message.wParam != VK_TAB && message.wParam != VK_NEXT && message.wParam != VK_PRIOR) return false;
+    ShowPage((CurrentPage() + (back ? pages - 1 : 1)) % pages);
+    return true;
+  }
+  if (message.message == WM_SYSCHAR) {
+    for (int i = 0; i < pages; ++i) {
+      if (towlower(static_cast<wint_t>(message.wParam)) == kPageTabs[static_cast<std::size_t>(i)].mnemonic) {
+        ShowPage(i);
+        return true;
+      }
+    }
+  }
+  return false;
+}
+
+bool MainFrame::OnMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam, std::intptr_t& result) {
+  switch (message) {
+    case WM_COMMAND: return OnCommand(LOWORD(wParam), HIWORD(wParam));
+    case WM_NOTIFY: {
+      const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+      if (header->hwndFrom != pages_ || header->code != TCN_SELCHANGE) return false;
+      ShowPage(CurrentPage());
+      return true;
+    }
+    case WM_CTLCOLORSTATIC:
+      result = ColourOf(reinterpret_cast<void*>(wParam), reinterpret_cast<HWND>(lParam));
+      return true;
+    case WM_ERASEBKGND: {
+      auto* dc = reinterpret_cast<HDC>(wParam);
+      RECT client{};
+      GetClientRect(Handle(), &client);
+      RECT header = client;
+      header.bottom = Px(kHeaderHeight);
+      FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+      FillRect(dc, &header, GetSysColorBrush(COLOR_WINDOW));
+      result = 1;
+      return true;
+    }
+    case WM_SHOWWINDOW:
+      // The device details report is written before the first show; it
+      // is read from its top.
+      if (wParam != FALSE && !shown_) {
+        shown_ = true;
+        ShowFromLine(logDetails_, 0);
+      }
+      return false;
+    case WM_CLOSE:
+      if (logic_ == nullptr || logic_->FormClose()) DestroyWindow(Handle());
+      return true;
+    case WM_DESTROY: PostQuitMessage(0); return true;
+    default: return false;
+  }
+}
+
+bool MainFrame::OnCommand(int id, int code) {
+  if (code != BN_CLICKED || logic_ == nullptr) return false;
+  switch (id) {
+    case kRunBenchmarks: logic_->btRunBenchmarksClick(); return true;
+    case kStop: logic_->btStopClick(); return true;
+    case kSaveReport: logic_->btSaveReportClick(); return true;
+    case kGetSmart: {
+      const int firstNewLine = LineCount(logSmart_);
+      logic_->btGetSmartClick();
+      ShowFromLine(logSmart_, firstNewLine);
+      return true;
+    }
+    default: return false;
+  }
+}
+
+// The header's label and the read-only memos stand on white, the notice
+// link in its colour.
+std::intptr_t MainFrame::ColourOf(void* deviceContext, WindowHandle control) {
+  auto* dc = static_cast<HDC>(deviceContext);
+  const bool white = control == lbDiskName_ || control == logDetails_ || control == logBenchMark_ ||
+                     control == logSmart_;
+  SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+  if (control == lbCopyright_.Handle()) {
+    const Rgb colour = lbCopyright_.Colour();
+    SetTextColor(dc, ToColorRef(colour.red, colour.green, colour.blue));
+  }
+  SetBkColor(dc, GetSysColor(white ? COLOR_WINDOW : COLOR_BTNFACE));
+  if (!white) SetBkMode(dc, TRANSPARENT);
+  return reinterpret_cast<std::intptr_t>(GetSysColorBrush(white ? COLOR_WINDOW : COLOR_BTNFACE));
+}
+
+void MainFrame::SetCaption(const std::u16string& caption) {
+  baseTitle_ = caption;
+  SetWindowTextW(Handle(), Wide(caption));
+}
+
+void MainFrame::SetFont(const FontSpec& font) {
+  font_ = font;
+  MakeFonts();
+  LayoutNow();
+}
+
+void MainFrame::SetDiskName(const std::u16string& text) { SetWindowTextW(lbDiskName_, Wide(text)); }
+
+void MainFrame::SetCopyright(const std::u16string& text) { SetWindowTextW(lbCopyright_.Handle(), Wide(text)); }
+
+std::vector<std::u16string> MainFrame::FormatLogLines() { return MemoLines(logBenchMark_); }
+
+void MainFrame::SetSaveReportEnabled(bool enabled) { EnableWindow(btSaveReport_, enabled ? TRUE : FALSE); }
+
+std::u16string MainFrame::AskReportPath(const std::u16string& suggestedName) {
+  std::u16string path = suggestedName;
+  path.resize(std::max<std::size_t>(path.size() + 1, MAX_PATH * 4), u'\0');
+  OPENFILENAMEW dialog{};
+  dialog.lStructSize = sizeof dialog;
+  dialog.hwndOwner = Handle();
+  dialog.lpstrFilter = L"Erase record (*.json)\0*.json\0";
+  dialog.lpstrFile = reinterpret_cast<wchar_t*>(path.data());
+  dialog.nMaxFile = static_cast<DWORD>(path.size());
+  dialog.lpstrTitle = L"Save erase report";
+  dialog.lpstrDefExt = L"json";
+  dialog.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
+  if (!GetSaveFileNameW(&dialog)) return {};
+  return std::u16string(path.c_str());
+}
+
+std::u16string MainFrame::WriteCertificate(const Json& record, const std::u16string& pdfPath) {
+  return writeCertificate_(record, pdfPath);
+}
+
+void MainFrame::SetProgressPosition(int position) { SendMessageW(pbCurrentTask_, PBM_SETPOS, position, 0); }
+
+// The normal state marks the start of the write loop, any other its end.
+void MainFrame::SetProgressState(ProgressState state) {
+  progressState_ = state;
+  SendMessageW(pbCurrentTask_, PBM_SETSTATE, ProgressStateCode(state), 0);
+  if (state == ProgressState::Normal) {
+    runFigures_.Start(RunFigures::Clock::now());
+    SetWindowTextW(lbRunFigures_, L"");
+  } else if (runFigures_.Running()) {
+    EndRunFigures();
+  }
+}
+
+void MainFrame::ShowBytesDone(std::int64_t done, std::int64_t total) {
+  const std::u16string figures = runFigures_.Progress(done, total, decimalSeparator_, RunFigures::Clock::now());
+  SetWindowTextW(lbRunFigures_, Wide(figures));
+  SetWindowTextW(Handle(), Wide(ProgressTitle(done, total, baseTitle_)));
+}
+
+// The title drops its percentage, the time taken stays, and the task bar
+// button flashes: a long run may have ended behind other windows.
+void MainFrame::EndRunFigures() {
+  SetWindowTextW(Handle(), Wide(baseTitle_));
+  SetWindowTextW(lbRunFigures_, Wide(runFigures_.End(RunFigures::Clock::now())));
+  FLASHWINFO flash{sizeof flash, Handle(), FLASHW_TRAY | FLASHW_TIMERNOFG, 0, 0};
+  FlashWindowEx(&flash);
+}
+
+WindowHandle MainFrame::LabelOf(FormatLabel label) const {
+  switch (label) {
+    case FormatLabel::CurrentPercent: return lbCurrentPercent_;
+    case FormatLabel::CurrentPosition: return lbCurrentPosition_;
+    case FormatLabel::Speed: return lbSpeed_;
+  }
+  return lbCurrentPercent_;
+}
+
+void MainFrame::SetCaption(FormatLabel label, const std::u16string& caption) {
+  SetWindowTextW(LabelOf(label), Wide(caption));
+}
+
+std::u16string MainFrame::Caption(FormatLabel label) { return WindowText(LabelOf(label)); }
+
+void MainFrame::SetEnabled(FormatControl control, bool enabled) {
+  HWND handle = nullptr;
+  switch (control) {
+    case FormatControl::RunBenchmarks: handle = btRunBenchmarks_; break;
+    case FormatControl::GetSmart: handle = btGetSmart_; break;
+    case FormatControl::QuickWipe: handle = cbQuickWipe_; break;
+    case FormatControl::Stop: handle = btStop_; break;
+    case FormatControl::Verify: handle = cbVerify_; break;
+  }
+  EnableWindow(handle, enabled ? TRUE : FALSE);
+}
+
+bool MainFrame::QuickWipeChecked() { return SendMessageW(cbQuickWipe_, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
+VerifyMethod MainFrame::ChosenVerification(bool quickWipe) {
+  return SendMessageW(cbVerify_, BM_GETCHECK, 0, 0) == BST_CHECKED ? DefaultVerifyMethod(quickWipe)
+                                                                     : VerifyMethod::Off;
+}
+
+void MainFrame::FocusStop() { FocusControl(btStop_); }
+
+int MainFrame::ShowTaskDialog(const std::u16string& title, const std::u16string& instruction,
+                              const std::u16string& content, int icon, int buttons, int defaultButton) {
+  return askTaskDialog_(title, instruction, content, icon, buttons, defaultButton);
+}
+
+// The write loop keeps the thread: paint, the Stop button and a close
+// request run here, through the window's keyboard handling like any other
+// message. A quit request is left for the loop that waits for it.
+void MainFrame::ProcessPendingMessages() {
+  MSG message{};
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    if (message.message == WM_QUIT) {
+      PostQuitMessage(static_cast<int>(message.wParam));
+      return;
+    }
+    Deliver(message);
+  }
+}
+
+void MainFrame::CloseWindow() {
+  if (Handle() != nullptr) SendMessageW(Handle(), WM_CLOSE, 0, 0);
+}
+
+WindowHandle MainFrame::ControlHandle(Control control) const {
+  switch (control) {
+    case Control::RunBenchmarks: return btRunBenchmarks_;
+    case Control::Stop: return btStop_;
+    case Control::SaveReport: return btSaveReport_;
+    case Control::GetSmart: return btGetSmart_;
+    case Control::QuickWipe: return cbQuickWipe_;
+    case Control::Verify: return cbVerify_;
+    case Control::DiskName: return lbDiskName_;
+    case Control::RunFigures: return lbRunFigures_;
+    case Control::Pages: return pages_;
+  }
+  return nullptr;
+}
+
+}  // namespace orvella::win32ui

@@ -1,0 +1,133 @@
+// The main window TFmMain as a native window: the white header with the
+// drive's title, the tab control with the pages "Device details",
+// "LOW-LEVEL FORMAT" and "S.M.A.R.T.", the notice link, and the status bar
+// of three panels. Events go to the window logic (app/main_window.h); the
+// format page is driven by the format procedure through FormatPageView.
+#pragma once
+
+#include <array>
+#include <functional>
+#include <vector>
+
+#include "app/main_view.h"
+#include "app/main_window.h"
+#include "format/format_page_view.h"
+#include "format/run_figures.h"
+#include "ui/win32/controls.h"
+#include "ui/win32/font_handle.h"
+#include "ui/win32/link_label.h"
+#include "ui/win32/top_window.h"
+
+namespace orvella::win32ui {
+
+class MainFrame final : public TopWindow, public MainView, public FormatPageView {
+ public:
+  // The question of the format procedure, asked as ShowTaskDialog asks it.
+  using TaskDialogFunction = std::function<int(const std::u16string& title, const std::u16string& instruction,
+                                               const std::u16string& content, int icon, int buttons,
+                                               int defaultButton)>;
+  // The certificate writer (the record and the PDF's path; empty on success).
+  using CertificateWriter = std::function<std::u16string(const Json& record, const std::u16string& pdfPath)>;
+
+  MainFrame();
+  void Attach(TFmMain& logic, TaskDialogFunction askTaskDialog, CertificateWriter writeCertificate,
+              char16_t decimalSeparator);
+
+  WindowHandle FormatLog() const { return logBenchMark_; }
+  WindowHandle DetailsPane() const { return logDetails_; }
+  WindowHandle SmartPane() const { return logSmart_; }
+
+  // MainView
+  void SetCaption(const std::u16string& caption) override;
+  void SetFont(const FontSpec& font) override;
+  void ShowFirstPage() override { ShowPage(0); }
+  void SetDiskName(const std::u16string& text) override;
+  void SetStatusPanel(int panel, const std::u16string& text) override { statusBar_.SetPanelText(panel, text); }
+  void SetCopyright(const std::u16string& text) override;
+  void SetCopyrightColour(Rgb colour) override { lbCopyright_.SetColour(colour); }
+  std::vector<std::u16string> FormatLogLines() override;
+  void SetSaveReportEnabled(bool enabled) override;
+  std::u16string AskReportPath(const std::u16string& suggestedName) override;
+  std::u16string WriteCertificate(const Json& record, const std::u16string& pdfPath) override;
+
+  // FormatPageView
+  void SetProgressPosition(int position) override;
+  void SetProgressState(ProgressState state) override;
+  void ShowBytesDone(std::int64_t done, std::int64_t total) override;
+  void SetCaption(FormatLabel label, const std::u16string& caption) override;
+  std::u16string Caption(FormatLabel label) override;
+  void SetEnabled(FormatControl control, bool enabled) override;
+  bool QuickWipeChecked() override;
+  VerifyMethod ChosenVerification(bool quickWipe) override;
+  void FocusStop() override;
+  int ShowTaskDialog(const std::u16string& title, const std::u16string& instruction, const std::u16string& content,
+                     int icon, int buttons, int defaultButton) override;
+  void ProcessPendingMessages() override;
+  void CloseWindow() override;
+
+  bool PreTranslate(tagMSG& message) override;
+
+  // For tests and pictures.
+  enum class Control { RunBenchmarks, Stop, SaveReport, GetSmart, QuickWipe, Verify, DiskName, RunFigures, Pages };
+  WindowHandle ControlHandle(Control control) const;
+  WindowHandle ProgressBar() const { return pbCurrentTask_; }
+  ProgressState ShownProgressState() const { return progressState_; }
+  const StatusBar& Status() const { return statusBar_; }
+  const LinkLabel& CopyrightLink() const { return lbCopyright_; }
+  int CurrentPage() const;
+  void ShowPage(int page);
+
+ private:
+  void CreateHeaderAndPages();
+  void CreateFormatPage();
+  void CreateBottom();
+  void MakeFonts();
+  void Layout(int width, int height) override;
+  void LayoutFormatPage(int left, int top, int right, int bottom);
+  void LayoutSmartPage(int left, int top, int right, int bottom);
+  void DpiChanged() override;
+  int DefaultButton() override;
+  bool OnMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam, std::intptr_t& result) override;
+  bool OnCommand(int id, int code);
+  std::intptr_t ColourOf(void* dc, WindowHandle control);
+  WindowHandle LabelOf(FormatLabel label) const;
+  void EndRunFigures();
+
+  TFmMain* logic_ = nullptr;
+  TaskDialogFunction askTaskDialog_;
+  CertificateWriter writeCertificate_;
+  char16_t decimalSeparator_ = u'.';
+  bool shown_ = false;
+  FontSpec font_{u"Tahoma", 9};
+  FontHandle windowFont_;
+  FontHandle boldFont_;
+  FontHandle reportFont_;
+  FontHandle largeFont_;
+  FontHandle noticeFont_;
+  WindowHandle lbDiskName_ = nullptr;
+  WindowHandle pages_ = nullptr;
+  // The controls of each page, shown while it is the current one.
+  std::array<std::vector<WindowHandle>, 3> pageControls_;
+  WindowHandle logDetails_ = nullptr;
+  WindowHandle logBenchMark_ = nullptr;
+  WindowHandle group_ = nullptr;
+  WindowHandle pbCurrentTask_ = nullptr;
+  ProgressState progressState_ = ProgressState::Normal;
+  WindowHandle lbCurrentPercent_ = nullptr;
+  WindowHandle lbSpeed_ = nullptr;
+  WindowHandle lbCurrentPosition_ = nullptr;
+  WindowHandle lbRunFigures_ = nullptr;
+  RunFigures runFigures_;
+  std::u16string baseTitle_;
+  WindowHandle cbQuickWipe_ = nullptr;
+  WindowHandle cbVerify_ = nullptr;
+  WindowHandle btSaveReport_ = nullptr;
+  WindowHandle btRunBenchmarks_ = nullptr;
+  WindowHandle btStop_ = nullptr;
+  WindowHandle logSmart_ = nullptr;
+  WindowHandle btGetSmart_ = nullptr;
+  LinkLabel lbCopyright_;
+  StatusBar statusBar_;
+};
+
+}  // namespace orvella::win32ui

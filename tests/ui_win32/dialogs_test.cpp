@@ -1,0 +1,106 @@
+// The Windows dialogs themselves: the real task dialog of common
+// controls 6, answered from a timer, and the helpers of the shell.
+#include "ui_win32/window_fixture.h"
+
+#include <shellapi.h>
+
+namespace orvella {
+namespace {
+
+// The dialog window of this thread that is showing now, if any.
+HWND ShownDialog() {
+  HWND found = nullptr;
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND window, LPARAM result) {
+        wchar_t name[16] = {};
+        GetClassNameW(window, name, 16);
+        if (std::wstring(name) != L"#32770" || !IsWindowVisible(window)) return TRUE;
+        *reinterpret_cast<HWND*>(result) = window;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+TEST(Win32Dialogs, TheEraseQuestionHasCancelAsItsDefaultButton) {
+  win32ui::Win32Dialogs dialogs([](WindowId) { return nullptr; });
+  ASSERT_TRUE(dialogs.TaskDialogAvailable());
+  int defaultId = -1;
+  test::Every(20, [&] {
+    HWND dialog = ShownDialog();
+    if (dialog == nullptr) return true;
+    // The button Enter presses; a click on it answers.
+    const LRESULT answer = SendMessageW(dialog, DM_GETDEFID, 0, 0);
+    if (HIWORD(answer) == DC_HASDEFID) defaultId = LOWORD(answer);
+    SendMessageW(GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);
+    return false;
+  });
+  TaskDialogRequest request;
+  request.title = u"Orvella 4.30";
+  request.instruction = u"Erase the drive?";
+  request.content = u"Every byte of it will be zero.";
+  request.icon = kTaskIconWarning;
+  request.buttons = TDCBF_YES_BUTTON | TDCBF_CANCEL_BUTTON;
+  request.defaultButton = IDCANCEL;
+  EXPECT_EQ(dialogs.TaskDialog(request), IDCANCEL);
+  EXPECT_EQ(defaultId, IDCANCEL);
+}
+
+TEST(Win32Dialogs, AMessageDialogShowsItsOwnCaptionsAndAnswersWithTheirResults) {
+  win32ui::Win32Dialogs dialogs([](WindowId) { return nullptr; });
+  std::u16string pressedCaption;
+  test::Every(20, [&] {
+    HWND dialog = ShownDialog();
+    if (dialog == nullptr) return true;
+    HWND save = GetDlgItem(dialog, 100);
+    pressedCaption = win32ui::WindowText(save);
+    SendMessageW(save, BM_CLICK, 0, 0);
+    return false;
+  });
+  MessageDialogRequest request;
+  request.caption = u"Erase finished";
+  request.text = u"The drive now holds zeros.";
+  request.icon = MessageIcon::Information;
+  request.buttons = {{u"OK", IDOK}, {u"&Save erase report\u2026", 100}};
+  request.defaultResult = IDOK;
+  EXPECT_EQ(dialogs.MessageDialog(request), 100);
+  EXPECT_EQ(pressedCaption, u"&Save erase report\u2026");
+}
+
+TEST(Win32Dialogs, MessageBoxButtonsStandForTheirSetsOfResults) {
+  EXPECT_EQ(win32ui::MessageBoxButtonsOf({{u"OK", IDOK}}), static_cast<unsigned>(MB_OK));
+  EXPECT_EQ(win32ui::MessageBoxButtonsOf({{u"Cancel", IDCANCEL}, {u"&Yes", IDYES}, {u"&No", IDNO}}),
+            static_cast<unsigned>(MB_YESNOCANCEL));
+  EXPECT_EQ(win32ui::MessageBoxButtonsOf({{u"&Retry", IDRETRY}, {u"Cancel", IDCANCEL}}),
+            static_cast<unsigned>(MB_RETRYCANCEL));
+  EXPECT_EQ(win32ui::MessageBoxButtonsOf({{u"OK", IDOK}, {u"Save", 100}}), 0u);
+  EXPECT_EQ(win32ui::MessageBoxButtonsOf({{u"&Yes", IDYES}}), 0u);
+}
+
+TEST(Win32Shell, ArgumentsAreQuotedAsTheCommandLineIsSplit) {
+  EXPECT_EQ(win32ui::QuotedArgument(u"--debug"), u"--debug");
+  EXPECT_EQ(win32ui::QuotedArgument(u""), u"\"\"");
+  EXPECT_EQ(win32ui::QuotedArgument(u"C:\\My Drives\\a.json"), u"\"C:\\My Drives\\a.json\"");
+  EXPECT_EQ(win32ui::QuotedArgument(u"say \"hi\""), u"\"say \\\"hi\\\"\"");
+  EXPECT_EQ(win32ui::QuotedArgument(u"ends in \\"), u"\"ends in \\\\\"");
+  // What CommandLineToArgvW reads back is the argument itself.
+  const std::u16string line = u"program.exe " + win32ui::QuotedArgument(u"a \\\"b\\ c\\");
+  int count = 0;
+  wchar_t** words = CommandLineToArgvW(win32ui::Wide(line), &count);
+  ASSERT_EQ(count, 2);
+  EXPECT_EQ(win32ui::FromWide(words[1]), u"a \\\"b\\ c\\");
+  LocalFree(words);
+}
+
+TEST(Win32Locale, DatesTimesAndTheDecimalSeparatorComeFromTheUserLocale) {
+  win32ui::Win32Locale locale;
+  const LocalDateTime time{2026, 12, 8, 19, 5, 7, 0};
+  EXPECT_NE(locale.ShortDate(time).find(u"2026"), std::u16string::npos);
+  EXPECT_NE(locale.LongTime(time).find(u"05"), std::u16string::npos);
+  const char16_t separator = locale.DecimalSeparator();
+  EXPECT_TRUE(separator == u'.' || separator == u',');
+}
+
+}  // namespace
+}  // namespace orvella

@@ -1,0 +1,202 @@
+#include <algorithm>
+
+#include "support/ata_drives.h"
+#include "ui/win32/memo.h"
+#include "ui_win32/window_fixture.h"
+
+namespace orvella {
+namespace {
+
+using Control = win32ui::MainFrame::Control;
+
+VirtualMachine OneHardDisk(double bytesPerSecond = 0) {
+  VirtualMachine machine;
+  machine.drives = {test::HardDisk(0)};
+  machine.drives[0].speedLimitBytesPerSecond = bytesPerSecond;
+  return machine;
+}
+
+bool EndsWith(const std::u16string& text, const std::u16string& end) {
+  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+std::size_t CountContaining(const std::vector<std::u16string>& lines, const std::u16string& part) {
+  return static_cast<std::size_t>(
+      std::count_if(lines.begin(), lines.end(), [&](const std::u16string& l) { return l.find(part) != l.npos; }));
+}
+
+class MainFrameTest : public test::WindowFixture {
+ protected:
+  win32ui::MainFrame& Main() { return desktop->Main(); }
+  HWND Handle(Control control) { return Main().ControlHandle(control); }
+  bool Enabled(Control control) { return IsWindowEnabled(Handle(control)) != FALSE; }
+  bool OnlyStopEnabled() {
+    return !Enabled(Control::RunBenchmarks) && !Enabled(Control::GetSmart) && !Enabled(Control::QuickWipe) &&
+           Enabled(Control::Stop);
+  }
+  bool FormatControlsAtRest() {
+    return Enabled(Control::RunBenchmarks) && Enabled(Control::GetSmart) && Enabled(Control::QuickWipe) &&
+           !Enabled(Control::Stop);
+  }
+  int BarPosition() { return static_cast<int>(SendMessageW(Main().ProgressBar(), PBM_GETPOS, 0, 0)); }
+  std::vector<std::u16string> FormatLog() { return win32ui::MemoLines(Main().FormatLog()); }
+};
+
+TEST_F(MainFrameTest, AfterStartUpTheHeaderStatusBarAndDetailsShowTheChosenDrive) {
+  Build(OneHardDisk());
+  StartWithLastDrive();
+  const std::u16string title = desktop->State().DeviceTitle;
+  EXPECT_EQ(title.rfind(u"[0]  ", 0), 0u);
+  EXPECT_EQ(win32ui::WindowText(Handle(Control::DiskName)), title);
+  EXPECT_EQ(Main().Status().Text(0), u"Orvella 4.30");
+  EXPECT_EQ(Main().Status().Text(1), title);
+  EXPECT_EQ(Main().Status().Text(2), u"");
+  EXPECT_EQ(win32ui::WindowText(Main().Handle()), u"Orvella 4.30");
+  EXPECT_EQ(Main().CurrentPage(), 0);
+  EXPECT_TRUE(IsWindowVisible(Main().DetailsPane()));
+  EXPECT_FALSE(IsWindowVisible(Main().FormatLog()));
+
+  const auto details = win32ui::MemoLines(Main().DetailsPane());
+  EXPECT_EQ(std::count_if(details.begin(), details.end(), [](const std::u16string& l) { return l.rfind(u"Model: ", 0) == 0; }),
+            1);
+  EXPECT_NE(GetWindowLongW(Main().DetailsPane(), GWL_STYLE) & ES_READONLY, 0);
+  const auto format = FormatLog();
+  ASSERT_EQ(format.size(), 3u);
+  EXPECT_TRUE(EndsWith(format[0], u"    * * * * *  WARNING!!! * * * * * "));
+  EXPECT_TRUE(FormatControlsAtRest());
+  EXPECT_EQ(Main().ShownProgressState(), ProgressState::Normal);
+}
+
+TEST_F(MainFrameTest, TheSmartPageShowsTheReportFromItsButton) {
+  Build(OneHardDisk());
+  StartWithLastDrive();
+  Main().ShowPage(2);
+  EXPECT_TRUE(IsWindowVisible(Main().SmartPane()));
+  EXPECT_FALSE(IsWindowVisible(Main().DetailsPane()));
+  Click(Handle(Control::GetSmart));
+  const auto smart = win32ui::MemoLines(Main().SmartPane());
+  EXPECT_GT(smart.size(), 5u);
+  EXPECT_TRUE(FormatControlsAtRest());
+}
+
+TEST_F(MainFrameTest, CtrlTabTurnsThePagesAndEnterOnTheFormatPagePressesTheFormatButton) {
+  Build(OneHardDisk());
+  StartWithLastDrive();
+  dialogs.taskDialogAnswer = IDCANCEL;
+  PressKey(Main(), Main().DetailsPane(), VK_RETURN);  // on the details page: nothing
+  EXPECT_TRUE(dialogs.taskDialogs.empty());
+  Main().ShowPage(1);
+  SetFocus(Handle(Control::QuickWipe));
+  PressKey(Main(), Handle(Control::QuickWipe), VK_RETURN);
+  ASSERT_EQ(dialogs.taskDialogs.size(), 1u);
+  // The erase question: Cancel is the button Enter presses.
+  EXPECT_EQ(dialogs.taskDialogs[0].defaultButton, IDCANCEL);
+  EXPECT_EQ(dialogs.taskDialogs[0].owner, WindowId::Main);
+  EXPECT_EQ(dialogs.taskDialogs[0].buttons, 10);
+  EXPECT_EQ(dialogs.taskDialogs[0].icon, 84);
+  EXPECT_TRUE(os->Medium(0).BytesWritten() == 0);
+  EXPECT_TRUE(FormatControlsAtRest());
+}
+
+TEST_F(MainFrameTest, AFormatRunMovesTheBarLabelsAndLogAndStopsOnStop) {
+  Build(OneHardDisk(50'000'000));
+  StartWithLastDrive();
+  Main().ShowPage(1);
+  const std::size_t logBefore = FormatLog().size();
+  struct Snapshot {
+    int bar;
+    std::u16string percent, position, speed, figures, title;
+    std::size_t logLines;
+    bool onlyStop;
+  };
+  std::vector<Snapshot> snapshots;
+  int passes = 0;
+  test::Every(10, [&] {
+    ++passes;
+    if (passes == 2 || passes == 4) {
+      snapshots.push_back({BarPosition(), Main().Caption(FormatLabel::CurrentPercent),
+                           Main().Caption(FormatLabel::CurrentPosition), Main().Caption(FormatLabel::Speed),
+                           win32ui::WindowText(Handle(Control::RunFigures)), win32ui::WindowText(Main().Handle()),
+                           FormatLog().size(), OnlyStopEnabled()});
+    }
+    if (passes < 5) return true;
+    Click(Handle(Control::Stop));
+    return false;
+  });
+  Click(Handle(Control::RunBenchmarks));
+
+  ASSERT_EQ(snapshots.size(), 2u);
+  EXPECT_TRUE(snapshots[0].onlyStop);
+  EXPECT_TRUE(snapshots[1].onlyStop);
+  EXPECT_GT(snapshots[0].logLines, logBefore);
+  EXPECT_LE(snapshots[0].bar, snapshots[1].bar);
+  EXPECT_NE(snapshots[0].position, snapshots[1].position);
+  EXPECT_TRUE(EndsWith(snapshots[1].percent, u"% complete"));
+  EXPECT_EQ(snapshots[1].position.rfind(u"Current sector: ", 0), 0u);
+  EXPECT_TRUE(EndsWith(snapshots[1].speed, u" MB/s"));
+  EXPECT_NE(snapshots[1].figures.find(u" of 500.1 GB   elapsed "), std::u16string::npos);
+  EXPECT_NE(snapshots[1].title.find(u"% - Orvella 4.30"), std::u16string::npos);
+  EXPECT_EQ(win32ui::WindowText(Main().Handle()), u"Orvella 4.30");
+  EXPECT_NE(win32ui::WindowText(Handle(Control::RunFigures)).find(u"   took "), std::u16string::npos);
+
+  const auto log = FormatLog();
+  EXPECT_EQ(CountContaining(log, u"Operation cancelled at offset"), 1u);
+  EXPECT_TRUE(EndsWith(log.back(), u"   What was written before the stop has been flushed to the drive."));
+  EXPECT_EQ(Main().ShownProgressState(), ProgressState::Paused);
+  ASSERT_EQ(dialogs.messageDialogs.size(), 1u);  // the ending, in plain words
+  EXPECT_EQ(dialogs.messageDialogs[0].text.rfind(u"The erase was cancelled\r\n\r\nIt stopped at byte ", 0), 0u);
+  EXPECT_TRUE(FormatControlsAtRest());
+  EXPECT_TRUE(Enabled(Control::SaveReport));
+  EXPECT_GT(os->Medium(0).BytesWritten(), 0);
+  EXPECT_LT(os->Medium(0).BytesWritten(), os->Machine().drives[0].length);
+}
+
+TEST_F(MainFrameTest, ClosingTheWindowClosesTheDrive) {
+  Build(OneHardDisk());
+  StartWithLastDrive();
+  EXPECT_EQ(os->OpenHandleCount(), 1);
+  SendMessageW(Main().Handle(), WM_CLOSE, 0, 0);
+  EXPECT_EQ(Main().Handle(), nullptr);
+  EXPECT_EQ(os->OpenHandleCount(), 0);
+}
+
+TEST_F(MainFrameTest, ClosingDuringARunStopsItAndClosesOnceItHasEnded) {
+  Build(OneHardDisk(50'000'000));
+  StartWithLastDrive();
+  Main().ShowPage(1);
+  bool stayedAtOnce = false;
+  bool handleOpenAfterRequest = false;
+  int passes = 0;
+  test::Every(10, [&] {
+    if (++passes < 3) return true;
+    SendMessageW(Main().Handle(), WM_CLOSE, 0, 0);
+    stayedAtOnce = Main().Handle() != nullptr;
+    handleOpenAfterRequest = os->OpenHandleCount() > 0;
+    return false;
+  });
+  Click(Handle(Control::RunBenchmarks));
+  EXPECT_TRUE(stayedAtOnce);
+  EXPECT_TRUE(handleOpenAfterRequest);
+  EXPECT_EQ(Main().Handle(), nullptr);
+  EXPECT_EQ(os->OpenHandleCount(), 0);
+  EXPECT_TRUE(dialogs.messageDialogs.empty());  // nobody is left to read the ending
+}
+
+TEST_F(MainFrameTest, DebugSwitchShowsTheDebugWindowModallyBeforeTheSelection) {
+  Build(OneHardDisk(), {u"--DEBUG"});
+  bool debugShownFirst = false;
+  std::vector<std::u16string> debugLines;
+  WhenModal(desktop->Debug(), [&] {
+    debugShownFirst = !IsWindowVisible(desktop->Choose().Handle());
+    debugLines = win32ui::MemoLines(desktop->Debug().Memo());
+  });
+  StartWithLastDrive();
+  EXPECT_TRUE(debugShownFirst);
+  ASSERT_GE(debugLines.size(), 2u);
+  EXPECT_EQ(debugLines[0], u"Debug window");
+  EXPECT_TRUE(EndsWith(debugLines[1], u"   Debug mode activated"));
+  EXPECT_EQ(win32ui::WindowText(desktop->Debug().Handle()), u"Debug");
+}
+
+}  // namespace
+}  // namespace orvella
