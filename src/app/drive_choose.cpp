@@ -14,6 +14,13 @@ void TFmChoose::FormCreate() {
   view_.SetLinkColour(ChooseLink::DiskManagement, kLinkBlue);
 }
 
+void TFmChoose::PrepareAnotherChoice() {
+  deviceChosen_ = false;
+  program_.SelectedDevice = -1;
+  view_.ClearRows();
+  view_.SetContinueEnabled(false);
+}
+
 void TFmChoose::FormShow() {
   view_.FocusDriveList();
   if (view_.RowCount() == 0) return;
