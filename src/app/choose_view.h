@@ -32,6 +32,8 @@ class ChooseView {
   // DriveList.
   virtual ThemableWindow& DriveListWindow() = 0;
   virtual void AppendRow(const DriveRow& row) = 0;
+  // Removes every row, so that the list can be filled again.
+  virtual void ClearRows() = 0;
   virtual int RowCount() = 0;
   // The selected row, -1 when none is.
   virtual int SelectedRow() = 0;

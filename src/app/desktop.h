@@ -74,8 +74,9 @@ class Shell {
   // nothing happens where there is none.
   virtual void StartDiskManagement() = 0;
   // Starts the program again, asking for administrator rights, with the
-  // same arguments; false when it could not be started.
-  virtual bool StartWithAdministratorRights(const std::vector<std::u16string>& arguments) = 0;
+  // same arguments; empty when it started, else what stood in the way, in
+  // words for the user.
+  virtual std::u16string StartWithAdministratorRights(const std::vector<std::u16string>& arguments) = 0;
 };
 
 // The desktop as the window logic sees it.

@@ -14,6 +14,13 @@ void TFmChoose::FormCreate() {
   view_.SetLinkColour(ChooseLink::DiskManagement, kLinkBlue);
 }
 
+void TFmChoose::PrepareAnotherChoice() {
+  deviceChosen_ = false;
+  program_.SelectedDevice = -1;
+  view_.ClearRows();
+  view_.SetContinueEnabled(false);
+}
+
 void TFmChoose::FormShow() {
   view_.FocusDriveList();
   if (view_.RowCount() == 0) return;
@@ -58,8 +65,9 @@ void TFmChoose::lbDiskManagementClick() { desktop_.shell.StartDiskManagement(); 
 void TFmChoose::btStartAsAdministratorClick() {
   std::vector<std::u16string> arguments = desktop_.application.Arguments();
   if (!arguments.empty()) arguments.erase(arguments.begin());
-  if (!desktop_.shell.StartWithAdministratorRights(arguments)) {
-    desktop_.dialogs.MessageBox(u"The program could not be started again with administrator rights.",
+  const std::u16string problem = desktop_.shell.StartWithAdministratorRights(arguments);
+  if (!problem.empty()) {
+    desktop_.dialogs.MessageBox(u"The program could not be started again with administrator rights.\n\n" + problem,
                                 u"Cannot start with administrator rights", MessageIcon::Error);
     return;
   }

@@ -20,6 +20,11 @@ class TFmChoose {
   // True once Continue has accepted a drive.
   bool DeviceChosen() const { return deviceChosen_; }
 
+  // Makes the window as it was before its first show, for choosing another
+  // drive: no drive chosen, the list empty, Continue disabled. Closing it
+  // without a choice then ends the program again.
+  void PrepareAnotherChoice();
+
   void FormCreate();
   void FormShow();
   void FormClose();

@@ -25,6 +25,15 @@ class MainView {
   virtual void SetCopyright(const std::u16string& text) = 0;  // lbCopyright
   virtual void SetCopyrightColour(Rgb colour) = 0;
 
+  // btChooseAnother, "Choose another drive…": enabled while a drive is open
+  // and no erase runs.
+  virtual void SetChooseAnotherEnabled(bool enabled) = 0;
+  // Empties the device details, S.M.A.R.T. and format log panes and puts
+  // the format page back as it was at creation: the progress bar at 0 in
+  // its normal state, the progress figures empty, quick wipe unchecked,
+  // verify checked.
+  virtual void ClearDrivePages() = 0;
+
   // The erase report of the last run.
   // The format log's lines so far, as shown.
   virtual std::vector<std::u16string> FormatLogLines() = 0;

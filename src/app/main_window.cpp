@@ -19,13 +19,16 @@ void TFmMain::FormCreate() {
   windows_.main.SetFont(WindowFont(program_.os, desktop_.fonts));
 }
 
-void TFmMain::FormShow() {
+void TFmMain::FormShow() { ShowingErrors(&TFmMain::StartUp); }
+
+void TFmMain::ShowingErrors(void (TFmMain::*step)()) {
   try {
-    StartUp();
+    (this->*step)();
   } catch (const std::exception& error) {
     // What an event handler does not handle, the application shows.
     desktop_.dialogs.MessageBox(Utf8ToText(error.what()), kProgramTitle, MessageIcon::Error);
     SetFormatControlsEnabled(formatPage_, false);
+    windows_.main.SetChooseAnotherEnabled(false);
   }
 }
 
@@ -39,12 +42,57 @@ void TFmMain::StartUp() {
     desktop_.application.Terminate();
     return;
   }
+  OpenAndShowChosenDevice();
+}
+
+void TFmMain::btChooseAnotherClick() {
+  if (format_.Running() || !DriveOpen()) return;
+  ShowingErrors(&TFmMain::ChooseAnotherDrive);
+}
+
+// The drive is closed before the walk, so that the walk finds it again
+// like any other drive; the catalogue starts empty, as a drive may have
+// come or gone since the last walk.
+void TFmMain::ChooseAnotherDrive() {
+  windows_.main.SetChooseAnotherEnabled(false);
+  format_.RequestClose();  // outside a run, this closes DeviceHandle
+  ForgetDrive();
+  choose_.PrepareAnotherChoice();
+  program_.DeviceTables = {};
+  program_.DeviceCount = 0;
+  WalkDrives(program_, windows_.choose);
+  WriteFormatWarning(program_);
+  if (!ChooseDevice(program_, choose_)) {
+    desktop_.application.Terminate();
+    return;
+  }
+  OpenAndShowChosenDevice();
+}
+
+// Everything the window showed or kept of the closed drive.
+void TFmMain::ForgetDrive() {
+  lastRecord_.reset();
+  confirmedPage_.Forget();
+  windows_.main.SetSaveReportEnabled(false);
+  windows_.main.ClearDrivePages();
+  windows_.main.ShowFirstPage();
+  program_.DeviceTitle.clear();
+  windows_.main.SetDiskName(u"");
+  windows_.main.SetStatusPanel(kStatusPanelDevice, u"");
+}
+
+void TFmMain::OpenAndShowChosenDevice() {
   program_.DeviceTitle = GetDeviceTitle(program_.DeviceTables, static_cast<int>(program_.SelectedDevice),
                                         program_.locale.DecimalSeparator());
   windows_.main.SetDiskName(program_.DeviceTitle);
   OpenChosenDevice();
   windows_.main.SetStatusPanel(kStatusPanelDevice, program_.DeviceTitle);
   ShowDeviceDetails(program_);
+  windows_.main.SetChooseAnotherEnabled(true);
+}
+
+bool TFmMain::DriveOpen() const {
+  return program_.DeviceHandle != 0 && program_.DeviceHandle != INVALID_HANDLE_VALUE;
 }
 
 void TFmMain::OpenChosenDevice() {
@@ -69,15 +117,17 @@ void TFmMain::btRunBenchmarksClick() {
   const bool quick = formatPage_.QuickWipeChecked();
   const std::size_t firstLogLine = windows_.main.FormatLogLines().size();
   windows_.main.SetSaveReportEnabled(false);
+  windows_.main.SetChooseAnotherEnabled(false);
   confirmedPage_.Forget();
   format_.btRunBenchmarksClick();
+  windows_.main.SetChooseAnotherEnabled(DriveOpen());
   const bool ran = format_.LastRun().outcome != FormatOutcome::NotConfirmed;
   if (ran) KeepEraseRecord(quick, firstLogLine);
   windows_.main.SetSaveReportEnabled(lastRecord_.has_value());
   if (!ran) return;
   // A window that closed during the run has released its drive: nobody is
   // left to read the ending, and the log is gone with the window.
-  if (program_.DeviceHandle != INVALID_HANDLE_VALUE) ShowRunEnding();
+  if (DriveOpen()) ShowRunEnding();
 }
 
 // The drive is identified after the run, through the handle the run kept
@@ -88,8 +138,7 @@ void TFmMain::KeepEraseRecord(bool quick, std::size_t firstLogLine) {
   facts.end = std::chrono::system_clock::now();
   facts.start = confirmedPage_.ConfirmedAt().value_or(facts.end);
   facts.run = format_.LastRun();
-  const Handle drive = program_.DeviceHandle;
-  if (drive != 0 && drive != INVALID_HANDLE_VALUE) facts.identification = IdentifyChosenDevice(program_);
+  if (DriveOpen()) facts.identification = IdentifyChosenDevice(program_);
   const std::vector<std::u16string> log = windows_.main.FormatLogLines();
   facts.log.assign(log.begin() + static_cast<std::ptrdiff_t>(std::min(firstLogLine, log.size())), log.end());
   facts.frontEnd = "orvella";

@@ -1,6 +1,7 @@
 // The main window TFmMain: its first show runs the whole start-up and opens
-// the chosen drive, which it owns until it closes; its buttons run the
-// S.M.A.R.T. report and the format procedure on that drive.
+// the chosen drive, which it owns until it closes or the user chooses
+// another; its buttons run the S.M.A.R.T. report and the format procedure
+// on that drive.
 #pragma once
 
 #include <optional>
@@ -45,6 +46,11 @@ class TFmMain {
   // plain words what the drive now holds.
   void btRunBenchmarksClick();
   void btStopClick() { format_.btStopClick(); }
+  // "Choose another drive…": closes the drive, walks the drives again and
+  // shows the selection window; a drive chosen there is opened and shown
+  // in emptied panes, leaving it without a choice ends the program. Does
+  // nothing during a format run or without an open drive.
+  void btChooseAnotherClick();
   // Saves the last run's record (JSON) and its certificate (PDF) where the
   // user says, and tells how that went.
   void btSaveReportClick();
@@ -56,8 +62,18 @@ class TFmMain {
   void lbCopyrightMouseUp(MouseButton button);
 
  private:
+  // Runs a step of the window's own sequences; an error raised on the way
+  // is shown to the user and leaves the window without the actions that
+  // need a drive.
+  void ShowingErrors(void (TFmMain::*step)());
   void StartUp();
+  void ChooseAnotherDrive();
+  void ForgetDrive();
+  // The chosen drive into the window: its title, its exclusive opening and
+  // its details report.
+  void OpenAndShowChosenDevice();
   void OpenChosenDevice();
+  bool DriveOpen() const;
   void KeepEraseRecord(bool quick, std::size_t firstLogLine);
   void ShowRunEnding();
 

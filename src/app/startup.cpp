@@ -48,13 +48,18 @@ void SetCaptions(Program& program, Desktop& desktop, ProgramWindows& windows) {
   windows.main.SetCopyright(std::u16string(kMakerNotice) + u";   " + AsciiUpper(kMakerWebAddress));
 }
 
+}  // namespace
+
+void WalkDrives(Program& program, ChooseView& choose) {
+  EnumerateDevices(program);
+  choose.SetSimpleStatusText(u"Disks found: " + IntToStr(program.DeviceCount));
+}
+
 void WriteFormatWarning(Program& program) {
   AddFormatLog(program, u" * * * * *  WARNING!!! * * * * * ");
   AddFormatLog(program, u"DURING THE LOW LEVEL FORMAT PROCESS ");
   AddFormatLog(program, u"ALL DATA WILL BE FULLY and IRREVERSIBLY ERASED! ");
 }
-
-}  // namespace
 
 bool IsWow64(Os& os) {
   switch (os.IsWow64Process()) {
@@ -85,8 +90,7 @@ void InitializeProgram(Program& program, Desktop& desktop, ProgramWindows& windo
   program.os.Sleep(50);
   SetCaptions(program, desktop, windows);
   if (!program.os.LoadSetupLibrary()) FatalError(program, u"Error #01704", u"Error");
-  EnumerateDevices(program);
-  windows.choose.SetSimpleStatusText(u"Disks found: " + IntToStr(program.DeviceCount));
+  WalkDrives(program, windows.choose);
   WriteFormatWarning(program);
 }
 

@@ -27,4 +27,11 @@ std::u16string ProgramFolder(const std::u16string& programFile);
 
 void InitializeProgram(Program& program, Desktop& desktop, ProgramWindows& windows);
 
+// The device walk into the catalogue (which must be empty), then the count
+// of drives found in the selection window's status bar.
+void WalkDrives(Program& program, ChooseView& choose);
+
+// The three warning lines that open the format log.
+void WriteFormatWarning(Program& program);
+
 }  // namespace orvella

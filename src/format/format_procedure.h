@@ -57,6 +57,8 @@ class FormatProcedure {
   // handle.
   bool RequestClose();
 
+  // From the confirmation question to the release of the drive.
+  bool Running() const { return running_; }
   const FormatRun& LastRun() const { return lastRun_; }
 
  private:

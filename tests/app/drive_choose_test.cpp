@@ -182,13 +182,14 @@ TEST_F(ChooseWindow, DrivesThatCouldNotBeOpenedAreToldOfAndMissingRightsOfferedA
 TEST_F(ChooseWindow, StartingAgainAsAdministratorPassesTheArgumentsAndEndsThisRun) {
   d.application.arguments = {u"/usr/bin/orvella", u"--debug"};
   EXPECT_FALSE(Choose([&] {
-    d.shell.adminStartWorks = false;
+    d.shell.adminStartProblem = u"pkexec was not found.";
     window.btStartAsAdministratorClick();
-    EXPECT_TRUE(view.open);  // the start failed: the window stays and says so
+    EXPECT_TRUE(view.open);  // the start failed: the window stays and says what is missing
     ASSERT_EQ(d.dialogs.boxes.size(), 1u);
-    EXPECT_EQ(d.dialogs.boxes[0].text, u"The program could not be started again with administrator rights.");
+    EXPECT_EQ(d.dialogs.boxes[0].text,
+              u"The program could not be started again with administrator rights.\n\npkexec was not found.");
     EXPECT_EQ(d.application.terminateCalls, 0);
-    d.shell.adminStartWorks = true;
+    d.shell.adminStartProblem.clear();
     window.btStartAsAdministratorClick();
   }));
   EXPECT_EQ(d.shell.adminStarts, (std::vector<std::vector<std::u16string>>{{u"--debug"}, {u"--debug"}}));

@@ -167,6 +167,159 @@ TEST_F(MainWindow, ClosingDuringAFormatRunWaitsForTheRunToEnd) {
   EXPECT_EQ(t.os.OpenHandleCount(), 0);
 }
 
+// "Choose another drive…": the user first takes the last drive, then the
+// drive the test's `user` picks in the selection window shown again.
+class ChooseAnother : public MainWindow {
+ protected:
+  ChooseAnother() {
+    mainView.panes = &t.panes;
+    for (std::uint32_t n = 0; n < 3; ++n) t.os.Machine().drives[n].ata.identify->model = DiskModel(n);
+  }
+  static std::string DiskModel(std::uint32_t number) { return "DISK NUMBER " + std::to_string(number); }
+  void ChooseAgain(std::function<void()> user) {
+    chooseView.whileShown = std::move(user);
+    window.btChooseAnotherClick();
+  }
+  void ChooseFirstRow() {
+    chooseView.SelectRow(0);
+    choose.btContinueClick();
+  }
+  std::vector<std::u16string> ModelLines() {
+    std::vector<std::u16string> models;
+    for (const auto& line : t.panes.details)
+      if (line.starts_with(u"Model: ")) models.push_back(line);
+    return models;
+  }
+};
+
+TEST_F(ChooseAnother, OpensTheNewDriveInEmptiedPanesAndClosesTheOldOneOnce) {
+  FirstShow();
+  const Handle first = t.program.DeviceHandle;
+  window.btGetSmartClick();
+  ASSERT_FALSE(t.panes.smart.empty());
+  EXPECT_TRUE(mainView.chooseAnotherEnabled);
+
+  ChooseAgain([this, first] {
+    EXPECT_EQ(CloseCount(first), 1);  // closed before the walk, which then finds it like the others
+    EXPECT_EQ(chooseView.rows.size(), 3u);
+    EXPECT_EQ(chooseView.selected, 2);  // the last row preselected again
+    EXPECT_TRUE(mainView.diskName.empty());
+    ChooseFirstRow();
+  });
+  EXPECT_EQ(chooseView.modalShows, 2);
+  EXPECT_EQ(t.program.SelectedDevice, 1);
+  const auto opens = WriteOpens();
+  ASSERT_EQ(opens.size(), 2u);
+  EXPECT_EQ(opens[1].path, u"\\\\.\\PhysicalDrive0");
+  EXPECT_EQ(opens[1].share, 0u);
+  EXPECT_EQ(t.program.DeviceHandle, opens[1].handle);
+
+  const std::u16string title = GetDeviceTitle(t.program.DeviceTables, 1, u'.');
+  EXPECT_EQ(t.program.DeviceTitle, title);
+  EXPECT_EQ(mainView.diskName, title);
+  EXPECT_EQ(mainView.statusPanels[kStatusPanelDevice], title);
+  EXPECT_EQ(mainView.pageClears, 1);
+  ASSERT_EQ(ModelLines().size(), 1u);
+  EXPECT_NE(ModelLines()[0].find(u"DISK NUMBER 0"), std::u16string::npos);
+  EXPECT_TRUE(t.panes.smart.empty());
+  EXPECT_EQ(Unstamped(t.panes.formatLog),
+            (std::vector<std::u16string>{u" * * * * *  WARNING!!! * * * * * ", u"DURING THE LOW LEVEL FORMAT PROCESS ",
+                                         u"ALL DATA WILL BE FULLY and IRREVERSIBLY ERASED! "}));
+  EXPECT_TRUE(mainView.chooseAnotherEnabled);
+  EXPECT_FALSE(d.application.Terminated());
+
+  EXPECT_TRUE(window.FormClose());
+  EXPECT_EQ(CloseCount(first), 1);
+  EXPECT_EQ(CloseCount(opens[1].handle), 1);
+  EXPECT_EQ(t.os.OpenHandleCount(), 0);
+}
+
+TEST_F(ChooseAnother, AfterAnEraseTheReportOfTheOldDriveIsNoLongerOffered) {
+  FirstShow();
+  formatPage.quickWipeChecked = true;
+  window.btRunBenchmarksClick();
+  ASSERT_TRUE(mainView.saveReportEnabled);
+  const Handle erased = t.program.DeviceHandle;
+  ChooseAgain([this] { ChooseFirstRow(); });
+  EXPECT_EQ(CloseCount(erased), 1);
+  EXPECT_FALSE(mainView.saveReportEnabled);
+  window.btSaveReportClick();
+  EXPECT_TRUE(mainView.suggestedReportNames.empty());
+  EXPECT_EQ(t.panes.formatLog.size(), 3u);
+  EXPECT_EQ(t.program.SelectedEntry().DevicePath, u"\\\\.\\PhysicalDrive0");
+}
+
+TEST_F(ChooseAnother, TheWalkFindsDrivesThatCameAndMissesThoseThatWent) {
+  FirstShow();
+  auto& drives = t.os.Machine().drives;
+  drives.erase(drives.begin());  // drive 0 unplugged
+  drives.push_back(test::HardDisk(5));
+  ChooseAgain([this] {
+    ASSERT_EQ(chooseView.rows.size(), 3u);
+    EXPECT_EQ(chooseView.rows[0][6], u"\\\\.\\PhysicalDrive1");
+    EXPECT_EQ(chooseView.rows[2][6], u"\\\\.\\PhysicalDrive5");
+    EXPECT_EQ(chooseView.statusText, u"Disks found: 3");
+    choose.btContinueClick();
+  });
+  EXPECT_EQ(t.program.DeviceCount, 3);
+  EXPECT_EQ(t.program.SelectedEntry().DevicePath, u"\\\\.\\PhysicalDrive5");
+  EXPECT_TRUE(t.program.DeviceTables[4].DevicePath.empty());  // nothing left of the old catalogue
+}
+
+TEST_F(ChooseAnother, IsDisabledAndRefusedWhileAFormatRunLasts) {
+  FirstShow();
+  const Handle drive = t.program.DeviceHandle;
+  formatPage.quickWipeChecked = true;
+  bool enabledDuringRun = true;
+  formatPage.onMessages = [&] {
+    if (formatPage.messageRuns != 1) return;
+    enabledDuringRun = mainView.chooseAnotherEnabled;
+    window.btChooseAnotherClick();  // a click that slips through
+  };
+  window.btRunBenchmarksClick();
+  EXPECT_FALSE(enabledDuringRun);
+  EXPECT_EQ(chooseView.modalShows, 1);
+  EXPECT_EQ(CloseCount(drive), 0);
+  EXPECT_EQ(t.program.DeviceHandle, drive);
+  EXPECT_TRUE(mainView.chooseAnotherEnabled);
+}
+
+TEST_F(ChooseAnother, ClosingTheSelectionWindowThenEndsTheProgramWithoutOpeningADrive) {
+  FirstShow();
+  const Handle first = t.program.DeviceHandle;
+  ChooseAgain([this] { chooseView.Close(); });
+  EXPECT_TRUE(d.application.Terminated());
+  EXPECT_FALSE(choose.DeviceChosen());
+  EXPECT_EQ(WriteOpens().size(), 1u);
+  EXPECT_EQ(CloseCount(first), 1);
+  EXPECT_EQ(t.os.OpenHandleCount(), 0);
+  EXPECT_FALSE(mainView.chooseAnotherEnabled);
+  EXPECT_TRUE(window.FormClose());
+  EXPECT_EQ(CloseCount(first), 1);
+}
+
+TEST_F(ChooseAnother, InDebugModeTheSecondWalkIsLoggedWithoutShowingTheDebugWindowAgain) {
+  d.application.arguments.push_back(u"--debug");
+  FirstShow();
+  const auto walks = [this] {
+    const auto lines = Unstamped(t.panes.debugLog);
+    return std::count(lines.begin(), lines.end(), u"Iterating through devices...");
+  };
+  EXPECT_EQ(walks(), 1);
+  ChooseAgain([this] { ChooseFirstRow(); });
+  EXPECT_EQ(walks(), 2);
+  EXPECT_EQ(debugView.events, (std::vector<std::string>{"show", "close", "modal"}));
+}
+
+TEST_F(ChooseAnother, DoesNothingWithoutAnOpenDrive) {
+  t.os.wow64_ = Wow64Answer::QueryFailed;
+  FirstShow();
+  EXPECT_FALSE(mainView.chooseAnotherEnabled);
+  window.btChooseAnotherClick();
+  EXPECT_EQ(chooseView.modalShows, 0);
+  EXPECT_EQ(mainView.pageClears, 0);
+}
+
 class EraseReport : public MainWindow {
  protected:
   EraseReport() {

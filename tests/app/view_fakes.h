@@ -11,6 +11,7 @@
 #include "app/choose_view.h"
 #include "app/drive_choose.h"
 #include "app/main_view.h"
+#include "support/fakes.h"
 
 namespace orvella::test {
 
@@ -25,6 +26,10 @@ class FakeChooseView final : public ChooseView, public ThemableWindow {
   ThemableWindow& DriveListWindow() override { return *this; }
   void SetWindowTheme(const std::u16string& subAppName) override { theme = subAppName; }
   void AppendRow(const DriveRow& row) override { rows.push_back(row); }
+  void ClearRows() override {
+    rows.clear();
+    selected = -1;
+  }
   int RowCount() override { return static_cast<int>(rows.size()); }
   int SelectedRow() override { return selected; }
   void SelectRow(int row) override { selected = row; }
@@ -69,6 +74,15 @@ class FakeMainView final : public MainView {
   void SetCopyrightColour(Rgb colour) override { copyrightColour = colour; }
   std::vector<std::u16string> FormatLogLines() override { return formatLog ? *formatLog : std::vector<std::u16string>{}; }
   void SetSaveReportEnabled(bool enabled) override { saveReportEnabled = enabled; }
+  void SetChooseAnotherEnabled(bool enabled) override { chooseAnotherEnabled = enabled; }
+  // Like the window, which owns the memos the panes write to.
+  void ClearDrivePages() override {
+    ++pageClears;
+    if (panes == nullptr) return;
+    panes->formatLog.clear();
+    panes->details.clear();
+    panes->smart.clear();
+  }
   std::u16string AskReportPath(const std::u16string& suggestedName) override {
     suggestedReportNames.push_back(suggestedName);
     return reportPath;
@@ -80,11 +94,14 @@ class FakeMainView final : public MainView {
 
   // Set by the test.
   const std::vector<std::u16string>* formatLog = nullptr;  // the pane the format log goes to
+  test::RecordingPanes* panes = nullptr;                   // the panes ClearDrivePages empties
   std::u16string reportPath;          // what the save dialog answers
   std::u16string certificateProblem;  // what writing a certificate answers
 
   std::u16string caption, diskName, copyright;
   bool saveReportEnabled = false;
+  bool chooseAnotherEnabled = false;
+  int pageClears = 0;
   std::vector<std::u16string> suggestedReportNames;
   std::vector<std::pair<std::u16string, Json>> certificates;
   FontSpec font;

@@ -45,13 +45,13 @@ class FakeShell final : public Shell {
  public:
   void OpenWebAddress(const std::u16string& address) override { opened.push_back(address); }
   void StartDiskManagement() override { ++diskManagementStarts; }
-  bool StartWithAdministratorRights(const std::vector<std::u16string>& arguments) override {
+  std::u16string StartWithAdministratorRights(const std::vector<std::u16string>& arguments) override {
     adminStarts.push_back(arguments);
-    return adminStartWorks;
+    return adminStartProblem;
   }
   std::vector<std::u16string> opened;
   std::vector<std::vector<std::u16string>> adminStarts;
-  bool adminStartWorks = true;
+  std::u16string adminStartProblem;  // what the start answers; empty: it started
   int diskManagementStarts = 0;
 };
 

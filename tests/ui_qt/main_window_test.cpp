@@ -235,6 +235,66 @@ TEST_F(MainWindowTest, ClosingDuringARunStopsItAndClosesOnceItHasEnded) {
   EXPECT_EQ(Lines(Memo("Log_BenchMark")).filter(QStringLiteral("Operation cancelled at offset")).size(), 1);
 }
 
+TEST_F(MainWindowTest, ChoosingAnotherDriveShowsTheRefilledListAndThenTheNewDriveInEmptiedPages) {
+  VirtualMachine machine;
+  machine.drives = {test::HardDisk(0), test::HardDisk(1)};
+  Build(std::move(machine));
+  StartWithLastDrive();
+  QPushButton* another = Button("btChooseAnother");
+  ASSERT_NE(another, nullptr);
+  EXPECT_TRUE(another->isEnabled());
+  EXPECT_TRUE(another->text().contains(QStringLiteral("&a")));
+  EXPECT_EQ(another->accessibleName(), QStringLiteral("Choose another drive"));
+  QTest::mouseClick(Button("btGetSmart"), Qt::LeftButton);
+  MainChild<QCheckBox>("cbQuickWipe")->setChecked(true);
+  MainChild<QCheckBox>("cbVerify")->setChecked(false);
+  ShowPage(2);
+
+  int rowsShown = -1;
+  bool continueEnabled = false;
+  WhenModal(&desktop->Choose(), [&] {
+    rowsShown = DriveList()->topLevelItemCount();
+    continueEnabled = desktop->Choose().findChild<QPushButton*>(QStringLiteral("btContinue"))->isEnabled();
+    ClickRow(0);
+    QTest::keyClick(DriveList(), Qt::Key_Return);
+  });
+  QTest::mouseClick(another, Qt::LeftButton);
+  EXPECT_EQ(rowsShown, 2);
+  EXPECT_TRUE(continueEnabled);
+  EXPECT_TRUE(desktop->Main().isVisible());
+  EXPECT_EQ(desktop->State().SelectedEntry().DevicePath, u"\\\\.\\PhysicalDrive0");
+  EXPECT_TRUE(Label("lbDiskName")->text().startsWith(QStringLiteral("[0]  ")));
+  EXPECT_EQ(MainChild<QTabWidget>("pages")->currentIndex(), 0);
+  EXPECT_EQ(Lines(Memo("Log_Details")).filter(QRegularExpression(QStringLiteral("^Model: \\S"))).size(), 1);
+  EXPECT_TRUE(Memo("Log_Smart")->toPlainText().isEmpty());
+  EXPECT_EQ(Lines(Memo("Log_BenchMark")).size(), 3);
+  EXPECT_FALSE(MainChild<QCheckBox>("cbQuickWipe")->isChecked());
+  EXPECT_TRUE(MainChild<QCheckBox>("cbVerify")->isChecked());
+  EXPECT_TRUE(FormatControlsAtRest());
+  EXPECT_TRUE(another->isEnabled());
+  EXPECT_EQ(os->OpenHandleCount(), 1);
+}
+
+TEST_F(MainWindowTest, ChooseAnotherDriveIsDisabledDuringARun) {
+  Build(OneHardDisk(50'000'000));
+  StartWithLastDrive();
+  ShowPage(1);
+  bool enabledDuringRun = true;
+  int passes = 0;
+  QTimer watcher;
+  watcher.setInterval(0);
+  QObject::connect(&watcher, &QTimer::timeout, [&] {
+    if (++passes != 5) return;
+    enabledDuringRun = Button("btChooseAnother")->isEnabled();
+    QTest::mouseClick(Button("btStop"), Qt::LeftButton);
+  });
+  watcher.start();
+  QTest::mouseClick(Button("btRunBenchmarks"), Qt::LeftButton);
+  watcher.stop();
+  EXPECT_FALSE(enabledDuringRun);
+  EXPECT_TRUE(Button("btChooseAnother")->isEnabled());
+}
+
 TEST_F(MainWindowTest, TheNoticeLinkChangesColourWithTheMouseAndOpensTheAddress) {
   Build(OneHardDisk());
   StartWithLastDrive();

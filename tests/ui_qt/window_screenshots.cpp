@@ -3,7 +3,8 @@
 // Runs the desktop program on the demo drives with fake dialogs and saves
 // pictures of the three windows as the user meets them: the debug window,
 // the selection window, and the main window's three pages after the
-// S.M.A.R.T. report and a format run stopped part way. For looking at the
+// S.M.A.R.T. report and a format run stopped part way, and the selection
+// window and main window again after "Choose another drive…". For looking at the
 // real windows (run it under xvfb-run with QT_QPA_PLATFORM=xcb). The
 // erase question and the ending dialog the run asked are shown again as the
 // real dialogs and saved too. --dark gives every window a dark palette.
@@ -156,6 +157,15 @@ int Run(int argc, char** argv) {
     main.findChild<QTabWidget*>(QStringLiteral("pages"))->setCurrentIndex(2);
     QTest::mouseClick(main.findChild<QPushButton*>(QStringLiteral("btGetSmart")), Qt::LeftButton);
     Save(main, dir, QStringLiteral("4-main-smart"));
+    // "Choose another drive…": the list walked again, then the new drive.
+    WhenModal(&demo.desktop.Choose(), [&] {
+      Save(demo.desktop.Choose(), dir, QStringLiteral("8-choose-again"));
+      auto* list = demo.desktop.Choose().findChild<QTreeWidget*>(QStringLiteral("DriveList"));
+      list->setCurrentItem(list->topLevelItem(1));
+      QTest::keyClick(list, Qt::Key_Return);
+    });
+    QTest::mouseClick(main.findChild<QPushButton*>(QStringLiteral("btChooseAnother")), Qt::LeftButton);
+    Save(main, dir, QStringLiteral("9-main-another-drive"));
   }
   {
     // The USB stick: a run stopped part way leaves the bar paused.

@@ -161,6 +161,8 @@ void ChooseDialog::AppendRow(const DriveRow& row) {
   driveList_->addTopLevelItem(new QTreeWidgetItem(cells));
 }
 
+void ChooseDialog::ClearRows() { driveList_->clear(); }
+
 int ChooseDialog::RowCount() { return driveList_->topLevelItemCount(); }
 
 int ChooseDialog::SelectedRow() {

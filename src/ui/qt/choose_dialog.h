@@ -29,6 +29,7 @@ class ChooseDialog : public QDialog, public ChooseView {
   void SetSimpleStatusText(const std::u16string& text) override;
   ThemableWindow& DriveListWindow() override { return *driveList_; }
   void AppendRow(const DriveRow& row) override;
+  void ClearRows() override;
   int RowCount() override;
   int SelectedRow() override;
   void SelectRow(int row) override;

@@ -80,6 +80,7 @@ QPushButton* Button(const QString& name, const QString& caption, QWidget* parent
 
 MainWindow::MainWindow()
     : lbDiskName_(new QLabel(this)),
+      btChooseAnother_(new QPushButton(QStringLiteral("Choose &another drive…"), this)),
       pages_(new QTabWidget(this)),
       logDetails_(Memo(QStringLiteral("Log_Details"), this)),
       logBenchMark_(Memo(QStringLiteral("Log_BenchMark"), this)),
@@ -134,6 +135,12 @@ QWidget* MainWindow::BuildHeader() {
   auto* row = new QHBoxLayout(header);
   row->setContentsMargins(kMargin, 0, kMargin, 0);
   row->addWidget(lbDiskName_);
+  row->addStretch(1);
+  // In the header, beside the drive it replaces, and so on every page.
+  btChooseAnother_->setObjectName(QStringLiteral("btChooseAnother"));
+  btChooseAnother_->setAutoDefault(false);
+  btChooseAnother_->setEnabled(false);
+  row->addWidget(btChooseAnother_);
   return header;
 }
 
@@ -219,6 +226,7 @@ void MainWindow::DescribeControls() {
     control->setAccessibleDescription(QString::fromUtf8(description));
   };
   describe(lbDiskName_, "Drive", "The drive this window works on");
+  describe(btChooseAnother_, "Choose another drive", "Close this drive and choose another from the list of drives");
   describe(logDetails_, "Device details", "The drive's identification report");
   describe(logBenchMark_, "Format log", "What the erase did, line by line");
   describe(logSmart_, "S.M.A.R.T. report", "The drive's S.M.A.R.T. attribute table");
@@ -247,6 +255,10 @@ void MainWindow::ConnectEvents() {
   connect(btRunBenchmarks_, &QPushButton::clicked, this, [this] { logic_->btRunBenchmarksClick(); });
   connect(btStop_, &QPushButton::clicked, this, [this] { logic_->btStopClick(); });
   connect(btSaveReport_, &QPushButton::clicked, this, [this] { logic_->btSaveReportClick(); });
+  connect(btChooseAnother_, &QPushButton::clicked, this, [this] {
+    logic_->btChooseAnotherClick();
+    ShowFromLine(logDetails_, 0);
+  });
   connect(btGetSmart_, &QPushButton::clicked, this, [this] {
     const int firstNewLine = logSmart_->document()->isEmpty() ? 0 : logSmart_->blockCount();
     logic_->btGetSmartClick();
@@ -287,6 +299,19 @@ std::vector<std::u16string> MainWindow::FormatLogLines() {
 }
 
 void MainWindow::SetSaveReportEnabled(bool enabled) { btSaveReport_->setEnabled(enabled); }
+
+void MainWindow::SetChooseAnotherEnabled(bool enabled) { btChooseAnother_->setEnabled(enabled); }
+
+void MainWindow::ClearDrivePages() {
+  for (QPlainTextEdit* pane : {logDetails_, logBenchMark_, logSmart_}) pane->clear();
+  pbCurrentTask_->setValue(0);
+  pbCurrentTask_->SetState(ProgressState::Normal);
+  for (QLabel* label : {lbCurrentPercent_, lbSpeed_, lbCurrentPosition_, lbRunFigures_}) label->clear();
+  runShown_ = false;
+  setWindowTitle(baseTitle_);
+  cbQuickWipe_->setChecked(false);
+  cbVerify_->setChecked(true);
+}
 
 std::u16string MainWindow::AskReportPath(const std::u16string& suggestedName) {
   return FromQt(QFileDialog::getSaveFileName(this, QStringLiteral("Save erase report"), ToQt(suggestedName),

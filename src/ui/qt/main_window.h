@@ -1,5 +1,5 @@
-// The main window TFmMain as Qt widgets: the header with the drive's title,
-// the pages "Device details", "LOW-LEVEL FORMAT" and "S.M.A.R.T.", the
+// The main window TFmMain as Qt widgets: the header with the drive's title
+// and the button that chooses another drive, the pages "Device details", "LOW-LEVEL FORMAT" and "S.M.A.R.T.", the
 // notice link and the status bar. Events go to the window logic
 // (app/main_window.h); the format page is driven by the format procedure.
 #pragma once
@@ -46,6 +46,8 @@ class MainWindow : public QWidget, public MainView, public FormatPageView {
   void SetCopyrightColour(Rgb colour) override;
   std::vector<std::u16string> FormatLogLines() override;
   void SetSaveReportEnabled(bool enabled) override;
+  void SetChooseAnotherEnabled(bool enabled) override;
+  void ClearDrivePages() override;
   std::u16string AskReportPath(const std::u16string& suggestedName) override;
   std::u16string WriteCertificate(const Json& record, const std::u16string& pdfPath) override;
 
@@ -85,6 +87,7 @@ class MainWindow : public QWidget, public MainView, public FormatPageView {
   TaskDialogFunction askTaskDialog_;
   bool shown_ = false;
   QLabel* lbDiskName_;
+  QPushButton* btChooseAnother_;
   QTabWidget* pages_;
   QPlainTextEdit* logDetails_;
   QPlainTextEdit* logBenchMark_;

@@ -7,6 +7,7 @@
 #include <QStandardPaths>
 #include <QUrl>
 
+#include "ui/qt/administrator_start.h"
 #include "ui/qt/qt_text.h"
 
 namespace orvella::qt {
@@ -23,11 +24,17 @@ void QtShell::StartDiskManagement() {
   }
 }
 
-bool QtShell::StartWithAdministratorRights(const std::vector<std::u16string>& arguments) {
-  const QString wrapper = QCoreApplication::applicationDirPath() + QStringLiteral("/orvella-admin");
+std::u16string QtShell::StartWithAdministratorRights(const std::vector<std::u16string>& arguments) {
   QStringList list;
   for (const std::u16string& argument : arguments) list << ToQt(argument);
-  return QProcess::startDetached(wrapper, list);
+  const AdministratorStart start =
+      PlanAdministratorStart(QCoreApplication::applicationFilePath(), list,
+                             QStandardPaths::findExecutable(QStringLiteral("pkexec")),
+                             QProcessEnvironment::systemEnvironment());
+  if (start.program.isEmpty()) return FromQt(start.problem);
+  if (!QProcess::startDetached(start.program, start.arguments))
+    return FromQt(QStringLiteral("%1 could not be started.").arg(start.program));
+  return {};
 }
 
 std::optional<FontSpec> QtSystemFonts::IconTitleFont() {

@@ -7,12 +7,13 @@ namespace orvella::qt {
 
 // Web addresses open with the desktop's opener; disk management is the
 // first of the known disk utilities that is installed; administrator rights
-// are asked for by orvella-admin, installed beside the program.
+// are asked for by orvella-admin, installed beside the program, or by
+// pkexec where the program runs from a build tree (administrator_start.h).
 class QtShell final : public Shell {
  public:
   void OpenWebAddress(const std::u16string& address) override;
   void StartDiskManagement() override;
-  bool StartWithAdministratorRights(const std::vector<std::u16string>& arguments) override;
+  std::u16string StartWithAdministratorRights(const std::vector<std::u16string>& arguments) override;
 };
 
 // The icon-title font is the desktop's general font.
