@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <chrono>
+#include <thread>
 
 #include "platform/linux/error_mapping.h"
 #include "platform/linux/linux_os.h"
@@ -16,6 +18,12 @@ namespace orvella::test {
 namespace {
 
 constexpr int kStick = 1;  // sdb in the desktop tree, its sdb1 mounted
+constexpr const char* kMountInfo = "/proc/self/mountinfo";
+constexpr const char* kSwaps = "/proc/swaps";
+constexpr const char* kDataMounted = "26 22 8:1 / /data rw,noatime shared:5 - ext4 /dev/sda1 rw\n";
+
+// Past the time for which one look of the write guard counts.
+void AfterGuardPeriod() { std::this_thread::sleep_for(std::chrono::milliseconds(120)); }
 
 struct Desktop {
   Desktop() : kernel(tree.Root()), os(kernel, tree.Root()) {
@@ -26,6 +34,15 @@ struct Desktop {
   void Unmounted() {
     tree.WriteFile("/proc/self/mountinfo", "");
     tree.WriteFile("/proc/swaps", "Filename Type Size Used Priority\n");
+  }
+  // The mount table and the swap areas open as the kernel's do: a change
+  // shows only once marked.
+  void Watched() {
+    kernel.pollable = {tree.Root() + kMountInfo, tree.Root() + kSwaps};
+  }
+  void Change(const char* table, const std::string& content) {
+    tree.WriteFile(table, content);
+    kernel.changed.insert(tree.Root() + table);
   }
   Handle OpenExclusive(int drive) {
     return os.CreateFileW(DrivePath(drive), GENERIC_READ | GENERIC_WRITE, 0, OPEN_EXISTING, 0);
@@ -199,6 +216,76 @@ TEST(DiskHandle, NoWriteReachesADriveWhoseVolumeIsStillInUse) {
   ASSERT_TRUE(desktop.os.DeviceIoControl(volume, FSCTL_LOCK_VOLUME, nullptr, 0, nullptr, 0, nullptr));
   EXPECT_TRUE(desktop.WriteAt(stick, 0, 65536));
   EXPECT_EQ(desktop.kernel.writes.size(), 1u);
+}
+
+// Between writes the guard reads the tables again only once the kernel marks
+// one of them changed; what it still looks at each time is the partitions
+// and the holders, which no table shows.
+TEST(WriteGuard, ReadsTheTablesAgainOnlyWhenTheKernelMarksAChangeAndThenRefuses) {
+  Desktop desktop;
+  desktop.Unmounted();
+  desktop.Watched();
+  const Handle disk = desktop.OpenExclusive(0);
+  ASSERT_TRUE(desktop.WriteAt(disk, 0, 65536));
+  EXPECT_EQ(desktop.os.FullUseLooks(), 1u);
+  desktop.tree.WriteFile(kMountInfo, kDataMounted);  // not marked: not read
+  for (int look = 0; look < 2; ++look) {
+    AfterGuardPeriod();
+    ASSERT_TRUE(desktop.WriteAt(disk, 65536, 65536));
+  }
+  EXPECT_EQ(desktop.os.FullUseLooks(), 1u);
+  EXPECT_EQ(desktop.kernel.CountCalls("poll"), 4);  // both tables at each later look
+
+  desktop.Change(kMountInfo, kDataMounted);
+  EXPECT_TRUE(desktop.WriteAt(disk, 0, 512));  // within the period of the last look
+  AfterGuardPeriod();
+  EXPECT_FALSE(desktop.WriteAt(disk, 0, 512));
+  EXPECT_EQ(desktop.os.GetLastError(), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(desktop.os.FullUseLooks(), 2u);
+  EXPECT_EQ(desktop.kernel.writes.size(), 4u);
+}
+
+TEST(WriteGuard, SeesASwapAreaAStackedDeviceAndOurOwnLocksBetweenFullLooks) {
+  Desktop desktop;
+  desktop.Unmounted();
+  desktop.Watched();
+  const Handle disk = desktop.OpenExclusive(0);
+  ASSERT_TRUE(desktop.WriteAt(disk, 0, 512));
+  desktop.Change(kSwaps, "Filename Type Size Used Priority\n/dev/sda2 partition 1024 0 -2\n");
+  AfterGuardPeriod();
+  EXPECT_FALSE(desktop.WriteAt(disk, 0, 512));
+  desktop.Change(kSwaps, "Filename Type Size Used Priority\n");
+  AfterGuardPeriod();
+  ASSERT_TRUE(desktop.WriteAt(disk, 0, 512));
+
+  desktop.tree.WriteFile("/sys/block/sda/sda1/holders/dm-0", "");  // no table changes for it
+  AfterGuardPeriod();
+  EXPECT_FALSE(desktop.WriteAt(disk, 0, 512));
+  const std::uint64_t looks = desktop.os.FullUseLooks();
+
+  // Our lock of the held volume: the volumes ours changed, so a full look.
+  const Handle volume = desktop.os.CreateFileW(VolumePath("sda1"), GENERIC_READ, 3, OPEN_EXISTING, 0);
+  ASSERT_TRUE(desktop.os.DeviceIoControl(volume, FSCTL_LOCK_VOLUME, nullptr, 0, nullptr, 0, nullptr));
+  AfterGuardPeriod();
+  EXPECT_TRUE(desktop.WriteAt(disk, 0, 512));
+  EXPECT_EQ(desktop.os.FullUseLooks(), looks + 1);
+  desktop.os.CloseHandle(volume);
+  AfterGuardPeriod();
+  EXPECT_FALSE(desktop.WriteAt(disk, 0, 512));
+}
+
+// Where the tables cannot be watched, every look reads them.
+TEST(WriteGuard, ReadsTheTablesAtEveryLookWhereTheyCannotBeWatched) {
+  Desktop desktop;
+  desktop.Unmounted();
+  const Handle disk = desktop.OpenExclusive(0);
+  ASSERT_TRUE(desktop.WriteAt(disk, 0, 512));
+  AfterGuardPeriod();
+  ASSERT_TRUE(desktop.WriteAt(disk, 0, 512));
+  EXPECT_EQ(desktop.os.FullUseLooks(), 2u);
+  desktop.tree.WriteFile(kMountInfo, kDataMounted);
+  AfterGuardPeriod();
+  EXPECT_FALSE(desktop.WriteAt(disk, 0, 512));
 }
 
 bool Claim(Desktop& desktop, Handle disk) {

@@ -68,6 +68,21 @@ int FakeKernel::Open(const std::string& path, int flags) {
   return fd;
 }
 
+int FakeKernel::OpenTable(const std::string& path) {
+  calls.push_back("watch " + path);
+  if (pollable.count(path) == 0) return -ENOENT;
+  const int fd = nextFd_++;
+  openFiles[fd] = {path, O_RDONLY};
+  return fd;
+}
+
+int FakeKernel::PollPriority(int fd) {
+  calls.push_back("poll");
+  const auto file = openFiles.find(fd);
+  if (file == openFiles.end()) return 1;  // as poll() marks a closed descriptor
+  return changed.erase(file->second.path) == 1 ? 1 : 0;
+}
+
 int FakeKernel::Close(int fd) {
   calls.push_back("close");
   return openFiles.erase(fd) == 1 ? 0 : -EBADF;

@@ -52,6 +52,8 @@ class FakeKernel final : public linux_backend::Syscalls {
   int Unmount(const std::string& mountPoint) override;
   int BlockDeviceNumber(int fd, std::uint32_t* major, std::uint32_t* minor) override;
   void SleepMilliseconds(std::uint32_t milliseconds) override { sleptMilliseconds += milliseconds; }
+  int OpenTable(const std::string& path) override;
+  int PollPriority(int fd) override;
 
   // What tests set up.
   std::map<std::string, Node> nodes;           // by the path opened
@@ -63,6 +65,8 @@ class FakeKernel final : public linux_backend::Syscalls {
   std::vector<int> rereadErrors;               // errno of successive BLKRRPART calls, then 0
   std::map<std::string, int> unmountErrors;    // mount point → errno
   std::function<void(const std::string&)> onUnmount;
+  std::set<std::string> pollable;  // files that open and report changes (/proc/self/mountinfo, /proc/swaps)
+  std::set<std::string> changed;   // pollable files marked with a change until the next poll
   int writeError = 0;                             // errno of every pwrite
   int readError = 0;                              // errno of every pread
   std::function<int(sg_io_hdr_t&)> sgIo;          // answers SG_IO; unset: ENOTTY

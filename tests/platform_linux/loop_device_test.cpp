@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <thread>
 
 #include "catalogue/enumeration.h"
 #include "core/program.h"
@@ -81,6 +82,33 @@ TEST(LoopDevice, ActiveSwapRefusesTheLock) {
 
 // The time is recorded, not judged: on a busy machine any fixed limit fails
 // at random, and a limit is a benchmark's business.
+// A handle that does not claim its drive checks before its writes that
+// nothing uses the drive: a mount between two writes refuses the next one
+// once the last look has run out, and the unmount lets writes through again.
+TEST(LoopDevice, AMountBetweenWritesThroughAnUnclaimedHandleRefusesTheNext) {
+  ATTACH_LOOP_OR_SKIP(loop, LoopOptions(16u << 20));
+  ASSERT_EQ(Shell("mkfs.ext4 -q -F " + loop->Node() + " 8M"), 0);
+  OpenLoop drive(*loop);
+  const Handle disk = drive.OpenExclusive();
+  ASSERT_NE(disk, INVALID_HANDLE_VALUE);
+  alignas(4096) static std::uint8_t zeros[4096] = {};
+  const auto writeBeyondTheFileSystem = [&] {
+    std::uint32_t written = 0;
+    return drive.os.SetFilePointerEx(disk, 12 << 20, nullptr, FILE_BEGIN) &&
+           drive.os.WriteFile(disk, zeros, sizeof zeros, &written);
+  };
+  const auto afterOneLook = [] { std::this_thread::sleep_for(std::chrono::milliseconds(150)); };
+  ASSERT_TRUE(writeBeyondTheFileSystem());
+  const std::string mountPoint = loop->Folder() + "/mnt";
+  ASSERT_EQ(Shell("mkdir -p " + mountPoint + " && mount -t ext4 " + loop->Node() + " " + mountPoint), 0);
+  afterOneLook();
+  EXPECT_FALSE(writeBeyondTheFileSystem());
+  EXPECT_EQ(drive.os.GetLastError(), ERROR_ACCESS_DENIED);
+  ASSERT_EQ(Shell("umount " + mountPoint), 0);
+  afterOneLook();
+  EXPECT_TRUE(writeBeyondTheFileSystem());
+}
+
 TEST(LoopDevice, WalkOfAllDriveNumbersFindsTheLoopDevice) {
   ATTACH_LOOP_OR_SKIP(loop, LoopOptions(64u << 20));
   LinuxOs os;

@@ -25,9 +25,6 @@ constexpr std::uint32_t kFlockRetryMs = 20;
 // The partition table re-read meets EBUSY while udev has a partition open.
 constexpr int kRereadAttempts = 10;
 constexpr std::uint32_t kRereadRetryMs = 50;
-// How long a check that no volume of the drive is in use counts before the
-// next write checks again.
-constexpr auto kWriteGuardPeriod = std::chrono::milliseconds(100);
 
 constexpr std::uint32_t FILE_CURRENT = 1;
 constexpr std::uint32_t FILE_END = 2;
@@ -107,7 +104,7 @@ bool LinuxOs::ClaimWholeDisk(DiskObject& disk) {
   }
   disk.writeFd = fd;
   disk.claimed = true;
-  if (VolumeOfDriveInUse(disk.drive)) {
+  if (AnyInUse(VolumesOfDrive(tree_, Drives(), disk.drive))) {
     EndClaim(disk);
     return Fail(ERROR_ACCESS_DENIED);
   }
@@ -336,29 +333,6 @@ bool LinuxOs::FlushFileBuffers(Handle handle) {
   if (disk == nullptr) return Fail(ERROR_INVALID_HANDLE);
   const int result = sys_.Fsync(disk->writeFd >= 0 ? disk->writeFd : disk->fd);
   return result < 0 ? FailErrno(result, disk->drive) : Succeed();
-}
-
-// Writing over a volume the system still uses would corrupt it, whatever the
-// program believes it locked; Windows refuses such writes too. Anything on
-// the drive that is mounted, swapped on or held by a stacked device, and not
-// held by our own volume locks, refuses the write with "access denied". A
-// disk we claim whole needs no look: the kernel lets nobody else in.
-std::uint32_t LinuxOs::WriteBlocker(DiskObject& disk) {
-  if (disk.claimed) return 0;
-  const auto now = std::chrono::steady_clock::now();
-  if (disk.guardPassed && now - disk.guardCheckedAt < kWriteGuardPeriod) return 0;
-  disk.guardCheckedAt = now;
-  disk.guardPassed = !VolumeOfDriveInUse(disk.drive);
-  return disk.guardPassed ? 0 : ERROR_ACCESS_DENIED;
-}
-
-// From mountinfo, the swaps and the sysfs holders only: judging a volume
-// opens nothing.
-bool LinuxOs::VolumeOfDriveInUse(std::size_t drive) {
-  const VolumeUse use = VolumeUse::Read(tree_);
-  for (const Volume& volume : VolumesOfDrive(tree_, Drives(), drive))
-    if (!LockedByUs(volume) && use.InUse(tree_, Drives(), volume)) return true;
-  return false;
 }
 
 }  // namespace orvella

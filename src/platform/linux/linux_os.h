@@ -24,6 +24,7 @@
 #include "platform/linux/drive_facts.h"
 #include "platform/linux/syscalls.h"
 #include "platform/linux/system_tree.h"
+#include "platform/linux/table_watch.h"
 #include "platform/linux/volume_use.h"
 #include "platform/linux/zero_transfers.h"
 #include "platform/os.h"
@@ -70,8 +71,19 @@ class LinuxOs final : public Os {
 
   // The drives in the order that numbers them.
   const std::vector<linux_backend::BlockDevice>& Drives();
+  // How many times the write guard has read the mount and swap tables and
+  // walked a drive's volumes in full.
+  std::uint64_t FullUseLooks() const { return fullLooks_; }
 
  private:
+  // What a full look at a drive found no longer in use, and what it was
+  // taken from: while these stay the same, so do the mounts and swaps.
+  struct UseLook {
+    std::uint64_t generation = 0;       // of the mount and swap tables (TableWatch)
+    std::vector<std::string> entries;   // of the disk's sysfs folder, where partitions come and go
+    std::vector<linux_backend::Volume> volumes;
+    std::vector<bool> ours;             // which of them our volume locks held
+  };
   struct DiskObject {
     std::size_t drive = 0;
     int fd = -1;                  // read-only: queries, pass-through, the flock
@@ -83,6 +95,7 @@ class LinuxOs final : public Os {
     bool rereadPending = false;  // the partition table is re-read once our holds end
     std::chrono::steady_clock::time_point guardCheckedAt{};
     bool guardPassed = false;
+    std::optional<UseLook> lastLook;  // the last full look, while it found nothing in use
   };
   struct VolumeObject {
     linux_backend::Volume volume;
@@ -121,7 +134,12 @@ class LinuxOs final : public Os {
   linux_backend::ZeroTransfers& Transfers();
   bool ClaimWholeDisk(DiskObject& disk);
   void EndClaim(DiskObject& disk);
-  bool VolumeOfDriveInUse(std::size_t drive);
+
+  // The write guard (linux_write_guard.cpp).
+  bool DriveUnused(DiskObject& disk);
+  std::vector<bool> OursAmong(const std::vector<linux_backend::Volume>& volumes) const;
+  bool AnyHeldByStackedDevice(const UseLook& look) const;
+  bool AnyInUse(const std::vector<linux_backend::Volume>& volumes);
   // Whether our volume locks or a claim still hold the drive; when none
   // does, a deferred partition table re-read runs.
   bool HeldByUs(std::size_t drive) const;
@@ -151,6 +169,8 @@ class LinuxOs final : public Os {
   std::optional<std::vector<linux_backend::BlockDevice>> drives_;
   std::map<Handle, Object> handles_;
   std::unique_ptr<linux_backend::ZeroTransfers> transfers_;  // made for the first zero transfer
+  linux_backend::TableWatch tables_{sys_, tree_};
+  std::uint64_t fullLooks_ = 0;
   Handle nextHandle_ = 0x100;
   std::uint32_t lastError_ = 0;
 };

@@ -2,6 +2,7 @@
 #include "platform/linux/syscalls.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/mount.h>
@@ -62,6 +63,15 @@ class RealSyscalls final : public Syscalls {
   }
   void SleepMilliseconds(std::uint32_t milliseconds) override {
     std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+  }
+  int OpenTable(const std::string& path) override { return Open(path, O_RDONLY | O_CLOEXEC); }
+  int PollPriority(int fd) override {
+    pollfd watched{fd, POLLPRI, 0};
+    int result;
+    do result = ::poll(&watched, 1, 0);
+    while (result < 0 && errno == EINTR);
+    if (result < 0) return -errno;
+    return (watched.revents & (POLLPRI | POLLERR | POLLNVAL)) != 0 ? 1 : 0;
   }
 };
 

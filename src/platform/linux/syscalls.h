@@ -36,6 +36,13 @@ class Syscalls {
   // The device number of an open block device; -ENOTBLK for anything else.
   virtual int BlockDeviceNumber(int fd, std::uint32_t* major, std::uint32_t* minor) = 0;
   virtual void SleepMilliseconds(std::uint32_t milliseconds) = 0;
+  // Opens a /proc table (the mount table, the swap areas) for reading, to
+  // be polled for changes.
+  virtual int OpenTable(const std::string& path) = 0;
+  // Whether the kernel has marked the descriptor with a priority event or an
+  // error (a pollable /proc file that changed), without waiting; the mark is
+  // cleared. 1 when marked, 0 when not.
+  virtual int PollPriority(int fd) = 0;
 };
 
 std::unique_ptr<Syscalls> MakeRealSyscalls();

@@ -106,7 +106,7 @@ bool VolumeUse::IsSwap(const SystemTree& tree, const Volume& volume) const {
   return false;
 }
 
-bool VolumeUse::HasHolders(const SystemTree& tree, const std::vector<BlockDevice>& drives, const Volume& volume) const {
+bool VolumeUse::HasHolders(const SystemTree& tree, const std::vector<BlockDevice>& drives, const Volume& volume) {
   return !tree.List(HoldersDirectory(drives, volume)).empty();
 }
 

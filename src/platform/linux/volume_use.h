@@ -43,7 +43,8 @@ class VolumeUse {
   // Where the volume is mounted, in mount order.
   std::vector<std::string> MountPointsOf(const SystemTree& tree, const Volume& volume) const;
   bool IsSwap(const SystemTree& tree, const Volume& volume) const;
-  bool HasHolders(const SystemTree& tree, const std::vector<BlockDevice>& drives, const Volume& volume) const;
+  // From sysfs alone: needs no tables read.
+  static bool HasHolders(const SystemTree& tree, const std::vector<BlockDevice>& drives, const Volume& volume);
   bool InUse(const SystemTree& tree, const std::vector<BlockDevice>& drives, const Volume& volume) const;
 
  private:
