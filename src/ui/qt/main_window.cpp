@@ -307,7 +307,7 @@ void MainWindow::ClearDrivePages() {
   pbCurrentTask_->setValue(0);
   pbCurrentTask_->SetState(ProgressState::Normal);
   for (QLabel* label : {lbCurrentPercent_, lbSpeed_, lbCurrentPosition_, lbRunFigures_}) label->clear();
-  runShown_ = false;
+  runFigures_ = RunFigures{};
   setWindowTitle(baseTitle_);
   cbQuickWipe_->setChecked(false);
   cbVerify_->setChecked(true);
