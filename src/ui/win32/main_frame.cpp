@@ -455,7 +455,6 @@ WindowHandle MainFrame::ControlHandle(Control control) const {
     case Control::Verify: return cbVerify_;
     case Control::DiskName: return lbDiskName_;
     case Control::RunFigures: return lbRunFigures_;
-    case Control::Pages: return pages_;
   }
   return nullptr;
 }
