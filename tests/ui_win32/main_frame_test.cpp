@@ -64,6 +64,9 @@ TEST_F(MainFrameTest, AfterStartUpTheHeaderStatusBarAndDetailsShowTheChosenDrive
   ASSERT_EQ(format.size(), 3u);
   EXPECT_TRUE(EndsWith(format[0], u"    * * * * *  WARNING!!! * * * * * "));
   EXPECT_TRUE(FormatControlsAtRest());
+  EXPECT_FALSE(Enabled(Control::SaveReport));
+  EXPECT_EQ(SendMessageW(Handle(Control::Verify), BM_GETCHECK, 0, 0), BST_CHECKED);
+  EXPECT_EQ(SendMessageW(Handle(Control::QuickWipe), BM_GETCHECK, 0, 0), BST_UNCHECKED);
   EXPECT_EQ(Main().ShownProgressState(), ProgressState::Normal);
 }
 
@@ -196,6 +199,34 @@ TEST_F(MainFrameTest, DebugSwitchShowsTheDebugWindowModallyBeforeTheSelection) {
   EXPECT_EQ(debugLines[0], u"Debug window");
   EXPECT_TRUE(EndsWith(debugLines[1], u"   Debug mode activated"));
   EXPECT_EQ(win32ui::WindowText(desktop->Debug().Handle()), u"Debug");
+}
+
+}  // namespace
+}  // namespace orvella
+
+namespace orvella {
+namespace {
+
+class LinkTest : public test::WindowFixture {};
+
+TEST_F(LinkTest, TheNoticeLinkChangesColourWithTheMouseAndOpensTheAddress) {
+  Build(OneHardDisk());
+  StartWithLastDrive();
+  const win32ui::LinkLabel& link = desktop->Main().CopyrightLink();
+  EXPECT_EQ(link.Colour(), kNoticeGrey);
+  SendMessageW(link.Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
+  EXPECT_EQ(link.Colour(), kLinkBlue);
+  SendMessageW(link.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+  EXPECT_EQ(link.Colour(), kPressedRed);
+  SendMessageW(link.Handle(), WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+  EXPECT_EQ(link.Colour(), kNoticeGrey);
+  SendMessageW(link.Handle(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(2, 2));
+  EXPECT_EQ(link.Colour(), kNoticeGrey);  // other buttons change nothing
+  SendMessageW(link.Handle(), WM_MOUSELEAVE, 0, 0);
+  EXPECT_EQ(link.Colour(), kNoticeGrey);
+  EXPECT_EQ(shell.opened, std::vector<std::u16string>{kMakerWebAddress});
+  EXPECT_EQ(SendMessageW(link.Handle(), WM_SETCURSOR, reinterpret_cast<WPARAM>(link.Handle()), HTCLIENT), TRUE);
+  EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_HAND));
 }
 
 }  // namespace

@@ -20,7 +20,7 @@ int CALLBACK NoteFamily(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found
 
 }  // namespace
 
-FontHandle::FontHandle(const FontSpec& spec, unsigned dpi) {
+FontHandle::FontHandle(const FontSpec& spec, unsigned dpi, bool fixedPitch) {
   LOGFONTW font{};
   font.lfHeight = -MulDiv(spec.pointSize, static_cast<int>(dpi), 72);
   font.lfWeight = spec.bold ? FW_BOLD : FW_NORMAL;
@@ -28,6 +28,7 @@ FontHandle::FontHandle(const FontSpec& spec, unsigned dpi) {
   font.lfUnderline = spec.underline ? TRUE : FALSE;
   font.lfCharSet = DEFAULT_CHARSET;
   font.lfQuality = CLEARTYPE_QUALITY;
+  if (fixedPitch) font.lfPitchAndFamily = FIXED_PITCH | FF_MODERN;
   const std::u16string name = spec.name.substr(0, LF_FACESIZE - 1);
   name.copy(reinterpret_cast<char16_t*>(font.lfFaceName), name.size());
   font_ = CreateFontIndirectW(&font);

@@ -13,7 +13,9 @@ namespace orvella::win32ui {
 class FontHandle {
  public:
   FontHandle() = default;
-  FontHandle(const FontSpec& spec, unsigned dpi);
+  // `fixedPitch` asks GDI for a fixed-pitch font where the named one is
+  // missing, so that padded columns stay aligned.
+  FontHandle(const FontSpec& spec, unsigned dpi, bool fixedPitch = false);
   ~FontHandle();
   FontHandle(FontHandle&& other) noexcept : font_(other.font_) { other.font_ = nullptr; }
   FontHandle& operator=(FontHandle&& other) noexcept;

@@ -8,7 +8,8 @@ namespace {
 constexpr UINT_PTR kSubclassId = 1;
 
 LRESULT CALLBACK LabelProcedure(HWND label, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
-  if (reinterpret_cast<LinkLabel*>(data)->OnMessage(message, wParam, lParam)) return 0;
+  // A handled WM_SETCURSOR answers TRUE: the cursor is set.
+  if (reinterpret_cast<LinkLabel*>(data)->OnMessage(message, wParam, lParam)) return TRUE;
   return DefSubclassProc(label, message, wParam, lParam);
 }
 

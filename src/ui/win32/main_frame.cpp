@@ -143,7 +143,7 @@ void MainFrame::MakeFonts() {
   FontSpec bold = font_;
   bold.bold = true;
   boldFont_ = FontHandle(bold, Dpi());
-  reportFont_ = FontHandle(kReportFont, Dpi());
+  reportFont_ = FontHandle(kReportFont, Dpi(), true);
   largeFont_ = FontHandle(kLargeFont, Dpi());
   noticeFont_ = FontHandle(kNoticeFont, Dpi());
   SetChildFonts(Handle(), windowFont_.Get());
@@ -455,7 +455,6 @@ WindowHandle MainFrame::ControlHandle(Control control) const {
     case Control::Verify: return cbVerify_;
     case Control::DiskName: return lbDiskName_;
     case Control::RunFigures: return lbRunFigures_;
-    case Control::Pages: return pages_;
   }
   return nullptr;
 }

@@ -68,7 +68,7 @@ class MainFrame final : public TopWindow, public MainView, public FormatPageView
   bool PreTranslate(tagMSG& message) override;
 
   // For tests and pictures.
-  enum class Control { RunBenchmarks, Stop, SaveReport, GetSmart, QuickWipe, Verify, DiskName, RunFigures, Pages };
+  enum class Control { RunBenchmarks, Stop, SaveReport, GetSmart, QuickWipe, Verify, DiskName, RunFigures };
   WindowHandle ControlHandle(Control control) const;
   WindowHandle ProgressBar() const { return pbCurrentTask_; }
   ProgressState ShownProgressState() const { return progressState_; }
