@@ -10,6 +10,8 @@
 # its CPU is that of the run with read-back less that of the run without.
 # Root only; it touches nothing but its own loop device, which it detaches.
 # Keep it short on a shared machine: the default is 1 GiB and 3 rounds.
+# ORVELLA_BENCH_DIR and ORVELLA_BENCH_DIRECT_IO put the loop device over a
+# file on disk, with or without direct I/O (bench/tmpfs_loop.sh).
 #
 #   bench/erase-compare.sh [SIZE_MIB] [ROUNDS] [BUILD_DIR]
 set -euo pipefail
