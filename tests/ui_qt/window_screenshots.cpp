@@ -9,6 +9,7 @@
 // erase question and the ending dialog the run asked are shown again as the
 // real dialogs and saved too. --dark gives every window a dark palette.
 #include <QApplication>
+#include <QDialog>
 #include <QMessageBox>
 #include <QPalette>
 #include <QStyleFactory>
@@ -100,7 +101,13 @@ void SaveNextDialog(const QDir& dir, const QString& name) {
     timer->stop();
     timer->deleteLater();
     Save(*box, dir, name);
-    box->close();
+    // A message box without an escape button ignores close(); done() ends
+    // any dialog's modal loop.
+    if (auto* dialog = qobject_cast<QDialog*>(box)) {
+      dialog->done(0);
+    } else {
+      box->close();
+    }
   });
   timer->start(50);
 }
