@@ -262,6 +262,8 @@ Rgb ChooseWindow::LinkColour(ChooseLink link) const {
 
 void ChooseWindow::SetSimpleStatusText(const std::u16string& text) { statusBar_.SetSimpleText(text); }
 
+void ChooseWindow::ClearRows() { SendMessageW(driveList_, LVM_DELETEALLITEMS, 0, 0); }
+
 void ChooseWindow::AppendRow(const DriveRow& row) {
   LVITEMW item{};
   item.mask = LVIF_TEXT;

@@ -29,6 +29,7 @@ class ChooseWindow final : public TopWindow, public ChooseView {
   void SetLinkColour(ChooseLink link, Rgb colour) override;
   void SetSimpleStatusText(const std::u16string& text) override;
   ThemableWindow& DriveListWindow() override { return listTheme_; }
+  void ClearRows() override;
   void AppendRow(const DriveRow& row) override;
   int RowCount() override;
   int SelectedRow() override;

@@ -1,5 +1,6 @@
 #include "ui/win32/desktop_services.h"
 
+#include "core/text.h"
 #include "ui/win32/gui.h"
 
 #include <shellapi.h>
@@ -52,9 +53,10 @@ void Win32Shell::StartDiskManagement() {
   ShellExecuteW(nullptr, L"open", L"diskmgmt.msc", nullptr, nullptr, SW_SHOWNORMAL);
 }
 
-bool Win32Shell::StartWithAdministratorRights(const std::vector<std::u16string>& arguments) {
+std::u16string Win32Shell::StartWithAdministratorRights(const std::vector<std::u16string>& arguments) {
   wchar_t program[MAX_PATH * 4] = {};
-  if (GetModuleFileNameW(nullptr, program, MAX_PATH * 4) == 0) return false;
+  if (GetModuleFileNameW(nullptr, program, MAX_PATH * 4) == 0)
+    return u"The program's own path could not be read (error " + IntToStr(GetLastError()) + u").";
   std::u16string parameters;
   for (const std::u16string& argument : arguments) {
     if (!parameters.empty()) parameters += u' ';
@@ -66,7 +68,10 @@ bool Win32Shell::StartWithAdministratorRights(const std::vector<std::u16string>&
   start.lpFile = program;
   start.lpParameters = Wide(parameters);
   start.nShow = SW_SHOWNORMAL;
-  return ShellExecuteExW(&start) != FALSE;
+  if (ShellExecuteExW(&start) != FALSE) return {};
+  const DWORD error = GetLastError();
+  if (error == ERROR_CANCELLED) return u"The request for administrator rights was declined.";
+  return u"Windows could not start the program with administrator rights (error " + IntToStr(error) + u").";
 }
 
 std::u16string Win32Locale::ShortDate(const LocalDateTime& time) {

@@ -40,7 +40,7 @@ class Win32Shell final : public Shell {
  public:
   void OpenWebAddress(const std::u16string& address) override;
   void StartDiskManagement() override;
-  bool StartWithAdministratorRights(const std::vector<std::u16string>& arguments) override;
+  std::u16string StartWithAdministratorRights(const std::vector<std::u16string>& arguments) override;
 };
 
 // The user's short date, long time and decimal separator.

@@ -15,10 +15,12 @@ constexpr int kMinimumHeight = 450;
 constexpr int kHeaderHeight = 32;
 constexpr int kBottomStripHeight = 21;
 constexpr int kMargin = 10;
+constexpr int kChooseAnotherWidth = 150;
 constexpr int kPageFormat = 1;
 
 enum ControlId {
   kDiskName = 100,
+  kChooseAnother,
   kPages,
   kDetails,
   kFormatLog,
@@ -89,6 +91,9 @@ MainFrame::MainFrame() : TopWindow({L"TFmMain", kClientWidth, kClientHeight, kMi
 
 void MainFrame::CreateHeaderAndPages() {
   lbDiskName_ = AddControl(L"STATIC", u"", SS_LEFT | SS_CENTERIMAGE | SS_NOPREFIX | SS_ENDELLIPSIS, kDiskName);
+  // In the header, beside the drive it replaces, and so on every page.
+  btChooseAnother_ = AddControl(L"BUTTON", u"Choose &another drive\u2026", WS_TABSTOP | BS_PUSHBUTTON, kChooseAnother);
+  EnableWindow(btChooseAnother_, FALSE);
   pages_ = AddControl(WC_TABCONTROLW, u"", WS_CLIPSIBLINGS | WS_TABSTOP, kPages);
   UseClassicLook(pages_);
   for (std::size_t i = 0; i < kPageTabs.size(); ++i) {
@@ -166,7 +171,11 @@ void MainFrame::Attach(TFmMain& logic, TaskDialogFunction askTaskDialog, Certifi
 
 void MainFrame::Layout(int width, int height) {
   const int margin = Px(kMargin);
-  MoveWindow(lbDiskName_, margin, 0, width - 2 * margin, Px(kHeaderHeight), TRUE);
+  const int chooseWidth = Px(kChooseAnotherWidth);
+  const int chooseLeft = width - margin - chooseWidth;
+  MoveWindow(btChooseAnother_, chooseLeft, (Px(kHeaderHeight) - Px(kButtonHeight)) / 2, chooseWidth, Px(kButtonHeight),
+             TRUE);
+  MoveWindow(lbDiskName_, margin, 0, chooseLeft - Px(6) - margin, Px(kHeaderHeight), TRUE);
   const int stripTop = height - statusBar_.Layout(*this) - Px(kBottomStripHeight);
   MoveWindow(lbCopyright_.Handle(), margin, stripTop, width - 2 * margin, Px(kBottomStripHeight), TRUE);
   RECT area{margin, Px(kHeaderHeight) + margin, width - margin, stripTop};
@@ -292,6 +301,7 @@ bool MainFrame::OnCommand(int id, int code) {
     case kRunBenchmarks: logic_->btRunBenchmarksClick(); return true;
     case kStop: logic_->btStopClick(); return true;
     case kSaveReport: logic_->btSaveReportClick(); return true;
+    case kChooseAnother: logic_->btChooseAnotherClick(); return true;
     case kGetSmart: {
       const int firstNewLine = LineCount(logSmart_);
       logic_->btGetSmartClick();
@@ -336,6 +346,20 @@ void MainFrame::SetCopyright(const std::u16string& text) { SetWindowTextW(lbCopy
 std::vector<std::u16string> MainFrame::FormatLogLines() { return MemoLines(logBenchMark_); }
 
 void MainFrame::SetSaveReportEnabled(bool enabled) { EnableWindow(btSaveReport_, enabled ? TRUE : FALSE); }
+
+void MainFrame::SetChooseAnotherEnabled(bool enabled) { EnableWindow(btChooseAnother_, enabled ? TRUE : FALSE); }
+
+void MainFrame::ClearDrivePages() {
+  for (HWND pane : {logDetails_, logSmart_, logBenchMark_}) SetWindowTextW(pane, L"");
+  SendMessageW(pbCurrentTask_, PBM_SETPOS, 0, 0);
+  progressState_ = ProgressState::Normal;
+  SendMessageW(pbCurrentTask_, PBM_SETSTATE, ProgressStateCode(ProgressState::Normal), 0);
+  for (HWND label : {lbCurrentPercent_, lbSpeed_, lbCurrentPosition_, lbRunFigures_}) SetWindowTextW(label, L"");
+  runFigures_ = RunFigures{};
+  SetWindowTextW(Handle(), Wide(baseTitle_));
+  SendMessageW(cbQuickWipe_, BM_SETCHECK, BST_UNCHECKED, 0);
+  SendMessageW(cbVerify_, BM_SETCHECK, BST_CHECKED, 0);
+}
 
 std::u16string MainFrame::AskReportPath(const std::u16string& suggestedName) {
   std::u16string path = suggestedName;
@@ -455,6 +479,7 @@ WindowHandle MainFrame::ControlHandle(Control control) const {
     case Control::Verify: return cbVerify_;
     case Control::DiskName: return lbDiskName_;
     case Control::RunFigures: return lbRunFigures_;
+    case Control::ChooseAnother: return btChooseAnother_;
   }
   return nullptr;
 }

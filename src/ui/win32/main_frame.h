@@ -47,6 +47,8 @@ class MainFrame final : public TopWindow, public MainView, public FormatPageView
   void SetCopyrightColour(Rgb colour) override { lbCopyright_.SetColour(colour); }
   std::vector<std::u16string> FormatLogLines() override;
   void SetSaveReportEnabled(bool enabled) override;
+  void SetChooseAnotherEnabled(bool enabled) override;
+  void ClearDrivePages() override;
   std::u16string AskReportPath(const std::u16string& suggestedName) override;
   std::u16string WriteCertificate(const Json& record, const std::u16string& pdfPath) override;
 
@@ -68,7 +70,7 @@ class MainFrame final : public TopWindow, public MainView, public FormatPageView
   bool PreTranslate(tagMSG& message) override;
 
   // For tests and pictures.
-  enum class Control { RunBenchmarks, Stop, SaveReport, GetSmart, QuickWipe, Verify, DiskName, RunFigures };
+  enum class Control { RunBenchmarks, Stop, SaveReport, GetSmart, QuickWipe, Verify, DiskName, RunFigures, ChooseAnother };
   WindowHandle ControlHandle(Control control) const;
   WindowHandle ProgressBar() const { return pbCurrentTask_; }
   ProgressState ShownProgressState() const { return progressState_; }
@@ -105,6 +107,7 @@ class MainFrame final : public TopWindow, public MainView, public FormatPageView
   FontHandle largeFont_;
   FontHandle noticeFont_;
   WindowHandle lbDiskName_ = nullptr;
+  WindowHandle btChooseAnother_ = nullptr;
   WindowHandle pages_ = nullptr;
   // The controls of each page, shown while it is the current one.
   std::array<std::vector<WindowHandle>, 3> pageControls_;
