@@ -154,6 +154,38 @@ TEST_F(MainFrameTest, AFormatRunMovesTheBarLabelsAndLogAndStopsOnStop) {
   EXPECT_LT(os->Medium(0).BytesWritten(), os->Machine().drives[0].length);
 }
 
+// "Choose another drive…" closes the drive, shows the selection window with
+// the list walked again, and opens the drive chosen there in emptied pages.
+TEST_F(MainFrameTest, ChoosingAnotherDriveClosesTheFirstAndOpensTheNextInEmptiedPages) {
+  VirtualMachine machine;
+  machine.drives = {test::HardDisk(0), test::HardDisk(1)};
+  Build(std::move(machine));
+  StartWithLastDrive();
+  ASSERT_EQ(desktop->State().DeviceTitle.rfind(u"[1]  ", 0), 0u);
+  ASSERT_TRUE(Enabled(Control::ChooseAnother));
+  SendMessageW(Handle(Control::QuickWipe), BM_SETCHECK, BST_CHECKED, 0);
+  Main().ShowPage(2);
+  Click(Handle(Control::GetSmart));
+
+  int rowsShown = -1;
+  WhenModal(desktop->Choose(), [this, &rowsShown] {
+    rowsShown = static_cast<int>(SendMessageW(DriveList(), LVM_GETITEMCOUNT, 0, 0));
+    SelectRow(0);
+    PressKey(desktop->Choose(), DriveList(), VK_RETURN);
+  });
+  Click(Handle(Control::ChooseAnother));
+
+  EXPECT_EQ(rowsShown, 2);
+  EXPECT_EQ(desktop->State().DeviceTitle.rfind(u"[0]  ", 0), 0u);
+  EXPECT_EQ(win32ui::WindowText(Handle(Control::DiskName)), desktop->State().DeviceTitle);
+  EXPECT_EQ(os->OpenHandleCount(), 1);
+  EXPECT_EQ(Main().CurrentPage(), 0);
+  EXPECT_TRUE(win32ui::MemoLines(Main().SmartPane()).empty());
+  EXPECT_EQ(FormatLog().size(), 3u);
+  EXPECT_EQ(SendMessageW(Handle(Control::QuickWipe), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+  EXPECT_TRUE(Enabled(Control::ChooseAnother));
+}
+
 TEST_F(MainFrameTest, ClosingTheWindowClosesTheDrive) {
   Build(OneHardDisk());
   StartWithLastDrive();
