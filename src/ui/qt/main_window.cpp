@@ -5,6 +5,7 @@
 #include <QLocale>
 #include <QCoreApplication>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -171,17 +172,15 @@ QWidget* MainWindow::BuildFormatPage() {
   btRunBenchmarks_->setMinimumWidth(160);
   btStop_->setEnabled(false);
   btSaveReport_->setEnabled(false);
-  // The choices stacked beside the buttons, so that their captions are
-  // never cut on a narrow window.
-  auto* choices = new QVBoxLayout;
-  choices->addWidget(cbQuickWipe_);
-  choices->addWidget(cbVerify_);
-  auto* controls = new QHBoxLayout;
-  controls->addLayout(choices);
-  controls->addStretch(1);
-  controls->addWidget(btSaveReport_);
-  controls->addWidget(btRunBenchmarks_);
-  controls->addWidget(btStop_);
+  // The choices stacked on the left, the buttons in two rows on the right:
+  // in one row beside the choices they would not fit the window's width.
+  auto* controls = new QGridLayout;
+  controls->addWidget(cbQuickWipe_, 0, 0);
+  controls->addWidget(cbVerify_, 1, 0);
+  controls->setColumnStretch(1, 1);
+  controls->addWidget(btSaveReport_, 0, 2, 1, 2, Qt::AlignRight);
+  controls->addWidget(btRunBenchmarks_, 1, 2);
+  controls->addWidget(btStop_, 1, 3);
 
   auto* layout = new QVBoxLayout(page);
   layout->addWidget(logBenchMark_, 1);
