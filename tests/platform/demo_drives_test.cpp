@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
 
 #include "platform/virtual/virtual_os.h"
 
@@ -56,6 +60,33 @@ TEST(DemoDrives, WritesToTheCardAreRefused) {
   std::uint32_t written = 0;
   EXPECT_FALSE(os.WriteFile(h, zeros.data(), 512, &written));
   EXPECT_EQ(os.GetLastError(), ERROR_WRITE_PROTECT);
+}
+
+}  // namespace
+}  // namespace orvella
+
+namespace orvella {
+namespace {
+
+// The demo programs take their machine from the command line: the first
+// argument that is no option names a drive file and leaves the arguments
+// the program sees; without one the demo machine is used.
+TEST(DemoMachineOfCommandLine, TakesTheDriveFileOutOfTheArgumentsAndElseUsesTheDemoMachine) {
+  const std::filesystem::path file = std::filesystem::temp_directory_path() / "orvella-demo-command-line.json";
+  std::ofstream(file) << R"({"drives":[{"number":7,"length":1048576}]})";
+  std::string program = "orvella-demo", debug = "--debug", name = file.string();
+  char* withFile[] = {program.data(), debug.data(), name.data()};
+  std::vector<std::u16string> arguments{u"orvella-demo", u"--debug", u"the file"};
+  const VirtualMachine fromFile = DemoMachineOfCommandLine(3, withFile, arguments);
+  std::filesystem::remove(file);
+  ASSERT_EQ(fromFile.drives.size(), 1u);
+  EXPECT_EQ(fromFile.drives[0].number, 7u);
+  EXPECT_EQ(arguments, (std::vector<std::u16string>{u"orvella-demo", u"--debug"}));
+
+  char* optionsOnly[] = {program.data(), debug.data()};
+  const VirtualMachine demo = DemoMachineOfCommandLine(2, optionsOnly, arguments);
+  EXPECT_EQ(demo.drives.size(), DemoDrives().drives.size());
+  EXPECT_EQ(arguments.size(), 2u);
 }
 
 }  // namespace

@@ -11,4 +11,13 @@ std::string_view DemoDrivesJson() { return kDemoDrivesJson; }
 
 VirtualMachine DemoDrives() { return ParseDriveDescription(DemoDrivesJson()); }
 
+VirtualMachine DemoMachineOfCommandLine(int argc, char** argv, std::vector<std::u16string>& arguments) {
+  for (int i = 1; i < argc; ++i) {
+    if (argv[i][0] == '-') continue;
+    if (i < static_cast<int>(arguments.size())) arguments.erase(arguments.begin() + i);
+    return ReadDriveFile(argv[i]);
+  }
+  return DemoDrives();
+}
+
 }  // namespace orvella

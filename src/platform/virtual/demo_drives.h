@@ -5,7 +5,9 @@
 // complete example of the file format.
 #pragma once
 
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/virtual/virtual_machine.h"
 
@@ -16,5 +18,12 @@ std::string_view DemoDrivesJson();
 
 // The demo machine, read from that text.
 VirtualMachine DemoDrives();
+
+// The machine a demo program runs on: the drive file named by the first
+// command-line argument that is not an option, else the demo machine. The
+// file's name is taken out of `arguments` (the program's own, argv[0]
+// first), so that options may stand before or after it. Throws what
+// ReadDriveFile throws.
+VirtualMachine DemoMachineOfCommandLine(int argc, char** argv, std::vector<std::u16string>& arguments);
 
 }  // namespace orvella

@@ -13,7 +13,6 @@
 
 #include "core/clock.h"
 #include "platform/virtual/demo_drives.h"
-#include "platform/virtual/drive_file.h"
 #include "platform/virtual/virtual_os.h"
 #include "ui/qt/command_line.h"
 #include "ui/qt/desktop_program.h"
@@ -23,25 +22,14 @@
 namespace orvella::qt {
 namespace {
 
-// The place of the drive file on the command line: the first argument that
-// is not an option; 0 when there is none.
-int DriveFileIndex(int argc, char** argv) {
-  for (int i = 1; i < argc; ++i) {
-    if (argv[i][0] != '-') return i;
-  }
-  return 0;
-}
-
 void RealSleep(std::int64_t milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
 
 int Run(int argc, char** argv) {
   QApplication application(argc, argv);
   std::vector<std::u16string> arguments = CommandLine(argc, argv);
-  const int driveFile = DriveFileIndex(argc, argv);
-  if (driveFile > 0) arguments.erase(arguments.begin() + driveFile);
   VirtualMachine machine;
   try {
-    machine = driveFile > 0 ? ReadDriveFile(argv[driveFile]) : DemoDrives();
+    machine = DemoMachineOfCommandLine(argc, argv, arguments);
   } catch (const std::exception& error) {  // a bad file, or no memory for a huge one
     std::cerr << "orvella-demo: " << error.what() << '\n';
     QMessageBox::critical(nullptr, QStringLiteral("orvella-demo"), QString::fromUtf8(error.what()));

@@ -11,7 +11,6 @@
 #include "core/clock.h"
 #include "core/text.h"
 #include "platform/virtual/demo_drives.h"
-#include "platform/virtual/drive_file.h"
 #include "platform/virtual/virtual_os.h"
 #include "ui/win32/desktop_program.h"
 #include "ui/win32/gui.h"
@@ -19,24 +18,13 @@
 namespace orvella::win32ui {
 namespace {
 
-// The place of the drive file on the command line: the first argument that
-// is not an option; 0 when there is none.
-int DriveFileIndex(int argc, char** argv) {
-  for (int i = 1; i < argc; ++i) {
-    if (argv[i][0] != '-') return i;
-  }
-  return 0;
-}
-
 void RealSleep(std::int64_t milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
 
 int Run(int argc, char** argv) {
   std::vector<std::u16string> arguments = ProcessArguments();
-  const int driveFile = DriveFileIndex(argc, argv);
-  if (driveFile > 0 && driveFile < static_cast<int>(arguments.size())) arguments.erase(arguments.begin() + driveFile);
   VirtualMachine machine;
   try {
-    machine = driveFile > 0 ? ReadDriveFile(argv[driveFile]) : DemoDrives();
+    machine = DemoMachineOfCommandLine(argc, argv, arguments);
   } catch (const std::exception& error) {  // a bad file, or no memory for a huge one
     MessageBoxW(nullptr, Wide(Utf8ToText(error.what())), L"orvella-demo", MB_OK | MB_ICONERROR);
     return 1;
