@@ -11,4 +11,10 @@ generator=()
 if [ ! -f "$dir/CMakeCache.txt" ] && command -v ninja >/dev/null; then
   generator=(-G Ninja)
 fi
-cmake -S "$root" -B "$dir" "${generator[@]}" "$@" >/dev/null
+# A compiler cache, where the machine has one, makes rebuilds of unchanged
+# sources (other build folders, other checkouts) nearly free.
+launcher=()
+if command -v ccache >/dev/null; then
+  launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
+cmake -S "$root" -B "$dir" "${generator[@]}" "${launcher[@]}" "$@" >/dev/null
