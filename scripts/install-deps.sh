@@ -12,6 +12,7 @@ packages=(
   locales
   clang libclang-rt-dev
   lintian
+  ansible-core
 )
 if [ "${1:-}" = windows ]; then
   packages+=(g++-mingw-w64-x86-64-posix wine wine64 nsis)
