@@ -119,7 +119,7 @@ std::variant<Options, int> ParseOptions(int argc, char** argv) {
   erase->add_option("--asset", options.assetTag, "the drive's asset tag, named in the erase record")
       ->type_name("TAG");
   std::vector<std::string> expectSerials;
-  erase->add_option("--expect-serial", expectSerials, kExpectSerialHelp)->type_name("S")->expected(1);
+  erase->add_option("--expect-serial", expectSerials, kExpectSerialHelp)->type_name("S")->allow_extra_args(false);
   CLI::Option* reportDir =
       erase->add_option("--report-dir", options.reportDir, kReportDirHelp)->type_name("DIR");
   std::string verify;

@@ -74,21 +74,17 @@ bool WriteReport(Session& s, const Json& record) {
 // The format procedure on the chosen drive, as "FORMAT THIS DEVICE" runs
 // it, with Ctrl+C as its Stop button; and what the record tells of it.
 EraseFacts EraseChosenDrive(Session& s, DriveRun& drive) {
-  EraseFacts facts = FactsBeforeErase(s.options, drive, s.options.json || !s.options.reportFile.empty());
-
+  const EraseChoices choices = ChoicesOf(s.options);
   InterruptWatch interrupts;
-  TerminalFormatPage page(s.console, interrupts,
-                          TerminalChoices{s.options.quick, s.options.verify, s.options.yes,
-                                          drive.Entry().DeviceNumber});
+  TerminalFormatPage page(s.console, interrupts, TerminalChoices{s.options.yes, drive.Entry().DeviceNumber});
   FormatProcedure procedure(drive, page);
   page.Attach(procedure);
-  const std::size_t firstLine = s.panes.FormatLog().size();
-  const auto asked = std::chrono::system_clock::now();
-  procedure.FormatDevice();
-  facts.end = std::chrono::system_clock::now();
-  facts.start = page.ConfirmedAt().value_or(asked);
-  facts.run = procedure.LastRun();
-  facts.log.assign(s.panes.FormatLog().begin() + static_cast<std::ptrdiff_t>(firstLine), s.panes.FormatLog().end());
+  procedure.FormatDevice(choices, [&page](const EraseQuestion& question) { return page.Confirm(question); });
+  EraseFacts facts{procedure.LastRun(), "orvella-cli", std::nullopt};
+  // A run that was not confirmed never asked the drive; its record still
+  // names the drive as IDENTIFY does, where a record is wanted at all.
+  if (facts.run.outcome == FormatOutcome::NotConfirmed && (s.options.json || !s.options.reportFile.empty()))
+    facts.run.identification = IdentifyChosenDevice(drive);
   return facts;
 }
 

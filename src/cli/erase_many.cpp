@@ -19,6 +19,7 @@
 #include "cli/terminal.h"
 #include "core/text.h"
 #include "format/format_procedure.h"
+#include "record/erase_record.h"
 #include "record/record_json.h"
 
 namespace orvella::cli {
@@ -117,22 +118,15 @@ bool Confirmed(Session& s, std::size_t drives) {
 }
 
 void RunLane(const Options& options, Lane& lane, DriveBoard& board, std::size_t row, const std::atomic<bool>& stop) {
-  const bool recordWanted = options.json || !options.reportDir.empty();
   lane.run.SetLogEcho([&board, row](const std::u16string& line) { board.LogLine(row, TextToUtf8(line)); });
   try {
-    lane.facts = FactsBeforeErase(options, lane.run, recordWanted);
-    LanePage page(board, row, stop, options.quick, options.verify);
+    LanePage page(board, row, stop);
     FormatProcedure procedure(lane.run, page);
     page.Attach(procedure);
-    const auto asked = std::chrono::system_clock::now();
-    procedure.FormatDevice();
-    lane.facts.end = std::chrono::system_clock::now();
-    lane.facts.start = page.ConfirmedAt().value_or(asked);
-    lane.facts.run = procedure.LastRun();
-    lane.facts.log = lane.run.LogLines();
-    lane.exit = EraseExitCode(lane.facts.run);
-    lane.facts.exitCode = lane.exit;
-    if (recordWanted) lane.record = EraseRecord(lane.run, lane.facts);
+    procedure.FormatDevice(ChoicesOf(options), LanePage::Confirm);
+    lane.exit = EraseExitCode(procedure.LastRun());
+    lane.facts = EraseFacts{procedure.LastRun(), "orvella-cli", lane.exit};
+    if (options.json || !options.reportDir.empty()) lane.record = EraseRecord(lane.run, lane.facts);
   } catch (const std::exception& error) {
     board.LogLine(row, std::string("the erase stopped on an unexpected error: ") + error.what());
     lane.exit = kExitFailed;

@@ -2,7 +2,6 @@
 
 #include "app/drive_choose.h"
 #include "core/text.h"
-#include "reports/device_details_report.h"
 #include "reports/text_forms.h"
 
 namespace orvella::cli {
@@ -27,14 +26,13 @@ std::optional<ExitCode> CheckExpectedSerial(Console& console, const DriveRun& dr
   return kExitRefused;
 }
 
-EraseFacts FactsBeforeErase(const Options& options, DriveRun& drive, bool recordWanted) {
-  EraseFacts facts;
-  facts.quick = options.quick;
-  if (recordWanted) facts.identification = IdentifyChosenDevice(drive);
-  facts.frontEnd = "orvella-cli";
-  facts.operatorName = options.operatorName;
-  facts.assetTag = options.assetTag;
-  return facts;
+EraseChoices ChoicesOf(const Options& options) {
+  EraseChoices choices;
+  choices.quickWipe = options.quick;
+  choices.verify = options.verify;
+  choices.operatorName = options.operatorName;
+  choices.assetTag = options.assetTag;
+  return choices;
 }
 
 }  // namespace orvella::cli

@@ -1,6 +1,6 @@
 // The steps every erase of orvella-cli takes, one drive or several: naming
 // the drive before anything is asked, the --expect-serial check, and the
-// facts its record needs from before the run.
+// choices the command line makes for the run.
 #pragma once
 
 #include <optional>
@@ -10,7 +10,7 @@
 #include "cli/console.h"
 #include "cli/exit_codes.h"
 #include "device/drive_run.h"
-#include "record/erase_record.h"
+#include "format/erase_choices.h"
 
 namespace orvella::cli {
 
@@ -22,8 +22,7 @@ std::string DriveIdentityLine(DriveRun& run);
 // (the option was not given; an empty value is refused with the options).
 std::optional<ExitCode> CheckExpectedSerial(Console& console, const DriveRun& drive, const std::string& expected);
 
-// The record's facts known before the run; the drive's identification
-// only where a record is wanted.
-EraseFacts FactsBeforeErase(const Options& options, DriveRun& drive, bool recordWanted);
+// The run's choices as the switches give them.
+EraseChoices ChoicesOf(const Options& options);
 
 }  // namespace orvella::cli

@@ -1,6 +1,5 @@
 #include "cli/lane_page.h"
 
-#include "app/dialogs.h"
 #include "core/text.h"
 
 namespace orvella::cli {
@@ -19,11 +18,6 @@ void LanePage::ProcessPendingMessages() {
   if (!stop_ || stopPressed_ || procedure_ == nullptr) return;
   stopPressed_ = true;
   procedure_->btStopClick();
-}
-
-int LanePage::ShowTaskDialog(const std::u16string&, const std::u16string&, const std::u16string&, int, int, int) {
-  confirmedAt_ = std::chrono::system_clock::now();
-  return IDYES;
 }
 
 }  // namespace orvella::cli

@@ -1,7 +1,7 @@
 // The "LOW-LEVEL FORMAT" page of one drive in an erase of several: its
 // figures go to the drive's row of the board. The erase was confirmed for
-// every drive at once before any run began, so the page's own question is
-// answered yes. Stop is asked for by the main thread through a shared flag
+// every drive at once before any run began, so the run's own question is
+// answered yes (Confirm). Stop is asked for by the main thread through a shared flag
 // and pressed here, on the run's own thread, as a Stop button would be.
 #pragma once
 
@@ -20,14 +20,13 @@ namespace orvella::cli {
 
 class LanePage final : public FormatPageView {
  public:
-  LanePage(DriveBoard& board, std::size_t row, const std::atomic<bool>& stop, bool quick,
-           std::optional<VerifyMethod> verify)
-      : board_(board), row_(row), stop_(stop), quick_(quick), verify_(verify) {}
+  LanePage(DriveBoard& board, std::size_t row, const std::atomic<bool>& stop)
+      : board_(board), row_(row), stop_(stop) {}
 
   // The procedure whose Stop button the shared flag presses.
   void Attach(FormatProcedure& procedure) { procedure_ = &procedure; }
-  // When the page's question was answered; nothing when it was not asked.
-  std::optional<std::chrono::system_clock::time_point> ConfirmedAt() const { return confirmedAt_; }
+  // The run's question, answered by the confirmation of all the drives.
+  static EraseAnswer Confirm(const EraseQuestion&) { return EraseAnswer::Erase; }
 
   void SetProgressPosition(int) override {}
   void SetProgressState(ProgressState) override {}
@@ -35,11 +34,7 @@ class LanePage final : public FormatPageView {
   std::u16string Caption(FormatLabel label) override { return captions_[label]; }
   void ShowBytesDone(std::int64_t done, std::int64_t total) override;
   void SetEnabled(FormatControl, bool) override {}
-  bool QuickWipeChecked() override { return quick_; }
-  VerifyMethod ChosenVerification(bool quickWipe) override { return verify_.value_or(DefaultVerifyMethod(quickWipe)); }
   void FocusStop() override {}
-  int ShowTaskDialog(const std::u16string& title, const std::u16string& instruction, const std::u16string& content,
-                     int icon, int buttons, int defaultButton) override;
   void ProcessPendingMessages() override;
   void CloseWindow() override {}
 
@@ -49,11 +44,8 @@ class LanePage final : public FormatPageView {
   const std::atomic<bool>& stop_;
   FormatProcedure* procedure_ = nullptr;
   bool stopPressed_ = false;
-  bool quick_;
-  std::optional<VerifyMethod> verify_;
   std::map<FormatLabel, std::u16string> captions_;
   TimeLeftEstimate timeLeft_;
-  std::optional<std::chrono::system_clock::time_point> confirmedAt_;
 };
 
 }  // namespace orvella::cli
