@@ -1,0 +1,8 @@
+# Whole and quick erases on every bus; the host checks the images' bytes.
+for id in sata:VSATA0001 nvme:VNVME0001 usb:VUSB0001 vd:VVIRT0001; do
+  run "erase-${id%%:*}" orvella-cli erase "$(disk_with_serial "${id#*:}")" --yes --json --expect-serial "${id#*:}"
+done
+run erase-sd orvella-cli erase /dev/mmcblk0 --yes --json
+for id in sataq:VSATAQ001 nvmeq:VNVMEQ001 usbq:VUSBQ0001 vdq:VVIRTQ001; do
+  run "erase-${id%%:*}" orvella-cli erase "$(disk_with_serial "${id#*:}")" --quick --yes --json --expect-serial "${id#*:}"
+done
