@@ -20,7 +20,7 @@ done
 
 # The modules in load order, each after those it needs.
 modules=(ahci sd_mod sg nvme xhci_pci usb_storage sdhci_pci mmc_block virtio_blk virtio_pci
-         crc32c_generic ext4 vfat nls_cp437 nls_iso8859_1 dm_flakey)
+         crc32c_generic ext4 vfat nls_cp437 nls_iso8859_1 nls_utf8 dm_flakey)
 for module in "${modules[@]}"; do
   modprobe -S "$release" --show-depends "$module" | awk '$1 == "insmod" {print $2}'
 done | awk '!seen[$0]++' >"$root/etc/modules.order"
@@ -39,7 +39,7 @@ add_program() {
   done
 }
 add_program "$cli" /usr/bin/orvella-cli
-for tool in smartctl nvme sfdisk mkfs.ext4 mkfs.vfat dmsetup; do
+for tool in smartctl nvme sfdisk mkfs.ext4 mkfs.vfat dmsetup flock; do
   add_program "$(command -v "$tool")" "/usr/bin/$tool"
 done
 

@@ -119,7 +119,8 @@ TEST(DriveNames, NodeStableLinkAndStateWithoutOpeningAnything) {
   EXPECT_TRUE(stick.readOnly);
   desktop.tree.RemoveMount("/media/anna/MY STICK");
   EXPECT_FALSE(desktop.os.DriveNamesOf(1).mounted);
-  EXPECT_TRUE(desktop.os.DriveNamesOf(2).stableLink.empty());  // no link for the NVMe drive
+  // No link for the NVMe drive: the name from sysfs, its serial number.
+  EXPECT_EQ(desktop.os.DriveNamesOf(2).stableLink, u"serial:S4EWNX0R123456A");
   EXPECT_EQ(desktop.kernel.CountCalls("open"), 0);
 }
 

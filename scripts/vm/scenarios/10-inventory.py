@@ -27,13 +27,20 @@ def check(r):
         drive = drive_listed(r, listed, bus, d["serial"], model, d["size"])
         if drive and d["bus"] == "sata":
             r.equal(f"list: {d['serial']} firmware", drive["firmware"], d["ver"])
+            r.ok(f"list: {d['serial']} has a stable name from its WWID without udev",
+                 (drive["stableLink"] or "").startswith("wwid:t10.ATA_") and d["serial"] in drive["stableLink"],
+                 drive["stableLink"])
+        if drive and d["bus"] == "virtio":
+            r.equal(f"list: {d['serial']} stable name without udev", drive["stableLink"], "serial:" + d["serial"])
         if drive and d.get("readonly"):
             r.ok(f"list: {d['serial']} is read-only", drive["readOnly"])
     sd = [d for d in listed if d["bus"] == "SD"]
     if r.ok("list: the SD card is listed on bus SD", len(sd) == 1, f"buses: {[d['bus'] for d in listed]}"):
         sysfs = dict(line.split(":", 1) for line in r.run("sd-sysfs").out if ":" in line)
         r.equal("list: SD card serial from its CID", sd[0]["serial"], card_serial(sysfs["serial"]))
-        r.ok("list: SD card firmware from its CID", sd[0]["firmware"] not in ("", "0000"), sd[0]["firmware"])
+        r.equal("list: SD card firmware from its CID", sd[0]["firmware"],
+                f"{int(sysfs['hwrev'], 16):x}.{int(sysfs['fwrev'], 16):x}")
+        r.equal("list: SD card stable name without udev", sd[0]["stableLink"], "serial:" + sysfs["serial"])
         r.equal("list: SD card size", sd[0]["bytes"], 32 * MiB)
     check_sata_reports(r)
     check_nvme_reports(r)
