@@ -30,6 +30,7 @@ DRIVES = [
     dict(id="vdread", bus="virtio", serial="VVIRTRD01", size=32 * MiB,
          blkdebug=dict(iotype="read", sector=READ_BAD_SECTOR)),
     dict(id="vdpull", bus="virtio", serial="VVIRTPUL1", size=32 * MiB, throttle="throttling.bps-read=2097152"),
+    dict(id="vdflaky", bus="virtio", serial="VVIRTFLK1", size=32 * MiB),
     dict(id="vdhot", bus="virtio", serial="VVIRTHOT1", size=32 * MiB, boot=False),
 ]
 

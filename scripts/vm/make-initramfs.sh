@@ -12,7 +12,7 @@ here="$(cd "$(dirname "$0")" && pwd)"
 root="$(mktemp -d)"
 trap 'rm -rf "$root"' EXIT
 
-mkdir -p "$root"/{bin,sbin,dev,proc,sys,tmp,mnt,run,etc,lib,usr/bin}
+mkdir -p "$root"/{bin,sbin,dev,proc,sys,tmp,mnt,run,etc,lib,usr/bin,usr/sbin}
 cp /bin/busybox "$root/bin/busybox"
 for applet in $("$root/bin/busybox" --list); do
   [ "$applet" = busybox ] || ln -sf busybox "$root/bin/$applet"
@@ -20,7 +20,7 @@ done
 
 # The modules in load order, each after those it needs.
 modules=(ahci sd_mod sg nvme xhci_pci usb_storage sdhci_pci mmc_block virtio_blk virtio_pci
-         crc32c_generic ext4 vfat nls_cp437 nls_iso8859_1 nls_utf8 dm_flakey)
+         crc32c_generic ext4 vfat nls_cp437 nls_iso8859_1 nls_utf8 nls_ascii dm_flakey loop)
 for module in "${modules[@]}"; do
   modprobe -S "$release" --show-depends "$module" | awk '$1 == "insmod" {print $2}'
 done | awk '!seen[$0]++' >"$root/etc/modules.order"
@@ -39,8 +39,10 @@ add_program() {
   done
 }
 add_program "$cli" /usr/bin/orvella-cli
-for tool in smartctl nvme sfdisk mkfs.ext4 mkfs.vfat dmsetup flock; do
-  add_program "$(command -v "$tool")" "/usr/bin/$tool"
+# Busybox runs its own applets before anything in PATH: scenarios call the
+# tools that busybox also has (losetup, mkfs.vfat) by their full path.
+for tool in smartctl nvme sfdisk mkfs.ext4 mkfs.vfat dmsetup flock losetup; do
+  add_program "$(command -v "$tool")" "/usr/sbin/$tool"
 done
 
 cp "$here/guest-init.sh" "$root/init"

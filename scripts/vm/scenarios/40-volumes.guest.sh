@@ -4,7 +4,7 @@
 vdfs=$(disk_with_serial VVIRTFS01)
 printf 'label: dos\n,24M,83\n,,c\n' | sfdisk -q "$vdfs"
 mkfs.ext4 -q -F "${vdfs}1"
-mkfs.vfat "${vdfs}2" >/dev/null
+/usr/sbin/mkfs.vfat "${vdfs}2" >/dev/null
 mkdir -p /mnt/ext4 /mnt/vfat
 mount -t ext4 "${vdfs}1" /mnt/ext4
 mount -t vfat "${vdfs}2" /mnt/vfat
@@ -25,7 +25,7 @@ run erase-idle orvella-cli erase "$vdfs" --yes --json
 run mounts-after cat /proc/mounts
 
 vdheld=$(disk_with_serial VVIRTHLD1)
-flock "$vdheld" sleep 600 &
+flock -o "$vdheld" sleep 600 &
 flock_holder=$!
 wait_for_text /proc/locks FLOCK
 run erase-flocked orvella-cli erase "$vdheld" --yes --json
