@@ -24,4 +24,7 @@ def check(r):
     r.ok("held disk: the refusal says the disk is in use",
          "in use by another program" in r.run("erase-flocked").stderr, r.run("erase-flocked").stderr)
     r.exit_code("held disk: a disk held by device-mapper is refused", "erase-dm-held", 4)
+    held = r.run("erase-dm-held").json()["busyVolumes"]
+    r.ok("held disk: the program does not name itself as the holder",
+         all(h["command"] != "orvella-cli" for v in held for h in v["holders"]), f"busy volumes {held}")
     r.image_holds("held disk: the image is untouched", "vdheld", [], [(0, 32 * MiB)])
