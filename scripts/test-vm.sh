@@ -22,12 +22,20 @@ release=${kernel#/boot/vmlinuz-}
 [ -d "/lib/modules/$release" ] || { echo "no modules for kernel $release" >&2; exit 1; }
 
 work=$(mktemp -d)
+runner=""
 cleanup() {
-  # The guest is ended whatever happened; the images go with the folder.
-  [ -f "$work/qemu.pid" ] && kill "$(cat "$work/qemu.pid")" 2>/dev/null || true
+  [ -n "$runner" ] && kill "$runner" 2>/dev/null || true
+  # The guest is ended whatever happened (the pid only while it still is our
+  # QEMU, started on this folder); the images go with the folder.
+  local pid
+  pid=$(cat "$work/qemu.pid" 2>/dev/null || true)
+  if [ -n "$pid" ] && tr '\0' ' ' <"/proc/$pid/cmdline" 2>/dev/null | grep -qF "$work/"; then
+    kill "$pid" 2>/dev/null || true
+  fi
   if [ -n "${ORVELLA_VM_KEEP:-}" ]; then echo "kept $work"; else rm -rf "$work"; fi
 }
-trap cleanup EXIT INT TERM
+trap cleanup EXIT
+trap 'exit 130' INT TERM
 
 started=$(date +%s)
 # The kernel unpacked once on the host boots straight into 64-bit code (PVH),
@@ -42,7 +50,11 @@ if [ -n "$offset" ]; then
 fi
 scripts/vm/make-initramfs.sh "$release" "$build/src/cli/orvella-cli" "$work/initramfs.cpio"
 status=0
-python3 scripts/vm/run.py "$boot_image" "$work/initramfs.cpio" "$work" || status=$?
+# In the background, so that a signal reaches the trap at once.
+python3 scripts/vm/run.py "$boot_image" "$work/initramfs.cpio" "$work" &
+runner=$!
+wait "$runner" || status=$?
+runner=""
 echo "test bed run took $(($(date +%s) - started)) s"
 [ "$status" -eq 0 ] || { echo "--- guest console (tail) ---"; tail -n 40 "$work/console.log"; }
 exit "$status"

@@ -14,9 +14,9 @@ wait_for_drives "$(sed -n 's/.*orvella.drives=\([0-9]*\).*/\1/p' /proc/cmdline)"
 say "@@BOOTED $(cut -d' ' -f1 /proc/uptime)"
 for scenario in /scenarios/*.guest.sh; do
   name=$(basename "$scenario" .guest.sh)
-  say "@@SCENARIO $name"
+  say "@@SCENARIO $name $(cut -d" " -f1 /proc/uptime)"
   (. "$scenario") </dev/null >/dev/ttyS1 2>&1
 done
 sync
-say "@@DONE"
+say "@@DONE $(cut -d" " -f1 /proc/uptime)"
 poweroff -f

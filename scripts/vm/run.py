@@ -12,6 +12,7 @@ import importlib.util
 import json
 import os
 import pathlib
+import signal
 import socket
 import subprocess
 import sys
@@ -55,7 +56,7 @@ def start_qemu(kernel, initramfs, work):
         "qemu-system-x86_64", "-nodefaults", "-display", "none", "-no-reboot",
         "-accel", accel, "-m", "768", "-smp", "1",
         "-kernel", str(kernel), "-initrd", str(initramfs),
-        "-append", f"console=ttyS0 quiet mitigations=off panic=-1 orvella.drives={len([d for d in DRIVES if d.get('boot', True)])}",
+        "-append", f"console=ttyS0 loglevel=3 mitigations=off panic=-1 orvella.drives={len([d for d in DRIVES if d.get('boot', True)])}",
         "-serial", f"file:{work / 'console.log'}",
         "-serial", f"file:{work / 'guest.log'}",
         "-qmp", f"unix:{work / 'qmp.sock'},server=on,wait=off",
@@ -101,7 +102,9 @@ def load_checks():
 
 
 def boot(kernel, initramfs, work):
+    started = time.monotonic()
     prepare_images(work)
+    print(f"images written in {time.monotonic() - started:.1f} s")
     started = time.monotonic()
     qemu = start_qemu(kernel, initramfs, work)
     try:
@@ -115,6 +118,8 @@ def boot(kernel, initramfs, work):
 
 
 def main():
+    # A terminated run still ends its guest (the finally below).
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit(143))
     if sys.argv[1] == "--judge":
         work = pathlib.Path(sys.argv[2])
         output = (work / "guest.log").read_text(errors="replace")
