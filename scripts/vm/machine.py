@@ -6,6 +6,7 @@ MiB = 1 << 20
 PATTERN = b"\xa5"  # what every image holds before the run, so that zeros show writes
 BAD_SECTOR = 40000  # where blkdebug fails writes on the "bad" drives
 READ_BAD_SECTOR = 50000  # where blkdebug fails reads on the read-back drive
+SD_SLOTS = {"sdhci0": "0x1e", "sdhci1": "0x1f"}  # PCI slots of the SD controllers
 
 # id: the image's and QEMU drive's name; bus: how it is attached; the rest
 # are QEMU device properties and image options. "boot": False drives are
@@ -21,7 +22,8 @@ DRIVES = [
     dict(id="usb", bus="usb", serial="VUSB0001", size=32 * MiB),
     dict(id="usbq", bus="usb", serial="VUSBQ0001", size=32 * MiB),
     dict(id="usbpull", bus="usb", serial="VUSBPULL1", size=64 * MiB, throttle="throttling.bps-write=2097152"),
-    dict(id="sd", bus="sd", size=32 * MiB),
+    dict(id="sd", bus="sd", controller="sdhci0", size=32 * MiB),
+    dict(id="sdq", bus="sd", controller="sdhci1", size=32 * MiB),
     dict(id="vd", bus="virtio", serial="VVIRT0001", size=32 * MiB),
     dict(id="vdq", bus="virtio", serial="VVIRTQ001", size=32 * MiB),
     dict(id="vdro", bus="virtio", serial="VVIRTRO01", size=32 * MiB, readonly=True),
@@ -78,12 +80,17 @@ def device_option(drive):
     if bus == "usb":
         return f"usb-storage,id={drive['id']},drive={backend},bus=xhci.0,serial={drive['serial']},removable=on"
     if bus == "sd":
-        return f"sd-card,id={drive['id']},drive={backend}"
+        # Every SDHCI controller names its bus "sd-bus": the full path tells them apart.
+        return f"sd-card,id={drive['id']},drive={backend},bus=/i440FX-pcihost/pci.0/{drive['controller']}/sd-bus"
     return f"virtio-blk-pci,id={drive['id']},drive={backend},serial={drive['serial']}"
 
 
 def qemu_drive_arguments(work):
-    args = ["-device", "ahci,id=ahci", "-device", "qemu-xhci,id=xhci", "-device", "sdhci-pci"]
+    # The SD controllers sit at fixed PCI slots, by which the guest tells the
+    # cards apart (QEMU gives every card the same CID).
+    args = ["-device", "ahci,id=ahci", "-device", "qemu-xhci,id=xhci",
+            "-device", f"sdhci-pci,id=sdhci0,addr={SD_SLOTS['sdhci0']}",
+            "-device", f"sdhci-pci,id=sdhci1,addr={SD_SLOTS['sdhci1']}"]
     for drive in DRIVES:
         args += ["-drive", drive_option(work, drive)]
         if drive.get("boot", True):

@@ -35,7 +35,7 @@ def check(r):
         if drive and d.get("readonly"):
             r.ok(f"list: {d['serial']} is read-only", drive["readOnly"])
     sd = [d for d in listed if d["bus"] == "SD"]
-    if r.ok("list: the SD card is listed on bus SD", len(sd) == 1, f"buses: {[d['bus'] for d in listed]}"):
+    if r.ok("list: both SD cards are listed on bus SD", len(sd) == 2, f"buses: {[d['bus'] for d in listed]}"):
         sysfs = dict(line.split(":", 1) for line in r.run("sd-sysfs").out if ":" in line)
         r.equal("list: SD card serial from its CID", sd[0]["serial"], card_serial(sysfs["serial"]))
         r.equal("list: SD card firmware from its CID", sd[0]["firmware"],

@@ -1,7 +1,8 @@
 # Whole and quick erases on every bus; the host checks the images' bytes.
-# The SD card, whose emulation writes one block at a time, runs beside the
-# others (two runs on two drives at once).
-start erase-sd orvella-cli erase /dev/mmcblk0 --yes --json
+# The SD cards, whose emulation writes one block at a time, run beside the
+# others (runs on several drives at once).
+start erase-sd orvella-cli erase "$(card_in_slot 1e)" --yes --json
+start erase-sdq orvella-cli erase "$(card_in_slot 1f)" --quick --yes --json
 for id in sata:VSATA0001 nvme:VNVME0001 usb:VUSB0001 vd:VVIRT0001; do
   run "erase-${id%%:*}" orvella-cli erase "$(disk_with_serial "${id#*:}")" --yes --json --expect-serial "${id#*:}"
 done
@@ -9,3 +10,4 @@ for id in sataq:VSATAQ001 nvmeq:VNVMEQ001 usbq:VUSBQ0001 vdq:VVIRTQ001; do
   run "erase-${id%%:*}" orvella-cli erase "$(disk_with_serial "${id#*:}")" --quick --yes --json --expect-serial "${id#*:}"
 done
 finish erase-sd
+finish erase-sdq

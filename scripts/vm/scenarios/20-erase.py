@@ -16,7 +16,7 @@ def check(r):
         r.equal(f"whole erase of {drive_id}: the record says complete", record["result"], "complete")
         r.image_holds(f"whole erase of {drive_id}: every byte of the image is zero", drive_id,
                       [(0, size_of(drive_id))])
-    for drive_id in ("sataq", "nvmeq", "usbq", "vdq"):
+    for drive_id in ("sataq", "nvmeq", "usbq", "sdq", "vdq"):
         name = f"erase-{drive_id}"
         size = size_of(drive_id)
         r.exit_code(f"quick erase of {drive_id}", name, 9)

@@ -66,6 +66,15 @@ disk_with_serial() {
   echo /dev/null
 }
 
+# The card on the SD controller in PCI slot SLOT ("1f").
+card_in_slot() {
+  for block in /sys/block/mmcblk*; do
+    case $(readlink -f "$block") in */0000:00:$1.0/*) echo "/dev/${block##*/}"; return 0 ;; esac
+  done
+  say "@@WARN no card in slot $1"
+  echo /dev/null
+}
+
 # Asks the host to send a QMP command, then waits (up to 30 s) until TEST
 # holds: qmp 'COMMAND-JSON' TEST...
 qmp() {
