@@ -264,6 +264,20 @@ TEST(CliErase, ExpectSerialErasesOnlyTheDriveWithThatSerialNumber) {
   EXPECT_EQ(LogLines(r.out).back(), "Remember to create new partitions.");
 }
 
+// A script whose serial variable came out empty must not erase whatever
+// drive the number names: an empty serial is a mistake of the command line.
+TEST(CliErase, AnEmptyExpectedSerialIsAUsageErrorNotNoCheck) {
+  ReportFile report;
+  for (const Lines& args : {Lines{"0", "--yes", "--quick", "--expect-serial", "", "--report", report.Path()},
+                            Lines{"0", "--yes", "--quick", "--expect-serial=", "--report", report.Path()}}) {
+    const CliResult r = Erase(args);
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "orvella-cli: --expect-serial needs a serial number\n");
+    EXPECT_FALSE(fs::exists(report.Path()));
+  }
+}
+
 // A volume with a mount point is taken down by the lock: the log has a line
 // for it and the record an entry.
 TEST(CliErase, TheRecordListsWhatWasUnmounted) {
@@ -311,6 +325,42 @@ TEST(CliErase, CtrlCStopsAfterTheBlockInProgress) {
   const std::int64_t stoppedAt = record["written"][0]["to"];
   EXPECT_GT(stoppedAt, 0);
   EXPECT_LT(stoppedAt, 1'000'000'000);
+}
+
+// A dropped SSH connection hangs up the terminal: the erase stops as Ctrl+C
+// stops it and leaves its record, instead of dying halfway without one.
+TEST(CliErase, AHangUpStopsLikeCtrlCAndTheRecordIsWritten) {
+  {
+    ReportFile report;
+    CliProcess cli(Args({"erase", "4", "--yes", "--report", report.Path()}));
+    ASSERT_TRUE(cli.WaitForOutput("% complete")) << "the erase did not start";
+    cli.Signal(SIGHUP);
+    const CliResult r = cli.Finish();
+    EXPECT_EQ(r.exitCode, 5) << r.err;
+    EXPECT_EQ(report.Read()["result"], "cancelled");
+  }
+  {
+    ReportFile report;
+    CliTerminal terminal(Args({"erase", "4", "--yes", "--report", report.Path()}));
+    ASSERT_TRUE(terminal.WaitForOutput("% complete")) << "the erase did not start";
+    const CliResult r = terminal.HangUp();
+    EXPECT_EQ(r.exitCode, 5);
+    const json record = report.Read();
+    EXPECT_EQ(record["result"], "cancelled");
+    EXPECT_EQ(record["flushed"], true);
+  }
+}
+
+// A reader that closes the pipe before the record comes (`| head -c 0`):
+// the erase still writes its report, then says the answer was lost.
+TEST(CliErase, AClosedPipeLosesOnlyTheAnswerNotTheReport) {
+  ReportFile report;
+  CliProcess cli(Args({"--json", "erase", "0", "--quick", "--yes", "--report", report.Path()}));
+  cli.CloseOutput();
+  const CliResult r = cli.Finish();
+  EXPECT_EQ(r.exitCode, 1) << r.err;
+  EXPECT_EQ(report.Read()["result"], "complete");
+  EXPECT_EQ(r.ErrLines().back(), "orvella-cli: cannot write to standard output: Broken pipe");
 }
 
 TEST(CliErase, OnATerminalItAsksForTheDriveNumber) {
