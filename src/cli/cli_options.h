@@ -11,7 +11,7 @@
 
 namespace orvella::cli {
 
-enum class Command { List, Details, Smart, Erase };
+enum class Command { List, Details, Smart, Erase, Keygen, Verify };
 
 struct Options {
   Command command = Command::List;
@@ -23,6 +23,10 @@ struct Options {
   std::string operatorName;  // erase: who runs it, for the record
   std::string assetTag;      // erase: the asset tag of the drive, for the record
   std::string expectSerial;  // erase: refuse unless the drive has this serial number
+  std::string signKeyFile;   // erase: the secret key that signs the record
+  std::string keyFile;       // keygen: where the secret key goes (the public key beside it, .pub)
+  std::string recordFile;    // verify: the record to check
+  std::string trustedKeyFile;  // verify: the public key that must have signed it
   bool debug = false;
   bool json = false;
   bool demo = false;
