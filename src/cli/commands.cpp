@@ -11,10 +11,14 @@
 #include "cli/erase_exit_code.h"
 #include "cli/interrupt.h"
 #include "cli/json_forms.h"
+#include "cli/signing_commands.h"
+#include "cli/terminal.h"
 #include "cli/terminal_format_page.h"
+#include "core/display_text.h"
 #include "core/text.h"
 #include "format/format_procedure.h"
 #include "record/erase_record.h"
+#include "record/record_signature.h"
 #include "reports/device_details_report.h"
 #include "reports/nvme_health_report.h"
 #include "reports/smart_report.h"
@@ -47,7 +51,7 @@ void PrintTable(Console& console, const std::vector<Row>& rows) {
 }
 
 void PrintJson(Console& console, const Json& value) {
-  console.Out(value.dump(2, ' ', false, Json::error_handler_t::replace));
+  console.Out(IndentedJson(value));
 }
 
 // Which disk is about to be erased, in every name it goes by, before
@@ -55,10 +59,11 @@ void PrintJson(Console& console, const Json& value) {
 std::string DriveIdentityLine(Program& program) {
   const TDeviceTable& entry = program.SelectedEntry();
   const DriveNames names = program.os.DriveNamesOf(entry.DeviceNumber);
-  const DriveRow cells = DriveListRow(program, static_cast<int>(program.SelectedDevice));
-  std::u16string line = u"Drive " + UIntToStr(entry.DeviceNumber) + u": " + names.devicePath;
-  if (!names.stableLink.empty()) line += u" (" + names.stableLink + u")";
-  line += u", model \"" + cells[1] + u"\", serial \"" + Trim(entry.IdentifyData.SN) + u"\", " + cells[5] + u" (" +
+  const DriveRow cells = ShownDriveListRow(program, static_cast<int>(program.SelectedDevice));
+  std::u16string line = u"Drive " + UIntToStr(entry.DeviceNumber) + u": " + DisplaySafe(names.devicePath);
+  if (!names.stableLink.empty()) line += u" (" + DisplaySafe(names.stableLink) + u")";
+  line += u", model \"" + cells[1] + u"\", serial \"" + DisplaySafe(Trim(entry.IdentifyData.SN)) + u"\", " +
+          cells[5] + u" (" +
           IntToGroupedStr(entry.IdentifyData.LBA) + u" sectors)";
   return TextToUtf8(line);
 }
@@ -150,7 +155,9 @@ Json SmartJson(Session& s) {
 void NoteUnopenedDrives(Session& s) {
   const std::u16string note = UnopenedDrivesNote(s.program);
   if (note.empty()) return;
-  const char* rights = RightsMissingForEveryDrive(s.program) ? " Run orvella-cli as root (sudo) to list them." : "";
+  // Where the system refuses even an administrator, more rights do not help.
+  const bool moreRightsHelp = RightsMissingForEveryDrive(s.program) && !RunsAsAdministrator();
+  const char* rights = moreRightsHelp ? " Run orvella-cli as root (sudo) to list them." : "";
   s.console.Problem(TextToUtf8(note) + rights);
 }
 
@@ -167,13 +174,13 @@ ExitCode RunList(Session& s) {
   std::copy(kListHeader.begin(), kListHeader.end(), rows[0].begin());
   for (int index = 1; index <= s.program.DeviceCount; ++index) {
     const TDeviceTable& entry = s.program.DeviceTables[static_cast<std::size_t>(index)];
-    const DriveRow cells = DriveListRow(s.program, index);
+    const DriveRow cells = ShownDriveListRow(s.program, index);
     const DriveNames names = s.program.os.DriveNamesOf(entry.DeviceNumber);
     Row row;
     row[0] = UIntToStr(entry.DeviceNumber);
     std::copy(cells.begin(), cells.end(), row.begin() + 1);
     row[8] = Utf8ToText(DriveStateText(names, entry.IdentifyData.RemovableMedia != 0));
-    row[9] = names.stableLink;
+    row[9] = DisplaySafe(names.stableLink);
     rows.push_back(row);
   }
   PrintTable(s.console, rows);
@@ -221,13 +228,15 @@ ExitCode RunErase(Session& s) {
     CloseDrive(s.program);
     return *refusal;
   }
-  if (!ReportCanBeWritten(s)) {
+  const std::optional<Ed25519KeyPair> signingKey = SigningKeyFor(s.options, s.console);
+  if (!signingKey || !ReportCanBeWritten(s)) {
     CloseDrive(s.program);
     return kExitFailed;
   }
   EraseFacts facts = EraseChosenDrive(s);
   facts.exitCode = EraseExitCode(facts.run);
-  const Json record = EraseRecord(s.program, facts);
+  Json record = EraseRecord(s.program, facts);
+  if (!signingKey->secretKey.empty()) SignRecord(record, *signingKey);
   CloseDrive(s.program);
 
   if (s.options.json) PrintJson(s.console, record);

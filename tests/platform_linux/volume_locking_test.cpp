@@ -2,6 +2,7 @@
 // device numbers, and locking by unmounting and holding a partition.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <filesystem>
@@ -176,6 +177,9 @@ TEST(VolumeHolders, ProcessesWithAFileOfTheDeviceMappedInPidOrder) {
   tree.WriteFile("/proc/32/comm", "bash\n");
   tree.WriteFile("/proc/32/maps", "55d0-55e0 r-xp 00000000 08:11 7 /usr/bin/bash\n");
   tree.WriteFile("/proc/sys/comm", "not a process\n");
+  // This process, standing on the volume, is not named among its holders.
+  tree.WriteFile("/proc/" + std::to_string(getpid()) + "/comm", "orvella-cli\n");
+  tree.WriteFile("/proc/" + std::to_string(getpid()) + "/maps", "7f00-7f10 r--p 0 08:01 9 /data/y\n");
   const linux_backend::SystemTree system(tree.Root());
   EXPECT_EQ(linux_backend::ProcessesHolding(system, {8, 1}),
             (std::vector<VolumeHolder>{{31, u"less"}, {900, u"editor"}}));
