@@ -16,7 +16,7 @@ using Lines = std::vector<std::string>;
 using nlohmann::json;
 
 constexpr char kShownProduct[] =
-    "Stick\\x1b[2K\\x0d\\x1b[1A\\x1b[2KDrive 0: \\\\\\\\.\\\\PhysicalDrive0, model \"BACKUP DISK\"";
+    "Stick\\x1b[2K\\x0d\\x1b[1A\\x1b[2KDrive 0: \\\\.\\PhysicalDrive0, model \"BACKUP DISK\"";
 
 CliResult RunHostile(Lines args, const std::string& input = "") {
   args.insert(args.begin(), {"--drives", ORVELLA_CLI_HOSTILE_DRIVES});

@@ -41,7 +41,7 @@ TEST(EraseRecord, NamesTheMediumFromTheCatalogueWhenIdentifyIsSilent) {
   const Json record = EraseRecord(rig.t.program, rig.facts);
   EXPECT_EQ(record["media"], Json::parse(R"({"manufacturer": "Western Digital", "model": "WDC WD5000AAKX-00ERMA0",
       "serial": "WD-WCC2EAB12345", "type": "unknown", "bus": "SATA", "capacityBytes": 500107862016,
-      "sectorSize": 512, "sectors": 976773168})"));
+      "sectorSize": 512, "sectors": 976773168, "unaddressableBytes": 0})"));
   EXPECT_TRUE(record["identify"].is_null());
 }
 

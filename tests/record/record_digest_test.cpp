@@ -83,13 +83,13 @@ TEST(RecordDigest, ASealThatIsNotLastOrADeepNestingIsRefused) {
 TEST(RecordDigest, TheFileEscapesHiddenCharactersAndKeepsTheirValues) {
   Json record = Sample();
   const std::string hostile = "A\x7f" "B\xc2\x9b" "C\xe2\x80\xae" "D\xe2\x81\xa6" "E\xd8\x9c" "F\xe2\x80\xa8";
-  record["media"]["model"] = hostile;
+  record["operator"] = hostile;
   SealRecord(record);
   const std::string text = RecordText(record);
   EXPECT_NE(text.find("A\\u007fB\\u009bC\\u202eD\\u2066E\\u061cF\\u2028"), std::string::npos) << text;
   const RecordCheck check = ReadSealedRecord(text);
   ASSERT_TRUE(check.record.has_value()) << check.problem;
-  EXPECT_EQ((*check.record)["media"]["model"], hostile);
+  EXPECT_EQ((*check.record)["operator"], hostile);
   // Other text beyond ASCII stays as it is.
   EXPECT_NE(text.find("Disque dur \xC3\xA9t\xC3\xA9 \xF0\x9F\x92\xBE"), std::string::npos);
 }

@@ -66,10 +66,12 @@ TEST(RecordChecks, ClaimsThatContradictEachOtherAreNamed) {
   EXPECT_EQ(RecordContradictions(complete)[0], "it says \"complete\" but lists 2 ranges that were not written");
 
   Json unread = Proven();
+  unread.erase("exitCode");
   unread["verification"]["result"] = "mismatch";
   EXPECT_EQ(RecordContradictions(unread),
             std::vector<std::string>{"it says the erasure is proven, but the read-back did not pass"});
   Json quick = Proven();
+  quick.erase("exitCode");
   quick["mode"] = "quick";
   EXPECT_EQ(RecordContradictions(quick), std::vector<std::string>{"it says a quick wipe proves an erasure"});
   Json exitZero = NotComplete();
