@@ -6,6 +6,7 @@
 #include "core/system_error_text.h"
 #include "core/text.h"
 #include "app/erase_report.h"
+#include "app/vista_funcs.h"
 #include "format/run_ending.h"
 #include "record/erase_record.h"
 #include "reports/device_details_report.h"
@@ -38,7 +39,7 @@ void TFmMain::StartUp() {
     windows_.debug.Close();
     windows_.debug.ShowModal();
   }
-  if (!ChooseDevice(program_, choose_)) {
+  if (!ChooseDevice(drive_, choose_)) {
     desktop_.application.Terminate();
     return;
   }
@@ -62,7 +63,7 @@ void TFmMain::ChooseAnotherDrive() {
   program_.DeviceCount = 0;
   WalkDrives(program_, windows_.choose);
   WriteFormatWarning(program_);
-  if (!ChooseDevice(program_, choose_)) {
+  if (!ChooseDevice(drive_, choose_)) {
     desktop_.application.Terminate();
     return;
   }
@@ -72,35 +73,31 @@ void TFmMain::ChooseAnotherDrive() {
 // Everything the window showed or kept of the closed drive.
 void TFmMain::ForgetDrive() {
   lastRecord_.reset();
-  confirmedPage_.Forget();
   windows_.main.SetSaveReportEnabled(false);
   windows_.main.ClearDrivePages();
   windows_.main.ShowFirstPage();
-  program_.DeviceTitle.clear();
+  drive_.DeviceTitle.clear();
   windows_.main.SetDiskName(u"");
   windows_.main.SetStatusPanel(kStatusPanelDevice, u"");
 }
 
 void TFmMain::OpenAndShowChosenDevice() {
-  program_.DeviceTitle = GetDeviceTitle(program_.DeviceTables, static_cast<int>(program_.SelectedDevice),
-                                        program_.locale.DecimalSeparator());
-  windows_.main.SetDiskName(program_.DeviceTitle);
+  drive_.DeviceTitle = GetDeviceTitle(program_.DeviceTables, static_cast<int>(drive_.SelectedDevice),
+                                      program_.locale.DecimalSeparator());
+  windows_.main.SetDiskName(drive_.DeviceTitle);
   OpenChosenDevice();
-  windows_.main.SetStatusPanel(kStatusPanelDevice, program_.DeviceTitle);
-  ShowDeviceDetails(program_);
+  windows_.main.SetStatusPanel(kStatusPanelDevice, drive_.DeviceTitle);
+  ShowDeviceDetails(drive_);
   windows_.main.SetChooseAnotherEnabled(true);
 }
 
-bool TFmMain::DriveOpen() const {
-  return program_.DeviceHandle != 0 && program_.DeviceHandle != INVALID_HANDLE_VALUE;
-}
+bool TFmMain::DriveOpen() const { return drive_.IsOpen(); }
 
 void TFmMain::OpenChosenDevice() {
   Os& os = program_.os;
-  program_.DeviceHandle = os.CreateFileW(program_.SelectedEntry().DevicePath, GENERIC_READ | GENERIC_WRITE,
-                                         0, OPEN_EXISTING, 0);
+  drive_.DeviceHandle = os.CreateFileW(drive_.Entry().DevicePath, GENERIC_READ | GENERIC_WRITE, 0, OPEN_EXISTING, 0);
   const std::uint32_t error = os.GetLastError();
-  if (program_.DeviceHandle == INVALID_HANDLE_VALUE || error != 0) {
+  if (!drive_.IsOpen() || error != 0) {
     FatalError(program_, u"Error opening device: " + SystemErrorMessage(os, error), u"Error");
   }
 }
@@ -109,20 +106,20 @@ bool TFmMain::FormClose() { return format_.RequestClose(); }
 
 void TFmMain::btGetSmartClick() {
   SetFormatControlsEnabled(formatPage_, false);
-  ShowSmartReport(program_);
+  ShowSmartReport(drive_);
   SetFormatControlsEnabled(formatPage_, true);
 }
 
 void TFmMain::btRunBenchmarksClick() {
-  const bool quick = formatPage_.QuickWipeChecked();
-  const std::size_t firstLogLine = windows_.main.FormatLogLines().size();
+  EraseChoices choices;
+  choices.quickWipe = windows_.main.QuickWipeChecked();
+  if (!windows_.main.VerifyChecked()) choices.verify = VerifyMethod::Off;
   windows_.main.SetSaveReportEnabled(false);
   windows_.main.SetChooseAnotherEnabled(false);
-  confirmedPage_.Forget();
-  format_.btRunBenchmarksClick();
+  format_.FormatDevice(choices, [this](const EraseQuestion& question) { return AskToEraseDrive(question); });
   windows_.main.SetChooseAnotherEnabled(DriveOpen());
   const bool ran = format_.LastRun().outcome != FormatOutcome::NotConfirmed;
-  if (ran) KeepEraseRecord(quick, firstLogLine);
+  if (ran) lastRecord_ = EraseRecord(drive_, {format_.LastRun(), "orvella", std::nullopt});
   windows_.main.SetSaveReportEnabled(lastRecord_.has_value());
   if (!ran) return;
   // A window that closed during the run has released its drive: nobody is
@@ -130,19 +127,12 @@ void TFmMain::btRunBenchmarksClick() {
   if (DriveOpen()) ShowRunEnding();
 }
 
-// The drive is identified after the run, through the handle the run kept
-// open; one that went away is named from the catalogue.
-void TFmMain::KeepEraseRecord(bool quick, std::size_t firstLogLine) {
-  EraseFacts facts;
-  facts.quick = quick;
-  facts.end = std::chrono::system_clock::now();
-  facts.start = confirmedPage_.ConfirmedAt().value_or(facts.end);
-  facts.run = format_.LastRun();
-  if (DriveOpen()) facts.identification = IdentifyChosenDevice(program_);
-  const std::vector<std::u16string> log = windows_.main.FormatLogLines();
-  facts.log.assign(log.begin() + static_cast<std::ptrdiff_t>(std::min(firstLogLine, log.size())), log.end());
-  facts.frontEnd = "orvella";
-  lastRecord_ = EraseRecord(program_, facts);
+// Cancel is the default answer: two presses of Enter must not erase a drive.
+EraseAnswer TFmMain::AskToEraseDrive(const EraseQuestion& question) {
+  const int answer = ShowTaskDialog(program_.os, desktop_.dialogs, WindowId::Main, u"Warning", question.instruction,
+                                    question.content, kTaskIconWarning, TDCBF_YES_BUTTON | TDCBF_CANCEL_BUTTON,
+                                    IDCANCEL);
+  return answer == IDYES ? EraseAnswer::Erase : EraseAnswer::Cancel;
 }
 
 void TFmMain::btSaveReportClick() {
@@ -163,7 +153,7 @@ void TFmMain::btSaveReportClick() {
 // The ending in plain words, with the report one button away.
 void TFmMain::ShowRunEnding() {
   constexpr int kSaveReport = 100;
-  const RunEnding ending = DescribeEnding(format_.LastRun(), program_.SelectedEntry().IdentifyData.SectorSize);
+  const RunEnding ending = DescribeEnding(format_.LastRun(), drive_.Entry().IdentifyData.SectorSize);
   MessageDialogRequest request;
   request.caption = u"Erase finished";
   request.text = ending.headline + u"\r\n\r\n" + ending.details;

@@ -6,12 +6,12 @@
 
 #include <optional>
 
-#include "app/confirmed_format_page.h"
 #include "app/desktop.h"
 #include "app/drive_choose.h"
 #include "app/main_view.h"
 #include "app/startup.h"
 #include "core/program.h"
+#include "device/drive_run.h"
 #include "format/format_page_view.h"
 #include "format/format_procedure.h"
 
@@ -26,8 +26,12 @@ class TFmMain {
         windows_{view, choose.View(), debug},
         formatPage_(formatPage),
         choose_(choose),
-        confirmedPage_(formatPage),
-        format_(program, confirmedPage_) {}
+        drive_(program),
+        format_(drive_, formatPage) {}
+
+  // The drive the window works on, under the names SelectedDevice,
+  // DeviceTitle, DeviceHandle, StopRequested and LockedVolumes.
+  DriveRun& Drive() { return drive_; }
 
   void FormCreate();
   // The first show: start-up, the choice of a drive, its opening and the
@@ -74,7 +78,7 @@ class TFmMain {
   void OpenAndShowChosenDevice();
   void OpenChosenDevice();
   bool DriveOpen() const;
-  void KeepEraseRecord(bool quick, std::size_t firstLogLine);
+  EraseAnswer AskToEraseDrive(const EraseQuestion& question);
   void ShowRunEnding();
 
   Program& program_;
@@ -82,7 +86,7 @@ class TFmMain {
   ProgramWindows windows_;
   FormatPageView& formatPage_;
   TFmChoose& choose_;
-  ConfirmedFormatPage confirmedPage_;
+  DriveRun drive_;
   FormatProcedure format_;
   std::optional<Json> lastRecord_;
 };

@@ -4,28 +4,21 @@
 #include "core/program.h"
 
 namespace orvella {
-namespace {
 
 // Every line may quote what a drive or the system reported (a model, a
 // mount point, a process name): its control characters are shown, not
-// acted on, in every pane and on every terminal.
-std::u16string Stamped(Program& program, const std::u16string& text) {
+// acted on, in every pane, on every terminal and in every record's log.
+std::u16string StampedLine(Program& program, const std::u16string& text) {
   return StampText(program.locale, program.clock.Now()) + u"   " + DisplaySafe(text);
 }
 
-}  // namespace
-
 void AddDebugLog(Program& program, const std::u16string& text) {
   if (!program.DebugMode) return;
-  program.panes.AppendDebugLog(Stamped(program, text));
+  program.panes.AppendDebugLog(StampedLine(program, text));
 }
 
 void AddFormatLog(Program& program, const std::u16string& text) {
-  program.panes.AppendFormatLog(Stamped(program, text));
-}
-
-void AddFormatLogUnstamped(Program& program, const std::u16string& text) {
-  program.panes.AppendFormatLog(DisplaySafe(text));
+  program.panes.AppendFormatLog(StampedLine(program, text));
 }
 
 void AddDetailsLine(Program& program, const std::u16string& text) { program.panes.AppendDetails(DisplaySafe(text)); }

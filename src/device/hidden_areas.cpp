@@ -2,7 +2,6 @@
 
 #include <numeric>
 
-#include "core/program.h"
 #include "device/ata_pass_through_ex.h"
 #include "device/identify_device.h"
 #include "device/identify_parser.h"
@@ -75,13 +74,6 @@ HiddenAreas DetectHiddenAreas(Os& os, Handle handle, std::uint8_t driveNumber, c
   areas.dcoSupported = passport.dcosupport;
   if (areas.dcoSupported) areas.dcoSectors = DcoSectors(os, handle, driveNumber);
   return areas;
-}
-
-std::optional<HiddenAreas> DetectHiddenAreasOfChosenDrive(Program& program) {
-  const std::uint8_t driveNumber = program.SelectedEntry().IdentifyData.IsIDESlave;
-  AtaSector data{};
-  if (!IdentifyDevice(program.os, program.DeviceHandle, driveNumber, data)) return std::nullopt;
-  return DetectHiddenAreas(program.os, program.DeviceHandle, driveNumber, ParseIdentifyData(program.os, data));
 }
 
 }  // namespace orvella

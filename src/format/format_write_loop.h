@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "format/erase_choices.h"
 #include "format/extent.h"
 #include "format/format_page_view.h"
 #include "format/verification.h"
@@ -29,16 +30,9 @@
 
 namespace orvella {
 
-struct Program;
+class DriveRun;
 
 inline constexpr std::int64_t kQuickWipeExtent = 10'240'000;
-
-// What the user asked of one run.
-struct EraseChoices {
-  bool quickWipe = false;
-  VerifyMethod verify = VerifyMethod::Sample;
-  std::optional<std::uint64_t> seed;  // the sample's seed; none: a fresh random one
-};
 
 // How a run ended, for the procedure around it.
 enum class WriteLoopEnding {
@@ -73,9 +67,9 @@ struct WriteLoopResult {
 // system refuses.
 std::int64_t SeekDevice(Os& os, Handle handle, std::int64_t offset);
 
-// One run over DeviceHandle on the drive DeviceTables[SelectedDevice], whose
-// volumes the caller has locked and whose other controls it has disabled.
+// One run over the run's DeviceHandle on its drive, whose volumes the caller
+// has locked and whose other controls it has disabled. The run's
 // StopRequested is false when it returns.
-WriteLoopResult FormatWriteLoop(Program& program, FormatPageView& view, const EraseChoices& choices);
+WriteLoopResult FormatWriteLoop(DriveRun& run, FormatPageView& view, const EraseChoices& choices);
 
 }  // namespace orvella

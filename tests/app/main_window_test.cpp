@@ -34,7 +34,10 @@ VirtualMachine ThreeHardDisks() {
 
 class MainWindow : public ::testing::Test {
  protected:
-  MainWindow() { chooseView.window = &choose; }
+  MainWindow() {
+    chooseView.window = &choose;
+    mainView.formatPage = &formatPage;
+  }
 
   // Runs the first show with the user pressing Continue on the preselected
   // (last) drive, or doing `user` instead.
@@ -66,9 +69,9 @@ class MainWindow : public ::testing::Test {
 
 TEST_F(MainWindow, FirstShowOpensTheChosenDriveExclusivelyAndShowsItsDetails) {
   FirstShow();
-  EXPECT_EQ(t.program.SelectedDevice, 3);
+  EXPECT_EQ(window.Drive().SelectedDevice, 3);
   const std::u16string title = GetDeviceTitle(t.program.DeviceTables, 3, u'.');
-  EXPECT_EQ(t.program.DeviceTitle, title);
+  EXPECT_EQ(window.Drive().DeviceTitle, title);
   EXPECT_EQ(mainView.diskName, title);
   EXPECT_EQ(mainView.statusPanels[kStatusPanelProgram], u"Orvella 4.30");
   EXPECT_EQ(mainView.statusPanels[kStatusPanelDevice], title);
@@ -78,7 +81,7 @@ TEST_F(MainWindow, FirstShowOpensTheChosenDriveExclusivelyAndShowsItsDetails) {
   EXPECT_EQ(opens[0].path, u"\\\\.\\PhysicalDrive2");
   EXPECT_EQ(opens[0].access, GENERIC_READ | GENERIC_WRITE);
   EXPECT_EQ(opens[0].share, 0u);
-  EXPECT_EQ(t.program.DeviceHandle, opens[0].handle);
+  EXPECT_EQ(window.Drive().DeviceHandle, opens[0].handle);
   EXPECT_TRUE(std::any_of(t.panes.details.begin(), t.panes.details.end(),
                           [](const std::u16string& line) { return line.starts_with(u"Model: "); }));
   EXPECT_FALSE(d.application.Terminated());
@@ -106,7 +109,7 @@ TEST_F(MainWindow, LeavingTheSelectionWithoutAChoiceEndsTheProgramWithoutOpening
   FirstShow([&] { choose.DriveListKeyDown(kVirtualKeyEscape); });
   EXPECT_TRUE(d.application.Terminated());
   EXPECT_TRUE(WriteOpens().empty());
-  EXPECT_EQ(t.program.DeviceHandle, 0);
+  EXPECT_FALSE(window.Drive().IsOpen());
   EXPECT_TRUE(t.panes.details.empty());
   EXPECT_TRUE(mainView.diskName.empty());
 }
@@ -129,7 +132,7 @@ TEST_F(MainWindow, AFailingWow64QueryIsShownAndLeavesTheWindowWithoutADrive) {
   EXPECT_EQ(d.dialogs.boxes[0].caption, u"Orvella 4.30");
   EXPECT_EQ(d.dialogs.boxes[0].icon, MessageIcon::Error);
   EXPECT_EQ(chooseView.modalShows, 0);
-  EXPECT_EQ(t.program.DeviceHandle, 0);
+  EXPECT_FALSE(window.Drive().IsOpen());
   EXPECT_FALSE(d.application.Terminated());
   EXPECT_FALSE(formatPage.Enabled(FormatControl::RunBenchmarks));
   EXPECT_FALSE(formatPage.Enabled(FormatControl::GetSmart));
@@ -138,7 +141,7 @@ TEST_F(MainWindow, AFailingWow64QueryIsShownAndLeavesTheWindowWithoutADrive) {
 
 TEST_F(MainWindow, ClosingClosesTheDriveHandleExactlyOnce) {
   FirstShow();
-  const Handle handle = t.program.DeviceHandle;
+  const Handle handle = window.Drive().DeviceHandle;
   EXPECT_TRUE(window.FormClose());
   EXPECT_TRUE(window.FormClose());
   EXPECT_EQ(CloseCount(handle), 1);
@@ -194,7 +197,7 @@ class ChooseAnother : public MainWindow {
 
 TEST_F(ChooseAnother, OpensTheNewDriveInEmptiedPanesAndClosesTheOldOneOnce) {
   FirstShow();
-  const Handle first = t.program.DeviceHandle;
+  const Handle first = window.Drive().DeviceHandle;
   window.btGetSmartClick();
   ASSERT_FALSE(t.panes.smart.empty());
   EXPECT_TRUE(mainView.chooseAnotherEnabled);
@@ -207,15 +210,15 @@ TEST_F(ChooseAnother, OpensTheNewDriveInEmptiedPanesAndClosesTheOldOneOnce) {
     ChooseFirstRow();
   });
   EXPECT_EQ(chooseView.modalShows, 2);
-  EXPECT_EQ(t.program.SelectedDevice, 1);
+  EXPECT_EQ(window.Drive().SelectedDevice, 1);
   const auto opens = WriteOpens();
   ASSERT_EQ(opens.size(), 2u);
   EXPECT_EQ(opens[1].path, u"\\\\.\\PhysicalDrive0");
   EXPECT_EQ(opens[1].share, 0u);
-  EXPECT_EQ(t.program.DeviceHandle, opens[1].handle);
+  EXPECT_EQ(window.Drive().DeviceHandle, opens[1].handle);
 
   const std::u16string title = GetDeviceTitle(t.program.DeviceTables, 1, u'.');
-  EXPECT_EQ(t.program.DeviceTitle, title);
+  EXPECT_EQ(window.Drive().DeviceTitle, title);
   EXPECT_EQ(mainView.diskName, title);
   EXPECT_EQ(mainView.statusPanels[kStatusPanelDevice], title);
   EXPECT_EQ(mainView.pageClears, 1);
@@ -239,14 +242,14 @@ TEST_F(ChooseAnother, AfterAnEraseTheReportOfTheOldDriveIsNoLongerOffered) {
   formatPage.quickWipeChecked = true;
   window.btRunBenchmarksClick();
   ASSERT_TRUE(mainView.saveReportEnabled);
-  const Handle erased = t.program.DeviceHandle;
+  const Handle erased = window.Drive().DeviceHandle;
   ChooseAgain([this] { ChooseFirstRow(); });
   EXPECT_EQ(CloseCount(erased), 1);
   EXPECT_FALSE(mainView.saveReportEnabled);
   window.btSaveReportClick();
   EXPECT_TRUE(mainView.suggestedReportNames.empty());
   EXPECT_EQ(t.panes.formatLog.size(), 3u);
-  EXPECT_EQ(t.program.SelectedEntry().DevicePath, u"\\\\.\\PhysicalDrive0");
+  EXPECT_EQ(window.Drive().Entry().DevicePath, u"\\\\.\\PhysicalDrive0");
 }
 
 TEST_F(ChooseAnother, TheWalkFindsDrivesThatCameAndMissesThoseThatWent) {
@@ -262,13 +265,13 @@ TEST_F(ChooseAnother, TheWalkFindsDrivesThatCameAndMissesThoseThatWent) {
     choose.btContinueClick();
   });
   EXPECT_EQ(t.program.DeviceCount, 3);
-  EXPECT_EQ(t.program.SelectedEntry().DevicePath, u"\\\\.\\PhysicalDrive5");
+  EXPECT_EQ(window.Drive().Entry().DevicePath, u"\\\\.\\PhysicalDrive5");
   EXPECT_TRUE(t.program.DeviceTables[4].DevicePath.empty());  // nothing left of the old catalogue
 }
 
 TEST_F(ChooseAnother, IsDisabledAndRefusedWhileAFormatRunLasts) {
   FirstShow();
-  const Handle drive = t.program.DeviceHandle;
+  const Handle drive = window.Drive().DeviceHandle;
   formatPage.quickWipeChecked = true;
   bool enabledDuringRun = true;
   formatPage.onMessages = [&] {
@@ -280,13 +283,13 @@ TEST_F(ChooseAnother, IsDisabledAndRefusedWhileAFormatRunLasts) {
   EXPECT_FALSE(enabledDuringRun);
   EXPECT_EQ(chooseView.modalShows, 1);
   EXPECT_EQ(CloseCount(drive), 0);
-  EXPECT_EQ(t.program.DeviceHandle, drive);
+  EXPECT_EQ(window.Drive().DeviceHandle, drive);
   EXPECT_TRUE(mainView.chooseAnotherEnabled);
 }
 
 TEST_F(ChooseAnother, ClosingTheSelectionWindowThenEndsTheProgramWithoutOpeningADrive) {
   FirstShow();
-  const Handle first = t.program.DeviceHandle;
+  const Handle first = window.Drive().DeviceHandle;
   ChooseAgain([this] { chooseView.Close(); });
   EXPECT_TRUE(d.application.Terminated());
   EXPECT_FALSE(choose.DeviceChosen());
@@ -323,7 +326,6 @@ TEST_F(ChooseAnother, DoesNothingWithoutAnOpenDrive) {
 class EraseReport : public MainWindow {
  protected:
   EraseReport() {
-    mainView.formatLog = &t.panes.formatLog;
     mainView.reportPath = folder.u16string() + u"/report.json";
     std::filesystem::create_directories(folder);
   }
@@ -369,15 +371,35 @@ TEST_F(EraseReport, ARunEndsWithTheReportOfferedAndSavedAsRecordAndCertificate) 
   EXPECT_EQ(d.dialogs.boxes[0].icon, MessageIcon::Information);
 }
 
+// The question is a warning whose default answer is Cancel: two presses of
+// Enter must not erase a drive.
+TEST_F(MainWindow, TheEraseIsAskedAsAWarningWithCancelAsTheDefault) {
+  FirstShow();
+  d.dialogs.taskDialogAnswer = IDCANCEL;
+  window.btRunBenchmarksClick();
+  ASSERT_EQ(d.dialogs.taskDialogs.size(), 1u);
+  const TaskDialogRequest& dialog = d.dialogs.taskDialogs[0];
+  EXPECT_EQ(dialog.owner, WindowId::Main);
+  EXPECT_EQ(dialog.title, u"Warning");
+  EXPECT_EQ(dialog.instruction, u"All data on the selected device will be lost");
+  EXPECT_TRUE(dialog.content.starts_with(
+      u"Are you absolutely sure you want to irreversibly destroy all data on this device?\r\n\r\n" +
+      window.Drive().DeviceTitle + u"\r\n\r\n"));
+  EXPECT_EQ(dialog.icon, 84);
+  EXPECT_EQ(dialog.buttons, 10);
+  EXPECT_EQ(dialog.defaultButton, IDCANCEL);
+  EXPECT_EQ(window.Drive().LogLines(), std::vector<std::u16string>{});
+}
+
 TEST_F(EraseReport, NothingIsOfferedForAnUnconfirmedRunAndACancelledDialogSavesNothing) {
   FirstShow();
-  formatPage.dialogAnswer = IDCANCEL;
+  d.dialogs.taskDialogAnswer = IDCANCEL;
   window.btRunBenchmarksClick();
   EXPECT_FALSE(mainView.saveReportEnabled);
   window.btSaveReportClick();
   EXPECT_TRUE(mainView.suggestedReportNames.empty());
 
-  formatPage.dialogAnswer = IDYES;
+  d.dialogs.taskDialogAnswer = IDYES;
   formatPage.quickWipeChecked = true;
   window.btRunBenchmarksClick();
   mainView.reportPath.clear();  // the user cancels the save dialog
@@ -444,7 +466,6 @@ TEST_F(MainWindow, ProgramEntryCreatesShowsAndRunsTheLoopOnlyWhenNotEnded) {
   otherChooseView.window = &otherChoose;
   otherChooseView.whileShown = [&] { otherChooseView.Close(); };
   TFmMain otherWindow{t.program, ended.desktop, mainView, formatPage, otherChoose, debugView};
-  t.program.DeviceHandle = 0;
   RunProgram(ended.desktop, otherWindow, otherChoose);
   EXPECT_EQ(ended.application.messageLoops, 0);
 }

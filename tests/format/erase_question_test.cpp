@@ -26,7 +26,7 @@ struct QuestionRig : FormatRig {
     t.program.DeviceTables[1].IdentifyData.SN = u"  SN-4711  ";
   }
   std::string Content(bool quick, VerifyMethod verify) {
-    return TextToUtf8(AskToErase(t.program, {quick, verify, std::nullopt}).content);
+    return TextToUtf8(AskToErase(t.drive, EraseChoices{quick, verify, std::nullopt, {}, {}}).content);
   }
 };
 
@@ -48,7 +48,7 @@ TEST(EraseQuestion, ListsTheDriveItsFileSystemsTheModeAndTheReadBack) {
   const std::string quick = rig.Content(true, VerifyMethod::Off);
   EXPECT_TRUE(Holds(quick, "most of the data stays readable")) << quick;
   EXPECT_TRUE(Holds(quick, "Verification: none")) << quick;
-  EXPECT_EQ(AskToErase(rig.t.program, {true, VerifyMethod::Full, std::nullopt}).instruction,
+  EXPECT_EQ(AskToErase(rig.t.drive, EraseChoices{true, VerifyMethod::Full, std::nullopt, {}, {}}).instruction,
             u"The partitions on the selected device will be lost");
 }
 
@@ -59,7 +59,7 @@ TEST(EraseQuestion, WhatTheDriveAndItsVolumesReportIsShownNotObeyed) {
   TIdentifyDeviceData& data = rig.t.program.DeviceTables[1].IdentifyData;
   data.Model = Utf8ToText(test::kSpoofingProduct);
   data.SN = Utf8ToText(test::kReversingProduct);
-  rig.t.program.DeviceTitle = GetDeviceTitle(rig.t.program.DeviceTables, 1, u'.');
+  rig.t.drive.DeviceTitle = GetDeviceTitle(rig.t.program.DeviceTables, 1, u'.');
   const std::string content = rig.Content(false, VerifyMethod::Full);
   std::string withoutBreaks;
   for (char c : content)

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 
-#include "app/dialogs.h"
 #include "core/text.h"
 #include "format_rig.h"
 
@@ -44,7 +43,7 @@ struct ProcedureRig : FormatRig {
            page.Enabled(FormatControl::QuickWipe) && !page.Enabled(FormatControl::Stop);
   }
 
-  FormatProcedure procedure{t.program, page};
+  FormatProcedure procedure{t.drive, page};
 };
 
 const Lines kHeader = {u" ",
@@ -86,24 +85,56 @@ const Lines kVerifiedEnding = {u"Average speed: ", u"Verifying... ", u"Average v
                                u"Verification passed: N bytes read back, all of them zero.",
                                u"Low-level format is complete.", u"", u"Remember to create new partitions."};
 
+// Everything a record needs comes back from the run: its choices, when it
+// was confirmed and ended, the identification it took, and its own lines.
+TEST(FormatDevice, TheRunReturnsItsChoicesTimesIdentificationAndLog) {
+  ProcedureRig rig;
+  rig.t.panes.formatLog = {u"earlier line"};
+  EraseChoices choices;
+  choices.quickWipe = true;
+  choices.operatorName = "Ada";
+  choices.assetTag = "A-7";
+  std::chrono::system_clock::time_point askedAt;
+  const auto before = std::chrono::system_clock::now();
+  rig.procedure.FormatDevice(choices, [&](const EraseQuestion&) {
+    askedAt = std::chrono::system_clock::now();
+    return EraseAnswer::Erase;
+  });
+  const FormatRun run = rig.procedure.LastRun();
+  EXPECT_TRUE(run.choices.quickWipe);
+  EXPECT_EQ(run.choices.operatorName, "Ada");
+  EXPECT_EQ(run.choices.assetTag, "A-7");
+  EXPECT_EQ(run.choices.Verification(), VerifyMethod::Full);  // the quick wipe's own read-back
+  EXPECT_EQ(run.loop.verification.method, VerifyMethod::Full);
+  EXPECT_GE(run.start, askedAt);
+  EXPECT_GE(run.end, run.start);
+  EXPECT_GE(askedAt, before);
+  EXPECT_EQ(run.identification.outcome, IdentifyOutcome::Unavailable);  // the plain drive has no ATA answers
+  const Lines pane(rig.t.panes.formatLog.begin() + 1, rig.t.panes.formatLog.end());
+  EXPECT_EQ(run.log, pane);
+  EXPECT_EQ(run.log, rig.t.drive.LogLines());
+
+  // Not confirmed: nothing logged, the time of the question kept.
+  rig.procedure.FormatDevice(choices, [](const EraseQuestion&) { return EraseAnswer::Cancel; });
+  EXPECT_EQ(rig.procedure.LastRun().outcome, FormatOutcome::NotConfirmed);
+  EXPECT_TRUE(rig.procedure.LastRun().log.empty());
+  EXPECT_GE(rig.procedure.LastRun().start, run.end);
+}
+
 TEST(FormatDevice, ASuccessfulRunLogsEveryLineInOrder) {
   ProcedureRig rig;
-  rig.procedure.btRunBenchmarksClick();
+  rig.procedure.FormatDevice(rig.page.Choices(), rig.page.Confirmation());
 
   const Lines expected = Concat(Concat(kHeader, {u"Formatting... "}), kVerifiedEnding);
   ASSERT_EQ(WithoutPlanLine(rig.Log()), expected);
   for (const auto& line : rig.t.panes.formatLog) EXPECT_EQ(line.substr(0, 22), rig.t.Stamp() + u"   ");
 
   const auto& dialog = rig.page.dialogs.at(0);
-  EXPECT_EQ(dialog.title, u"Warning");
   EXPECT_EQ(dialog.instruction, u"All data on the selected device will be lost");
   EXPECT_TRUE(dialog.content.starts_with(
       u"Are you absolutely sure you want to irreversibly destroy all data on this device?\r\n\r\n"
       u"[1]  MODEL-A    FW01    [title]\r\n\r\n"))
       << TextToUtf8(dialog.content);
-  EXPECT_EQ(dialog.icon, 84);
-  EXPECT_EQ(dialog.buttons, 10);
-  EXPECT_EQ(dialog.defaultButton, IDCANCEL);
 
   const Events events = {"dialog",
                          "disable btRunBenchmarks",
@@ -130,14 +161,14 @@ TEST(FormatDevice, ASuccessfulRunLogsEveryLineInOrder) {
     return r.kind == Kind::Ioctl && r.controlCode == IOCTL_DISK_UPDATE_PROPERTIES;
   });
   ASSERT_NE(update, requests.end());
-  EXPECT_EQ(update->handle, rig.t.program.DeviceHandle);
+  EXPECT_EQ(update->handle, rig.t.drive.DeviceHandle);
   EXPECT_EQ(update->inLength + update->outLength, 0u);
   EXPECT_EQ((update - 1)->kind, Kind::Read);  // the read-back follows the flush
   EXPECT_EQ((update + 1)->kind, Kind::Close);
   EXPECT_EQ((update + 2)->kind, Kind::Close);
-  EXPECT_TRUE(rig.t.program.LockedVolumes.empty());
+  EXPECT_TRUE(rig.t.drive.LockedVolumes.empty());
   EXPECT_EQ(rig.t.os.OpenHandleCount(), 1);
-  EXPECT_FALSE(rig.t.program.StopRequested);
+  EXPECT_FALSE(rig.t.drive.StopRequested);
   EXPECT_EQ(rig.procedure.LastRun().outcome, FormatOutcome::Ran);
   EXPECT_EQ(rig.procedure.LastRun().loop.ending, WriteLoopEnding::Complete);
 }
@@ -145,7 +176,7 @@ TEST(FormatDevice, ASuccessfulRunLogsEveryLineInOrder) {
 TEST(FormatDevice, AQuickWipeStillShowsTheWholeCapacity) {
   ProcedureRig rig(Drive(2'000'000'000));
   rig.page.quickWipeChecked = true;
-  rig.procedure.FormatDevice();
+  rig.procedure.FormatDevice(rig.page.Choices(), rig.page.Confirmation());
   EXPECT_EQ(rig.Log()[4], u"Device capacity: 3,906,250 sectors");
   EXPECT_EQ(rig.Medium().BytesWritten(), 20'480'000);
 }
@@ -155,7 +186,7 @@ TEST(FormatDevice, AQuickWipeStillShowsTheWholeCapacity) {
 TEST(FormatDevice, AQuickWipeSaysTheRestOfTheDataStaysReadable) {
   ProcedureRig rig(Drive(2'000'000'000));
   rig.page.quickWipeChecked = true;
-  rig.procedure.FormatDevice();
+  rig.procedure.FormatDevice(rig.page.Choices(), rig.page.Confirmation());
   const auto& dialog = rig.page.dialogs.at(0);
   EXPECT_EQ(dialog.instruction, u"The partitions on the selected device will be lost");
   EXPECT_TRUE(dialog.content.starts_with(
@@ -173,14 +204,14 @@ TEST(FormatDevice, AQuickWipeSaysTheRestOfTheDataStaysReadable) {
   // A drive no larger than its two ends is erased whole, and asked about as such.
   ProcedureRig small(Drive(kEightMiB));
   small.page.quickWipeChecked = true;
-  small.procedure.FormatDevice();
+  small.procedure.FormatDevice(small.page.Choices(), small.page.Confirmation());
   EXPECT_EQ(small.page.dialogs.at(0).instruction, u"All data on the selected device will be lost");
 }
 
 TEST(FormatDevice, AnUncheckedVerifyBoxReadsNothingBack) {
   ProcedureRig rig;
   rig.page.verifyChecked = false;
-  rig.procedure.FormatDevice();
+  rig.procedure.FormatDevice(rig.page.Choices(), rig.page.Confirmation());
   EXPECT_EQ(rig.Medium().bytesRead, 0);
   EXPECT_EQ(rig.procedure.LastRun().loop.verification.method, VerifyMethod::Off);
   EXPECT_EQ(rig.procedure.LastRun().loop.ending, WriteLoopEnding::Complete);
@@ -191,7 +222,7 @@ TEST(FormatDevice, AnythingButYesLeavesEverythingUntouched) {
     ProcedureRig rig;
     rig.t.panes.formatLog = {u"earlier line"};
     rig.page.dialogAnswer = answer;
-    rig.procedure.FormatDevice();
+    rig.procedure.FormatDevice(rig.page.Choices(), rig.page.Confirmation());
     EXPECT_EQ(rig.t.panes.formatLog, Lines{u"earlier line"});
     EXPECT_EQ(rig.page.events, Events{"dialog"});
     EXPECT_TRUE(rig.t.os.Requests().empty());
@@ -205,14 +236,14 @@ TEST(FormatDevice, ARefusedLockWritesNothingReleasesTheVolumesAndGivesTheControl
   volumes[1].lockError = ERROR_ACCESS_DENIED;  // open files on E:
   volumes[1].holders = std::vector<VolumeHolder>{{4242, u"editor"}};
   ProcedureRig rig(Drive(kEightMiB), volumes);
-  rig.procedure.FormatDevice();
+  rig.procedure.FormatDevice(rig.page.Choices(), rig.page.Confirmation());
 
   // The lock failure line as it always was, then what holds the volume.
   const Lines refusal = {u"Unable to lock device. Make sure you do not have open files on this device and try again. ",
                          u"Volume E: is in use.", u"Held by process 4242 (editor)"};
   EXPECT_EQ(rig.Log(), Concat(kHeader, refusal));
   EXPECT_TRUE(rig.Medium().writes.empty());
-  EXPECT_TRUE(rig.t.program.LockedVolumes.empty());
+  EXPECT_TRUE(rig.t.drive.LockedVolumes.empty());
   EXPECT_EQ(rig.t.os.OpenHandleCount(), 1);  // C: was locked, then released
   EXPECT_FALSE(rig.t.os.IsVolumeLocked("C:"));
   EXPECT_EQ(rig.Requests(Kind::Ioctl).back().controlCode, IOCTL_DISK_UPDATE_PROPERTIES);
@@ -227,15 +258,15 @@ TEST(FormatDevice, ARefusedLockWritesNothingReleasesTheVolumesAndGivesTheControl
 // before the first write, and the claim ends after the volumes' release.
 TEST(FormatDevice, TheDriveIsClaimedWholeFromTheLockedVolumesToTheRelease) {
   ProcedureRig rig;
-  rig.procedure.FormatDevice();
+  rig.procedure.FormatDevice(rig.page.Choices(), rig.page.Confirmation());
   const auto ioctls = rig.Requests(Kind::Ioctl);
   const auto claim = std::find_if(ioctls.begin(), ioctls.end(),
                                   [](const RequestRecord& r) { return r.controlCode == FSCTL_LOCK_VOLUME; });
   ASSERT_NE(claim, ioctls.end());
-  EXPECT_NE(claim->handle, rig.t.program.DeviceHandle);  // the first ones lock C: and E:
+  EXPECT_NE(claim->handle, rig.t.drive.DeviceHandle);  // the first ones lock C: and E:
   const auto& requests = rig.t.os.Requests();
   const auto driveClaim = std::find_if(requests.begin(), requests.end(), [&](const RequestRecord& r) {
-    return r.controlCode == FSCTL_LOCK_VOLUME && r.handle == rig.t.program.DeviceHandle;
+    return r.controlCode == FSCTL_LOCK_VOLUME && r.handle == rig.t.drive.DeviceHandle;
   });
   ASSERT_NE(driveClaim, requests.end());
   const auto firstWrite =
@@ -245,7 +276,7 @@ TEST(FormatDevice, TheDriveIsClaimedWholeFromTheLockedVolumesToTheRelease) {
                           [](const RequestRecord& r) { return r.controlCode == FSCTL_LOCK_VOLUME; }),
             3);
   EXPECT_EQ(rig.Requests(Kind::Ioctl).back().controlCode, FSCTL_UNLOCK_VOLUME);
-  EXPECT_EQ(rig.Requests(Kind::Ioctl).back().handle, rig.t.program.DeviceHandle);
+  EXPECT_EQ(rig.Requests(Kind::Ioctl).back().handle, rig.t.drive.DeviceHandle);
 }
 
 TEST(FormatDevice, ARefusedClaimOfTheDriveRefusesTheRunWithItsReasonAndWritesNothing) {
@@ -255,7 +286,7 @@ TEST(FormatDevice, ARefusedClaimOfTheDriveRefusesTheRunWithItsReasonAndWritesNot
   refused.error = ERROR_SHARING_VIOLATION;
   d.requestFaults.push_back(refused);
   ProcedureRig rig(d);
-  rig.procedure.FormatDevice();
+  rig.procedure.FormatDevice(rig.page.Choices(), rig.page.Confirmation());
   const std::u16string line =
       u"Unable to take the device for exclusive use: The process cannot access the file because it is being "
       u"used by another process. Nothing was written.";
@@ -263,7 +294,7 @@ TEST(FormatDevice, ARefusedClaimOfTheDriveRefusesTheRunWithItsReasonAndWritesNot
   EXPECT_TRUE(rig.Medium().writes.empty());
   EXPECT_EQ(rig.procedure.LastRun().outcome, FormatOutcome::LockRefused);
   EXPECT_EQ(rig.procedure.LastRun().errorLines, Lines{line});
-  EXPECT_TRUE(rig.t.program.LockedVolumes.empty());
+  EXPECT_TRUE(rig.t.drive.LockedVolumes.empty());
   EXPECT_FALSE(rig.t.os.IsVolumeLocked("C:"));
   EXPECT_EQ(rig.Requests(Kind::Ioctl).back().controlCode, IOCTL_DISK_UPDATE_PROPERTIES);  // no unlock of no claim
   EXPECT_TRUE(rig.ControlsAsOutsideARun());
@@ -277,7 +308,7 @@ TEST(FormatDevice, EveryUnmountIsALogLineAndPartOfTheRun) {
   volumes[1].mountPoint = "E:\\";
   volumes[1].lockError = ERROR_ACCESS_DENIED;  // a lock refused: nothing of E: was taken down
   ProcedureRig rig(Drive(kEightMiB), volumes);
-  rig.procedure.FormatDevice();
+  rig.procedure.FormatDevice(rig.page.Choices(), rig.page.Confirmation());
   EXPECT_EQ(rig.Log(), Concat(kHeader, {u"Unmounted C:\\ (\\\\.\\C:)", std::u16string(kLockFailureLine),
                                         u"Volume E:, mounted on E:\\ is in use.",
                                         u"Which processes hold it cannot be told on this system."}));
@@ -285,7 +316,7 @@ TEST(FormatDevice, EveryUnmountIsALogLineAndPartOfTheRun) {
 
   volumes[1].lockError = 0;
   ProcedureRig second(Drive(kEightMiB), volumes);
-  second.procedure.FormatDevice();
+  second.procedure.FormatDevice(second.page.Choices(), second.page.Confirmation());
   const Lines log = second.Log();
   ASSERT_GT(log.size(), 9u);
   EXPECT_EQ(log[6], u"Unmounted C:\\ (\\\\.\\C:)");
@@ -298,7 +329,7 @@ TEST(FormatDevice, AVolumeThatWillNotOpenShowsInvalidHandleBeforeTheLockFailure)
   std::vector<VirtualVolume> volumes = {VolumeOnDrive("C:")};
   volumes[0].readOpenError = ERROR_ACCESS_DENIED;
   ProcedureRig rig(Drive(kEightMiB), volumes);
-  rig.procedure.FormatDevice();
+  rig.procedure.FormatDevice(rig.page.Choices(), rig.page.Confirmation());
   const auto& log = rig.t.panes.formatLog;
   ASSERT_EQ(log.size(), kHeader.size() + 2);
   EXPECT_EQ(log[kHeader.size()], u"Invalid handle");
@@ -310,7 +341,7 @@ TEST(FormatDevice, AStopEndsTheRunCancelledAndTheNextRunStartsAfresh) {
   rig.page.onMessages = [&] {
     if (rig.page.messageRuns == 3) rig.procedure.btStopClick();  // during pass 2
   };
-  rig.procedure.FormatDevice();
+  rig.procedure.FormatDevice(rig.page.Choices(), rig.page.Confirmation());
   EXPECT_EQ(rig.Log(), Concat(kHeader, {u"Formatting... ", u"Average speed: ",
                                         u"Operation cancelled at offset 131,072    LBA 256",
                                         u"What was written before the stop has been flushed to the drive."}));
@@ -320,9 +351,9 @@ TEST(FormatDevice, AStopEndsTheRunCancelledAndTheNextRunStartsAfresh) {
   // The second run: a fresh question and header, the same open handle, and
   // no stop left over from the first.
   rig.page.onMessages = nullptr;
-  const Handle handle = rig.t.program.DeviceHandle;
+  const Handle handle = rig.t.drive.DeviceHandle;
   const std::size_t firstRunLines = rig.t.panes.formatLog.size();
-  rig.procedure.FormatDevice();
+  rig.procedure.FormatDevice(rig.page.Choices(), rig.page.Confirmation());
   EXPECT_EQ(rig.page.dialogs.size(), 2u);
   const Lines log = rig.Log();
   const Lines second(log.begin() + static_cast<std::ptrdiff_t>(firstRunLines), log.end());
@@ -336,7 +367,7 @@ TEST(FormatDevice, AWriteProtectedDriveEndsNotCompleteWithTheBarInItsErrorState)
   VirtualDrive d = Drive(4 * 65'536);
   d.writeProtected = true;
   ProcedureRig rig(d, {});
-  rig.procedure.FormatDevice();
+  rig.procedure.FormatDevice(rig.page.Choices(), rig.page.Confirmation());
   const Lines log = rig.Log();
   EXPECT_EQ(log[log.size() - 1], u"Low-level format did not complete: the media is write protected; nothing was "
                                  u"written from offset 0    LBA 0 on.");
@@ -350,35 +381,35 @@ TEST(FormatDevice, AnUnpluggedDriveIsReportedAndTheProcedureStillFinishes) {
   VirtualDrive d = Drive(kEightMiB);
   d.unplugAt = 65'536 * 3;
   ProcedureRig rig(d);
-  rig.procedure.FormatDevice();
+  rig.procedure.FormatDevice(rig.page.Choices(), rig.page.Confirmation());
   const Lines log = rig.Log();
   EXPECT_EQ(log.back(), u"Operation terminated at offset 196,608    LBA 384");  // no advice on partitions
   EXPECT_EQ(rig.page.state, ProgressState::Paused);
-  EXPECT_TRUE(rig.t.program.LockedVolumes.empty());
+  EXPECT_TRUE(rig.t.drive.LockedVolumes.empty());
   EXPECT_TRUE(rig.ControlsAsOutsideARun());
 }
 
 TEST(FormatDevice, WithoutAWriteBufferTheRunEndsLikeALockFailure) {
   ProcedureRig rig;
   rig.t.os.allocationFails_ = true;
-  rig.procedure.FormatDevice();
+  rig.procedure.FormatDevice(rig.page.Choices(), rig.page.Confirmation());
   EXPECT_EQ(rig.Log(), Concat(kHeader, {u"Formatting... ",
                                         u"Not enough memory for the 33,554,432-byte write "
                                         u"buffer; nothing was written."}));
   EXPECT_TRUE(rig.Medium().writes.empty());
-  EXPECT_TRUE(rig.t.program.LockedVolumes.empty());
+  EXPECT_TRUE(rig.t.drive.LockedVolumes.empty());
   EXPECT_EQ(rig.page.state, ProgressState::Error);
   EXPECT_TRUE(rig.ControlsAsOutsideARun());
 }
 
 TEST(FormatDevice, ClosingTheWindowMidRunStopsReleasesAndOnlyThenClosesTheDrive) {
   ProcedureRig rig;
-  const Handle drive = rig.t.program.DeviceHandle;
+  const Handle drive = rig.t.drive.DeviceHandle;
   bool closeAllowed = true;
   rig.page.onMessages = [&] {
     if (rig.page.messageRuns == 4) closeAllowed = rig.procedure.RequestClose();  // during pass 3
   };
-  rig.procedure.FormatDevice();
+  rig.procedure.FormatDevice(rig.page.Choices(), rig.page.Confirmation());
   EXPECT_FALSE(closeAllowed);
   EXPECT_EQ(rig.Requests(Kind::Write).size(), 3u);  // the pass in progress finished its write
 
@@ -397,11 +428,11 @@ TEST(FormatDevice, ClosingTheWindowMidRunStopsReleasesAndOnlyThenClosesTheDrive)
   EXPECT_EQ(after[5].kind, Kind::Close);
   EXPECT_EQ(after[5].handle, drive);
   EXPECT_EQ(rig.t.os.OpenHandleCount(), 0);
-  EXPECT_EQ(rig.t.program.DeviceHandle, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(rig.t.drive.DeviceHandle, INVALID_HANDLE_VALUE);
 
   EXPECT_EQ(rig.page.events.back(), "close window");
   EXPECT_FALSE(rig.page.Enabled(FormatControl::RunBenchmarks));  // nothing new can start
-  EXPECT_FALSE(rig.t.program.StopRequested);
+  EXPECT_FALSE(rig.t.drive.StopRequested);
   const std::size_t closes = rig.Requests(Kind::Close).size();
   EXPECT_TRUE(rig.procedure.RequestClose());  // the window's second try goes through
   EXPECT_EQ(rig.Requests(Kind::Close).size(), closes);
@@ -410,12 +441,12 @@ TEST(FormatDevice, ClosingTheWindowMidRunStopsReleasesAndOnlyThenClosesTheDrive)
 TEST(FormatDevice, ClosingTheWindowDuringTheQuestionWritesNothing) {
   ProcedureRig rig;
   rig.page.onDialog = [&] { EXPECT_FALSE(rig.procedure.RequestClose()); };
-  rig.procedure.FormatDevice();
+  rig.procedure.FormatDevice(rig.page.Choices(), rig.page.Confirmation());
   EXPECT_TRUE(rig.t.panes.formatLog.empty());
   EXPECT_TRUE(rig.Medium().writes.empty());
   EXPECT_EQ(rig.page.events, (Events{"dialog", "close window"}));
   EXPECT_EQ(rig.t.os.OpenHandleCount(), 0);
-  EXPECT_FALSE(rig.t.program.StopRequested);
+  EXPECT_FALSE(rig.t.drive.StopRequested);
 }
 
 TEST(FormatDevice, ClosingTheWindowOutsideARunClosesTheDriveAtOnce) {

@@ -32,20 +32,17 @@ constexpr char16_t kLockFailure[] =
 
 // The program after start-up with the test's loop device chosen and open.
 struct ChosenLoop {
-  explicit ChosenLoop(const LoopDevice& loop) : program(os, clock, locale, panes, halt), procedure(program, page) {
+  explicit ChosenLoop(const LoopDevice& loop)
+      : program(os, clock, locale, panes, halt), drive(program), procedure(drive, page) {
     EnumerateDevices(program);
     for (int i = 1; i <= program.DeviceCount; ++i)
       if (os.Drives()[program.DeviceTables[static_cast<std::size_t>(i)].DeviceNumber].name == loop.Name())
-        program.SelectedDevice = i;
-    if (program.SelectedDevice < 1) return;
-    program.DeviceTitle = u"the test's " + Utf8ToText(loop.Name());
-    program.DeviceHandle =
-        os.CreateFileW(program.SelectedEntry().DevicePath, GENERIC_READ | GENERIC_WRITE, 0, OPEN_EXISTING, 0);
+        drive.SelectedDevice = i;
+    if (drive.SelectedDevice < 1) return;
+    drive.DeviceTitle = u"the test's " + Utf8ToText(loop.Name());
+    drive.DeviceHandle = os.CreateFileW(drive.Entry().DevicePath, GENERIC_READ | GENERIC_WRITE, 0, OPEN_EXISTING, 0);
   }
-  ~ChosenLoop() {
-    if (program.DeviceHandle != 0 && program.DeviceHandle != INVALID_HANDLE_VALUE) os.CloseHandle(program.DeviceHandle);
-  }
-  bool Ready() const { return program.SelectedDevice >= 1 && program.DeviceHandle != INVALID_HANDLE_VALUE; }
+  bool Ready() const { return drive.SelectedDevice >= 1 && drive.IsOpen(); }
   std::vector<std::u16string> Log() const { return Unstamped(panes.formatLog); }
   bool Logged(const std::u16string& line) const {
     const auto log = Log();
@@ -58,6 +55,7 @@ struct ChosenLoop {
   RecordingPanes panes;
   RecordingHalt halt;
   Program program;
+  DriveRun drive;
   RecordingFormatPage page;
   FormatProcedure procedure;
 };
@@ -66,7 +64,7 @@ TEST(LoopErase, FullEraseLeavesEveryByteZero) {
   ATTACH_LOOP_OR_SKIP(loop, LoopOptions(kSize, 0xAB));
   ChosenLoop chosen(*loop);
   ASSERT_TRUE(chosen.Ready());
-  chosen.procedure.FormatDevice();
+  chosen.procedure.FormatDevice(chosen.page.Choices(), chosen.page.Confirmation());
   EXPECT_TRUE(chosen.Logged(u"Low-level format is complete."));
   EXPECT_TRUE(loop->All(0, kSize, 0x00));
 }
@@ -84,7 +82,7 @@ TEST(LoopErase, QuickWipeLeavesNoPartitionTableForAnyToolToFind) {
   ChosenLoop chosen(*loop);
   ASSERT_TRUE(chosen.Ready());
   chosen.page.quickWipeChecked = true;
-  chosen.procedure.FormatDevice();
+  chosen.procedure.FormatDevice(chosen.page.Choices(), chosen.page.Confirmation());
   EXPECT_TRUE(chosen.Logged(u"Low-level format is complete."));
   EXPECT_NE(Shell("sfdisk -d " + loop->Node(), &table), 0);
   EXPECT_EQ(table.find("label:"), std::string::npos);
@@ -121,14 +119,14 @@ void EraseMountedVolume(const LoopDevice& loop, const std::string& device) {
 
   ChosenLoop chosen(loop);
   ASSERT_TRUE(chosen.Ready());
-  chosen.procedure.FormatDevice();
+  chosen.procedure.FormatDevice(chosen.page.Choices(), chosen.page.Confirmation());
   EXPECT_TRUE(chosen.Logged(kLockFailure));
   EXPECT_FALSE(chosen.Logged(u"Formatting... "));
   EXPECT_EQ(loop.Checksum(), before);
   EXPECT_EQ(Shell("grep -q ' " + mountPoint + " ' /proc/self/mountinfo"), 0);
 
   openFile.Close();
-  chosen.procedure.FormatDevice();
+  chosen.procedure.FormatDevice(chosen.page.Choices(), chosen.page.Confirmation());
   EXPECT_TRUE(chosen.Logged(u"Low-level format is complete."));
   EXPECT_NE(Shell("grep -q ' " + mountPoint + " ' /proc/self/mountinfo"), 0);
   EXPECT_TRUE(loop.All(0, kSize, 0x00));
@@ -196,7 +194,7 @@ TEST(LoopErase, ARefusedLockNamesTheVolumeItsMountPointAndTheProcessHoldingIt) {
 
   ChosenLoop chosen(*loop);
   ASSERT_TRUE(chosen.Ready());
-  chosen.procedure.FormatDevice();
+  chosen.procedure.FormatDevice(chosen.page.Choices(), chosen.page.Confirmation());
   EXPECT_TRUE(chosen.Logged(kLockFailure));
   EXPECT_TRUE(chosen.Logged(u"Volume " + Utf8ToText(loop->Name()) + u", mounted on " + Utf8ToText(mountPoint) +
                             u" is in use."));
@@ -274,7 +272,7 @@ TEST(LoopErase, DuringTheEraseNobodyElseCanClaimTheDriveAndABystanderIsNeverRefu
     }
   };
   Claimer claimer(bystander->Node());
-  chosen.procedure.FormatDevice();
+  chosen.procedure.FormatDevice(chosen.page.Choices(), chosen.page.Confirmation());
   claimer.Stop();
 
   EXPECT_TRUE(chosen.Logged(u"Low-level format is complete."));
@@ -297,7 +295,7 @@ TEST(LoopErase, ReadOnlyLoopGivesTheWriteProtectLines) {
   ATTACH_LOOP_OR_SKIP(loop, options);
   ChosenLoop chosen(*loop);
   ASSERT_TRUE(chosen.Ready());
-  chosen.procedure.FormatDevice();
+  chosen.procedure.FormatDevice(chosen.page.Choices(), chosen.page.Confirmation());
   const auto log = chosen.Log();
   const auto protectedBlocks = std::count_if(log.begin(), log.end(), [](const std::u16string& line) {
     return line.starts_with(u"Format Error occurred at offset ") &&
