@@ -4,6 +4,7 @@
 
 #include "core/halt.h"
 #include "core/text.h"
+#include "device/drive_run.h"
 #include "support/hostile_text.h"
 #include "support/test_program.h"
 
@@ -30,7 +31,7 @@ TEST(LogSinks, EverySinkShowsControlCharactersInsteadOfPassingThemOn) {
   t.program.DebugMode = true;
   const std::u16string hostile = Utf8ToText(test::kSpoofingProduct) + Utf8ToText(test::kReversingProduct);
   AddFormatLog(t.program, u"Low level format: " + hostile);
-  AddFormatLogUnstamped(t.program, hostile);
+  AddFormatLogUnstamped(t.drive, hostile);  // a drive's own lines, echoed to the pane
   AddDebugLog(t.program, hostile);
   AddDetailsLine(t.program, hostile);
   AddSmartLine(t.program, hostile);
