@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${FUZZ_SECONDS:-15}"
 build=build-fuzz
-targets=(identify drive_answers drive_file command_line sense system_text)
+targets=(identify drive_answers drive_file command_line sense system_text record display_text)
 
 # -O1 with line tables: the optimisation libFuzzer is usually built with,
 # at the least compile time.

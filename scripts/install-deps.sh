@@ -11,6 +11,7 @@ packages=(
   fdisk util-linux mount e2fsprogs
   fuse3 python3 python3-fusepy poppler-utils
   liburing-dev
+  libsodium-dev pkg-config
   locales
   clang libclang-rt-dev
   lintian

@@ -1,6 +1,7 @@
 #include "app/drive_choose.h"
 
 #include "catalogue/unopened_drives.h"
+#include "core/display_text.h"
 #include "core/text.h"
 #include "reports/text_forms.h"
 
@@ -95,6 +96,12 @@ DriveRow DriveListRow(Program& program, int index) {
           CapacityToStr(bytes, program.locale.DecimalSeparator()), program.os.DriveNamesOf(entry.DeviceNumber).devicePath};
 }
 
+DriveRow ShownDriveListRow(Program& program, int index) {
+  DriveRow cells = DriveListRow(program, index);
+  for (std::u16string& cell : cells) cell = DisplaySafe(cell);
+  return cells;
+}
+
 void TellOfUnopenedDrives(Program& program, ChooseView& view) {
   const bool rightsMissing = RightsMissingForEveryDrive(program);
   const std::u16string note = UnopenedDrivesNote(program);
@@ -105,7 +112,7 @@ void TellOfUnopenedDrives(Program& program, ChooseView& view) {
 bool ChooseDevice(DriveRun& run, TFmChoose& window) {
   Program& program = run.program;
   for (std::int64_t k = 1; k <= program.DeviceCount; ++k) {
-    window.View().AppendRow(DriveListRow(program, static_cast<int>(k)));
+    window.View().AppendRow(ShownDriveListRow(program, static_cast<int>(k)));
   }
   TellOfUnopenedDrives(program, window.View());
   window.View().ShowModal();

@@ -53,6 +53,10 @@ class TFmChoose {
 // The cells of catalogue entry `index` as DriveList shows them.
 DriveRow DriveListRow(Program& program, int index);
 
+// The same cells as they are shown: what the drive reported about itself
+// with its control characters made visible (core/display_text.h).
+DriveRow ShownDriveListRow(Program& program, int index);
+
 // Below the list: how many drives could not be opened and why; with an
 // empty list for want of rights, that explanation and the offer to start
 // again with administrator rights.

@@ -8,6 +8,7 @@
 #include <QPdfWriter>
 
 #include "certificate/certificate_text.h"
+#include "core/display_text.h"
 
 namespace orvella::certificate {
 namespace {
@@ -16,7 +17,9 @@ constexpr int kResolution = 300;  // dots per inch of the page's coordinates
 constexpr int kMargin = 180;      // 15 mm
 constexpr int kCaptionWidth = 520;
 
-QString ToQt(const std::string& text) { return QString::fromStdString(text); }
+// Every text of the page, with what a record may carry to reorder or hide
+// a line shown instead.
+QString ToQt(const std::string& text) { return QString::fromStdString(DisplaySafeUtf8(text)); }
 
 // Draws lines down the page from the top margin.
 class PageWriter {
@@ -73,6 +76,8 @@ void DrawPage(QPainter& painter, const Json& record, int width, int height) {
     for (const Row& row : section.rows) page.Row(ToQt(row.caption), ToQt(row.value), Font(9));
     page.Space(30);
   }
+  page.Text(ToQt(SignatureLine(record)), Font(9, true));
+  page.Space(10);
   page.Text(QStringLiteral("SHA-256 digest of the record (docs/erase-record.md tells how to check it):"), Font(9));
   page.Text(ToQt(record.value("sha256", "")), Font(9, false, true));
   page.MoveTo(height - kMargin - 420);

@@ -2,18 +2,21 @@
 
 #include <map>
 
+#include "core/display_text.h"
+#include "record/record_signature.h"
+
 namespace orvella::certificate {
 namespace {
 
 constexpr std::size_t kExtentsShown = 4;
 
-// A member as text: strings as they are, numbers in digits, anything
-// missing or null "not known".
+// A member as text: strings as they are but with their control characters
+// shown, numbers in digits, anything missing or null "not known".
 std::string Value(const Json& object, const char* key) {
   if (!object.is_object()) return "not known";
   const auto member = object.find(key);
   if (member == object.end() || member->is_null()) return "not known";
-  if (member->is_string()) return member->get<std::string>();
+  if (member->is_string()) return DisplaySafeUtf8(member->get<std::string>());
   return member->dump();
 }
 
@@ -23,10 +26,14 @@ std::string Member(const Json& record, const char* object, const char* key) {
 }
 
 std::string Grouped(std::int64_t value) {
-  std::string digits = std::to_string(value);
-  for (int at = static_cast<int>(digits.size()) - 3; at > (digits[0] == '-' ? 1 : 0); at -= 3)
-    digits.insert(static_cast<std::size_t>(at), ",");
-  return digits;
+  const std::string digits = std::to_string(value);
+  const std::size_t sign = digits[0] == '-' ? 1 : 0;
+  std::string grouped = digits.substr(0, sign);
+  for (std::size_t i = sign; i < digits.size(); ++i) {
+    if (i > sign && (digits.size() - i) % 3 == 0) grouped += ',';
+    grouped += digits[i];
+  }
+  return grouped;
 }
 
 std::int64_t Number(const Json& record, const char* key) {
@@ -141,6 +148,15 @@ std::string UnmountedWords(const Json& record) {
   return words;
 }
 
+// "10.2%": how much of what was written the sample read back.
+std::string SamplePercent(const Json& record) {
+  const std::int64_t read = Number(Object(record, "verification"), "bytesRead");
+  const std::int64_t written = Number(record, "bytesToWrite");
+  if (written <= 0 || read < 0) return "an unknown part";
+  const std::int64_t tenths = static_cast<std::int64_t>(static_cast<double>(read) * 1000.0 / static_cast<double>(written));
+  return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10) + "%";
+}
+
 // A run that ended "complete" says no more than it did: an erase only when
 // the record proves one, else what was written, whether it was read back,
 // and what the drive hides.
@@ -152,8 +168,14 @@ std::string CompleteWords(const Json& record) {
   if (record.value("mode", "") == "quick")
     return "QUICK WIPE ONLY: " + Grouped(Number(record, "bytesToWrite")) +
            " bytes at both ends zeroed; the rest of the data is still readable";
-  std::string words = v.value("result", "") == "passed" ? "written, flushed and read back as zeros"
-                                                        : "written and flushed, NOT VERIFIED: nothing was read back";
+  std::string words = v.value("result", "") != "passed" ? "written and flushed, NOT VERIFIED: nothing was read back"
+                      : v.value("method", "") == "sample"
+                          ? "written and flushed; no data found in a sample of " + SamplePercent(record) +
+                                " of the drive (the rest was not read back)"
+                          : "written, flushed and read back as zeros";
+  if (Number(Object(record, "media"), "unaddressableBytes") > 0)
+    words += "; " + Grouped(Number(Object(record, "media"), "unaddressableBytes")) +
+             " bytes past the last whole sector were NOT written";
   if (HiddenSectors(record) > 0) words += "; " + Grouped(HiddenSectors(record)) + " hidden sectors were NOT written";
   return words;
 }
@@ -176,7 +198,7 @@ std::string ResultLine(const Json& record) {
   const std::string result = record.value("result", "");
   if (result == "complete") return "Result: " + CompleteWords(record);
   const auto words = kWords.find(result);
-  return "Result: " + (words != kWords.end() ? words->second : result);
+  return "Result: " + (words != kWords.end() ? words->second : DisplaySafeUtf8(result));
 }
 
 std::vector<Section> CertificateSections(const Json& record) {
@@ -209,6 +231,20 @@ std::vector<Section> CertificateSections(const Json& record) {
         {"Unmounted", UnmountedWords(record)},
         {"Operator", Value(record, "operator")}}},
   };
+}
+
+std::string SignatureLine(const Json& record) {
+  const SignatureCheck check = CheckSignature(record);
+  switch (check.state) {
+    case SignatureState::Valid:
+      return "Record: signed by the Ed25519 key with fingerprint " + check.fingerprint +
+             "; an edit of the record would need that key.";
+    case SignatureState::Unsigned:
+      return "Record: not signed \u2014 integrity only: the digest below shows that the record was not damaged by accident, "
+             "but anyone who edits it can compute the digest again.";
+    case SignatureState::Invalid: break;
+  }
+  return "Record: SIGNATURE INVALID: " + check.problem;
 }
 
 }  // namespace orvella::certificate

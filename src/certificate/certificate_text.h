@@ -28,4 +28,8 @@ std::string ResultLine(const Json& record);
 
 std::vector<Section> CertificateSections(const Json& record);
 
+// Who vouches for the record: "signed by the Ed25519 key with fingerprint
+// F", or that it is "not signed — integrity only" and what that means.
+std::string SignatureLine(const Json& record);
+
 }  // namespace orvella::certificate

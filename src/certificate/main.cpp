@@ -1,16 +1,18 @@
 // orvella-certificate RECORD.json OUT.pdf
 //
 // Renders an erase record as a one-page PDF certificate. A record that is
-// not valid JSON, or whose SHA-256 digest does not match its content, is
-// refused: a certificate must not vouch for a record that was changed.
+// not valid JSON, whose SHA-256 digest does not match its content, that
+// contradicts itself, or whose signature does not hold is refused: a
+// certificate must not vouch for a record that was changed or that claims
+// what it cannot. The page says whether the record is signed, and by which
+// key, or only intact.
 #include <QGuiApplication>
 
-#include <fstream>
 #include <iostream>
-#include <sstream>
 
 #include "certificate/certificate_page.h"
-#include "record/record_digest.h"
+#include "core/bounded_file.h"
+#include "record/record_trust.h"
 
 namespace {
 
@@ -26,19 +28,18 @@ int Fail(const std::string& message, int code) {
 
 int main(int argc, char** argv) {
   if (argc != 3) return Fail("usage: orvella-certificate RECORD.json OUT.pdf", kExitUsage);
-  std::ifstream in(argv[1], std::ios::binary);
-  if (!in) return Fail(std::string("cannot read ") + argv[1], kExitRefused);
-  std::ostringstream text;
-  text << in.rdbuf();
-  const orvella::RecordCheck check = orvella::ReadSealedRecord(text.str());
-  if (!check.record) return Fail(std::string(argv[1]) + ": " + check.problem + "; no certificate written", kExitRefused);
+  const orvella::FileRead file = orvella::ReadBoundedFile(argv[1], orvella::kRecordFileLimit);
+  if (!file.text) return Fail(std::string("cannot read ") + argv[1] + ": " + file.problem, kExitRefused);
+  const orvella::RecordVerdict verdict = orvella::JudgeRecord(*file.text);
+  if (!verdict.Holds())
+    return Fail(std::string(argv[1]) + ": " + verdict.Problem() + "; no certificate written", kExitRefused);
 
   // Drawing text needs the font machinery of a GUI application, not a screen.
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QGuiApplication application(argc, argv);
   QString problem;
   try {
-    if (!orvella::certificate::WriteCertificate(*check.record, QString::fromLocal8Bit(argv[2]), problem))
+    if (!orvella::certificate::WriteCertificate(*verdict.record, QString::fromLocal8Bit(argv[2]), problem))
       return Fail(problem.toStdString(), kExitRefused);
   } catch (const orvella::Json::exception& error) {
     return Fail(std::string(argv[1]) + ": not an erase record (" + error.what() + ")", kExitRefused);

@@ -9,6 +9,8 @@
 #ifdef _WIN32
 #include <io.h>
 #else
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -36,13 +38,49 @@ bool PushToDisk(std::FILE* file) {
 #endif
 }
 
-// Created new ("x": never an existing file), so the folder's rights and
-// free room are tested for real.
-std::FILE* CreateNew(const fs::path& path) { return std::fopen(path.string().c_str(), "wbx"); }
+// Created new (never an existing file), so the folder's rights and free
+// room are tested for real. A record names the machine's serial number,
+// which only its administrator may read: the file is its owner's alone,
+// unless it replaces a report whose mode (and owner) someone chose.
+std::FILE* CreateNew(const fs::path& path, const fs::path& replaced) {
+#ifdef _WIN32
+  (void)replaced;
+  return std::fopen(path.string().c_str(), "wbx");
+#else
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+  if (fd < 0) return nullptr;
+  struct stat earlier {};
+  if (!replaced.empty() && ::stat(replaced.c_str(), &earlier) == 0 && S_ISREG(earlier.st_mode)) {
+    if (::fchown(fd, earlier.st_uid, earlier.st_gid) != 0) {
+      // Not ours to give away: the report stays the writer's, mode kept.
+    }
+    ::fchmod(fd, earlier.st_mode & 07777);
+  }
+  std::FILE* file = ::fdopen(fd, "wb");
+  if (file == nullptr) ::close(fd);
+  return file;
+#endif
+}
+
+// The file a path names: a link to a file in the same folder is followed
+// (the link stays, its file is replaced); anything else is the path itself.
+fs::path Resolved(const fs::path& path) {
+  std::error_code error;
+  if (!fs::is_symlink(fs::symlink_status(path, error))) return path;
+  const fs::path target = fs::weakly_canonical(path, error);
+  return error ? path : target;
+}
 
 std::optional<std::string> WhyNotATarget(const fs::path& path) {
   if (path.empty()) return "no file name was given";
   std::error_code error;
+  if (fs::is_symlink(fs::symlink_status(path, error))) {
+    // Renaming over the link would replace the link (/dev/stdout is one);
+    // following it out of its folder would write where nobody looked.
+    const fs::path target = fs::weakly_canonical(path, error);
+    const fs::path folder = fs::weakly_canonical(fs::absolute(path, error).parent_path(), error);
+    if (error || target.parent_path() != folder) return "it is a link to a file outside its folder";
+  }
   const fs::file_status status = fs::status(path, error);
   if (fs::is_directory(status)) return "it is a folder";
   // Renaming over a device or a pipe would replace the device node itself.
@@ -60,8 +98,8 @@ std::optional<std::string> WriteWhole(std::FILE* file, std::string_view text) {
 
 std::optional<std::string> WhyNotReplaceable(const std::string& path) {
   if (auto why = WhyNotATarget(path)) return why;
-  const fs::path probe = TemporaryBeside(path);
-  std::FILE* file = CreateNew(probe);
+  const fs::path probe = TemporaryBeside(Resolved(path));
+  std::FILE* file = CreateNew(probe, {});
   if (file == nullptr) return LastErrorText();
   std::fclose(file);
   std::error_code ignored;
@@ -70,18 +108,20 @@ std::optional<std::string> WhyNotReplaceable(const std::string& path) {
 }
 
 // The text into a new temporary file beside `path`, pushed to the disk,
-// then put in place by `place`; the temporary file never stays.
+// then put in place by `place` at the file the path names; the temporary
+// file never stays.
 template <typename Place>
 std::optional<std::string> WriteBeside(const std::string& path, std::string_view text, Place place) {
   if (auto why = WhyNotATarget(path)) return why;
-  const fs::path temporary = TemporaryBeside(path);
-  std::FILE* file = CreateNew(temporary);
+  const fs::path target = Resolved(path);
+  const fs::path temporary = TemporaryBeside(target);
+  std::FILE* file = CreateNew(temporary, target);
   if (file == nullptr) return LastErrorText();
   std::optional<std::string> failure = WriteWhole(file, text);
   if (std::fclose(file) != 0 && !failure) failure = LastErrorText();
   std::error_code error;
   if (!failure) {
-    place(temporary, error);
+    place(temporary, target, error);
     if (error) failure = error.message();
   }
   fs::remove(temporary, error);
@@ -89,15 +129,15 @@ std::optional<std::string> WriteBeside(const std::string& path, std::string_view
 }
 
 std::optional<std::string> ReplaceFile(const std::string& path, std::string_view text) {
-  return WriteBeside(path, text, [&](const fs::path& temporary, std::error_code& error) {
-    fs::rename(temporary, path, error);
+  return WriteBeside(path, text, [](const fs::path& temporary, const fs::path& target, std::error_code& error) {
+    fs::rename(temporary, target, error);
   });
 }
 
 // A hard link is made only where no file has the name: never over one.
 std::optional<std::string> CreateNewFile(const std::string& path, std::string_view text) {
-  return WriteBeside(path, text, [&](const fs::path& temporary, std::error_code& error) {
-    fs::create_hard_link(temporary, path, error);
+  return WriteBeside(path, text, [](const fs::path& temporary, const fs::path& target, std::error_code& error) {
+    fs::create_hard_link(temporary, target, error);
   });
 }
 

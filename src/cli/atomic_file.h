@@ -2,7 +2,9 @@
 // file in the same folder, is pushed to the disk, and only then renamed
 // over the target: a reader sees the earlier file or the whole new one,
 // never a part, and a run that fails or is killed leaves the earlier file
-// as it was.
+// as it was. A new file is for its owner only (0600 on POSIX); a replaced
+// one keeps its mode and, where the writer may give it, its owner. A link
+// to a file in the same folder is followed and stays a link.
 #pragma once
 
 #include <optional>
@@ -13,7 +15,7 @@ namespace orvella::cli {
 
 // Why `path` cannot take a file written this way (empty name, a folder
 // that does not exist or refuses new files, a target that is a folder or
-// a device); nothing when it can. Leaves nothing behind.
+// a device, a link to a file outside its folder); nothing when it can. Leaves nothing behind.
 std::optional<std::string> WhyNotReplaceable(const std::string& path);
 
 // Writes `text` to `path` as described above; the reason when it failed,

@@ -128,6 +128,18 @@ std::variant<Options, int> ParseOptions(int argc, char** argv) {
                     "(sample), or not (off); default: sample, full with --quick")
       ->check(CLI::IsMember({"full", "sample", "off"}))
       ->type_name("full|sample|off");
+  CLI::Option* signKey =
+      erase->add_option("--sign-key", options.signKeyFile, "sign the record with the secret key in KEY (see keygen)")
+          ->type_name("KEY");
+  CLI::App* keygen = app.add_subcommand("keygen", "make a key pair to sign erase records with: FILE and FILE.pub");
+  keygen->add_option("FILE", options.keyFile, "where the secret key goes; the public key goes to FILE.pub")
+      ->required()
+      ->type_name("");
+  CLI::App* verifyCommand = app.add_subcommand(
+      "verify", "check an erase record: its digest, that it does not contradict itself, and its signature");
+  verifyCommand->add_option("RECORD", options.recordFile, "the JSON erase record")->required()->type_name("");
+  verifyCommand->add_option("--key", options.trustedKeyFile, "accept only a signature by the public key in PUB")
+      ->type_name("PUB");
   // Extra words after the switches would otherwise be blamed on a missing
   // command; they are named below instead.
   app.allow_extras();
@@ -149,7 +161,7 @@ std::variant<Options, int> ParseOptions(int argc, char** argv) {
     std::cerr << "orvella-cli: "
               << (extras.empty() ? std::string("a command is needed")
                                  : "'" + extras.front() + "' is not a command")
-              << " (list, details, smart, erase)\nTry 'orvella-cli --help' for more information.\n";
+              << " (list, details, smart, erase, keygen, verify)\nTry 'orvella-cli --help' for more information.\n";
     return kExitUsage;
   }
   if (report->count() > 0 && options.reportFile.empty()) {
@@ -167,6 +179,10 @@ std::variant<Options, int> ParseOptions(int argc, char** argv) {
     std::cerr << "orvella-cli: " << *mistake << "\n";
     return kExitUsage;
   }
+  if (signKey->count() > 0 && options.signKeyFile.empty()) {
+    std::cerr << "orvella-cli: --sign-key needs a key file\n";
+    return kExitUsage;
+  }
   if (options.demo && !options.drivesFile.empty()) {
     std::cerr << "orvella-cli: --demo and --drives exclude each other\n";
     return kExitUsage;
@@ -175,6 +191,8 @@ std::variant<Options, int> ParseOptions(int argc, char** argv) {
   if (*details) options.command = Command::Details;
   if (*smart) options.command = Command::Smart;
   if (*erase) options.command = Command::Erase;
+  if (*keygen) options.command = Command::Keygen;
+  if (*verifyCommand) options.command = Command::Verify;
   if (!verify.empty()) options.verify = VerifyMethodNamed(verify);
   return options;
 }

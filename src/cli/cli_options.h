@@ -13,7 +13,7 @@
 
 namespace orvella::cli {
 
-enum class Command { List, Details, Smart, Erase };
+enum class Command { List, Details, Smart, Erase, Keygen, Verify };
 
 struct Options {
   Command command = Command::List;
@@ -30,6 +30,10 @@ struct Options {
   // as given (every drive has one, or none has)
   std::map<std::string, std::string> expectSerials;
   std::string reportDir;  // erase: the folder that takes a record per drive
+  std::string signKeyFile;   // erase: the secret key that signs the record
+  std::string keyFile;       // keygen: where the secret key goes (the public key beside it, .pub)
+  std::string recordFile;    // verify: the record to check
+  std::string trustedKeyFile;  // verify: the public key that must have signed it
   bool debug = false;
   bool json = false;
   bool demo = false;

@@ -13,10 +13,14 @@
 #include "cli/erase_steps.h"
 #include "cli/interrupt.h"
 #include "cli/json_forms.h"
+#include "cli/signing_commands.h"
+#include "cli/terminal.h"
 #include "cli/terminal_format_page.h"
+#include "core/display_text.h"
 #include "core/text.h"
 #include "format/format_procedure.h"
 #include "record/erase_record.h"
+#include "record/record_signature.h"
 #include "reports/device_details_report.h"
 #include "reports/nvme_health_report.h"
 #include "reports/smart_report.h"
@@ -49,7 +53,7 @@ void PrintTable(Console& console, const std::vector<Row>& rows) {
 }
 
 void PrintJson(Console& console, const Json& value) {
-  console.Out(value.dump(2, ' ', false, Json::error_handler_t::replace));
+  console.Out(IndentedJson(value));
 }
 
 // Asked before the erase, so that a report that cannot be written stops
@@ -113,7 +117,9 @@ Json SmartJson(Session& s, DriveRun& drive) {
 void NoteUnopenedDrives(Session& s) {
   const std::u16string note = UnopenedDrivesNote(s.program);
   if (note.empty()) return;
-  const char* rights = RightsMissingForEveryDrive(s.program) ? " Run orvella-cli as root (sudo) to list them." : "";
+  // Where the system refuses even an administrator, more rights do not help.
+  const bool moreRightsHelp = RightsMissingForEveryDrive(s.program) && !RunsAsAdministrator();
+  const char* rights = moreRightsHelp ? " Run orvella-cli as root (sudo) to list them." : "";
   s.console.Problem(TextToUtf8(note) + rights);
 }
 
@@ -130,13 +136,13 @@ ExitCode RunList(Session& s) {
   std::copy(kListHeader.begin(), kListHeader.end(), rows[0].begin());
   for (int index = 1; index <= s.program.DeviceCount; ++index) {
     const TDeviceTable& entry = s.program.DeviceTables[static_cast<std::size_t>(index)];
-    const DriveRow cells = DriveListRow(s.program, index);
+    const DriveRow cells = ShownDriveListRow(s.program, index);
     const DriveNames names = s.program.os.DriveNamesOf(entry.DeviceNumber);
     Row row;
     row[0] = UIntToStr(entry.DeviceNumber);
     std::copy(cells.begin(), cells.end(), row.begin() + 1);
     row[8] = Utf8ToText(DriveStateText(names, entry.IdentifyData.RemovableMedia != 0));
-    row[9] = names.stableLink;
+    row[9] = DisplaySafe(names.stableLink);
     rows.push_back(row);
   }
   PrintTable(s.console, rows);
@@ -185,10 +191,12 @@ ExitCode RunErase(Session& s) {
     return *failure;
   s.console.Err(DriveIdentityLine(drive));
   if (const auto refusal = CheckExpectedSerial(s.console, drive, s.options.expectSerial)) return *refusal;
-  if (!ReportCanBeWritten(s)) return kExitFailed;
+  const std::optional<Ed25519KeyPair> signingKey = SigningKeyFor(s.options, s.console);
+  if (!signingKey || !ReportCanBeWritten(s)) return kExitFailed;
   EraseFacts facts = EraseChosenDrive(s, drive);
   facts.exitCode = EraseExitCode(facts.run);
-  const Json record = EraseRecord(drive, facts);
+  Json record = EraseRecord(drive, facts);
+  if (!signingKey->secretKey.empty()) SignRecord(record, *signingKey);
   drive.Close();
 
   if (s.options.json) PrintJson(s.console, record);

@@ -5,11 +5,26 @@
 #include <cstring>
 
 #include "cli/terminal.h"
+#include "core/display_text.h"
 
 namespace orvella::cli {
 namespace {
 
 constexpr char kClearLine[] = "\r\033[K";
+
+// Lines may quote what a drive, the system or a file said: each line is
+// written with its control characters shown, so that nothing but this
+// program moves the cursor.
+std::string Shown(std::string_view text) {
+  std::string shown;
+  for (std::size_t start = 0;;) {
+    const std::size_t end = text.find('\n', start);
+    shown += DisplaySafeUtf8(text.substr(start, end == std::string_view::npos ? end : end - start));
+    if (end == std::string_view::npos) return shown;
+    shown += '\n';
+    start = end + 1;
+  }
+}
 
 }  // namespace
 
@@ -29,7 +44,8 @@ void Console::Write(std::FILE* stream, std::string_view line) {
   const std::lock_guard lock(mutex_);
   const bool crossesLive = !live_.empty() && (stream == log_ || sharesTerminal_);
   if (crossesLive) HideLive();
-  std::fwrite(line.data(), 1, line.size(), stream);
+  const std::string shown = Shown(line);
+  std::fwrite(shown.data(), 1, shown.size(), stream);
   std::fputc('\n', stream);
   if (std::fflush(stream) != 0 && stream == stdout && outError_ == 0) outError_ = errno;
   if (crossesLive) ShowLive();
@@ -49,7 +65,7 @@ void Console::Progress(std::string_view text) {
     Write(log_, text);
     return;
   }
-  live_ = text;
+  live_ = Shown(text);
   ShowLive();
 }
 
@@ -61,7 +77,8 @@ void Console::EndProgress() {
 }
 
 bool Console::Ask(std::string_view question, std::string& answer) {
-  std::fwrite(question.data(), 1, question.size(), stderr);
+  const std::string shown = Shown(question);
+  std::fwrite(shown.data(), 1, shown.size(), stderr);
   std::fflush(stderr);
   // Read with the C library so that an interrupting signal ends the read.
   answer.clear();

@@ -4,6 +4,7 @@
 #include <variant>
 
 #include "app/drive_choose.h"
+#include "cli/terminal.h"
 #include "catalogue/enumeration.h"
 #include "core/system_error_text.h"
 #include "core/text.h"
@@ -75,6 +76,19 @@ std::optional<ExitCode> RefuseSystemDisk(const Program& program, int index, Mach
   return kExitRefused;
 }
 
+// A drive the walk found but could not open is not "not found": the
+// system's reason is told (access denied, above all).
+std::string WhyNotFound(Program& program, std::uint32_t number, const std::string& drive) {
+  for (const UnopenedDrive& unopened : program.UnopenedDrives) {
+    if (unopened.driveNumber != number) continue;
+    std::string why = "drive " + drive + " could not be opened: " +
+                      TextToUtf8(SystemErrorMessage(program.os, unopened.error));
+    if (unopened.error == ERROR_ACCESS_DENIED && !RunsAsAdministrator()) why += "; run orvella-cli as root (sudo)";
+    return why;
+  }
+  return "no drive " + drive + " was found; 'orvella-cli list' shows the drives";
+}
+
 std::optional<ExitCode> OpenChosenDrive(DriveRun& run, Console& console, DriveAccess access) {
   Os& os = run.program.os;
   const std::uint32_t share = access == DriveAccess::Exclusive ? 0 : FILE_SHARE_READ | FILE_SHARE_WRITE;
@@ -95,7 +109,7 @@ std::optional<ExitCode> SelectDrive(DriveRun& run, Machine& machine, Console& co
   EnumerateDevices(program);
   const int index = CatalogueIndexOf(program, std::get<std::uint32_t>(number));
   if (index == 0) {
-    console.Problem("no drive " + drive + " was found; 'orvella-cli list' shows the drives");
+    console.Problem(WhyNotFound(program, std::get<std::uint32_t>(number), drive));
     return kExitCannotOpen;
   }
   if (program.DeviceTables[static_cast<std::size_t>(index)].IdentifyData.LBA < kSmallestChoosableLba) {

@@ -1,6 +1,7 @@
 #include "cli/erase_steps.h"
 
 #include "app/drive_choose.h"
+#include "core/display_text.h"
 #include "core/text.h"
 #include "reports/text_forms.h"
 
@@ -9,10 +10,10 @@ namespace orvella::cli {
 std::string DriveIdentityLine(DriveRun& run) {
   const TDeviceTable& entry = run.Entry();
   const DriveNames names = run.program.os.DriveNamesOf(entry.DeviceNumber);
-  const DriveRow cells = DriveListRow(run.program, static_cast<int>(run.SelectedDevice));
-  std::u16string line = u"Drive " + UIntToStr(entry.DeviceNumber) + u": " + names.devicePath;
-  if (!names.stableLink.empty()) line += u" (" + names.stableLink + u")";
-  line += u", model \"" + cells[1] + u"\", serial \"" + Trim(entry.IdentifyData.SN) + u"\", " + cells[5] + u" (" +
+  const DriveRow cells = ShownDriveListRow(run.program, static_cast<int>(run.SelectedDevice));
+  std::u16string line = u"Drive " + UIntToStr(entry.DeviceNumber) + u": " + DisplaySafe(names.devicePath);
+  if (!names.stableLink.empty()) line += u" (" + DisplaySafe(names.stableLink) + u")";
+  line += u", model \"" + cells[1] + u"\", serial \"" + DisplaySafe(Trim(entry.IdentifyData.SN)) + u"\", " + cells[5] + u" (" +
           IntToGroupedStr(entry.IdentifyData.LBA) + u" sectors)";
   return TextToUtf8(line);
 }

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <csignal>
-#include <initializer_list>
+#include <iterator>
 #include <thread>
 
 #ifdef _WIN32
@@ -38,17 +38,31 @@ void CatchInterrupts(bool on) { ::SetConsoleCtrlHandler(OnConsoleEvent, on ? TRU
 
 extern "C" void OnInterrupt(int) { NoteInterrupt(); }
 
+// A dropped SSH connection or a closed terminal window hangs up: the erase
+// then stops as Ctrl+C stops it, and writes its record, rather than dying
+// halfway with nothing to show for it.
+constexpr int kCaught[] = {SIGINT, SIGTERM, SIGHUP};
+struct sigaction before[std::size(kCaught)];
+
 // Without SA_RESTART, so that a read waiting for the confirmation ends.
-void Catch(int signal, void (*handler)(int)) {
+void Catch(int signal, struct sigaction& previous) {
   struct sigaction action {};
-  action.sa_handler = handler;
+  action.sa_handler = OnInterrupt;
   sigemptyset(&action.sa_mask);
   action.sa_flags = 0;
+  sigaction(signal, nullptr, &previous);
+  // Started under nohup: the hang-up is meant to pass unnoticed.
+  if (signal == SIGHUP && previous.sa_handler == SIG_IGN) return;
   sigaction(signal, &action, nullptr);
 }
 
 void CatchInterrupts(bool on) {
-  for (int signal : {SIGINT, SIGTERM}) Catch(signal, on ? OnInterrupt : SIG_DFL);
+  for (std::size_t i = 0; i < std::size(kCaught); ++i) {
+    if (on)
+      Catch(kCaught[i], before[i]);
+    else
+      sigaction(kCaught[i], &before[i], nullptr);
+  }
 }
 
 #endif

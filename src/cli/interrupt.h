@@ -1,5 +1,6 @@
-// Ctrl+C (and a polite kill, or on Windows Ctrl+Break and closing the
-// console) during an erase: the signal only sets a flag;
+// Ctrl+C (and a polite kill, a hang-up of the terminal, or on Windows
+// Ctrl+Break and closing the console) during an erase: the signal only sets
+// a flag;
 // the erase page turns it into a press of the Stop button the next time the
 // write loop lets pending messages run, so the pass in progress finishes
 // and the run ends as a cancelled one.
@@ -11,8 +12,8 @@ namespace orvella::cli {
 
 class InterruptWatch {
  public:
-  // Catches SIGINT and SIGTERM until destroyed; the default handling is
-  // restored then.
+  // Catches SIGINT, SIGTERM and SIGHUP until destroyed; the handling they
+  // had is restored then. A SIGHUP that was ignored (nohup) stays ignored.
   InterruptWatch();
   ~InterruptWatch();
   InterruptWatch(const InterruptWatch&) = delete;

@@ -15,6 +15,7 @@
 #include "cli/console.h"
 #include "cli/console_panes.h"
 #include "cli/machine.h"
+#include "cli/signing_commands.h"
 #include "cli/terminal.h"
 #include "core/clock.h"
 #include "core/locale.h"
@@ -29,6 +30,8 @@ ExitCode RunCommand(Session& session) {
     case Command::Details: return RunDetails(session);
     case Command::Smart: return RunSmart(session);
     case Command::Erase: return RunErase(session);
+    case Command::Keygen:
+    case Command::Verify: break;  // no drive needed: Run runs them
   }
   return kExitUsage;
 }
@@ -71,6 +74,8 @@ int Run(int argc, char** argv) {
   const Options& options = std::get<Options>(parsed);
   Console console(options.json);
   try {
+    if (options.command == Command::Keygen) return CheckedOutput(console, RunKeygen(options, console));
+    if (options.command == Command::Verify) return CheckedOutput(console, RunVerify(options, console));
     return CheckedOutput(console, RunOnMachine(options, console));
   } catch (const std::exception& error) {
     console.Problem(error.what());

@@ -14,4 +14,8 @@ bool IsTerminal(std::FILE* stream);
 // that shows UTF-8 and understands the escape codes of the live line.
 void PrepareStandardStreams();
 
+// Whether the program runs with administrator rights (root, or an elevated
+// Windows token): advice to get them is given only to those without.
+bool RunsAsAdministrator();
+
 }  // namespace orvella::cli

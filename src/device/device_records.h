@@ -8,6 +8,10 @@
 namespace orvella {
 
 // What the storage probe learns from the operating system's storage queries.
+// No disk has sectors larger than this (64 KiB); a drive that reports
+// larger ones reports nonsense, and is not written by sectors that large.
+inline constexpr std::int64_t kLargestSectorSize = 65536;
+
 struct TIdentifyDeviceData {
   std::u16string Model;
   std::u16string FW;
@@ -18,6 +22,9 @@ struct TIdentifyDeviceData {
   std::int64_t MaximumSectorsTransfer = 0;
   bool RemovableMedia = false;
   std::uint8_t IsIDESlave = 0;
+  // The device's bytes past its last whole sector: no sector write reaches
+  // them, so no run can say it wrote the whole device.
+  std::int64_t UnaddressableBytes = 0;
 
   bool operator==(const TIdentifyDeviceData&) const = default;
 };

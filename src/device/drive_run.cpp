@@ -1,5 +1,6 @@
 #include "device/drive_run.h"
 
+#include "core/display_text.h"
 #include "core/log_sinks.h"
 
 namespace orvella {
@@ -26,6 +27,6 @@ void DriveRun::KeepLine(const std::u16string& line) {
 
 void AddFormatLog(DriveRun& run, const std::u16string& text) { run.KeepLine(StampedLine(run.program, text)); }
 
-void AddFormatLogUnstamped(DriveRun& run, const std::u16string& text) { run.KeepLine(text); }
+void AddFormatLogUnstamped(DriveRun& run, const std::u16string& text) { run.KeepLine(DisplaySafe(text)); }
 
 }  // namespace orvella

@@ -206,7 +206,10 @@ std::int64_t ProbeStorageDevice(Program& program, Handle handle, TIdentifyDevice
   AddDebugLog(program, u"Parsing data...");
   const DeviceTexts texts = ParseDeviceDescriptor(program, reply);
 
-  const std::int64_t sectors = sectorSize < kSmallestSectorSize ? 0 : length / sectorSize;
+  // A sector size beyond any disk's is taken as none: the drive then has no
+  // sectors to choose, rather than blocks the size of the whole memory.
+  const bool sensibleSectors = sectorSize >= kSmallestSectorSize && sectorSize <= kLargestSectorSize;
+  const std::int64_t sectors = sensibleSectors ? length / sectorSize : 0;
   AddDebugLog(program, u"Sectors: " + IntToStr(sectors));
   AddDebugLog(program, u"SectorSize: " + IntToStr(sectorSize));
 
@@ -222,6 +225,7 @@ std::int64_t ProbeStorageDevice(Program& program, Handle handle, TIdentifyDevice
 
   record.LBA = sectors;
   record.SectorSize = sectorSize;
+  if (sectors > 0) record.UnaddressableBytes = length - sectors * sectorSize;
   record.Model = OrDefault(Trim(texts.vendor) + u" " + texts.product, u"Storage Device");
   record.FW = OrDefault(texts.revision, u"0000");
   record.SN = OrDefault(DecodedSerial(program, texts.serial), u"000000");

@@ -1,6 +1,7 @@
 #include "format/erase_question.h"
 
 #include "app/drive_choose.h"
+#include "core/display_text.h"
 #include "device/drive_run.h"
 #include "format/format_write_loop.h"
 #include "core/text.h"
@@ -25,7 +26,8 @@ std::u16string FileSystemLines(const std::vector<Unmount>& fileSystems) {
   if (fileSystems.empty()) return u"File systems: none mounted";
   std::u16string lines = u"File systems that will be unmounted:";
   for (std::size_t i = 0; i < fileSystems.size() && i < kFileSystemsNamed; ++i)
-    lines += kLineBreak + (u"    " + fileSystems[i].mountPoint + u" (" + fileSystems[i].device + u")");
+    lines += kLineBreak + (u"    " + DisplaySafe(fileSystems[i].mountPoint) + u" (" + DisplaySafe(fileSystems[i].device) +
+                           u")");
   if (fileSystems.size() > kFileSystemsNamed)
     lines += kLineBreak + (u"    and " + IntToGroupedStr(static_cast<std::int64_t>(fileSystems.size() - kFileSystemsNamed)) +
                            u" more");
@@ -50,10 +52,11 @@ std::u16string VerificationLine(VerifyMethod method) {
 std::u16string DriveFacts(DriveRun& run, const EraseChoices& choices, bool partial) {
   const TDeviceTable& entry = run.Entry();
   const DriveNames names = run.program.os.DriveNamesOf(entry.DeviceNumber);
-  const DriveRow cells = DriveListRow(run.program, static_cast<int>(run.SelectedDevice));
-  std::u16string device = u"Device: " + names.devicePath;
-  if (!names.stableLink.empty()) device += u" (" + names.stableLink + u")";
-  return device + kLineBreak + u"Model: " + cells[1] + kLineBreak + u"Serial: " + Trim(entry.IdentifyData.SN) +
+  const DriveRow cells = ShownDriveListRow(run.program, static_cast<int>(run.SelectedDevice));
+  std::u16string device = u"Device: " + DisplaySafe(names.devicePath);
+  if (!names.stableLink.empty()) device += u" (" + DisplaySafe(names.stableLink) + u")";
+  return device + kLineBreak + u"Model: " + cells[1] + kLineBreak + u"Serial: " +
+         DisplaySafe(Trim(entry.IdentifyData.SN)) +
          kLineBreak + u"Size: " + cells[5] + u" (" + IntToGroupedStr(entry.IdentifyData.LBA) + u" sectors)" +
          kLineBreak + FileSystemLines(names.fileSystems) + kLineBreak + ModeLine(partial) + kLineBreak +
          VerificationLine(choices.Verification());

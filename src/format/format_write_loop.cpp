@@ -22,10 +22,13 @@ constexpr std::int64_t kGrowWhenUnderMs = 1'000;
 constexpr std::size_t kUnwrittenLinesShown = 200;
 
 // What a run writes, in order. A quick wipe takes both ends, since a GPT
-// disk keeps a backup of its partition table in its last sectors.
-std::vector<Extent> ExtentsToWrite(std::int64_t total, bool quickWipe) {
-  if (!quickWipe || total <= 2 * kQuickWipeExtent) return {Extent{0, total}};
-  return {Extent{0, kQuickWipeExtent}, Extent{total - kQuickWipeExtent, total}};
+// disk keeps a backup of its partition table in its last sectors; each end
+// is whole sectors (10,240,000 bytes are for 520-byte sectors).
+std::vector<Extent> ExtentsToWrite(std::int64_t total, bool quickWipe, std::int64_t sectorSize) {
+  const std::int64_t end =
+      sectorSize > 0 ? (kQuickWipeExtent + sectorSize - 1) / sectorSize * sectorSize : kQuickWipeExtent;
+  if (!quickWipe || total <= 2 * end) return {Extent{0, total}};
+  return {Extent{0, end}, Extent{total - end, total}};
 }
 
 // Another program has claimed the drive or a volume on it: every further
@@ -74,6 +77,7 @@ class WriteRun {
   std::int64_t NowMs() { return program_.clock.MonotonicMilliseconds(); }
   void NextBlock();
   void CheckBlockSize();
+  std::int64_t WholeSectors(std::int64_t bytes) const;
   void ShowProgress();
   bool HandleBlock(const void* zeros);
   bool WriteBlock(const void* zeros);
@@ -128,7 +132,7 @@ WriteRun::WriteRun(DriveRun& run, FormatPageView& view, const EraseChoices& choi
       verify_(choices.Verification()),
       sectorSize_(run.Entry().IdentifyData.SectorSize),
       driveBytes_(run.Entry().IdentifyData.LBA * sectorSize_),
-      extents_(ExtentsToWrite(driveBytes_, choices.quickWipe)),
+      extents_(ExtentsToWrite(driveBytes_, choices.quickWipe, sectorSize_)),
       startTime_(NowMs()),
       narrowing_(startTime_) {
   for (const Extent& e : extents_) toWrite_ += e.to - e.from;
@@ -151,7 +155,16 @@ void WriteRun::NextBlock() {
   ++passes_;
   if (passes_ % kCheckEveryPasses == 0) CheckBlockSize();
   if (position_ >= extents_[extent_].to) position_ = extents_.at(++extent_).from;
-  block_ = std::min(blockSize_, extents_[extent_].to - position_);
+  block_ = std::min(WholeSectors(blockSize_), extents_[extent_].to - position_);
+}
+
+// A sector size that does not divide the block (520 bytes, or 96 KiB) would
+// cut a sector at every block's end, and the drive refuses such writes: the
+// block is cut to whole sectors, and is at least one sector (which
+// kLargestSectorSize keeps within kLargestBlock).
+std::int64_t WriteRun::WholeSectors(std::int64_t bytes) const {
+  if (sectorSize_ <= 0) return bytes;
+  return std::max(bytes - bytes % sectorSize_, sectorSize_);
 }
 
 // Grows the block while ten passes take less than a second, so that fast
@@ -266,7 +279,9 @@ void WriteRun::ShowSpeed() {
 WriteLoopResult WriteRun::Finish() {
   AddFormatLog(run_, u"Average speed: " + view_.Caption(FormatLabel::Speed));
   result_.quickWipe = choices_.quickWipe;
-  result_.wholeDrive = extents_.size() == 1;
+  // Bytes past the last whole sector are never written: the run then did
+  // not cover the whole device, however it ended.
+  result_.wholeDrive = extents_.size() == 1 && run_.Entry().IdentifyData.UnaddressableBytes == 0;
   result_.bytesToWrite = toWrite_;
   result_.ending = Ending();
   result_.covered = Covered();

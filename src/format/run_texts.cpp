@@ -18,6 +18,15 @@ std::u16string ErrorTableText(std::uint32_t code) {
     case ERROR_NOT_READY:
     case ERROR_SEM_TIMEOUT: return u"Device not ready (Timeout)";
     case ERROR_IO_DEVICE: return u"Device I/O error";
+    // Every other code the backends report, so that no failure is a bare
+    // number.
+    case ERROR_INVALID_FUNCTION: return u"The device does not support this request";
+    case ERROR_ACCESS_DENIED: return u"Access denied";
+    case ERROR_INVALID_HANDLE: return u"The device is not open";
+    case ERROR_NOT_ENOUGH_MEMORY: return u"Not enough memory";
+    case ERROR_SHARING_VIOLATION: return u"The device is in use by another program";
+    case ERROR_INVALID_PARAMETER: return u"Invalid request (past the end of the device?)";
+    case ERROR_DISK_FULL: return u"The device has no space left";
     default: return {};
   }
 }

@@ -54,7 +54,8 @@ Json MediaJson(const TDeviceTable& entry, const DeviceIdentification& identifica
           {"capacityBytes", static_cast<std::int64_t>(static_cast<std::uint64_t>(data.LBA) *
                                                       static_cast<std::uint64_t>(data.SectorSize))},
           {"sectorSize", data.SectorSize},
-          {"sectors", data.LBA}};
+          {"sectors", data.LBA},
+          {"unaddressableBytes", data.UnaddressableBytes}};
 }
 
 // The product title "Orvella 4.30" is the tool's name and version.
@@ -144,10 +145,25 @@ bool KeepsSectorsHidden(const FormatRun& run) {
   return run.hiddenAreas && (run.hiddenAreas->HpaHiddenSectors() > 0 || run.hiddenAreas->DcoHiddenSectors() > 0);
 }
 
-bool ErasureProven(const FormatRun& run) {
+bool ErasedAndReadBack(const FormatRun& run) {
   const WriteLoopResult& loop = run.loop;
   return run.outcome == FormatOutcome::Ran && loop.ending == WriteLoopEnding::Complete && loop.wholeDrive &&
          loop.verification.result == VerifyResult::Passed && !KeepsSectorsHidden(run);
+}
+
+bool ErasureProven(const FormatRun& run) {
+  return ErasedAndReadBack(run) && run.loop.verification.method == VerifyMethod::Full;
+}
+
+const char* VerifiedName(const FormatRun& run) {
+  const VerificationOutcome& v = run.loop.verification;
+  if (v.result == VerifyResult::NotRun) return "none";
+  switch (v.method) {
+    case VerifyMethod::Full: return "full";
+    case VerifyMethod::Sample: return "sample";
+    case VerifyMethod::Off: break;
+  }
+  return "none";
 }
 
 std::vector<Extent> WrittenExtents(const WriteLoopResult& loop) { return Without(loop.covered, loop.failed); }
@@ -174,7 +190,8 @@ Json EraseRecord(DriveRun& run, const EraseFacts& facts) {
                  {"start", IsoLocalTime(erase.start)},
                  {"end", IsoLocalTime(erase.end)},
                  {"result", EraseResultName(facts.run)},
-                 {"erasureProven", ErasureProven(facts.run)}};
+                 {"erasureProven", ErasureProven(facts.run)},
+                 {"verified", VerifiedName(facts.run)}};
   if (facts.exitCode) record["exitCode"] = *facts.exitCode;
   record["unmounted"] = UnmountedJson(facts.run.unmounted);
   record["busyVolumes"] = BusyVolumesJson(facts.run.busyVolumes);

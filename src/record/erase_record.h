@@ -39,11 +39,20 @@ const char* EraseResultName(const FormatRun& run);
 // Configuration Overlay, which no write of the run can reach.
 bool KeepsSectorsHidden(const FormatRun& run);
 
-// Whether the run proves an erase: it ended complete, what it wrote was the
-// whole drive, read back as zeros, and the drive hides no sectors. A quick
-// wipe, a run whose read-back was off or found data, or one that left hidden
-// sectors behind is no erase, however it ended.
+// Whether the run erased the drive and checked it: it ended complete, what
+// it wrote was the whole drive, its read-back (every byte, or the sample)
+// found only zeros, and the drive hides no sectors. A quick wipe, a run
+// whose read-back was off or found data, or one that left hidden sectors or
+// a tail behind is no erase, however it ended.
+bool ErasedAndReadBack(const FormatRun& run);
+
+// Whether the run proves the erase: erased and read back in full. A sample
+// that held zeros cannot see a sector that silently kept its data.
 bool ErasureProven(const FormatRun& run);
+
+// How the erase was checked: "full" (every written byte read back),
+// "sample" (the NIST sample), "none" (no read-back ran).
+const char* VerifiedName(const FormatRun& run);
 
 // What the run wrote: the extents it covered less the blocks that failed.
 std::vector<Extent> WrittenExtents(const WriteLoopResult& loop);

@@ -23,8 +23,12 @@ std::string RecordDigest(const Json& record);
 // Sets "sha256" to the record's digest, as its last member.
 void SealRecord(Json& record);
 
-// A record read back: the record when its text is a JSON object whose
-// "sha256" matches its content, else what is wrong with it.
+// Records nest four levels; anything much deeper is no record.
+inline constexpr int kRecordDepthLimit = 32;
+
+// A record read back: the record when its text is a JSON object, nested no
+// deeper than kRecordDepthLimit, whose last member "sha256" matches its
+// content; else what is wrong with it (never quoting the text).
 struct RecordCheck {
   std::optional<Json> record;
   std::string problem;

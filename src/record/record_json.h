@@ -10,8 +10,15 @@ namespace orvella {
 
 using Json = nlohmann::ordered_json;
 
-// The record as the files and stdout get it: indented by two, one newline
-// at the end. Text that is not valid UTF-8 is written as U+FFFD.
+// JSON as files and terminals get it: indented by two; text that is not
+// valid UTF-8 written as U+FFFD; besides the C0 controls that JSON always
+// escapes, DEL, the C1 controls and the characters that reorder a line
+// (U+202E and its kind) escaped as \uXXXX, so that showing the file shows
+// them. The values read back are the bytes as reported.
+std::string IndentedJson(const Json& value);
+
+// The record as the files and stdout get it: IndentedJson, one newline at
+// the end.
 std::string RecordText(const Json& record);
 
 // Compact: no blank between tokens, UTF-8 unescaped, as the digest hashes it.

@@ -3,6 +3,7 @@
 #include <limits>
 #include <stdexcept>
 
+#include "core/display_text.h"
 #include "core/text.h"
 
 namespace orvella {
@@ -70,7 +71,8 @@ std::u16string GetDeviceTitle(const DeviceCatalogue& devices, int index, char16_
   const TIdentifyDeviceData& data = entry.IdentifyData;
   if (ProductOverflows(data.LBA, data.SectorSize))
     throw std::overflow_error("device capacity does not fit in 64 bits");
-  return u"[" + UIntToStr(entry.DeviceNumber) + u"]  " + Trim(data.Model) + u"    " + Trim(data.FW) +
+  return u"[" + UIntToStr(entry.DeviceNumber) + u"]  " + DisplaySafe(Trim(data.Model)) + u"    " +
+         DisplaySafe(Trim(data.FW)) +
          u"    [" + CapacityToStr(data.LBA * data.SectorSize, decimalSeparator) + u"]    (" +
          IntToStr(data.LBA) + u" " + IntToStr(data.SectorSize) + u"-byte sectors)";
 }

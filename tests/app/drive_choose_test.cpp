@@ -4,7 +4,9 @@
 
 #include "app/view_fakes.h"
 #include "catalogue/unopened_drives.h"
+#include "core/text.h"
 #include "support/desktop_fakes.h"
+#include "support/hostile_text.h"
 #include "support/test_program.h"
 
 namespace orvella {
@@ -69,6 +71,23 @@ TEST_F(ChooseWindow, RowCellsTrimOnlyTheModelAndEndWithTheDevicePath) {
   t.program.DeviceTables[1].DeviceNumber = 3;
   EXPECT_EQ(DriveListRow(t.program, 1), (DriveRow{u"ATA", u"WDC WD5000AAKS", u"FW01    ", u"  SN-1", u"976773168",
                                                   u"500,1 GB", u"\\\\.\\PhysicalDrive3"}));
+}
+
+// A drive names itself: its escape sequences must not redraw the list, nor
+// an override reverse the cells after it.
+TEST_F(ChooseWindow, WhatADriveReportsIsListedWithItsControlCharactersShown) {
+  Catalogue({Entry(Utf8ToText(test::kSpoofingProduct), 1000000)});
+  t.program.DeviceTables[1].IdentifyData.SN = Utf8ToText(test::kReversingProduct);
+  t.program.DeviceTables[1].IdentifyData.FW = u"F\x9bW";
+  Choose([&] { window.FormClose(); });
+  ASSERT_EQ(view.rows.size(), 1u);
+  for (const std::u16string& cell : view.rows[0]) EXPECT_FALSE(test::HoldsRawControls(TextToUtf8(cell)));
+  EXPECT_EQ(TextToUtf8(view.rows[0][1]),
+            "Stick\\x1b[2K\\x0d\\x1b[1A\\x1b[2KDrive 0: \\\\.\\PhysicalDrive0, model \"BACKUP DISK\"");
+  EXPECT_EQ(view.rows[0][3], u"Stick<U+202E>KSID PUKCAB");
+  EXPECT_EQ(view.rows[0][2], u"F\\x9bW");
+  // The catalogue itself, which the record is written from, keeps the bytes.
+  EXPECT_EQ(DriveListRow(t.program, 1)[1], Utf8ToText(test::kSpoofingProduct));
 }
 
 TEST_F(ChooseWindow, CapacityIsTheSigned64BitProductOfSectorsAndSectorSize) {

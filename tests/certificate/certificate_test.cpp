@@ -100,7 +100,8 @@ TEST_F(Certificate, ThePageHoldsSerialMethodVerificationAndDigest) {
   const Json sealed = Json::parse(Read(record));
   const std::string text = PdfText(pdf);
   EXPECT_NE(text.find("Media Sanitization Record"), std::string::npos) << text;
-  EXPECT_NE(text.find("Result: erased: every byte written and flushed; the read-back sample held zeros"),
+  EXPECT_NE(text.find("Result: written and flushed; no data found in a sample of 10.6% of the drive (the rest was "
+                      "not read back)"),
             std::string::npos)
       << text;
   EXPECT_NE(text.find("SNA1"), std::string::npos) << text;
@@ -156,7 +157,8 @@ TEST_F(Certificate, AQuickOrUnverifiedRunClaimsNoErase) {
 
 TEST_F(Certificate, SectorsTheDriveHidesAreNamedAsNotWritten) {
   const std::string text = CertificateText("0", {}, ORVELLA_CLI_FACT_DRIVES);
-  EXPECT_TRUE(Holds(text, "Result: written, flushed and read back as zeros; 3,072 hidden sectors were NOT written"))
+  EXPECT_TRUE(Holds(text, "Result: written and flushed; no data found in a sample of 10.8% of the drive (the rest was not read "
+                         "back); 3,072 hidden sectors were NOT written"))
       << text;
   EXPECT_TRUE(Holds(text, "2,048 sectors behind a Host Protected Area, 1,024 sectors behind a Device Configuration "
                           "Overlay; NOT written"))
@@ -185,6 +187,68 @@ TEST_F(Certificate, AChangedOrBrokenRecordIsRefused) {
   run = Render(folder_ / "missing.json", folder_ / "missing.pdf");
   EXPECT_NE(run.exitCode, 0);
   EXPECT_NE(run.out.find("cannot read"), std::string::npos) << run.out;
+}
+
+// What an editor does to a record to make it claim a proven erase: the
+// claims changed, the documented digest computed again.
+void Forge(const fs::path& file) {
+  std::ifstream in(file);
+  Json record = Json::parse(in);
+  record["erasureProven"] = true;
+  record["mode"] = "full";
+  record["exitCode"] = 0;
+  SealRecord(record);
+  std::ofstream(file) << RecordText(record);
+}
+
+// The page says who vouches for the record; a forged record that was signed
+// gets no certificate, one that was not is marked "integrity only".
+TEST_F(Certificate, ASignedForgeryIsRefusedAndAnUnsignedRecordIsIntegrityOnly) {
+  const fs::path key = folder_ / "key";
+  ASSERT_EQ(Shell(std::string(ORVELLA_CLI_PATH) + " keygen " + Quoted(key)).exitCode, 0);
+  const fs::path signedRecord = Record("0", "--quick --sign-key " + Quoted(key));
+  const std::string fingerprint = Json::parse(Read(signedRecord))["signature"]["fingerprint"];
+  ShellRun run = Render(signedRecord, folder_ / "signed.pdf");
+  ASSERT_EQ(run.exitCode, 0) << run.out;
+  EXPECT_NE(PdfText(folder_ / "signed.pdf").find("Record: signed by the Ed25519 key with fingerprint " + fingerprint),
+            std::string::npos);
+  Forge(signedRecord);
+  run = Render(signedRecord, folder_ / "forged.pdf");
+  EXPECT_NE(run.exitCode, 0);
+  EXPECT_NE(run.out.find("it was changed after it was signed; no certificate written"), std::string::npos) << run.out;
+  EXPECT_FALSE(fs::exists(folder_ / "forged.pdf"));
+
+  const fs::path unsignedRecord = Record("0", "--quick");
+  Forge(unsignedRecord);
+  run = Render(unsignedRecord, folder_ / "unsigned.pdf");
+  ASSERT_EQ(run.exitCode, 0) << run.out;
+  EXPECT_NE(PdfText(folder_ / "unsigned.pdf").find("Record: not signed \u2014 integrity only"), std::string::npos)
+      << PdfText(folder_ / "unsigned.pdf");
+}
+
+// A record that claims what it cannot, or that has nothing to claim, gets
+// no certificate however well it is sealed.
+TEST_F(Certificate, AContradictoryOrEmptyRecordIsRefused) {
+  Json contradicting = Json::parse(Read(Record("1", "--quick")));
+  contradicting["result"] = "complete";  // beside its unwritten ranges
+  SealRecord(contradicting);
+  std::ofstream(folder_ / "contradicting.json") << RecordText(contradicting);
+  ShellRun run = Render(folder_ / "contradicting.json", folder_ / "contradicting.pdf");
+  EXPECT_NE(run.exitCode, 0);
+  EXPECT_NE(run.out.find("the record contradicts itself: it says \"complete\" but lists"), std::string::npos)
+      << run.out;
+
+  Json empty = Json::object();
+  SealRecord(empty);
+  std::ofstream(folder_ / "empty.json") << RecordText(empty);
+  run = Render(folder_ / "empty.json", folder_ / "empty.pdf");
+  EXPECT_NE(run.exitCode, 0);
+  EXPECT_NE(run.out.find("the member \"program\" is missing"), std::string::npos) << run.out;
+
+  std::ofstream(folder_ / "deep.json") << std::string(60'000, '[') + std::string(60'000, ']');
+  run = Render(folder_ / "deep.json", folder_ / "deep.pdf");
+  EXPECT_NE(run.exitCode, 0);
+  EXPECT_NE(run.out.find("nests deeper than 32 levels"), std::string::npos) << run.out;
 }
 
 }  // namespace

@@ -76,7 +76,46 @@ TEST(CliBadInput, AVolumeNameThatWouldHideALaterVolumeIsRefused) {
   EXPECT_NE(r.err.find("volumes[0].name: must not hold a zero byte or a backslash"), std::string::npos) << r.err;
 }
 
+// A hostile description must not exhaust the stack, the memory or the
+// terminal: nesting and size are bounded before the file is read whole, and
+// a message quotes no more than the start of a key.
+TEST(CliBadInput, DeepLargeAndLongWindedFilesAreRefusedBriefly) {
+  Scratch scratch;
+  const std::string deep = scratch.Write("deep.json", "{\"drives\":" + std::string(60'000, '[') +
+                                                          std::string(60'000, ']') + "}");
+  CliResult r = RunCli({"--drives", deep, "list"});
+  EXPECT_EQ(r.exitCode, 2);
+  EXPECT_EQ(r.err, "orvella-cli: " + deep + ": nests deeper than 32 levels\n");
+
+  const std::string large = scratch.Write("large.json", "");
+  fs::resize_file(large, std::uintmax_t{3} << 30);  // sparse: takes no room
+  r = RunCli({"--drives", large, "list"});
+  EXPECT_EQ(r.exitCode, 2);
+  EXPECT_EQ(r.err, "orvella-cli: " + large + ": cannot be read: larger than 16 MiB\n");
+  fs::remove(large);
+
+  const std::string key(1'000'000, 'k');
+  const std::string longKey = scratch.Write("key.json", "{\"drives\": [], \"" + key + "\": 1}");
+  r = RunCli({"--drives", longKey, "list"});
+  EXPECT_EQ(r.exitCode, 2);
+  EXPECT_EQ(r.err, "orvella-cli: " + longKey + ": " + key.substr(0, 40) +
+                       "... (1000000 bytes): is not a known key (misspelt?)\n");
+  const std::string longToken = scratch.Write("token.json", "{\"drives\": [\"" + key + "\n\"]}");
+  r = RunCli({"--drives", longToken, "list"});
+  EXPECT_EQ(r.exitCode, 2);
+  EXPECT_LT(r.err.size(), 400u) << r.err.substr(0, 400);
+}
+
 #ifndef _WIN32  // Linux devices
+TEST(CliBadInput, EveryUnreadableDriveFileGivesTheSameExitCode) {
+  for (const char* path : {"/proc/self/mem", "/nonexistent.json", "/etc", "/dev/zero"}) {
+    const CliResult r = RunCli({"--drives", path, "list"});
+    EXPECT_EQ(r.exitCode, 2) << path << ": " << r.err;
+  }
+  EXPECT_EQ(RunCli({"--drives", "/proc/self/mem", "list"}).err,
+            "orvella-cli: /proc/self/mem: cannot be read: Input/output error\n");
+}
+
 TEST(CliBadInput, ADeviceIsNoDriveFile) {
   const CliResult r = RunCli({"--drives", "/dev/null", "list"});
   EXPECT_EQ(r.exitCode, 2);
@@ -89,7 +128,7 @@ TEST(CliBadInput, ADeviceIsNoDriveFile) {
 TEST(CliBadInput, AWordThatIsNoCommandIsNamed) {
   const CliResult r = RunCli({"--demo", "frobnicate"});
   EXPECT_EQ(r.exitCode, 2);
-  EXPECT_TRUE(r.err.starts_with("orvella-cli: 'frobnicate' is not a command (list, details, smart, erase)\n"))
+  EXPECT_TRUE(r.err.starts_with("orvella-cli: 'frobnicate' is not a command (list, details, smart, erase, keygen, verify)\n"))
       << r.err;
   EXPECT_TRUE(RunCli({"--demo"}).err.starts_with("orvella-cli: a command is needed"));
 }
@@ -165,7 +204,44 @@ TEST(CliBadInput, ARunThatIsRefusedBeforeTheEraseLeavesAnEarlierReport) {
   EXPECT_EQ(scratch.Entries(), 1u);  // no temporary file stays beside it
 }
 
-#ifndef _WIN32  // runs stopped by POSIX signals
+#ifndef _WIN32  // file modes, links and signals of POSIX
+// The record names the machine's serial number, which only root reads: a
+// new report is its owner's alone, a replaced one keeps the mode it had.
+TEST(CliBadInput, ANewReportIsTheOwnersAloneAndAReplacedOneKeepsItsMode) {
+  Scratch scratch;
+  const auto mode = [&](const char* name) { return fs::status(scratch.PathOf(name)).permissions() & fs::perms::all; };
+  ASSERT_EQ(RunCli(WithDrives({"erase", "0", "--yes", "--quick", "--report", scratch.PathOf("new.json")})).exitCode, 9);
+  EXPECT_EQ(mode("new.json"), fs::perms::owner_read | fs::perms::owner_write);
+
+  const std::string shared = scratch.Write("shared.json", kEarlierRecord);
+  fs::permissions(shared, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  ASSERT_EQ(RunCli(WithDrives({"erase", "0", "--yes", "--quick", "--report", shared})).exitCode, 9);
+  EXPECT_NE(scratch.Read("shared.json"), kEarlierRecord);
+  EXPECT_EQ(mode("shared.json"), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+}
+
+// A link out of its folder (as /dev/stdout is) would be replaced by a
+// regular file; one to a file beside it is followed and stays a link.
+TEST(CliBadInput, AReportLinkOutOfItsFolderIsRefusedAndOneBesideItFollowed) {
+  Scratch scratch;
+  fs::create_directories(scratch.PathOf("reports"));
+  const std::string outside = scratch.Write("outside.json", kEarlierRecord);
+  const std::string link = scratch.PathOf("reports/link.json");
+  fs::create_symlink(outside, link);
+  const CliResult r = RunCli(WithDrives({"erase", "0", "--yes", "--quick", "--report", link}));
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.ErrLines().back(), "orvella-cli: cannot write the report file " + link +
+                                     ": it is a link to a file outside its folder; nothing was erased");
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_EQ(scratch.Read("outside.json"), kEarlierRecord);
+
+  const std::string beside = scratch.PathOf("beside.json");
+  fs::create_symlink("outside.json", beside);
+  ASSERT_EQ(RunCli(WithDrives({"erase", "0", "--yes", "--quick", "--report", beside})).exitCode, 9);
+  EXPECT_TRUE(fs::is_symlink(beside));
+  EXPECT_EQ(json::parse(scratch.Read("outside.json"))["result"], "complete");
+}
+
 TEST(CliBadInput, AKilledRunLeavesTheEarlierReportWhole) {
   Scratch scratch;
   const std::string report = scratch.Write("record.json", kEarlierRecord);

@@ -148,14 +148,18 @@ TEST(CliErase, TheRecordIsACertificateOfTheMediumTheMethodAndThePeople) {
   ASSERT_EQ(r.exitCode, 0) << r.err;
   const json record = report.Read();
   EXPECT_EQ(record["media"], json::parse(R"({"manufacturer": null, "model": "Testa Disk A", "serial": "SNA1",
-      "type": "HDD", "bus": "ATA", "capacityBytes": 67108864, "sectorSize": 512, "sectors": 131072})"));
+      "type": "HDD", "bus": "ATA", "capacityBytes": 67108864, "sectorSize": 512, "sectors": 131072,
+      "unaddressableBytes": 0})"));
   EXPECT_EQ(record["tool"], json::parse(R"({"name": "Orvella", "version": "4.30", "frontEnd": "orvella-cli"})"));
   EXPECT_EQ(record["host"]["name"], "simulated machine");
   EXPECT_EQ(record["operator"], "Ada Lovelace");
   EXPECT_EQ(record["asset"], "IT-004711");
   EXPECT_EQ(record["sanitization"]["method"], "Clear: overwrite with zeros, 1 pass");
   EXPECT_EQ(record["verification"]["result"], "passed");
-  EXPECT_EQ(record["erasureProven"], true);
+  // The default read-back is the sample: erased and checked (exit status
+  // 0), but only a full read-back proves it.
+  EXPECT_EQ(record["verified"], "sample");
+  EXPECT_EQ(record["erasureProven"], false);
 
   std::ifstream in(report.Path());
   const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -264,6 +268,21 @@ TEST(CliErase, ExpectSerialErasesOnlyTheDriveWithThatSerialNumber) {
   EXPECT_EQ(LogLines(r.out).back(), "Remember to create new partitions.");
 }
 
+// A script whose serial variable came out empty must not erase whatever
+// drive the number names: an empty serial is a mistake of the command line.
+TEST(CliErase, AnEmptyExpectedSerialIsAUsageErrorNotNoCheck) {
+  ReportFile report;
+  const CliResult r = Erase({"0", "--yes", "--quick", "--expect-serial", "", "--report", report.Path()});
+  EXPECT_EQ(r.exitCode, 2);
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(r.err, "orvella-cli: --expect-serial needs a serial number\n");
+  EXPECT_FALSE(fs::exists(report.Path()));
+  const CliResult equals = Erase({"0", "--yes", "--quick", "--expect-serial=", "--report", report.Path()});
+  EXPECT_EQ(equals.exitCode, 2);
+  EXPECT_EQ(equals.out, "");
+  EXPECT_FALSE(fs::exists(report.Path()));
+}
+
 // A volume with a mount point is taken down by the lock: the log has a line
 // for it and the record an entry.
 TEST(CliErase, TheRecordListsWhatWasUnmounted) {
@@ -311,6 +330,42 @@ TEST(CliErase, CtrlCStopsAfterTheBlockInProgress) {
   const std::int64_t stoppedAt = record["written"][0]["to"];
   EXPECT_GT(stoppedAt, 0);
   EXPECT_LT(stoppedAt, 1'000'000'000);
+}
+
+// A dropped SSH connection hangs up the terminal: the erase stops as Ctrl+C
+// stops it and leaves its record, instead of dying halfway without one.
+TEST(CliErase, AHangUpStopsLikeCtrlCAndTheRecordIsWritten) {
+  {
+    ReportFile report;
+    CliProcess cli(Args({"erase", "4", "--yes", "--report", report.Path()}));
+    ASSERT_TRUE(cli.WaitForOutput("% complete")) << "the erase did not start";
+    cli.Signal(SIGHUP);
+    const CliResult r = cli.Finish();
+    EXPECT_EQ(r.exitCode, 5) << r.err;
+    EXPECT_EQ(report.Read()["result"], "cancelled");
+  }
+  {
+    ReportFile report;
+    CliTerminal terminal(Args({"erase", "4", "--yes", "--report", report.Path()}));
+    ASSERT_TRUE(terminal.WaitForOutput("% complete")) << "the erase did not start";
+    const CliResult r = terminal.HangUp();
+    EXPECT_EQ(r.exitCode, 5);
+    const json record = report.Read();
+    EXPECT_EQ(record["result"], "cancelled");
+    EXPECT_EQ(record["flushed"], true);
+  }
+}
+
+// A reader that closes the pipe before the record comes (`| head -c 0`):
+// the erase still writes its report, then says the answer was lost.
+TEST(CliErase, AClosedPipeLosesOnlyTheAnswerNotTheReport) {
+  ReportFile report;
+  CliProcess cli(Args({"--json", "erase", "0", "--quick", "--yes", "--report", report.Path()}));
+  cli.CloseOutput();
+  const CliResult r = cli.Finish();
+  EXPECT_EQ(r.exitCode, 1) << r.err;
+  EXPECT_EQ(report.Read()["result"], "complete");
+  EXPECT_EQ(r.ErrLines().back(), "orvella-cli: cannot write to standard output: Broken pipe");
 }
 
 TEST(CliErase, OnATerminalItAsksForTheDriveNumber) {

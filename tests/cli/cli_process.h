@@ -42,6 +42,8 @@ class CliProcess {
   // time ran out first.
   bool WaitForOutput(const std::string& text, std::chrono::seconds limit = std::chrono::seconds(20));
   void Signal(int signal);
+  // Closes the reading end of stdout, as a reader that stops early does.
+  void CloseOutput();
   // Reads everything to the end and waits for the process.
   CliResult Finish();
 
@@ -67,6 +69,9 @@ class CliTerminal {
   void Type(const std::string& text);
   // Everything the terminal showed, and the exit code.
   CliResult Finish();
+  // Closes the terminal, as a dropped SSH connection does, and waits for
+  // the process: what it showed before, and the exit code.
+  CliResult HangUp();
 
  private:
   pid_t pid_ = -1;
@@ -75,6 +80,10 @@ class CliTerminal {
 };
 
 #endif
+
+// Whether the tests run with administrator rights (root, an elevated
+// token), as the orvella-cli they start then does.
+bool RunningAsAdministrator();
 
 // Lines of a text, with the stamp of a format log line taken off.
 std::vector<std::string> UnstampedLines(const std::string& text);

@@ -26,6 +26,10 @@ std::vector<char*> Argv(const std::vector<std::string>& args) {
 [[noreturn]] void ExecCli(const std::vector<std::string>& args) {
   setenv("LC_ALL", "C", 1);
   setenv("TZ", "UTC", 1);
+  // As a login shell starts it: the test ignores SIGPIPE for itself, and
+  // ignored signals stay ignored across exec.
+  signal(SIGPIPE, SIG_DFL);
+  signal(SIGHUP, SIG_DFL);
   std::vector<char*> argv = Argv(args);
   execv(argv[0], argv.data());
   _exit(127);
@@ -137,6 +141,11 @@ bool CliProcess::WaitForOutput(const std::string& text, std::chrono::seconds lim
 
 void CliProcess::Signal(int signal) { kill(pid_, signal); }
 
+void CliProcess::CloseOutput() {
+  close(outFd_);
+  outFd_ = -1;
+}
+
 CliResult CliProcess::Finish() {
   std::string* sinks[2] = {&result_.out, &result_.err};
   int fds[2] = {outFd_, errFd_};
@@ -180,6 +189,20 @@ void CliTerminal::Type(const std::string& text) {
 }
 
 // A terminal whose program has ended reports an error instead of an end.
+bool RunningAsAdministrator() { return geteuid() == 0; }
+
+CliResult CliTerminal::HangUp() {
+  close(master_);
+  master_ = -1;
+  CliResult result;
+  int status = 0;
+  waitpid(pid_, &status, 0);
+  pid_ = -1;
+  result.exitCode = ExitCodeOf(status);
+  result.out = shown_;
+  return result;
+}
+
 CliResult CliTerminal::Finish() {
   while (Drain(master_, shown_)) {
   }

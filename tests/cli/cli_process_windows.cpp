@@ -106,4 +106,15 @@ CliResult RunCli(const std::vector<std::string>& args, const std::string& input,
   return result;
 }
 
+bool RunningAsAdministrator() {
+  HANDLE token = nullptr;
+  if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
+  TOKEN_ELEVATION elevation{};
+  DWORD size = 0;
+  const bool elevated = ::GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size) &&
+                        elevation.TokenIsElevated != 0;
+  ::CloseHandle(token);
+  return elevated;
+}
+
 }  // namespace orvella::test

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "core/halt.h"
+#include "core/text.h"
+#include "device/drive_run.h"
+#include "support/hostile_text.h"
 #include "support/test_program.h"
 
 namespace orvella {
@@ -19,6 +22,26 @@ TEST(LogSinks, StampAndThreeBlanksPrecedeFormatAndDebugLines) {
   EXPECT_EQ(t.panes.formatLog, (std::vector<std::u16string>{u"08.12.2026 14:30:05   Formatting... ",
                                                             u"08.12.2026 14:30:05   "}));
   EXPECT_EQ(t.panes.debugLog, std::vector<std::u16string>{u"08.12.2026 14:30:05   Debug mode activated"});
+}
+
+// A line quoting what a drive reported reaches every pane, and so the
+// terminal and the record's log, with its control characters shown.
+TEST(LogSinks, EverySinkShowsControlCharactersInsteadOfPassingThemOn) {
+  TestProgram t;
+  t.program.DebugMode = true;
+  const std::u16string hostile = Utf8ToText(test::kSpoofingProduct) + Utf8ToText(test::kReversingProduct);
+  AddFormatLog(t.program, u"Low level format: " + hostile);
+  AddFormatLogUnstamped(t.drive, hostile);  // a drive's own lines, echoed to the pane
+  AddDebugLog(t.program, hostile);
+  AddDetailsLine(t.program, hostile);
+  AddSmartLine(t.program, hostile);
+  for (const auto* pane : {&t.panes.formatLog, &t.panes.debugLog, &t.panes.details, &t.panes.smart})
+    for (const std::u16string& line : *pane) {
+      EXPECT_FALSE(test::HoldsRawControls(TextToUtf8(line))) << TextToUtf8(line);
+      EXPECT_NE(line.find(u"Stick\\x1b[2K\\x0d"), std::u16string::npos);
+      EXPECT_NE(line.find(u"<U+202E>"), std::u16string::npos);
+    }
+  EXPECT_EQ(t.panes.formatLog.size(), 2u);
 }
 
 TEST(LogSinks, AtMidnightTheStampIsTheDateAlone) {

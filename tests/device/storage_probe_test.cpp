@@ -222,6 +222,18 @@ TEST(StorageProbe, SectorCountsFollowTheReportedSectorSize) {
     EXPECT_TRUE(p.Logged(u"Sectors: 0"));
     EXPECT_TRUE(p.Logged(u"SectorSize: " + IntToStr(small)));
   }
+  // Sectors beyond any disk's (1 MiB, 4 GiB) are nonsense: no sectors to
+  // choose, rather than blocks the size of the memory.
+  for (std::uint32_t absurd : {1u << 20, 0xFFFFFFFFu}) {
+    d.bytesPerSector = absurd;
+    EXPECT_EQ(Probe(d).info.LBA, 0) << absurd;
+  }
+  // A size that is not whole sectors keeps a tail no sector reaches.
+  d.bytesPerSector = 520;
+  Probe odd(d);
+  EXPECT_EQ(odd.info.LBA, 961745888);
+  EXPECT_EQ(odd.info.UnaddressableBytes, 256);
+  EXPECT_EQ(big.info.UnaddressableBytes, 0);
 }
 
 TEST(StorageProbe, TransferLimitIsCappedAt250Sectors) {

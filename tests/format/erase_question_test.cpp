@@ -4,6 +4,8 @@
 
 #include "core/text.h"
 #include "format_rig.h"
+#include "reports/text_forms.h"
+#include "support/hostile_text.h"
 
 namespace orvella {
 namespace {
@@ -48,6 +50,24 @@ TEST(EraseQuestion, ListsTheDriveItsFileSystemsTheModeAndTheReadBack) {
   EXPECT_TRUE(Holds(quick, "Verification: none")) << quick;
   EXPECT_EQ(AskToErase(rig.t.drive, EraseChoices{true, VerifyMethod::Full, std::nullopt, {}, {}}).instruction,
             u"The partitions on the selected device will be lost");
+}
+
+// The question is what a person checks before the erase: a drive's name
+// must not be able to redraw it into naming another disk.
+TEST(EraseQuestion, WhatTheDriveAndItsVolumesReportIsShownNotObeyed) {
+  QuestionRig rig(64 << 20, {MountedVolume("E:", "E:\\\x1b[1A\xe2\x80\xae")});
+  TIdentifyDeviceData& data = rig.t.program.DeviceTables[1].IdentifyData;
+  data.Model = Utf8ToText(test::kSpoofingProduct);
+  data.SN = Utf8ToText(test::kReversingProduct);
+  rig.t.drive.DeviceTitle = GetDeviceTitle(rig.t.program.DeviceTables, 1, u'.');
+  const std::string content = rig.Content(false, VerifyMethod::Full);
+  std::string withoutBreaks;
+  for (char c : content)
+    if (c != '\r') withoutBreaks += c;
+  EXPECT_FALSE(test::HoldsRawControls(withoutBreaks)) << content;
+  for (const char* part : {"Model: Stick\\x1b[2K\\x0d\\x1b[1A\\x1b[2KDrive 0:", "Serial: Stick<U+202E>KSID PUKCAB\r\n",
+                           "    E:\\\\x1b[1A<U+202E> (", "\r\n\r\n[1]  Stick\\x1b[2K"})
+    EXPECT_TRUE(Holds(content, part)) << part << " in " << content;
 }
 
 TEST(EraseQuestion, ADriveWithoutMountedFileSystemsSaysSoAndManyAreCounted) {

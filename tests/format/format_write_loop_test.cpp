@@ -100,6 +100,34 @@ TEST(FormatWriteLoop, QuickWipeOnFourKilobyteSectorsEndsOnWholeSectors) {
   EXPECT_TRUE(rig.NothingWrittenTwice());
 }
 
+// Sectors that do not divide the block (520 bytes of some SAS disks, 96 KiB
+// of a bridge's make-up) would cut a sector at every block's end, and the
+// drive refuses every such write: the blocks are whole sectors.
+TEST(FormatWriteLoop, SectorsThatDoNotDivideTheBlockAreWrittenInWholeSectors) {
+  for (const std::uint32_t sector : {520u, 49'152u}) {
+    FormatRig rig(Drive(std::int64_t{sector} * 40'000, sector));
+    const WriteLoopResult r = WritePass(rig);
+    EXPECT_EQ(r.ending, WriteLoopEnding::Complete) << sector;
+    EXPECT_TRUE(r.failed.empty()) << sector;
+    EXPECT_EQ(rig.Medium().BytesWritten(), std::int64_t{sector} * 40'000) << sector;
+    for (const std::uint32_t length : rig.WriteLengths()) EXPECT_EQ(length % sector, 0u) << sector;
+  }
+  // A quick wipe takes whole sectors at both ends too.
+  FormatRig quick(Drive(520LL * 1'000'000, 520));
+  EXPECT_EQ(Erase(quick, true), WriteLoopEnding::Complete);
+  EXPECT_EQ(quick.Medium().BytesWritten(), 2 * 520 * 19'693);
+}
+
+// A device whose size is not a whole number of sectors keeps a tail that no
+// sector write reaches: the run did not write the whole device.
+TEST(FormatWriteLoop, ATailPastTheLastWholeSectorIsNoWholeDrive) {
+  FormatRig rig(Drive(8 * 65'536));
+  rig.t.program.DeviceTables[1].IdentifyData.UnaddressableBytes = 100;
+  const WriteLoopResult r = WritePass(rig);
+  EXPECT_EQ(r.ending, WriteLoopEnding::Complete);
+  EXPECT_FALSE(r.wholeDrive);
+}
+
 TEST(FormatWriteLoop, AFullEraseDoublesTheBlockEveryTenFastPassesUpTo32MiB) {
   FormatRig rig(Drive(1'000'000'000));
   EXPECT_EQ(Erase(rig), WriteLoopEnding::Complete);
@@ -234,15 +262,26 @@ TEST(FormatWriteLoop, OtherWriteErrorsSkipTheirBlockWithTheTablesText) {
 
 // Access denied or a sharing violation means another program holds the
 // drive: the run ends there, says where, and claims nothing beyond it.
+// A full backing file (ENOSPC on Linux) says so instead of a bare number.
+TEST(FormatWriteLoop, ADeviceWithNoSpaceLeftSaysSo) {
+  VirtualDrive d = Drive(8 * 65'536);
+  d.writeErrors = {{{131'072, 131'073}, ERROR_DISK_FULL}};
+  FormatRig rig(d);
+  FormatWriteLoop(rig.t.drive, rig.page, EraseChoices{false, VerifyMethod::Off, {}, {}, {}});
+  EXPECT_EQ(rig.Log().front(), u"Format Error occurred at offset 131,072:   112 - The device has no space left");
+}
+
 TEST(FormatWriteLoop, AWriteRefusedBecauseAnotherProgramTookTheDriveEndsTheRunThere) {
-  for (const std::uint32_t code : {ERROR_ACCESS_DENIED, ERROR_SHARING_VIOLATION}) {
+  const std::pair<std::uint32_t, std::u16string> refusals[] = {
+      {ERROR_ACCESS_DENIED, u"5 - Access denied"}, {ERROR_SHARING_VIOLATION, u"32 - The device is in use by another program"}};
+  for (const auto& [code, words] : refusals) {
     VirtualDrive d = Drive(8 * 65'536);
     d.writeErrors = {{{131'072, 131'073}, code}};
     FormatRig rig(d);
     const WriteLoopResult r = FormatWriteLoop(rig.t.drive, rig.page, EraseChoices{false, VerifyMethod::Off, {}, {}, {}});
     EXPECT_EQ(r.ending, WriteLoopEnding::NotComplete);
     const Lines expected = {
-        u"Format Error occurred at offset 131,072:   " + IntToStr(code),
+        u"Format Error occurred at offset 131,072:   " + words,
         u"Another program has taken the device, aborting...", u"Average speed: ",
         u"Low-level format did not complete: writing was refused at offset 131,072    LBA 256"};
     EXPECT_EQ(rig.Log(), expected) << code;

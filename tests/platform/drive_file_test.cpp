@@ -239,6 +239,9 @@ INSTANTIATE_TEST_SUITE_P(
                 "not valid JSON: parse error at line 1, column 13: syntax error while parsing value - "
                 "unexpected '}'; expected '[', '{', or a literal"},
         BadFile{"[]", "the description: must be an object {...}"},
+        BadFile{Drive(R"("bytesPerSector": 1048576)"),
+                "drives[0].bytesPerSector: is larger than any disk's sectors (at most 65536)"},
+        BadFile{"{\"drives\": " + std::string(40, '[') + std::string(40, ']') + "}", "nests deeper than 32 levels"},
         BadFile{"{}", "drives: is missing"},
         BadFile{R"({"drives": {}})", "drives: must be a list [...]"},
         BadFile{R"({"drives": [{"length": 0}]})", "drives[0].number: is missing"},

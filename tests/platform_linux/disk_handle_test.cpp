@@ -9,6 +9,8 @@
 #include <chrono>
 #include <thread>
 
+#include "core/text.h"
+#include "format/run_texts.h"
 #include "platform/linux/error_mapping.h"
 #include "platform/linux/linux_os.h"
 #include "platform_linux/fake_kernel.h"
@@ -468,9 +470,14 @@ TEST(ErrorMapping, ErrnoValuesGiveTheCodesTheProgramTestsFor) {
   EXPECT_EQ(WindowsErrorOf(ENXIO), ERROR_DEV_NOT_EXIST);
   EXPECT_EQ(WindowsErrorOf(EBUSY), ERROR_SHARING_VIOLATION);
   EXPECT_EQ(linux_backend::WindowsOpenErrorOf(EPERM), ERROR_ACCESS_DENIED);
+  // A full backing file is no "invalid parameter".
+  EXPECT_EQ(WindowsErrorOf(ENOSPC), ERROR_DISK_FULL);
+  EXPECT_EQ(linux_backend::ErrorText(ERROR_DISK_FULL), u"The device has no space left.");
   for (int e = 1; e < 134; ++e) {
     const std::uint32_t code = WindowsErrorOf(e);
     EXPECT_NE(linux_backend::ErrorText(code), u"Unknown error.") << "errno " << e;
+    // The format log names every code it can meet, not just its number.
+    EXPECT_NE(CodeAndText(code), UIntToStr(code)) << "errno " << e;
   }
 }
 

@@ -41,7 +41,7 @@ TEST(EraseRecord, NamesTheMediumFromTheCatalogueWhenIdentifyIsSilent) {
   const Json record = EraseRecord(rig.t.drive, rig.facts);
   EXPECT_EQ(record["media"], Json::parse(R"({"manufacturer": "Western Digital", "model": "WDC WD5000AAKX-00ERMA0",
       "serial": "WD-WCC2EAB12345", "type": "unknown", "bus": "SATA", "capacityBytes": 500107862016,
-      "sectorSize": 512, "sectors": 976773168})"));
+      "sectorSize": 512, "sectors": 976773168, "unaddressableBytes": 0})"));
   EXPECT_TRUE(record["identify"].is_null());
 }
 
@@ -104,15 +104,29 @@ TEST(EraseRecord, VerificationNotRunOrAsFound) {
                          "subsections": 1000, "sampleSectors": 97693, "samples": 2002}})"));
 }
 
-// Only a complete run over the whole drive, read back clean, on a drive
-// that hides nothing, proves an erase.
+// Only a complete run over the whole drive, read back clean in full, on a
+// drive that hides nothing, proves an erase.
 TEST(EraseRecord, ErasureProvenOnlyForAWholeDriveReadBackCleanWithNothingHidden) {
   RecordRig rig;
   FormatRun& run = rig.facts.run;
   run.loop.wholeDrive = true;
+  run.loop.verification.method = VerifyMethod::Full;
   run.loop.verification.result = VerifyResult::Passed;
   EXPECT_TRUE(ErasureProven(run));
   EXPECT_EQ(EraseRecord(rig.t.drive, rig.facts)["erasureProven"], true);
+  EXPECT_EQ(EraseRecord(rig.t.drive, rig.facts)["verified"], "full");
+
+  // A sample that held zeros cannot see a sector that kept its data: the
+  // drive was erased and checked, but it is not proven.
+  run.loop.verification.method = VerifyMethod::Sample;
+  EXPECT_TRUE(ErasedAndReadBack(run));
+  EXPECT_FALSE(ErasureProven(run));
+  EXPECT_EQ(EraseRecord(rig.t.drive, rig.facts)["erasureProven"], false);
+  EXPECT_EQ(EraseRecord(rig.t.drive, rig.facts)["verified"], "sample");
+  run.loop.verification.result = VerifyResult::NotRun;
+  EXPECT_EQ(EraseRecord(rig.t.drive, rig.facts)["verified"], "none");
+  run.loop.verification.method = VerifyMethod::Full;
+  run.loop.verification.result = VerifyResult::Passed;
 
   run.hiddenAreas = HiddenAreas{};
   EXPECT_TRUE(ErasureProven(run));  // asked, nothing hidden

@@ -23,8 +23,8 @@ std::uint32_t WindowsErrorOf(int errnoValue) {
     case EACCES: return ERROR_ACCESS_DENIED;
     case EBADF: return ERROR_INVALID_HANDLE;
     case ENOMEM: return ERROR_NOT_ENOUGH_MEMORY;
+    case ENOSPC: return ERROR_DISK_FULL;
     case EINVAL:
-    case ENOSPC:
     case EFBIG:
     case EOVERFLOW: return ERROR_INVALID_PARAMETER;
     case ENOTTY:
@@ -52,6 +52,7 @@ std::u16string ErrorText(std::uint32_t code) {
     case ERROR_SHARING_VIOLATION: return u"The device is in use by another program.";
     case ERROR_DEV_NOT_EXIST: return u"The device is no longer attached.";
     case ERROR_INVALID_PARAMETER: return u"The request has an invalid parameter.";
+    case ERROR_DISK_FULL: return u"The device has no space left.";
     case ERROR_SEM_TIMEOUT: return u"The device did not answer in time.";
     case ERROR_INSUFFICIENT_BUFFER: return u"The reply area is too small for the answer.";
     case ERROR_IO_DEVICE: return u"The device reported an input/output error.";

@@ -63,10 +63,12 @@ std::optional<std::vector<VolumeHolder>> ProcessesHolding(const SystemTree& tree
   const std::vector<std::string> entries = tree.List("/proc");
   if (entries.empty()) return std::nullopt;
   std::vector<VolumeHolder> holders;
+  // The program itself may stand on the volume (started from it): it is
+  // not what keeps the volume busy for the user, and closes with the run.
+  const auto self = static_cast<std::uint32_t>(getpid());
   for (const std::string& entry : entries) {
     const std::optional<std::uint32_t> pid = ProcessId(entry);
-    // Our own handles on the drive are no one else's hold on it.
-    if (!pid || *pid == static_cast<std::uint32_t>(getpid())) continue;
+    if (!pid || *pid == self) continue;
     const std::string process = "/proc/" + entry;
     if (!ProcessHolds(tree, process, device)) continue;
     const std::optional<std::string> command = tree.ReadLine(process + "/comm");

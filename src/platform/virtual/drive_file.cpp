@@ -11,7 +11,11 @@
 #include <set>
 #include <vector>
 
+#include "core/bounded_file.h"
+#include "core/display_text.h"
+#include "core/json_depth.h"
 #include "core/text.h"
+#include "device/device_records.h"
 #include "platform/error_codes.h"
 #include "platform/virtual/drive_file_names.h"
 
@@ -21,6 +25,8 @@ namespace {
 using nlohmann::json;
 
 constexpr std::size_t kIdentifyWords = 256;
+// A nlohmann message quotes the token it stopped at, which may be long.
+constexpr std::size_t kMessageLimit = 160;
 constexpr std::size_t kSmartAttributeSlots = 30;
 constexpr std::uint64_t kLargestRawValue = (std::uint64_t{1} << 48) - 1;
 
@@ -234,6 +240,8 @@ VirtualDrive ReadDrive(JsonObjectReader& object, std::vector<VirtualVolume>& vol
   object.Read("openError", drive.openError, ErrorCodeNames());
   object.Read("exclusiveOpenError", drive.exclusiveOpenError, ErrorCodeNames());
   object.Read("bytesPerSector", drive.bytesPerSector);
+  if (drive.bytesPerSector > kLargestSectorSize)
+    object.Fail("bytesPerSector", "is larger than any disk's sectors (at most 65536)");
   drive.length = ByteCount(object.Required("length"), object.PathOf("length"), drive.bytesPerSector);
   object.Read("maxTransferLength", drive.maxTransferLength);
   object.Read("busType", drive.busType, BusTypeNames());
@@ -261,7 +269,7 @@ void CheckUnique(const VirtualMachine& machine) {
                            std::to_string(machine.drives[i].number) + " is described twice");
   std::set<std::string_view> names;
   for (const VirtualVolume& volume : machine.volumes)
-    if (!names.insert(volume.name).second) throw DriveFileError("volume " + volume.name + " is described twice");
+    if (!names.insert(volume.name).second) throw DriveFileError("volume " + Excerpt(volume.name) + " is described twice");
 }
 
 // JSON itself lets a key appear twice in an object and keeps the last
@@ -316,7 +324,7 @@ class RepeatedKeyCheck {
     std::string path;
     for (const Level& level : levels_) {
       if (level.isList) path += "[" + std::to_string(level.index) + "]";
-      else path += (path.empty() ? "" : ".") + level.key;
+      else path += (path.empty() ? "" : ".") + Excerpt(level.key);
     }
     return path;
   }
@@ -338,11 +346,13 @@ VirtualMachine ParseDriveDescription(std::string_view text) {
   if (const auto zero = text.find('\0'); zero != std::string_view::npos)
     throw DriveFileError("not valid JSON: a zero byte at byte " + std::to_string(zero + 1) +
                          " (inside a text, write \\u0000)");
+  if (NestedDeeperThan(text, kDriveFileDepthLimit))
+    throw DriveFileError("nests deeper than " + std::to_string(kDriveFileDepthLimit) + " levels");
   json document;
   try {
     document = json::parse(text);
   } catch (const json::exception& e) {  // syntax errors, and numbers beyond a double's range
-    throw DriveFileError("not valid JSON: " + WithoutTag(e.what()));
+    throw DriveFileError("not valid JSON: " + Excerpt(WithoutTag(e.what()), kMessageLimit));
   }
   RepeatedKeyCheck repeatedKeys;
   json::sax_parse(text, &repeatedKeys);
@@ -357,20 +367,15 @@ VirtualMachine ParseDriveDescription(std::string_view text) {
 }
 
 VirtualMachine ReadDriveFile(const std::string& path) {
-  namespace fs = std::filesystem;
-  std::error_code error;
-  const fs::file_status status = fs::status(path, error);
-  if (status.type() == fs::file_type::not_found) throw DriveFileError(path + ": cannot be read: no such file");
-  if (error) throw DriveFileError(path + ": cannot be read: " + error.message());
   // A device or a pipe is no description, and reading one might never end.
-  if (!fs::is_regular_file(status))
-    throw DriveFileError(path + ": cannot be read: not a regular file (a drive description file is needed)");
-  std::ifstream file(path, std::ios::binary);
-  if (!file) throw DriveFileError(path + ": cannot be read: " + std::strerror(errno));
-  const std::string text{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-  if (file.bad()) throw DriveFileError(path + ": cannot be read: " + std::strerror(errno));
+  const FileRead file = ReadBoundedFile(path, kDriveFileSizeLimit);
+  if (!file.text) {
+    const bool device = file.problem == "not a regular file";
+    throw DriveFileError(path + ": cannot be read: " + file.problem +
+                         (device ? " (a drive description file is needed)" : ""));
+  }
   try {
-    return ParseDriveDescription(text);
+    return ParseDriveDescription(*file.text);
   } catch (const DriveFileError& e) {
     throw DriveFileError(path + ": " + e.what());
   }

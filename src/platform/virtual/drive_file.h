@@ -3,6 +3,7 @@
 // is described field by field in docs/drive-files.md.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -10,6 +11,11 @@
 #include "platform/virtual/virtual_machine.h"
 
 namespace orvella {
+
+// The largest description file read (docs/drive-files.md), and how deep it
+// may nest: real descriptions are a few kilobytes, five levels deep.
+inline constexpr std::uintmax_t kDriveFileSizeLimit = std::uintmax_t{16} << 20;
+inline constexpr int kDriveFileDepthLimit = 32;
 
 // Reads a description from its JSON text. Throws DriveFileError whose
 // message names the place of the first fault ("drives[1].length: ...").

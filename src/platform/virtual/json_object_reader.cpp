@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "core/display_text.h"
+
 namespace orvella {
 namespace {
 
@@ -62,7 +64,7 @@ JsonObjectReader::JsonObjectReader(const nlohmann::json& value, std::string path
 }
 
 std::string JsonObjectReader::PathOf(std::string_view key) const {
-  return path_.empty() ? std::string(key) : path_ + "." + std::string(key);
+  return path_.empty() ? Excerpt(key) : path_ + "." + Excerpt(key);
 }
 
 void JsonObjectReader::Fail(std::string_view key, const std::string& problem) const { FailAt(PathOf(key), problem); }
@@ -138,8 +140,8 @@ WholeNumber JsonObjectReader::ParseWholeNumber(const nlohmann::json& value, cons
     if (const auto hex = ParseHex(text)) return {false, *hex};
     for (const NamedValue& n : names)
       if (n.name == text) return {false, n.value};
-    if (names.empty()) FailAt(path, "\"" + text + "\" is not a number (write 42 or \"0x2A\")");
-    FailAt(path, "\"" + text + "\" is not a number, a \"0x...\" text or one of: " + NameList(names));
+    if (names.empty()) FailAt(path, "\"" + Excerpt(text) + "\" is not a number (write 42 or \"0x2A\")");
+    FailAt(path, "\"" + Excerpt(text) + "\" is not a number, a \"0x...\" text or one of: " + NameList(names));
   }
   FailAt(path, "must be a whole number");
 }

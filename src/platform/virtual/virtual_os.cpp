@@ -216,6 +216,7 @@ std::u16string VirtualOs::SystemErrorText(std::uint32_t code) {
     case ERROR_SEM_TIMEOUT: return u"The semaphore timeout period has expired.\r\n";
     case ERROR_INSUFFICIENT_BUFFER: return u"The data area passed to a system call is too small.\r\n";
     case ERROR_IO_DEVICE: return u"The request could not be performed because of an I/O device error.\r\n";
+    case ERROR_DISK_FULL: return u"There is not enough space on the disk.\r\n";
     default: return u"Unknown error.\r\n";
   }
 }
