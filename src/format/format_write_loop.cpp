@@ -21,13 +21,6 @@ constexpr std::int64_t kGrowWhenUnderMs = 1'000;
 // Lines naming single unwritten ranges; the result holds them all.
 constexpr std::size_t kUnwrittenLinesShown = 200;
 
-// What a run writes, in order. A quick wipe takes both ends, since a GPT
-// disk keeps a backup of its partition table in its last sectors.
-std::vector<Extent> ExtentsToWrite(std::int64_t total, bool quickWipe) {
-  if (!quickWipe || total <= 2 * kQuickWipeExtent) return {Extent{0, total}};
-  return {Extent{0, kQuickWipeExtent}, Extent{total - kQuickWipeExtent, total}};
-}
-
 // Another program has claimed the drive or a volume on it: every further
 // block would be refused too, and skipping them would only count failures.
 bool MeansTakenByOthers(std::uint32_t code) {
@@ -378,6 +371,13 @@ bool WriteRun::Flush() {
 }
 
 }  // namespace
+
+// A quick wipe takes both ends, since a GPT disk keeps a backup of its
+// partition table in its last sectors.
+std::vector<Extent> ExtentsToWrite(std::int64_t total, bool quickWipe) {
+  if (!quickWipe || total <= 2 * kQuickWipeExtent) return {Extent{0, total}};
+  return {Extent{0, kQuickWipeExtent}, Extent{total - kQuickWipeExtent, total}};
+}
 
 std::int64_t SeekDevice(Os& os, Handle handle, std::int64_t offset) {
   std::int64_t newPosition = 0;
