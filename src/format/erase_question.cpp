@@ -19,7 +19,7 @@ constexpr std::size_t kFileSystemsNamed = 4;
 // tables, not the data.
 bool WipesOnlyTheEnds(const DriveRun& run, bool quickWipe) {
   const TIdentifyDeviceData& data = run.Entry().IdentifyData;
-  return quickWipe && data.LBA * data.SectorSize > 2 * kQuickWipeExtent;
+  return ExtentsToWrite(data.LBA * data.SectorSize, quickWipe, data.SectorSize).size() > 1;
 }
 
 std::u16string FileSystemLines(const std::vector<Unmount>& fileSystems) {

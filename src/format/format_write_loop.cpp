@@ -21,16 +21,6 @@ constexpr std::int64_t kGrowWhenUnderMs = 1'000;
 // Lines naming single unwritten ranges; the result holds them all.
 constexpr std::size_t kUnwrittenLinesShown = 200;
 
-// What a run writes, in order. A quick wipe takes both ends, since a GPT
-// disk keeps a backup of its partition table in its last sectors; each end
-// is whole sectors (10,240,000 bytes are for 520-byte sectors).
-std::vector<Extent> ExtentsToWrite(std::int64_t total, bool quickWipe, std::int64_t sectorSize) {
-  const std::int64_t end =
-      sectorSize > 0 ? (kQuickWipeExtent + sectorSize - 1) / sectorSize * sectorSize : kQuickWipeExtent;
-  if (!quickWipe || total <= 2 * end) return {Extent{0, total}};
-  return {Extent{0, end}, Extent{total - end, total}};
-}
-
 // Another program has claimed the drive or a volume on it: every further
 // block would be refused too, and skipping them would only count failures.
 bool MeansTakenByOthers(std::uint32_t code) {
@@ -393,6 +383,16 @@ bool WriteRun::Flush() {
 }
 
 }  // namespace
+
+// A quick wipe takes both ends, since a GPT disk keeps a backup of its
+// partition table in its last sectors; each end is whole sectors
+// (10,240,000 bytes are not a whole number of 520-byte sectors).
+std::vector<Extent> ExtentsToWrite(std::int64_t total, bool quickWipe, std::int64_t sectorSize) {
+  const std::int64_t end =
+      sectorSize > 0 ? (kQuickWipeExtent + sectorSize - 1) / sectorSize * sectorSize : kQuickWipeExtent;
+  if (!quickWipe || total <= 2 * end) return {Extent{0, total}};
+  return {Extent{0, end}, Extent{total - end, total}};
+}
 
 std::int64_t SeekDevice(Os& os, Handle handle, std::int64_t offset) {
   std::int64_t newPosition = 0;

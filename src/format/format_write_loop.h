@@ -63,6 +63,12 @@ struct WriteLoopResult {
   std::vector<std::u16string> errorLines;
 };
 
+// What a run over a drive of `total` bytes writes, in order: the whole
+// drive, or, for a quick wipe of a drive larger than twice
+// kQuickWipeExtent, its first and its last kQuickWipeExtent bytes, each
+// rounded up to whole sectors of `sectorSize`.
+std::vector<Extent> ExtentsToWrite(std::int64_t total, bool quickWipe, std::int64_t sectorSize);
+
 // Moves the handle's position to `offset`; the new position, or -1 when the
 // system refuses.
 std::int64_t SeekDevice(Os& os, Handle handle, std::int64_t offset);

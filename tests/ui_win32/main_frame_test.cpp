@@ -117,8 +117,8 @@ TEST_F(MainFrameTest, AFormatRunMovesTheBarLabelsAndLogAndStopsOnStop) {
   test::Every(10, [&] {
     ++passes;
     if (passes == 2 || passes == 4) {
-      snapshots.push_back({BarPosition(), Main().Caption(FormatLabel::CurrentPercent),
-                           Main().Caption(FormatLabel::CurrentPosition), Main().Caption(FormatLabel::Speed),
+      snapshots.push_back({BarPosition(), Main().LabelText(FormatLabel::CurrentPercent),
+                           Main().LabelText(FormatLabel::CurrentPosition), Main().LabelText(FormatLabel::Speed),
                            win32ui::WindowText(Handle(Control::RunFigures)), win32ui::WindowText(Main().Handle()),
                            FormatLog().size(), OnlyStopEnabled()});
     }

@@ -12,7 +12,7 @@ DesktopProgram::DesktopProgram(Os& os, Clock& clock, Locale& locale, Halt& halt,
       desktop_{application_, dialogs != nullptr ? *dialogs : qtDialogs_, shell != nullptr ? *shell : qtShell_, fonts_},
       program_(os, clock, locale, panes_, halt),
       fmChoose_(program_, desktop_, chooseDialog_),
-      fmMain_(program_, desktop_, mainWindow_, mainWindow_, fmChoose_, debugDialog_) {
+      fmMain_(program_, desktop_, mainWindow_, mainWindow_.Page(), fmChoose_, debugDialog_) {
   chooseDialog_.Attach(fmChoose_);
   mainWindow_.Attach(fmMain_);
 }

@@ -271,10 +271,7 @@ void MainWindow::ConnectEvents() {
           [this](Qt::MouseButton b) { logic_->lbCopyrightMouseUp(ToMouseButton(b)); });
 }
 
-void MainWindow::SetCaption(const std::u16string& caption) {
-  baseTitle_ = ToQt(caption);
-  setWindowTitle(baseTitle_);
-}
+void MainWindow::SetCaption(const std::u16string& caption) { formatPage_.SetTitle(caption); }
 
 void MainWindow::SetFont(const FontSpec& font) { setFont(ToQFont(font)); }
 
@@ -294,13 +291,7 @@ void MainWindow::SetChooseAnotherEnabled(bool enabled) { btChooseAnother_->setEn
 
 void MainWindow::ClearDrivePages() {
   for (QPlainTextEdit* pane : {logDetails_, logBenchMark_, logSmart_}) pane->clear();
-  pbCurrentTask_->setValue(0);
-  pbCurrentTask_->SetState(ProgressState::Normal);
-  for (QLabel* label : {lbCurrentPercent_, lbSpeed_, lbCurrentPosition_, lbRunFigures_}) label->clear();
-  runFigures_ = RunFigures{};
-  setWindowTitle(baseTitle_);
-  cbQuickWipe_->setChecked(false);
-  cbVerify_->setChecked(true);
+  formatPage_.Clear();
 }
 
 std::u16string MainWindow::AskReportPath(const std::u16string& suggestedName) {
@@ -314,32 +305,17 @@ std::u16string MainWindow::WriteCertificate(const Json& record, const std::u16st
   return FromQt(problem);
 }
 
-void MainWindow::SetProgressPosition(int position) { pbCurrentTask_->setValue(position); }
+void MainWindow::SetBarPosition(int position) { pbCurrentTask_->setValue(position); }
 
-// The normal state marks the start of the write loop, any other its end.
-void MainWindow::SetProgressState(ProgressState state) {
-  pbCurrentTask_->SetState(state);
-  if (state == ProgressState::Normal) {
-    runFigures_.Start(RunFigures::Clock::now());
-    lbRunFigures_->clear();
-  } else if (runFigures_.Running()) {
-    EndRunFigures();
-  }
-}
+void MainWindow::SetBarState(ProgressState state) { pbCurrentTask_->SetState(state); }
 
-void MainWindow::ShowBytesDone(std::int64_t done, std::int64_t total) {
-  const char16_t decimalPoint = QLocale().decimalPoint().at(0).unicode();
-  lbRunFigures_->setText(ToQt(runFigures_.Progress(done, total, decimalPoint, RunFigures::Clock::now())));
-  setWindowTitle(ToQt(ProgressTitle(done, total, FromQt(baseTitle_))));
-}
+void MainWindow::SetRunFiguresText(const std::u16string& text) { lbRunFigures_->setText(ToQt(text)); }
 
-// The title drops its percentage, the elapsed time stays, and the window
-// asks for attention: a long run may have ended behind other windows.
-void MainWindow::EndRunFigures() {
-  setWindowTitle(baseTitle_);
-  lbRunFigures_->setText(ToQt(runFigures_.End(RunFigures::Clock::now())));
-  QApplication::alert(this);
-}
+void MainWindow::SetWindowTitle(const std::u16string& title) { setWindowTitle(ToQt(title)); }
+
+void MainWindow::AskForAttention() { QApplication::alert(this); }
+
+char16_t MainWindow::DecimalSeparator() { return QLocale().decimalPoint().at(0).unicode(); }
 
 QLabel* MainWindow::ProgressLabel(FormatLabel label) {
   switch (label) {
@@ -350,11 +326,9 @@ QLabel* MainWindow::ProgressLabel(FormatLabel label) {
   return lbCurrentPercent_;
 }
 
-void MainWindow::SetCaption(FormatLabel label, const std::u16string& caption) {
-  ProgressLabel(label)->setText(ToQt(caption));
-}
+void MainWindow::SetLabelText(FormatLabel label, const std::u16string& text) { ProgressLabel(label)->setText(ToQt(text)); }
 
-std::u16string MainWindow::Caption(FormatLabel label) { return FromQt(ProgressLabel(label)->text()); }
+std::u16string MainWindow::LabelText(FormatLabel label) { return FromQt(ProgressLabel(label)->text()); }
 
 QWidget* MainWindow::Control(FormatControl control) {
   switch (control) {
@@ -367,7 +341,12 @@ QWidget* MainWindow::Control(FormatControl control) {
   return btStop_;
 }
 
-void MainWindow::SetEnabled(FormatControl control, bool enabled) { Control(control)->setEnabled(enabled); }
+void MainWindow::SetControlEnabled(FormatControl control, bool enabled) { Control(control)->setEnabled(enabled); }
+
+void MainWindow::SetChecks(bool quickWipe, bool verify) {
+  cbQuickWipe_->setChecked(quickWipe);
+  cbVerify_->setChecked(verify);
+}
 
 bool MainWindow::QuickWipeChecked() { return cbQuickWipe_->isChecked(); }
 

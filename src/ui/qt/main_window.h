@@ -1,7 +1,8 @@
 // The main window TFmMain as Qt widgets: the header with the drive's title
 // and the button that chooses another drive, the pages "Device details", "LOW-LEVEL FORMAT" and "S.M.A.R.T.", the
 // notice link and the status bar. Events go to the window logic
-// (app/main_window.h); the format page is driven by the format procedure.
+// (app/main_window.h); the format page's behaviour is app/format_page.h, over
+// this window's controls.
 #pragma once
 
 #include <QCheckBox>
@@ -12,17 +13,16 @@
 #include <QWidget>
 #include <functional>
 
+#include "app/format_page.h"
 #include "app/main_view.h"
 #include "app/main_window.h"
-#include "format/format_page_view.h"
-#include "format/run_figures.h"
 #include "ui/qt/link_label.h"
 #include "ui/qt/panel_status_bar.h"
 #include "ui/qt/state_progress_bar.h"
 
 namespace orvella::qt {
 
-class MainWindow : public QWidget, public MainView, public FormatPageView {
+class MainWindow : public QWidget, public MainView, public FormatPageWidgets {
  public:
   MainWindow();
   void Attach(TFmMain& logic);
@@ -30,6 +30,8 @@ class MainWindow : public QWidget, public MainView, public FormatPageView {
   QPlainTextEdit* FormatLog() { return logBenchMark_; }
   QPlainTextEdit* DetailsPane() { return logDetails_; }
   QPlainTextEdit* SmartPane() { return logSmart_; }
+  // The "LOW-LEVEL FORMAT" page the format procedure drives.
+  FormatPage& Page() { return formatPage_; }
 
   // MainView
   void SetCaption(const std::u16string& caption) override;
@@ -47,14 +49,18 @@ class MainWindow : public QWidget, public MainView, public FormatPageView {
   std::u16string AskReportPath(const std::u16string& suggestedName) override;
   std::u16string WriteCertificate(const Json& record, const std::u16string& pdfPath) override;
 
-  // FormatPageView
-  void SetProgressPosition(int position) override;
-  void SetProgressState(ProgressState state) override;
-  void ShowBytesDone(std::int64_t done, std::int64_t total) override;
-  void SetCaption(FormatLabel label, const std::u16string& caption) override;
-  std::u16string Caption(FormatLabel label) override;
-  void SetEnabled(FormatControl control, bool enabled) override;
+  // FormatPageWidgets
+  void SetBarPosition(int position) override;
+  void SetBarState(ProgressState state) override;
+  void SetLabelText(FormatLabel label, const std::u16string& text) override;
+  std::u16string LabelText(FormatLabel label) override;
+  void SetRunFiguresText(const std::u16string& text) override;
+  void SetWindowTitle(const std::u16string& title) override;
+  void AskForAttention() override;
+  void SetControlEnabled(FormatControl control, bool enabled) override;
   void FocusStop() override;
+  void SetChecks(bool quickWipe, bool verify) override;
+  char16_t DecimalSeparator() override;
   void ProcessPendingMessages() override;
   void CloseWindow() override;
 
@@ -73,7 +79,6 @@ class MainWindow : public QWidget, public MainView, public FormatPageView {
   QWidget* Control(FormatControl control);
   void ConnectEvents();
   void DescribeControls();
-  void EndRunFigures();
 
   TFmMain* logic_ = nullptr;
   bool shown_ = false;
@@ -89,8 +94,6 @@ class MainWindow : public QWidget, public MainView, public FormatPageView {
   // Bytes done of the total, the time taken and the time left: the run in
   // terms a person can plan by.
   QLabel* lbRunFigures_;
-  QString baseTitle_;  // the caption; a run shows its percentage in front of it
-  RunFigures runFigures_;
   QCheckBox* cbQuickWipe_;
   QCheckBox* cbVerify_;
   QPushButton* btRunBenchmarks_;
@@ -100,6 +103,7 @@ class MainWindow : public QWidget, public MainView, public FormatPageView {
   QPushButton* btGetSmart_;
   LinkLabel* lbCopyright_;
   PanelStatusBar* statusBar_;
+  FormatPage formatPage_{*this};
 };
 
 }  // namespace orvella::qt

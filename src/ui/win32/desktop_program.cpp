@@ -16,7 +16,7 @@ DesktopProgram::DesktopProgram(Os& os, Clock& clock, Locale& locale, Halt& halt,
                shell != nullptr ? *shell : win32Shell_, fonts_},
       program_(os, clock, locale, panes_, halt),
       fmChoose_(program_, desktop_, chooseWindow_),
-      fmMain_(program_, desktop_, mainFrame_, mainFrame_, fmChoose_, debugWindow_) {
+      fmMain_(program_, desktop_, mainFrame_, mainFrame_.Page(), fmChoose_, debugWindow_) {
   chooseWindow_.Attach(fmChoose_);
   mainFrame_.Attach(
       fmMain_, [](const Json&, const std::u16string& pdfPath) { return CertificateNotMade(pdfPath); },

@@ -326,10 +326,7 @@ std::intptr_t MainFrame::ColourOf(void* deviceContext, WindowHandle control) {
   return reinterpret_cast<std::intptr_t>(GetSysColorBrush(white ? COLOR_WINDOW : COLOR_BTNFACE));
 }
 
-void MainFrame::SetCaption(const std::u16string& caption) {
-  baseTitle_ = caption;
-  SetWindowTextW(Handle(), Wide(caption));
-}
+void MainFrame::SetCaption(const std::u16string& caption) { formatPage_.SetTitle(caption); }
 
 void MainFrame::SetFont(const FontSpec& font) {
   font_ = font;
@@ -347,14 +344,12 @@ void MainFrame::SetChooseAnotherEnabled(bool enabled) { EnableWindow(btChooseAno
 
 void MainFrame::ClearDrivePages() {
   for (HWND pane : {logDetails_, logSmart_, logBenchMark_}) SetWindowTextW(pane, L"");
-  SendMessageW(pbCurrentTask_, PBM_SETPOS, 0, 0);
-  progressState_ = ProgressState::Normal;
-  SendMessageW(pbCurrentTask_, PBM_SETSTATE, ProgressStateCode(ProgressState::Normal), 0);
-  for (HWND label : {lbCurrentPercent_, lbSpeed_, lbCurrentPosition_, lbRunFigures_}) SetWindowTextW(label, L"");
-  runFigures_ = RunFigures{};
-  SetWindowTextW(Handle(), Wide(baseTitle_));
-  SendMessageW(cbQuickWipe_, BM_SETCHECK, BST_UNCHECKED, 0);
-  SendMessageW(cbVerify_, BM_SETCHECK, BST_CHECKED, 0);
+  formatPage_.Clear();
+}
+
+void MainFrame::SetChecks(bool quickWipe, bool verify) {
+  SendMessageW(cbQuickWipe_, BM_SETCHECK, quickWipe ? BST_CHECKED : BST_UNCHECKED, 0);
+  SendMessageW(cbVerify_, BM_SETCHECK, verify ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
 std::u16string MainFrame::AskReportPath(const std::u16string& suggestedName) {
@@ -377,31 +372,19 @@ std::u16string MainFrame::WriteCertificate(const Json& record, const std::u16str
   return writeCertificate_(record, pdfPath);
 }
 
-void MainFrame::SetProgressPosition(int position) { SendMessageW(pbCurrentTask_, PBM_SETPOS, position, 0); }
+void MainFrame::SetBarPosition(int position) { SendMessageW(pbCurrentTask_, PBM_SETPOS, position, 0); }
 
-// The normal state marks the start of the write loop, any other its end.
-void MainFrame::SetProgressState(ProgressState state) {
+void MainFrame::SetBarState(ProgressState state) {
   progressState_ = state;
   SendMessageW(pbCurrentTask_, PBM_SETSTATE, ProgressStateCode(state), 0);
-  if (state == ProgressState::Normal) {
-    runFigures_.Start(RunFigures::Clock::now());
-    SetWindowTextW(lbRunFigures_, L"");
-  } else if (runFigures_.Running()) {
-    EndRunFigures();
-  }
 }
 
-void MainFrame::ShowBytesDone(std::int64_t done, std::int64_t total) {
-  const std::u16string figures = runFigures_.Progress(done, total, decimalSeparator_, RunFigures::Clock::now());
-  SetWindowTextW(lbRunFigures_, Wide(figures));
-  SetWindowTextW(Handle(), Wide(ProgressTitle(done, total, baseTitle_)));
-}
+void MainFrame::SetRunFiguresText(const std::u16string& text) { SetWindowTextW(lbRunFigures_, Wide(text)); }
 
-// The title drops its percentage, the time taken stays, and the task bar
-// button flashes: a long run may have ended behind other windows.
-void MainFrame::EndRunFigures() {
-  SetWindowTextW(Handle(), Wide(baseTitle_));
-  SetWindowTextW(lbRunFigures_, Wide(runFigures_.End(RunFigures::Clock::now())));
+void MainFrame::SetWindowTitle(const std::u16string& title) { SetWindowTextW(Handle(), Wide(title)); }
+
+// The task bar button flashes until the window comes to the front.
+void MainFrame::AskForAttention() {
   FLASHWINFO flash{sizeof flash, Handle(), FLASHW_TRAY | FLASHW_TIMERNOFG, 0, 0};
   FlashWindowEx(&flash);
 }
@@ -415,13 +398,13 @@ WindowHandle MainFrame::LabelOf(FormatLabel label) const {
   return lbCurrentPercent_;
 }
 
-void MainFrame::SetCaption(FormatLabel label, const std::u16string& caption) {
-  SetWindowTextW(LabelOf(label), Wide(caption));
+void MainFrame::SetLabelText(FormatLabel label, const std::u16string& text) {
+  SetWindowTextW(LabelOf(label), Wide(text));
 }
 
-std::u16string MainFrame::Caption(FormatLabel label) { return WindowText(LabelOf(label)); }
+std::u16string MainFrame::LabelText(FormatLabel label) { return WindowText(LabelOf(label)); }
 
-void MainFrame::SetEnabled(FormatControl control, bool enabled) {
+void MainFrame::SetControlEnabled(FormatControl control, bool enabled) {
   HWND handle = nullptr;
   switch (control) {
     case FormatControl::RunBenchmarks: handle = btRunBenchmarks_; break;

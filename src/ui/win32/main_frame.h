@@ -2,17 +2,16 @@
 // drive's title, the tab control with the pages "Device details",
 // "LOW-LEVEL FORMAT" and "S.M.A.R.T.", the notice link, and the status bar
 // of three panels. Events go to the window logic (app/main_window.h); the
-// format page is driven by the format procedure through FormatPageView.
+// format page's behaviour is app/format_page.h, over this window's controls.
 #pragma once
 
 #include <array>
 #include <functional>
 #include <vector>
 
+#include "app/format_page.h"
 #include "app/main_view.h"
 #include "app/main_window.h"
-#include "format/format_page_view.h"
-#include "format/run_figures.h"
 #include "ui/win32/controls.h"
 #include "ui/win32/font_handle.h"
 #include "ui/win32/link_label.h"
@@ -20,7 +19,7 @@
 
 namespace orvella::win32ui {
 
-class MainFrame final : public TopWindow, public MainView, public FormatPageView {
+class MainFrame final : public TopWindow, public MainView, public FormatPageWidgets {
  public:
   // The certificate writer (the record and the PDF's path; empty on success).
   using CertificateWriter = std::function<std::u16string(const Json& record, const std::u16string& pdfPath)>;
@@ -31,6 +30,8 @@ class MainFrame final : public TopWindow, public MainView, public FormatPageView
   WindowHandle FormatLog() const { return logBenchMark_; }
   WindowHandle DetailsPane() const { return logDetails_; }
   WindowHandle SmartPane() const { return logSmart_; }
+  // The "LOW-LEVEL FORMAT" page the format procedure drives.
+  FormatPage& Page() { return formatPage_; }
 
   // MainView
   void SetCaption(const std::u16string& caption) override;
@@ -48,14 +49,18 @@ class MainFrame final : public TopWindow, public MainView, public FormatPageView
   std::u16string AskReportPath(const std::u16string& suggestedName) override;
   std::u16string WriteCertificate(const Json& record, const std::u16string& pdfPath) override;
 
-  // FormatPageView
-  void SetProgressPosition(int position) override;
-  void SetProgressState(ProgressState state) override;
-  void ShowBytesDone(std::int64_t done, std::int64_t total) override;
-  void SetCaption(FormatLabel label, const std::u16string& caption) override;
-  std::u16string Caption(FormatLabel label) override;
-  void SetEnabled(FormatControl control, bool enabled) override;
+  // FormatPageWidgets
+  void SetBarPosition(int position) override;
+  void SetBarState(ProgressState state) override;
+  void SetLabelText(FormatLabel label, const std::u16string& text) override;
+  std::u16string LabelText(FormatLabel label) override;
+  void SetRunFiguresText(const std::u16string& text) override;
+  void SetWindowTitle(const std::u16string& title) override;
+  void AskForAttention() override;
+  void SetControlEnabled(FormatControl control, bool enabled) override;
   void FocusStop() override;
+  void SetChecks(bool quickWipe, bool verify) override;
+  char16_t DecimalSeparator() override { return decimalSeparator_; }
   void ProcessPendingMessages() override;
   void CloseWindow() override;
 
@@ -85,7 +90,6 @@ class MainFrame final : public TopWindow, public MainView, public FormatPageView
   bool OnCommand(int id, int code);
   std::intptr_t ColourOf(void* dc, WindowHandle control);
   WindowHandle LabelOf(FormatLabel label) const;
-  void EndRunFigures();
 
   TFmMain* logic_ = nullptr;
   CertificateWriter writeCertificate_;
@@ -111,8 +115,6 @@ class MainFrame final : public TopWindow, public MainView, public FormatPageView
   WindowHandle lbSpeed_ = nullptr;
   WindowHandle lbCurrentPosition_ = nullptr;
   WindowHandle lbRunFigures_ = nullptr;
-  RunFigures runFigures_;
-  std::u16string baseTitle_;
   WindowHandle cbQuickWipe_ = nullptr;
   WindowHandle cbVerify_ = nullptr;
   WindowHandle btSaveReport_ = nullptr;
@@ -122,6 +124,7 @@ class MainFrame final : public TopWindow, public MainView, public FormatPageView
   WindowHandle btGetSmart_ = nullptr;
   LinkLabel lbCopyright_;
   StatusBar statusBar_;
+  FormatPage formatPage_{*this};
 };
 
 }  // namespace orvella::win32ui

@@ -1,0 +1,44 @@
+#include "app/format_page.h"
+
+namespace orvella {
+
+void FormatPage::SetTitle(const std::u16string& title) {
+  title_ = title;
+  widgets_.SetWindowTitle(title_);
+}
+
+void FormatPage::Clear() {
+  widgets_.SetBarPosition(0);
+  widgets_.SetBarState(ProgressState::Normal);
+  for (const FormatLabel label : {FormatLabel::CurrentPercent, FormatLabel::Speed, FormatLabel::CurrentPosition})
+    widgets_.SetLabelText(label, u"");
+  widgets_.SetRunFiguresText(u"");
+  runFigures_ = RunFigures{};
+  widgets_.SetWindowTitle(title_);
+  widgets_.SetChecks(false, true);
+}
+
+void FormatPage::SetProgressState(ProgressState state) {
+  widgets_.SetBarState(state);
+  if (state == ProgressState::Normal) {
+    runFigures_.Start(RunFigures::Clock::now());
+    widgets_.SetRunFiguresText(u"");
+  } else if (runFigures_.Running()) {
+    EndRunFigures();
+  }
+}
+
+void FormatPage::ShowBytesDone(std::int64_t done, std::int64_t total) {
+  widgets_.SetRunFiguresText(runFigures_.Progress(done, total, widgets_.DecimalSeparator(), RunFigures::Clock::now()));
+  widgets_.SetWindowTitle(ProgressTitle(done, total, title_));
+}
+
+// The title drops its percentage, the time taken stays, and the window asks
+// for attention: a long run may have ended behind other windows.
+void FormatPage::EndRunFigures() {
+  widgets_.SetWindowTitle(title_);
+  widgets_.SetRunFiguresText(runFigures_.End(RunFigures::Clock::now()));
+  widgets_.AskForAttention();
+}
+
+}  // namespace orvella

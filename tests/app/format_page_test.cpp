@@ -1,0 +1,112 @@
+// The format page as both desktops have it: the run's figures and the
+// percentage in the title while the write loop runs, their end, and the
+// page put back as it was created.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "app/format_page.h"
+#include "format/run_progress.h"
+
+namespace orvella {
+namespace {
+
+class FakeWidgets final : public FormatPageWidgets {
+ public:
+  void SetBarPosition(int position) override { bar = position; }
+  void SetBarState(ProgressState value) override { state = value; }
+  void SetLabelText(FormatLabel label, const std::u16string& text) override { labels[label] = text; }
+  std::u16string LabelText(FormatLabel label) override { return labels[label]; }
+  void SetRunFiguresText(const std::u16string& text) override { figures = text; }
+  void SetWindowTitle(const std::u16string& value) override { titles.push_back(value); }
+  void AskForAttention() override { ++attentions; }
+  void SetControlEnabled(FormatControl control, bool enabled) override { enabledStates[control] = enabled; }
+  void FocusStop() override { ++stopFocused; }
+  bool QuickWipeChecked() override { return quickWipe; }
+  bool VerifyChecked() override { return verify; }
+  void SetChecks(bool quick, bool verifyBox) override {
+    quickWipe = quick;
+    verify = verifyBox;
+  }
+  char16_t DecimalSeparator() override { return u','; }
+  void ProcessPendingMessages() override { ++messageRuns; }
+  void CloseWindow() override { ++closes; }
+
+  int bar = -1;
+  ProgressState state = ProgressState::Error;
+  std::map<FormatLabel, std::u16string> labels;
+  std::u16string figures = u"old figures";
+  std::vector<std::u16string> titles;
+  int attentions = 0;
+  std::map<FormatControl, bool> enabledStates;
+  int stopFocused = 0;
+  bool quickWipe = true;
+  bool verify = false;
+  int messageRuns = 0;
+  int closes = 0;
+};
+
+TEST(FormatPage, ARunShowsItsFiguresAndPercentageInTheTitleAndAsksForAttentionAtTheEnd) {
+  FakeWidgets widgets;
+  FormatPage page(widgets);
+  page.SetTitle(u"Orvella 4.30");
+  page.SetProgressState(ProgressState::Normal);
+  EXPECT_EQ(widgets.state, ProgressState::Normal);
+  EXPECT_EQ(widgets.figures, u"");
+
+  page.ShowBytesDone(15'000'000'000, 30'000'000'000);
+  EXPECT_EQ(widgets.titles.back(), u"50% - Orvella 4.30");
+  EXPECT_TRUE(widgets.figures.starts_with(BytesOfTotalText(15'000'000'000, 30'000'000'000, u',') + u"   elapsed "));
+
+  page.SetProgressState(ProgressState::Paused);
+  EXPECT_EQ(widgets.state, ProgressState::Paused);
+  EXPECT_EQ(widgets.titles.back(), u"Orvella 4.30");
+  EXPECT_NE(widgets.figures.find(u"took "), std::u16string::npos);
+  EXPECT_EQ(widgets.attentions, 1);
+
+  // A state change outside a run ends nothing.
+  page.SetProgressState(ProgressState::Error);
+  EXPECT_EQ(widgets.attentions, 1);
+}
+
+TEST(FormatPage, ClearingPutsThePageBackAsCreated) {
+  FakeWidgets widgets;
+  FormatPage page(widgets);
+  page.SetTitle(u"Orvella 4.30");
+  page.SetProgressState(ProgressState::Normal);
+  page.ShowBytesDone(10, 100);
+  page.SetCaption(FormatLabel::Speed, u"87,3 MB/s");
+  page.SetProgressPosition(42);
+
+  page.Clear();
+  EXPECT_EQ(widgets.bar, 0);
+  EXPECT_EQ(widgets.state, ProgressState::Normal);
+  for (const FormatLabel label : {FormatLabel::CurrentPercent, FormatLabel::CurrentPosition, FormatLabel::Speed})
+    EXPECT_EQ(page.Caption(label), u"");
+  EXPECT_EQ(widgets.figures, u"");
+  EXPECT_EQ(widgets.titles.back(), u"Orvella 4.30");
+  EXPECT_FALSE(widgets.quickWipe);
+  EXPECT_TRUE(widgets.verify);
+
+  // The run figures start afresh: ending a state now alerts nobody.
+  page.SetProgressState(ProgressState::Paused);
+  EXPECT_EQ(widgets.attentions, 0);
+}
+
+TEST(FormatPage, PassesTheProcedureOnToTheControls) {
+  FakeWidgets widgets;
+  FormatPage page(widgets);
+  page.SetEnabled(FormatControl::Stop, true);
+  page.FocusStop();
+  page.ProcessPendingMessages();
+  page.CloseWindow();
+  EXPECT_TRUE(widgets.enabledStates.at(FormatControl::Stop));
+  EXPECT_EQ(widgets.stopFocused, 1);
+  EXPECT_EQ(widgets.messageRuns, 1);
+  EXPECT_EQ(widgets.closes, 1);
+}
+
+}  // namespace
+}  // namespace orvella
