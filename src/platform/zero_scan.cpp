@@ -6,8 +6,25 @@
 namespace orvella {
 namespace {
 
+// Sectors are looked at one by one only within a page that is not zero.
 constexpr std::size_t kZeroPage = 4096;
-alignas(64) const std::uint8_t kZeros[kZeroPage] = {};
+// Words ORed together before the result is looked at: a stretch long
+// enough for the compiler to OR whole vector registers, short enough that
+// a buffer that is not zero is left soon.
+constexpr std::size_t kStretchWords = 32;
+
+// Whether a stretch of words is zero: one load and OR per word and a
+// single test, reading the memory once (a compare with a zero page reads
+// twice as much).
+bool WordsZero(const unsigned char* bytes, std::size_t words) {
+  std::uint64_t any = 0;
+  for (std::size_t i = 0; i < words; ++i) {
+    std::uint64_t word;
+    std::memcpy(&word, bytes + i * sizeof word, sizeof word);
+    any |= word;
+  }
+  return any == 0;
+}
 
 void AddSpan(std::vector<ByteSpan>& spans, ByteSpan span) {
   if (!spans.empty() && spans.back().to == span.from)
@@ -19,8 +36,12 @@ void AddSpan(std::vector<ByteSpan>& spans, ByteSpan span) {
 }  // namespace
 
 bool AllZero(const std::uint8_t* bytes, std::size_t length) {
-  for (std::size_t at = 0; at < length; at += kZeroPage)
-    if (std::memcmp(bytes + at, kZeros, std::min(kZeroPage, length - at)) != 0) return false;
+  constexpr std::size_t stretch = kStretchWords * sizeof(std::uint64_t);
+  std::size_t at = 0;
+  for (; at + stretch <= length; at += stretch)
+    if (!WordsZero(bytes + at, kStretchWords)) return false;
+  for (; at < length; ++at)
+    if (bytes[at] != 0) return false;
   return true;
 }
 
