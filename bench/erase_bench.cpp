@@ -20,6 +20,7 @@
 
 #include "catalogue/enumeration.h"
 #include "core/program.h"
+#include "device/drive_run.h"
 #include "core/text.h"
 #include "format/format_procedure.h"
 #include "format/verification.h"
@@ -94,8 +95,8 @@ int Usage() {
 }
 
 // The read-back of the whole drive, timed, as if an erase had written all of it.
-int ReadBackAlone(Program& program, FormatPageView& page, VerifyMethod method) {
-  const TDeviceTable& drive = program.SelectedEntry();
+int ReadBackAlone(DriveRun& run, FormatPageView& page, VerifyMethod method) {
+  const TDeviceTable& drive = run.Entry();
   VerifyRequest request;
   request.method = method;
   request.seed = 1;
@@ -103,9 +104,9 @@ int ReadBackAlone(Program& program, FormatPageView& page, VerifyMethod method) {
   request.driveBytes = drive.IdentifyData.LBA * request.sectorSize;
   request.written = {{0, request.driveBytes}};
   const auto start = std::chrono::steady_clock::now();
-  const VerificationOutcome outcome = VerifyZeros(program, page, nullptr, request);
+  const VerificationOutcome outcome = VerifyZeros(run, page, nullptr, request);
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  program.os.CloseHandle(program.DeviceHandle);
+  run.Close();
   std::cout << "read_seconds=" << seconds << " read_bytes=" << outcome.bytesRead
             << " result=" << VerifyResultName(outcome.result) << '\n';
   return outcome.result == VerifyResult::Passed || method == VerifyMethod::Off ? 0 : 1;
@@ -146,28 +147,28 @@ int Run(int argc, char** argv) {
   ExitingHalt halt;
   Program program(os, clock, locale, panes, halt);
   EnumerateDevices(program);
+  DriveRun drive(program);
   for (int i = 1; i <= program.DeviceCount; ++i)
     if (os.Drives()[program.DeviceTables[static_cast<std::size_t>(i)].DeviceNumber].name == name)
-      program.SelectedDevice = i;
-  if (program.SelectedDevice < 1) {
+      drive.SelectedDevice = i;
+  if (drive.SelectedDevice < 1) {
     std::cerr << node << " was not found among the drives\n";
     return 1;
   }
-  program.DeviceTitle = Utf8ToText(node);
-  program.DeviceHandle =
-      os.CreateFileW(program.SelectedEntry().DevicePath, GENERIC_READ | GENERIC_WRITE, 0, OPEN_EXISTING, 0);
-  if (program.DeviceHandle == INVALID_HANDLE_VALUE) {
+  drive.DeviceTitle = Utf8ToText(node);
+  drive.DeviceHandle = os.CreateFileW(drive.Entry().DevicePath, GENERIC_READ | GENERIC_WRITE, 0, OPEN_EXISTING, 0);
+  if (!drive.IsOpen()) {
     std::cerr << "cannot open " << node << ": " << TextToUtf8(os.SystemErrorText(os.GetLastError())) << '\n';
     return 1;
   }
   UnattendedPage page(quick, *verify);
-  if (readBackOnly) return ReadBackAlone(program, page, *readBack);
-  FormatProcedure procedure(program, page);
+  if (readBackOnly) return ReadBackAlone(drive, page, *readBack);
+  FormatProcedure procedure(drive, page);
   const auto start = std::chrono::steady_clock::now();
   procedure.FormatDevice();
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  os.CloseHandle(program.DeviceHandle);
-  const std::int64_t bytes = program.SelectedEntry().IdentifyData.LBA * program.SelectedEntry().IdentifyData.SectorSize;
+  drive.Close();
+  const std::int64_t bytes = drive.Entry().IdentifyData.LBA * drive.Entry().IdentifyData.SectorSize;
   const std::int64_t verified = procedure.LastRun().loop.verification.bytesRead;
   std::cout << "seconds=" << seconds << " bytes=" << bytes << " verify_seconds=" << (verified > 0 ? panes.VerifySeconds() : 0)
             << " verify_bytes=" << verified << (panes.complete ? " complete" : " not complete") << '\n';

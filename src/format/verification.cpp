@@ -3,8 +3,7 @@
 #include <algorithm>
 #include <deque>
 
-#include "core/log_sinks.h"
-#include "core/program.h"
+#include "device/drive_run.h"
 #include "core/text.h"
 #include "format/run_texts.h"
 #include "format/sample_plan.h"
@@ -27,8 +26,8 @@ constexpr std::int64_t kSeekWorth = 256 * 1024;
 // taken, so that a drive able to hold several reads is never left idle.
 class ReadBack {
  public:
-  ReadBack(Program& program, FormatPageView& view, void* buffer, const VerifyRequest& request)
-      : program_(program), view_(view), buffer_(buffer), sectorSize_(request.sectorSize) {
+  ReadBack(DriveRun& run, FormatPageView& view, void* buffer, const VerifyRequest& request)
+      : run_(run), program_(run.program), view_(view), buffer_(buffer), sectorSize_(request.sectorSize) {
     outcome_.method = request.method;
     Plan(request);
   }
@@ -47,6 +46,7 @@ class ReadBack {
   void LogMismatches();
   std::int64_t NowMs() { return program_.clock.MonotonicMilliseconds(); }
 
+  DriveRun& run_;
   Program& program_;
   FormatPageView& view_;
   void* buffer_;
@@ -91,12 +91,12 @@ std::u16string ReadBack::PlanLine() const {
 }
 
 VerificationOutcome ReadBack::Run() {
-  AddFormatLog(program_, u"Verifying... ");
-  AddFormatLog(program_, PlanLine());
+  AddFormatLog(run_, u"Verifying... ");
+  AddFormatLog(run_, PlanLine());
   startMs_ = NowMs();
   const auto sector = static_cast<std::uint32_t>(std::max<std::int64_t>(sectorSize_, 0));
-  ReadAll(*program_.os.StartZeroReader(program_.DeviceHandle, buffer_, sector));
-  AddFormatLog(program_, u"Average verification speed: " + view_.Caption(FormatLabel::Speed));
+  ReadAll(*program_.os.StartZeroReader(run_.DeviceHandle, buffer_, sector));
+  AddFormatLog(run_, u"Average verification speed: " + view_.Caption(FormatLabel::Speed));
   if (outcome_.result == VerifyResult::NotRun) {
     LogMismatches();
     if (!outcome_.mismatches.empty()) outcome_.result = VerifyResult::Mismatch;
@@ -104,7 +104,7 @@ VerificationOutcome ReadBack::Run() {
     else outcome_.result = VerifyResult::Passed;
   }
   if (outcome_.result == VerifyResult::Passed)
-    AddFormatLog(program_, u"Verification passed: " + IntToGroupedStr(outcome_.bytesRead) +
+    AddFormatLog(run_, u"Verification passed: " + IntToGroupedStr(outcome_.bytesRead) +
                                u" bytes read back, all of them zero.");
   return outcome_;
 }
@@ -116,16 +116,16 @@ void ReadBack::ReadAll(ZeroReader& reader) {
   std::int64_t lastMs = startMs_;
   while (!queued_.empty()) {
     const Extent block = queued_.front();
-    if (program_.StopRequested) {
+    if (run_.StopRequested) {
       outcome_.result = VerifyResult::Cancelled;
-      AddFormatLog(program_, u"Verification cancelled at offset " + OffsetAndLba(block.from, sectorSize_));
+      AddFormatLog(run_, u"Verification cancelled at offset " + OffsetAndLba(block.from, sectorSize_));
       return;
     }
     const BlockRead read = reader.Take();
     queued_.pop_front();
     if (!Account(read)) {
       LogError(u"Device was unplugged, aborting...");
-      AddFormatLog(program_, u"Verification terminated at offset " + OffsetAndLba(block.from, sectorSize_));
+      AddFormatLog(run_, u"Verification terminated at offset " + OffsetAndLba(block.from, sectorSize_));
       outcome_.result = VerifyResult::DriveGone;
       return;
     }
@@ -189,7 +189,7 @@ void ReadBack::ShowSpeed() {
 }
 
 void ReadBack::LogError(const std::u16string& line) {
-  AddFormatLog(program_, line);
+  AddFormatLog(run_, line);
   outcome_.errorLines.push_back(line);
 }
 
@@ -236,9 +236,9 @@ const char* VerifyResultName(VerifyResult result) {
   return "not-run";
 }
 
-VerificationOutcome VerifyZeros(Program& program, FormatPageView& view, void* buffer, const VerifyRequest& request) {
+VerificationOutcome VerifyZeros(DriveRun& run, FormatPageView& view, void* buffer, const VerifyRequest& request) {
   if (request.method == VerifyMethod::Off) return {};
-  return ReadBack(program, view, buffer, request).Run();
+  return ReadBack(run, view, buffer, request).Run();
 }
 
 }  // namespace orvella
