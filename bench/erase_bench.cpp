@@ -103,6 +103,15 @@ int ReadBackAlone(DriveRun& run, FormatPageView& page, VerifyMethod method) {
   request.sectorSize = drive.IdentifyData.SectorSize;
   request.driveBytes = drive.IdentifyData.LBA * request.sectorSize;
   request.written = {{0, request.driveBytes}};
+  // The drive's first page written again (zeros, as it holds), so that the
+  // read-back reads directly from the medium as it does after an erase.
+  std::uint32_t written = 0;
+  if (!run.program.os.SetFilePointerEx(run.DeviceHandle, 0, nullptr, FILE_BEGIN) ||
+      !run.program.os.WriteZeros(run.DeviceHandle, nullptr, 4096, &written)) {
+    std::cerr << "cannot write the first page: " << TextToUtf8(run.program.os.SystemErrorText(run.program.os.GetLastError()))
+              << '\n';
+    return 1;
+  }
   const auto start = std::chrono::steady_clock::now();
   const VerificationOutcome outcome = VerifyZeros(run, page, nullptr, request);
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

@@ -51,16 +51,24 @@ bool StretchesZero(const std::uint8_t* bytes, std::size_t length) {
   return true;
 }
 
-#if defined(__x86_64__) && defined(__GNUC__)
+#if defined(__x86_64__)
 // The same with 32-byte registers, where the processor has them.
 __attribute__((target("avx2"))) bool WideStretchesZero(const std::uint8_t* bytes, std::size_t length) {
   return StretchesZero<Vector32>(bytes, length);
 }
-const bool kWide = __builtin_cpu_supports("avx2");
-#else
-bool WideStretchesZero(const std::uint8_t* bytes, std::size_t length) { return StretchesZero<Vector16>(bytes, length); }
-constexpr bool kWide = false;
+bool HasWideRegisters() {
+  __builtin_cpu_init();  // this runs among the static constructors, maybe before the library's
+  return __builtin_cpu_supports("avx2");
+}
+const bool kWide = HasWideRegisters();
 #endif
+
+bool WidestStretchesZero(const std::uint8_t* bytes, std::size_t length) {
+#if defined(__x86_64__)
+  if (kWide) return WideStretchesZero(bytes, length);
+#endif
+  return StretchesZero<Vector16>(bytes, length);
+}
 
 void AddSpan(std::vector<ByteSpan>& spans, ByteSpan span) {
   if (!spans.empty() && spans.back().to == span.from)
@@ -73,7 +81,7 @@ void AddSpan(std::vector<ByteSpan>& spans, ByteSpan span) {
 
 bool AllZero(const std::uint8_t* bytes, std::size_t length) {
   const std::size_t stretches = length / kStretch * kStretch;
-  if (!(kWide ? WideStretchesZero(bytes, stretches) : StretchesZero<Vector16>(bytes, stretches))) return false;
+  if (!WidestStretchesZero(bytes, stretches)) return false;
   for (std::size_t at = stretches; at < length; ++at)
     if (bytes[at] != 0) return false;
   return true;
