@@ -336,8 +336,9 @@ class LinuxOs::ReadAheadReader final : public ZeroReader {
  public:
   ReadAheadReader(LinuxOs& os, DiskObject& disk, std::unique_ptr<linux_backend::ZeroReadAhead> reads)
       : os_(os), disk_(disk), reads_(std::move(reads)) {}
-  // Two blocks: the next one's reads are waiting while the oldest ends.
-  unsigned BlocksAhead() const override { return 2; }
+  // As many blocks as reads in flight: then even blocks smaller than a read
+  // buffer, as samples are, keep every buffer busy.
+  unsigned BlocksAhead() const override { return kTransfersInFlight; }
   void Queue(std::int64_t offset, std::uint32_t length) override {
     reads_->Queue(offset, length);
     lengths_.push_back({offset, length});
