@@ -298,7 +298,7 @@ bool LinuxOs::ReadFile(Handle handle, void* buffer, std::uint32_t length, std::u
 }
 
 linux_backend::ZeroTransfers& LinuxOs::Transfers() {
-  if (!transfers_) transfers_ = std::make_unique<ZeroTransfers>(sys_.QueueOf(kTransfersInFlight));
+  if (!transfers_) transfers_ = std::make_unique<ZeroTransfers>(sys_.QueueOf(kReadsInFlight));
   return *transfers_;
 }
 
@@ -338,7 +338,7 @@ class LinuxOs::ReadAheadReader final : public ZeroReader {
       : os_(os), disk_(disk), reads_(std::move(reads)) {}
   // As many blocks as reads in flight: then even blocks smaller than a read
   // buffer, as samples are, keep every buffer busy.
-  unsigned BlocksAhead() const override { return kTransfersInFlight; }
+  unsigned BlocksAhead() const override { return kReadsInFlight; }
   void Queue(std::int64_t offset, std::uint32_t length) override {
     reads_->Queue(offset, length);
     lengths_.push_back({offset, length});

@@ -29,7 +29,7 @@ struct Failure {
 }  // namespace
 
 ZeroTransfers::ZeroTransfers(std::unique_ptr<TransferQueue> queue)
-    : queue_(std::move(queue)), zeros_(AlignedBytes(kZeroBufferBytes)), slots_(queue_->Depth()) {
+    : queue_(std::move(queue)), zeros_(AlignedBytes(kZeroBufferBytes)), slots_(std::min(queue_->Depth(), kTransfersInFlight)) {
   std::memset(zeros_, 0, kZeroBufferBytes);
 }
 
@@ -50,7 +50,7 @@ TransferOutcome ZeroTransfers::Read(int fd, std::int64_t offset, std::uint32_t l
 }
 
 std::unique_ptr<ZeroReadAhead> ZeroTransfers::ReadAhead(int fd, std::uint32_t sectorSize) {
-  while (readBuffers_.size() < Depth()) readBuffers_.push_back(AlignedBytes(kReadPart));
+  while (readBuffers_.size() < std::min(queue_->Depth(), kReadsInFlight)) readBuffers_.push_back(AlignedBytes(kReadPart));
   return std::make_unique<ZeroReadAhead>(*queue_, fd, readBuffers_, kReadPart, sectorSize);
 }
 

@@ -20,6 +20,10 @@
 namespace orvella::linux_backend {
 
 inline constexpr unsigned kTransfersInFlight = 4;
+// Reads in flight: more than writes, which the drive's cache takes at once,
+// so that a drive with latency finds as much waiting as a large plain read
+// gives it; their buffers (one read part each) stay within a few MiB.
+inline constexpr unsigned kReadsInFlight = 6;
 inline constexpr std::uint32_t kZeroBufferBytes = 64 * 1024;
 inline constexpr std::uint32_t kLargestWritePart = 8 * 1024 * 1024;
 inline constexpr std::uint32_t kReadPart = 1024 * 1024;
@@ -31,7 +35,8 @@ class ZeroTransfers {
   ZeroTransfers(const ZeroTransfers&) = delete;
   ZeroTransfers& operator=(const ZeroTransfers&) = delete;
 
-  unsigned Depth() const { return queue_->Depth(); }
+  // The writes in flight: the queue's depth, at most kTransfersInFlight.
+  unsigned Depth() const { return static_cast<unsigned>(slots_.size()); }
   TransferOutcome Write(int fd, std::int64_t offset, std::uint32_t length);
   // Sets `nonZero` to the sectors read that are not zero (as Os::ReadZeros).
   TransferOutcome Read(int fd, std::int64_t offset, std::uint32_t length, std::uint32_t sectorSize,
