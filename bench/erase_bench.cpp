@@ -1,10 +1,15 @@
 // orvella-erase-bench --loop /dev/loopN --backing-file FILE [--quick] [--verify full|sample|off]
+// orvella-erase-bench --loop /dev/loopN --backing-file FILE --read-back full|sample|off
 //
 // Runs the program's erase ("FORMAT THIS DEVICE", answered Yes) on one loop
 // device and prints how long it took, and how long its read-back took (none
-// unless --verify asks for one). It works only on a loop device whose
+// unless --verify asks for one). With --read-back it erases nothing: it
+// runs the read-back alone over the whole device, as after an erase that
+// wrote all of it, and prints how long it took (`off` reads nothing: the
+// same process idle, for its memory). It works only on a loop device whose
 // backing file is the one named, so that it can never erase anything but the
-// benchmark's own drive; bench/erase-vs-dd.sh sets that up.
+// benchmark's own drive; bench/erase-vs-dd.sh and bench/verify-vs-dd.sh set
+// that up.
 #include <chrono>
 #include <clocale>
 #include <cstdlib>
@@ -18,6 +23,7 @@
 #include "device/drive_run.h"
 #include "core/text.h"
 #include "format/format_procedure.h"
+#include "format/verification.h"
 #include "platform/linux/linux_os.h"
 
 namespace orvella {
@@ -75,14 +81,44 @@ std::string FirstLine(const std::string& path) {
 }
 
 int Usage() {
-  std::cerr << "usage: orvella-erase-bench --loop /dev/loopN --backing-file FILE [--quick] [--verify full|sample|off]\n";
+  std::cerr << "usage: orvella-erase-bench --loop /dev/loopN --backing-file FILE [--quick] [--verify full|sample|off]\n"
+               "       orvella-erase-bench --loop /dev/loopN --backing-file FILE --read-back full|sample|off\n";
   return 2;
+}
+
+// The read-back of the whole drive, timed, as if an erase had written all of it.
+int ReadBackAlone(DriveRun& run, FormatPageView& page, VerifyMethod method) {
+  const TDeviceTable& drive = run.Entry();
+  VerifyRequest request;
+  request.method = method;
+  request.seed = 1;
+  request.sectorSize = drive.IdentifyData.SectorSize;
+  request.driveBytes = drive.IdentifyData.LBA * request.sectorSize;
+  request.written = {{0, request.driveBytes}};
+  // The drive's first page written again (zeros, as it holds), so that the
+  // read-back reads directly from the medium as it does after an erase.
+  std::uint32_t written = 0;
+  if (!run.program.os.SetFilePointerEx(run.DeviceHandle, 0, nullptr, FILE_BEGIN) ||
+      !run.program.os.WriteZeros(run.DeviceHandle, nullptr, 4096, &written)) {
+    std::cerr << "cannot write the first page: " << TextToUtf8(run.program.os.SystemErrorText(run.program.os.GetLastError()))
+              << '\n';
+    return 1;
+  }
+  const auto start = std::chrono::steady_clock::now();
+  const VerificationOutcome outcome = VerifyZeros(run, page, nullptr, request);
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  run.Close();
+  std::cout << "read_seconds=" << seconds << " read_bytes=" << outcome.bytesRead
+            << " result=" << VerifyResultName(outcome.result) << '\n';
+  return outcome.result == VerifyResult::Passed || method == VerifyMethod::Off ? 0 : 1;
 }
 
 int Run(int argc, char** argv) {
   std::string node, backing;
   bool quick = false;
   std::optional<VerifyMethod> verify = VerifyMethod::Off;
+  std::optional<VerifyMethod> readBack;
+  bool readBackOnly = false;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "--loop" && i + 1 < argc)
@@ -93,11 +129,13 @@ int Run(int argc, char** argv) {
       quick = true;
     else if (arg == "--verify" && i + 1 < argc)
       verify = VerifyMethodNamed(argv[++i]);
+    else if (arg == "--read-back" && i + 1 < argc)
+      readBackOnly = true, readBack = VerifyMethodNamed(argv[++i]);
     else
       return Usage();
   }
   const std::string name = node.rfind("/dev/loop", 0) == 0 ? node.substr(5) : "";
-  if (name.empty() || backing.empty() || !verify) return Usage();
+  if (name.empty() || backing.empty() || !verify || (readBackOnly && !readBack)) return Usage();
   if (FirstLine("/sys/block/" + name + "/loop/backing_file") != backing) {
     std::cerr << node << " is not a loop device over " << backing << "; refusing to erase it\n";
     return 1;
@@ -125,6 +163,7 @@ int Run(int argc, char** argv) {
     return 1;
   }
   UnattendedPage page;
+  if (readBackOnly) return ReadBackAlone(drive, page, *readBack);
   FormatProcedure procedure(drive, page);
   EraseChoices choices;
   choices.quickWipe = quick;

@@ -60,4 +60,24 @@ std::vector<Extent> Intersection(const std::vector<Extent>& a, const std::vector
   return common;
 }
 
+std::vector<Extent> Within(const std::vector<Extent>& extents, Extent range) {
+  std::vector<Extent> inside;
+  auto e = std::upper_bound(extents.begin(), extents.end(), range.from,
+                            [](std::int64_t at, const Extent& x) { return at < x.to; });
+  for (; e != extents.end() && e->from < range.to; ++e)
+    inside.push_back({std::max(e->from, range.from), std::min(e->to, range.to)});
+  return inside;
+}
+
+std::vector<Extent> Bridged(const std::vector<Extent>& extents, std::int64_t gap) {
+  std::vector<Extent> bridged;
+  for (const Extent& e : extents) {
+    if (!bridged.empty() && e.from - bridged.back().to < gap)
+      bridged.back().to = e.to;
+    else
+      bridged.push_back(e);
+  }
+  return bridged;
+}
+
 }  // namespace orvella

@@ -29,4 +29,11 @@ std::vector<Extent> Without(const std::vector<Extent>& from, const std::vector<E
 // The parts both ascending, separate lists hold.
 std::vector<Extent> Intersection(const std::vector<Extent>& a, const std::vector<Extent>& b);
 
+// The parts of an ascending, separate list that lie within `range`.
+std::vector<Extent> Within(const std::vector<Extent>& extents, Extent range);
+
+// An ascending, separate list with each gap narrower than `gap` filled, so
+// that neighbours that close in become one extent.
+std::vector<Extent> Bridged(const std::vector<Extent>& extents, std::int64_t gap);
+
 }  // namespace orvella

@@ -1,6 +1,7 @@
 #include "format/verification.h"
 
 #include <algorithm>
+#include <deque>
 
 #include "device/drive_run.h"
 #include "core/text.h"
@@ -14,7 +15,15 @@ namespace {
 // Lines naming single mismatched ranges; beyond them the record holds the rest.
 constexpr std::size_t kMismatchLinesShown = 100;
 
-// The pass over one request, from the first read to its last lines.
+// Samples closer than this are read in one read, the gap read and passed
+// over: on a hard disk a seek costs as long as reading hundreds of
+// kilobytes, and a request more is never cheaper than this on any drive.
+constexpr std::int64_t kSeekWorth = 256 * 1024;
+
+// The pass over one request, from the first read to its last lines. What is
+// checked (`ranges_`) is read in blocks of the reads that cover it
+// (`reads_`), the next blocks queued at the reader before the oldest is
+// taken, so that a drive able to hold several reads is never left idle.
 class ReadBack {
  public:
   ReadBack(DriveRun& run, FormatPageView& view, void* buffer, const VerifyRequest& request)
@@ -28,8 +37,9 @@ class ReadBack {
  private:
   void Plan(const VerifyRequest& request);
   std::u16string PlanLine() const;
-  bool ReadRange(const Extent& range);
-  bool ReadBlock(std::int64_t offset, std::int64_t length);
+  void ReadAll(ZeroReader& reader);
+  void QueueAhead(ZeroReader& reader);
+  bool Account(const BlockRead& read);
   void ShowProgress(std::int64_t position);
   void ShowSpeed();
   void LogError(const std::u16string& line);
@@ -40,9 +50,12 @@ class ReadBack {
   Program& program_;
   FormatPageView& view_;
   void* buffer_;
-  std::vector<ByteSpan> nonZero_;
   const std::int64_t sectorSize_;
-  std::vector<Extent> ranges_;
+  std::vector<Extent> ranges_;  // what is checked
+  std::vector<Extent> reads_;   // what is read: the ranges, near ones bridged
+  std::size_t nextRead_ = 0;    // the read and offset the next block starts at
+  std::int64_t nextOffset_ = 0;
+  std::deque<Extent> queued_;   // blocks queued at the reader, oldest first
   std::int64_t block_ = kLargestBlock;
   std::int64_t done_ = 0;  // bytes handled, read or not
   std::int64_t startMs_ = 0;
@@ -52,6 +65,7 @@ class ReadBack {
 void ReadBack::Plan(const VerifyRequest& request) {
   if (request.method == VerifyMethod::Full) {
     ranges_ = request.written;
+    reads_ = ranges_;
   } else {
     const SamplePlan plan = MakeSamplePlan(request.driveBytes, request.sectorSize, request.seed);
     outcome_.seed = plan.seed;
@@ -59,7 +73,11 @@ void ReadBack::Plan(const VerifyRequest& request) {
     outcome_.sampleSectors = plan.sampleSectors;
     outcome_.samples = plan.samples;
     ranges_ = Intersection(plan.ranges, request.written);
+    // Only written bytes are read: a sector that refused the write may
+    // refuse the read too, and fail the samples beside it.
+    reads_ = Intersection(Bridged(plan.ranges, kSeekWorth), request.written);
   }
+  if (!reads_.empty()) nextOffset_ = reads_.front().from;
   outcome_.bytesPlanned = BytesIn(ranges_);
 }
 
@@ -76,8 +94,8 @@ VerificationOutcome ReadBack::Run() {
   AddFormatLog(run_, u"Verifying... ");
   AddFormatLog(run_, PlanLine());
   startMs_ = NowMs();
-  for (const Extent& range : ranges_)
-    if (!ReadRange(range)) break;
+  const auto sector = static_cast<std::uint32_t>(std::max<std::int64_t>(sectorSize_, 0));
+  ReadAll(*program_.os.StartZeroReader(run_.DeviceHandle, buffer_, sector));
   AddFormatLog(run_, u"Average verification speed: " + view_.Caption(FormatLabel::Speed));
   if (outcome_.result == VerifyResult::NotRun) {
     LogMismatches();
@@ -91,51 +109,66 @@ VerificationOutcome ReadBack::Run() {
   return outcome_;
 }
 
-// False when the pass must end: a stop, or the drive gone.
-bool ReadBack::ReadRange(const Extent& range) {
-  for (std::int64_t offset = range.from; offset < range.to;) {
+// Takes the blocks in drive order until all are read, a stop, or the drive
+// gone; the block size follows the time between blocks, as the writes' does.
+void ReadBack::ReadAll(ZeroReader& reader) {
+  QueueAhead(reader);
+  std::int64_t lastMs = startMs_;
+  while (!queued_.empty()) {
+    const Extent block = queued_.front();
     if (run_.StopRequested) {
       outcome_.result = VerifyResult::Cancelled;
-      AddFormatLog(run_, u"Verification cancelled at offset " + OffsetAndLba(offset, sectorSize_));
-      return false;
+      AddFormatLog(run_, u"Verification cancelled at offset " + OffsetAndLba(block.from, sectorSize_));
+      return;
     }
-    const std::int64_t length = std::min(block_, range.to - offset);
-    const std::int64_t passStart = NowMs();
-    if (!ReadBlock(offset, length)) {
+    const BlockRead read = reader.Take();
+    queued_.pop_front();
+    if (!Account(read)) {
       LogError(u"Device was unplugged, aborting...");
-      AddFormatLog(run_, u"Verification terminated at offset " + OffsetAndLba(offset, sectorSize_));
+      AddFormatLog(run_, u"Verification terminated at offset " + OffsetAndLba(block.from, sectorSize_));
       outcome_.result = VerifyResult::DriveGone;
-      return false;
+      return;
     }
-    offset += length;
-    done_ += length;
-    ShowProgress(offset);
+    ShowProgress(block.to);
     view_.ProcessPendingMessages();
     ShowSpeed();
-    block_ = BlockAfterPass(block_, NowMs() - passStart);
+    const std::int64_t nowMs = NowMs();
+    block_ = BlockAfterPass(block_, nowMs - lastMs);
+    lastMs = nowMs;
+    QueueAhead(reader);
   }
-  return true;
 }
 
-// False only when the drive is gone; other failures are logged and kept.
-bool ReadBack::ReadBlock(std::int64_t offset, std::int64_t length) {
-  std::int64_t position = -1;
-  if (!program_.os.SetFilePointerEx(run_.DeviceHandle, offset, &position, FILE_BEGIN) || position != offset) {
-    LogError(u"Seek error occurred at offset " + IntToGroupedStr(offset));
-    AddMerged(outcome_.unread, {offset, offset + length});
+void ReadBack::QueueAhead(ZeroReader& reader) {
+  while (queued_.size() < reader.BlocksAhead() && nextRead_ < reads_.size()) {
+    const std::int64_t end = std::min(nextOffset_ + block_, reads_[nextRead_].to);
+    reader.Queue(nextOffset_, static_cast<std::uint32_t>(end - nextOffset_));
+    queued_.push_back({nextOffset_, end});
+    nextOffset_ = end;
+    if (end == reads_[nextRead_].to && ++nextRead_ < reads_.size()) nextOffset_ = reads_[nextRead_].from;
+  }
+}
+
+// Counts a block's checked bytes as read, mismatched or unread. False only
+// when the drive is gone; other failures are logged and kept.
+bool ReadBack::Account(const BlockRead& read) {
+  const std::vector<Extent> checked = Within(ranges_, {read.offset, read.offset + read.length});
+  done_ += BytesIn(checked);
+  if (!read.positioned) {
+    LogError(u"Seek error occurred at offset " + IntToGroupedStr(read.offset));
+    for (const Extent& e : checked) AddMerged(outcome_.unread, e);
     return true;
   }
-  const auto wanted = static_cast<std::uint32_t>(length);
-  const auto sector = static_cast<std::uint32_t>(std::max<std::int64_t>(sectorSize_, 0));
-  if (program_.os.ReadZeros(run_.DeviceHandle, buffer_, wanted, sector, &nonZero_)) {
-    outcome_.bytesRead += length;
-    for (const ByteSpan& span : nonZero_) AddMerged(outcome_.mismatches, {offset + span.from, offset + span.to});
+  if (read.read) {
+    outcome_.bytesRead += BytesIn(checked);
+    for (const ByteSpan& span : read.nonZero)
+      for (const Extent& e : Within(checked, {read.offset + span.from, read.offset + span.to}))
+        AddMerged(outcome_.mismatches, e);
     return true;
   }
-  const std::uint32_t code = program_.os.GetLastError();
-  LogError(u"Verify Error occurred at offset " + IntToGroupedStr(offset) + u":   " + CodeAndText(code));
-  if (MeansUnplugged(code)) return false;
-  AddMerged(outcome_.unread, {offset, offset + length});
+  LogError(u"Verify Error occurred at offset " + IntToGroupedStr(read.offset) + u":   " + CodeAndText(read.error));
+  if (MeansUnplugged(read.error)) return false;
+  for (const Extent& e : checked) AddMerged(outcome_.unread, e);
   return true;
 }
 

@@ -12,11 +12,13 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/control_codes.h"
 #include "platform/error_codes.h"
+#include "platform/zero_reader.h"
 #include "platform/zero_scan.h"
 
 namespace orvella {
@@ -137,6 +139,13 @@ class Os {
   // nothing.
   virtual bool ReadZeros(Handle handle, void* buffer, std::uint32_t length, std::uint32_t sectorSize,
                          std::vector<ByteSpan>* nonZero);
+  // A reader of the drive behind `handle` for the read-back, which checks
+  // each block for zeros as ReadZeros does. This one reads each block when
+  // it is taken, through SetFilePointerEx and ReadZeros into `buffer`; a
+  // backend that can keep reads in flight across blocks answers its own.
+  virtual std::unique_ptr<ZeroReader> StartZeroReader(Handle handle, void* buffer, std::uint32_t sectorSize) {
+    return std::make_unique<BlockByBlockReader>(*this, handle, buffer, sectorSize);
+  }
   // Pushes everything written through the handle to the medium.
   virtual bool FlushFileBuffers(Handle handle) = 0;
   virtual std::uint32_t GetLastError() = 0;

@@ -73,5 +73,16 @@ TEST(Extents, MergeSubtractAndIntersect) {
   EXPECT_TRUE(Intersection(covered, {{1000, 5000}}).empty());
 }
 
+TEST(Extents, WithinARangeAndBridgedOverNarrowGaps) {
+  const std::vector<Extent> list = {{0, 100}, {150, 200}, {400, 500}, {520, 600}};
+  EXPECT_EQ(Within(list, {50, 410}), (std::vector<Extent>{{50, 100}, {150, 200}, {400, 410}}));
+  EXPECT_EQ(Within(list, {100, 150}), std::vector<Extent>{});  // the gap alone
+  EXPECT_EQ(Within(list, {600, 700}), std::vector<Extent>{});
+  EXPECT_EQ(Bridged(list, 50), (std::vector<Extent>{{0, 100}, {150, 200}, {400, 600}}));  // 50 is not narrower
+  EXPECT_EQ(Bridged(list, 51), (std::vector<Extent>{{0, 200}, {400, 600}}));
+  EXPECT_EQ(Bridged(list, 0), list);
+  EXPECT_TRUE(Bridged({}, 1'000).empty());
+}
+
 }  // namespace
 }  // namespace orvella

@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "format/format_write_loop.h"
+#include "format/sample_plan.h"
 #include "core/text.h"
 #include "format_rig.h"
 #include "reports/text_forms.h"
@@ -162,6 +163,57 @@ TEST(Verification, SectorsThatFailedToWriteAreNotReadBack) {
   EXPECT_EQ(r.ending, WriteLoopEnding::NotComplete);
   EXPECT_EQ(r.verification.result, VerifyResult::Passed);
   EXPECT_EQ(r.verification.bytesRead, kDrive - 512);
+}
+
+// The reads of the read-back (those after the flush), in the order sent.
+std::vector<Extent> ReadBackReads(const FormatRig& rig) {
+  std::vector<Extent> reads;
+  bool flushed = false;
+  for (const RequestRecord& q : rig.t.os.Requests()) {
+    flushed = flushed || q.kind == RequestRecord::Kind::Flush;
+    if (flushed && q.kind == RequestRecord::Kind::Read) reads.push_back({q.offset, q.offset + q.length});
+  }
+  return reads;
+}
+
+bool Ascending(const std::vector<Extent>& reads) {
+  return std::adjacent_find(reads.begin(), reads.end(), [](const Extent& a, const Extent& b) {
+           return b.from < a.to;
+         }) == reads.end();
+}
+
+TEST(Verification, TheSampleIsReadInDriveOrderWithNearSamplesInOneReadButNoSectorThatFailedToWrite) {
+  VirtualDrive d = Drive(kDrive);  // subsections of 64 KiB: every gap is worth less than a seek
+  d.writeErrors = {{{1 << 20, (1 << 20) + 512}, ERROR_IO_DEVICE}};
+  FormatRig rig(d);
+  const WriteLoopResult r = Erase(rig, VerifyMethod::Sample);
+  const VerificationOutcome& v = r.verification;
+  EXPECT_EQ(v.result, VerifyResult::Passed);
+  EXPECT_EQ(v.bytesRead, v.bytesPlanned);  // what lies between the samples is read, not counted
+  EXPECT_LT(v.bytesRead, kDrive / 5);
+  // Not 2,002 reads: the first block stops at the sector that refused the
+  // write, the rest of the drive goes in blocks of 32 MiB at most.
+  const std::vector<Extent> reads = ReadBackReads(rig);
+  EXPECT_TRUE(Ascending(reads));
+  EXPECT_LE(reads.size(), 4u);
+  EXPECT_TRUE(Within(reads, {1 << 20, (1 << 20) + 512}).empty());
+}
+
+TEST(Verification, FarSamplesAreReadApartAndEverySampleIsRead) {
+  constexpr std::int64_t kLarger = 512 << 20;  // subsections of 512 KiB
+  FormatRig rig(Drive(kLarger));
+  const WriteLoopResult r = Erase(rig, VerifyMethod::Sample);
+  EXPECT_EQ(r.verification.result, VerifyResult::Passed);
+  const std::vector<Extent> reads = ReadBackReads(rig);
+  EXPECT_TRUE(Ascending(reads));
+  EXPECT_GT(reads.size(), 10u);
+  EXPECT_LT(reads.size(), 2'002u);
+  std::vector<Extent> covered;
+  for (const Extent& e : reads) AddMerged(covered, e);
+  const SamplePlan plan = MakeSamplePlan(kLarger, 512, 12345);
+  EXPECT_EQ(Intersection(plan.ranges, covered), plan.ranges);
+  // Reads that do not touch are apart by more than a seek is worth.
+  for (std::size_t i = 1; i < covered.size(); ++i) EXPECT_GE(covered[i].from - covered[i - 1].to, 256 << 10);
 }
 
 TEST(Verification, MethodNames) {

@@ -2,7 +2,8 @@
 // parts cover the range exactly, a short transfer is finished, the failure
 // reported is the first part that failed whatever order parts end in, reads
 // name exactly the sectors that are not zero; and where io_uring is refused
-// (a seccomp filter) the transfers go one at a time and still work.
+// (a seccomp filter) the transfers go one at a time and still work. Reads
+// queued block after block are kept in flight across the blocks.
 #include "platform/linux/zero_transfers.h"
 
 #include <fcntl.h>
@@ -30,7 +31,7 @@ namespace {
 constexpr std::uint32_t kMiB = 1024 * 1024;
 
 // A drive in memory whose queue holds up to four transfers and ends them
-// last first; a transfer starting in a failing range fails with its errno,
+// last first (or in order); a transfer starting in a failing range fails with its errno,
 // every transfer can be made to move `shortBy` bytes less, or nothing, as
 // at the end of the drive.
 class ReorderingQueue final : public TransferQueue {
@@ -41,10 +42,12 @@ class ReorderingQueue final : public TransferQueue {
     EXPECT_LT(started_.size(), 4u);
     started_.push_back(t);
     ++starts;
+    startedAt.push_back(t.offset);
   }
+  std::size_t InFlight() const { return started_.size(); }
   Completion Next() override {
-    const Transfer t = started_.back();
-    started_.pop_back();
+    const Transfer t = inOrder ? started_.front() : started_.back();
+    started_.erase(inOrder ? started_.begin() : started_.end() - 1);
     for (const auto& [range, error] : failing)
       if (t.offset >= range.first && t.offset < range.second) return {t.tag, -error};
     std::size_t moved = 0;
@@ -66,7 +69,9 @@ class ReorderingQueue final : public TransferQueue {
   std::map<std::pair<std::int64_t, std::int64_t>, int> failing;
   std::size_t shortBy = 0;
   bool atEnd = false;
+  bool inOrder = false;  // ends transfers first started first instead
   int starts = 0;
+  std::vector<std::int64_t> startedAt;  // the offset of every transfer started, in order
 
  private:
   std::vector<std::uint8_t>& medium_;
@@ -136,6 +141,65 @@ TEST(ZeroTransfers, ReadsNameTheSectorsThatAreNotZeroAcrossParts) {
   EXPECT_EQ(failed.done, 2 * kMiB);
   EXPECT_EQ(failed.error, -EIO);
   EXPECT_TRUE(nonZero.empty());
+}
+
+TEST(ZeroReadAhead, TheNextBlocksReadsAreInFlightBeforeTheOldestIsTakenAndEachBlockNamesItsOwnSectors) {
+  Rig rig;
+  ASSERT_FALSE(rig.transfers->Write(-1, 0, 8 * kMiB).Failed());
+  rig.medium[2 * kMiB + 512] = 1;  // the second block's second sector
+  rig.medium[4 * kMiB + 1024] = 1;  // the third block's last sector
+  const auto reader = rig.transfers->ReadAhead(-1, 512);
+  reader->Queue(0, 2 * kMiB);
+  reader->Queue(2 * kMiB, 2 * kMiB);
+  reader->Queue(4 * kMiB, 3 * 512);  // shorter than a read buffer
+  rig.queue->startedAt.clear();
+  std::vector<ByteSpan> nonZero{{1, 2}};
+  EXPECT_EQ(reader->Take(nonZero).done, 2 * kMiB);
+  EXPECT_TRUE(nonZero.empty());
+  // The first block's two parts, then the second block's, before it was taken.
+  EXPECT_GE(rig.queue->startedAt.size(), 4u);
+  EXPECT_EQ(rig.queue->startedAt[2], 2 * kMiB);
+  EXPECT_EQ(reader->Take(nonZero).done, 2 * kMiB);
+  EXPECT_EQ(nonZero, (std::vector<ByteSpan>{{512, 1024}}));
+  EXPECT_EQ(reader->Take(nonZero).done, 3u * 512);
+  EXPECT_EQ(nonZero, (std::vector<ByteSpan>{{1024, 1536}}));
+  EXPECT_EQ(rig.queue->InFlight(), 0u);
+}
+
+TEST(ZeroReadAhead, AFailedPartFailsItsBlockAloneAndShortReadsAreFinished) {
+  Rig rig;
+  ASSERT_FALSE(rig.transfers->Write(-1, 0, 8 * kMiB).Failed());
+  rig.queue->shortBy = 4096;
+  rig.queue->failing = {{{kMiB, 2 * kMiB}, EIO}};
+  rig.medium[5 * kMiB - 1] = 1;
+  const auto reader = rig.transfers->ReadAhead(-1, 512);
+  reader->Queue(0, 3 * kMiB);
+  reader->Queue(3 * kMiB, 2 * kMiB);
+  std::vector<ByteSpan> nonZero;
+  const TransferOutcome failed = reader->Take(nonZero);
+  EXPECT_EQ(failed.done, kMiB);
+  EXPECT_EQ(failed.error, -EIO);
+  EXPECT_TRUE(nonZero.empty());
+  const TransferOutcome next = reader->Take(nonZero);
+  EXPECT_FALSE(next.Failed());
+  EXPECT_EQ(nonZero, (std::vector<ByteSpan>{{2 * kMiB - 512, 2 * kMiB}}));
+}
+
+TEST(ZeroReadAhead, ReadsInFlightWhenTheReaderGoesAreWaitedFor) {
+  Rig rig;
+  rig.queue->inOrder = true;
+  {
+    const auto reader = rig.transfers->ReadAhead(-1, 512);
+    reader->Queue(0, 2 * kMiB);
+    reader->Queue(2 * kMiB, 2 * kMiB);
+    std::vector<ByteSpan> nonZero;
+    EXPECT_EQ(reader->Take(nonZero).done, 2 * kMiB);
+    EXPECT_GT(rig.queue->InFlight(), 0u);  // the second block's reads, never taken
+  }
+  EXPECT_EQ(rig.queue->InFlight(), 0u);
+  // The buffers are free again for the next reader.
+  std::vector<ByteSpan> nonZero;
+  EXPECT_FALSE(rig.transfers->Read(-1, 0, 4 * kMiB, 512, nonZero).Failed());
 }
 
 TEST(ZeroTransfers, TheEndOfTheDriveIsNamedAsSuch) {

@@ -52,6 +52,7 @@ class LinuxOs final : public Os {
   bool WriteZeros(Handle handle, const void* zeros, std::uint32_t length, std::uint32_t* bytesWritten) override;
   bool ReadZeros(Handle handle, void* buffer, std::uint32_t length, std::uint32_t sectorSize,
                  std::vector<ByteSpan>* nonZero) override;
+  std::unique_ptr<ZeroReader> StartZeroReader(Handle handle, void* buffer, std::uint32_t sectorSize) override;
   bool FlushFileBuffers(Handle handle) override;
   std::uint32_t GetLastError() override { return lastError_; }
   std::u16string SystemErrorText(std::uint32_t code) override;
@@ -76,6 +77,7 @@ class LinuxOs final : public Os {
   std::uint64_t FullUseLooks() const { return fullLooks_; }
 
  private:
+  class ReadAheadReader;
   // What a full look at a drive found no longer in use, and what it was
   // taken from: while these stay the same, so do the mounts and swaps.
   struct UseLook {

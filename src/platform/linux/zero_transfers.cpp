@@ -29,43 +29,39 @@ struct Failure {
 }  // namespace
 
 ZeroTransfers::ZeroTransfers(std::unique_ptr<TransferQueue> queue)
-    : queue_(std::move(queue)), zeros_(AlignedBytes(kZeroBufferBytes)), slots_(queue_->Depth()) {
+    : queue_(std::move(queue)), zeros_(AlignedBytes(kZeroBufferBytes)), slots_(std::min(queue_->Depth(), kTransfersInFlight)) {
   std::memset(zeros_, 0, kZeroBufferBytes);
 }
 
 ZeroTransfers::~ZeroTransfers() {
   FreeAligned(zeros_);
-  for (Slot& slot : slots_) FreeAligned(slot.buffer);
+  for (std::uint8_t* buffer : readBuffers_) FreeAligned(buffer);
 }
 
 TransferOutcome ZeroTransfers::Write(int fd, std::int64_t offset, std::uint32_t length) {
-  return Run({fd, offset, length, true, 0, nullptr});
+  return Run({fd, offset, length});
 }
 
 TransferOutcome ZeroTransfers::Read(int fd, std::int64_t offset, std::uint32_t length, std::uint32_t sectorSize,
                                     std::vector<ByteSpan>& nonZero) {
-  nonZero.clear();
-  EnsureReadBuffers();
-  const TransferOutcome outcome = Run({fd, offset, length, false, sectorSize, &nonZero});
-  if (outcome.Failed()) nonZero.clear();
-  JoinSpans(nonZero);
-  return outcome;
+  const std::unique_ptr<ZeroReadAhead> reader = ReadAhead(fd, sectorSize);
+  reader->Queue(offset, length);
+  return reader->Take(nonZero);
 }
 
-void ZeroTransfers::EnsureReadBuffers() {
-  for (Slot& slot : slots_)
-    if (slot.buffer == nullptr) slot.buffer = AlignedBytes(kReadPart);
+std::unique_ptr<ZeroReadAhead> ZeroTransfers::ReadAhead(int fd, std::uint32_t sectorSize) {
+  while (readBuffers_.size() < std::min(queue_->Depth(), kReadsInFlight)) readBuffers_.push_back(AlignedBytes(kReadPart));
+  return std::make_unique<ZeroReadAhead>(*queue_, fd, readBuffers_, kReadPart, sectorSize);
 }
 
 // Writes are cut in as many parts as there are transfers in flight, in whole
-// zero buffers; reads in parts the size of one read buffer.
+// zero buffers.
 std::uint32_t ZeroTransfers::PartSize(const Range& range) const {
-  if (!range.write) return kReadPart;
   const std::uint32_t share = RoundUp((range.length + Depth() - 1) / Depth(), kZeroBufferBytes);
   return std::clamp(share, kZeroBufferBytes, kLargestWritePart);
 }
 
-// Keeps the queue full until the range is moved or a part has failed, then
+// Keeps the queue full until the range is written or a part has failed, then
 // waits for every part in flight: the first part that failed is known only
 // once all before it have ended.
 TransferOutcome ZeroTransfers::Run(const Range& range) {
@@ -95,12 +91,11 @@ TransferOutcome ZeroTransfers::Run(const Range& range) {
         ++inFlight;
         continue;
       }
-      Finish(range, slot);
-      continue;
+    } else {
+      const std::uint32_t at = slot.from + slot.done;
+      if (!failure || at < failure->at) failure = Failure{at, completion.result, completion.result == 0};
     }
     slot.busy = false;
-    const std::uint32_t at = slot.from + slot.done;
-    if (!failure || at < failure->at) failure = Failure{at, completion.result, completion.result == 0};
   }
   if (!failure) return {range.length, 0, false};
   return {failure->at, failure->error, failure->pastEnd};
@@ -110,19 +105,9 @@ void ZeroTransfers::Start(const Range& range, Slot& slot, std::uint32_t tag) {
   slot.busy = true;
   const std::uint32_t from = slot.from + slot.done;
   slot.parts.clear();
-  if (range.write) {
-    for (std::uint32_t at = from; at < slot.to; at += kZeroBufferBytes)
-      slot.parts.push_back({zeros_, std::min(kZeroBufferBytes, slot.to - at)});
-  } else {
-    slot.parts.push_back({slot.buffer + slot.done, slot.to - from});
-  }
-  queue_->Start({range.fd, range.write, range.offset + from, slot.parts.data(), static_cast<int>(slot.parts.size()),
-                 tag});
-}
-
-void ZeroTransfers::Finish(const Range& range, Slot& slot) {
-  if (!range.write) AddNonZeroSectors(slot.buffer, slot.to - slot.from, range.sectorSize, slot.from, *range.nonZero);
-  slot.busy = false;
+  for (std::uint32_t at = from; at < slot.to; at += kZeroBufferBytes)
+    slot.parts.push_back({zeros_, std::min(kZeroBufferBytes, slot.to - at)});
+  queue_->Start({range.fd, true, range.offset + from, slot.parts.data(), static_cast<int>(slot.parts.size()), tag});
 }
 
 }  // namespace orvella::linux_backend
