@@ -60,7 +60,9 @@ std::variant<Options, int> ParseOptions(int argc, char** argv) {
   CLI::App* list = app.add_subcommand("list", "list the drives with their bus, model, firmware, serial number and size");
   CLI::App* details = AddDriveCommand(app, "details", "show the drive's identification (ATA IDENTIFY)", options);
   CLI::App* smart = AddDriveCommand(app, "smart", "show the drive's S.M.A.R.T. attribute table", options);
-  CLI::App* erase = AddDriveCommand(app, "erase", "write zeros over the whole drive", options);
+  CLI::App* methods = AddDriveCommand(
+      app, "methods", "list the ways the drive can be erased: each available, or why not", options);
+  CLI::App* erase = AddDriveCommand(app, "erase", "write zeros over the whole drive, or have it erase itself", options);
   erase->add_flag("--quick", options.quick, "only wipe the first and last 10,240,000 bytes (the partition tables)");
   erase->add_flag("-y,--yes", options.yes, "do not ask for confirmation");
   CLI::Option* report =
@@ -76,6 +78,14 @@ std::variant<Options, int> ParseOptions(int argc, char** argv) {
                     "(sample), or not (off); default: sample, full with --quick")
       ->check(CLI::IsMember({"full", "sample", "off"}))
       ->type_name("full|sample|off");
+  std::string method;
+  erase->add_option("--method", method,
+                    "zeros (write zeros from this computer: a Clear), or the drive's own erase: block-erase, "
+                    "crypto-erase, drive-overwrite, format-erase, security-erase, security-erase-enhanced "
+                    "(orvella-cli methods DRIVE tells which the drive offers); default: zeros")
+      ->check(CLI::IsMember({"zeros", "block-erase", "crypto-erase", "drive-overwrite", "format-erase",
+                             "security-erase", "security-erase-enhanced"}))
+      ->type_name("METHOD");
   // Extra words after the switches would otherwise be blamed on a missing
   // command; they are named below instead.
   app.allow_extras();
@@ -112,6 +122,12 @@ std::variant<Options, int> ParseOptions(int argc, char** argv) {
   if (*details) options.command = Command::Details;
   if (*smart) options.command = Command::Smart;
   if (*erase) options.command = Command::Erase;
+  if (*methods) options.command = Command::Methods;
+  if (!method.empty()) options.method = *EraseMethodNamed(method);
+  if (options.method != EraseMethod::Zeros && options.quick) {
+    std::cerr << "orvella-cli: --quick writes zeros; it does not go with --method " << method << "\n";
+    return kExitUsage;
+  }
   if (!verify.empty()) options.verify = VerifyMethodNamed(verify);
   return options;
 }

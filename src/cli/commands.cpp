@@ -12,7 +12,9 @@
 #include "cli/interrupt.h"
 #include "cli/json_forms.h"
 #include "cli/terminal_format_page.h"
+#include "core/log_sinks.h"
 #include "core/text.h"
+#include "device/erase_facts.h"
 #include "format/format_procedure.h"
 #include "record/erase_record.h"
 #include "reports/device_details_report.h"
@@ -112,7 +114,7 @@ EraseFacts EraseChosenDrive(Session& s) {
   InterruptWatch interrupts;
   TerminalFormatPage page(s.console, interrupts,
                           TerminalChoices{s.options.quick, s.options.verify, s.options.yes,
-                                          s.program.SelectedEntry().DeviceNumber});
+                                          s.program.SelectedEntry().DeviceNumber, s.options.method});
   FormatProcedure procedure(s.program, page);
   page.Attach(procedure);
   const std::size_t firstLine = s.panes.FormatLog().size();
@@ -154,7 +156,65 @@ void NoteUnopenedDrives(Session& s) {
   s.console.Problem(TextToUtf8(note) + rights);
 }
 
+// What the drive said of its own erases, read through the open handle.
+std::vector<MethodChoice> ChosenDriveMethods(Session& s) {
+  return DriveMethods(ReadDriveEraseFacts(s.program.os, s.program.DeviceHandle, s.program.SelectedEntry()));
+}
+
+Json MethodsJson(const std::vector<MethodChoice>& choices) {
+  Json methods = Json::array();
+  for (const MethodChoice& c : choices)
+    methods.push_back({{"method", EraseMethodName(c.method)},
+                       {"available", c.available},
+                       {"reason", c.available ? Json(nullptr) : Json(TextToUtf8(c.reason))},
+                       {"category", CategoryName(c.category)},
+                       {"technique", c.technique},
+                       {"note", c.note.empty() ? Json(nullptr) : Json(TextToUtf8(c.note))}});
+  return methods;
+}
+
+std::vector<std::u16string> MethodLines(const std::vector<MethodChoice>& choices) {
+  std::vector<std::u16string> lines;
+  for (const MethodChoice& c : choices) {
+    const std::u16string name = PadRight(Utf8ToText(EraseMethodName(c.method)), 25);
+    if (!c.available) {
+      lines.push_back(name + u"not available: " + c.reason);
+      continue;
+    }
+    lines.push_back(name + u"available: " + Utf8ToText(CategoryName(c.category)) + u", " + Utf8ToText(c.technique));
+    if (!c.note.empty()) lines.push_back(std::u16string(25, u' ') + u"(" + c.note + u")");
+  }
+  return lines;
+}
+
+// A method the drive does not offer is refused before anything is asked,
+// locked or sent.
+std::optional<ExitCode> CheckMethod(Session& s) {
+  if (s.options.method == EraseMethod::Zeros) return std::nullopt;
+  const MethodChoice choice = ChooseMethod(
+      s.options.method, ReadDriveEraseFacts(s.program.os, s.program.DeviceHandle, s.program.SelectedEntry()));
+  if (choice.available) return std::nullopt;
+  s.console.Problem(std::string("not erasing: ") + EraseMethodName(s.options.method) +
+                    " is not available on this drive: " + TextToUtf8(choice.reason) + "; nothing was sent.");
+  return kExitRefused;
+}
+
 }  // namespace
+
+ExitCode RunMethods(Session& s) {
+  if (const auto failure = SelectDrive(s.program, s.machine, s.console, s.options.drive, DriveAccess::Shared))
+    return *failure;
+  const std::vector<MethodChoice> choices = ChosenDriveMethods(s);
+  if (s.options.json) {
+    PrintJson(s.console, {{"drive", DriveJson(s.program, static_cast<int>(s.program.SelectedDevice))},
+                          {"methods", MethodsJson(choices)}});
+  } else {
+    s.console.Out(TextToUtf8(u"Erase methods of " + s.program.DeviceTitle));
+    for (const std::u16string& line : MethodLines(choices)) s.console.Out(TextToUtf8(line));
+  }
+  CloseDrive(s.program);
+  return kExitOk;
+}
 
 ExitCode RunList(Session& s) {
   EnumerateDevices(s.program);
@@ -189,10 +249,14 @@ ExitCode RunDetails(Session& s) {
     const DeviceIdentification identification = IdentifyChosenDevice(s.program);
     Json answer = {{"drive", DriveJson(s.program, static_cast<int>(s.program.SelectedDevice))}};
     answer.update(IdentificationJson(identification));
+    answer["methods"] = MethodsJson(ChosenDriveMethods(s));
     PrintJson(s.console, answer);
     outcome = identification.outcome;
   } else {
     outcome = ShowDeviceDetails(s.program);
+    AddDetailsLine(s.program, u" ");
+    AddDetailsLine(s.program, u"ERASE METHODS:");
+    for (const std::u16string& line : MethodLines(ChosenDriveMethods(s))) AddDetailsLine(s.program, line);
   }
   CloseDrive(s.program);
   return outcome == IdentifyOutcome::Identified ? kExitOk : kExitCannotOpen;
@@ -217,7 +281,9 @@ ExitCode RunErase(Session& s) {
   if (const auto failure = SelectDrive(s.program, s.machine, s.console, s.options.drive, DriveAccess::Exclusive))
     return *failure;
   s.console.Err(DriveIdentityLine(s.program));
-  if (const auto refusal = CheckExpectedSerial(s)) {
+  std::optional<ExitCode> refusal = CheckExpectedSerial(s);
+  if (!refusal) refusal = CheckMethod(s);
+  if (refusal) {
     CloseDrive(s.program);
     return *refusal;
   }

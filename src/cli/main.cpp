@@ -29,6 +29,7 @@ ExitCode RunCommand(Session& session) {
     case Command::Details: return RunDetails(session);
     case Command::Smart: return RunSmart(session);
     case Command::Erase: return RunErase(session);
+    case Command::Methods: return RunMethods(session);
   }
   return kExitUsage;
 }

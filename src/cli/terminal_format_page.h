@@ -21,6 +21,7 @@ struct TerminalChoices {
   std::optional<VerifyMethod> verify;  // none: the mode's default
   bool yes = false;  // confirmed on the command line
   std::uint32_t driveNumber = 0;
+  EraseMethod method = EraseMethod::Zeros;
 };
 
 class TerminalFormatPage final : public FormatPageView {
@@ -40,6 +41,7 @@ class TerminalFormatPage final : public FormatPageView {
   void ShowBytesDone(std::int64_t done, std::int64_t total) override;
   void SetEnabled(FormatControl, bool) override {}
   bool QuickWipeChecked() override { return choices_.quick; }
+  EraseMethod ChosenMethod() override { return choices_.method; }
   VerifyMethod ChosenVerification(bool quickWipe) override {
     return choices_.verify.value_or(DefaultVerifyMethod(quickWipe));
   }

@@ -71,6 +71,10 @@ EraseQuestion AskToErase(Program& program, const EraseChoices& choices) {
               : u"Are you absolutely sure you want to irreversibly destroy all data on this device?";
   question.content = ask + kLineBreak + kLineBreak + program.DeviceTitle + kLineBreak + kLineBreak +
                      DriveFacts(program, choices, partial);
+  if (choices.method != EraseMethod::Zeros)
+    question.content += std::u16string(kLineBreak) + u"Method: " + Utf8ToText(EraseMethodName(choices.method)) +
+                        u" (the drive erases itself; once started it cannot be stopped, and it continues after a "
+                        u"power loss; an NVMe sanitize erases every namespace of the controller)";
   return question;
 }
 

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 
+#include "device/erase_methods.h"
 #include "format/verify_method.h"
 
 namespace orvella {
@@ -42,6 +43,8 @@ class FormatPageView {
   // How the run is to be read back (the desktop's cbVerify: checked gives
   // DefaultVerifyMethod, unchecked Off).
   virtual VerifyMethod ChosenVerification(bool quickWipe) = 0;
+  // Which erase: the zero overwrite unless the front end offers the drive's own.
+  virtual EraseMethod ChosenMethod() { return EraseMethod::Zeros; }
   virtual void FocusStop() = 0;
 
   // A modal question owned by the main window, asked as ShowTaskDialog

@@ -4,9 +4,11 @@
 #include "core/log_sinks.h"
 #include "core/system_error_text.h"
 #include "core/program.h"
+#include "core/text.h"
 #include "device/volume_locking.h"
 #include "format/erase_question.h"
 #include "format/format_write_loop.h"
+#include "format/sample_plan.h"
 #include "reports/text_forms.h"
 
 namespace orvella {
@@ -30,6 +32,7 @@ void FormatProcedure::FormatDevice() {
   EraseChoices choices;
   choices.quickWipe = view_.QuickWipeChecked();
   choices.verify = view_.ChosenVerification(choices.quickWipe);
+  choices.method = view_.ChosenMethod();
   running_ = true;
   lastRun_ = FormatRun{};
   if (Confirm(choices) && !closeRequested_) Erase(choices);
@@ -78,7 +81,8 @@ void FormatProcedure::Erase(const EraseChoices& choices) {
     RefuseRun(kLockFailure);
     NameBusyVolumes();
   } else if ((driveTaken = TakeDrive())) {
-    ran = RunWriteLoop(choices);
+    if (choices.method == EraseMethod::Zeros) ran = RunWriteLoop(choices);
+    else RunPurgeStep(choices);
   }
   // Lets the system see the drive's new (empty) partition layout.
   std::uint32_t returned = 0;
@@ -161,6 +165,40 @@ bool FormatProcedure::RunWriteLoop(const EraseChoices& choices) {
   view_.SetProgressState(failed ? ProgressState::Error : ProgressState::Paused);
   view_.SetEnabled(FormatControl::Stop, false);
   return ending != WriteLoopEnding::NoBuffer;
+}
+
+// The drive erases itself: no Stop, since nothing can stop it once sent.
+void FormatProcedure::RunPurgeStep(const EraseChoices& choices) {
+  AddFormatLog(program_, u"Purging (" + Utf8ToText(EraseMethodName(choices.method)) +
+                             u")... Stop is disabled: a drive's own erase cannot be stopped once it has begun.");
+  view_.SetProgressState(ProgressState::Normal);
+  PurgeSurroundings surroundings{program_.os, program_.DeviceHandle, program_.SelectedEntry(),
+                                 [this](const std::u16string& line) { AddFormatLog(program_, line); },
+                                 [this](std::optional<double> percent) {
+                                   if (percent) view_.SetProgressPosition(static_cast<int>(*percent));
+                                   view_.SetCaption(FormatLabel::CurrentPercent,
+                                                    percent ? IntToStr(static_cast<std::int64_t>(*percent)) + u"% complete"
+                                                            : u"in progress");
+                                   view_.ProcessPendingMessages();
+                                 }};
+  const PurgeResult purge = RunPurge(surroundings, choices.method, choices.seed ? *choices.seed : FreshSampleSeed());
+  lastRun_.purge = purge;
+  lastRun_.outcome = FormatOutcome::Ran;
+  lastRun_.loop.wholeDrive = true;
+  switch (purge.ending) {
+    case PurgeEnding::Complete:
+      lastRun_.loop.ending = WriteLoopEnding::Complete;
+      AddFormatLog(program_, u"Purge is complete.");
+      break;
+    case PurgeEnding::Terminated: lastRun_.loop.ending = WriteLoopEnding::Terminated; break;
+    case PurgeEnding::Refused:
+    case PurgeEnding::NotComplete:
+      lastRun_.loop.ending = WriteLoopEnding::NotComplete;
+      AddFormatLog(program_, u"Purge is not complete.");
+      break;
+  }
+  if (purge.ending != PurgeEnding::Complete) lastRun_.errorLines.push_back(purge.reason);
+  view_.SetProgressState(purge.ending == PurgeEnding::Complete ? ProgressState::Paused : ProgressState::Error);
 }
 
 void FormatProcedure::CloseDevice() {

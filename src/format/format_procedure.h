@@ -10,6 +10,7 @@
 #include "device/hidden_areas.h"
 #include "format/format_page_view.h"
 #include "format/format_write_loop.h"
+#include "format/purge_run.h"
 
 namespace orvella {
 
@@ -34,6 +35,9 @@ struct FormatRun {
   // What the drive said it keeps out of reach of the erase, asked before
   // the volumes are locked; none when it does not identify.
   std::optional<HiddenAreas> hiddenAreas;
+  // A purge: what the drive's own erase did and how it was checked; the
+  // loop then says only how it ended.
+  std::optional<PurgeResult> purge;
 };
 
 // Sets btRunBenchmarks, btGetSmart and cbQuickWipe, in that order, to
@@ -71,6 +75,7 @@ class FormatProcedure {
   void LogHeader();
   void WarnOfHiddenSectors();
   bool RunWriteLoop(const EraseChoices& choices);
+  void RunPurgeStep(const EraseChoices& choices);
   void CloseDevice();
 
   Program& program_;

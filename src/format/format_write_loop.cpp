@@ -1,5 +1,7 @@
 #include "format/format_write_loop.h"
 
+#include "format/sample_plan.h"
+
 #include <algorithm>
 #include <cstring>
 #include <optional>
@@ -12,6 +14,7 @@
 #include "core/text.h"
 #include "format/bad_sector_narrowing.h"
 #include "format/run_texts.h"
+#include "format/sample_plan.h"
 #include "reports/text_forms.h"
 
 namespace orvella {
@@ -58,11 +61,6 @@ class BlockBuffer {
   const bool wanted_;
   void* data_;
 };
-
-std::uint64_t FreshSeed() {
-  std::random_device device;
-  return (static_cast<std::uint64_t>(device()) << 32) ^ device();
-}
 
 // The state of one run, from the first pass to the ending.
 class WriteRun {
@@ -352,7 +350,7 @@ bool WriteRun::Verify() {
   }
   VerifyRequest request{choices_.verify, choices_.seed.value_or(0), driveBytes_, sectorSize_,
                         Without(Covered(), failed_)};
-  if (choices_.verify == VerifyMethod::Sample && !choices_.seed) request.seed = FreshSeed();
+  if (choices_.verify == VerifyMethod::Sample && !choices_.seed) request.seed = FreshSampleSeed();
   result_.verification = VerifyZeros(program_, view_, buffer.Data(), request);
   const auto& lines = result_.verification.errorLines;
   result_.errorLines.insert(result_.errorLines.end(), lines.begin(), lines.end());

@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "device/erase_methods.h"
 #include "format/extent.h"
 #include "format/format_page_view.h"
 #include "format/verification.h"
@@ -38,6 +39,7 @@ struct EraseChoices {
   bool quickWipe = false;
   VerifyMethod verify = VerifyMethod::Sample;
   std::optional<std::uint64_t> seed;  // the sample's seed; none: a fresh random one
+  EraseMethod method = EraseMethod::Zeros;  // anything else: the drive's own erase (purge_run.h)
 };
 
 // How a run ended, for the procedure around it.

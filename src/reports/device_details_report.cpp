@@ -4,6 +4,7 @@
 #include "core/text.h"
 #include "device/identify_device.h"
 #include "device/identify_parser.h"
+#include "reports/nvme_details_report.h"
 #include "reports/report_header.h"
 #include "reports/text_forms.h"
 
@@ -124,6 +125,12 @@ DeviceIdentification IdentifyChosenDevice(Program& program) {
 IdentifyOutcome ShowDeviceDetails(Program& program) {
   WriteReportHeader(program, AddDetailsLine, u"Device details for ");
   DetailsWriter writer(program);
+  // An NVMe drive answers for itself where the system carries its Identify.
+  if (program.SelectedEntry().IdentifyData.BusType == BusTypeNvme)
+    if (const auto nvme = ReadNvmeIdentification(program)) {
+      for (const std::u16string& line : NvmeDetailsLines(*nvme, program.locale.DecimalSeparator())) writer.Line(line);
+      return IdentifyOutcome::Identified;
+    }
 
   const DeviceIdentification identification = IdentifyChosenDevice(program);
   switch (identification.outcome) {

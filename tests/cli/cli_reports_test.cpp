@@ -264,7 +264,7 @@ TEST(CliDebug, WritesTheDebugLinesToStderrOnly) {
 TEST(CliDemo, TheBuiltInDemoDrivesAreListed) {
   const CliResult r = RunCli({"--demo", "list"});
   ASSERT_EQ(r.exitCode, 0);
-  EXPECT_EQ(r.OutLines().back(), "Disks found: 5");
+  EXPECT_EQ(r.OutLines().back(), "Disks found: 6");
 }
 
 }  // namespace

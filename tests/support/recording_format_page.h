@@ -28,6 +28,7 @@ class RecordingFormatPage final : public FormatPageView {
   void FocusStop() override { events.push_back("focus btStop"); }
   int ShowTaskDialog(const std::u16string& title, const std::u16string& instruction,
                      const std::u16string& content, int icon, int buttons, int defaultButton) override;
+  EraseMethod ChosenMethod() override { return method; }
   void ProcessPendingMessages() override;
   void CloseWindow() override { events.push_back("close window"); }
 
@@ -42,6 +43,7 @@ class RecordingFormatPage final : public FormatPageView {
   // Set by the test.
   bool quickWipeChecked = false;
   bool verifyChecked = true;
+  EraseMethod method = EraseMethod::Zeros;
   int dialogAnswer = 6;              // Yes
   std::function<void()> onDialog;    // runs while the question is shown
   std::function<void()> onMessages;  // runs inside every ProcessPendingMessages
