@@ -1,7 +1,6 @@
 #include "format/purge_run.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <map>
 
 #include "core/text.h"
@@ -18,10 +17,12 @@ constexpr std::int64_t kMarginSeconds = 60;
 
 bool DriveGone(std::uint32_t error) { return error == 2 || error == 55 || error == 1167; }
 
+// "0004h": upper-case hexadecimal of `digits` digits, as command values are written.
 std::string Hex(std::uint64_t value, int digits) {
-  char text[24];
-  std::snprintf(text, sizeof text, "%0*llXh", digits, static_cast<unsigned long long>(value));
-  return text;
+  std::string text(static_cast<std::size_t>(digits), '0');
+  for (int i = digits - 1; i >= 0 && value != 0; --i, value >>= 4)
+    text[static_cast<std::size_t>(i)] = "0123456789ABCDEF"[value & 0xF];
+  return text + "h";
 }
 
 // The sectors read before and after: the first of each range of the plan.

@@ -42,8 +42,8 @@ std::u16string LastSanitize(const std::optional<NvmeSanitizeLog>& log) {
 
 }  // namespace
 
-std::optional<DriveEraseFacts> ReadNvmeIdentification(Program& program) {
-  DriveEraseFacts facts = ReadDriveEraseFacts(program.os, program.DeviceHandle, program.SelectedEntry());
+std::optional<DriveEraseFacts> ReadNvmeIdentification(DriveRun& run) {
+  DriveEraseFacts facts = ReadDriveEraseFacts(run.program.os, run.DeviceHandle, run.Entry());
   if (!facts.nvme) return std::nullopt;
   return facts;
 }

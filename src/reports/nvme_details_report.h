@@ -7,14 +7,14 @@
 #include <string>
 #include <vector>
 
-#include "core/program.h"
+#include "device/drive_run.h"
 #include "device/erase_methods.h"
 
 namespace orvella {
 
 // What the drive's NVMe identification says, or none when the controller
 // does not answer Identify (the system carries no NVMe admin commands).
-std::optional<DriveEraseFacts> ReadNvmeIdentification(Program& program);
+std::optional<DriveEraseFacts> ReadNvmeIdentification(DriveRun& run);
 
 // The report's lines after its header.
 std::vector<std::u16string> NvmeDetailsLines(const DriveEraseFacts& facts, char16_t decimalSeparator);

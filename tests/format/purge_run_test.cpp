@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "format/format_procedure.h"
+#include "core/text.h"
 #include "format_rig.h"
 #include "platform/byte_order.h"
 
@@ -44,10 +45,10 @@ VirtualDrive AtaSsd(VirtualOwnErase own = {}, std::uint16_t word59 = 0xB000) {
 
 struct PurgeRig : test::FormatRig {
   explicit PurgeRig(VirtualDrive drive) : FormatRig(drive) {
-    t.program.SelectedEntry().IdentifyData.BusType = drive.busType;
+    t.program.DeviceTables[1].IdentifyData.BusType = drive.busType;
   }
   PurgeResult Run(EraseMethod method) {
-    PurgeSurroundings s{t.os, t.program.DeviceHandle, t.program.SelectedEntry(),
+    PurgeSurroundings s{t.os, t.drive.DeviceHandle, t.drive.Entry(),
                         [this](const std::u16string& line) { lines.push_back(line); },
                         [this](std::optional<double> percent) { progress.push_back(percent.value_or(-1)); }};
     return RunPurge(s, method, 42);
@@ -69,8 +70,8 @@ struct PurgeRig : test::FormatRig {
     std::vector<std::uint8_t> sector(512);
     std::int64_t at = 0;
     std::uint32_t read = 0;
-    t.os.SetFilePointerEx(t.program.DeviceHandle, offset, &at, FILE_BEGIN);
-    t.os.ReadFile(t.program.DeviceHandle, sector.data(), 512, &read);
+    t.os.SetFilePointerEx(t.drive.DeviceHandle, offset, &at, FILE_BEGIN);
+    t.os.ReadFile(t.drive.DeviceHandle, sector.data(), 512, &read);
     return sector[0];
   }
   std::vector<std::u16string> lines;
@@ -193,10 +194,10 @@ TEST(PurgeRun, FailureHalfWayUnplugAndNoEndAreToldApart) {
 
 TEST(PurgeRun, TheProcedureKeepsStopDisabledAndMapsTheEnding) {
   test::FormatRig rig(NvmeDrive(NvmeSanitizer()));
-  rig.t.program.SelectedEntry().IdentifyData.BusType = BusTypeNvme;
+  rig.t.program.DeviceTables[1].IdentifyData.BusType = BusTypeNvme;
   test::RecordingFormatPage& page = rig.page;
   page.method = EraseMethod::CryptoErase;
-  FormatProcedure procedure(rig.t.program, page);
+  FormatProcedure procedure(rig.t.drive, page);
   procedure.FormatDevice();
   const FormatRun& run = procedure.LastRun();
   ASSERT_TRUE(run.purge.has_value());

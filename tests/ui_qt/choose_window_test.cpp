@@ -52,7 +52,7 @@ TEST_F(ChooseWindow, ThreeDrivesListInOrderWithTheLastSelectedAndEnterChoosesIt)
     QTest::keyClick(list, Qt::Key_Return);
   });
   EXPECT_TRUE(checked);
-  EXPECT_EQ(desktop->State().SelectedDevice, 3);
+  EXPECT_EQ(desktop->Drive().SelectedDevice, 3);
   EXPECT_FALSE(desktop->Choose().isVisible());
   EXPECT_TRUE(desktop->Main().isVisible());
 }
@@ -152,7 +152,7 @@ TEST_F(ChooseWindow, ModelIsTrimmedWhileFirmwareAndSerialShowAsStored) {
     EXPECT_EQ(Cell(0, 5), QStringLiteral("500,1 GB"));
     QTest::keyClick(DriveList(), Qt::Key_Return);
   });
-  EXPECT_TRUE(ChooseDevice(desktop->State(), desktop->ChooseLogic()));
+  EXPECT_TRUE(ChooseDevice(desktop->Drive(), desktop->ChooseLogic()));
 }
 
 TEST_F(ChooseWindow, ADriveBelow65535SectorsIsRefusedAndOneOf65535Accepted) {
@@ -165,11 +165,11 @@ TEST_F(ChooseWindow, ADriveBelow65535SectorsIsRefusedAndOneOf65535Accepted) {
     EXPECT_EQ(dialogs.boxes[0].caption, u"Cannot access this device");
     EXPECT_EQ(dialogs.boxes[0].icon, MessageIcon::Information);
     EXPECT_TRUE(desktop->Choose().isVisible());
-    EXPECT_EQ(desktop->State().SelectedDevice, -1);
+    EXPECT_EQ(desktop->Drive().SelectedDevice, -1);
     ClickRow(1);
     QTest::mouseClick(Continue(), Qt::LeftButton);
   });
-  EXPECT_EQ(desktop->State().SelectedDevice, 2);
+  EXPECT_EQ(desktop->Drive().SelectedDevice, 2);
   EXPECT_EQ(WriteOpens().size(), 1u);
 }
 
@@ -181,7 +181,7 @@ TEST_F(ChooseWindow, DoubleClickActsAsContinueIncludingTheRefusal) {
     EXPECT_TRUE(desktop->Choose().isVisible());
     ClickRow(1, true);
   });
-  EXPECT_EQ(desktop->State().SelectedDevice, 2);
+  EXPECT_EQ(desktop->Drive().SelectedDevice, 2);
 }
 
 TEST_F(ChooseWindow, AClickOnEmptySpaceClearsTheSelectionAndDisablesContinue) {
@@ -223,7 +223,7 @@ TEST_F(ChooseWindow, EscapeOutsideTheListDoesNothing) {
     EXPECT_FALSE(desktop->App().Terminated());
     QTest::keyClick(DriveList(), Qt::Key_Return);
   });
-  EXPECT_EQ(desktop->State().SelectedDevice, 1);
+  EXPECT_EQ(desktop->Drive().SelectedDevice, 1);
 }
 
 TEST_F(ChooseWindow, AnEmptyMachineLeavesContinueDisabled) {

@@ -60,7 +60,7 @@ TEST_F(ChooseWindowTest, ThreeDrivesListInOrderWithTheLastSelectedAndEnterChoose
     PressKey(desktop->Choose(), list, VK_RETURN);
   }));
   EXPECT_TRUE(checked);
-  EXPECT_EQ(desktop->State().SelectedDevice, 3);
+  EXPECT_EQ(desktop->Drive().SelectedDevice, 3);
   EXPECT_FALSE(IsWindowVisible(desktop->Choose().Handle()));
   EXPECT_TRUE(IsWindowVisible(desktop->Main().Handle()));
 }
@@ -99,7 +99,7 @@ TEST_F(ChooseWindowTest, ADriveBelow65535SectorsIsRefusedAndOneOf65535Accepted) 
   ASSERT_EQ(dialogs.boxes.size(), 1u);
   EXPECT_EQ(dialogs.boxes[0].text, u"This device cannot be accessed because it is smaller than 65535 sectors.  ");
   EXPECT_EQ(dialogs.boxes[0].caption, u"Cannot access this device");
-  EXPECT_EQ(desktop->State().SelectedDevice, 2);
+  EXPECT_EQ(desktop->Drive().SelectedDevice, 2);
 }
 
 TEST_F(ChooseWindowTest, EscapeInTheListEndsTheProgramWithoutOpeningADrive) {

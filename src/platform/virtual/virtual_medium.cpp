@@ -161,11 +161,11 @@ bool VirtualOs::ReadFile(Handle handle, void* buffer, std::uint32_t length, std:
     MediumRecord& medium = driveStates_[drive.number].medium;
     const std::int64_t offset = object->position;
     record.offset = offset;
+    AdvanceOwnErase(drive);
     if (const std::uint32_t refusal = ReadRefusal(*object, offset, length); refusal != 0) {
       ok = Fail(refusal);
     } else {
       PassTransferTime(drive, length);
-      AdvanceOwnErase(drive);
       FillFromDrive(drive, offset, length, static_cast<std::uint8_t*>(buffer));
       medium.bytesRead += length;
       object->position += length;

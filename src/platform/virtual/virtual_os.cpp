@@ -190,6 +190,7 @@ bool VirtualOs::DeviceIoControl(Handle handle, std::uint32_t code, const void* i
   } else {
     const VirtualDrive& drive = machine_.drives[object->index];
     const RequestFault* fault = MatchFault(drive, code, in, inSize);
+    AdvanceOwnErase(drive);  // a drive may go away while it erases itself
     if (driveStates_[drive.number].unplugged) {
       ok = Fail(drive.unplugError);
     } else if (fault != nullptr && !fault->replyBytes) {

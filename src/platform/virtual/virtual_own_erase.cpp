@@ -223,6 +223,7 @@ std::uint32_t VirtualOs::SendNvmeAdmin(Handle handle, NvmeAdminCommand& command)
   std::uint32_t error = 0;
   if (OpenObject* object = FindDrive(handle)) {
     const VirtualDrive& drive = machine_.drives[object->index];
+    AdvanceOwnErase(drive);
     if (driveStates_[drive.number].unplugged) error = drive.unplugError;
     else if (!drive.nvme) error = ERROR_NOT_SUPPORTED;
     else NvmeAnswer(drive, command);
