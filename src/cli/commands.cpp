@@ -256,9 +256,13 @@ ExitCode RunDetails(Session& s) {
     outcome = identification.outcome;
   } else {
     outcome = ShowDeviceDetails(drive);
-    AddDetailsLine(s.program, u" ");
-    AddDetailsLine(s.program, u"ERASE METHODS:");
-    for (const std::u16string& line : MethodLines(ChosenDriveMethods(drive))) AddDetailsLine(s.program, line);
+    // After a report that ends with its closing message nothing follows;
+    // the methods command still answers for such a drive.
+    if (outcome == IdentifyOutcome::Identified) {
+      AddDetailsLine(s.program, u" ");
+      AddDetailsLine(s.program, u"ERASE METHODS:");
+      for (const std::u16string& line : MethodLines(ChosenDriveMethods(drive))) AddDetailsLine(s.program, line);
+    }
   }
   drive.Close();
   return outcome == IdentifyOutcome::Identified ? kExitOk : kExitCannotOpen;
