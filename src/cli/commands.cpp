@@ -76,12 +76,6 @@ std::optional<ExitCode> CheckExpectedSerial(Session& s, const DriveRun& drive) {
   return kExitRefused;
 }
 
-// The drive's identification, only where a record needs it.
-DeviceIdentification IdentifyForRecord(Session& s, DriveRun& drive) {
-  if (!s.options.json && s.options.reportFile.empty()) return {};
-  return IdentifyChosenDevice(drive);
-}
-
 // Asked before the erase, so that a report that cannot be written stops
 // the erase before it begins.
 bool ReportCanBeWritten(Session& s) {
@@ -104,26 +98,22 @@ bool WriteReport(Session& s, const Json& record) {
 // The format procedure on the chosen drive, as "FORMAT THIS DEVICE" runs
 // it, with Ctrl+C as its Stop button; and what the record tells of it.
 EraseFacts EraseChosenDrive(Session& s, DriveRun& drive) {
-  EraseFacts facts;
-  facts.quick = s.options.quick;
-  facts.identification = IdentifyForRecord(s, drive);
-  facts.frontEnd = "orvella-cli";
-  facts.operatorName = s.options.operatorName;
-  facts.assetTag = s.options.assetTag;
-
+  EraseChoices choices;
+  choices.quickWipe = s.options.quick;
+  choices.verify = s.options.verify;
+  choices.method = s.options.method;
+  choices.operatorName = s.options.operatorName;
+  choices.assetTag = s.options.assetTag;
   InterruptWatch interrupts;
-  TerminalFormatPage page(s.console, interrupts,
-                          TerminalChoices{s.options.quick, s.options.verify, s.options.yes,
-                                          drive.Entry().DeviceNumber, s.options.method});
+  TerminalFormatPage page(s.console, interrupts, TerminalChoices{s.options.yes, drive.Entry().DeviceNumber});
   FormatProcedure procedure(drive, page);
   page.Attach(procedure);
-  const std::size_t firstLine = s.panes.FormatLog().size();
-  const auto asked = std::chrono::system_clock::now();
-  procedure.FormatDevice();
-  facts.end = std::chrono::system_clock::now();
-  facts.start = page.ConfirmedAt().value_or(asked);
-  facts.run = procedure.LastRun();
-  facts.log.assign(s.panes.FormatLog().begin() + static_cast<std::ptrdiff_t>(firstLine), s.panes.FormatLog().end());
+  procedure.FormatDevice(choices, [&page](const EraseQuestion& question) { return page.Confirm(question); });
+  EraseFacts facts{procedure.LastRun(), "orvella-cli", std::nullopt};
+  // A run that was not confirmed never asked the drive; its record still
+  // names the drive as IDENTIFY does, where a record is wanted at all.
+  if (facts.run.outcome == FormatOutcome::NotConfirmed && (s.options.json || !s.options.reportFile.empty()))
+    facts.run.identification = IdentifyChosenDevice(drive);
   return facts;
 }
 

@@ -78,10 +78,10 @@ bool FlashDrive(const TDeviceTable& entry, const DeviceIdentification& identific
 
 // A quick wipe leaves all but both ends readable: no sanitization at all.
 // The zero overwrite is a Clear; a purge is what its method earns.
-Json SanitizationJson(const EraseFacts& facts, bool flash) {
-  if (facts.quick)
+Json SanitizationJson(const FormatRun& erase, bool flash) {
+  if (erase.choices.quickWipe)
     return {{"method", kQuickWipeMethod}, {"category", nullptr}, {"passes", 1}, {"eraseMethod", "zeros"}};
-  if (!facts.run.purge) {
+  if (!erase.purge) {
     Json json = {{"method", kClearMethod}, {"category", "Clear"}, {"passes", 1}, {"eraseMethod", "zeros"},
                  {"technique", "overwrite"}};
     if (flash) {
@@ -91,7 +91,7 @@ Json SanitizationJson(const EraseFacts& facts, bool flash) {
     }
     return json;
   }
-  const MethodChoice& choice = facts.run.purge->choice;
+  const MethodChoice& choice = erase.purge->choice;
   Json json = {{"method", std::string(CategoryName(choice.category)) + ": " + choice.technique + " by the drive"},
                {"category", CategoryName(choice.category)},
                {"technique", choice.technique},
@@ -208,23 +208,25 @@ std::vector<Extent> WrittenExtents(const WriteLoopResult& loop) { return Without
 
 Json EraseRecord(DriveRun& run, const EraseFacts& facts) {
   Program& program = run.program;
-  const WriteLoopResult& loop = facts.run.loop;
+  const FormatRun& erase = facts.run;
+  const bool quick = erase.choices.quickWipe;
+  const WriteLoopResult& loop = erase.loop;
   const std::vector<Extent> written = WrittenExtents(loop);
   Json record = {{"program", TextToUtf8(kProgramTitle)},
                  {"recordFormat", kRecordFormat},
                  {"tool", ToolJson(facts.frontEnd)},
                  {"drive", DriveJson(program, static_cast<int>(run.SelectedDevice))},
-                 {"identify", IdentityJson(facts.identification)},
-                 {"media", MediaJson(run.Entry(), facts.identification)},
+                 {"identify", IdentityJson(erase.identification)},
+                 {"media", MediaJson(run.Entry(), erase.identification)},
                  {"hiddenAreas", facts.run.hiddenAreas ? HiddenAreasJson(*facts.run.hiddenAreas) : Json(nullptr)},
                  {"host", HostJson(program.os.QueryHostIdentity())},
-                 {"operator", TextOrNull(facts.operatorName)},
-                 {"asset", TextOrNull(facts.assetTag)},
-                 {"mode", facts.quick ? "quick" : "full"},
+                 {"operator", TextOrNull(erase.choices.operatorName)},
+                 {"asset", TextOrNull(erase.choices.assetTag)},
+                 {"mode", quick ? "quick" : "full"},
                  {"bytesToWrite", loop.bytesToWrite},
-                 {"sanitization", SanitizationJson(facts, FlashDrive(run.Entry(), facts.identification))},
-                 {"start", IsoLocalTime(facts.start)},
-                 {"end", IsoLocalTime(facts.end)},
+                 {"sanitization", SanitizationJson(erase, FlashDrive(run.Entry(), erase.identification))},
+                 {"start", IsoLocalTime(erase.start)},
+                 {"end", IsoLocalTime(erase.end)},
                  {"result", EraseResultName(facts.run)},
                  {"erasureProven", ErasureProven(facts.run)}};
   if (facts.exitCode) record["exitCode"] = *facts.exitCode;
@@ -238,7 +240,7 @@ Json EraseRecord(DriveRun& run, const EraseFacts& facts) {
   record["verification"] = VerificationJson(loop.verification);
   record["purge"] = facts.run.purge ? PurgeJson(*facts.run.purge) : Json(nullptr);
   record["errors"] = Lines(facts.run.errorLines);
-  record["log"] = Lines(facts.log);
+  record["log"] = Lines(erase.log);
   SealRecord(record);
   return record;
 }

@@ -196,15 +196,20 @@ TEST(PurgeRun, TheProcedureKeepsStopDisabledAndMapsTheEnding) {
   test::FormatRig rig(NvmeDrive(NvmeSanitizer()));
   rig.t.program.DeviceTables[1].IdentifyData.BusType = BusTypeNvme;
   test::RecordingFormatPage& page = rig.page;
-  page.method = EraseMethod::CryptoErase;
+  EraseChoices choices = page.Choices();
+  choices.method = EraseMethod::CryptoErase;
+  std::u16string question;
   FormatProcedure procedure(rig.t.drive, page);
-  procedure.FormatDevice();
+  procedure.FormatDevice(choices, [&](const EraseQuestion& asked) {
+    question = asked.content;
+    return EraseAnswer::Erase;
+  });
   const FormatRun& run = procedure.LastRun();
   ASSERT_TRUE(run.purge.has_value());
   EXPECT_EQ(run.purge->ending, PurgeEnding::Complete);
   EXPECT_EQ(run.loop.ending, WriteLoopEnding::Complete);
   EXPECT_FALSE(page.Enabled(FormatControl::Stop));
-  EXPECT_TRUE(page.dialogs.at(0).content.find(u"Method: crypto-erase") != std::u16string::npos);
+  EXPECT_NE(question.find(u"Method: crypto-erase"), std::u16string::npos);
   EXPECT_EQ(rig.Medium().BytesWritten(), 0) << "a purge writes nothing from the host";
 }
 
