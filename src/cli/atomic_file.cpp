@@ -69,7 +69,10 @@ std::optional<std::string> WhyNotReplaceable(const std::string& path) {
   return std::nullopt;
 }
 
-std::optional<std::string> ReplaceFile(const std::string& path, std::string_view text) {
+// The text into a new temporary file beside `path`, pushed to the disk,
+// then put in place by `place`; the temporary file never stays.
+template <typename Place>
+std::optional<std::string> WriteBeside(const std::string& path, std::string_view text, Place place) {
   if (auto why = WhyNotATarget(path)) return why;
   const fs::path temporary = TemporaryBeside(path);
   std::FILE* file = CreateNew(temporary);
@@ -78,11 +81,24 @@ std::optional<std::string> ReplaceFile(const std::string& path, std::string_view
   if (std::fclose(file) != 0 && !failure) failure = LastErrorText();
   std::error_code error;
   if (!failure) {
-    fs::rename(temporary, path, error);
+    place(temporary, error);
     if (error) failure = error.message();
   }
-  if (failure) fs::remove(temporary, error);
+  fs::remove(temporary, error);
   return failure;
+}
+
+std::optional<std::string> ReplaceFile(const std::string& path, std::string_view text) {
+  return WriteBeside(path, text, [&](const fs::path& temporary, std::error_code& error) {
+    fs::rename(temporary, path, error);
+  });
+}
+
+// A hard link is made only where no file has the name: never over one.
+std::optional<std::string> CreateNewFile(const std::string& path, std::string_view text) {
+  return WriteBeside(path, text, [&](const fs::path& temporary, std::error_code& error) {
+    fs::create_hard_link(temporary, path, error);
+  });
 }
 
 }  // namespace orvella::cli

@@ -20,4 +20,9 @@ std::optional<std::string> WhyNotReplaceable(const std::string& path);
 // in which case `path` is untouched and no temporary file stays.
 std::optional<std::string> ReplaceFile(const std::string& path, std::string_view text);
 
+// Writes `text` to a new file `path` the same way, but never over an
+// existing file: the reason when it failed (the name is taken, say), in
+// which case nothing stays behind.
+std::optional<std::string> CreateNewFile(const std::string& path, std::string_view text);
+
 }  // namespace orvella::cli

@@ -2,7 +2,10 @@
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <iostream>
+#include <map>
+#include <optional>
 #include <sstream>
 
 #include "cli/exit_codes.h"
@@ -21,7 +24,12 @@ constexpr char kDriveHelp[] =
 constexpr char kExpectSerialHelp[] =
     "erase only if the drive's serial number is S; otherwise nothing is written (exit status 8). "
     "Drive numbers and device paths can name another disk once disks come or go: scripts should "
-    "give the serial number the list shows";
+    "give the serial number the list shows. With several drives: once per drive in their order, "
+    "or DRIVE=S for each";
+
+constexpr char kReportDirHelp[] =
+    "write the sealed JSON record of each drive into DIR, named by its serial number and the time "
+    "(an existing file is never replaced)";
 
 std::string ExitCodeFooter() {
   std::ostringstream text;
@@ -29,6 +37,9 @@ std::string ExitCodeFooter() {
           "Without --drives or --demo the machine's own drives are used (administrator rights "
           "needed).\n\nExit status:\n";
   for (const ExitCodeMeaning& e : kExitCodeMeanings) text << "  " << e.code << "  " << e.meaning << '\n';
+  text << "\nAn erase of several drives ends with the worst of their statuses, worst first:";
+  for (const ExitCode code : kExitCodesWorstFirst) text << ' ' << code;
+  text << '\n';
   return text.str();
 }
 
@@ -36,6 +47,43 @@ CLI::App* AddDriveCommand(CLI::App& app, const char* name, const char* descripti
   CLI::App* command = app.add_subcommand(name, description);
   command->add_option("DRIVE", options.drive, kDriveHelp)->required()->type_name("");
   return command;
+}
+
+// The serial number --expect-serial gives for each drive: given once per
+// drive in their order, or as DRIVE=SERIAL for every drive. An empty serial
+// number would switch the check off, so it is a mistake like any other.
+std::optional<std::string> MatchExpectedSerials(const std::vector<std::string>& values, Options& options) {
+  if (values.empty()) return std::nullopt;
+  std::map<std::string, std::string> serials;
+  const bool named = std::all_of(values.begin(), values.end(), [&](const std::string& value) {
+    const std::size_t equals = value.find('=');
+    return equals != std::string::npos &&
+           std::find(options.drives.begin(), options.drives.end(), value.substr(0, equals)) != options.drives.end();
+  });
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    const std::size_t equals = named ? values[i].find('=') : std::string::npos;
+    const std::string drive = named ? values[i].substr(0, equals) : i < options.drives.size() ? options.drives[i] : "";
+    const std::string serial = named ? values[i].substr(equals + 1) : values[i];
+    if (serial.find_first_not_of(' ') == std::string::npos) return "--expect-serial needs a serial number";
+    if (!serials.emplace(drive, serial).second) return "--expect-serial names " + drive + " twice";
+  }
+  if (values.size() != options.drives.size())
+    return "--expect-serial must be given once for every drive, in their order, or as DRIVE=SERIAL for each";
+  options.expectSerials = serials;
+  options.expectSerial = serials.at(options.drives.front());
+  return std::nullopt;
+}
+
+// What a command line of several drives must not mix up.
+std::optional<std::string> CheckDrives(const Options& options) {
+  for (std::size_t i = 0; i < options.drives.size(); ++i)
+    if (std::find(options.drives.begin(), options.drives.begin() + static_cast<std::ptrdiff_t>(i),
+                  options.drives[i]) != options.drives.begin() + static_cast<std::ptrdiff_t>(i))
+      return options.drives[i] + " is named twice";
+  if (options.drives.size() > 1 && !options.reportFile.empty())
+    return "--report takes the record of one drive; use --report-dir DIR for several";
+  if (!options.reportFile.empty() && !options.reportDir.empty()) return "--report and --report-dir exclude each other";
+  return std::nullopt;
 }
 
 }  // namespace
@@ -62,7 +110,9 @@ std::variant<Options, int> ParseOptions(int argc, char** argv) {
   CLI::App* smart = AddDriveCommand(app, "smart", "show the drive's S.M.A.R.T. attribute table", options);
   CLI::App* methods = AddDriveCommand(
       app, "methods", "list the ways the drive can be erased: each available, or why not", options);
-  CLI::App* erase = AddDriveCommand(app, "erase", "write zeros over the whole drive, or have it erase itself", options);
+  CLI::App* erase = app.add_subcommand(
+      "erase", "write zeros over the whole drive, or have it erase itself; several drives side by side");
+  erase->add_option("DRIVE", options.drives, kDriveHelp)->required()->type_name("")->expected(1, -1);
   erase->add_flag("--quick", options.quick, "only wipe the first and last 10,240,000 bytes (the partition tables)");
   erase->add_flag("-y,--yes", options.yes, "do not ask for confirmation");
   CLI::Option* report =
@@ -71,7 +121,10 @@ std::variant<Options, int> ParseOptions(int argc, char** argv) {
       ->type_name("NAME");
   erase->add_option("--asset", options.assetTag, "the drive's asset tag, named in the erase record")
       ->type_name("TAG");
-  erase->add_option("--expect-serial", options.expectSerial, kExpectSerialHelp)->type_name("S");
+  std::vector<std::string> expectSerials;
+  erase->add_option("--expect-serial", expectSerials, kExpectSerialHelp)->type_name("S")->allow_extra_args(false);
+  CLI::Option* reportDir =
+      erase->add_option("--report-dir", options.reportDir, kReportDirHelp)->type_name("DIR");
   std::string verify;
   erase->add_option("--verify", verify,
                     "read the drive back afterwards: every written byte (full), the NIST SP 800-88 sample "
@@ -112,6 +165,17 @@ std::variant<Options, int> ParseOptions(int argc, char** argv) {
   }
   if (report->count() > 0 && options.reportFile.empty()) {
     std::cerr << "orvella-cli: --report needs a file name\n";
+    return kExitUsage;
+  }
+  if (reportDir->count() > 0 && options.reportDir.empty()) {
+    std::cerr << "orvella-cli: --report-dir needs a folder name\n";
+    return kExitUsage;
+  }
+  if (!options.drives.empty()) options.drive = options.drives.front();
+  std::optional<std::string> mistake = CheckDrives(options);
+  if (!mistake) mistake = MatchExpectedSerials(expectSerials, options);
+  if (mistake) {
+    std::cerr << "orvella-cli: " << *mistake << "\n";
     return kExitUsage;
   }
   if (options.demo && !options.drivesFile.empty()) {

@@ -3,7 +3,9 @@
 // from and how the answer is written.
 #pragma once
 
+#include <map>
 #include <string>
+#include <vector>
 #include <variant>
 #include <optional>
 
@@ -16,7 +18,8 @@ enum class Command { List, Details, Smart, Erase, Methods };
 
 struct Options {
   Command command = Command::List;
-  std::string drive;       // DRIVE as given: a drive number or a device path
+  std::string drive;       // DRIVE as given: a drive number or a device path; erase: the first
+  std::vector<std::string> drives;  // erase: every DRIVE given, in order
   bool quick = false;      // erase: the partition tables at both ends only
   bool yes = false;        // erase: no question
   std::optional<VerifyMethod> verify;  // erase: none: the mode's default
@@ -24,7 +27,11 @@ struct Options {
   std::string reportFile;  // erase: where the JSON erase record goes
   std::string operatorName;  // erase: who runs it, for the record
   std::string assetTag;      // erase: the asset tag of the drive, for the record
-  std::string expectSerial;  // erase: refuse unless the drive has this serial number
+  std::string expectSerial;  // erase: refuse unless the drive has this serial number; many drives: the first's
+  // erase of several drives: the serial number each must have, by the drive
+  // as given (every drive has one, or none has)
+  std::map<std::string, std::string> expectSerials;
+  std::string reportDir;  // erase: the folder that takes a record per drive
   bool debug = false;
   bool json = false;
   bool demo = false;

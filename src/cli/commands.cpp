@@ -9,6 +9,8 @@
 #include "cli/atomic_file.h"
 #include "cli/drive_selection.h"
 #include "cli/erase_exit_code.h"
+#include "cli/erase_many.h"
+#include "cli/erase_steps.h"
 #include "cli/interrupt.h"
 #include "cli/json_forms.h"
 #include "cli/terminal_format_page.h"
@@ -52,30 +54,6 @@ void PrintJson(Console& console, const Json& value) {
   console.Out(value.dump(2, ' ', false, Json::error_handler_t::replace));
 }
 
-// Which disk is about to be erased, in every name it goes by, before
-// anything is asked or written.
-std::string DriveIdentityLine(DriveRun& run) {
-  const TDeviceTable& entry = run.Entry();
-  const DriveNames names = run.program.os.DriveNamesOf(entry.DeviceNumber);
-  const DriveRow cells = DriveListRow(run.program, static_cast<int>(run.SelectedDevice));
-  std::u16string line = u"Drive " + UIntToStr(entry.DeviceNumber) + u": " + names.devicePath;
-  if (!names.stableLink.empty()) line += u" (" + names.stableLink + u")";
-  line += u", model \"" + cells[1] + u"\", serial \"" + Trim(entry.IdentifyData.SN) + u"\", " + cells[5] + u" (" +
-          IntToGroupedStr(entry.IdentifyData.LBA) + u" sectors)";
-  return TextToUtf8(line);
-}
-
-// --expect-serial: the one name of a drive that no attached or detached
-// disk can move onto another.
-std::optional<ExitCode> CheckExpectedSerial(Session& s, const DriveRun& drive) {
-  if (s.options.expectSerial.empty()) return std::nullopt;
-  const std::string serial = TextToUtf8(Trim(drive.Entry().IdentifyData.SN));
-  if (serial == TextToUtf8(Trim(Utf8ToText(s.options.expectSerial)))) return std::nullopt;
-  s.console.Problem("not erasing: the drive's serial number is '" + serial + "', not '" + s.options.expectSerial +
-                    "'; nothing was written.");
-  return kExitRefused;
-}
-
 // Asked before the erase, so that a report that cannot be written stops
 // the erase before it begins.
 bool ReportCanBeWritten(Session& s) {
@@ -98,12 +76,7 @@ bool WriteReport(Session& s, const Json& record) {
 // The format procedure on the chosen drive, as "FORMAT THIS DEVICE" runs
 // it, with Ctrl+C as its Stop button; and what the record tells of it.
 EraseFacts EraseChosenDrive(Session& s, DriveRun& drive) {
-  EraseChoices choices;
-  choices.quickWipe = s.options.quick;
-  choices.verify = s.options.verify;
-  choices.method = s.options.method;
-  choices.operatorName = s.options.operatorName;
-  choices.assetTag = s.options.assetTag;
+  const EraseChoices choices = ChoicesOf(s.options);
   InterruptWatch interrupts;
   TerminalFormatPage page(s.console, interrupts, TerminalChoices{s.options.yes, drive.Entry().DeviceNumber});
   FormatProcedure procedure(drive, page);
@@ -275,11 +248,12 @@ ExitCode RunSmart(Session& s) {
 }
 
 ExitCode RunErase(Session& s) {
+  if (s.options.drives.size() > 1 || !s.options.reportDir.empty()) return RunEraseMany(s);
   DriveRun drive(s.program);
   if (const auto failure = SelectDrive(drive, s.machine, s.console, s.options.drive, DriveAccess::Exclusive))
     return *failure;
   s.console.Err(DriveIdentityLine(drive));
-  if (const auto refusal = CheckExpectedSerial(s, drive)) return *refusal;
+  if (const auto refusal = CheckExpectedSerial(s.console, drive, s.options.expectSerial)) return *refusal;
   if (const auto refusal = CheckMethod(s, drive)) return *refusal;
   if (!ReportCanBeWritten(s)) return kExitFailed;
   EraseFacts facts = EraseChosenDrive(s, drive);

@@ -1,5 +1,6 @@
 #include "cli/console.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -25,6 +26,7 @@ void Console::Log(std::string_view line) { Write(log_, line); }
 // A line for the stream that holds the live line, or for the other one
 // when both show on the same terminal, goes above the live line.
 void Console::Write(std::FILE* stream, std::string_view line) {
+  const std::lock_guard lock(mutex_);
   const bool crossesLive = !live_.empty() && (stream == log_ || sharesTerminal_);
   if (crossesLive) HideLive();
   std::fwrite(line.data(), 1, line.size(), stream);
@@ -34,6 +36,7 @@ void Console::Write(std::FILE* stream, std::string_view line) {
 }
 
 std::optional<std::string> Console::FinishOutput() {
+  const std::lock_guard lock(mutex_);
   if (std::fflush(stdout) != 0 && outError_ == 0) outError_ = errno;
   if (std::ferror(stdout) != 0 && outError_ == 0) outError_ = EIO;
   if (outError_ == 0) return std::nullopt;
@@ -41,6 +44,7 @@ std::optional<std::string> Console::FinishOutput() {
 }
 
 void Console::Progress(std::string_view text) {
+  const std::lock_guard lock(mutex_);
   if (!logIsTerminal_) {
     Write(log_, text);
     return;
@@ -50,6 +54,7 @@ void Console::Progress(std::string_view text) {
 }
 
 void Console::EndProgress() {
+  const std::lock_guard lock(mutex_);
   if (live_.empty()) return;
   HideLive();
   live_.clear();
@@ -68,7 +73,10 @@ bool Console::Ask(std::string_view question, std::string& answer) {
   }
 }
 
+// A live table of several lines is taken away from its first line down.
 void Console::HideLive() {
+  const auto rows = std::count(live_.begin(), live_.end(), '\n');
+  if (rows > 0) std::fprintf(log_, "\033[%dA\r\033[J", static_cast<int>(rows));
   std::fputs(kClearLine, log_);
   std::fflush(log_);
 }

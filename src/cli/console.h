@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdio>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -24,7 +25,8 @@ class Console {
 
   // Whether the log's stream is a terminal: progress is then shown live.
   bool LogIsTerminal() const { return logIsTerminal_; }
-  // A terminal: replaces the live line. Otherwise: a plain line of its own.
+  // A terminal: replaces the live line (or lines, one per drive of a
+  // run on several). Otherwise: a plain line of its own.
   void Progress(std::string_view text);
   // Takes the live line away; the log's closing lines tell how it ended.
   void EndProgress();
@@ -42,6 +44,8 @@ class Console {
   void HideLive();
   void ShowLive();
 
+  // Runs on several drives write from their own threads: each line whole.
+  std::recursive_mutex mutex_;
   std::FILE* log_;
   bool logIsTerminal_;
   bool sharesTerminal_;   // stdout and stderr are both terminals

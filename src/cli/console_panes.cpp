@@ -8,6 +8,7 @@
 namespace orvella::cli {
 
 void ConsolePanes::AppendFormatLog(const std::u16string& line) {
+  const std::lock_guard lock(mutex_);
   formatLog_.push_back(line);
   console_.Log(TextToUtf8(line));
 }

@@ -4,6 +4,7 @@
 // makes the run impossible is a message on stderr and an exit.
 #pragma once
 
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,7 @@ class ConsolePanes final : public LogPanes {
 
  private:
   Console& console_;
+  std::mutex mutex_;  // runs on several drives write from their own threads
   std::vector<std::u16string> formatLog_;
 };
 

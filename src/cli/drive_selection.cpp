@@ -61,6 +61,20 @@ int CatalogueIndexOf(const Program& program, std::uint32_t number) {
   return 0;
 }
 
+// An erase of the drive the machine runs from would pull the system out
+// from under itself; no confirmation can make that what was meant.
+std::optional<ExitCode> RefuseSystemDisk(const Program& program, int index, Machine& machine, Console& console) {
+  if (!machine.systemUseOf) return std::nullopt;
+  const std::uint32_t number = program.DeviceTables[static_cast<std::size_t>(index)].DeviceNumber;
+  const std::vector<std::u16string> systemUse = machine.systemUseOf(number);
+  if (systemUse.empty()) return std::nullopt;
+  std::u16string parts;
+  for (const std::u16string& part : systemUse) parts += (parts.empty() ? u"" : u", ") + part;
+  console.Problem(TextToUtf8(u"not erasing " + program.os.DriveNamesOf(number).devicePath +
+                             u": it holds the running system (" + parts + u"); nothing was written."));
+  return kExitRefused;
+}
+
 std::optional<ExitCode> OpenChosenDrive(DriveRun& run, Console& console, DriveAccess access) {
   Os& os = run.program.os;
   const std::uint32_t share = access == DriveAccess::Exclusive ? 0 : FILE_SHARE_READ | FILE_SHARE_WRITE;
@@ -89,6 +103,8 @@ std::optional<ExitCode> SelectDrive(DriveRun& run, Machine& machine, Console& co
                     "65535 sectors.");
     return kExitRefused;
   }
+  if (access == DriveAccess::Exclusive)
+    if (const auto refusal = RefuseSystemDisk(program, index, machine, console)) return refusal;
   run.SelectedDevice = index;
   run.DeviceTitle = GetDeviceTitle(program.DeviceTables, index, program.locale.DecimalSeparator());
   return OpenChosenDrive(run, console, access);

@@ -19,7 +19,8 @@ namespace orvella::cli {
 enum class DriveAccess { Shared, Exclusive };
 
 // Walks the drives and makes the one DRIVE names the run's drive, open
-// through its DeviceHandle. Nothing on success; otherwise the message has
+// through its DeviceHandle. A drive that holds the running system is never
+// opened for an erase. Nothing on success; otherwise the message has
 // been written and the exit code is returned.
 std::optional<ExitCode> SelectDrive(DriveRun& run, Machine& machine, Console& console, const std::string& drive,
                                     DriveAccess access);

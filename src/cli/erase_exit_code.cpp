@@ -1,5 +1,8 @@
 #include "cli/erase_exit_code.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include "record/erase_record.h"
 
 namespace orvella::cli {
@@ -19,6 +22,24 @@ ExitCode EraseExitCode(const FormatRun& run) {
     case WriteLoopEnding::NoBuffer: return kExitFailed;
   }
   return kExitFailed;
+}
+
+}  // namespace orvella::cli
+
+namespace orvella::cli {
+
+ExitCode WorstExitCode(const std::vector<ExitCode>& codes) {
+  const auto rank = [](ExitCode code) {
+    const auto at = std::find(kExitCodesWorstFirst.begin(), kExitCodesWorstFirst.end(), code);
+    return at == kExitCodesWorstFirst.end() ? std::distance(kExitCodesWorstFirst.begin(),
+                                                            std::find(kExitCodesWorstFirst.begin(),
+                                                                      kExitCodesWorstFirst.end(), kExitFailed))
+                                            : std::distance(kExitCodesWorstFirst.begin(), at);
+  };
+  ExitCode worst = kExitOk;
+  for (const ExitCode code : codes)
+    if (rank(code) < rank(worst)) worst = code;
+  return worst;
 }
 
 }  // namespace orvella::cli

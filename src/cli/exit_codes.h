@@ -16,7 +16,8 @@ enum ExitCode : int {
   kExitCancelled = 5,        // the erase was stopped (Ctrl+C)
   kExitDriveGone = 6,        // the drive went away during the erase
   kExitCannotOpen = 7,       // no such drive, it cannot be opened, or it does not answer
-  kExitRefused = 8,          // not confirmed, another serial number, or too small; nothing was written
+  kExitRefused = 8,          // not confirmed, another serial number, too small, or the system disk; nothing was
+                             // written
   kExitNotProven = 9,        // done as asked, but no verified erase of the whole drive (quick wipe, --verify off,
                              // hidden sectors)
 };
@@ -41,11 +42,19 @@ inline constexpr std::array<ExitCodeMeaning, 10> kExitCodeMeanings = {{
      "S.M.A.R.T. data (smart)"},
     {kExitRefused,
      "erase not confirmed, the drive's serial number is not the one --expect-serial gives, or the drive is "
-     "smaller than 65535 sectors; nothing was written"},
+     "smaller than 65535 sectors, or it holds the running system; nothing was written"},
     {kExitNotProven,
      "erase done as asked, but not a verified erase of the whole drive: a quick wipe (the rest of the data is "
      "still readable), --verify off, or sectors the drive hides (Host Protected Area, Device Configuration "
      "Overlay)"},
 }};
+
+// The order in which an erase of several drives picks the status it ends
+// with: the one most in need of a look first. Data possibly left behind
+// (3, 6), then a run that failed or could not start (1, 4, 7), then one the
+// operator ended or refused (5, 8), then a result short of proof (9).
+inline constexpr std::array<ExitCode, 9> kExitCodesWorstFirst = {
+    kExitNotComplete, kExitDriveGone, kExitFailed, kExitLockRefused, kExitCannotOpen,
+    kExitCancelled,   kExitRefused,   kExitNotProven, kExitOk};
 
 }  // namespace orvella::cli

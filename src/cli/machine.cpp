@@ -3,6 +3,7 @@
 #include "cli/interrupt.h"
 #include "platform/virtual/demo_drives.h"
 #include "platform/virtual/drive_file.h"
+#include "platform/virtual/system_places.h"
 #include "platform/virtual/virtual_os.h"
 
 namespace orvella::cli {
@@ -11,7 +12,8 @@ std::variant<Machine, ExitCode> OpenMachine(const Options& options, Console& con
   if (options.demo || !options.drivesFile.empty()) {
     try {
       VirtualMachine drives = options.demo ? DemoDrives() : ReadDriveFile(options.drivesFile);
-      return Machine{std::make_unique<VirtualOs>(std::move(drives), SleepUnlessInterrupted), {}};
+      SystemUseQuery systemUse = VirtualSystemUse(drives);
+      return Machine{std::make_unique<VirtualOs>(std::move(drives), SleepUnlessInterrupted), {}, std::move(systemUse)};
     } catch (const DriveFileError& error) {
       console.Problem(error.what());
       return kExitUsage;
@@ -23,7 +25,7 @@ std::variant<Machine, ExitCode> OpenMachine(const Options& options, Console& con
                 "for simulated drives.");
     return kExitFailed;
   }
-  return Machine{std::move(real->os), std::move(real->driveOfPath)};
+  return Machine{std::move(real->os), std::move(real->driveOfPath), std::move(real->systemUseOf)};
 }
 
 }  // namespace orvella::cli

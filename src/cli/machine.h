@@ -20,6 +20,9 @@ struct Machine {
   // How a device path names a drive; empty for simulated drives, which go
   // by number only.
   std::function<DevicePathAnswer(const std::string& path)> driveOfPath;
+  // Which parts of the running system a drive holds; empty where the
+  // backend cannot tell (Windows, for now).
+  SystemUseQuery systemUseOf;
 };
 
 // The drives the options ask for; a message and an exit code when they

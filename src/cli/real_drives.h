@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/os.h"
+#include "platform/system_use.h"
 
 namespace orvella::cli {
 
@@ -20,6 +21,7 @@ struct DevicePathAnswer {
 struct RealDrives {
   std::unique_ptr<Os> os;
   std::function<DevicePathAnswer(const std::string& path)> driveOfPath;
+  SystemUseQuery systemUseOf;  // empty where the backend cannot tell
 };
 
 // Nothing when this build cannot reach real drives.

@@ -11,6 +11,7 @@
 
 #include "cli/real_drives.h"
 #include "platform/linux/linux_os.h"
+#include "platform/linux/system_disk.h"
 
 namespace orvella::cli {
 namespace {
@@ -39,7 +40,8 @@ DevicePathAnswer DriveOfPath(LinuxOs& os, const std::string& path) {
 std::optional<RealDrives> OpenRealDrives() {
   auto os = std::make_unique<LinuxOs>();
   LinuxOs* linux = os.get();
-  return RealDrives{std::move(os), [linux](const std::string& path) { return DriveOfPath(*linux, path); }};
+  return RealDrives{std::move(os), [linux](const std::string& path) { return DriveOfPath(*linux, path); },
+                    linux_backend::LinuxSystemUse(*linux)};
 }
 
 }  // namespace orvella::cli

@@ -2,6 +2,8 @@
 
 #include <sstream>
 
+#include "platform/linux/system_disk.h"
+
 namespace orvella::linux_backend {
 namespace {
 
@@ -41,11 +43,6 @@ bool NamesVolume(const SystemTree& tree, const std::string& path, const Volume& 
   if (path == node) return true;
   if (path.rfind("/dev/", 0) != 0) return false;
   return tree.Resolve(path) == node;
-}
-
-std::string HoldersDirectory(const std::vector<BlockDevice>& drives, const Volume& volume) {
-  const std::string disk = "/sys/block/" + drives[volume.drive].name;
-  return volume.partition == 0 ? disk + "/holders" : disk + "/" + volume.name + "/holders";
 }
 
 }  // namespace

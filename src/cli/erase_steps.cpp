@@ -1,0 +1,39 @@
+#include "cli/erase_steps.h"
+
+#include "app/drive_choose.h"
+#include "core/text.h"
+#include "reports/text_forms.h"
+
+namespace orvella::cli {
+
+std::string DriveIdentityLine(DriveRun& run) {
+  const TDeviceTable& entry = run.Entry();
+  const DriveNames names = run.program.os.DriveNamesOf(entry.DeviceNumber);
+  const DriveRow cells = DriveListRow(run.program, static_cast<int>(run.SelectedDevice));
+  std::u16string line = u"Drive " + UIntToStr(entry.DeviceNumber) + u": " + names.devicePath;
+  if (!names.stableLink.empty()) line += u" (" + names.stableLink + u")";
+  line += u", model \"" + cells[1] + u"\", serial \"" + Trim(entry.IdentifyData.SN) + u"\", " + cells[5] + u" (" +
+          IntToGroupedStr(entry.IdentifyData.LBA) + u" sectors)";
+  return TextToUtf8(line);
+}
+
+std::optional<ExitCode> CheckExpectedSerial(Console& console, const DriveRun& drive, const std::string& expected) {
+  if (expected.empty()) return std::nullopt;
+  const std::string serial = TextToUtf8(Trim(drive.Entry().IdentifyData.SN));
+  if (serial == TextToUtf8(Trim(Utf8ToText(expected)))) return std::nullopt;
+  console.Problem("not erasing: the drive's serial number is '" + serial + "', not '" + expected +
+                  "'; nothing was written.");
+  return kExitRefused;
+}
+
+EraseChoices ChoicesOf(const Options& options) {
+  EraseChoices choices;
+  choices.quickWipe = options.quick;
+  choices.verify = options.verify;
+  choices.method = options.method;
+  choices.operatorName = options.operatorName;
+  choices.assetTag = options.assetTag;
+  return choices;
+}
+
+}  // namespace orvella::cli
