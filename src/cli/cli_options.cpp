@@ -108,7 +108,10 @@ std::variant<Options, int> ParseOptions(int argc, char** argv) {
   CLI::App* list = app.add_subcommand("list", "list the drives with their bus, model, firmware, serial number and size");
   CLI::App* details = AddDriveCommand(app, "details", "show the drive's identification (ATA IDENTIFY)", options);
   CLI::App* smart = AddDriveCommand(app, "smart", "show the drive's S.M.A.R.T. attribute table", options);
-  CLI::App* erase = app.add_subcommand("erase", "write zeros over the whole drive; several drives side by side");
+  CLI::App* methods = AddDriveCommand(
+      app, "methods", "list the ways the drive can be erased: each available, or why not", options);
+  CLI::App* erase = app.add_subcommand(
+      "erase", "write zeros over the whole drive, or have it erase itself; several drives side by side");
   erase->add_option("DRIVE", options.drives, kDriveHelp)->required()->type_name("")->expected(1, -1);
   erase->add_flag("--quick", options.quick, "only wipe the first and last 10,240,000 bytes (the partition tables)");
   erase->add_flag("-y,--yes", options.yes, "do not ask for confirmation");
@@ -140,6 +143,14 @@ std::variant<Options, int> ParseOptions(int argc, char** argv) {
   verifyCommand->add_option("RECORD", options.recordFile, "the JSON erase record")->required()->type_name("");
   verifyCommand->add_option("--key", options.trustedKeyFile, "accept only a signature by the public key in PUB")
       ->type_name("PUB");
+  std::string method;
+  erase->add_option("--method", method,
+                    "zeros (write zeros from this computer: a Clear), or the drive's own erase: block-erase, "
+                    "crypto-erase, drive-overwrite, format-erase, security-erase, security-erase-enhanced "
+                    "(orvella-cli methods DRIVE tells which the drive offers); default: zeros")
+      ->check(CLI::IsMember({"zeros", "block-erase", "crypto-erase", "drive-overwrite", "format-erase",
+                             "security-erase", "security-erase-enhanced"}))
+      ->type_name("METHOD");
   // Extra words after the switches would otherwise be blamed on a missing
   // command; they are named below instead.
   app.allow_extras();
@@ -193,6 +204,12 @@ std::variant<Options, int> ParseOptions(int argc, char** argv) {
   if (*erase) options.command = Command::Erase;
   if (*keygen) options.command = Command::Keygen;
   if (*verifyCommand) options.command = Command::Verify;
+  if (*methods) options.command = Command::Methods;
+  if (!method.empty()) options.method = *EraseMethodNamed(method);
+  if (options.method != EraseMethod::Zeros && options.quick) {
+    std::cerr << "orvella-cli: --quick writes zeros; it does not go with --method " << method << "\n";
+    return kExitUsage;
+  }
   if (!verify.empty()) options.verify = VerifyMethodNamed(verify);
   return options;
 }

@@ -9,11 +9,12 @@
 #include <variant>
 #include <optional>
 
+#include "device/erase_methods.h"
 #include "format/verify_method.h"
 
 namespace orvella::cli {
 
-enum class Command { List, Details, Smart, Erase, Keygen, Verify };
+enum class Command { List, Details, Smart, Erase, Methods, Keygen, Verify };
 
 struct Options {
   Command command = Command::List;
@@ -22,6 +23,7 @@ struct Options {
   bool quick = false;      // erase: the partition tables at both ends only
   bool yes = false;        // erase: no question
   std::optional<VerifyMethod> verify;  // erase: none: the mode's default
+  EraseMethod method = EraseMethod::Zeros;  // erase: the zero overwrite, or the drive's own erase
   std::string reportFile;  // erase: where the JSON erase record goes
   std::string operatorName;  // erase: who runs it, for the record
   std::string assetTag;      // erase: the asset tag of the drive, for the record

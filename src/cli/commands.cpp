@@ -17,7 +17,9 @@
 #include "cli/terminal.h"
 #include "cli/terminal_format_page.h"
 #include "core/display_text.h"
+#include "core/log_sinks.h"
 #include "core/text.h"
+#include "device/erase_facts.h"
 #include "format/format_procedure.h"
 #include "record/erase_record.h"
 #include "record/record_signature.h"
@@ -123,7 +125,66 @@ void NoteUnopenedDrives(Session& s) {
   s.console.Problem(TextToUtf8(note) + rights);
 }
 
+// What the drive said of its own erases, read through the open handle.
+std::vector<MethodChoice> ChosenDriveMethods(DriveRun& drive) {
+  return DriveMethods(ReadDriveEraseFacts(drive.program.os, drive.DeviceHandle, drive.Entry()));
+}
+
+Json MethodsJson(const std::vector<MethodChoice>& choices) {
+  Json methods = Json::array();
+  for (const MethodChoice& c : choices)
+    methods.push_back({{"method", EraseMethodName(c.method)},
+                       {"available", c.available},
+                       {"reason", c.available ? Json(nullptr) : Json(TextToUtf8(c.reason))},
+                       {"category", CategoryName(c.category)},
+                       {"technique", c.technique},
+                       {"note", c.note.empty() ? Json(nullptr) : Json(TextToUtf8(c.note))}});
+  return methods;
+}
+
+std::vector<std::u16string> MethodLines(const std::vector<MethodChoice>& choices) {
+  std::vector<std::u16string> lines;
+  for (const MethodChoice& c : choices) {
+    const std::u16string name = PadRight(Utf8ToText(EraseMethodName(c.method)), 25);
+    if (!c.available) {
+      lines.push_back(name + u"not available: " + c.reason);
+      continue;
+    }
+    lines.push_back(name + u"available: " + Utf8ToText(CategoryName(c.category)) + u", " + Utf8ToText(c.technique));
+    if (!c.note.empty()) lines.push_back(std::u16string(25, u' ') + u"(" + c.note + u")");
+  }
+  return lines;
+}
+
+// A method the drive does not offer is refused before anything is asked,
+// locked or sent.
+std::optional<ExitCode> CheckMethod(Session& s, DriveRun& drive) {
+  if (s.options.method == EraseMethod::Zeros) return std::nullopt;
+  const MethodChoice choice =
+      ChooseMethod(s.options.method, ReadDriveEraseFacts(drive.program.os, drive.DeviceHandle, drive.Entry()));
+  if (choice.available) return std::nullopt;
+  s.console.Problem(std::string("not erasing: ") + EraseMethodName(s.options.method) +
+                    " is not available on this drive: " + TextToUtf8(choice.reason) + "; nothing was sent.");
+  return kExitRefused;
+}
+
 }  // namespace
+
+ExitCode RunMethods(Session& s) {
+  DriveRun drive(s.program);
+  if (const auto failure = SelectDrive(drive, s.machine, s.console, s.options.drive, DriveAccess::Shared))
+    return *failure;
+  const std::vector<MethodChoice> choices = ChosenDriveMethods(drive);
+  if (s.options.json) {
+    PrintJson(s.console, {{"drive", DriveJson(s.program, static_cast<int>(drive.SelectedDevice))},
+                          {"methods", MethodsJson(choices)}});
+  } else {
+    s.console.Out(TextToUtf8(u"Erase methods of " + drive.DeviceTitle));
+    for (const std::u16string& line : MethodLines(choices)) s.console.Out(TextToUtf8(line));
+  }
+  drive.Close();
+  return kExitOk;
+}
 
 ExitCode RunList(Session& s) {
   EnumerateDevices(s.program);
@@ -159,10 +220,18 @@ ExitCode RunDetails(Session& s) {
     const DeviceIdentification identification = IdentifyChosenDevice(drive);
     Json answer = {{"drive", DriveJson(s.program, static_cast<int>(drive.SelectedDevice))}};
     answer.update(IdentificationJson(identification));
+    answer["methods"] = MethodsJson(ChosenDriveMethods(drive));
     PrintJson(s.console, answer);
     outcome = identification.outcome;
   } else {
     outcome = ShowDeviceDetails(drive);
+    // After a report that ends with its closing message nothing follows;
+    // the methods command still answers for such a drive.
+    if (outcome == IdentifyOutcome::Identified) {
+      AddDetailsLine(s.program, u" ");
+      AddDetailsLine(s.program, u"ERASE METHODS:");
+      for (const std::u16string& line : MethodLines(ChosenDriveMethods(drive))) AddDetailsLine(s.program, line);
+    }
   }
   drive.Close();
   return outcome == IdentifyOutcome::Identified ? kExitOk : kExitCannotOpen;
@@ -191,6 +260,7 @@ ExitCode RunErase(Session& s) {
     return *failure;
   s.console.Err(DriveIdentityLine(drive));
   if (const auto refusal = CheckExpectedSerial(s.console, drive, s.options.expectSerial)) return *refusal;
+  if (const auto refusal = CheckMethod(s, drive)) return *refusal;
   const std::optional<Ed25519KeyPair> signingKey = SigningKeyFor(s.options, s.console);
   if (!signingKey || !ReportCanBeWritten(s)) return kExitFailed;
   EraseFacts facts = EraseChosenDrive(s, drive);

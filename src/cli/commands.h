@@ -23,5 +23,7 @@ ExitCode RunList(Session& session);
 ExitCode RunDetails(Session& session);
 ExitCode RunSmart(Session& session);
 ExitCode RunErase(Session& session);
+// Each erase method for the drive: available, or why not.
+ExitCode RunMethods(Session& session);
 
 }  // namespace orvella::cli

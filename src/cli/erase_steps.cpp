@@ -31,6 +31,7 @@ EraseChoices ChoicesOf(const Options& options) {
   EraseChoices choices;
   choices.quickWipe = options.quick;
   choices.verify = options.verify;
+  choices.method = options.method;
   choices.operatorName = options.operatorName;
   choices.assetTag = options.assetTag;
   return choices;

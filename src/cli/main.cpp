@@ -32,6 +32,7 @@ ExitCode RunCommand(Session& session) {
     case Command::Erase: return RunErase(session);
     case Command::Keygen:
     case Command::Verify: break;  // no drive needed: Run runs them
+    case Command::Methods: return RunMethods(session);
   }
   return kExitUsage;
 }

@@ -20,6 +20,7 @@ namespace orvella::cli {
 struct TerminalChoices {
   bool yes = false;  // confirmed on the command line
   std::uint32_t driveNumber = 0;
+  EraseMethod method = EraseMethod::Zeros;
 };
 
 class TerminalFormatPage final : public FormatPageView {

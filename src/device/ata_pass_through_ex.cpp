@@ -8,8 +8,6 @@
 namespace orvella {
 namespace {
 
-constexpr std::uint32_t kTimeoutSeconds = 20;
-
 void PutTaskFile(std::uint8_t* at, const TIDERegisterBlock& r) {
   at[layout::IdeRegsFeatures] = r.bFeaturesReg;
   at[layout::IdeRegsSectorCount] = r.bSectorCountReg;
@@ -34,33 +32,45 @@ std::uint64_t AtaTaskFileResult::Lba48() const {
          byte(previous.bSectorNumberReg, 3) | byte(previous.bCylLowReg, 4) | byte(previous.bCylHighReg, 5);
 }
 
-bool AtaPassThrough(Os& os, Handle handle, const AtaTaskFileCommand& command, AtaTaskFileResult& result,
-                    AtaSector* data) {
-  const std::uint32_t dataLength = command.dataIn ? kAtaSectorSize : 0;
+bool AtaPassThroughRegisters(Os& os, Handle handle, const AtaTaskFileCommand& command, AtaTaskFileResult& result,
+                             bool& aborted, AtaSector* data) {
+  const bool carriesData = command.dataIn || command.dataOut;
+  const std::uint32_t dataLength = carriesData ? kAtaSectorSize : 0;
   const std::uint32_t size = layout::AtaPtSize + dataLength;
   std::vector<std::uint8_t> buffer(size, 0);
   std::uint16_t flags = ATA_FLAGS_DRDY_REQUIRED;
   if (command.dataIn) flags |= ATA_FLAGS_DATA_IN;
+  if (command.dataOut) flags |= ATA_FLAGS_DATA_OUT;
   if (command.ext48) flags |= ATA_FLAGS_48BIT_COMMAND;
   PutU16(buffer.data(), layout::AtaPtLength, layout::AtaPtSize);
   PutU16(buffer.data(), layout::AtaPtFlags, flags);
   PutU32(buffer.data(), layout::AtaPtDataTransferLength, dataLength);
-  PutU32(buffer.data(), layout::AtaPtTimeOutValue, kTimeoutSeconds);
+  PutU32(buffer.data(), layout::AtaPtTimeOutValue, command.timeoutSeconds);
   PutLE(buffer.data(), layout::AtaPtDataBufferOffset, 8, layout::AtaPtSize);
   if (command.ext48) PutTaskFile(buffer.data() + layout::AtaPtPreviousTaskFile, command.previous);
   PutTaskFile(buffer.data() + layout::AtaPtCurrentTaskFile, command.current);
+  if (command.dataOut && data != nullptr) std::copy(data->begin(), data->end(), buffer.begin() + layout::AtaPtSize);
 
   std::uint32_t returned = 0;
   if (!os.DeviceIoControl(handle, IOCTL_ATA_PASS_THROUGH, buffer.data(), size, buffer.data(), size, &returned))
     return false;
-  if (returned < size) return false;
-  const TIDERegisterBlock current = TaskFileAt(buffer.data() + layout::AtaPtCurrentTaskFile);
-  // The command register holds the status on return.
-  if ((current.bCommandReg & (ata::StatusError | ata::StatusDeviceFault)) != 0) return false;
-  result.current = current;
+  const std::uint32_t expected = command.dataIn ? size : layout::AtaPtSize;
+  if (returned < expected) return false;
+  result.current = TaskFileAt(buffer.data() + layout::AtaPtCurrentTaskFile);
   result.previous = TaskFileAt(buffer.data() + layout::AtaPtPreviousTaskFile);
-  if (data != nullptr && command.dataIn)
+  // The command register holds the status on return.
+  aborted = (result.current.bCommandReg & (ata::StatusError | ata::StatusDeviceFault)) != 0;
+  if (!aborted && data != nullptr && command.dataIn)
     std::copy_n(buffer.begin() + layout::AtaPtSize, kAtaSectorSize, data->begin());
+  return true;
+}
+
+bool AtaPassThrough(Os& os, Handle handle, const AtaTaskFileCommand& command, AtaTaskFileResult& result,
+                    AtaSector* data) {
+  AtaTaskFileResult answer;
+  bool aborted = false;
+  if (!AtaPassThroughRegisters(os, handle, command, answer, aborted, data) || aborted) return false;
+  result = answer;
   return true;
 }
 

@@ -1,8 +1,8 @@
 // ATA commands beyond the S.M.A.R.T. requests, through IOCTL_ATA_PASS_THROUGH
 // with an ATA_PASS_THROUGH_EX block: the whole task file goes to the drive
 // and comes back, so 48-bit commands and commands that answer in their
-// registers (a native maximum address) can be sent. Only reading commands
-// are built here.
+// registers (a native maximum address) can be sent. A data-out command
+// (the Security feature set's passwords) carries one sector to the drive.
 #pragma once
 
 #include <cstdint>
@@ -19,6 +19,8 @@ struct AtaTaskFileCommand {
   TIDERegisterBlock previous;
   bool ext48 = false;
   bool dataIn = false;
+  bool dataOut = false;
+  std::uint32_t timeoutSeconds = 20;
 };
 
 // The registers the drive left when the command ended.
@@ -32,8 +34,15 @@ struct AtaTaskFileResult {
 
 // Sends the command. True when the request succeeded, the reply holds the
 // whole block (and sector), and the drive's status shows no error; then
-// `result` (and `data` for a data-in command) are written.
+// `result` (and `data` for a data-in command) are written. A data-out
+// command sends `data`.
 bool AtaPassThrough(Os& os, Handle handle, const AtaTaskFileCommand& command, AtaTaskFileResult& result,
                     AtaSector* data = nullptr);
+
+// The same, for a command whose failure is itself an answer: true when the
+// request reached the drive and came back whole; `aborted` tells whether the
+// drive's status shows an error, and `result` holds the registers it left.
+bool AtaPassThroughRegisters(Os& os, Handle handle, const AtaTaskFileCommand& command, AtaTaskFileResult& result,
+                             bool& aborted, AtaSector* data = nullptr);
 
 }  // namespace orvella

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "device/erase_methods.h"
 #include "format/verify_method.h"
 
 namespace orvella {
@@ -17,6 +18,8 @@ struct EraseChoices {
   std::optional<std::uint64_t> seed;  // the sample's seed; none: a fresh random one
   std::string operatorName;  // who runs the erase, for its record; empty when not given
   std::string assetTag;      // the organisation's tag of the medium, for its record
+  // The zero overwrite, or the drive's own erase (purge_run.h).
+  EraseMethod method = EraseMethod::Zeros;
 
   // The read-back the run makes: the one chosen, or the mode's default.
   VerifyMethod Verification() const { return verify.value_or(DefaultVerifyMethod(quickWipe)); }

@@ -75,6 +75,10 @@ EraseQuestion AskToErase(DriveRun& run, const EraseChoices& choices) {
               : u"Are you absolutely sure you want to irreversibly destroy all data on this device?";
   question.content = ask + kLineBreak + kLineBreak + run.DeviceTitle + kLineBreak + kLineBreak +
                      DriveFacts(run, choices, partial);
+  if (choices.method != EraseMethod::Zeros)
+    question.content += std::u16string(kLineBreak) + u"Method: " + Utf8ToText(EraseMethodName(choices.method)) +
+                        u" (the drive erases itself; once started it cannot be stopped, and it continues after a "
+                        u"power loss; an NVMe sanitize erases every namespace of the controller)";
   return question;
 }
 

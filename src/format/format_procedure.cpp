@@ -1,10 +1,12 @@
 #include "format/format_procedure.h"
 
 #include "core/system_error_text.h"
+#include "core/text.h"
 #include "device/drive_run.h"
 #include "device/volume_locking.h"
 #include "format/erase_question.h"
 #include "format/format_write_loop.h"
+#include "format/sample_plan.h"
 #include "reports/text_forms.h"
 
 namespace orvella {
@@ -77,7 +79,8 @@ void FormatProcedure::Erase(const EraseChoices& choices) {
     RefuseRun(kLockFailure);
     NameBusyVolumes(locking.busyVolumes);
   } else if ((driveTaken = TakeDrive())) {
-    ran = RunWriteLoop(choices);
+    if (choices.method == EraseMethod::Zeros) ran = RunWriteLoop(choices);
+    else RunPurgeStep(choices);
   }
   // Lets the system see the drive's new (empty) partition layout.
   std::uint32_t returned = 0;
@@ -160,6 +163,40 @@ bool FormatProcedure::RunWriteLoop(const EraseChoices& choices) {
   view_.SetProgressState(failed ? ProgressState::Error : ProgressState::Paused);
   view_.SetEnabled(FormatControl::Stop, false);
   return ending != WriteLoopEnding::NoBuffer;
+}
+
+// The drive erases itself: no Stop, since nothing can stop it once sent.
+void FormatProcedure::RunPurgeStep(const EraseChoices& choices) {
+  AddFormatLog(run_, u"Purging (" + Utf8ToText(EraseMethodName(choices.method)) +
+                         u")... Stop is disabled: a drive's own erase cannot be stopped once it has begun.");
+  view_.SetProgressState(ProgressState::Normal);
+  PurgeSurroundings surroundings{run_.program.os, run_.DeviceHandle, run_.Entry(),
+                                 [this](const std::u16string& line) { AddFormatLog(run_, line); },
+                                 [this](std::optional<double> percent) {
+                                   if (percent) view_.SetProgressPosition(static_cast<int>(*percent));
+                                   view_.SetCaption(FormatLabel::CurrentPercent,
+                                                    percent ? IntToStr(static_cast<std::int64_t>(*percent)) + u"% complete"
+                                                            : u"in progress");
+                                   view_.ProcessPendingMessages();
+                                 }};
+  const PurgeResult purge = RunPurge(surroundings, choices.method, choices.seed ? *choices.seed : FreshSampleSeed());
+  lastRun_.purge = purge;
+  lastRun_.outcome = FormatOutcome::Ran;
+  lastRun_.loop.wholeDrive = true;
+  switch (purge.ending) {
+    case PurgeEnding::Complete:
+      lastRun_.loop.ending = WriteLoopEnding::Complete;
+      AddFormatLog(run_, u"Purge is complete.");
+      break;
+    case PurgeEnding::Terminated: lastRun_.loop.ending = WriteLoopEnding::Terminated; break;
+    case PurgeEnding::Refused:
+    case PurgeEnding::NotComplete:
+      lastRun_.loop.ending = WriteLoopEnding::NotComplete;
+      AddFormatLog(run_, u"Purge is not complete.");
+      break;
+  }
+  if (purge.ending != PurgeEnding::Complete) lastRun_.errorLines.push_back(purge.reason);
+  view_.SetProgressState(purge.ending == PurgeEnding::Complete ? ProgressState::Paused : ProgressState::Error);
 }
 
 }  // namespace orvella

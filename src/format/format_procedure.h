@@ -19,6 +19,7 @@
 #include "format/erase_question.h"
 #include "format/format_page_view.h"
 #include "format/format_write_loop.h"
+#include "format/purge_run.h"
 
 namespace orvella {
 
@@ -54,6 +55,9 @@ struct FormatRun {
   std::optional<HiddenAreas> hiddenAreas;
   // The run's format log lines, stamped, from its header to its last line.
   std::vector<std::u16string> log;
+  // A purge: what the drive's own erase did and how it was checked; the
+  // loop then says only how it ended.
+  std::optional<PurgeResult> purge;
 };
 
 // Sets btRunBenchmarks, btGetSmart and cbQuickWipe, in that order, to
@@ -92,6 +96,7 @@ class FormatProcedure {
   void LogHeader();
   void IdentifyAndWarnOfHiddenSectors();
   bool RunWriteLoop(const EraseChoices& choices);
+  void RunPurgeStep(const EraseChoices& choices);
 
   DriveRun& run_;
   FormatPageView& view_;

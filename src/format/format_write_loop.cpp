@@ -1,5 +1,7 @@
 #include "format/format_write_loop.h"
 
+#include "format/sample_plan.h"
+
 #include <algorithm>
 #include <cstring>
 #include <optional>
@@ -11,6 +13,7 @@
 #include "core/text.h"
 #include "format/bad_sector_narrowing.h"
 #include "format/run_texts.h"
+#include "format/sample_plan.h"
 #include "reports/text_forms.h"
 
 namespace orvella {
@@ -50,11 +53,6 @@ class BlockBuffer {
   const bool wanted_;
   void* data_;
 };
-
-std::uint64_t FreshSeed() {
-  std::random_device device;
-  return (static_cast<std::uint64_t>(device()) << 32) ^ device();
-}
 
 // The state of one run, from the first pass to the ending.
 class WriteRun {
@@ -360,7 +358,7 @@ bool WriteRun::Verify() {
   }
   VerifyRequest request{verify_, choices_.seed.value_or(0), driveBytes_, sectorSize_,
                         Without(Covered(), failed_)};
-  if (verify_ == VerifyMethod::Sample && !choices_.seed) request.seed = FreshSeed();
+  if (verify_ == VerifyMethod::Sample && !choices_.seed) request.seed = FreshSampleSeed();
   result_.verification = VerifyZeros(run_, view_, buffer.Data(), request);
   const auto& lines = result_.verification.errorLines;
   result_.errorLines.insert(result_.errorLines.end(), lines.begin(), lines.end());

@@ -1,6 +1,7 @@
 #include "format/sample_plan.h"
 
 #include <algorithm>
+#include <random>
 
 namespace orvella {
 namespace {
@@ -61,6 +62,11 @@ SamplePlan MakeSamplePlan(std::int64_t totalBytes, std::int64_t sectorSize, std:
   AddMerged(plan.ranges, {(sectors - 1) * sectorSize, sectors * sectorSize});
   plan.samples = 2 * kSampleSubsections + 2;
   return plan;
+}
+
+std::uint64_t FreshSampleSeed() {
+  std::random_device device;
+  return (static_cast<std::uint64_t>(device()) << 32) ^ device();
 }
 
 }  // namespace orvella

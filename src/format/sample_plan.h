@@ -25,4 +25,7 @@ struct SamplePlan {
 // The plan for a drive of `totalBytes` in sectors of `sectorSize`.
 SamplePlan MakeSamplePlan(std::int64_t totalBytes, std::int64_t sectorSize, std::uint64_t seed);
 
+// A seed from the system's random source, for a run that was given none.
+std::uint64_t FreshSampleSeed();
+
 }  // namespace orvella

@@ -19,6 +19,7 @@
 #include "platform/control_codes.h"
 #include "platform/error_codes.h"
 #include "platform/zero_reader.h"
+#include "platform/nvme_admin_command.h"
 #include "platform/zero_scan.h"
 
 namespace orvella {
@@ -188,6 +189,14 @@ class Os {
   // Where the volume `name` is mounted and which processes hold it. Backends
   // that cannot tell answer its name alone, the holders unknown.
   virtual BusyVolume DescribeBusyVolume(const std::u16string& name) { return BusyVolume{name, {}, false, {}}; }
+
+  // Sends one NVMe admin command to the controller of the drive behind the
+  // handle and waits for its completion. 0 when the controller answered (its
+  // status is in the command), else the Windows code of why the system could
+  // not deliver it: ERROR_NOT_SUPPORTED where the drive is no NVMe drive or
+  // the backend has no way to send the command, ERROR_ACCESS_DENIED where a
+  // changing command comes outside a run that holds the drive.
+  virtual std::uint32_t SendNvmeAdmin(Handle, NvmeAdminCommand&) { return ERROR_NOT_SUPPORTED; }
 
   // Turns bytes in the system's ANSI code page into text, one character for
   // every byte (a zero byte gives the character of code 0).

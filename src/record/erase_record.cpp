@@ -72,10 +72,61 @@ Json HostJson(const HostIdentity& host) {
           {"serial", TextOrNull(host.serial)}};
 }
 
+// A flash drive keeps spare and retired blocks out of the host's reach.
+bool FlashDrive(const TDeviceTable& entry, const DeviceIdentification& identification) {
+  return entry.IdentifyData.BusType == BusTypeNvme || identification.rotationRate == 1;
+}
+
 // A quick wipe leaves all but both ends readable: no sanitization at all.
-Json SanitizationJson(bool quick) {
-  if (quick) return {{"method", kQuickWipeMethod}, {"category", nullptr}, {"passes", 1}};
-  return {{"method", kClearMethod}, {"category", "Clear"}, {"passes", 1}};
+// The zero overwrite is a Clear; a purge is what its method earns.
+Json SanitizationJson(const FormatRun& erase, bool flash) {
+  if (erase.choices.quickWipe)
+    return {{"method", kQuickWipeMethod}, {"category", nullptr}, {"passes", 1}, {"eraseMethod", "zeros"}};
+  if (!erase.purge) {
+    Json json = {{"method", kClearMethod}, {"category", "Clear"}, {"passes", 1}, {"eraseMethod", "zeros"},
+                 {"technique", "overwrite"}};
+    if (flash) {
+      DriveEraseFacts flashDrive;
+      flashDrive.flash = true;
+      json["note"] = TextToUtf8(ChooseMethod(EraseMethod::Zeros, flashDrive).note);
+    }
+    return json;
+  }
+  const MethodChoice& choice = erase.purge->choice;
+  Json json = {{"method", std::string(CategoryName(choice.category)) + ": " + choice.technique + " by the drive"},
+               {"category", CategoryName(choice.category)},
+               {"technique", choice.technique},
+               {"eraseMethod", EraseMethodName(choice.method)},
+               {"passes", 1}};
+  if (!choice.note.empty()) json["note"] = TextToUtf8(choice.note);
+  return json;
+}
+
+// The drive's own erase: the command sent, the drive's status as polled,
+// and the sample read before and after.
+Json PurgeJson(const PurgeResult& purge) {
+  Json polls = Json::array();
+  for (const PurgePoll& poll : purge.polls)
+    polls.push_back({{"elapsedMilliseconds", poll.elapsedMilliseconds},
+                     {"percent", poll.percent ? Json(*poll.percent) : Json(nullptr)},
+                     {"status", poll.status}});
+  const PurgeCheck& c = purge.check;
+  return {{"ending", PurgeEndingName(purge.ending)},
+          {"reason", TextOrNull(TextToUtf8(purge.reason))},
+          {"command", TextOrNull(purge.command)},
+          {"estimateSeconds", purge.estimateSeconds ? Json(*purge.estimateSeconds) : Json(nullptr)},
+          {"timeoutSeconds", purge.timeoutSeconds},
+          {"polls", polls},
+          {"check",
+           {{"plan", "the first sector of each range of the NIST SP 800-88 r1 sample (splitmix64)"},
+            {"seed", c.seed},
+            {"sectors", c.sectors},
+            {"expect", c.expectChange ? "every sector changed" : "one uniform pattern"},
+            {"pattern", c.pattern ? Json(*c.pattern) : Json(nullptr)},
+            {"unchanged", c.unchanged},
+            {"notUniform", c.notUniform},
+            {"unreadable", c.unreadable},
+            {"passed", c.passed}}}};
 }
 
 // How the run was read back, and what the read-back found.
@@ -145,17 +196,26 @@ bool KeepsSectorsHidden(const FormatRun& run) {
   return run.hiddenAreas && (run.hiddenAreas->HpaHiddenSectors() > 0 || run.hiddenAreas->DcoHiddenSectors() > 0);
 }
 
+// The run ended as asked and what it did was checked: every written byte
+// read back, or the drive's own erase reported complete and its before and
+// after sample held.
 bool ErasedAndReadBack(const FormatRun& run) {
+  if (run.purge)
+    return run.outcome == FormatOutcome::Ran && run.purge->ending == PurgeEnding::Complete &&
+           run.purge->check.passed && !KeepsSectorsHidden(run);
   const WriteLoopResult& loop = run.loop;
   return run.outcome == FormatOutcome::Ran && loop.ending == WriteLoopEnding::Complete && loop.wholeDrive &&
          loop.verification.result == VerifyResult::Passed && !KeepsSectorsHidden(run);
 }
 
+// Proven means every byte was read back: a purge is checked on a sample of
+// sectors only, and a sample cannot see a sector that kept its data.
 bool ErasureProven(const FormatRun& run) {
-  return ErasedAndReadBack(run) && run.loop.verification.method == VerifyMethod::Full;
+  return !run.purge && ErasedAndReadBack(run) && run.loop.verification.method == VerifyMethod::Full;
 }
 
 const char* VerifiedName(const FormatRun& run) {
+  if (run.purge) return run.purge->check.sectors > 0 ? "sample" : "none";
   const VerificationOutcome& v = run.loop.verification;
   if (v.result == VerifyResult::NotRun) return "none";
   switch (v.method) {
@@ -186,7 +246,7 @@ Json EraseRecord(DriveRun& run, const EraseFacts& facts) {
                  {"asset", TextOrNull(erase.choices.assetTag)},
                  {"mode", quick ? "quick" : "full"},
                  {"bytesToWrite", loop.bytesToWrite},
-                 {"sanitization", SanitizationJson(quick)},
+                 {"sanitization", SanitizationJson(erase, FlashDrive(run.Entry(), erase.identification))},
                  {"start", IsoLocalTime(erase.start)},
                  {"end", IsoLocalTime(erase.end)},
                  {"result", EraseResultName(facts.run)},
@@ -201,6 +261,7 @@ Json EraseRecord(DriveRun& run, const EraseFacts& facts) {
   record["failedBlocks"] = loop.failedBlocks;
   record["flushed"] = loop.flushed;
   record["verification"] = VerificationJson(loop.verification);
+  record["purge"] = facts.run.purge ? PurgeJson(*facts.run.purge) : Json(nullptr);
   record["errors"] = Lines(facts.run.errorLines);
   record["log"] = Lines(erase.log);
   SealRecord(record);

@@ -2,6 +2,9 @@
 
 #include "core/log_sinks.h"
 #include "core/text.h"
+#include "device/identify_device.h"
+#include "device/identify_parser.h"
+#include "reports/nvme_details_report.h"
 #include "reports/report_header.h"
 #include "reports/text_forms.h"
 
@@ -107,6 +110,13 @@ class DetailsWriter {
 IdentifyOutcome ShowDeviceDetails(DriveRun& run) {
   WriteReportHeader(run, AddDetailsLine, u"Device details for ");
   DetailsWriter writer(run.program);
+  // An NVMe drive answers for itself where the system carries its Identify.
+  if (run.Entry().IdentifyData.BusType == BusTypeNvme)
+    if (const auto nvme = ReadNvmeIdentification(run)) {
+      for (const std::u16string& line : NvmeDetailsLines(*nvme, run.program.locale.DecimalSeparator()))
+        writer.Line(line);
+      return IdentifyOutcome::Identified;
+    }
 
   const DeviceIdentification identification = IdentifyChosenDevice(run);
   switch (identification.outcome) {

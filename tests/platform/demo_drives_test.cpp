@@ -23,7 +23,7 @@ TEST(DemoDrives, HoldTheDrivesTheDemoShows) {
   const VirtualMachine m = DemoDrives();
   std::vector<std::uint32_t> numbers;
   for (const auto& d : m.drives) numbers.push_back(d.number);
-  EXPECT_EQ(numbers, (std::vector<std::uint32_t>{0, 1, 3, 4, 5}));
+  EXPECT_EQ(numbers, (std::vector<std::uint32_t>{0, 1, 3, 4, 5, 6}));
 
   const VirtualDrive& disk = DriveNumbered(m, 0);
   EXPECT_EQ(disk.busType, 3);

@@ -160,6 +160,28 @@ TEST(DriveFile, ReadsThresholdsHiddenAreasAndTheNvmeLog) {
   EXPECT_THROW(OnlyDrive(R"({"number": 0, "length": 512, "nvme": {"spare": 1}})"), DriveFileError);
 }
 
+TEST(DriveFile, ReadsTheDrivesOwnEraseAndRefusesUnknownChoices) {
+  const VirtualDrive d = OnlyDrive(R"({"number": 0, "length": 512, "nvme": {"warningThresholdKelvin": 353},
+    "ownErase": {"sanitizeBlock": true, "sanitizeCrypto": true, "formatNvm": true, "formatCrypto": true,
+                 "acceptsUnclaimedCryptoFormat": true, "sanitizeFrozen": true, "state": "failed",
+                 "milliseconds": 1500, "blockEraseReads": "ones", "lie": "unplugged-half-way"}})");
+  ASSERT_TRUE(d.ownErase.has_value());
+  const VirtualOwnErase& e = *d.ownErase;
+  EXPECT_TRUE(e.sanitizeBlock && e.sanitizeCrypto && e.formatNvm && e.formatCrypto && e.acceptsUnclaimedCryptoFormat);
+  EXPECT_FALSE(e.sanitizeOverwrite);
+  EXPECT_TRUE(e.sanitizeFrozen);
+  EXPECT_EQ(e.state, VirtualOwnErase::State::Failed);
+  EXPECT_EQ(e.milliseconds, 1500);
+  EXPECT_EQ(e.blockEraseFill, VirtualOwnErase::Fill::Ones);
+  EXPECT_EQ(e.lie, VirtualOwnErase::Lie::UnpluggedHalfWay);
+  EXPECT_EQ(d.nvme->warningThresholdKelvin, 353);
+  EXPECT_FALSE(OnlyDrive(R"({"number": 0, "length": 512})").ownErase.has_value());
+  EXPECT_THROW(OnlyDrive(R"({"number": 0, "length": 512, "ownErase": {"lie": "sometimes"}})"), DriveFileError);
+  EXPECT_THROW(OnlyDrive(R"({"number": 0, "length": 512, "ownErase": {"state": 2}})"), DriveFileError);
+  EXPECT_THROW(OnlyDrive(R"({"number": 0, "length": 512, "ownErase": {"milliseconds": -1}})"), DriveFileError);
+  EXPECT_THROW(OnlyDrive(R"({"number": 0, "length": 512, "ownErase": {"sanitise": true}})"), DriveFileError);
+}
+
 TEST(DriveFile, AbsentFieldsKeepTheirDefaults) {
   VirtualDrive d = OnlyDrive(R"({"number": 2, "length": 0, "vendor": null})");
   VirtualDrive expected;

@@ -43,6 +43,7 @@ class RecordingFormatPage final : public FormatPageView {
   // Set by the test.
   bool quickWipeChecked = false;
   bool verifyChecked = true;
+  EraseMethod method = EraseMethod::Zeros;
   int dialogAnswer = 6;              // Yes
   std::function<void()> onDialog;    // runs while the question is shown
   std::function<void()> onMessages;  // runs inside every ProcessPendingMessages

@@ -9,6 +9,7 @@
 
 #include "platform/linux/error_mapping.h"
 #include "platform/linux/linux_os.h"
+#include "platform/linux/nvme_admin.h"
 #include "platform/linux/nvme_health.h"
 #include "platform/linux/nvme_identify.h"
 #include "platform/linux/smart_requests.h"
@@ -74,7 +75,7 @@ bool LinuxOs::TaskFileRequest(DiskObject& disk, const std::uint8_t* in, std::uin
                               std::uint32_t outSize, std::uint32_t* returned) {
   const auto command = ParseAtaPassThrough(in, inSize);
   if (!command) return Fail(ERROR_INVALID_PARAMETER);
-  const auto transfer = PermittedTaskFile(*command);
+  const auto transfer = PermittedTaskFile(*command, disk.claimed);
   if (!transfer) return Fail(ERROR_INVALID_PARAMETER);
   std::array<std::uint8_t, kAtaSectorSize> data{};
   const AtaOutcome outcome =
@@ -94,6 +95,21 @@ bool LinuxOs::NvmeLogRequest(DiskObject& disk, const std::uint8_t* in, std::uint
   if (const int result = GetNvmeHealthLog(sys_, disk.fd, log); result < 0)
     return Fail(result == -EOPNOTSUPP || result == -ENOTTY ? ERROR_NOT_SUPPORTED : WindowsErrorOf(-result));
   return Reply(NvmeHealthLogReply(in, log.data()), out, outSize, returned, false);
+}
+
+std::uint32_t LinuxOs::SendNvmeAdmin(Handle handle, NvmeAdminCommand& command) {
+  DiskObject* disk = FindDisk(handle);
+  if (disk == nullptr) return ERROR_INVALID_HANDLE;
+  // Reading commands always; the erasing ones only inside a run that holds
+  // the whole disk for itself.
+  const bool reading = command.Opcode() == nvme::Identify || command.Opcode() == nvme::GetLogPage;
+  const bool erasing = command.Opcode() == nvme::Sanitize || command.Opcode() == nvme::FormatNvm;
+  if (!reading && !erasing) return ERROR_INVALID_FUNCTION;
+  if (erasing && (!disk->claimed || command.dataIn || !command.data.empty())) return ERROR_ACCESS_DENIED;
+  if (reading && !command.dataIn) return ERROR_INVALID_PARAMETER;
+  const int result = RunNvmeAdminEntry(sys_, erasing ? disk->writeFd : disk->fd, command);
+  if (result < 0) return result == -ENOTTY || result == -EOPNOTSUPP ? ERROR_NOT_SUPPORTED : WindowsErrorOf(-result);
+  return 0;
 }
 
 bool LinuxOs::NvmeMiniportIdentify(DiskObject& disk, const std::uint8_t* in, std::uint32_t inSize, void* out,

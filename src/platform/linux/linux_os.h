@@ -69,6 +69,7 @@ class LinuxOs final : public Os {
   DriveNames DriveNamesOf(std::uint32_t driveNumber) override;
   std::vector<Unmount> UnmountsOf(Handle volume) override;
   BusyVolume DescribeBusyVolume(const std::u16string& name) override;
+  std::uint32_t SendNvmeAdmin(Handle handle, NvmeAdminCommand& command) override;
 
   // The drives in the order that numbers them.
   const std::vector<linux_backend::BlockDevice>& Drives();

@@ -20,4 +20,24 @@ int RunNvmeAdminCommand(Syscalls& syscalls, int fd, nvme_admin_cmd& command) {
   return refused ? -EOPNOTSUPP : -EIO;
 }
 
+int RunNvmeAdminEntry(Syscalls& syscalls, int fd, NvmeAdminCommand& command) {
+  nvme_admin_cmd kernel{};
+  kernel.opcode = command.Opcode();
+  kernel.nsid = command.NamespaceId();
+  kernel.cdw10 = command.Dword(10);
+  kernel.cdw11 = command.Dword(11);
+  kernel.cdw12 = command.Dword(12);
+  kernel.cdw13 = command.Dword(13);
+  kernel.cdw14 = command.Dword(14);
+  kernel.cdw15 = command.Dword(15);
+  kernel.addr = reinterpret_cast<std::uintptr_t>(command.data.data());
+  kernel.data_len = static_cast<std::uint32_t>(command.data.size());
+  kernel.timeout_ms = command.timeoutMilliseconds;
+  const int result = syscalls.Ioctl(fd, NVME_IOCTL_ADMIN_CMD, &kernel);
+  if (result < 0) return result;
+  command.status = static_cast<std::uint16_t>(result & 0x7FF);
+  command.result = kernel.result;
+  return 0;
+}
+
 }  // namespace orvella::linux_backend

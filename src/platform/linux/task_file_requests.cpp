@@ -43,10 +43,36 @@ std::optional<TaskFileCommand> ParseAtaPassThrough(const std::uint8_t* in, std::
   return command;
 }
 
-std::optional<AtaTransfer> PermittedTaskFile(const TaskFileCommand& c) {
+namespace {
+
+constexpr std::uint8_t kSanitize = 0xB4;
+
+// SANITIZE with its 16-bit feature: status (0000h, COUNT 0 so that no
+// failed state is cleared), or an erase with its key.
+bool SanitizeStatus(const TaskFileCommand& c) {
+  return c.current.features == 0x00 && c.previous->features == 0x00 && c.current.sectorCount == 0 &&
+         c.previous->sectorCount == 0;
+}
+bool SanitizeErase(const TaskFileCommand& c) {
+  if (c.previous->features != 0) return false;
+  const std::uint32_t key = std::uint32_t{c.previous->lbaLow} << 24 | std::uint32_t{c.current.lbaHigh} << 16 |
+                            std::uint32_t{c.current.lbaMid} << 8 | c.current.lbaLow;
+  switch (c.current.features) {
+    case 0x11: return key == 0x43727970;  // CRYPTO SCRAMBLE EXT
+    case 0x12: return key == 0x426B4572;  // BLOCK ERASE EXT
+    case 0x14: return c.previous->lbaHigh == 0x4F && c.previous->lbaMid == 0x57;  // OVERWRITE EXT
+    default: return false;
+  }
+}
+
+}  // namespace
+
+std::optional<AtaTransfer> PermittedTaskFile(const TaskFileCommand& c, bool diskClaimed) {
   if (c.dataOut) return std::nullopt;
   const AtaRegisters& r = c.current;
   const bool nonData48 = c.previous && !c.dataIn;
+  if (r.command == kSanitize && nonData48 && (SanitizeStatus(c) || (diskClaimed && SanitizeErase(c))))
+    return AtaTransfer::None;
   if (r.command == ata::ReadNativeMaxAddressExt && nonData48) return AtaTransfer::None;
   if (r.command == ata::AccessibleMaxAddressConfiguration && nonData48 && r.features == ata::GetNativeMaxAddressExt &&
       c.previous->features == 0)

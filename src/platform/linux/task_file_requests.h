@@ -23,9 +23,12 @@ std::optional<TaskFileCommand> ParseAtaPassThrough(const std::uint8_t* in, std::
 
 // Only what tells how far the medium reaches passes: READ NATIVE MAX
 // ADDRESS EXT and GET NATIVE MAX ADDRESS EXT (48-bit, non-data), DEVICE
-// CONFIGURATION IDENTIFY (data-in of one sector). Setting a maximum,
-// freezing, restoring or changing an overlay never reaches the drive.
-std::optional<AtaTransfer> PermittedTaskFile(const TaskFileCommand& command);
+// CONFIGURATION IDENTIFY (data-in of one sector), and SANITIZE STATUS EXT
+// (48-bit, non-data, nothing cleared). Setting a maximum, freezing,
+// restoring or changing an overlay never reaches the drive. The sanitize
+// commands that erase (BLOCK ERASE, CRYPTO SCRAMBLE, OVERWRITE EXT) pass
+// only while the run holds the whole disk exclusively (`diskClaimed`).
+std::optional<AtaTransfer> PermittedTaskFile(const TaskFileCommand& command, bool diskClaimed = false);
 
 // The block as it came, with the registers the drive left, then the
 // sector of a data-in command at its data offset.

@@ -124,6 +124,46 @@ VirtualAta ReadAta(JsonObjectReader& object) {
   return ata;
 }
 
+template <typename E>
+void ReadChoice(JsonObjectReader& object, std::string_view key, E& target,
+                std::initializer_list<std::pair<std::string_view, E>> choices) {
+  if (!object.Has(key)) return;
+  const nlohmann::json& value = object.Required(key);
+  std::string names;
+  for (const auto& [name, choice] : choices) {
+    if (value.is_string() && value.get<std::string>() == name) {
+      target = choice;
+      return;
+    }
+    names += (names.empty() ? "" : ", ") + std::string(name);
+  }
+  object.Fail(key, "must be one of " + names);
+}
+
+VirtualOwnErase ReadOwnErase(JsonObjectReader& object) {
+  using E = VirtualOwnErase;
+  E own;
+  object.Read("sanitizeBlock", own.sanitizeBlock);
+  object.Read("sanitizeCrypto", own.sanitizeCrypto);
+  object.Read("sanitizeOverwrite", own.sanitizeOverwrite);
+  object.Read("formatNvm", own.formatNvm);
+  object.Read("formatCrypto", own.formatCrypto);
+  object.Read("acceptsUnclaimedCryptoFormat", own.acceptsUnclaimedCryptoFormat);
+  object.Read("sanitizeFrozen", own.sanitizeFrozen);
+  ReadChoice(object, "state", own.state,
+             {{"idle", E::State::Idle}, {"in-progress", E::State::InProgress}, {"failed", E::State::Failed}});
+  object.Read("milliseconds", own.milliseconds);
+  if (own.milliseconds < 0) object.Fail("milliseconds", "must not be negative");
+  ReadChoice(object, "blockEraseReads", own.blockEraseFill, {{"zeros", E::Fill::Zeros}, {"ones", E::Fill::Ones}});
+  ReadChoice(object, "lie", own.lie,
+             {{"none", E::Lie::None},
+              {"changes-nothing", E::Lie::ChangesNothing},
+              {"fails-half-way", E::Lie::FailsHalfWay},
+              {"unplugged-half-way", E::Lie::UnpluggedHalfWay},
+              {"never-completes", E::Lie::NeverCompletes}});
+  return own;
+}
+
 VirtualNvme ReadNvme(JsonObjectReader& object) {
   VirtualNvme nvme;
   object.Read("criticalWarning", nvme.criticalWarning);
@@ -143,6 +183,8 @@ VirtualNvme ReadNvme(JsonObjectReader& object) {
   object.Read("errorLogEntries", nvme.errorLogEntries);
   object.Read("warningTemperatureMinutes", nvme.warningTemperatureMinutes);
   object.Read("criticalTemperatureMinutes", nvme.criticalTemperatureMinutes);
+  object.Read("warningThresholdKelvin", nvme.warningThresholdKelvin);
+  object.Read("criticalThresholdKelvin", nvme.criticalThresholdKelvin);
   return nvme;
 }
 
@@ -253,6 +295,7 @@ VirtualDrive ReadDrive(JsonObjectReader& object, std::vector<VirtualVolume>& vol
   object.Read("deviceDescriptorSize", drive.deviceDescriptorSize);
   object.ReadObject("ata", [&](JsonObjectReader& a) { drive.ata = ReadAta(a); });
   object.ReadObject("nvme", [&](JsonObjectReader& n) { drive.nvme = ReadNvme(n); });
+  object.ReadObject("ownErase", [&](JsonObjectReader& e) { drive.ownErase = ReadOwnErase(e); });
   object.ReadEach("requestFaults", [&](JsonObjectReader& f) { drive.requestFaults.push_back(ReadRequestFault(f)); });
   ReadMedium(object, drive);
   object.ReadEach("volumes", [&](JsonObjectReader& v) { volumes.push_back(ReadVolume(v, drive.number)); });

@@ -100,6 +100,39 @@ struct VirtualNvme {
   std::uint64_t errorLogEntries = 0;
   std::uint32_t warningTemperatureMinutes = 0;
   std::uint32_t criticalTemperatureMinutes = 0;
+  // Identify Controller's WCTEMP and CCTEMP; 0: not reported.
+  std::uint16_t warningThresholdKelvin = 0;
+  std::uint16_t criticalThresholdKelvin = 0;
+};
+
+// What a drive's own erase commands do. An ATA drive claims its SANITIZE
+// and Security commands in its IDENTIFY words (59, 82, 128, 89, 90); an
+// NVMe drive's offers are given here. The state, the time and the lies
+// apply to both.
+struct VirtualOwnErase {
+  // NVMe: SANICAP, OACS (Format NVM) and FNA (crypto erase by format).
+  bool sanitizeBlock = false;
+  bool sanitizeCrypto = false;
+  bool sanitizeOverwrite = false;
+  bool formatNvm = false;
+  bool formatCrypto = false;
+  // The drive accepts a crypto format it does not claim (as QEMU's does).
+  bool acceptsUnclaimedCryptoFormat = false;
+  // Both.
+  bool sanitizeFrozen = false;  // ATA: SANITIZE STATUS EXT reports the frozen state
+  enum class State { Idle, InProgress, Failed };
+  State state = State::Idle;  // as the drive is found
+  std::int64_t milliseconds = 2000;  // how long a sanitize takes
+  enum class Fill { Zeros, Ones };
+  Fill blockEraseFill = Fill::Zeros;  // what a block erase leaves
+  enum class Lie {
+    None,
+    ChangesNothing,   // reports success but the medium keeps its data
+    FailsHalfWay,     // the sanitize fails when half done
+    UnpluggedHalfWay, // the drive goes away when half done
+    NeverCompletes,   // the sanitize stays in progress
+  };
+  Lie lie = Lie::None;
 };
 
 struct VirtualDrive {
@@ -129,7 +162,8 @@ struct VirtualDrive {
   std::optional<std::uint32_t> deviceDescriptorSize;
 
   VirtualAta ata;
-  std::optional<VirtualNvme> nvme;  // none: the health log query is refused
+  std::optional<VirtualNvme> nvme;  // none: the health log query and every NVMe admin command are refused
+  std::optional<VirtualOwnErase> ownErase;  // none: SANITIZE, Sanitize and Format NVM are refused
   std::vector<RequestFault> requestFaults;
 
   // The medium.

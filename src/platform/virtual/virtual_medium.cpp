@@ -2,7 +2,6 @@
 // the faults the description injects, recorded as written extents.
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 
 #include "platform/virtual/virtual_os.h"
 
@@ -40,17 +39,6 @@ std::vector<ByteRange> Landed(ByteRange written, const std::vector<ByteRange>& l
     parts = std::move(kept);
   }
   return parts;
-}
-
-// Fills `out` with what the medium holds at [offset, offset + length).
-void FillFromMedium(const std::vector<ByteRange>& extents, std::int64_t offset, std::uint32_t length,
-                    std::uint8_t* out) {
-  for (std::uint32_t i = 0; i < length; ++i) out[i] = OldByteAt(offset + i);
-  for (const ByteRange& e : extents) {
-    const std::int64_t from = std::max(e.from, offset);
-    const std::int64_t to = std::min(e.to, offset + length);
-    if (from < to) std::memset(out + (from - offset), 0, static_cast<std::size_t>(to - from));
-  }
 }
 
 }  // namespace
@@ -132,6 +120,7 @@ void VirtualOs::PassTransferTime(const VirtualDrive& drive, std::uint32_t length
   owedMilliseconds_ += std::min(length * 1000.0 / drive.speedLimitBytesPerSecond, kLongestTransferMilliseconds);
   const auto whole = static_cast<std::int64_t>(std::floor(owedMilliseconds_));
   owedMilliseconds_ -= static_cast<double>(whole);
+  simulatedMilliseconds_ += whole;
   passTime_(whole);
 }
 
@@ -172,11 +161,12 @@ bool VirtualOs::ReadFile(Handle handle, void* buffer, std::uint32_t length, std:
     MediumRecord& medium = driveStates_[drive.number].medium;
     const std::int64_t offset = object->position;
     record.offset = offset;
+    AdvanceOwnErase(drive);
     if (const std::uint32_t refusal = ReadRefusal(*object, offset, length); refusal != 0) {
       ok = Fail(refusal);
     } else {
       PassTransferTime(drive, length);
-      FillFromMedium(medium.extents, offset, length, static_cast<std::uint8_t*>(buffer));
+      FillFromDrive(drive, offset, length, static_cast<std::uint8_t*>(buffer));
       medium.bytesRead += length;
       object->position += length;
       if (read != nullptr) *read = length;

@@ -59,7 +59,13 @@ bool MediumRecord::Covers(std::int64_t from, std::int64_t to) const {
 
 VirtualOs::VirtualOs(VirtualMachine machine, std::function<void(std::int64_t ms)> passTime)
     : machine_(std::move(machine)), passTime_(passTime ? std::move(passTime) : SleepRealTime) {
-  for (const auto& drive : machine_.drives) driveStates_[drive.number];
+  for (const auto& drive : machine_.drives) {
+    DriveState& state = driveStates_[drive.number];
+    if (!drive.ownErase) continue;
+    // A sanitize found running began just now; one found failed has run.
+    state.ownErase.state = drive.ownErase->state;
+    state.ownErase.ran = drive.ownErase->state == VirtualOwnErase::State::Failed;
+  }
 }
 
 bool VirtualOs::Fail(std::uint32_t error) {
@@ -184,6 +190,7 @@ bool VirtualOs::DeviceIoControl(Handle handle, std::uint32_t code, const void* i
   } else {
     const VirtualDrive& drive = machine_.drives[object->index];
     const RequestFault* fault = MatchFault(drive, code, in, inSize);
+    AdvanceOwnErase(drive);  // a drive may go away while it erases itself
     if (driveStates_[drive.number].unplugged) {
       ok = Fail(drive.unplugError);
     } else if (fault != nullptr && !fault->replyBytes) {
@@ -244,7 +251,10 @@ std::uint32_t VirtualOs::GetLogicalDriveStringsW(std::uint32_t bufferLength, cha
   return needed;
 }
 
-void VirtualOs::Sleep(std::uint32_t milliseconds) { passTime_(milliseconds); }
+void VirtualOs::Sleep(std::uint32_t milliseconds) {
+  simulatedMilliseconds_ += milliseconds;
+  passTime_(milliseconds);
+}
 
 void* VirtualOs::AllocateAligned(std::size_t size) {
   if (allocationFails_) return nullptr;

@@ -7,7 +7,9 @@
 #pragma once
 
 #include <cstdint>
+#include <array>
 #include <functional>
+#include <optional>
 #include <map>
 #include <string>
 #include <vector>
@@ -19,14 +21,14 @@ namespace orvella {
 
 // One request as the program sent it.
 struct RequestRecord {
-  enum class Kind { Open, Close, Ioctl, Seek, Write, Read, Flush, DriveStrings };
+  enum class Kind { Open, Close, Ioctl, Seek, Write, Read, Flush, DriveStrings, NvmeAdmin };
   Kind kind = Kind::Ioctl;
   Handle handle = 0;            // the handle used (Open: the handle returned)
   std::u16string path;          // Open
   std::uint32_t access = 0;     // Open
   std::uint32_t share = 0;      // Open
   std::uint32_t controlCode = 0;           // Ioctl
-  std::vector<std::uint8_t> input;         // Ioctl: the input bytes as sent
+  std::vector<std::uint8_t> input;         // Ioctl: the input bytes as sent; NvmeAdmin: the entry
   std::uint32_t inLength = 0;              // Ioctl
   std::uint32_t outLength = 0;             // Ioctl
   std::int64_t offset = 0;                 // Seek: target; Write, Read: position
@@ -98,6 +100,7 @@ class VirtualOs final : public Os {
   DriveNames DriveNamesOf(std::uint32_t driveNumber) override;
   std::vector<Unmount> UnmountsOf(Handle volume) override;
   BusyVolume DescribeBusyVolume(const std::u16string& name) override;
+  std::uint32_t SendNvmeAdmin(Handle handle, NvmeAdminCommand& command) override;
 
   // For tests and the demo.
   const VirtualMachine& Machine() const { return machine_; }
@@ -127,9 +130,23 @@ class VirtualOs final : public Os {
     bool locksVolume = false;
     std::vector<Unmount> unmounted;  // what its dismount took down
   };
+  // A drive's own erase as it runs: what it will leave, when it began.
+  struct OwnEraseRun {
+    VirtualOwnErase::State state = VirtualOwnErase::State::Idle;
+    bool ran = false;  // a sanitize has run to its end (or failure) since the start
+    std::int64_t startedAt = 0;
+    std::optional<std::uint8_t> fill;  // the byte it leaves; none: random data (a crypto erase)
+    std::uint16_t lastCommand = 0;      // ATA feature or NVMe action, for the status log
+  };
   struct DriveState {
     MediumRecord medium;
     bool unplugged = false;
+    // What the medium reads where nothing was written since its last erase:
+    // none, its old data (OldByteAt); a byte; or random data of a key
+    // generation (after a crypto erase).
+    std::optional<std::uint8_t> erasedFill;
+    int keyGeneration = 0;
+    OwnEraseRun ownErase;
   };
 
   bool Fail(std::uint32_t error);
@@ -160,6 +177,15 @@ class VirtualOs final : public Os {
                      std::uint32_t* returned);
   static bool IsAtaRequest(std::uint32_t code);
   bool AnyVolumeUnlocked(std::uint32_t driveNumber) const;
+  // The drive's own erase commands (virtual_own_erase.cpp).
+  void StartOwnErase(const VirtualDrive& drive, std::optional<std::uint8_t> fill, std::uint16_t command);
+  void AdvanceOwnErase(const VirtualDrive& drive);
+  void FinishOwnErase(const VirtualDrive& drive, DriveState& state);
+  std::uint16_t AtaSanitize(const VirtualDrive& drive, std::uint16_t feature, std::uint64_t lba,
+                            std::array<std::uint8_t, 8>& current,
+                            std::array<std::uint8_t, 8>& previous);
+  void NvmeAnswer(const VirtualDrive& drive, NvmeAdminCommand& command);
+  void FillFromDrive(const VirtualDrive& drive, std::int64_t offset, std::uint32_t length, std::uint8_t* out);
 
   VirtualMachine machine_;
   std::function<void(std::int64_t)> passTime_;
@@ -169,6 +195,7 @@ class VirtualOs final : public Os {
   std::uint32_t lastError_ = 0;
   Handle nextHandle_ = 0x100;
   double owedMilliseconds_ = 0;  // speed-limit time not yet passed
+  std::int64_t simulatedMilliseconds_ = 0;  // time passed since the start, for the drives' own erases
 };
 
 }  // namespace orvella

@@ -8,6 +8,7 @@
 #include <optional>
 #include <vector>
 
+#include "device/erase_commands.h"
 #include "platform/byte_order.h"
 #include "platform/virtual/virtual_identify.h"
 #include "platform/virtual/virtual_os.h"
@@ -106,6 +107,23 @@ bool VirtualOs::TaskFileRequest(OpenObject& object, const void* in, std::uint32_
   if (out == nullptr || outSize < size) return Fail(ERROR_INSUFFICIENT_BUFFER);
 
   const auto* task = static_cast<const std::uint8_t*>(in) + layout::AtaPtCurrentTaskFile;
+  const auto* high = static_cast<const std::uint8_t*>(in) + layout::AtaPtPreviousTaskFile;
+  if (task[layout::IdeRegsCommand] == ata::Sanitize && (flags & ATA_FLAGS_48BIT_COMMAND) != 0 && !dataIn) {
+    const auto feature = static_cast<std::uint16_t>(high[layout::IdeRegsFeatures] << 8 | task[layout::IdeRegsFeatures]);
+    std::uint64_t lba = 0;
+    for (int i = 0; i < 3; ++i) {
+      lba |= std::uint64_t{task[layout::IdeRegsSectorNumber + i]} << (8 * i);
+      lba |= std::uint64_t{high[layout::IdeRegsSectorNumber + i]} << (8 * (i + 3));
+    }
+    Answer answer;
+    AtaSanitize(machine_.drives[object.index], feature, lba, answer.current, answer.previous);
+    std::vector<std::uint8_t> reply(static_cast<const std::uint8_t*>(in), static_cast<const std::uint8_t*>(in) + layout::AtaPtSize);
+    std::copy(answer.current.begin(), answer.current.end(), reply.begin() + layout::AtaPtCurrentTaskFile);
+    std::copy(answer.previous.begin(), answer.previous.end(), reply.begin() + layout::AtaPtPreviousTaskFile);
+    std::memcpy(out, reply.data(), reply.size());
+    if (returned != nullptr) *returned = static_cast<std::uint32_t>(reply.size());
+    return Succeed();
+  }
   const auto answer = Execute(ata, task[layout::IdeRegsCommand], task[layout::IdeRegsFeatures], dataIn);
   std::vector<std::uint8_t> reply(static_cast<const std::uint8_t*>(in), static_cast<const std::uint8_t*>(in) + layout::AtaPtSize);
   reply.resize(size, 0);

@@ -1,0 +1,110 @@
+// The exact commands of a drive's own erase, built as bytes: ATA SANITIZE
+// (B4h) and the Security feature set's commands, NVMe Sanitize (84h), Format
+// NVM (80h) and the reads around them, SCSI SANITIZE (48h) and the reads
+// around it. Nothing here sends anything.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "device/ata_pass_through_ex.h"
+#include "device/nvme_erase_capabilities.h"
+#include "platform/nvme_admin_command.h"
+
+namespace orvella {
+
+// --- ATA ---------------------------------------------------------------
+
+namespace ata {
+inline constexpr std::uint8_t Sanitize = 0xB4;
+inline constexpr std::uint16_t SanitizeStatusExt = 0x0000;
+inline constexpr std::uint16_t CryptoScrambleExt = 0x0011;
+inline constexpr std::uint16_t BlockEraseExt = 0x0012;
+inline constexpr std::uint16_t OverwriteExt = 0x0014;
+inline constexpr std::uint32_t CryptoScrambleKey = 0x43727970;  // "Cryp"
+inline constexpr std::uint32_t BlockEraseKey = 0x426B4572;      // "BkEr"
+inline constexpr std::uint16_t OverwriteKey = 0x4F57;           // "OW", in LBA 47:32
+inline constexpr std::uint8_t SanitizeFailureMode = 0x10;       // COUNT bit 4
+inline constexpr std::uint8_t SecuritySetPassword = 0xF1;
+inline constexpr std::uint8_t SecurityUnlock = 0xF2;
+inline constexpr std::uint8_t SecurityErasePrepare = 0xF3;
+inline constexpr std::uint8_t SecurityEraseUnit = 0xF4;
+inline constexpr std::uint8_t SecurityDisablePassword = 0xF6;
+}  // namespace ata
+
+enum class AtaSanitizeAction { BlockErase, CryptoScramble, Overwrite };
+
+// SANITIZE with its feature, key and the failure-mode bit; an overwrite
+// writes `pattern` `passes` times (1 to 16).
+AtaTaskFileCommand AtaSanitizeCommand(AtaSanitizeAction action, std::uint32_t pattern = 0, int passes = 1);
+// SANITIZE STATUS EXT, which reports (and changes nothing).
+AtaTaskFileCommand AtaSanitizeStatusCommand();
+
+// The password this program sets for a security erase, and the one it
+// offers when it unlocks a drive it left locked: 32 bytes, the text
+// "Orvella" followed by zero bytes.
+std::array<std::uint8_t, 32> OrvellaSecurityPassword();
+
+// The 512 bytes of SET PASSWORD (user password, level High), ERASE UNIT
+// (user password; enhanced when asked), DISABLE PASSWORD and UNLOCK (user
+// password), all with the program's password.
+AtaSector SecurityPasswordSector(bool enhancedErase = false);
+AtaTaskFileCommand AtaSecurityCommand(std::uint8_t command);
+
+// --- NVMe --------------------------------------------------------------
+
+enum class NvmeSanitizeAction : std::uint8_t { BlockErase = 2, Overwrite = 3, CryptoErase = 4 };
+// Secure Erase Settings of Format NVM.
+enum class NvmeSecureErase : std::uint8_t { None = 0, UserData = 1, Cryptographic = 2 };
+
+NvmeAdminCommand NvmeIdentifyCommand(std::uint8_t cns, std::uint32_t namespaceId);
+NvmeAdminCommand NvmeLogPageCommand(std::uint8_t logPage, std::uint32_t length);
+// Sanitize of the whole subsystem, all namespaces; overwrite with `pattern`
+// once.
+NvmeAdminCommand NvmeSanitizeCommand(NvmeSanitizeAction action, std::uint32_t pattern = 0);
+// Format NVM of `namespaceId` (all namespaces: nvme::AllNamespaces) that
+// keeps the namespace's LBA format, metadata and protection settings.
+NvmeAdminCommand NvmeFormatCommand(const NvmeNamespace& current, std::uint32_t namespaceId, NvmeSecureErase erase);
+
+// --- SCSI --------------------------------------------------------------
+
+namespace scsi {
+inline constexpr std::uint8_t Sanitize = 0x48;
+inline constexpr std::uint8_t RequestSense = 0x03;
+inline constexpr std::uint8_t MaintenanceIn = 0xA3;
+inline constexpr std::uint8_t ReportSupportedOperationCodes = 0x0C;
+inline constexpr std::uint8_t SanitizeOverwrite = 0x01;
+inline constexpr std::uint8_t SanitizeBlockErase = 0x02;
+inline constexpr std::uint8_t SanitizeCryptoErase = 0x03;
+inline constexpr std::uint8_t SanitizeExitFailureMode = 0x1F;
+}  // namespace scsi
+
+// REPORT SUPPORTED OPERATION CODES for one command and service action.
+std::array<std::uint8_t, 12> ScsiReportOneCommandCdb(std::uint8_t opcode, std::uint16_t serviceAction,
+                                                     std::uint32_t allocationLength);
+// Whether the reply of that request says the command is supported (as the
+// standard describes it, or as the maker does).
+bool ScsiCommandSupported(const std::uint8_t* reply, std::size_t length);
+
+// SANITIZE with IMMED, so that progress is read with REQUEST SENSE; an
+// overwrite sends `OverwriteParameters` as its parameter list.
+std::array<std::uint8_t, 10> ScsiSanitizeCdb(std::uint8_t serviceAction, std::uint16_t parameterLength = 0);
+// One pass of a four-byte pattern.
+std::vector<std::uint8_t> ScsiOverwriteParameters(std::uint32_t pattern);
+std::array<std::uint8_t, 6> ScsiRequestSenseCdb(std::uint8_t allocationLength);
+
+// What REQUEST SENSE says of a sanitize: in progress (NOT READY, 04h/1Bh)
+// with its progress of 65536 when the drive gives it.
+struct ScsiSanitizeProgress {
+  bool inProgress = false;
+  bool progressKnown = false;
+  std::uint16_t progress = 0;
+  std::uint8_t senseKey = 0;
+  std::uint8_t asc = 0;
+  std::uint8_t ascq = 0;
+};
+ScsiSanitizeProgress DecodeScsiSanitizeSense(const std::uint8_t* sense, std::size_t length);
+
+}  // namespace orvella

@@ -1,0 +1,328 @@
+#include "format/purge_run.h"
+
+#include <algorithm>
+#include <map>
+
+#include "core/text.h"
+#include "device/erase_commands.h"
+#include "device/erase_facts.h"
+#include "format/sample_plan.h"
+#include "record/sha256.h"
+
+namespace orvella {
+namespace {
+
+constexpr std::int64_t kNoEstimateSeconds = 12 * 3600;
+constexpr std::int64_t kMarginSeconds = 60;
+
+bool DriveGone(std::uint32_t error) { return error == 2 || error == 55 || error == 1167; }
+
+// "0004h": upper-case hexadecimal of `digits` digits, as command values are written.
+std::string Hex(std::uint64_t value, int digits) {
+  std::string text(static_cast<std::size_t>(digits), '0');
+  for (int i = digits - 1; i >= 0 && value != 0; --i, value >>= 4)
+    text[static_cast<std::size_t>(i)] = "0123456789ABCDEF"[value & 0xF];
+  return text + "h";
+}
+
+// The sectors read before and after: the first of each range of the plan.
+std::vector<std::int64_t> SampleSectors(const TDeviceTable& entry, std::uint64_t seed) {
+  const std::int64_t sector = entry.IdentifyData.SectorSize;
+  const SamplePlan plan = MakeSamplePlan(entry.IdentifyData.LBA * sector, sector, seed);
+  std::vector<std::int64_t> sectors;
+  for (const Extent& range : plan.ranges) {
+    sectors.push_back(range.from / sector);
+    if (range.to - range.from > sector) sectors.push_back((range.to - sector) / sector);
+  }
+  return sectors;
+}
+
+// One sector's bytes, or none when it cannot be read.
+std::optional<std::string> ReadSector(PurgeSurroundings& s, std::int64_t index, void* buffer) {
+  const auto size = static_cast<std::uint32_t>(s.entry.IdentifyData.SectorSize);
+  std::int64_t at = 0;
+  std::uint32_t read = 0;
+  if (!s.os.SetFilePointerEx(s.handle, index * size, &at, FILE_BEGIN) || at != index * size) return std::nullopt;
+  if (!s.os.ReadFile(s.handle, buffer, size, &read) || read != size) return std::nullopt;
+  return std::string(static_cast<const char*>(buffer), size);
+}
+
+class Purge {
+ public:
+  Purge(PurgeSurroundings& s, EraseMethod method, std::uint64_t seed) : s_(s) {
+    result_.method = method;
+    result_.check.seed = seed;
+    result_.check.expectChange = method == EraseMethod::CryptoErase;
+  }
+
+  PurgeResult Run() {
+    facts_ = ReadDriveEraseFacts(s_.os, s_.handle, s_.entry);
+    result_.choice = ChooseMethod(result_.method, facts_);
+    if (!result_.choice.available) return Refuse(result_.choice.reason);
+    if (!Executable()) return Refuse(u"this version of Orvella does not send this command yet");
+    buffer_ = s_.os.AllocateAligned(static_cast<std::size_t>(std::max<std::int64_t>(s_.entry.IdentifyData.SectorSize, 4096)));
+    if (buffer_ == nullptr) return Refuse(u"no memory for the sample reads");
+    ReadBefore();
+    if (result_.ending == PurgeEnding::Complete) SendAndWait();
+    if (result_.ending == PurgeEnding::Complete) CheckAfter();
+    s_.os.FreeAligned(buffer_);
+    return result_;
+  }
+
+ private:
+  bool Executable() const {
+    if (facts_.interface == DriveInterface::Nvme) return true;
+    return facts_.interface == DriveInterface::Ata &&
+           (result_.method == EraseMethod::BlockErase || result_.method == EraseMethod::CryptoErase ||
+            result_.method == EraseMethod::DriveOverwrite);
+  }
+
+  PurgeResult Refuse(const std::u16string& reason) {
+    result_.ending = PurgeEnding::Refused;
+    result_.reason = reason;
+    s_.log(u"Purge refused: " + reason + u". Nothing was sent to the drive.");
+    return result_;
+  }
+
+  void End(PurgeEnding ending, const std::u16string& reason) {
+    result_.ending = ending;
+    result_.reason = reason;
+    s_.log(reason);
+  }
+
+  void ReadBefore() {
+    sectors_ = SampleSectors(s_.entry, result_.check.seed);
+    result_.check.sectors = static_cast<std::int64_t>(sectors_.size());
+    s_.log(u"Reading " + Utf8ToText(std::to_string(sectors_.size())) + u" sample sectors before the purge (seed " +
+           Utf8ToText(std::to_string(result_.check.seed)) + u")...");
+    for (std::int64_t index : sectors_) {
+      const auto bytes = ReadSector(s_, index, buffer_);
+      if (!bytes) {
+        const std::uint32_t error = s_.os.GetLastError();
+        if (DriveGone(error)) return End(PurgeEnding::Terminated, u"Device was unplugged, aborting...");
+        ++result_.check.unreadable;
+        continue;
+      }
+      before_[index] = Sha256(*bytes);
+    }
+    result_.ending = PurgeEnding::Complete;
+  }
+
+  // The command of the method on this drive's interface, sent; then the
+  // drive is asked how it goes until it ends.
+  void SendAndWait() {
+    if (facts_.interface == DriveInterface::Ata) return AtaSanitize();
+    if (result_.method == EraseMethod::FormatErase ||
+        (result_.method == EraseMethod::CryptoErase && !facts_.nvme->sanitizeCrypto))
+      return NvmeFormat();
+    return NvmeSanitize();
+  }
+
+  void AtaSanitize() {
+    AtaSanitizeAction action = AtaSanitizeAction::BlockErase;
+    std::string name = "BLOCK ERASE EXT (feature 0012h, key 426B4572h";
+    if (result_.method == EraseMethod::CryptoErase) {
+      action = AtaSanitizeAction::CryptoScramble;
+      name = "CRYPTO SCRAMBLE EXT (feature 0011h, key 43727970h";
+    } else if (result_.method == EraseMethod::DriveOverwrite) {
+      action = AtaSanitizeAction::Overwrite;
+      name = "OVERWRITE EXT (feature 0014h, key 4F57h, pattern 00000000h, 1 pass";
+    }
+    result_.command = "ATA SANITIZE (B4h) " + name + ", failure mode bit set)";
+    result_.timeoutSeconds = kNoEstimateSeconds;
+    Announce();
+    AtaTaskFileResult registers;
+    bool aborted = false;
+    if (!AtaPassThroughRegisters(s_.os, s_.handle, AtaSanitizeCommand(action), registers, aborted))
+      return Undelivered();
+    if (aborted) return End(PurgeEnding::NotComplete, u"The drive refused the sanitize command. Nothing was erased.");
+    Poll([this](PurgePoll& poll) {
+      AtaSanitizeStatus status;
+      if (!ReadAtaSanitizeStatus(s_.os, s_.handle, status)) return Answer::Gone;
+      if (status.lastSanitizeFailed) {
+        poll.status = "failed";
+        failure_ = AtaSanitizeFailureText(status.failureReason);
+        return Answer::Failed;
+      }
+      if (status.inProgress) {
+        poll.status = "in progress";
+        poll.percent = status.progress * 100.0 / 65536.0;
+        return Answer::Running;
+      }
+      poll.status = status.completedWithoutError ? "completed without error" : "ended";
+      if (!status.completedWithoutError) failure_ = u"the drive does not say it completed without error";
+      return status.completedWithoutError ? Answer::Done : Answer::Failed;
+    });
+  }
+
+  void NvmeSanitize() {
+    NvmeSanitizeAction action = NvmeSanitizeAction::BlockErase;
+    std::string name = "block erase (SANACT 2)";
+    std::optional<std::uint32_t> estimate = facts_.nvmeSanitize->blockEraseSeconds;
+    if (result_.method == EraseMethod::CryptoErase) {
+      action = NvmeSanitizeAction::CryptoErase;
+      name = "crypto erase (SANACT 4)";
+      estimate = facts_.nvmeSanitize->cryptoEraseSeconds;
+    } else if (result_.method == EraseMethod::DriveOverwrite) {
+      action = NvmeSanitizeAction::Overwrite;
+      name = "overwrite (SANACT 3, 1 pass, pattern 00000000h)";
+      estimate = facts_.nvmeSanitize->overwriteSeconds;
+    }
+    NvmeAdminCommand command = NvmeSanitizeCommand(action);
+    result_.command = "NVMe Sanitize (84h) " + name + ", command dword 10 " + Hex(command.Dword(10), 8) +
+                      ", all namespaces";
+    if (estimate) result_.estimateSeconds = *estimate;
+    result_.timeoutSeconds = estimate ? 2 * std::int64_t{*estimate} + kMarginSeconds : kNoEstimateSeconds;
+    Announce();
+    if (!SendNvme(command)) return;
+    Poll([this](PurgePoll& poll) {
+      NvmeSanitizeLog log;
+      if (!ReadNvmeSanitizeLog(s_.os, s_.handle, log)) return Answer::Gone;
+      switch (log.state) {
+        case NvmeSanitizeState::InProgress:
+          poll.status = "in progress";
+          poll.percent = log.progress * 100.0 / 65536.0;
+          return Answer::Running;
+        case NvmeSanitizeState::Completed:
+        case NvmeSanitizeState::CompletedNoDeallocate:
+          poll.status = "completed";
+          return Answer::Done;
+        default:
+          poll.status = log.state == NvmeSanitizeState::Failed ? "failed" : "never sanitized";
+          failure_ = u"the drive's sanitize status log says the sanitize failed";
+          return Answer::Failed;
+      }
+    });
+  }
+
+  void NvmeFormat() {
+    const bool crypto = result_.method == EraseMethod::CryptoErase;
+    const std::uint32_t space = (crypto ? facts_.nvme->secureEraseAppliesToAll : facts_.nvme->formatAppliesToAll)
+                                    ? nvme::AllNamespaces
+                                    : kNvmeFirstNamespace;
+    NvmeAdminCommand command = NvmeFormatCommand(*facts_.nvmeNamespace, space,
+                                                 crypto ? NvmeSecureErase::Cryptographic : NvmeSecureErase::UserData);
+    result_.command = std::string("NVMe Format NVM (80h), Secure Erase Settings ") + (crypto ? "2 (cryptographic erase)" : "1 (user data erase)") +
+                      ", LBA format " + std::to_string(facts_.nvmeNamespace->formatInUse) + " kept, namespace " +
+                      (space == nvme::AllNamespaces ? std::string("FFFFFFFFh (all)") : std::to_string(space)) +
+                      ", command dword 10 " + Hex(command.Dword(10), 8);
+    result_.timeoutSeconds = command.timeoutMilliseconds / 1000;
+    Announce();
+    if (!SendNvme(command)) return;
+    result_.polls.push_back({0, 100.0, "completed"});
+    s_.progress(100.0);
+  }
+
+  void Announce() {
+    s_.log(u"Sending " + Utf8ToText(result_.command));
+    s_.log(u"The drive erases itself; once started it cannot be stopped, and it continues after a power loss.");
+  }
+
+  void Undelivered() {
+    const std::uint32_t error = s_.os.GetLastError();
+    if (DriveGone(error)) return End(PurgeEnding::Terminated, u"Device was unplugged, aborting...");
+    End(PurgeEnding::NotComplete, u"The command could not be sent to the drive (error " +
+                                      Utf8ToText(std::to_string(error)) + u"). Nothing was erased.");
+  }
+
+  bool SendNvme(NvmeAdminCommand& command) {
+    const std::uint32_t error = s_.os.SendNvmeAdmin(s_.handle, command);
+    if (error != 0) {
+      if (DriveGone(error)) End(PurgeEnding::Terminated, u"Device was unplugged, aborting...");
+      else End(PurgeEnding::NotComplete, u"The command could not be sent to the drive (error " +
+                                              Utf8ToText(std::to_string(error)) + u"). Nothing was erased.");
+      return false;
+    }
+    if (command.status != 0) {
+      End(PurgeEnding::NotComplete, u"The drive refused the command (status " +
+                                        Utf8ToText(Hex(command.status, 4)) + u"). Nothing was erased.");
+      return false;
+    }
+    return true;
+  }
+
+  enum class Answer { Running, Done, Failed, Gone };
+
+  template <typename Ask>
+  void Poll(Ask ask) {
+    std::int64_t elapsed = 0;
+    while (true) {
+      s_.os.Sleep(s_.pollMilliseconds);
+      elapsed += s_.pollMilliseconds;
+      PurgePoll poll;
+      poll.elapsedMilliseconds = elapsed;
+      const Answer answer = ask(poll);
+      if (answer == Answer::Gone) {
+        if (DriveGone(s_.os.GetLastError()))
+          return End(PurgeEnding::Terminated, u"Device was unplugged, aborting...");
+        return End(PurgeEnding::NotComplete, u"The drive stopped answering the status request.");
+      }
+      result_.polls.push_back(poll);
+      s_.progress(answer == Answer::Done ? std::optional<double>(100.0) : poll.percent);
+      if (answer == Answer::Done) return;
+      if (answer == Answer::Failed) return End(PurgeEnding::NotComplete, u"The purge failed: " + failure_ + u".");
+      if (elapsed / 1000 > result_.timeoutSeconds)
+        return End(PurgeEnding::NotComplete, u"The drive did not report the end of the purge within " +
+                                                 Utf8ToText(std::to_string(result_.timeoutSeconds)) + u" seconds.");
+    }
+  }
+
+  void CheckAfter() {
+    s_.log(u"Reading the sample sectors again...");
+    PurgeCheck& check = result_.check;
+    std::optional<std::uint8_t> pattern;
+    for (std::int64_t index : sectors_) {
+      const auto bytes = ReadSector(s_, index, buffer_);
+      if (!bytes) {
+        if (DriveGone(s_.os.GetLastError())) return End(PurgeEnding::Terminated, u"Device was unplugged, aborting...");
+        ++check.unreadable;
+        continue;
+      }
+      const auto old = before_.find(index);
+      if (old != before_.end() && old->second == Sha256(*bytes)) ++check.unchanged;
+      const auto first = static_cast<std::uint8_t>((*bytes)[0]);
+      if (!pattern) pattern = first;
+      const bool uniform = std::all_of(bytes->begin(), bytes->end(),
+                                       [&](char c) { return static_cast<std::uint8_t>(c) == *pattern; });
+      if (!uniform) ++check.notUniform;
+    }
+    if (!check.expectChange) check.pattern = pattern;
+    // A uniform pattern may be what a sector held before (a drive erased
+    // earlier); after a crypto erase nothing may be as it was.
+    check.passed = check.unreadable == 0 && (check.expectChange ? check.unchanged == 0 : check.notUniform == 0);
+    if (check.passed) {
+      s_.log(check.expectChange ? u"Every sample sector changed." : u"Every sample sector holds the same pattern.");
+      return;
+    }
+    End(PurgeEnding::NotComplete,
+        u"The drive reported success, but the check failed: " + Utf8ToText(std::to_string(check.unchanged)) +
+            u" sample sectors unchanged, " + Utf8ToText(std::to_string(check.notUniform)) +
+            u" not of one pattern, " + Utf8ToText(std::to_string(check.unreadable)) + u" unreadable.");
+  }
+
+  PurgeSurroundings& s_;
+  PurgeResult result_;
+  DriveEraseFacts facts_;
+  void* buffer_ = nullptr;
+  std::vector<std::int64_t> sectors_;
+  std::map<std::int64_t, Sha256Digest> before_;
+  std::u16string failure_;
+};
+
+}  // namespace
+
+const char* PurgeEndingName(PurgeEnding ending) {
+  switch (ending) {
+    case PurgeEnding::Refused: return "refused";
+    case PurgeEnding::Complete: return "complete";
+    case PurgeEnding::NotComplete: return "not-complete";
+    case PurgeEnding::Terminated: return "terminated";
+  }
+  return "";
+}
+
+PurgeResult RunPurge(PurgeSurroundings& s, EraseMethod method, std::uint64_t seed) {
+  return Purge(s, method, seed).Run();
+}
+
+}  // namespace orvella

@@ -1,0 +1,97 @@
+// erase --method and the methods command: the drive's own erase, its
+// record, and the refusals that send nothing.
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+#include "cli/cli_process.h"
+
+namespace orvella::test {
+namespace {
+
+using Lines = std::vector<std::string>;
+using nlohmann::json;
+
+CliResult Cli(Lines args) {
+  args.insert(args.begin(), {"--drives", ORVELLA_CLI_PURGE_DRIVES});
+  return RunCli(args);
+}
+
+std::string ReportPath(const char* name) {
+  return (std::filesystem::temp_directory_path() / (std::string("orvella-purge-") + name + ".json")).string();
+}
+
+json ReadJson(const std::string& path) { return json::parse(std::ifstream(path)); }
+
+TEST(CliPurge, ACryptoEraseIsRecordedAsAPurgeWithItsCommandAndCheckSealed) {
+  const std::string path = ReportPath("crypto");
+  std::remove(path.c_str());
+  const CliResult r = Cli({"erase", "1", "--method", "crypto-erase", "--yes", "--report", path});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  const json record = ReadJson(path);
+  EXPECT_EQ(record["sanitization"]["category"], "Purge");
+  EXPECT_EQ(record["sanitization"]["technique"], "cryptographic erase");
+  EXPECT_EQ(record["purge"]["command"],
+            "NVMe Sanitize (84h) crypto erase (SANACT 4), command dword 10 00000004h, all namespaces");
+  EXPECT_TRUE(record["purge"]["check"]["passed"].get<bool>());
+  EXPECT_EQ(record["purge"]["check"]["expect"], "every sector changed");
+  EXPECT_FALSE(record["purge"]["polls"].empty());
+  EXPECT_EQ(record["result"], "complete");
+  EXPECT_TRUE(record["erasureProven"].get<bool>());
+  EXPECT_TRUE(record.contains("sha256"));
+  EXPECT_EQ(record["bytesWritten"], 0);
+}
+
+TEST(CliPurge, ADriveThatChangesNothingEndsNotCompleteWithExit3) {
+  const CliResult r = Cli({"erase", "2", "--method", "crypto-erase", "--yes", "--json"});
+  EXPECT_EQ(r.exitCode, 3);
+  const json record = json::parse(r.out);
+  EXPECT_EQ(record["result"], "not-complete");
+  EXPECT_FALSE(record["purge"]["check"]["passed"].get<bool>());
+  EXPECT_GT(record["purge"]["check"]["unchanged"].get<int>(), 0);
+}
+
+TEST(CliPurge, AMethodTheDriveLacksOrAFrozenDriveIsRefusedBeforeAnythingIsAsked) {
+  const CliResult missing = Cli({"erase", "1", "--method", "drive-overwrite", "--yes"});
+  EXPECT_EQ(missing.exitCode, 8);
+  EXPECT_NE(missing.err.find("not erasing: drive-overwrite is not available on this drive: the drive does not offer "
+                             "a sanitize overwrite; nothing was sent."),
+            std::string::npos)
+      << missing.err;
+  const CliResult frozen = Cli({"erase", "3", "--method", "block-erase", "--yes"});
+  EXPECT_EQ(frozen.exitCode, 8);
+  EXPECT_NE(frozen.err.find("frozen"), std::string::npos) << frozen.err;
+  EXPECT_EQ(frozen.out.find("Locking device"), std::string::npos);
+  const CliResult security = Cli({"erase", "3", "--method", "security-erase", "--yes"});
+  EXPECT_EQ(security.exitCode, 8);
+  EXPECT_NE(security.err.find("suspend the computer and resume it"), std::string::npos) << security.err;
+}
+
+TEST(CliPurge, MethodsListsEachMethodInTextAndJson) {
+  const CliResult text = Cli({"methods", "1"});
+  ASSERT_EQ(text.exitCode, 0) << text.err;
+  EXPECT_NE(text.out.find("crypto-erase             available: Purge, cryptographic erase"), std::string::npos)
+      << text.out;
+  EXPECT_NE(text.out.find("security-erase           not available: SECURITY ERASE UNIT is a command of ATA drives"),
+            std::string::npos);
+  const CliResult j = Cli({"--json", "methods", "3"});
+  ASSERT_EQ(j.exitCode, 0) << j.err;
+  const json answer = json::parse(j.out);
+  ASSERT_EQ(answer["methods"].size(), 7u);
+  EXPECT_EQ(answer["methods"][0]["method"], "zeros");
+  EXPECT_TRUE(answer["methods"][0]["available"].get<bool>());
+  EXPECT_FALSE(answer["methods"][1]["available"].get<bool>());
+  const CliResult details = Cli({"--json", "details", "3"});
+  EXPECT_EQ(json::parse(details.out)["methods"].size(), 7u);
+}
+
+TEST(CliPurge, QuickGoesOnlyWithZeros) {
+  EXPECT_EQ(Cli({"erase", "1", "--quick", "--method", "block-erase", "--yes"}).exitCode, 2);
+  EXPECT_EQ(Cli({"erase", "1", "--method", "sanitize", "--yes"}).exitCode, 2);
+}
+
+}  // namespace
+}  // namespace orvella::test
