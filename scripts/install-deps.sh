@@ -11,7 +11,7 @@ packages=(
   liburing-dev
   locales
   clang libclang-rt-dev
-  lintian
+  lintian help2man bash-completion
 )
 if [ "${1:-}" = windows ]; then
   packages+=(g++-mingw-w64-x86-64-posix wine wine64 nsis)

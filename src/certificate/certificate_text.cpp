@@ -174,7 +174,7 @@ std::string ResultLine(const Json& record) {
       {"lock-refused", "FAILED: a volume was in use; nothing was written"},
       {"not-confirmed", "not confirmed: nothing was written"}};
   const std::string result = record.value("result", "");
-  if (result == "complete") return "Result: " + CompleteWords(record);
+  if (result == "complete" || result == "quick-wipe-complete") return "Result: " + CompleteWords(record);
   const auto words = kWords.find(result);
   return "Result: " + (words != kWords.end() ? words->second : result);
 }

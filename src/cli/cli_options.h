@@ -20,6 +20,7 @@ struct Options {
   bool yes = false;        // erase: no question
   std::optional<VerifyMethod> verify;  // erase: none: the mode's default
   std::string reportFile;  // erase: where the JSON erase record goes
+  bool force = false;      // erase: an existing report file may be replaced
   std::string operatorName;  // erase: who runs it, for the record
   std::string assetTag;      // erase: the asset tag of the drive, for the record
   std::string expectSerial;  // erase: refuse unless the drive has this serial number

@@ -1,6 +1,7 @@
 #include "cli/commands.h"
 
 #include <array>
+#include <filesystem>
 #include <optional>
 
 #include "app/drive_choose.h"
@@ -81,12 +82,21 @@ DeviceIdentification IdentifyForRecord(Session& s) {
 }
 
 // Asked before the erase, so that a report that cannot be written stops
-// the erase before it begins.
+// the erase before it begins. An existing file is kept unless --force says
+// it may go: it may be the record of another drive.
 bool ReportCanBeWritten(Session& s) {
   if (s.options.reportFile.empty()) return true;
-  const auto whyNot = WhyNotReplaceable(s.options.reportFile);
-  if (!whyNot) return true;
-  s.console.Problem("cannot write the report file " + s.options.reportFile + ": " + *whyNot + "; nothing was erased");
+  if (const auto whyNot = WhyNotReplaceable(s.options.reportFile)) {
+    s.console.Problem("cannot write the report file " + s.options.reportFile + ": " + *whyNot +
+                      "; nothing was erased");
+    return false;
+  }
+  std::error_code error;
+  const auto type = std::filesystem::symlink_status(s.options.reportFile, error).type();
+  if (s.options.force || type == std::filesystem::file_type::not_found || type == std::filesystem::file_type::none)
+    return true;
+  s.console.Problem("the report file " + s.options.reportFile +
+                    " exists already; give another name, or --force to replace it; nothing was erased");
   return false;
 }
 
@@ -112,7 +122,8 @@ EraseFacts EraseChosenDrive(Session& s) {
   InterruptWatch interrupts;
   TerminalFormatPage page(s.console, interrupts,
                           TerminalChoices{s.options.quick, s.options.verify, s.options.yes,
-                                          s.program.SelectedEntry().DeviceNumber});
+                                          ConfirmationWordOf(s.program.SelectedEntry().IdentifyData.SN,
+                                                             s.program.SelectedEntry().DeviceNumber)});
   FormatProcedure procedure(s.program, page);
   page.Attach(procedure);
   const std::size_t firstLine = s.panes.FormatLog().size();
@@ -195,7 +206,7 @@ ExitCode RunDetails(Session& s) {
     outcome = ShowDeviceDetails(s.program);
   }
   CloseDrive(s.program);
-  return outcome == IdentifyOutcome::Identified ? kExitOk : kExitCannotOpen;
+  return outcome == IdentifyOutcome::Identified ? kExitOk : kExitNoAnswer;
 }
 
 ExitCode RunSmart(Session& s) {
@@ -210,7 +221,7 @@ ExitCode RunSmart(Session& s) {
     answered = ShowSmartReport(s.program);
   }
   CloseDrive(s.program);
-  return answered ? kExitOk : kExitCannotOpen;
+  return answered ? kExitOk : kExitNoAnswer;
 }
 
 ExitCode RunErase(Session& s) {

@@ -94,6 +94,18 @@ TEST(CliBadInput, AWordThatIsNoCommandIsNamed) {
   EXPECT_TRUE(RunCli({"--demo"}).err.starts_with("orvella-cli: a command is needed"));
 }
 
+TEST(CliBadInput, AnUnknownSwitchIsNamedAsAnOption) {
+  const CliResult after = RunCli({"--demo", "erase", "3", "--bogus"});
+  EXPECT_EQ(after.exitCode, 2);
+  EXPECT_TRUE(after.err.starts_with("orvella-cli: 'erase' has no option '--bogus'\n")) << after.err;
+  const CliResult before = RunCli({"--demo", "--bogus", "list"});
+  EXPECT_EQ(before.exitCode, 2);
+  EXPECT_TRUE(before.err.starts_with("orvella-cli: 'list' has no option '--bogus'\n")) << before.err;
+  const CliResult alone = RunCli({"--demo", "--bogus"});
+  EXPECT_EQ(alone.exitCode, 2);
+  EXPECT_TRUE(alone.err.starts_with("orvella-cli: there is no option '--bogus'\n")) << alone.err;
+}
+
 TEST(CliBadInput, DriveNumbersMayHaveAnyLeadingZeros) {
   const CliResult plain = RunCli(WithDrives({"details", "1", "--json"}));
   ASSERT_EQ(plain.exitCode, 0) << plain.err;
@@ -151,16 +163,34 @@ TEST(CliBadInput, ReportPathsThatCannotBeWrittenAreRefusedBeforeTheErase) {
   }
 }
 
+// The report file may hold the record of another drive: it is replaced
+// only where --force says so, and then only by a whole record.
+TEST(CliBadInput, AnExistingReportIsKeptUnlessForceIsGiven) {
+  Scratch scratch;
+  const std::string report = scratch.Write("record.json", kEarlierRecord);
+  const CliResult r = RunCli(WithDrives({"erase", "0", "--yes", "--quick", "--report", report}));
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.out, "");  // nothing was begun
+  EXPECT_EQ(r.ErrLines().back(), "orvella-cli: the report file " + report +
+                                     " exists already; give another name, or --force to replace it; "
+                                     "nothing was erased");
+  EXPECT_EQ(scratch.Read("record.json"), kEarlierRecord);
+
+  EXPECT_EQ(RunCli(WithDrives({"erase", "0", "--yes", "--quick", "--force", "--report", report})).exitCode, 9);
+  EXPECT_EQ(json::parse(scratch.Read("record.json"))["result"], "quick-wipe-complete");
+  EXPECT_EQ(scratch.Entries(), 1u);
+}
+
 TEST(CliBadInput, ARunThatIsRefusedBeforeTheEraseLeavesAnEarlierReport) {
   Scratch scratch;
   const std::string report = scratch.Write("record.json", kEarlierRecord);
   for (const char* drive : {"5", "6", "7"}) {  // not found, held by someone else, too small
-    const CliResult r = RunCli(WithDrives({"erase", drive, "--yes", "--report", report}));
+    const CliResult r = RunCli(WithDrives({"erase", drive, "--yes", "--force", "--report", report}));
     EXPECT_NE(r.exitCode, 0) << drive;
     EXPECT_EQ(scratch.Read("record.json"), kEarlierRecord) << drive;
   }
   // A refused lock still records its run, whole.
-  EXPECT_EQ(RunCli(WithDrives({"erase", "2", "--yes", "--quick", "--report", report})).exitCode, 4);
+  EXPECT_EQ(RunCli(WithDrives({"erase", "2", "--yes", "--quick", "--force", "--report", report})).exitCode, 4);
   EXPECT_EQ(json::parse(scratch.Read("record.json"))["result"], "lock-refused");
   EXPECT_EQ(scratch.Entries(), 1u);  // no temporary file stays beside it
 }
@@ -169,7 +199,7 @@ TEST(CliBadInput, ARunThatIsRefusedBeforeTheEraseLeavesAnEarlierReport) {
 TEST(CliBadInput, AKilledRunLeavesTheEarlierReportWhole) {
   Scratch scratch;
   const std::string report = scratch.Write("record.json", kEarlierRecord);
-  CliProcess cli(WithDrives({"erase", "4", "--yes", "--report", report}));
+  CliProcess cli(WithDrives({"erase", "4", "--yes", "--force", "--report", report}));
   ASSERT_TRUE(cli.WaitForOutput("% complete")) << "the erase did not start";
   cli.Signal(SIGKILL);
   cli.Finish();

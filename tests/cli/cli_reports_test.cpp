@@ -5,7 +5,9 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cctype>
 #include <fstream>
+#include <sstream>
 
 #include "cli/cli_process.h"
 
@@ -134,12 +136,14 @@ TEST(CliDetails, JsonGivesThePassportFields) {
   EXPECT_EQ(p["maxQueueDepth"], 0);
 }
 
-TEST(CliDetails, ADriveThatGivesNoIdentificationEndsWithSeven) {
+// A drive that is there but does not answer has its own code, apart from
+// 7 for a drive that is not there at all.
+TEST(CliDetails, ADriveThatGivesNoIdentificationEndsWithTen) {
   const CliResult text = Cli({"details", "8"});
-  EXPECT_EQ(text.exitCode, 7);
+  EXPECT_EQ(text.exitCode, 10);
   EXPECT_EQ(text.OutLines().back(), "Details are unavailable for this device.");
   const CliResult answer = Cli({"details", "8", "--json"});
-  EXPECT_EQ(answer.exitCode, 7);
+  EXPECT_EQ(answer.exitCode, 10);
   const json j = json::parse(answer.out);
   EXPECT_EQ(j["identified"], false);
   EXPECT_EQ(j["outcome"], "unavailable");
@@ -181,9 +185,9 @@ TEST(CliSmart, JsonGivesTheAttributeRows) {
   EXPECT_EQ(answer["health"], json({{"verdict", "passed"}, {"thresholdsRead", true}}));
 }
 
-TEST(CliSmart, ADriveWithoutSmartEndsWithSeven) {
+TEST(CliSmart, ADriveWithoutSmartEndsWithTen) {
   const CliResult r = Cli({"smart", "8"});
-  EXPECT_EQ(r.exitCode, 7);
+  EXPECT_EQ(r.exitCode, 10);
   EXPECT_EQ(r.OutLines().back(), "SMART is not supported by this device.");
   const json answer = json::parse(Cli({"--json", "smart", "8"}).out);
   EXPECT_EQ(answer["supported"], false);
@@ -196,16 +200,21 @@ TEST(CliDrives, DrivesThatCannotBeHadAreRefusedWithTheirCodes) {
     const CliResult missing = Cli({command, "5"});  // did not open in the walk
     EXPECT_EQ(missing.exitCode, 7);
     EXPECT_EQ(missing.err, "orvella-cli: no drive 5 was found; 'orvella-cli list' shows the drives\n");
-
-    const CliResult small = Cli({command, "7"});
-    EXPECT_EQ(small.exitCode, 8);
-    EXPECT_EQ(small.err,
-              "orvella-cli: Cannot access this device: This device cannot be accessed because it is "
-              "smaller than 65535 sectors.\n");
-    EXPECT_EQ(small.out, "");
+  }
+  // A drive too small to be chosen for the erase may still be read.
+  const CliResult small = Cli({"erase", "7"});
+  EXPECT_EQ(small.exitCode, 8);
+  EXPECT_EQ(small.err,
+            "orvella-cli: Cannot access this device: This device cannot be accessed because it is "
+            "smaller than 65535 sectors.\n");
+  EXPECT_EQ(small.out, "");
+  for (const char* command : {"details", "smart"}) {
+    const CliResult read = Cli({command, "7", "--json"});
+    EXPECT_EQ(read.err, "") << command;
+    EXPECT_EQ(json::parse(read.out)["drive"]["sectors"], 65534) << command;
   }
   // Someone else holds drive 6: it can be read, not taken for the erase.
-  EXPECT_EQ(Cli({"details", "6"}).exitCode, 7);  // opened, but gives no identification
+  EXPECT_EQ(Cli({"details", "6"}).exitCode, 10);  // opened, but gives no identification
   const CliResult held = Cli({"erase", "6", "--yes"});
   EXPECT_EQ(held.exitCode, 7);
   EXPECT_TRUE(held.err.starts_with("orvella-cli: Error opening device: ")) << held.err;
@@ -239,10 +248,35 @@ TEST(CliUsage, HelpAndVersionAnswerOnStdout) {
                            "  8  erase not confirmed", "  9  erase done as asked, but not a verified erase", "  2  bad usage"})
     EXPECT_NE(help.out.find(line), std::string::npos) << line;
 
+  EXPECT_NE(help.out.find("  10  the drive is there but gave no identification"), std::string::npos);
+
   const CliResult eraseHelp = RunCli({"erase", "--help"});
   EXPECT_EQ(eraseHelp.exitCode, 0);
   EXPECT_NE(eraseHelp.out.find("--quick"), std::string::npos);
   EXPECT_NE(eraseHelp.out.find("--report FILE"), std::string::npos);
+  EXPECT_NE(eraseHelp.out.find("--force"), std::string::npos);
+  EXPECT_NE(eraseHelp.out.find("  --verify full|sample|off    read the drive back"), std::string::npos)
+      << eraseHelp.out;
+  EXPECT_EQ(eraseHelp.out.find("{full,sample,off}"), std::string::npos);
+}
+
+// Each command's help lists the exit codes that command can end with, and
+// no other.
+TEST(CliUsage, EachCommandsHelpListsItsOwnExitCodes) {
+  const auto codes = [](const std::string& help) {
+    std::vector<int> listed;
+    const std::size_t from = help.find("Exit status:\n");
+    std::istringstream lines(help.substr(from == std::string::npos ? help.size() : from));
+    for (std::string line; std::getline(lines, line);)
+      if (line.size() > 4 && line.starts_with("  ") && std::isdigit(static_cast<unsigned char>(line[2])))
+        listed.push_back(std::stoi(line.substr(2)));
+    return listed;
+  };
+  EXPECT_EQ(codes(RunCli({"list", "--help"}).out), (std::vector<int>{0, 1, 2}));
+  EXPECT_EQ(codes(RunCli({"details", "--help"}).out), (std::vector<int>{0, 1, 2, 7, 10}));
+  EXPECT_EQ(codes(RunCli({"smart", "--help"}).out), (std::vector<int>{0, 1, 2, 7, 10}));
+  EXPECT_EQ(codes(RunCli({"erase", "--help"}).out), (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9}));
+  EXPECT_EQ(codes(RunCli({"--help"}).out), (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
 
   const CliResult version = RunCli({"--version"});
   EXPECT_EQ(version.exitCode, 0);
