@@ -1,5 +1,8 @@
 #include "app/drive_choose.h"
 
+#include <algorithm>
+#include <utility>
+
 #include "catalogue/unopened_drives.h"
 #include "core/text.h"
 #include "reports/text_forms.h"
@@ -21,18 +24,28 @@ void TFmChoose::PrepareAnotherChoice() {
   view_.SetContinueEnabled(false);
 }
 
+// The last drive that can be chosen is preselected; drives too small to be
+// chosen are passed over.
 void TFmChoose::FormShow() {
   view_.FocusDriveList();
-  if (view_.RowCount() == 0) return;
-  view_.SetContinueEnabled(true);
-  view_.SelectRow(view_.RowCount() - 1);
+  for (int row = view_.RowCount() - 1; row >= 0; --row) {
+    if (!Choosable(row)) continue;
+    view_.SetContinueEnabled(true);
+    view_.SelectRow(row);
+    return;
+  }
+}
+
+bool TFmChoose::Choosable(int row) const {
+  return row >= 0 && row < program_.DeviceCount &&
+         program_.DeviceTables.at(static_cast<std::size_t>(row) + 1).IdentifyData.LBA >= kSmallestChoosableLba;
 }
 
 void TFmChoose::FormClose() {
   if (!deviceChosen_) desktop_.application.Terminate();
 }
 
-void TFmChoose::DriveListClick() { view_.SetContinueEnabled(view_.SelectedRow() >= 0); }
+void TFmChoose::DriveListClick() { view_.SetContinueEnabled(Choosable(view_.SelectedRow())); }
 
 void TFmChoose::DriveListDblClick() {
   if (view_.SelectedRow() >= 0) btContinueClick();
@@ -95,6 +108,40 @@ DriveRow DriveListRow(Program& program, int index) {
           CapacityToStr(bytes, program.locale.DecimalSeparator()), program.os.DriveNamesOf(entry.DeviceNumber).devicePath};
 }
 
+bool HoldsRunningSystem(const DriveNames& names) {
+  for (const Unmount& fileSystem : names.fileSystems) {
+    for (const char16_t* systemPlace : {u"/", u"/boot", u"/usr", u"/boot/efi", u"C:\\"})
+      if (fileSystem.mountPoint == systemPlace) return true;
+  }
+  return false;
+}
+
+std::u16string DriveStateText(const DriveNames& names, bool removable, bool tooSmall) {
+  std::u16string text;
+  for (const auto& [holds, word] :
+       {std::pair{HoldsRunningSystem(names), u"system disk"}, std::pair{removable, u"removable"},
+        std::pair{names.readOnly, u"read-only"}, std::pair{names.mounted, u"mounted"},
+        std::pair{tooSmall, u"too small"}})
+    if (holds) text += (text.empty() ? u"" : u", ") + std::u16string(word);
+  return text.empty() ? u"-" : text;
+}
+
+DriveListLine DriveListLineOf(Program& program, int index) {
+  const TDeviceTable& entry = program.DeviceTables.at(static_cast<std::size_t>(index));
+  const bool tooSmall = entry.IdentifyData.LBA < kSmallestChoosableLba;
+  return {UIntToStr(entry.DeviceNumber), DriveListRow(program, index),
+          DriveStateText(program.os.DriveNamesOf(entry.DeviceNumber), entry.IdentifyData.RemovableMedia != 0, tooSmall),
+          !tooSmall};
+}
+
+std::array<std::u16string, kDriveListColumns.size()> DriveListCells(const DriveListLine& line) {
+  std::array<std::u16string, kDriveListColumns.size()> cells;
+  cells[0] = line.number;
+  std::copy(line.row.begin(), line.row.end(), cells.begin() + 1);
+  cells.back() = line.state;
+  return cells;
+}
+
 void TellOfUnopenedDrives(Program& program, ChooseView& view) {
   const bool rightsMissing = RightsMissingForEveryDrive(program);
   const std::u16string note = UnopenedDrivesNote(program);
@@ -104,7 +151,7 @@ void TellOfUnopenedDrives(Program& program, ChooseView& view) {
 
 bool ChooseDevice(Program& program, TFmChoose& window) {
   for (std::int64_t k = 1; k <= program.DeviceCount; ++k) {
-    window.View().AppendRow(DriveListRow(program, static_cast<int>(k)));
+    window.View().AppendRow(DriveListLineOf(program, static_cast<int>(k)));
   }
   TellOfUnopenedDrives(program, window.View());
   window.View().ShowModal();

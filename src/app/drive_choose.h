@@ -43,11 +43,25 @@ class TFmChoose {
   Program& program_;
   Desktop& desktop_;
   ChooseView& view_;
+  // Whether the drive of list row `row` may be chosen.
+  bool Choosable(int row) const;
+
   bool deviceChosen_ = false;
 };
 
 // The cells of catalogue entry `index` as DriveList shows them.
 DriveRow DriveListRow(Program& program, int index);
+
+// Whether a drive holds the running system: a file system mounted at the
+// root, /boot, /usr or /boot/efi, or the Windows system drive C:.
+bool HoldsRunningSystem(const DriveNames& names);
+
+// The drive's state in words, joined by ", ": "system disk", "removable",
+// "read-only", "mounted", "too small"; "-" when none applies.
+std::u16string DriveStateText(const DriveNames& names, bool removable, bool tooSmall);
+
+// The whole line of catalogue entry `index`.
+DriveListLine DriveListLineOf(Program& program, int index);
 
 // Below the list: how many drives could not be opened and why; with an
 // empty list for want of rights, that explanation and the offer to start

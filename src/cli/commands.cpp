@@ -26,8 +26,8 @@ namespace {
 
 using Row = std::array<std::u16string, 10>;
 
-// The columns of the selection window (its last one the device path) after
-// the number DRIVE names, then what a script must know before it erases.
+// The columns of the selection window, then the stable link a script
+// checks before it erases.
 constexpr std::array<const char16_t*, 10> kListHeader = {
     u"DRIVE", u"BUS",         u"MODEL", u"FIRMWARE", u"SERIAL NUMBER", u"LBA",
     u"CAPACITY", u"DEVICE PATH", u"STATE", u"STABLE LINK"};
@@ -178,13 +178,10 @@ ExitCode RunList(Session& s) {
   std::copy(kListHeader.begin(), kListHeader.end(), rows[0].begin());
   for (int index = 1; index <= s.program.DeviceCount; ++index) {
     const TDeviceTable& entry = s.program.DeviceTables[static_cast<std::size_t>(index)];
-    const DriveRow cells = DriveListRow(s.program, index);
-    const DriveNames names = s.program.os.DriveNamesOf(entry.DeviceNumber);
+    const auto cells = DriveListCells(DriveListLineOf(s.program, index));
     Row row;
-    row[0] = UIntToStr(entry.DeviceNumber);
-    std::copy(cells.begin(), cells.end(), row.begin() + 1);
-    row[8] = Utf8ToText(DriveStateText(names, entry.IdentifyData.RemovableMedia != 0));
-    row[9] = names.stableLink;
+    std::copy(cells.begin(), cells.end(), row.begin());
+    row[9] = s.program.os.DriveNamesOf(entry.DeviceNumber).stableLink;
     rows.push_back(row);
   }
   PrintTable(s.console, rows);

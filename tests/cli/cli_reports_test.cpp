@@ -41,11 +41,13 @@ TEST(CliList, ShowsTheSelectionWindowsColumnsAfterTheDriveNumberThenTheDrivesNam
   const Lines lines = r.OutLines();
   ASSERT_EQ(lines.size(), 10u);
   EXPECT_EQ(lines[0],
-            "DRIVE  BUS   MODEL         FIRMWARE  SERIAL NUMBER  LBA      CAPACITY  DEVICE PATH         STATE  "
+            "DRIVE  BUS   MODEL         FIRMWARE  SERIAL NUMBER  LBA      CAPACITY  DEVICE PATH         STATE      "
             "STABLE LINK");
   EXPECT_EQ(lines[1], "0      ATA   Testa Disk A  A1        SNA1           131072   67.1 MB   \\\\.\\PhysicalDrive0  -");
   EXPECT_EQ(lines[5], "4      SATA  Testa Slow E  E1        000000         1953125  1000 MB   \\\\.\\PhysicalDrive4  -");
   EXPECT_EQ(lines[6].substr(0, 7), "6      ");  // drive 5 does not open and is left out
+  // Drive 7 is listed, with the reason why it cannot be erased.
+  EXPECT_EQ(lines[7], "7      ATA   CF Small      H1        000000         65534    33.55 MB  \\\\.\\PhysicalDrive7  too small");
   EXPECT_EQ(lines[9], "Disks found: 8");
   EXPECT_EQ(r.err, "orvella-cli: 1 drive could not be opened: Access is denied.\n");
 }
