@@ -63,17 +63,34 @@ void DriveList::AppendLine(const DriveListLine& line) {
 // under the mouse is never taken for the chosen one in a light or a dark
 // theme; rows that cannot be chosen in the theme's disabled text colour.
 void DriveList::SetWindowTheme(const std::u16string& subAppName) {
-  if (subAppName != u"explorer") return;
+  explorerLook_ = subAppName == u"explorer";
+  if (explorerLook_) ApplyExplorerLook();
+}
+
+// The sheet holds colours of the palette: a new palette (a dark theme
+// switched on while the window lives) draws it anew.
+void DriveList::changeEvent(QEvent* event) {
+  QTreeWidget::changeEvent(event);
+  if (explorerLook_ && event->type() == QEvent::PaletteChange) ApplyExplorerLook();
+}
+
+void DriveList::ApplyExplorerLook() {
   const QColor highlight = palette().color(QPalette::Highlight);
-  const QColor disabled = palette().color(QPalette::Disabled, QPalette::Text);
-  setStyleSheet(QStringLiteral("QTreeView::item:hover { background: rgba(%1, %2, %3, 45); }"
-                               "QTreeView::item:selected { background: palette(highlight); "
-                               "color: palette(highlighted-text); }"
-                               "QTreeView::item:disabled { color: %4; }")
-                    .arg(highlight.red())
-                    .arg(highlight.green())
-                    .arg(highlight.blue())
-                    .arg(disabled.name()));
+  // Halfway between text and background: grey in any theme, also one
+  // whose disabled colours equal its normal ones.
+  const QColor text = palette().color(QPalette::Text);
+  const QColor base = palette().color(QPalette::Base);
+  const QColor disabled((text.red() + base.red()) / 2, (text.green() + base.green()) / 2,
+                        (text.blue() + base.blue()) / 2);
+  const QString sheet = QStringLiteral("QTreeView::item:hover { background: rgba(%1, %2, %3, 45); }"
+                                       "QTreeView::item:selected { background: palette(highlight); "
+                                       "color: palette(highlighted-text); }"
+                                       "QTreeView::item:disabled { color: %4; }")
+                            .arg(highlight.red())
+                            .arg(highlight.green())
+                            .arg(highlight.blue())
+                            .arg(disabled.name());
+  if (sheet != styleSheet()) setStyleSheet(sheet);
 }
 
 void DriveList::mousePressEvent(QMouseEvent* event) {

@@ -29,6 +29,12 @@ class DriveList : public QTreeWidget, public ThemableWindow {
   void mouseReleaseEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  void changeEvent(QEvent* event) override;
+
+ private:
+  void ApplyExplorerLook();
+
+  bool explorerLook_ = false;
 };
 
 }  // namespace orvella::qt
