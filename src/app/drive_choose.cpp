@@ -71,7 +71,13 @@ void TFmChoose::btContinueClick() {
   view_.Close();
 }
 
-void TFmChoose::lbDiskManagementClick() { desktop_.shell.StartDiskManagement(); }
+// A link that does nothing looks broken: where no tool can be started, the
+// user is told what is missing.
+void TFmChoose::lbDiskManagementClick() {
+  const std::u16string problem = desktop_.shell.StartDiskManagement();
+  if (!problem.empty())
+    desktop_.dialogs.MessageBox(problem, u"Cannot open disk management", MessageIcon::Information);
+}
 
 // The arguments are the ones this run was started with, less the program
 // path; the new run asks for the rights, this one ends once it has started.

@@ -287,6 +287,16 @@ TEST_F(ChooseWindow, LinksOpenAndTheWebAddressTurnsRedWhileTheLeftButtonIsDown) 
   window.lbDiskManagementClick();
   EXPECT_EQ(d.shell.opened, std::vector<std::u16string>{kMakerWebAddress});
   EXPECT_EQ(d.shell.diskManagementStarts, 1);
+  EXPECT_TRUE(d.dialogs.boxes.empty());  // it started: nothing to say
+}
+
+TEST_F(ChooseWindow, ADiskManagementLinkThatCannotOpenSaysWhatIsMissing) {
+  d.shell.diskManagementProblem = u"No disk management program is installed.";
+  window.lbDiskManagementClick();
+  ASSERT_EQ(d.dialogs.boxes.size(), 1u);
+  EXPECT_EQ(d.dialogs.boxes[0].text, u"No disk management program is installed.");
+  EXPECT_EQ(d.dialogs.boxes[0].caption, u"Cannot open disk management");
+  EXPECT_EQ(d.dialogs.boxes[0].icon, MessageIcon::Information);
 }
 
 }  // namespace

@@ -1,9 +1,12 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QScrollBar>
+#include <QTemporaryDir>
 
 #include "ui_qt/desktop_fixture.h"
+#include "core/text.h"
 #include "ui/qt/panel_status_bar.h"
+#include "ui/qt/qt_desktop_services.h"
 
 namespace orvella {
 namespace {
@@ -277,6 +280,20 @@ TEST_F(ChooseWindow, LinksOpenTheWebAddressAndDiskManagement) {
   });
   EXPECT_EQ(shell.opened, std::vector<std::u16string>{kMakerWebAddress});
   EXPECT_EQ(shell.diskManagementStarts, 1);
+}
+
+// On a machine with neither GNOME Disks nor KDE Partition Manager the link
+// says so instead of doing nothing.
+TEST(QtShellTest, WithoutADiskToolTheLinkSaysWhatIsMissing) {
+  const QByteArray path = qgetenv("PATH");
+  const QTemporaryDir empty;
+  qputenv("PATH", empty.path().toLocal8Bit());
+  qt::QtShell shell;
+  const std::u16string problem = shell.StartDiskManagement();
+  qputenv("PATH", path);
+  EXPECT_NE(problem.find(u"neither GNOME Disks (gnome-disks) nor KDE Partition Manager (partitionmanager)"),
+            std::u16string::npos)
+      << TextToUtf8(problem);
 }
 
 }  // namespace
