@@ -15,6 +15,7 @@
 
 #include "catalogue/enumeration.h"
 #include "core/program.h"
+#include "device/drive_run.h"
 #include "core/text.h"
 #include "format/format_procedure.h"
 #include "platform/linux/linux_os.h"
@@ -117,27 +118,27 @@ int Run(int argc, char** argv) {
   ExitingHalt halt;
   Program program(os, clock, locale, panes, halt);
   EnumerateDevices(program);
+  DriveRun drive(program);
   for (int i = 1; i <= program.DeviceCount; ++i)
     if (os.Drives()[program.DeviceTables[static_cast<std::size_t>(i)].DeviceNumber].name == name)
-      program.SelectedDevice = i;
-  if (program.SelectedDevice < 1) {
+      drive.SelectedDevice = i;
+  if (drive.SelectedDevice < 1) {
     std::cerr << node << " was not found among the drives\n";
     return 1;
   }
-  program.DeviceTitle = Utf8ToText(node);
-  program.DeviceHandle =
-      os.CreateFileW(program.SelectedEntry().DevicePath, GENERIC_READ | GENERIC_WRITE, 0, OPEN_EXISTING, 0);
-  if (program.DeviceHandle == INVALID_HANDLE_VALUE) {
+  drive.DeviceTitle = Utf8ToText(node);
+  drive.DeviceHandle = os.CreateFileW(drive.Entry().DevicePath, GENERIC_READ | GENERIC_WRITE, 0, OPEN_EXISTING, 0);
+  if (!drive.IsOpen()) {
     std::cerr << "cannot open " << node << ": " << TextToUtf8(os.SystemErrorText(os.GetLastError())) << '\n';
     return 1;
   }
   UnattendedPage page(quick, *verify);
-  FormatProcedure procedure(program, page);
+  FormatProcedure procedure(drive, page);
   const auto start = std::chrono::steady_clock::now();
   procedure.FormatDevice();
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  os.CloseHandle(program.DeviceHandle);
-  const std::int64_t bytes = program.SelectedEntry().IdentifyData.LBA * program.SelectedEntry().IdentifyData.SectorSize;
+  drive.Close();
+  const std::int64_t bytes = drive.Entry().IdentifyData.LBA * drive.Entry().IdentifyData.SectorSize;
   const std::int64_t verified = procedure.LastRun().loop.verification.bytesRead;
   std::cout << "seconds=" << seconds << " bytes=" << bytes << " verify_seconds=" << (verified > 0 ? panes.VerifySeconds() : 0)
             << " verify_bytes=" << verified << (panes.complete ? " complete" : " not complete") << '\n';

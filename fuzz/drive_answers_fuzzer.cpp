@@ -7,6 +7,7 @@
 #include <span>
 
 #include "fuzz_program.h"
+#include "device/drive_run.h"
 #include "device/storage_probe.h"
 #include "replay_os.h"
 #include "reports/device_details_report.h"
@@ -23,10 +24,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     program.DeviceCount = 1;
     program.DeviceTables[1].DevicePath = u"\\\\.\\PhysicalDrive0";
     program.DeviceTables[1].IdentifyData = probed;
-    program.SelectedDevice = 1;
-    program.DeviceHandle = 1;
-    ShowDeviceDetails(program);
-    ShowSmartReport(program);
+    DriveRun drive(program);
+    drive.SelectedDevice = 1;
+    drive.DeviceHandle = 1;
+    ShowDeviceDetails(drive);
+    ShowSmartReport(drive);
   } catch (const test::ProgramHalted&) {
     // A failed device query ends the program, as it should.
   }

@@ -36,8 +36,45 @@ fi
 export WINEPREFIX=$out/wine-prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 mkdir -p "$WINEPREFIX"
 wineserver -k 2>/dev/null || true  # a server this prefix kept from an earlier run
+
+# Every Wine process of the run, from the first on, draws on one X display.
+# Wine's desktop process takes the display of the program that starts it
+# and lives on while any program of the prefix uses the desktop: started
+# without a display (by wineboot, the programs it leaves running, or the
+# registry setting), it had no display driver, and every window the tests
+# then asked for was refused, with no error code. The display is the one
+# given in DISPLAY, or a virtual one of this run's own.
+xvfb=""
+finish() {
+  wineserver -k 2>/dev/null || true
+  if [ -n "$xvfb" ]; then
+    kill "$xvfb" 2>/dev/null || true
+    wait "$xvfb" 2>/dev/null || true
+  fi
+}
+trap finish EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
+trap 'exit 129' HUP
+if [ -z "${DISPLAY:-}" ]; then
+  # Xvfb takes the first free display number and writes it once it accepts
+  # clients: other builds on this machine may have displays of their own.
+  ready=$(mktemp -u "$out/display.XXXXXX")
+  mkfifo "$ready"
+  Xvfb -displayfd 3 -nolisten tcp -screen 0 1280x1024x24 3>"$ready" >"$out/xvfb.log" 2>&1 &
+  xvfb=$!
+  number=""
+  read -r -t 30 number <"$ready" || true
+  rm -f "$ready"
+  if [ -z "$number" ]; then
+    echo "test-windows: the virtual display did not start:" >&2
+    cat "$out/xvfb.log" >&2
+    exit 1
+  fi
+  export DISPLAY=:$number
+fi
+
 wineserver -p
-trap 'wineserver -k || true' EXIT
 # The prefix boots while the suite is built.
 wineboot -i >/dev/null 2>&1 &
 boot=$!
@@ -54,9 +91,4 @@ wait "$boot" || { echo "test-windows: the Wine prefix did not boot" >&2; exit 1;
 # Windows the X server's window manager does not manage: without one (Xvfb)
 # Wine would wait two seconds for each hidden window to be withdrawn.
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-# The window tests create real windows: without a display, a virtual one.
-if [ -n "${DISPLAY:-}" ]; then
-  ctest --test-dir "$out/build" --output-on-failure -j2
-else
-  xvfb-run -a -s "-screen 0 1280x1024x24" ctest --test-dir "$out/build" --output-on-failure -j2
-fi
+ctest --test-dir "$out/build" --output-on-failure -j2

@@ -19,7 +19,7 @@ void TFmChoose::FormCreate() {
 
 void TFmChoose::PrepareAnotherChoice() {
   deviceChosen_ = false;
-  program_.SelectedDevice = -1;
+  chosenEntry_ = -1;
   view_.ClearRows();
   view_.SetContinueEnabled(false);
 }
@@ -67,7 +67,7 @@ void TFmChoose::btContinueClick() {
     return;
   }
   deviceChosen_ = true;
-  program_.SelectedDevice = entry;
+  chosenEntry_ = entry;
   view_.Close();
 }
 
@@ -155,12 +155,14 @@ void TellOfUnopenedDrives(Program& program, ChooseView& view) {
   view.ShowAdministratorOffer(rightsMissing);
 }
 
-bool ChooseDevice(Program& program, TFmChoose& window) {
+bool ChooseDevice(DriveRun& run, TFmChoose& window) {
+  Program& program = run.program;
   for (std::int64_t k = 1; k <= program.DeviceCount; ++k) {
     window.View().AppendRow(DriveListLineOf(program, static_cast<int>(k)));
   }
   TellOfUnopenedDrives(program, window.View());
   window.View().ShowModal();
+  run.SelectedDevice = window.ChosenEntry();
   return window.DeviceChosen();
 }
 

@@ -5,6 +5,7 @@
 #include "app/choose_view.h"
 #include "app/desktop.h"
 #include "core/program.h"
+#include "device/drive_run.h"
 
 namespace orvella {
 
@@ -19,6 +20,8 @@ class TFmChoose {
   ChooseView& View() { return view_; }
   // True once Continue has accepted a drive.
   bool DeviceChosen() const { return deviceChosen_; }
+  // The catalogue entry Continue accepted; -1 until then.
+  std::int64_t ChosenEntry() const { return chosenEntry_; }
 
   // Makes the window as it was before its first show, for choosing another
   // drive: no drive chosen, the list empty, Continue disabled. Closing it
@@ -47,6 +50,7 @@ class TFmChoose {
   bool Choosable(int row) const;
 
   bool deviceChosen_ = false;
+  std::int64_t chosenEntry_ = -1;
 };
 
 // The cells of catalogue entry `index` as DriveList shows them.
@@ -69,8 +73,8 @@ DriveListLine DriveListLineOf(Program& program, int index);
 void TellOfUnopenedDrives(Program& program, ChooseView& view);
 
 // Fills the list with the catalogue, tells of the drives that could not be
-// opened, shows the window modally and returns
-// whether a drive was chosen; SelectedDevice then holds its entry number.
-bool ChooseDevice(Program& program, TFmChoose& window);
+// opened, shows the window modally and returns whether a drive was chosen;
+// the run's SelectedDevice then holds its entry number (else -1).
+bool ChooseDevice(DriveRun& run, TFmChoose& window);
 
 }  // namespace orvella

@@ -38,7 +38,7 @@ void TFmMain::StartUp() {
     windows_.debug.Close();
     windows_.debug.ShowModal();
   }
-  if (!ChooseDevice(program_, choose_)) {
+  if (!ChooseDevice(drive_, choose_)) {
     desktop_.application.Terminate();
     return;
   }
@@ -62,7 +62,7 @@ void TFmMain::ChooseAnotherDrive() {
   program_.DeviceCount = 0;
   WalkDrives(program_, windows_.choose);
   WriteFormatWarning(program_);
-  if (!ChooseDevice(program_, choose_)) {
+  if (!ChooseDevice(drive_, choose_)) {
     desktop_.application.Terminate();
     return;
   }
@@ -76,31 +76,28 @@ void TFmMain::ForgetDrive() {
   windows_.main.SetSaveReportEnabled(false);
   windows_.main.ClearDrivePages();
   windows_.main.ShowFirstPage();
-  program_.DeviceTitle.clear();
+  drive_.DeviceTitle.clear();
   windows_.main.SetDiskName(u"");
   windows_.main.SetStatusPanel(kStatusPanelDevice, u"");
 }
 
 void TFmMain::OpenAndShowChosenDevice() {
-  program_.DeviceTitle = GetDeviceTitle(program_.DeviceTables, static_cast<int>(program_.SelectedDevice),
-                                        program_.locale.DecimalSeparator());
-  windows_.main.SetDiskName(program_.DeviceTitle);
+  drive_.DeviceTitle = GetDeviceTitle(program_.DeviceTables, static_cast<int>(drive_.SelectedDevice),
+                                      program_.locale.DecimalSeparator());
+  windows_.main.SetDiskName(drive_.DeviceTitle);
   OpenChosenDevice();
-  windows_.main.SetStatusPanel(kStatusPanelDevice, program_.DeviceTitle);
-  ShowDeviceDetails(program_);
+  windows_.main.SetStatusPanel(kStatusPanelDevice, drive_.DeviceTitle);
+  ShowDeviceDetails(drive_);
   windows_.main.SetChooseAnotherEnabled(true);
 }
 
-bool TFmMain::DriveOpen() const {
-  return program_.DeviceHandle != 0 && program_.DeviceHandle != INVALID_HANDLE_VALUE;
-}
+bool TFmMain::DriveOpen() const { return drive_.IsOpen(); }
 
 void TFmMain::OpenChosenDevice() {
   Os& os = program_.os;
-  program_.DeviceHandle = os.CreateFileW(program_.SelectedEntry().DevicePath, GENERIC_READ | GENERIC_WRITE,
-                                         0, OPEN_EXISTING, 0);
+  drive_.DeviceHandle = os.CreateFileW(drive_.Entry().DevicePath, GENERIC_READ | GENERIC_WRITE, 0, OPEN_EXISTING, 0);
   const std::uint32_t error = os.GetLastError();
-  if (program_.DeviceHandle == INVALID_HANDLE_VALUE || error != 0) {
+  if (!drive_.IsOpen() || error != 0) {
     FatalError(program_, u"Error opening device: " + SystemErrorMessage(os, error), u"Error");
   }
 }
@@ -109,7 +106,7 @@ bool TFmMain::FormClose() { return format_.RequestClose(); }
 
 void TFmMain::btGetSmartClick() {
   SetFormatControlsEnabled(formatPage_, false);
-  ShowSmartReport(program_);
+  ShowSmartReport(drive_);
   SetFormatControlsEnabled(formatPage_, true);
 }
 
@@ -138,11 +135,11 @@ void TFmMain::KeepEraseRecord(bool quick, std::size_t firstLogLine) {
   facts.end = std::chrono::system_clock::now();
   facts.start = confirmedPage_.ConfirmedAt().value_or(facts.end);
   facts.run = format_.LastRun();
-  if (DriveOpen()) facts.identification = IdentifyChosenDevice(program_);
+  if (DriveOpen()) facts.identification = IdentifyChosenDevice(drive_);
   const std::vector<std::u16string> log = windows_.main.FormatLogLines();
   facts.log.assign(log.begin() + static_cast<std::ptrdiff_t>(std::min(firstLogLine, log.size())), log.end());
   facts.frontEnd = "orvella";
-  lastRecord_ = EraseRecord(program_, facts);
+  lastRecord_ = EraseRecord(drive_, facts);
 }
 
 void TFmMain::btSaveReportClick() {
@@ -163,7 +160,7 @@ void TFmMain::btSaveReportClick() {
 // The ending in plain words, with the report one button away.
 void TFmMain::ShowRunEnding() {
   constexpr int kSaveReport = 100;
-  const RunEnding ending = DescribeEnding(format_.LastRun(), program_.SelectedEntry().IdentifyData.SectorSize);
+  const RunEnding ending = DescribeEnding(format_.LastRun(), drive_.Entry().IdentifyData.SectorSize);
   MessageDialogRequest request;
   request.caption = u"Erase finished";
   request.text = ending.headline + u"\r\n\r\n" + ending.details;

@@ -12,6 +12,7 @@
 #include "app/main_view.h"
 #include "app/startup.h"
 #include "core/program.h"
+#include "device/drive_run.h"
 #include "format/format_page_view.h"
 #include "format/format_procedure.h"
 
@@ -26,8 +27,13 @@ class TFmMain {
         windows_{view, choose.View(), debug},
         formatPage_(formatPage),
         choose_(choose),
+        drive_(program),
         confirmedPage_(formatPage),
-        format_(program, confirmedPage_) {}
+        format_(drive_, confirmedPage_) {}
+
+  // The drive the window works on, under the names SelectedDevice,
+  // DeviceTitle, DeviceHandle, StopRequested and LockedVolumes.
+  DriveRun& Drive() { return drive_; }
 
   void FormCreate();
   // The first show: start-up, the choice of a drive, its opening and the
@@ -82,6 +88,7 @@ class TFmMain {
   ProgramWindows windows_;
   FormatPageView& formatPage_;
   TFmChoose& choose_;
+  DriveRun drive_;
   ConfirmedFormatPage confirmedPage_;
   FormatProcedure format_;
   std::optional<Json> lastRecord_;

@@ -53,10 +53,10 @@ void PrintJson(Console& console, const Json& value) {
 
 // Which disk is about to be erased, in every name it goes by, before
 // anything is asked or written.
-std::string DriveIdentityLine(Program& program) {
-  const TDeviceTable& entry = program.SelectedEntry();
-  const DriveNames names = program.os.DriveNamesOf(entry.DeviceNumber);
-  const DriveRow cells = DriveListRow(program, static_cast<int>(program.SelectedDevice));
+std::string DriveIdentityLine(DriveRun& run) {
+  const TDeviceTable& entry = run.Entry();
+  const DriveNames names = run.program.os.DriveNamesOf(entry.DeviceNumber);
+  const DriveRow cells = DriveListRow(run.program, static_cast<int>(run.SelectedDevice));
   std::u16string line = u"Drive " + UIntToStr(entry.DeviceNumber) + u": " + names.devicePath;
   if (!names.stableLink.empty()) line += u" (" + names.stableLink + u")";
   line += u", model \"" + cells[1] + u"\", serial \"" + Trim(entry.IdentifyData.SN) + u"\", " + cells[5] + u" (" +
@@ -66,9 +66,9 @@ std::string DriveIdentityLine(Program& program) {
 
 // --expect-serial: the one name of a drive that no attached or detached
 // disk can move onto another.
-std::optional<ExitCode> CheckExpectedSerial(Session& s) {
+std::optional<ExitCode> CheckExpectedSerial(Session& s, const DriveRun& drive) {
   if (s.options.expectSerial.empty()) return std::nullopt;
-  const std::string serial = TextToUtf8(Trim(s.program.SelectedEntry().IdentifyData.SN));
+  const std::string serial = TextToUtf8(Trim(drive.Entry().IdentifyData.SN));
   if (serial == TextToUtf8(Trim(Utf8ToText(s.options.expectSerial)))) return std::nullopt;
   s.console.Problem("not erasing: the drive's serial number is '" + serial + "', not '" + s.options.expectSerial +
                     "'; nothing was written.");
@@ -76,9 +76,9 @@ std::optional<ExitCode> CheckExpectedSerial(Session& s) {
 }
 
 // The drive's identification, only where a record needs it.
-DeviceIdentification IdentifyForRecord(Session& s) {
+DeviceIdentification IdentifyForRecord(Session& s, DriveRun& drive) {
   if (!s.options.json && s.options.reportFile.empty()) return {};
-  return IdentifyChosenDevice(s.program);
+  return IdentifyChosenDevice(drive);
 }
 
 // Asked before the erase, so that a report that cannot be written stops
@@ -111,10 +111,10 @@ bool WriteReport(Session& s, const Json& record) {
 
 // The format procedure on the chosen drive, as "FORMAT THIS DEVICE" runs
 // it, with Ctrl+C as its Stop button; and what the record tells of it.
-EraseFacts EraseChosenDrive(Session& s) {
+EraseFacts EraseChosenDrive(Session& s, DriveRun& drive) {
   EraseFacts facts;
   facts.quick = s.options.quick;
-  facts.identification = IdentifyForRecord(s);
+  facts.identification = IdentifyForRecord(s, drive);
   facts.frontEnd = "orvella-cli";
   facts.operatorName = s.options.operatorName;
   facts.assetTag = s.options.assetTag;
@@ -122,9 +122,8 @@ EraseFacts EraseChosenDrive(Session& s) {
   InterruptWatch interrupts;
   TerminalFormatPage page(s.console, interrupts,
                           TerminalChoices{s.options.quick, s.options.verify, s.options.yes,
-                                          ConfirmationWordOf(s.program.SelectedEntry().IdentifyData.SN,
-                                                             s.program.SelectedEntry().DeviceNumber)});
-  FormatProcedure procedure(s.program, page);
+                                          ConfirmationWordOf(drive.Entry().IdentifyData.SN, drive.Entry().DeviceNumber)});
+  FormatProcedure procedure(drive, page);
   page.Attach(procedure);
   const std::size_t firstLine = s.panes.FormatLog().size();
   const auto asked = std::chrono::system_clock::now();
@@ -138,15 +137,15 @@ EraseFacts EraseChosenDrive(Session& s) {
 
 // The S.M.A.R.T. answer: an NVMe drive's health log, or an ATA drive's
 // attributes with their thresholds and the drive's verdict.
-Json SmartJson(Session& s) {
-  Json answer = {{"drive", DriveJson(s.program, static_cast<int>(s.program.SelectedDevice))}};
-  if (s.program.SelectedEntry().IdentifyData.BusType == BusTypeNvme) {
-    const auto log = ReadNvmeHealth(s.program);
+Json SmartJson(Session& s, DriveRun& drive) {
+  Json answer = {{"drive", DriveJson(s.program, static_cast<int>(drive.SelectedDevice))}};
+  if (drive.Entry().IdentifyData.BusType == BusTypeNvme) {
+    const auto log = ReadNvmeHealth(drive);
     answer["supported"] = log.has_value();
     answer["nvme"] = log ? NvmeHealthJson(*log) : Json(nullptr);
     return answer;
   }
-  const auto reading = ReadSmartAttributes(s.program);
+  const auto reading = ReadSmartAttributes(drive);
   Json attributes = Json::array();
   if (reading)
     for (const SmartAttributeRow& row : reading->rows) attributes.push_back(AttributeJson(row));
@@ -190,53 +189,50 @@ ExitCode RunList(Session& s) {
 }
 
 ExitCode RunDetails(Session& s) {
-  if (const auto failure = SelectDrive(s.program, s.machine, s.console, s.options.drive, DriveAccess::Shared))
+  DriveRun drive(s.program);
+  if (const auto failure = SelectDrive(drive, s.machine, s.console, s.options.drive, DriveAccess::Shared))
     return *failure;
   IdentifyOutcome outcome;
   if (s.options.json) {
-    const DeviceIdentification identification = IdentifyChosenDevice(s.program);
-    Json answer = {{"drive", DriveJson(s.program, static_cast<int>(s.program.SelectedDevice))}};
+    const DeviceIdentification identification = IdentifyChosenDevice(drive);
+    Json answer = {{"drive", DriveJson(s.program, static_cast<int>(drive.SelectedDevice))}};
     answer.update(IdentificationJson(identification));
     PrintJson(s.console, answer);
     outcome = identification.outcome;
   } else {
-    outcome = ShowDeviceDetails(s.program);
+    outcome = ShowDeviceDetails(drive);
   }
-  CloseDrive(s.program);
+  drive.Close();
   return outcome == IdentifyOutcome::Identified ? kExitOk : kExitNoAnswer;
 }
 
 ExitCode RunSmart(Session& s) {
-  if (const auto failure = SelectDrive(s.program, s.machine, s.console, s.options.drive, DriveAccess::Shared))
+  DriveRun drive(s.program);
+  if (const auto failure = SelectDrive(drive, s.machine, s.console, s.options.drive, DriveAccess::Shared))
     return *failure;
   bool answered;
   if (s.options.json) {
-    const Json answer = SmartJson(s);
+    const Json answer = SmartJson(s, drive);
     PrintJson(s.console, answer);
     answered = answer["supported"].get<bool>();
   } else {
-    answered = ShowSmartReport(s.program);
+    answered = ShowSmartReport(drive);
   }
-  CloseDrive(s.program);
+  drive.Close();
   return answered ? kExitOk : kExitNoAnswer;
 }
 
 ExitCode RunErase(Session& s) {
-  if (const auto failure = SelectDrive(s.program, s.machine, s.console, s.options.drive, DriveAccess::Exclusive))
+  DriveRun drive(s.program);
+  if (const auto failure = SelectDrive(drive, s.machine, s.console, s.options.drive, DriveAccess::Exclusive))
     return *failure;
-  s.console.Err(DriveIdentityLine(s.program));
-  if (const auto refusal = CheckExpectedSerial(s)) {
-    CloseDrive(s.program);
-    return *refusal;
-  }
-  if (!ReportCanBeWritten(s)) {
-    CloseDrive(s.program);
-    return kExitFailed;
-  }
-  EraseFacts facts = EraseChosenDrive(s);
+  s.console.Err(DriveIdentityLine(drive));
+  if (const auto refusal = CheckExpectedSerial(s, drive)) return *refusal;
+  if (!ReportCanBeWritten(s)) return kExitFailed;
+  EraseFacts facts = EraseChosenDrive(s, drive);
   facts.exitCode = EraseExitCode(facts.run);
-  const Json record = EraseRecord(s.program, facts);
-  CloseDrive(s.program);
+  const Json record = EraseRecord(drive, facts);
+  drive.Close();
 
   if (s.options.json) PrintJson(s.console, record);
   if (!WriteReport(s, record)) return kExitFailed;

@@ -61,20 +61,20 @@ int CatalogueIndexOf(const Program& program, std::uint32_t number) {
   return 0;
 }
 
-std::optional<ExitCode> OpenChosenDrive(Program& program, Console& console, DriveAccess access) {
+std::optional<ExitCode> OpenChosenDrive(DriveRun& run, Console& console, DriveAccess access) {
+  Os& os = run.program.os;
   const std::uint32_t share = access == DriveAccess::Exclusive ? 0 : FILE_SHARE_READ | FILE_SHARE_WRITE;
-  program.DeviceHandle = program.os.CreateFileW(program.SelectedEntry().DevicePath, GENERIC_READ | GENERIC_WRITE,
-                                                share, OPEN_EXISTING, 0);
-  if (program.DeviceHandle != INVALID_HANDLE_VALUE) return std::nullopt;
-  console.Problem(TextToUtf8(u"Error opening device: " + SystemErrorMessage(program.os, program.os.GetLastError())));
-  program.DeviceHandle = 0;
+  run.DeviceHandle = os.CreateFileW(run.Entry().DevicePath, GENERIC_READ | GENERIC_WRITE, share, OPEN_EXISTING, 0);
+  if (run.IsOpen()) return std::nullopt;
+  console.Problem(TextToUtf8(u"Error opening device: " + SystemErrorMessage(os, os.GetLastError())));
   return kExitCannotOpen;
 }
 
 }  // namespace
 
-std::optional<ExitCode> SelectDrive(Program& program, Machine& machine, Console& console,
-                                    const std::string& drive, DriveAccess access) {
+std::optional<ExitCode> SelectDrive(DriveRun& run, Machine& machine, Console& console, const std::string& drive,
+                                    DriveAccess access) {
+  Program& program = run.program;
   const std::variant<std::uint32_t, ExitCode> number = DriveNumber(machine, console, drive);
   if (const ExitCode* failure = std::get_if<ExitCode>(&number)) return *failure;
 
@@ -92,15 +92,9 @@ std::optional<ExitCode> SelectDrive(Program& program, Machine& machine, Console&
                     "65535 sectors.");
     return kExitRefused;
   }
-  program.SelectedDevice = index;
-  program.DeviceTitle = GetDeviceTitle(program.DeviceTables, index, program.locale.DecimalSeparator());
-  return OpenChosenDrive(program, console, access);
-}
-
-void CloseDrive(Program& program) {
-  if (program.DeviceHandle == 0 || program.DeviceHandle == INVALID_HANDLE_VALUE) return;
-  program.os.CloseHandle(program.DeviceHandle);
-  program.DeviceHandle = 0;
+  run.SelectedDevice = index;
+  run.DeviceTitle = GetDeviceTitle(program.DeviceTables, index, program.locale.DecimalSeparator());
+  return OpenChosenDrive(run, console, access);
 }
 
 }  // namespace orvella::cli

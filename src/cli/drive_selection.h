@@ -1,7 +1,7 @@
 // Choosing the drive a command works on, as the selection window and the
 // main window do it: the walk over the drives, the entry DRIVE names, the
 // refusal of drives under 65535 sectors, and the opening of the drive into
-// DeviceHandle with its title in DeviceTitle.
+// a drive run's DeviceHandle with its title in DeviceTitle.
 #pragma once
 
 #include <optional>
@@ -10,7 +10,7 @@
 #include "cli/console.h"
 #include "cli/exit_codes.h"
 #include "cli/machine.h"
-#include "core/program.h"
+#include "device/drive_run.h"
 
 namespace orvella::cli {
 
@@ -18,13 +18,10 @@ namespace orvella::cli {
 // reports only read and leave it to others as well.
 enum class DriveAccess { Shared, Exclusive };
 
-// Walks the drives and makes the one DRIVE names the chosen one, open
-// through DeviceHandle. Nothing on success; otherwise the message has been
-// written and the exit code is returned.
-std::optional<ExitCode> SelectDrive(Program& program, Machine& machine, Console& console,
-                                    const std::string& drive, DriveAccess access);
-
-// Closes DeviceHandle.
-void CloseDrive(Program& program);
+// Walks the drives and makes the one DRIVE names the run's drive, open
+// through its DeviceHandle. Nothing on success; otherwise the message has
+// been written and the exit code is returned.
+std::optional<ExitCode> SelectDrive(DriveRun& run, Machine& machine, Console& console, const std::string& drive,
+                                    DriveAccess access);
 
 }  // namespace orvella::cli

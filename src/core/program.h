@@ -1,8 +1,14 @@
-// Everything the program treats as global, gathered in one place: the
-// surroundings it talks to (the OS seam, the clock, the locale, the log
-// panes, the halt) and the state that every part reads (the device
-// catalogue, the chosen drive, the debug switch, the stop flag, the locked
-// volumes). A front end makes one; a test makes a fresh one per case.
+// Everything the program shares among the drives it works on, gathered in
+// one place: the surroundings it talks to (the OS seam, the clock, the
+// locale, the log panes, the halt), the device catalogue that every part
+// reads, and the debug switch. What belongs to one opened drive (its entry,
+// handle, stop request, locked volumes, log) lives in a DriveRun
+// (device/drive_run.h). A front end makes one Program; a test makes a fresh
+// one per case.
+//
+// The catalogue is made of device records, so this header knows
+// device/device_records.h: the records are plain values with no behaviour,
+// and every layer above core/ reads the catalogue through them.
 #pragma once
 
 #include <array>
@@ -51,19 +57,7 @@ struct Program {
   std::int64_t DeviceCount = 0;
   // The drives that exist but could not be opened, in drive-number order.
   std::vector<UnopenedDrive> UnopenedDrives;
-  std::int64_t SelectedDevice = -1;
-  Handle DeviceHandle = 0;
-  std::u16string DeviceTitle;
   bool DebugMode = false;
-  bool StopRequested = false;
-  std::vector<Handle> LockedVolumes;
-  // The file systems that the last locking attempt took down, in order.
-  std::vector<Unmount> Unmounted;
-  // The volumes that refused the last locking attempt, with what holds them.
-  std::vector<BusyVolume> BusyVolumes;
-
-  // The chosen catalogue entry; only valid once SelectedDevice is 1 to DeviceCount.
-  TDeviceTable& SelectedEntry() { return DeviceTables.at(static_cast<std::size_t>(SelectedDevice)); }
 };
 
 }  // namespace orvella

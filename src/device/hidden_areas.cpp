@@ -2,8 +2,8 @@
 
 #include <numeric>
 
-#include "core/program.h"
 #include "device/ata_pass_through_ex.h"
+#include "device/drive_run.h"
 #include "device/identify_device.h"
 #include "device/identify_parser.h"
 #include "platform/byte_order.h"
@@ -77,11 +77,12 @@ HiddenAreas DetectHiddenAreas(Os& os, Handle handle, std::uint8_t driveNumber, c
   return areas;
 }
 
-std::optional<HiddenAreas> DetectHiddenAreasOfChosenDrive(Program& program) {
-  const std::uint8_t driveNumber = program.SelectedEntry().IdentifyData.IsIDESlave;
+std::optional<HiddenAreas> DetectHiddenAreasOfChosenDrive(DriveRun& run) {
+  Os& os = run.program.os;
+  const std::uint8_t driveNumber = run.Entry().IdentifyData.IsIDESlave;
   AtaSector data{};
-  if (!IdentifyDevice(program.os, program.DeviceHandle, driveNumber, data)) return std::nullopt;
-  return DetectHiddenAreas(program.os, program.DeviceHandle, driveNumber, ParseIdentifyData(program.os, data));
+  if (!IdentifyDevice(os, run.DeviceHandle, driveNumber, data)) return std::nullopt;
+  return DetectHiddenAreas(os, run.DeviceHandle, driveNumber, ParseIdentifyData(os, data));
 }
 
 }  // namespace orvella

@@ -12,7 +12,7 @@
 
 namespace orvella {
 
-struct Program;
+class DriveRun;
 
 // How the native maximum address was asked for.
 enum class NativeMaxMethod {
@@ -38,6 +38,6 @@ HiddenAreas DetectHiddenAreas(Os& os, Handle handle, std::uint8_t driveNumber, c
 
 // Identifies the chosen drive through DeviceHandle, once, and asks it; none
 // when it does not identify.
-std::optional<HiddenAreas> DetectHiddenAreasOfChosenDrive(Program& program);
+std::optional<HiddenAreas> DetectHiddenAreasOfChosenDrive(DriveRun& run);
 
 }  // namespace orvella

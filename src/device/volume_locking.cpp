@@ -2,8 +2,7 @@
 
 #include <vector>
 
-#include "core/log_sinks.h"
-#include "core/program.h"
+#include "device/drive_run.h"
 #include "core/text.h"
 #include "platform/byte_order.h"
 
@@ -15,8 +14,8 @@ constexpr std::uint32_t kDeviceNumberReplyLength = 1024;
 constexpr char16_t kVolumePrefix[] = u"\\\\.\\";
 
 // The format-log lines that only debug mode writes.
-void Trace(Program& program, const std::u16string& text) {
-  if (program.DebugMode) AddFormatLog(program, text);
+void Trace(DriveRun& run, const std::u16string& text) {
+  if (run.program.DebugMode) AddFormatLog(run, text);
 }
 
 Handle OpenVolume(Os& os, const std::u16string& name, std::uint32_t access) {
@@ -35,47 +34,48 @@ std::u16string FoundPartitionLine(const std::u16string& name, const TVolumeDevic
 }
 
 // Locks, dismounts and extends an open volume of the drive, with the traces.
-bool TakeVolume(Program& program, Handle volume) {
-  Os& os = program.os;
-  Trace(program, u"Got handle!");
-  Trace(program, u"Locking volume...");
+bool TakeVolume(DriveRun& run, Handle volume) {
+  Os& os = run.program.os;
+  Trace(run, u"Got handle!");
+  Trace(run, u"Locking volume...");
   if (!SendVolumeRequest(os, volume, FSCTL_LOCK_VOLUME)) return false;
-  Trace(program, u"Done.");
-  Trace(program, u"Dismounting volume...");
+  Trace(run, u"Done.");
+  Trace(run, u"Dismounting volume...");
   if (!SendVolumeRequest(os, volume, FSCTL_DISMOUNT_VOLUME)) return false;
-  Trace(program, u"Done.");
-  Trace(program, u"Extending I/O...");
+  Trace(run, u"Done.");
+  Trace(run, u"Extending I/O...");
   SendVolumeRequest(os, volume, FSCTL_ALLOW_EXTENDED_DASD_IO);  // best effort: the lock already holds
-  Trace(program, u"Done.");
+  Trace(run, u"Done.");
   return true;
 }
 
 // A file system taken down is said in the log and kept for the record,
 // also when the lock then failed: the unmount happened all the same.
-void ReportUnmounts(Program& program, Handle volume) {
-  for (const Unmount& unmount : program.os.UnmountsOf(volume)) {
-    AddFormatLog(program, u"Unmounted " + unmount.mountPoint + u" (" + unmount.device + u")");
-    program.Unmounted.push_back(unmount);
+void ReportUnmounts(DriveRun& run, Handle volume, VolumeLocking& locking) {
+  for (const Unmount& unmount : run.program.os.UnmountsOf(volume)) {
+    AddFormatLog(run, u"Unmounted " + unmount.mountPoint + u" (" + unmount.device + u")");
+    locking.unmounted.push_back(unmount);
   }
 }
 
 // Opens, locks, dismounts and extends one volume of the drive; on success
 // its handle joins LockedVolumes. A refused step closes the handle at once.
-bool LockVolume(Program& program, const std::u16string& name) {
-  Trace(program, u"Locking " + std::u16string(kVolumePrefix) + name);
-  const Handle volume = OpenVolume(program.os, name, GENERIC_READ);
+bool LockVolume(DriveRun& run, const std::u16string& name, VolumeLocking& locking) {
+  Os& os = run.program.os;
+  Trace(run, u"Locking " + std::u16string(kVolumePrefix) + name);
+  const Handle volume = OpenVolume(os, name, GENERIC_READ);
   if (volume == INVALID_HANDLE_VALUE) {
-    AddFormatLogUnstamped(program, u"Invalid handle");
+    AddFormatLogUnstamped(run, u"Invalid handle");
     return false;
   }
-  const bool taken = TakeVolume(program, volume);
-  ReportUnmounts(program, volume);
+  const bool taken = TakeVolume(run, volume);
+  ReportUnmounts(run, volume, locking);
   if (!taken) {
-    program.BusyVolumes.push_back(program.os.DescribeBusyVolume(name));
-    program.os.CloseHandle(volume);
+    locking.busyVolumes.push_back(os.DescribeBusyVolume(name));
+    os.CloseHandle(volume);
     return false;
   }
-  program.LockedVolumes.push_back(volume);
+  run.LockedVolumes.push_back(volume);
   return true;
 }
 
@@ -118,30 +118,30 @@ void GetVolumeDeviceNumber(Os& os, const std::u16string& name, TVolumeDeviceNumb
   os.CloseHandle(volume);
 }
 
-bool LockDeviceVolumes(Program& program, std::int64_t deviceNumber) {
-  program.Unmounted.clear();
-  program.BusyVolumes.clear();
-  Trace(program, u"Looking for partitions...");
+VolumeLocking LockDeviceVolumes(DriveRun& run, std::int64_t deviceNumber) {
+  VolumeLocking locking;
+  Trace(run, u"Looking for partitions...");
   DriveNameList names;
-  if (!ListLogicalDrives(program.os, names)) {
-    AddFormatLog(program, u"The list of drive letters could not be read, so no volume could be locked.");
-    return false;
+  if (!ListLogicalDrives(run.program.os, names)) {
+    AddFormatLog(run, u"The list of drive letters could not be read, so no volume could be locked.");
+    return locking;
   }
-  Trace(program, u"Done.");
+  Trace(run, u"Done.");
 
   for (const std::u16string& name : names) {
     if (name.empty()) continue;
-    Trace(program, u"Getting device data...");
+    Trace(run, u"Getting device data...");
     TVolumeDeviceNumber info;
-    GetVolumeDeviceNumber(program.os, name, info);
-    Trace(program, u"Done.");
+    GetVolumeDeviceNumber(run.program.os, name, info);
+    Trace(run, u"Done.");
     if (!info.Found) continue;
-    Trace(program, FoundPartitionLine(name, info));
+    Trace(run, FoundPartitionLine(name, info));
     // Only the number tells whether the volume lives on the drive.
     if (info.DeviceNumber != deviceNumber) continue;
-    if (!LockVolume(program, name)) return false;
+    if (!LockVolume(run, name, locking)) return locking;
   }
-  return true;
+  locking.locked = true;
+  return locking;
 }
 
 std::vector<std::u16string> BusyVolumeLines(const BusyVolume& volume) {
@@ -159,9 +159,9 @@ std::vector<std::u16string> BusyVolumeLines(const BusyVolume& volume) {
   return lines;
 }
 
-void ReleaseDeviceVolumes(Program& program) {
-  for (const Handle volume : program.LockedVolumes) program.os.CloseHandle(volume);
-  program.LockedVolumes.clear();
+void ReleaseDeviceVolumes(DriveRun& run) {
+  for (const Handle volume : run.LockedVolumes) run.program.os.CloseHandle(volume);
+  run.LockedVolumes.clear();
 }
 
 }  // namespace orvella

@@ -1,7 +1,7 @@
 #include "format/erase_question.h"
 
 #include "app/drive_choose.h"
-#include "core/program.h"
+#include "device/drive_run.h"
 #include "core/text.h"
 #include "reports/text_forms.h"
 
@@ -15,8 +15,8 @@ constexpr std::size_t kFileSystemsNamed = 4;
 
 // A quick wipe of a drive larger than its two ends destroys the partition
 // tables, not the data.
-bool WipesOnlyTheEnds(Program& program, bool quickWipe) {
-  const TIdentifyDeviceData& data = program.SelectedEntry().IdentifyData;
+bool WipesOnlyTheEnds(const DriveRun& run, bool quickWipe) {
+  const TIdentifyDeviceData& data = run.Entry().IdentifyData;
   return quickWipe && data.LBA * data.SectorSize > 2 * kQuickWipeExtent;
 }
 
@@ -46,10 +46,10 @@ std::u16string VerificationLine(VerifyMethod method) {
   return u"Verification: none (the drive is not read back)";
 }
 
-std::u16string DriveFacts(Program& program, const EraseChoices& choices, bool partial) {
-  const TDeviceTable& entry = program.SelectedEntry();
-  const DriveNames names = program.os.DriveNamesOf(entry.DeviceNumber);
-  const DriveRow cells = DriveListRow(program, static_cast<int>(program.SelectedDevice));
+std::u16string DriveFacts(DriveRun& run, const EraseChoices& choices, bool partial) {
+  const TDeviceTable& entry = run.Entry();
+  const DriveNames names = run.program.os.DriveNamesOf(entry.DeviceNumber);
+  const DriveRow cells = DriveListRow(run.program, static_cast<int>(run.SelectedDevice));
   std::u16string device = u"Device: " + names.devicePath;
   if (!names.stableLink.empty()) device += u" (" + names.stableLink + u")";
   return device + kLineBreak + u"Model: " + cells[1] + kLineBreak + u"Serial: " + Trim(entry.IdentifyData.SN) +
@@ -60,8 +60,8 @@ std::u16string DriveFacts(Program& program, const EraseChoices& choices, bool pa
 
 }  // namespace
 
-EraseQuestion AskToErase(Program& program, const EraseChoices& choices) {
-  const bool partial = WipesOnlyTheEnds(program, choices.quickWipe);
+EraseQuestion AskToErase(DriveRun& run, const EraseChoices& choices) {
+  const bool partial = WipesOnlyTheEnds(run, choices.quickWipe);
   EraseQuestion question;
   question.instruction = partial ? u"The partitions on the selected device will be lost"
                                  : u"All data on the selected device will be lost";
@@ -69,8 +69,8 @@ EraseQuestion AskToErase(Program& program, const EraseChoices& choices) {
       partial ? u"Are you sure you want to wipe the partition tables of this device? Only the first and the last "
                 u"10,240,000 bytes will be zeroed; the rest of the data will still be readable."
               : u"Are you absolutely sure you want to irreversibly destroy all data on this device?";
-  question.content = ask + kLineBreak + kLineBreak + program.DeviceTitle + kLineBreak + kLineBreak +
-                     DriveFacts(program, choices, partial);
+  question.content = ask + kLineBreak + kLineBreak + run.DeviceTitle + kLineBreak + kLineBreak +
+                     DriveFacts(run, choices, partial);
   return question;
 }
 

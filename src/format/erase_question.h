@@ -10,13 +10,13 @@
 
 namespace orvella {
 
-struct Program;
+class DriveRun;
 
 struct EraseQuestion {
   std::u16string instruction;
   std::u16string content;
 };
 
-EraseQuestion AskToErase(Program& program, const EraseChoices& choices);
+EraseQuestion AskToErase(DriveRun& run, const EraseChoices& choices);
 
 }  // namespace orvella

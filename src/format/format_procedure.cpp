@@ -1,9 +1,8 @@
 #include "format/format_procedure.h"
 
 #include "app/dialogs.h"
-#include "core/log_sinks.h"
 #include "core/system_error_text.h"
-#include "core/program.h"
+#include "device/drive_run.h"
 #include "device/volume_locking.h"
 #include "format/erase_question.h"
 #include "format/format_write_loop.h"
@@ -23,7 +22,7 @@ void SetFormatControlsEnabled(FormatPageView& view, bool enabled) {
   view.SetEnabled(FormatControl::QuickWipe, enabled);
 }
 
-void FormatProcedure::btStopClick() { program_.StopRequested = true; }
+void FormatProcedure::btStopClick() { run_.StopRequested = true; }
 
 void FormatProcedure::FormatDevice() {
   if (running_) return;  // one run at a time, even if a click slips through
@@ -32,11 +31,12 @@ void FormatProcedure::FormatDevice() {
   choices.verify = view_.ChosenVerification(choices.quickWipe);
   running_ = true;
   lastRun_ = FormatRun{};
+  run_.StartLog();
   if (Confirm(choices) && !closeRequested_) Erase(choices);
   running_ = false;
   if (closeRequested_) {
-    program_.StopRequested = false;
-    CloseDevice();
+    run_.StopRequested = false;
+    run_.Close();
     view_.CloseWindow();
   }
 }
@@ -44,16 +44,16 @@ void FormatProcedure::FormatDevice() {
 bool FormatProcedure::RequestClose() {
   if (running_) {
     closeRequested_ = true;
-    program_.StopRequested = true;
+    run_.StopRequested = true;
     return false;
   }
-  CloseDevice();
+  run_.Close();
   return true;
 }
 
 // Cancel is the default answer: two presses of Enter must not erase a drive.
 bool FormatProcedure::Confirm(const EraseChoices& choices) {
-  const EraseQuestion question = AskToErase(program_, choices);
+  const EraseQuestion question = AskToErase(run_, choices);
   return view_.ShowTaskDialog(u"Warning", question.instruction, question.content, kTaskIconWarning,
                               TDCBF_YES_BUTTON | TDCBF_CANCEL_BUTTON, IDCANCEL) == IDYES;
 }
@@ -69,29 +69,28 @@ void FormatProcedure::Erase(const EraseChoices& choices) {
   SetChoicesEnabled(false);
   LogHeader();
   WarnOfHiddenSectors();
-  AddFormatLog(program_, u"Locking device... ");
+  AddFormatLog(run_, u"Locking device... ");
   bool ran = false;
   bool driveTaken = false;
-  const bool volumesLocked = LockDeviceVolumes(program_, program_.SelectedEntry().DeviceNumber);
-  lastRun_.unmounted = program_.Unmounted;
-  if (!volumesLocked) {
+  const VolumeLocking locking = LockDeviceVolumes(run_, run_.Entry().DeviceNumber);
+  lastRun_.unmounted = locking.unmounted;
+  if (!locking.locked) {
     RefuseRun(kLockFailure);
-    NameBusyVolumes();
+    NameBusyVolumes(locking.busyVolumes);
   } else if ((driveTaken = TakeDrive())) {
     ran = RunWriteLoop(choices);
   }
   // Lets the system see the drive's new (empty) partition layout.
   std::uint32_t returned = 0;
-  program_.os.DeviceIoControl(program_.DeviceHandle, IOCTL_DISK_UPDATE_PROPERTIES, nullptr, 0, nullptr, 0,
-                              &returned);
-  ReleaseDeviceVolumes(program_);
-  if (driveTaken)
-    program_.os.DeviceIoControl(program_.DeviceHandle, FSCTL_UNLOCK_VOLUME, nullptr, 0, nullptr, 0, &returned);
+  Os& os = run_.program.os;
+  os.DeviceIoControl(run_.DeviceHandle, IOCTL_DISK_UPDATE_PROPERTIES, nullptr, 0, nullptr, 0, &returned);
+  ReleaseDeviceVolumes(run_);
+  if (driveTaken) os.DeviceIoControl(run_.DeviceHandle, FSCTL_UNLOCK_VOLUME, nullptr, 0, nullptr, 0, &returned);
   // New partitions belong on an erased drive: after a cancelled or failed
   // run the advice would be wrong.
   if (ran && lastRun_.loop.ending == WriteLoopEnding::Complete) {
-    AddFormatLog(program_, u"");
-    AddFormatLog(program_, u"Remember to create new partitions.");
+    AddFormatLog(run_, u"");
+    AddFormatLog(run_, u"Remember to create new partitions.");
   }
   // A window about to close gets no controls back that could start anything.
   if (!closeRequested_) SetChoicesEnabled(true);
@@ -102,9 +101,9 @@ void FormatProcedure::Erase(const EraseChoices& choices) {
 // write to it through a claim of its own, until the release.
 bool FormatProcedure::TakeDrive() {
   std::uint32_t returned = 0;
-  if (program_.os.DeviceIoControl(program_.DeviceHandle, FSCTL_LOCK_VOLUME, nullptr, 0, nullptr, 0, &returned))
-    return true;
-  const std::u16string reason = SystemErrorMessage(program_.os, program_.os.GetLastError());
+  Os& os = run_.program.os;
+  if (os.DeviceIoControl(run_.DeviceHandle, FSCTL_LOCK_VOLUME, nullptr, 0, nullptr, 0, &returned)) return true;
+  const std::u16string reason = SystemErrorMessage(os, os.GetLastError());
   RefuseRun(u"Unable to take the device for exclusive use: " + reason + u". Nothing was written.");
   return false;
 }
@@ -112,37 +111,37 @@ bool FormatProcedure::TakeDrive() {
 void FormatProcedure::RefuseRun(const std::u16string& line) {
   lastRun_.outcome = FormatOutcome::LockRefused;
   lastRun_.errorLines.push_back(line);
-  AddFormatLog(program_, line);
+  AddFormatLog(run_, line);
 }
 
 // Beside the lock failure line, what refused the lock and who holds it.
-void FormatProcedure::NameBusyVolumes() {
-  lastRun_.busyVolumes = program_.BusyVolumes;
+void FormatProcedure::NameBusyVolumes(const std::vector<BusyVolume>& busyVolumes) {
+  lastRun_.busyVolumes = busyVolumes;
   for (const BusyVolume& volume : lastRun_.busyVolumes)
     for (const std::u16string& line : BusyVolumeLines(volume)) {
       lastRun_.errorLines.push_back(line);
-      AddFormatLog(program_, line);
+      AddFormatLog(run_, line);
     }
 }
 
 void FormatProcedure::LogHeader() {
-  const TDeviceTable& entry = program_.SelectedEntry();
-  AddFormatLog(program_, u" ");
-  AddFormatLog(program_, u"=================================================");
-  AddFormatLog(program_, std::u16string(kProgramTitle) + u"; " + kMakerWebAddress);
-  AddFormatLog(program_, u"Low level format: " + program_.DeviceTitle);
-  AddFormatLog(program_, u"Device capacity: " + IntToGroupedStr(entry.IdentifyData.LBA) + u" sectors");
+  const TDeviceTable& entry = run_.Entry();
+  AddFormatLog(run_, u" ");
+  AddFormatLog(run_, u"=================================================");
+  AddFormatLog(run_, std::u16string(kProgramTitle) + u"; " + kMakerWebAddress);
+  AddFormatLog(run_, u"Low level format: " + run_.DeviceTitle);
+  AddFormatLog(run_, u"Device capacity: " + IntToGroupedStr(entry.IdentifyData.LBA) + u" sectors");
 }
 
 // Zeros written through the drive's accessible range cannot reach sectors
 // the drive hides; the log says so before anything is written.
 void FormatProcedure::WarnOfHiddenSectors() {
-  lastRun_.hiddenAreas = DetectHiddenAreasOfChosenDrive(program_);
+  lastRun_.hiddenAreas = DetectHiddenAreasOfChosenDrive(run_);
   if (!lastRun_.hiddenAreas) return;
   if (const std::int64_t hpa = lastRun_.hiddenAreas->HpaHiddenSectors(); hpa > 0)
-    AddFormatLog(program_, IntToGroupedStr(hpa) + u" sectors hidden by a Host Protected Area will not be erased");
+    AddFormatLog(run_, IntToGroupedStr(hpa) + u" sectors hidden by a Host Protected Area will not be erased");
   if (const std::int64_t dco = lastRun_.hiddenAreas->DcoHiddenSectors(); dco > 0)
-    AddFormatLog(program_,
+    AddFormatLog(run_,
                  IntToGroupedStr(dco) + u" sectors hidden by a Device Configuration Overlay will not be erased");
 }
 
@@ -150,10 +149,10 @@ void FormatProcedure::WarnOfHiddenSectors() {
 bool FormatProcedure::RunWriteLoop(const EraseChoices& choices) {
   view_.SetEnabled(FormatControl::Stop, true);
   view_.FocusStop();
-  AddFormatLog(program_, u"Formatting... ");
+  AddFormatLog(run_, u"Formatting... ");
   view_.SetProgressState(ProgressState::Normal);
   lastRun_.outcome = FormatOutcome::Ran;
-  lastRun_.loop = FormatWriteLoop(program_, view_, choices);
+  lastRun_.loop = FormatWriteLoop(run_, view_, choices);
   lastRun_.errorLines = lastRun_.loop.errorLines;
   const WriteLoopEnding ending = lastRun_.loop.ending;
   const bool failed = ending == WriteLoopEnding::NotComplete || ending == WriteLoopEnding::NoBuffer ||
@@ -161,12 +160,6 @@ bool FormatProcedure::RunWriteLoop(const EraseChoices& choices) {
   view_.SetProgressState(failed ? ProgressState::Error : ProgressState::Paused);
   view_.SetEnabled(FormatControl::Stop, false);
   return ending != WriteLoopEnding::NoBuffer;
-}
-
-void FormatProcedure::CloseDevice() {
-  if (program_.DeviceHandle == 0 || program_.DeviceHandle == INVALID_HANDLE_VALUE) return;
-  program_.os.CloseHandle(program_.DeviceHandle);
-  program_.DeviceHandle = INVALID_HANDLE_VALUE;
 }
 
 }  // namespace orvella

@@ -13,7 +13,7 @@
 
 namespace orvella {
 
-struct Program;
+class DriveRun;
 
 // How the last FormatDevice call ended, for front ends that report it.
 enum class FormatOutcome {
@@ -42,7 +42,7 @@ void SetFormatControlsEnabled(FormatPageView& view, bool enabled);
 
 class FormatProcedure {
  public:
-  FormatProcedure(Program& program, FormatPageView& view) : program_(program), view_(view) {}
+  FormatProcedure(DriveRun& run, FormatPageView& view) : run_(run), view_(view) {}
 
   void btRunBenchmarksClick() { FormatDevice(); }
   void btStopClick();
@@ -67,13 +67,12 @@ class FormatProcedure {
   void SetChoicesEnabled(bool enabled);
   bool TakeDrive();
   void RefuseRun(const std::u16string& line);
-  void NameBusyVolumes();
+  void NameBusyVolumes(const std::vector<BusyVolume>& busyVolumes);
   void LogHeader();
   void WarnOfHiddenSectors();
   bool RunWriteLoop(const EraseChoices& choices);
-  void CloseDevice();
 
-  Program& program_;
+  DriveRun& run_;
   FormatPageView& view_;
   bool running_ = false;
   bool closeRequested_ = false;

@@ -7,8 +7,7 @@
 #include <vector>
 
 #include "core/clock.h"
-#include "core/log_sinks.h"
-#include "core/program.h"
+#include "device/drive_run.h"
 #include "core/text.h"
 #include "format/bad_sector_narrowing.h"
 #include "format/run_texts.h"
@@ -67,7 +66,7 @@ std::uint64_t FreshSeed() {
 // The state of one run, from the first pass to the ending.
 class WriteRun {
  public:
-  WriteRun(Program& program, FormatPageView& view, const EraseChoices& choices);
+  WriteRun(DriveRun& run, FormatPageView& view, const EraseChoices& choices);
   void WriteAll(const void* zeros);
   WriteLoopResult Finish();
 
@@ -90,6 +89,7 @@ class WriteRun {
   std::u16string Here() const { return OffsetAndLba(position_, sectorSize_); }
   std::vector<Extent> Covered() const;
 
+  DriveRun& run_;
   Program& program_;
   Os& os_;
   FormatPageView& view_;
@@ -118,13 +118,14 @@ class WriteRun {
   WriteLoopResult result_;
 };
 
-WriteRun::WriteRun(Program& program, FormatPageView& view, const EraseChoices& choices)
-    : program_(program),
-      os_(program.os),
+WriteRun::WriteRun(DriveRun& run, FormatPageView& view, const EraseChoices& choices)
+    : run_(run),
+      program_(run.program),
+      os_(run.program.os),
       view_(view),
       choices_(choices),
-      sectorSize_(program.SelectedEntry().IdentifyData.SectorSize),
-      driveBytes_(program.SelectedEntry().IdentifyData.LBA * sectorSize_),
+      sectorSize_(run.Entry().IdentifyData.SectorSize),
+      driveBytes_(run.Entry().IdentifyData.LBA * sectorSize_),
       extents_(ExtentsToWrite(driveBytes_, choices.quickWipe)),
       startTime_(NowMs()),
       narrowing_(startTime_) {
@@ -133,7 +134,7 @@ WriteRun::WriteRun(Program& program, FormatPageView& view, const EraseChoices& c
 }
 
 void WriteRun::WriteAll(const void* zeros) {
-  while (done_ < toWrite_ && !program_.StopRequested) {
+  while (done_ < toWrite_ && !run_.StopRequested) {
     const std::int64_t passStart = NowMs();
     NextBlock();
     if (!HandleBlock(zeros)) return;
@@ -174,7 +175,7 @@ void WriteRun::ShowProgress() {
 // drive gone or write protected), with position_ still at the failed block.
 bool WriteRun::HandleBlock(const void* zeros) {
   failedInBlock_ = 0;
-  if (SeekDevice(os_, program_.DeviceHandle, position_) != position_) {
+  if (SeekDevice(os_, run_.DeviceHandle, position_) != position_) {
     LogError(u"Seek error occurred at offset " + IntToGroupedStr(position_));
     CountFailed({position_, position_ + block_}, std::nullopt);
   } else if (!WriteBlock(zeros)) {
@@ -192,7 +193,7 @@ bool WriteRun::HandleBlock(const void* zeros) {
 bool WriteRun::WriteBlock(const void* zeros) {
   std::uint32_t written = 0;
   const auto length = static_cast<std::uint32_t>(block_);
-  if (os_.WriteZeros(program_.DeviceHandle, zeros, length, &written) && written == length) return true;
+  if (os_.WriteZeros(run_.DeviceHandle, zeros, length, &written) && written == length) return true;
   const std::uint32_t code = os_.GetLastError();
   LogError(u"Format Error occurred at offset " + IntToGroupedStr(position_) + u":   " + CodeAndText(code));
   if (MeansUnplugged(code)) {
@@ -215,7 +216,7 @@ bool WriteRun::WriteBlock(const void* zeros) {
 }
 
 bool WriteRun::NarrowBlock(const void* zeros, std::uint32_t code) {
-  const NarrowingTarget target{os_, program_.DeviceHandle, zeros, sectorSize_, program_.clock};
+  const NarrowingTarget target{os_, run_.DeviceHandle, zeros, sectorSize_, program_.clock};
   const bool budgetSpentBefore = narrowing_.spent;
   const NarrowedBlock narrowed = NarrowFailedBlock(target, {position_, position_ + block_}, code, narrowing_);
   if (narrowed.driveGone) {
@@ -249,7 +250,7 @@ void WriteRun::CountFailed(Extent extent, std::optional<std::uint32_t> code) {
 }
 
 void WriteRun::LogError(const std::u16string& line) {
-  AddFormatLog(program_, line);
+  AddFormatLog(run_, line);
   result_.errorLines.push_back(line);
 }
 
@@ -261,7 +262,7 @@ void WriteRun::ShowSpeed() {
 }
 
 WriteLoopResult WriteRun::Finish() {
-  AddFormatLog(program_, u"Average speed: " + view_.Caption(FormatLabel::Speed));
+  AddFormatLog(run_, u"Average speed: " + view_.Caption(FormatLabel::Speed));
   result_.quickWipe = choices_.quickWipe;
   result_.wholeDrive = extents_.size() == 1;
   result_.bytesToWrite = toWrite_;
@@ -269,7 +270,7 @@ WriteLoopResult WriteRun::Finish() {
   result_.covered = Covered();
   result_.failed = failed_;
   result_.failedBlocks = failedBlocks_;
-  program_.StopRequested = false;
+  run_.StopRequested = false;
   return std::move(result_);
 }
 
@@ -287,28 +288,28 @@ std::vector<Extent> WriteRun::Covered() const {
 // plainly.
 WriteLoopEnding WriteRun::Ending() {
   if (terminated_) {
-    AddFormatLog(program_, u"Operation terminated at offset " + Here());
+    AddFormatLog(run_, u"Operation terminated at offset " + Here());
     return WriteLoopEnding::Terminated;
   }
   if (writeProtected_) {
-    AddFormatLog(program_, u"Low-level format did not complete: the media is write protected; nothing was "
+    AddFormatLog(run_, u"Low-level format did not complete: the media is write protected; nothing was "
                            u"written from offset " + Here() + u" on.");
     return WriteLoopEnding::WriteProtected;
   }
-  if (program_.StopRequested) {
+  if (run_.StopRequested) {
     result_.flushed = Flush();
-    AddFormatLog(program_, u"Operation cancelled at offset " + Here());
-    AddFormatLog(program_, result_.flushed ? u"What was written before the stop has been flushed to the drive."
+    AddFormatLog(run_, u"Operation cancelled at offset " + Here());
+    AddFormatLog(run_, result_.flushed ? u"What was written before the stop has been flushed to the drive."
                                            : u"What was written before the stop may not have reached the medium.");
     return WriteLoopEnding::Cancelled;
   }
   result_.flushed = Flush();
   if (refused_) {
-    AddFormatLog(program_, u"Low-level format did not complete: writing was refused at offset " + Here());
+    AddFormatLog(run_, u"Low-level format did not complete: writing was refused at offset " + Here());
     return WriteLoopEnding::NotComplete;
   }
   if (!result_.flushed) {
-    AddFormatLog(program_,
+    AddFormatLog(run_,
                  u"Low-level format did not complete: the drive could not confirm that the zeros "
                  u"reached the medium.");
     return WriteLoopEnding::NotComplete;
@@ -322,18 +323,18 @@ WriteLoopEnding WriteRun::VerifiedEnding() {
   if (v.result == VerifyResult::Cancelled) return WriteLoopEnding::Cancelled;
   if (v.result == VerifyResult::DriveGone) return WriteLoopEnding::Terminated;
   if (failedBlocks_ > 0) {
-    AddFormatLog(program_, u"Low-level format did not complete: " + SectorsAndBytes(BytesIn(failed_), sectorSize_) +
+    AddFormatLog(run_, u"Low-level format did not complete: " + SectorsAndBytes(BytesIn(failed_), sectorSize_) +
                                u" could not be written.");
     return WriteLoopEnding::NotComplete;
   }
   if (v.result == VerifyResult::Mismatch) {
-    AddFormatLog(program_, u"Low-level format did not complete: the read-back found " +
+    AddFormatLog(run_, u"Low-level format did not complete: the read-back found " +
                                SectorsAndBytes(BytesIn(v.mismatches), sectorSize_) +
                                u" that are not zero; the drive lost writes.");
     return WriteLoopEnding::NotComplete;
   }
   if (v.result == VerifyResult::Unreadable) {
-    AddFormatLog(program_, u"Low-level format did not complete: " + SectorsAndBytes(BytesIn(v.unread), sectorSize_) +
+    AddFormatLog(run_, u"Low-level format did not complete: " + SectorsAndBytes(BytesIn(v.unread), sectorSize_) +
                                u" could not be read back.");
     return WriteLoopEnding::NotComplete;
   }
@@ -353,7 +354,7 @@ bool WriteRun::Verify() {
   VerifyRequest request{choices_.verify, choices_.seed.value_or(0), driveBytes_, sectorSize_,
                         Without(Covered(), failed_)};
   if (choices_.verify == VerifyMethod::Sample && !choices_.seed) request.seed = FreshSeed();
-  result_.verification = VerifyZeros(program_, view_, buffer.Data(), request);
+  result_.verification = VerifyZeros(run_, view_, buffer.Data(), request);
   const auto& lines = result_.verification.errorLines;
   result_.errorLines.insert(result_.errorLines.end(), lines.begin(), lines.end());
   return true;
@@ -361,15 +362,15 @@ bool WriteRun::Verify() {
 
 WriteLoopEnding WriteRun::Completed() {
   view_.SetProgressPosition(100);
-  AddFormatLog(program_, u"Low-level format is complete.");
+  AddFormatLog(run_, u"Low-level format is complete.");
   if (extents_.size() > 1)
-    AddFormatLog(program_, u"Quick wipe: only the first and the last " + IntToGroupedStr(kQuickWipeExtent) +
+    AddFormatLog(run_, u"Quick wipe: only the first and the last " + IntToGroupedStr(kQuickWipeExtent) +
                                u" bytes were zeroed; the rest of the data is still readable.");
   return WriteLoopEnding::Complete;
 }
 
 bool WriteRun::Flush() {
-  if (os_.FlushFileBuffers(program_.DeviceHandle)) return true;
+  if (os_.FlushFileBuffers(run_.DeviceHandle)) return true;
   LogError(u"Flush error occurred:   " + CodeAndText(os_.GetLastError()));
   return false;
 }
@@ -382,21 +383,21 @@ std::int64_t SeekDevice(Os& os, Handle handle, std::int64_t offset) {
   return newPosition;
 }
 
-WriteLoopResult FormatWriteLoop(Program& program, FormatPageView& view, const EraseChoices& choices) {
-  BlockBuffer zeros(program.os, true);
+WriteLoopResult FormatWriteLoop(DriveRun& run, FormatPageView& view, const EraseChoices& choices) {
+  BlockBuffer zeros(run.program.os, true);
   if (zeros.Missing()) {
     const std::u16string line = u"Not enough memory for the 33,554,432-byte write buffer; nothing was written.";
-    AddFormatLog(program, line);
-    program.StopRequested = false;
+    AddFormatLog(run, line);
+    run.StopRequested = false;
     WriteLoopResult result;
     result.quickWipe = choices.quickWipe;
     result.errorLines.push_back(line);
     return result;
   }
   view.ProcessPendingMessages();
-  WriteRun run(program, view, choices);
-  run.WriteAll(zeros.Data());
-  return run.Finish();
+  WriteRun writing(run, view, choices);
+  writing.WriteAll(zeros.Data());
+  return writing.Finish();
 }
 
 }  // namespace orvella

@@ -29,7 +29,7 @@
 
 namespace orvella {
 
-struct Program;
+class DriveRun;
 
 inline constexpr std::int64_t kQuickWipeExtent = 10'240'000;
 
@@ -73,9 +73,9 @@ struct WriteLoopResult {
 // system refuses.
 std::int64_t SeekDevice(Os& os, Handle handle, std::int64_t offset);
 
-// One run over DeviceHandle on the drive DeviceTables[SelectedDevice], whose
-// volumes the caller has locked and whose other controls it has disabled.
+// One run over the run's DeviceHandle on its drive, whose volumes the caller
+// has locked and whose other controls it has disabled. The run's
 // StopRequested is false when it returns.
-WriteLoopResult FormatWriteLoop(Program& program, FormatPageView& view, const EraseChoices& choices);
+WriteLoopResult FormatWriteLoop(DriveRun& run, FormatPageView& view, const EraseChoices& choices);
 
 }  // namespace orvella

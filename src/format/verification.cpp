@@ -2,8 +2,7 @@
 
 #include <algorithm>
 
-#include "core/log_sinks.h"
-#include "core/program.h"
+#include "device/drive_run.h"
 #include "core/text.h"
 #include "format/run_texts.h"
 #include "format/sample_plan.h"
@@ -18,8 +17,8 @@ constexpr std::size_t kMismatchLinesShown = 100;
 // The pass over one request, from the first read to its last lines.
 class ReadBack {
  public:
-  ReadBack(Program& program, FormatPageView& view, void* buffer, const VerifyRequest& request)
-      : program_(program), view_(view), buffer_(buffer), sectorSize_(request.sectorSize) {
+  ReadBack(DriveRun& run, FormatPageView& view, void* buffer, const VerifyRequest& request)
+      : run_(run), program_(run.program), view_(view), buffer_(buffer), sectorSize_(request.sectorSize) {
     outcome_.method = request.method;
     Plan(request);
   }
@@ -37,6 +36,7 @@ class ReadBack {
   void LogMismatches();
   std::int64_t NowMs() { return program_.clock.MonotonicMilliseconds(); }
 
+  DriveRun& run_;
   Program& program_;
   FormatPageView& view_;
   void* buffer_;
@@ -73,12 +73,12 @@ std::u16string ReadBack::PlanLine() const {
 }
 
 VerificationOutcome ReadBack::Run() {
-  AddFormatLog(program_, u"Verifying... ");
-  AddFormatLog(program_, PlanLine());
+  AddFormatLog(run_, u"Verifying... ");
+  AddFormatLog(run_, PlanLine());
   startMs_ = NowMs();
   for (const Extent& range : ranges_)
     if (!ReadRange(range)) break;
-  AddFormatLog(program_, u"Average verification speed: " + view_.Caption(FormatLabel::Speed));
+  AddFormatLog(run_, u"Average verification speed: " + view_.Caption(FormatLabel::Speed));
   if (outcome_.result == VerifyResult::NotRun) {
     LogMismatches();
     if (!outcome_.mismatches.empty()) outcome_.result = VerifyResult::Mismatch;
@@ -86,7 +86,7 @@ VerificationOutcome ReadBack::Run() {
     else outcome_.result = VerifyResult::Passed;
   }
   if (outcome_.result == VerifyResult::Passed)
-    AddFormatLog(program_, u"Verification passed: " + IntToGroupedStr(outcome_.bytesRead) +
+    AddFormatLog(run_, u"Verification passed: " + IntToGroupedStr(outcome_.bytesRead) +
                                u" bytes read back, all of them zero.");
   return outcome_;
 }
@@ -94,16 +94,16 @@ VerificationOutcome ReadBack::Run() {
 // False when the pass must end: a stop, or the drive gone.
 bool ReadBack::ReadRange(const Extent& range) {
   for (std::int64_t offset = range.from; offset < range.to;) {
-    if (program_.StopRequested) {
+    if (run_.StopRequested) {
       outcome_.result = VerifyResult::Cancelled;
-      AddFormatLog(program_, u"Verification cancelled at offset " + OffsetAndLba(offset, sectorSize_));
+      AddFormatLog(run_, u"Verification cancelled at offset " + OffsetAndLba(offset, sectorSize_));
       return false;
     }
     const std::int64_t length = std::min(block_, range.to - offset);
     const std::int64_t passStart = NowMs();
     if (!ReadBlock(offset, length)) {
       LogError(u"Device was unplugged, aborting...");
-      AddFormatLog(program_, u"Verification terminated at offset " + OffsetAndLba(offset, sectorSize_));
+      AddFormatLog(run_, u"Verification terminated at offset " + OffsetAndLba(offset, sectorSize_));
       outcome_.result = VerifyResult::DriveGone;
       return false;
     }
@@ -120,14 +120,14 @@ bool ReadBack::ReadRange(const Extent& range) {
 // False only when the drive is gone; other failures are logged and kept.
 bool ReadBack::ReadBlock(std::int64_t offset, std::int64_t length) {
   std::int64_t position = -1;
-  if (!program_.os.SetFilePointerEx(program_.DeviceHandle, offset, &position, FILE_BEGIN) || position != offset) {
+  if (!program_.os.SetFilePointerEx(run_.DeviceHandle, offset, &position, FILE_BEGIN) || position != offset) {
     LogError(u"Seek error occurred at offset " + IntToGroupedStr(offset));
     AddMerged(outcome_.unread, {offset, offset + length});
     return true;
   }
   const auto wanted = static_cast<std::uint32_t>(length);
   const auto sector = static_cast<std::uint32_t>(std::max<std::int64_t>(sectorSize_, 0));
-  if (program_.os.ReadZeros(program_.DeviceHandle, buffer_, wanted, sector, &nonZero_)) {
+  if (program_.os.ReadZeros(run_.DeviceHandle, buffer_, wanted, sector, &nonZero_)) {
     outcome_.bytesRead += length;
     for (const ByteSpan& span : nonZero_) AddMerged(outcome_.mismatches, {offset + span.from, offset + span.to});
     return true;
@@ -156,7 +156,7 @@ void ReadBack::ShowSpeed() {
 }
 
 void ReadBack::LogError(const std::u16string& line) {
-  AddFormatLog(program_, line);
+  AddFormatLog(run_, line);
   outcome_.errorLines.push_back(line);
 }
 
@@ -203,9 +203,9 @@ const char* VerifyResultName(VerifyResult result) {
   return "not-run";
 }
 
-VerificationOutcome VerifyZeros(Program& program, FormatPageView& view, void* buffer, const VerifyRequest& request) {
+VerificationOutcome VerifyZeros(DriveRun& run, FormatPageView& view, void* buffer, const VerifyRequest& request) {
   if (request.method == VerifyMethod::Off) return {};
-  return ReadBack(program, view, buffer, request).Run();
+  return ReadBack(run, view, buffer, request).Run();
 }
 
 }  // namespace orvella

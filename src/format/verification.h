@@ -15,7 +15,7 @@
 
 namespace orvella {
 
-struct Program;
+class DriveRun;
 
 enum class VerifyResult {
   NotRun,      // off, or the run ended before it could read back
@@ -50,10 +50,10 @@ struct VerifyRequest {
   std::vector<Extent> written;    // what the run wrote, ascending
 };
 
-// Reads back, through DeviceHandle, what `request` asks; `buffer` is a
+// Reads back, through the run's DeviceHandle, what `request` asks; `buffer` is a
 // page-aligned buffer of kLargestBlock bytes, or nullptr where the system
 // reads zeros back without one (Os::ZeroTransfersNeedBuffers). Logs its
-// lines (without the run's ending) to the format log.
-VerificationOutcome VerifyZeros(Program& program, FormatPageView& view, void* buffer, const VerifyRequest& request);
+// lines (without the run's ending) to the run's format log.
+VerificationOutcome VerifyZeros(DriveRun& run, FormatPageView& view, void* buffer, const VerifyRequest& request);
 
 }  // namespace orvella

@@ -155,15 +155,16 @@ bool ErasureProven(const FormatRun& run) {
 
 std::vector<Extent> WrittenExtents(const WriteLoopResult& loop) { return Without(loop.covered, loop.failed); }
 
-Json EraseRecord(Program& program, const EraseFacts& facts) {
+Json EraseRecord(DriveRun& run, const EraseFacts& facts) {
+  Program& program = run.program;
   const WriteLoopResult& loop = facts.run.loop;
   const std::vector<Extent> written = WrittenExtents(loop);
   Json record = {{"program", TextToUtf8(kProgramTitle)},
                  {"recordFormat", kRecordFormat},
                  {"tool", ToolJson(facts.frontEnd)},
-                 {"drive", DriveJson(program, static_cast<int>(program.SelectedDevice))},
+                 {"drive", DriveJson(program, static_cast<int>(run.SelectedDevice))},
                  {"identify", IdentityJson(facts.identification)},
-                 {"media", MediaJson(program.SelectedEntry(), facts.identification)},
+                 {"media", MediaJson(run.Entry(), facts.identification)},
                  {"hiddenAreas", facts.run.hiddenAreas ? HiddenAreasJson(*facts.run.hiddenAreas) : Json(nullptr)},
                  {"host", HostJson(program.os.QueryHostIdentity())},
                  {"operator", TextOrNull(facts.operatorName)},

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "core/program.h"
+#include "device/drive_run.h"
 #include "format/format_procedure.h"
 #include "record/record_json.h"
 #include "reports/device_details_report.h"
@@ -55,7 +55,7 @@ bool ErasureProven(const FormatRun& run);
 // What the run wrote: the extents it covered less the blocks that failed.
 std::vector<Extent> WrittenExtents(const WriteLoopResult& loop);
 
-// The sealed record of the erase of the chosen drive.
-Json EraseRecord(Program& program, const EraseFacts& facts);
+// The sealed record of the erase of the run's drive.
+Json EraseRecord(DriveRun& run, const EraseFacts& facts);
 
 }  // namespace orvella

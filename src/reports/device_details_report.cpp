@@ -124,26 +124,27 @@ class DetailsWriter {
 
 }  // namespace
 
-DeviceIdentification IdentifyChosenDevice(Program& program) {
-  const TIdentifyDeviceData& drive = program.SelectedEntry().IdentifyData;
+DeviceIdentification IdentifyChosenDevice(DriveRun& run) {
+  Program& program = run.program;
+  const TIdentifyDeviceData& drive = run.Entry().IdentifyData;
   AtaSector data{};
-  bool identified = IdentifyDevice(program.os, program.DeviceHandle, drive.IsIDESlave, data);
+  bool identified = IdentifyDevice(program.os, run.DeviceHandle, drive.IsIDESlave, data);
   if (!identified && drive.BusType == BusTypeAta) {
-    identified = IdentifyDevice(program.os, program.DeviceHandle, drive.IsIDESlave, data);
+    identified = IdentifyDevice(program.os, run.DeviceHandle, drive.IsIDESlave, data);
     if (!identified) return {IdentifyOutcome::InternalError, {}, {}, {}};
   }
   if (!identified) return {IdentifyOutcome::Unavailable, {}, {}, {}};
   const T_IDE_PASSPORT passport = ParseIdentifyData(program.os, data);
   const auto rotationRate = static_cast<std::uint16_t>(data[434] | data[435] << 8);
   return {IdentifyOutcome::Identified, passport, rotationRate,
-          DetectHiddenAreas(program.os, program.DeviceHandle, drive.IsIDESlave, passport)};
+          DetectHiddenAreas(program.os, run.DeviceHandle, drive.IsIDESlave, passport)};
 }
 
-IdentifyOutcome ShowDeviceDetails(Program& program) {
-  WriteReportHeader(program, AddDetailsLine, u"Device details for ");
-  DetailsWriter writer(program);
+IdentifyOutcome ShowDeviceDetails(DriveRun& run) {
+  WriteReportHeader(run, AddDetailsLine, u"Device details for ");
+  DetailsWriter writer(run.program);
 
-  const DeviceIdentification identification = IdentifyChosenDevice(program);
+  const DeviceIdentification identification = IdentifyChosenDevice(run);
   switch (identification.outcome) {
     case IdentifyOutcome::InternalError:
       writer.Line(u"Details are unavailable: Internal error.");
@@ -151,7 +152,7 @@ IdentifyOutcome ShowDeviceDetails(Program& program) {
       return identification.outcome;
     case IdentifyOutcome::Unavailable:
       writer.Line(u"Details are unavailable for this device.");
-      writer.KnownWithoutIdentify(program.SelectedEntry());
+      writer.KnownWithoutIdentify(run.Entry());
       return identification.outcome;
     case IdentifyOutcome::Identified:
       break;

@@ -2,7 +2,7 @@
 // says about it, written into the details pane.
 #pragma once
 
-#include "core/program.h"
+#include "device/drive_run.h"
 #include "device/device_records.h"
 #include "device/hidden_areas.h"
 
@@ -26,11 +26,11 @@ struct DeviceIdentification {
 // Identifies the chosen drive through DeviceHandle as the report does (an
 // ATA-bus drive is asked a second time when the first try fails), and asks
 // an identified drive for its hidden areas.
-DeviceIdentification IdentifyChosenDevice(Program& program);
+DeviceIdentification IdentifyChosenDevice(DriveRun& run);
 
 // Identifies the chosen drive through DeviceHandle and appends the report;
 // a drive that cannot be identified gets the header and a closing message.
 // Returns how the identification went.
-IdentifyOutcome ShowDeviceDetails(Program& program);
+IdentifyOutcome ShowDeviceDetails(DriveRun& run);
 
 }  // namespace orvella

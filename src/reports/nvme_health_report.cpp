@@ -85,14 +85,15 @@ std::vector<std::u16string> CriticalWarningNames(std::uint8_t warning) {
   return names;
 }
 
-std::optional<NvmeHealthLog> ReadNvmeHealth(Program& program) {
+std::optional<NvmeHealthLog> ReadNvmeHealth(DriveRun& run) {
   NvmeLogPage page{};
-  if (!ReadNvmeHealthLog(program.os, program.DeviceHandle, page)) return std::nullopt;
+  if (!ReadNvmeHealthLog(run.program.os, run.DeviceHandle, page)) return std::nullopt;
   return ParseNvmeHealthLog(page);
 }
 
-bool ShowNvmeHealthReport(Program& program) {
-  const std::optional<NvmeHealthLog> log = ReadNvmeHealth(program);
+bool ShowNvmeHealthReport(DriveRun& run) {
+  Program& program = run.program;
+  const std::optional<NvmeHealthLog> log = ReadNvmeHealth(run);
   if (!log) {
     AddSmartLine(program, kSmartNotSupported);
     return false;

@@ -5,14 +5,15 @@
 #include <string_view>
 
 #include "core/program.h"
+#include "device/drive_run.h"
 
 namespace orvella {
 
 using ReportSink = void (*)(Program&, const std::u16string&);
 
 // A blank line, the current date and time, the product line, `titleLead`
-// followed by the chosen drive's title, and a blank line.
-void WriteReportHeader(Program& program, ReportSink sink, std::u16string_view titleLead);
+// followed by the run's drive's title, and a blank line.
+void WriteReportHeader(DriveRun& run, ReportSink sink, std::u16string_view titleLead);
 
 // A separating line of a report: a single blank, never an empty line.
 inline constexpr char16_t kBlankLine[] = u" ";

@@ -35,10 +35,10 @@ std::u16string AttributeRow(const SmartAttributeEntry& e) {
 // Whether S.M.A.R.T. is on in the drive now, from IDENTIFY word 85 bit 0.
 // Unknown when the drive does not identify or does not claim the feature set
 // (the enabled bit means nothing then).
-std::optional<bool> SmartEnabledNow(Program& program, std::uint8_t driveNumber) {
+std::optional<bool> SmartEnabledNow(DriveRun& run, std::uint8_t driveNumber) {
   AtaSector data{};
-  if (!IdentifyDevice(program.os, program.DeviceHandle, driveNumber, data)) return std::nullopt;
-  const T_IDE_PASSPORT passport = ParseIdentifyData(program.os, data);
+  if (!IdentifyDevice(run.program.os, run.DeviceHandle, driveNumber, data)) return std::nullopt;
+  const T_IDE_PASSPORT passport = ParseIdentifyData(run.program.os, data);
   if (!passport.smartsupport) return std::nullopt;
   return passport.smartenabled;
 }
@@ -50,11 +50,11 @@ struct SmartPages {
   SmartVerdict verdict = SmartVerdict::Unknown;
 };
 
-bool ReadPages(Program& program, std::uint8_t driveNumber, SmartPages& pages) {
-  if (!SmartReadData(program.os, program.DeviceHandle, driveNumber, pages.values)) return false;
+bool ReadPages(DriveRun& run, std::uint8_t driveNumber, SmartPages& pages) {
+  if (!SmartReadData(run.program.os, run.DeviceHandle, driveNumber, pages.values)) return false;
   AtaSector thresholds{};
-  if (SmartReadThresholds(program.os, program.DeviceHandle, driveNumber, thresholds)) pages.thresholds = thresholds;
-  pages.verdict = SmartReturnStatus(program.os, program.DeviceHandle, driveNumber);
+  if (SmartReadThresholds(run.program.os, run.DeviceHandle, driveNumber, thresholds)) pages.thresholds = thresholds;
+  pages.verdict = SmartReturnStatus(run.program.os, run.DeviceHandle, driveNumber);
   return true;
 }
 
@@ -62,11 +62,11 @@ bool ReadPages(Program& program, std::uint8_t driveNumber, SmartPages& pages) {
 // survives power cycles, so it is switched off afterwards only when it was
 // found off; when that cannot be learned it stays on, which costs the drive
 // nothing.
-bool ReadPagesSwitchingSmartOn(Program& program, std::uint8_t driveNumber, SmartPages& pages) {
-  const std::optional<bool> wasEnabled = SmartEnabledNow(program, driveNumber);
-  bool ok = SmartEnable(program.os, program.DeviceHandle, driveNumber);
-  if (ok) ok = ReadPages(program, driveNumber, pages);
-  if (wasEnabled == false) SmartDisable(program.os, program.DeviceHandle, driveNumber);
+bool ReadPagesSwitchingSmartOn(DriveRun& run, std::uint8_t driveNumber, SmartPages& pages) {
+  const std::optional<bool> wasEnabled = SmartEnabledNow(run, driveNumber);
+  bool ok = SmartEnable(run.program.os, run.DeviceHandle, driveNumber);
+  if (ok) ok = ReadPages(run, driveNumber, pages);
+  if (wasEnabled == false) SmartDisable(run.program.os, run.DeviceHandle, driveNumber);
   return ok;
 }
 
@@ -144,8 +144,9 @@ void WriteHealth(Program& program, const SmartReading& reading) {
   AddSmartLine(program, kBlankLine);
 }
 
-bool ShowAtaSmartReport(Program& program) {
-  const std::optional<SmartReading> reading = ReadSmartAttributes(program);
+bool ShowAtaSmartReport(DriveRun& run) {
+  Program& program = run.program;
+  const std::optional<SmartReading> reading = ReadSmartAttributes(run);
   if (!reading) {
     AddSmartLine(program, kSmartNotSupported);
     return false;
@@ -161,19 +162,19 @@ bool ShowAtaSmartReport(Program& program) {
 
 }  // namespace
 
-std::optional<SmartReading> ReadSmartAttributes(Program& program) {
-  const TIdentifyDeviceData& drive = program.SelectedEntry().IdentifyData;
+std::optional<SmartReading> ReadSmartAttributes(DriveRun& run) {
+  const TIdentifyDeviceData& drive = run.Entry().IdentifyData;
   SmartPages pages;
-  const bool ok = drive.BusType == BusTypeAta ? ReadPagesSwitchingSmartOn(program, drive.IsIDESlave, pages)
-                                              : ReadPages(program, drive.IsIDESlave, pages);
+  const bool ok = drive.BusType == BusTypeAta ? ReadPagesSwitchingSmartOn(run, drive.IsIDESlave, pages)
+                                              : ReadPages(run, drive.IsIDESlave, pages);
   if (!ok) return std::nullopt;
   return Judge(pages);
 }
 
-bool ShowSmartReport(Program& program) {
-  WriteReportHeader(program, AddSmartLine, u"SMART data for ");
-  if (program.SelectedEntry().IdentifyData.BusType == BusTypeNvme) return ShowNvmeHealthReport(program);
-  return ShowAtaSmartReport(program);
+bool ShowSmartReport(DriveRun& run) {
+  WriteReportHeader(run, AddSmartLine, u"SMART data for ");
+  if (run.Entry().IdentifyData.BusType == BusTypeNvme) return ShowNvmeHealthReport(run);
+  return ShowAtaSmartReport(run);
 }
 
 }  // namespace orvella

@@ -7,7 +7,7 @@
 #include <optional>
 #include <vector>
 
-#include "core/program.h"
+#include "device/drive_run.h"
 #include "device/smart_access.h"
 #include "device/smart_health.h"
 
@@ -28,13 +28,13 @@ struct SmartReading {
 // The chosen drive's attributes with their thresholds, and its verdict;
 // nothing when the drive gives no attribute page. Empty slots between
 // attributes are passed over.
-std::optional<SmartReading> ReadSmartAttributes(Program& program);
+std::optional<SmartReading> ReadSmartAttributes(DriveRun& run);
 
 // Reads the drive through DeviceHandle and appends the report. On an
 // ATA-bus drive S.M.A.R.T. is switched on for the reads and left as it was
 // found: switched off again only when the drive said it was off before, left
 // on when its state could not be learned. Returns whether the drive gave its
 // attribute page or health log (false: "not supported").
-bool ShowSmartReport(Program& program);
+bool ShowSmartReport(DriveRun& run);
 
 }  // namespace orvella

@@ -38,7 +38,7 @@ class ChooseWindow : public ::testing::Test {
   }
   bool Choose(std::function<void()> user) {
     view.whileShown = std::move(user);
-    return ChooseDevice(t.program, window);
+    return ChooseDevice(t.drive, window);
   }
 
   test::TestProgram t;
@@ -59,7 +59,7 @@ TEST_F(ChooseWindow, ThreeDrivesListInOrderWithTheLastPreselectedAndContinueChoo
   EXPECT_EQ(view.rows[0][1], u"ALPHA");
   EXPECT_EQ(view.rows[1][1], u"BETA");
   EXPECT_EQ(view.rows[2][1], u"GAMMA");
-  EXPECT_EQ(t.program.SelectedDevice, 3);
+  EXPECT_EQ(t.drive.SelectedDevice, 3);
   EXPECT_FALSE(view.open);
   EXPECT_EQ(d.application.terminateCalls, 0);
 }
@@ -90,12 +90,12 @@ TEST_F(ChooseWindow, ADriveBelow65535SectorsIsRefusedAndTheWindowStays) {
     EXPECT_EQ(d.dialogs.boxes[0].icon, MessageIcon::Information);
     EXPECT_TRUE(view.open);
     EXPECT_FALSE(window.DeviceChosen());
-    EXPECT_EQ(t.program.SelectedDevice, -1);
+    EXPECT_EQ(t.drive.SelectedDevice, -1);
 
     view.SelectRow(1);
     window.btContinueClick();
   }));
-  EXPECT_EQ(t.program.SelectedDevice, 2);
+  EXPECT_EQ(t.drive.SelectedDevice, 2);
 }
 
 TEST_F(ChooseWindow, DoubleClickActsAsContinueIncludingTheRefusal) {
@@ -111,7 +111,7 @@ TEST_F(ChooseWindow, DoubleClickActsAsContinueIncludingTheRefusal) {
     view.SelectRow(1);
     window.DriveListDblClick();
   }));
-  EXPECT_EQ(t.program.SelectedDevice, 2);
+  EXPECT_EQ(t.drive.SelectedDevice, 2);
 }
 
 // Every later screen calls a drive [n]: the list shows n first, and what
@@ -162,7 +162,7 @@ TEST_F(ChooseWindow, ATooSmallDriveIsMarkedAndNeitherPreselectedNorContinuable) 
     EXPECT_FALSE(alone.continueEnabled);
     alone.Close();
   };
-  EXPECT_FALSE(ChooseDevice(t.program, other));
+  EXPECT_FALSE(ChooseDevice(t.drive, other));
 }
 
 TEST(DriveState, TheRunningSystemsDiskIsNamedBeforeEverythingElse) {
@@ -204,14 +204,14 @@ TEST_F(ChooseWindow, EscapeOrClosingWithoutAChoiceEndsTheProgram) {
   }));
   EXPECT_FALSE(view.open);
   EXPECT_TRUE(d.application.Terminated());
-  EXPECT_EQ(t.program.SelectedDevice, -1);
+  EXPECT_EQ(t.drive.SelectedDevice, -1);
 
   test::FakeDesktop other;
   FakeChooseView otherView;
   TFmChoose closedWindow(t.program, other.desktop, otherView);
   otherView.window = &closedWindow;
   otherView.whileShown = [&] { otherView.Close(); };
-  EXPECT_FALSE(ChooseDevice(t.program, closedWindow));
+  EXPECT_FALSE(ChooseDevice(t.drive, closedWindow));
   EXPECT_TRUE(other.application.Terminated());
 }
 

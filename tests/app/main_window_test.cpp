@@ -66,9 +66,9 @@ class MainWindow : public ::testing::Test {
 
 TEST_F(MainWindow, FirstShowOpensTheChosenDriveExclusivelyAndShowsItsDetails) {
   FirstShow();
-  EXPECT_EQ(t.program.SelectedDevice, 3);
+  EXPECT_EQ(window.Drive().SelectedDevice, 3);
   const std::u16string title = GetDeviceTitle(t.program.DeviceTables, 3, u'.');
-  EXPECT_EQ(t.program.DeviceTitle, title);
+  EXPECT_EQ(window.Drive().DeviceTitle, title);
   EXPECT_EQ(mainView.diskName, title);
   EXPECT_EQ(mainView.statusPanels[kStatusPanelProgram], u"Orvella 4.30");
   EXPECT_EQ(mainView.statusPanels[kStatusPanelDevice], title);
@@ -78,7 +78,7 @@ TEST_F(MainWindow, FirstShowOpensTheChosenDriveExclusivelyAndShowsItsDetails) {
   EXPECT_EQ(opens[0].path, u"\\\\.\\PhysicalDrive2");
   EXPECT_EQ(opens[0].access, GENERIC_READ | GENERIC_WRITE);
   EXPECT_EQ(opens[0].share, 0u);
-  EXPECT_EQ(t.program.DeviceHandle, opens[0].handle);
+  EXPECT_EQ(window.Drive().DeviceHandle, opens[0].handle);
   EXPECT_TRUE(std::any_of(t.panes.details.begin(), t.panes.details.end(),
                           [](const std::u16string& line) { return line.starts_with(u"Model: "); }));
   EXPECT_FALSE(d.application.Terminated());
@@ -106,7 +106,7 @@ TEST_F(MainWindow, LeavingTheSelectionWithoutAChoiceEndsTheProgramWithoutOpening
   FirstShow([&] { choose.DriveListKeyDown(kVirtualKeyEscape); });
   EXPECT_TRUE(d.application.Terminated());
   EXPECT_TRUE(WriteOpens().empty());
-  EXPECT_EQ(t.program.DeviceHandle, 0);
+  EXPECT_FALSE(window.Drive().IsOpen());
   EXPECT_TRUE(t.panes.details.empty());
   EXPECT_TRUE(mainView.diskName.empty());
 }
@@ -129,7 +129,7 @@ TEST_F(MainWindow, AFailingWow64QueryIsShownAndLeavesTheWindowWithoutADrive) {
   EXPECT_EQ(d.dialogs.boxes[0].caption, u"Orvella 4.30");
   EXPECT_EQ(d.dialogs.boxes[0].icon, MessageIcon::Error);
   EXPECT_EQ(chooseView.modalShows, 0);
-  EXPECT_EQ(t.program.DeviceHandle, 0);
+  EXPECT_FALSE(window.Drive().IsOpen());
   EXPECT_FALSE(d.application.Terminated());
   EXPECT_FALSE(formatPage.Enabled(FormatControl::RunBenchmarks));
   EXPECT_FALSE(formatPage.Enabled(FormatControl::GetSmart));
@@ -138,7 +138,7 @@ TEST_F(MainWindow, AFailingWow64QueryIsShownAndLeavesTheWindowWithoutADrive) {
 
 TEST_F(MainWindow, ClosingClosesTheDriveHandleExactlyOnce) {
   FirstShow();
-  const Handle handle = t.program.DeviceHandle;
+  const Handle handle = window.Drive().DeviceHandle;
   EXPECT_TRUE(window.FormClose());
   EXPECT_TRUE(window.FormClose());
   EXPECT_EQ(CloseCount(handle), 1);
@@ -194,7 +194,7 @@ class ChooseAnother : public MainWindow {
 
 TEST_F(ChooseAnother, OpensTheNewDriveInEmptiedPanesAndClosesTheOldOneOnce) {
   FirstShow();
-  const Handle first = t.program.DeviceHandle;
+  const Handle first = window.Drive().DeviceHandle;
   window.btGetSmartClick();
   ASSERT_FALSE(t.panes.smart.empty());
   EXPECT_TRUE(mainView.chooseAnotherEnabled);
@@ -207,15 +207,15 @@ TEST_F(ChooseAnother, OpensTheNewDriveInEmptiedPanesAndClosesTheOldOneOnce) {
     ChooseFirstRow();
   });
   EXPECT_EQ(chooseView.modalShows, 2);
-  EXPECT_EQ(t.program.SelectedDevice, 1);
+  EXPECT_EQ(window.Drive().SelectedDevice, 1);
   const auto opens = WriteOpens();
   ASSERT_EQ(opens.size(), 2u);
   EXPECT_EQ(opens[1].path, u"\\\\.\\PhysicalDrive0");
   EXPECT_EQ(opens[1].share, 0u);
-  EXPECT_EQ(t.program.DeviceHandle, opens[1].handle);
+  EXPECT_EQ(window.Drive().DeviceHandle, opens[1].handle);
 
   const std::u16string title = GetDeviceTitle(t.program.DeviceTables, 1, u'.');
-  EXPECT_EQ(t.program.DeviceTitle, title);
+  EXPECT_EQ(window.Drive().DeviceTitle, title);
   EXPECT_EQ(mainView.diskName, title);
   EXPECT_EQ(mainView.statusPanels[kStatusPanelDevice], title);
   EXPECT_EQ(mainView.pageClears, 1);
@@ -239,14 +239,14 @@ TEST_F(ChooseAnother, AfterAnEraseTheReportOfTheOldDriveIsNoLongerOffered) {
   formatPage.quickWipeChecked = true;
   window.btRunBenchmarksClick();
   ASSERT_TRUE(mainView.saveReportEnabled);
-  const Handle erased = t.program.DeviceHandle;
+  const Handle erased = window.Drive().DeviceHandle;
   ChooseAgain([this] { ChooseFirstRow(); });
   EXPECT_EQ(CloseCount(erased), 1);
   EXPECT_FALSE(mainView.saveReportEnabled);
   window.btSaveReportClick();
   EXPECT_TRUE(mainView.suggestedReportNames.empty());
   EXPECT_EQ(t.panes.formatLog.size(), 3u);
-  EXPECT_EQ(t.program.SelectedEntry().DevicePath, u"\\\\.\\PhysicalDrive0");
+  EXPECT_EQ(window.Drive().Entry().DevicePath, u"\\\\.\\PhysicalDrive0");
 }
 
 TEST_F(ChooseAnother, TheWalkFindsDrivesThatCameAndMissesThoseThatWent) {
@@ -262,13 +262,13 @@ TEST_F(ChooseAnother, TheWalkFindsDrivesThatCameAndMissesThoseThatWent) {
     choose.btContinueClick();
   });
   EXPECT_EQ(t.program.DeviceCount, 3);
-  EXPECT_EQ(t.program.SelectedEntry().DevicePath, u"\\\\.\\PhysicalDrive5");
+  EXPECT_EQ(window.Drive().Entry().DevicePath, u"\\\\.\\PhysicalDrive5");
   EXPECT_TRUE(t.program.DeviceTables[4].DevicePath.empty());  // nothing left of the old catalogue
 }
 
 TEST_F(ChooseAnother, IsDisabledAndRefusedWhileAFormatRunLasts) {
   FirstShow();
-  const Handle drive = t.program.DeviceHandle;
+  const Handle drive = window.Drive().DeviceHandle;
   formatPage.quickWipeChecked = true;
   bool enabledDuringRun = true;
   formatPage.onMessages = [&] {
@@ -280,13 +280,13 @@ TEST_F(ChooseAnother, IsDisabledAndRefusedWhileAFormatRunLasts) {
   EXPECT_FALSE(enabledDuringRun);
   EXPECT_EQ(chooseView.modalShows, 1);
   EXPECT_EQ(CloseCount(drive), 0);
-  EXPECT_EQ(t.program.DeviceHandle, drive);
+  EXPECT_EQ(window.Drive().DeviceHandle, drive);
   EXPECT_TRUE(mainView.chooseAnotherEnabled);
 }
 
 TEST_F(ChooseAnother, ClosingTheSelectionWindowThenEndsTheProgramWithoutOpeningADrive) {
   FirstShow();
-  const Handle first = t.program.DeviceHandle;
+  const Handle first = window.Drive().DeviceHandle;
   ChooseAgain([this] { chooseView.Close(); });
   EXPECT_TRUE(d.application.Terminated());
   EXPECT_FALSE(choose.DeviceChosen());
@@ -444,7 +444,6 @@ TEST_F(MainWindow, ProgramEntryCreatesShowsAndRunsTheLoopOnlyWhenNotEnded) {
   otherChooseView.window = &otherChoose;
   otherChooseView.whileShown = [&] { otherChooseView.Close(); };
   TFmMain otherWindow{t.program, ended.desktop, mainView, formatPage, otherChoose, debugView};
-  t.program.DeviceHandle = 0;
   RunProgram(ended.desktop, otherWindow, otherChoose);
   EXPECT_EQ(ended.application.messageLoops, 0);
 }

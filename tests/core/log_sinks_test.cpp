@@ -42,10 +42,12 @@ TEST(LogSinks, ReportLinesAndTheUnstampedLineKeepTheirText) {
   TestProgram t;
   AddDetailsLine(t.program, u" ");
   AddSmartLine(t.program, u"  padded  ");
-  AddFormatLogUnstamped(t.program, u"Invalid handle");
+  DriveRun run(t.program);
+  AddFormatLogUnstamped(run, u"Invalid handle");
   EXPECT_EQ(t.panes.details, std::vector<std::u16string>{u" "});
   EXPECT_EQ(t.panes.smart, std::vector<std::u16string>{u"  padded  "});
   EXPECT_EQ(t.panes.formatLog, std::vector<std::u16string>{u"Invalid handle"});
+  EXPECT_EQ(run.LogLines(), std::vector<std::u16string>{u"Invalid handle"});
 }
 
 TEST(FatalError, ShowsTheMessageThenHaltsWithExitCodeZero) {

@@ -103,16 +103,16 @@ TEST(GetVolumeDeviceNumber, AsksWithoutAccessRightsAndAlwaysClosesTheVolume) {
 
 TEST(LockDeviceVolumes, ADriveWithoutVolumesIsTakenSilently) {
   TestProgram t(Machine({Volume("C:", 0)}));
-  EXPECT_TRUE(LockDeviceVolumes(t.program, 1));
-  EXPECT_TRUE(t.program.LockedVolumes.empty());
+  EXPECT_TRUE(LockDeviceVolumes(t.drive, 1).locked);
+  EXPECT_TRUE(t.drive.LockedVolumes.empty());
   EXPECT_TRUE(t.panes.formatLog.empty());
   EXPECT_EQ(t.os.OpenHandleCount(), 0);
 }
 
 TEST(LockDeviceVolumes, LocksEveryVolumeOfTheDriveInListOrderUntilTheRelease) {
   TestProgram t(Machine({Volume("C:", 1), Volume("D:", 0), Volume("E:", 1)}));
-  ASSERT_TRUE(LockDeviceVolumes(t.program, 1));
-  ASSERT_EQ(t.program.LockedVolumes.size(), 2u);
+  ASSERT_TRUE(LockDeviceVolumes(t.drive, 1).locked);
+  ASSERT_EQ(t.drive.LockedVolumes.size(), 2u);
   EXPECT_TRUE(t.os.IsVolumeLocked("C:"));
   EXPECT_FALSE(t.os.IsVolumeLocked("D:"));
   EXPECT_TRUE(t.os.IsVolumeLocked("E:"));
@@ -122,15 +122,15 @@ TEST(LockDeviceVolumes, LocksEveryVolumeOfTheDriveInListOrderUntilTheRelease) {
   std::vector<std::pair<Handle, std::uint32_t>> volumeRequests;
   for (const auto& r : RequestsOf(t.os, RequestRecord::Kind::Ioctl))
     if (r.controlCode != IOCTL_STORAGE_GET_DEVICE_NUMBER) volumeRequests.push_back({r.handle, r.controlCode});
-  const Handle c = t.program.LockedVolumes[0], e = t.program.LockedVolumes[1];
+  const Handle c = t.drive.LockedVolumes[0], e = t.drive.LockedVolumes[1];
   const std::vector<std::pair<Handle, std::uint32_t>> expected = {
       {c, FSCTL_LOCK_VOLUME}, {c, FSCTL_DISMOUNT_VOLUME}, {c, FSCTL_ALLOW_EXTENDED_DASD_IO},
       {e, FSCTL_LOCK_VOLUME}, {e, FSCTL_DISMOUNT_VOLUME}, {e, FSCTL_ALLOW_EXTENDED_DASD_IO}};
   EXPECT_EQ(volumeRequests, expected);
 
   t.os.ClearRequests();
-  ReleaseDeviceVolumes(t.program);
-  EXPECT_TRUE(t.program.LockedVolumes.empty());
+  ReleaseDeviceVolumes(t.drive);
+  EXPECT_TRUE(t.drive.LockedVolumes.empty());
   const auto closes = RequestsOf(t.os, RequestRecord::Kind::Close);
   ASSERT_EQ(closes.size(), 2u);
   EXPECT_EQ(closes[0].handle, c);
@@ -142,7 +142,7 @@ TEST(LockDeviceVolumes, LocksEveryVolumeOfTheDriveInListOrderUntilTheRelease) {
 TEST(LockDeviceVolumes, TracesEveryStepInDebugMode) {
   TestProgram t(Machine({Volume("C:", 1, 2), Volume("D:", 0)}));
   t.program.DebugMode = true;
-  ASSERT_TRUE(LockDeviceVolumes(t.program, 1));
+  ASSERT_TRUE(LockDeviceVolumes(t.drive, 1).locked);
   const Lines expected = {u"Looking for partitions...",
                           u"Done.",
                           u"Getting device data...",
@@ -167,8 +167,8 @@ TEST(LockDeviceVolumes, ComparesOnlyTheNumberNotTheDeviceType) {
   VirtualMachine m = Machine({Volume("F:", 1)});
   m.volumes[0].deviceType = 2;  // an optical drive numbered like the disk
   TestProgram t(m);
-  EXPECT_TRUE(LockDeviceVolumes(t.program, 1));
-  EXPECT_EQ(t.program.LockedVolumes.size(), 1u);
+  EXPECT_TRUE(LockDeviceVolumes(t.drive, 1).locked);
+  EXPECT_EQ(t.drive.LockedVolumes.size(), 1u);
 }
 
 TEST(LockDeviceVolumes, SkipsVolumesThatCannotBeAskedAndIgnoresARefusedExtendedAccess) {
@@ -177,8 +177,8 @@ TEST(LockDeviceVolumes, SkipsVolumesThatCannotBeAskedAndIgnoresARefusedExtendedA
   m.volumes[1].queryError = ERROR_INVALID_FUNCTION;
   m.volumes[2].extendedIoError = ERROR_INVALID_FUNCTION;
   TestProgram t(m);
-  EXPECT_TRUE(LockDeviceVolumes(t.program, 1));
-  ASSERT_EQ(t.program.LockedVolumes.size(), 1u);
+  EXPECT_TRUE(LockDeviceVolumes(t.drive, 1).locked);
+  ASSERT_EQ(t.drive.LockedVolumes.size(), 1u);
   EXPECT_TRUE(t.os.IsVolumeLocked("E:"));
   EXPECT_TRUE(t.panes.formatLog.empty());
 }
@@ -190,14 +190,14 @@ TEST(LockDeviceVolumes, ARefusedStepClosesThatVolumeAndKeepsTheEarlierOnesForThe
     (refuseDismount ? m.volumes[1].dismountError : m.volumes[1].lockError) = ERROR_ACCESS_DENIED;
     TestProgram t(m);
     t.program.DebugMode = true;
-    EXPECT_FALSE(LockDeviceVolumes(t.program, 1));
-    ASSERT_EQ(t.program.LockedVolumes.size(), 1u);
+    EXPECT_FALSE(LockDeviceVolumes(t.drive, 1).locked);
+    ASSERT_EQ(t.drive.LockedVolumes.size(), 1u);
     EXPECT_TRUE(t.os.IsVolumeLocked("C:"));
     EXPECT_FALSE(t.os.IsVolumeLocked("G:"));  // never reached
     EXPECT_EQ(t.os.OpenHandleCount(), 1);     // the refused handle is closed
     EXPECT_EQ(Unstamped(t.panes.formatLog).back(),
               refuseDismount ? u"Dismounting volume..." : u"Locking volume...");
-    ReleaseDeviceVolumes(t.program);
+    ReleaseDeviceVolumes(t.drive);
     EXPECT_EQ(t.os.OpenHandleCount(), 0);
   }
 }
@@ -208,15 +208,17 @@ TEST(LockDeviceVolumes, ARefusedLockDescribesTheVolumeAndWhatHoldsIt) {
   m.volumes[1].mountPoint = "E:\\";
   m.volumes[1].holders = std::vector<VolumeHolder>{{4242, u"editor"}};
   TestProgram t(m);
-  EXPECT_FALSE(LockDeviceVolumes(t.program, 1));
-  EXPECT_EQ(t.program.BusyVolumes, (std::vector<BusyVolume>{{u"E:", {u"E:\\"}, true, {{4242, u"editor"}}}}));
-  ReleaseDeviceVolumes(t.program);
+  const VolumeLocking refused = LockDeviceVolumes(t.drive, 1);
+  EXPECT_FALSE(refused.locked);
+  EXPECT_EQ(refused.busyVolumes, (std::vector<BusyVolume>{{u"E:", {u"E:\\"}, true, {{4242, u"editor"}}}}));
+  ReleaseDeviceVolumes(t.drive);
 
   // The next attempt starts afresh.
   t.os.Machine().volumes[1].lockError = 0;
-  EXPECT_TRUE(LockDeviceVolumes(t.program, 1));
-  EXPECT_TRUE(t.program.BusyVolumes.empty());
-  ReleaseDeviceVolumes(t.program);
+  const VolumeLocking taken = LockDeviceVolumes(t.drive, 1);
+  EXPECT_TRUE(taken.locked);
+  EXPECT_TRUE(taken.busyVolumes.empty());
+  ReleaseDeviceVolumes(t.drive);
 }
 
 TEST(BusyVolumeLines, NameTheMountPointsAndEachHolderOrSayWhyNone) {
@@ -233,16 +235,16 @@ TEST(LockDeviceVolumes, AVolumeThatWillNotOpenForReadingWritesInvalidHandleUnsta
   VirtualMachine m = Machine({Volume("C:", 1)});
   m.volumes[0].readOpenError = ERROR_ACCESS_DENIED;
   TestProgram t(m);
-  EXPECT_FALSE(LockDeviceVolumes(t.program, 1));
+  EXPECT_FALSE(LockDeviceVolumes(t.drive, 1).locked);
   EXPECT_EQ(t.panes.formatLog, Lines{u"Invalid handle"});
-  EXPECT_TRUE(t.program.LockedVolumes.empty());
+  EXPECT_TRUE(t.drive.LockedVolumes.empty());
 }
 
 TEST(LockDeviceVolumes, AMissingDriveNameListIsALockFailure) {
   VirtualMachine m = Machine({Volume("C:", 1)});
   m.driveStringsFail = true;
   TestProgram t(m);
-  EXPECT_FALSE(LockDeviceVolumes(t.program, 1));
+  EXPECT_FALSE(LockDeviceVolumes(t.drive, 1).locked);
   EXPECT_EQ(Unstamped(t.panes.formatLog),
             Lines{u"The list of drive letters could not be read, so no volume could be locked."});
   EXPECT_TRUE(RequestsOf(t.os, RequestRecord::Kind::Open).empty());

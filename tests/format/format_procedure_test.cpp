@@ -44,7 +44,7 @@ struct ProcedureRig : FormatRig {
            page.Enabled(FormatControl::QuickWipe) && !page.Enabled(FormatControl::Stop);
   }
 
-  FormatProcedure procedure{t.program, page};
+  FormatProcedure procedure{t.drive, page};
 };
 
 const Lines kHeader = {u" ",
@@ -130,14 +130,14 @@ TEST(FormatDevice, ASuccessfulRunLogsEveryLineInOrder) {
     return r.kind == Kind::Ioctl && r.controlCode == IOCTL_DISK_UPDATE_PROPERTIES;
   });
   ASSERT_NE(update, requests.end());
-  EXPECT_EQ(update->handle, rig.t.program.DeviceHandle);
+  EXPECT_EQ(update->handle, rig.t.drive.DeviceHandle);
   EXPECT_EQ(update->inLength + update->outLength, 0u);
   EXPECT_EQ((update - 1)->kind, Kind::Read);  // the read-back follows the flush
   EXPECT_EQ((update + 1)->kind, Kind::Close);
   EXPECT_EQ((update + 2)->kind, Kind::Close);
-  EXPECT_TRUE(rig.t.program.LockedVolumes.empty());
+  EXPECT_TRUE(rig.t.drive.LockedVolumes.empty());
   EXPECT_EQ(rig.t.os.OpenHandleCount(), 1);
-  EXPECT_FALSE(rig.t.program.StopRequested);
+  EXPECT_FALSE(rig.t.drive.StopRequested);
   EXPECT_EQ(rig.procedure.LastRun().outcome, FormatOutcome::Ran);
   EXPECT_EQ(rig.procedure.LastRun().loop.ending, WriteLoopEnding::Complete);
 }
@@ -212,7 +212,7 @@ TEST(FormatDevice, ARefusedLockWritesNothingReleasesTheVolumesAndGivesTheControl
                          u"Volume E: is in use.", u"Held by process 4242 (editor)"};
   EXPECT_EQ(rig.Log(), Concat(kHeader, refusal));
   EXPECT_TRUE(rig.Medium().writes.empty());
-  EXPECT_TRUE(rig.t.program.LockedVolumes.empty());
+  EXPECT_TRUE(rig.t.drive.LockedVolumes.empty());
   EXPECT_EQ(rig.t.os.OpenHandleCount(), 1);  // C: was locked, then released
   EXPECT_FALSE(rig.t.os.IsVolumeLocked("C:"));
   EXPECT_EQ(rig.Requests(Kind::Ioctl).back().controlCode, IOCTL_DISK_UPDATE_PROPERTIES);
@@ -232,10 +232,10 @@ TEST(FormatDevice, TheDriveIsClaimedWholeFromTheLockedVolumesToTheRelease) {
   const auto claim = std::find_if(ioctls.begin(), ioctls.end(),
                                   [](const RequestRecord& r) { return r.controlCode == FSCTL_LOCK_VOLUME; });
   ASSERT_NE(claim, ioctls.end());
-  EXPECT_NE(claim->handle, rig.t.program.DeviceHandle);  // the first ones lock C: and E:
+  EXPECT_NE(claim->handle, rig.t.drive.DeviceHandle);  // the first ones lock C: and E:
   const auto& requests = rig.t.os.Requests();
   const auto driveClaim = std::find_if(requests.begin(), requests.end(), [&](const RequestRecord& r) {
-    return r.controlCode == FSCTL_LOCK_VOLUME && r.handle == rig.t.program.DeviceHandle;
+    return r.controlCode == FSCTL_LOCK_VOLUME && r.handle == rig.t.drive.DeviceHandle;
   });
   ASSERT_NE(driveClaim, requests.end());
   const auto firstWrite =
@@ -245,7 +245,7 @@ TEST(FormatDevice, TheDriveIsClaimedWholeFromTheLockedVolumesToTheRelease) {
                           [](const RequestRecord& r) { return r.controlCode == FSCTL_LOCK_VOLUME; }),
             3);
   EXPECT_EQ(rig.Requests(Kind::Ioctl).back().controlCode, FSCTL_UNLOCK_VOLUME);
-  EXPECT_EQ(rig.Requests(Kind::Ioctl).back().handle, rig.t.program.DeviceHandle);
+  EXPECT_EQ(rig.Requests(Kind::Ioctl).back().handle, rig.t.drive.DeviceHandle);
 }
 
 TEST(FormatDevice, ARefusedClaimOfTheDriveRefusesTheRunWithItsReasonAndWritesNothing) {
@@ -263,7 +263,7 @@ TEST(FormatDevice, ARefusedClaimOfTheDriveRefusesTheRunWithItsReasonAndWritesNot
   EXPECT_TRUE(rig.Medium().writes.empty());
   EXPECT_EQ(rig.procedure.LastRun().outcome, FormatOutcome::LockRefused);
   EXPECT_EQ(rig.procedure.LastRun().errorLines, Lines{line});
-  EXPECT_TRUE(rig.t.program.LockedVolumes.empty());
+  EXPECT_TRUE(rig.t.drive.LockedVolumes.empty());
   EXPECT_FALSE(rig.t.os.IsVolumeLocked("C:"));
   EXPECT_EQ(rig.Requests(Kind::Ioctl).back().controlCode, IOCTL_DISK_UPDATE_PROPERTIES);  // no unlock of no claim
   EXPECT_TRUE(rig.ControlsAsOutsideARun());
@@ -320,7 +320,7 @@ TEST(FormatDevice, AStopEndsTheRunCancelledAndTheNextRunStartsAfresh) {
   // The second run: a fresh question and header, the same open handle, and
   // no stop left over from the first.
   rig.page.onMessages = nullptr;
-  const Handle handle = rig.t.program.DeviceHandle;
+  const Handle handle = rig.t.drive.DeviceHandle;
   const std::size_t firstRunLines = rig.t.panes.formatLog.size();
   rig.procedure.FormatDevice();
   EXPECT_EQ(rig.page.dialogs.size(), 2u);
@@ -354,7 +354,7 @@ TEST(FormatDevice, AnUnpluggedDriveIsReportedAndTheProcedureStillFinishes) {
   const Lines log = rig.Log();
   EXPECT_EQ(log.back(), u"Operation terminated at offset 196,608    LBA 384");  // no advice on partitions
   EXPECT_EQ(rig.page.state, ProgressState::Paused);
-  EXPECT_TRUE(rig.t.program.LockedVolumes.empty());
+  EXPECT_TRUE(rig.t.drive.LockedVolumes.empty());
   EXPECT_TRUE(rig.ControlsAsOutsideARun());
 }
 
@@ -366,14 +366,14 @@ TEST(FormatDevice, WithoutAWriteBufferTheRunEndsLikeALockFailure) {
                                         u"Not enough memory for the 33,554,432-byte write "
                                         u"buffer; nothing was written."}));
   EXPECT_TRUE(rig.Medium().writes.empty());
-  EXPECT_TRUE(rig.t.program.LockedVolumes.empty());
+  EXPECT_TRUE(rig.t.drive.LockedVolumes.empty());
   EXPECT_EQ(rig.page.state, ProgressState::Error);
   EXPECT_TRUE(rig.ControlsAsOutsideARun());
 }
 
 TEST(FormatDevice, ClosingTheWindowMidRunStopsReleasesAndOnlyThenClosesTheDrive) {
   ProcedureRig rig;
-  const Handle drive = rig.t.program.DeviceHandle;
+  const Handle drive = rig.t.drive.DeviceHandle;
   bool closeAllowed = true;
   rig.page.onMessages = [&] {
     if (rig.page.messageRuns == 4) closeAllowed = rig.procedure.RequestClose();  // during pass 3
@@ -397,11 +397,11 @@ TEST(FormatDevice, ClosingTheWindowMidRunStopsReleasesAndOnlyThenClosesTheDrive)
   EXPECT_EQ(after[5].kind, Kind::Close);
   EXPECT_EQ(after[5].handle, drive);
   EXPECT_EQ(rig.t.os.OpenHandleCount(), 0);
-  EXPECT_EQ(rig.t.program.DeviceHandle, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(rig.t.drive.DeviceHandle, INVALID_HANDLE_VALUE);
 
   EXPECT_EQ(rig.page.events.back(), "close window");
   EXPECT_FALSE(rig.page.Enabled(FormatControl::RunBenchmarks));  // nothing new can start
-  EXPECT_FALSE(rig.t.program.StopRequested);
+  EXPECT_FALSE(rig.t.drive.StopRequested);
   const std::size_t closes = rig.Requests(Kind::Close).size();
   EXPECT_TRUE(rig.procedure.RequestClose());  // the window's second try goes through
   EXPECT_EQ(rig.Requests(Kind::Close).size(), closes);
@@ -415,7 +415,7 @@ TEST(FormatDevice, ClosingTheWindowDuringTheQuestionWritesNothing) {
   EXPECT_TRUE(rig.Medium().writes.empty());
   EXPECT_EQ(rig.page.events, (Events{"dialog", "close window"}));
   EXPECT_EQ(rig.t.os.OpenHandleCount(), 0);
-  EXPECT_FALSE(rig.t.program.StopRequested);
+  EXPECT_FALSE(rig.t.drive.StopRequested);
 }
 
 TEST(FormatDevice, ClosingTheWindowOutsideARunClosesTheDriveAtOnce) {

@@ -30,9 +30,9 @@ struct FormatRig {
     entry.IdentifyData.LBA = drive.length / drive.bytesPerSector;
     entry.IdentifyData.SectorSize = drive.bytesPerSector;
     t.program.DeviceCount = 1;
-    t.program.SelectedDevice = 1;
-    t.program.DeviceTitle = u"[1]  MODEL-A    FW01    [title]";
-    t.program.DeviceHandle =
+    t.drive.SelectedDevice = 1;
+    t.drive.DeviceTitle = u"[1]  MODEL-A    FW01    [title]";
+    t.drive.DeviceHandle =
         t.os.CreateFileW(u"\\\\.\\PhysicalDrive1", GENERIC_READ | GENERIC_WRITE, 0, OPEN_EXISTING, 0);
     t.os.ClearRequests();
   }

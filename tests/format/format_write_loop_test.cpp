@@ -20,7 +20,7 @@ constexpr std::int64_t kTwoGb = 2'000'000'000;  // 3,906,250 sectors of 512 byte
 
 // The write pass alone: verification_test.cpp reads back.
 WriteLoopResult WritePass(FormatRig& rig, bool quickWipe = false) {
-  return FormatWriteLoop(rig.t.program, rig.page, EraseChoices{quickWipe, VerifyMethod::Off, {}});
+  return FormatWriteLoop(rig.t.drive, rig.page, EraseChoices{quickWipe, VerifyMethod::Off, {}});
 }
 
 WriteLoopEnding Erase(FormatRig& rig, bool quickWipe = false) { return WritePass(rig, quickWipe).ending; }
@@ -183,7 +183,7 @@ TEST(FormatWriteLoop, AnUnpluggedDriveEndsTheRunAtTheFailedBlock) {
                                 u"Operation terminated at offset 983,040    LBA 1920"}));
     EXPECT_EQ(rig.Medium().writes.size(), 16u);
     EXPECT_EQ(rig.Medium().flushes, 0);
-    EXPECT_FALSE(rig.t.program.StopRequested);
+    EXPECT_FALSE(rig.t.drive.StopRequested);
   }
 }
 
@@ -239,7 +239,7 @@ TEST(FormatWriteLoop, AWriteRefusedBecauseAnotherProgramTookTheDriveEndsTheRunTh
     VirtualDrive d = Drive(8 * 65'536);
     d.writeErrors = {{{131'072, 131'073}, code}};
     FormatRig rig(d);
-    const WriteLoopResult r = FormatWriteLoop(rig.t.program, rig.page, EraseChoices{false, VerifyMethod::Off, {}});
+    const WriteLoopResult r = FormatWriteLoop(rig.t.drive, rig.page, EraseChoices{false, VerifyMethod::Off, {}});
     EXPECT_EQ(r.ending, WriteLoopEnding::NotComplete);
     const Lines expected = {
         u"Format Error occurred at offset 131,072:   " + IntToStr(code),
@@ -288,7 +288,7 @@ TEST(FormatWriteLoop, CompleteMeansFlushedToTheMedium) {
 TEST(FormatWriteLoop, AStopTakesEffectAfterThePassInProgress) {
   FormatRig rig(Drive(8 * 65'536));
   rig.page.onMessages = [&] {
-    if (rig.page.messageRuns == 4) rig.t.program.StopRequested = true;  // during pass 3
+    if (rig.page.messageRuns == 4) rig.t.drive.StopRequested = true;  // during pass 3
   };
   EXPECT_EQ(Erase(rig), WriteLoopEnding::Cancelled);
   EXPECT_EQ(rig.WriteLengths().size(), 3u);
@@ -296,7 +296,7 @@ TEST(FormatWriteLoop, AStopTakesEffectAfterThePassInProgress) {
                               u"What was written before the stop has been flushed to the drive."}));
   EXPECT_EQ(rig.Medium().flushes, 1);
   EXPECT_EQ(rig.t.os.Requests().back().kind, RequestRecord::Kind::Flush);
-  EXPECT_FALSE(rig.t.program.StopRequested);
+  EXPECT_FALSE(rig.t.drive.StopRequested);
 }
 
 TEST(FormatWriteLoop, ACancelledRunWhoseFlushFailsSaysSo) {
@@ -304,7 +304,7 @@ TEST(FormatWriteLoop, ACancelledRunWhoseFlushFailsSaysSo) {
   d.flushError = ERROR_IO_DEVICE;
   FormatRig rig(d);
   rig.page.onMessages = [&] {
-    if (rig.page.messageRuns == 2) rig.t.program.StopRequested = true;
+    if (rig.page.messageRuns == 2) rig.t.drive.StopRequested = true;
   };
   const WriteLoopResult r = WritePass(rig);
   EXPECT_EQ(r.ending, WriteLoopEnding::Cancelled);
@@ -315,7 +315,7 @@ TEST(FormatWriteLoop, ACancelledRunWhoseFlushFailsSaysSo) {
 TEST(FormatWriteLoop, AStopInTheLastPassIsStillReportedAsCancelled) {
   FormatRig rig(Drive(4 * 65'536));
   rig.page.onMessages = [&] {
-    if (rig.page.messageRuns == 5) rig.t.program.StopRequested = true;
+    if (rig.page.messageRuns == 5) rig.t.drive.StopRequested = true;
   };
   EXPECT_EQ(Erase(rig), WriteLoopEnding::Cancelled);
   EXPECT_TRUE(rig.Medium().Covers(0, 4 * 65'536));
@@ -325,7 +325,7 @@ TEST(FormatWriteLoop, AStopInTheLastPassIsStillReportedAsCancelled) {
 TEST(FormatWriteLoop, AStopBetweenTheQuickWipesExtentsReportsTheRealOffset) {
   FormatRig rig(SlowDrive(kTwoGb));
   rig.page.onMessages = [&] {
-    if (rig.page.messageRuns == 1 + 157) rig.t.program.StopRequested = true;  // the head's last pass
+    if (rig.page.messageRuns == 1 + 157) rig.t.drive.StopRequested = true;  // the head's last pass
   };
   Erase(rig, true);
   EXPECT_EQ(rig.Log().end()[-2], u"Operation cancelled at offset 10,240,000    LBA 20,000");
@@ -380,7 +380,7 @@ TEST(FormatWriteLoop, TheResultTellsTheExtentsCoveredAndTheBlocksThatFailed) {
   {
     FormatRig rig(SlowDrive(kTwoGb));
     rig.page.onMessages = [&] {
-      if (rig.page.messageRuns == 1 + 157) rig.t.program.StopRequested = true;
+      if (rig.page.messageRuns == 1 + 157) rig.t.drive.StopRequested = true;
     };
     const WriteLoopResult r = WritePass(rig, true);
     EXPECT_EQ(r.covered, (Extents{{0, kQuickExtent}}));
@@ -474,8 +474,8 @@ TEST(SeekDevice, GivesTheNewPositionOrMinusOne) {
   d.seekErrors = {{512, 1024}};
   FormatRig rig(d);
   Os& os = rig.t.os;
-  EXPECT_EQ(SeekDevice(os, rig.t.program.DeviceHandle, 4096), 4096);
-  EXPECT_EQ(SeekDevice(os, rig.t.program.DeviceHandle, 512), -1);
+  EXPECT_EQ(SeekDevice(os, rig.t.drive.DeviceHandle, 4096), 4096);
+  EXPECT_EQ(SeekDevice(os, rig.t.drive.DeviceHandle, 512), -1);
   EXPECT_EQ(SeekDevice(os, 0x7777, 0), -1);
 }
 

@@ -24,7 +24,7 @@ constexpr std::int64_t kLostFrom = 40 << 20;     // 81,920 sectors in
 constexpr std::int64_t kLostBytes = 256 << 10;   // 512 sectors
 
 WriteLoopResult Erase(FormatRig& rig, VerifyMethod verify, bool quick = false) {
-  return FormatWriteLoop(rig.t.program, rig.page, EraseChoices{quick, verify, 12345});
+  return FormatWriteLoop(rig.t.drive, rig.page, EraseChoices{quick, verify, 12345});
 }
 
 VirtualDrive LosingDrive(std::int64_t lostBytes = kLostBytes) {
@@ -134,13 +134,13 @@ TEST(Verification, ReadErrorsAreLoggedLikeWriteErrorsAndLeaveTheRunNotComplete) 
 TEST(Verification, AStopDuringTheReadBackCancelsTheRun) {
   FormatRig rig(Drive(kDrive));
   rig.page.onMessages = [&] {
-    if (rig.page.Caption(FormatLabel::CurrentPercent) == u"50% verified") rig.t.program.StopRequested = true;
+    if (rig.page.Caption(FormatLabel::CurrentPercent) == u"50% verified") rig.t.drive.StopRequested = true;
   };
   const WriteLoopResult r = Erase(rig, VerifyMethod::Full);
   EXPECT_EQ(r.ending, WriteLoopEnding::Cancelled);
   EXPECT_EQ(r.verification.result, VerifyResult::Cancelled);
   EXPECT_TRUE(Logged(rig, u"Verification cancelled at offset 33,554,432    LBA 65,536"));
-  EXPECT_FALSE(rig.t.program.StopRequested);
+  EXPECT_FALSE(rig.t.drive.StopRequested);
 }
 
 TEST(Verification, ADriveGoneDuringTheReadBackTerminatesTheRun) {

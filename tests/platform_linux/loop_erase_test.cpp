@@ -32,20 +32,17 @@ constexpr char16_t kLockFailure[] =
 
 // The program after start-up with the test's loop device chosen and open.
 struct ChosenLoop {
-  explicit ChosenLoop(const LoopDevice& loop) : program(os, clock, locale, panes, halt), procedure(program, page) {
+  explicit ChosenLoop(const LoopDevice& loop)
+      : program(os, clock, locale, panes, halt), drive(program), procedure(drive, page) {
     EnumerateDevices(program);
     for (int i = 1; i <= program.DeviceCount; ++i)
       if (os.Drives()[program.DeviceTables[static_cast<std::size_t>(i)].DeviceNumber].name == loop.Name())
-        program.SelectedDevice = i;
-    if (program.SelectedDevice < 1) return;
-    program.DeviceTitle = u"the test's " + Utf8ToText(loop.Name());
-    program.DeviceHandle =
-        os.CreateFileW(program.SelectedEntry().DevicePath, GENERIC_READ | GENERIC_WRITE, 0, OPEN_EXISTING, 0);
+        drive.SelectedDevice = i;
+    if (drive.SelectedDevice < 1) return;
+    drive.DeviceTitle = u"the test's " + Utf8ToText(loop.Name());
+    drive.DeviceHandle = os.CreateFileW(drive.Entry().DevicePath, GENERIC_READ | GENERIC_WRITE, 0, OPEN_EXISTING, 0);
   }
-  ~ChosenLoop() {
-    if (program.DeviceHandle != 0 && program.DeviceHandle != INVALID_HANDLE_VALUE) os.CloseHandle(program.DeviceHandle);
-  }
-  bool Ready() const { return program.SelectedDevice >= 1 && program.DeviceHandle != INVALID_HANDLE_VALUE; }
+  bool Ready() const { return drive.SelectedDevice >= 1 && drive.IsOpen(); }
   std::vector<std::u16string> Log() const { return Unstamped(panes.formatLog); }
   bool Logged(const std::u16string& line) const {
     const auto log = Log();
@@ -58,6 +55,7 @@ struct ChosenLoop {
   RecordingPanes panes;
   RecordingHalt halt;
   Program program;
+  DriveRun drive;
   RecordingFormatPage page;
   FormatProcedure procedure;
 };

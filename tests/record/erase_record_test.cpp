@@ -19,7 +19,7 @@ struct RecordRig {
     entry.IdentifyData.SectorSize = 512;
     entry.IdentifyData.BusType = BusTypeSata;
     t.program.DeviceCount = 1;
-    t.program.SelectedDevice = 1;
+    t.drive.SelectedDevice = 1;
     facts.run.outcome = FormatOutcome::Ran;
     facts.run.loop.ending = WriteLoopEnding::Complete;
     facts.run.loop.covered = {Extent{0, 500'107'862'016}};
@@ -38,7 +38,7 @@ struct RecordRig {
 
 TEST(EraseRecord, NamesTheMediumFromTheCatalogueWhenIdentifyIsSilent) {
   RecordRig rig;
-  const Json record = EraseRecord(rig.t.program, rig.facts);
+  const Json record = EraseRecord(rig.t.drive, rig.facts);
   EXPECT_EQ(record["media"], Json::parse(R"({"manufacturer": "Western Digital", "model": "WDC WD5000AAKX-00ERMA0",
       "serial": "WD-WCC2EAB12345", "type": "unknown", "bus": "SATA", "capacityBytes": 500107862016,
       "sectorSize": 512, "sectors": 976773168})"));
@@ -51,7 +51,7 @@ TEST(EraseRecord, PrefersIdentifyAndItsRotationRate) {
   rig.facts.identification.passport.name = u"Samsung SSD 870 EVO 500GB";
   rig.facts.identification.passport.sn = u"S62ANJ0R123456";
   rig.facts.identification.rotationRate = 1;
-  const Json media = EraseRecord(rig.t.program, rig.facts)["media"];
+  const Json media = EraseRecord(rig.t.drive, rig.facts)["media"];
   EXPECT_EQ(media["manufacturer"], "Samsung");
   EXPECT_EQ(media["model"], "Samsung SSD 870 EVO 500GB");
   EXPECT_EQ(media["serial"], "S62ANJ0R123456");
@@ -62,7 +62,7 @@ TEST(EraseRecord, ToolHostPeopleAndMethodOfAFullErase) {
   RecordRig rig;
   rig.facts.operatorName = "Ada Lovelace";
   rig.facts.assetTag = "IT-004711";
-  const Json record = EraseRecord(rig.t.program, rig.facts);
+  const Json record = EraseRecord(rig.t.drive, rig.facts);
   EXPECT_EQ(record["tool"], Json::parse(R"({"name": "Orvella", "version": "4.30", "frontEnd": "orvella-test"})"));
   EXPECT_EQ(record["host"],
             Json::parse(R"({"name": "bench-07", "vendor": "Tuxedo Works", "model": "Bench 7", "serial": null})"));
@@ -79,7 +79,7 @@ TEST(EraseRecord, AQuickWipeIsNoSanitizationAndPeopleMayBeUnnamed) {
   RecordRig rig;
   rig.facts.quick = true;
   rig.facts.exitCode = 0;
-  const Json record = EraseRecord(rig.t.program, rig.facts);
+  const Json record = EraseRecord(rig.t.drive, rig.facts);
   EXPECT_EQ(record["mode"], "quick");
   EXPECT_EQ(record["sanitization"]["method"], "quick wipe (not a sanitization)");
   EXPECT_TRUE(record["sanitization"]["category"].is_null());
@@ -90,14 +90,14 @@ TEST(EraseRecord, AQuickWipeIsNoSanitizationAndPeopleMayBeUnnamed) {
 
 TEST(EraseRecord, VerificationNotRunOrAsFound) {
   RecordRig rig;
-  EXPECT_EQ(EraseRecord(rig.t.program, rig.facts)["verification"],
+  EXPECT_EQ(EraseRecord(rig.t.drive, rig.facts)["verification"],
             Json::parse(R"({"method": "off", "result": "not-run", "bytesPlanned": 0, "bytesRead": 0,
                 "mismatches": [], "unread": []})"));
 
   VerificationOutcome& v = rig.facts.run.loop.verification;
   v = {VerifyMethod::Sample, VerifyResult::Mismatch, 42, 1000, 97'693, 2002, 50'010'786'816, 50'010'786'816,
        {Extent{4096, 8192}}, {}, {}};
-  EXPECT_EQ(EraseRecord(rig.t.program, rig.facts)["verification"],
+  EXPECT_EQ(EraseRecord(rig.t.drive, rig.facts)["verification"],
             Json::parse(R"({"method": "sample", "result": "mismatch", "bytesPlanned": 50010786816,
                 "bytesRead": 50010786816, "mismatches": [{"from": 4096, "to": 8192}], "unread": [],
                 "plan": {"standard": "NIST SP 800-88 r1, 4.7.3", "generator": "splitmix64", "seed": 42,
@@ -112,14 +112,14 @@ TEST(EraseRecord, ErasureProvenOnlyForAWholeDriveReadBackCleanWithNothingHidden)
   run.loop.wholeDrive = true;
   run.loop.verification.result = VerifyResult::Passed;
   EXPECT_TRUE(ErasureProven(run));
-  EXPECT_EQ(EraseRecord(rig.t.program, rig.facts)["erasureProven"], true);
+  EXPECT_EQ(EraseRecord(rig.t.drive, rig.facts)["erasureProven"], true);
 
   run.hiddenAreas = HiddenAreas{};
   EXPECT_TRUE(ErasureProven(run));  // asked, nothing hidden
   run.hiddenAreas->accessibleSectors = 1000;
   run.hiddenAreas->nativeSectors = 1008;
   EXPECT_FALSE(ErasureProven(run));
-  EXPECT_EQ(EraseRecord(rig.t.program, rig.facts)["hiddenAreas"]["hpaHiddenSectors"], 8);
+  EXPECT_EQ(EraseRecord(rig.t.drive, rig.facts)["hiddenAreas"]["hpaHiddenSectors"], 8);
   run.hiddenAreas.reset();
 
   run.loop.wholeDrive = false;  // a quick wipe of a large drive
@@ -132,13 +132,13 @@ TEST(EraseRecord, ErasureProvenOnlyForAWholeDriveReadBackCleanWithNothingHidden)
   run.loop.verification.result = VerifyResult::Passed;
   run.loop.ending = WriteLoopEnding::NotComplete;
   EXPECT_FALSE(ErasureProven(run));
-  EXPECT_EQ(EraseRecord(rig.t.program, rig.facts)["erasureProven"], false);
+  EXPECT_EQ(EraseRecord(rig.t.drive, rig.facts)["erasureProven"], false);
 }
 
 TEST(EraseRecord, EndsWithItsSeal) {
   RecordRig rig;
   rig.facts.run.errorLines = {u"Format Error occurred at offset 0 - 1117 - Device I/O error"};
-  const Json record = EraseRecord(rig.t.program, rig.facts);
+  const Json record = EraseRecord(rig.t.drive, rig.facts);
   EXPECT_EQ((--record.end()).key(), "sha256");
   EXPECT_TRUE(ReadSealedRecord(RecordText(record)).record.has_value());
 }

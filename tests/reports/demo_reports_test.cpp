@@ -17,13 +17,13 @@ struct DemoHardDisk : ::testing::Test {
 
   void SetUp() override {
     EnumerateDevices(t.program);
-    t.program.SelectedDevice = 1;
-    t.program.DeviceHandle = test::OpenDrive(t.os, 0);
+    t.drive.SelectedDevice = 1;
+    t.drive.DeviceHandle = test::OpenDrive(t.os, 0);
   }
 };
 
 TEST_F(DemoHardDisk, DetailsReportLineByLine) {
-  ShowDeviceDetails(t.program);
+  ShowDeviceDetails(t.drive);
   const std::vector<std::u16string> expected = {
       u" ",
       u"Current date and time: 08.12.2026 14:30:05",
@@ -69,7 +69,7 @@ TEST_F(DemoHardDisk, DetailsReportLineByLine) {
 }
 
 TEST_F(DemoHardDisk, SmartReportTableAndStateLeftOn) {
-  ShowSmartReport(t.program);
+  ShowSmartReport(t.drive);
   const auto& lines = t.panes.smart;
   ASSERT_EQ(lines.size(), 5u + 2u + 12u + 1u + 2u + 12u + 1u + 2u);
   EXPECT_EQ(lines[35], u"Overall health self-assessment: PASSED");

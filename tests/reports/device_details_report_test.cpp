@@ -33,7 +33,7 @@ struct DetailsReport : ::testing::Test {
   const std::vector<std::u16string>& Show(VirtualDrive drive, std::int64_t busType = BusTypeSata,
                                           std::uint8_t isSlave = 0) {
     t = test::ProgramWithChosenDrive(drive, busType, isSlave);
-    ShowDeviceDetails(t->program);
+    ShowDeviceDetails(t->drive);
     return t->panes.details;
   }
 
@@ -203,8 +203,8 @@ TEST_F(DetailsReport, CapacitiesFollowTheLocaleDecimalSeparator) {
   machine.drives.push_back(HardDisk());
   test::TestProgram p(machine);
   p.locale.decimalSeparator = u',';
-  ChooseDrive(p.program, HardDisk(), BusTypeSata, 0);
-  ShowDeviceDetails(p.program);
+  ChooseDrive(p.drive, HardDisk(), BusTypeSata, 0);
+  ShowDeviceDetails(p.drive);
   EXPECT_EQ(p.panes.details[3], u"Device details for [0]  HALDEN HD500S-2    HS01A24    [500,1 GB]    "
                                 u"(976773168 512-byte sectors)");
   EXPECT_EQ(p.panes.details[8], u"Buffer size: 8388,6 KB");

@@ -38,7 +38,7 @@ struct NvmeReport : ::testing::Test {
   std::unique_ptr<test::TestProgram> t;
   std::vector<std::u16string> Show(const VirtualDrive& drive) {
     t = test::ProgramWithChosenDrive(drive, BusTypeNvme, 0);
-    ShowSmartReport(t->program);
+    ShowSmartReport(t->drive);
     return {t->panes.smart.begin() + 5, t->panes.smart.end()};
   }
 };
@@ -82,7 +82,7 @@ TEST_F(NvmeReport, ADriveWithoutTheLogIsNotSupported) {
   VirtualDrive drive = NvmeDrive();
   drive.nvme.reset();
   EXPECT_EQ(Show(drive), (std::vector<std::u16string>{u"SMART is not supported by this device."}));
-  EXPECT_FALSE(ReadNvmeHealth(t->program).has_value());
+  EXPECT_FALSE(ReadNvmeHealth(t->drive).has_value());
 }
 
 TEST(NvmeHealthLog, CountersAreSixteenBytesWide) {

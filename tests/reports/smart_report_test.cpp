@@ -61,7 +61,7 @@ struct SmartReport : ::testing::Test {
   const std::vector<std::u16string>& Show(VirtualDrive drive, std::int64_t busType = BusTypeSata,
                                           std::uint8_t isSlave = 0) {
     t = test::ProgramWithChosenDrive(drive, busType, isSlave);
-    ShowSmartReport(t->program);
+    ShowSmartReport(t->drive);
     return t->panes.smart;
   }
 
@@ -333,7 +333,7 @@ TEST_F(SmartReport, ReceiveRejectedButSendAccepted) {
 
 TEST_F(SmartReport, EachRunAppendsAWholeReport) {
   Show(HardDisk());
-  ShowSmartReport(t->program);
+  ShowSmartReport(t->drive);
   ASSERT_EQ(t->panes.smart.size(), 2u * 37u);
   EXPECT_EQ(t->panes.smart[37], u" ");
   EXPECT_EQ(t->panes.smart[42], kColumnHeader);

@@ -41,7 +41,8 @@ Handle OpenDrive(Os& os, std::uint32_t number) {
                         OPEN_EXISTING, 0);
 }
 
-void ChooseDrive(Program& program, const VirtualDrive& drive, std::int64_t busType, std::uint8_t isSlave) {
+void ChooseDrive(DriveRun& run, const VirtualDrive& drive, std::int64_t busType, std::uint8_t isSlave) {
+  Program& program = run.program;
   TDeviceTable& entry = program.DeviceTables[1];
   entry.DevicePath = u"\\\\.\\PhysicalDrive" + UIntToStr(drive.number);
   entry.DeviceNumber = drive.number;
@@ -53,14 +54,14 @@ void ChooseDrive(Program& program, const VirtualDrive& drive, std::int64_t busTy
   entry.IdentifyData.BusType = busType;
   entry.IdentifyData.IsIDESlave = isSlave;
   program.DeviceCount = 1;
-  program.SelectedDevice = 1;
-  program.DeviceHandle = OpenDrive(program.os, drive.number);
+  run.SelectedDevice = 1;
+  run.DeviceHandle = OpenDrive(program.os, drive.number);
 }
 
 std::unique_ptr<TestProgram> ProgramWithChosenDrive(const VirtualDrive& drive, std::int64_t busType,
                                                     std::uint8_t isSlave) {
   auto t = std::make_unique<TestProgram>(MachineWith(drive));
-  ChooseDrive(t->program, drive, busType, isSlave);
+  ChooseDrive(t->drive, drive, busType, isSlave);
   return t;
 }
 

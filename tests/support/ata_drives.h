@@ -22,11 +22,12 @@ VirtualDrive HardDisk(std::uint32_t number = 0);
 // window does.
 Handle OpenDrive(Os& os, std::uint32_t number = 0);
 
-// Makes catalogue entry 1 describe `drive` as the walk would, selects it and
-// opens it into DeviceHandle.
-void ChooseDrive(Program& program, const VirtualDrive& drive, std::int64_t busType, std::uint8_t isSlave);
+// Makes catalogue entry 1 describe `drive` as the walk would, selects it for
+// the run and opens it into the run's DeviceHandle.
+void ChooseDrive(DriveRun& run, const VirtualDrive& drive, std::int64_t busType, std::uint8_t isSlave);
 
-// A program on a machine of `drive` alone, with that drive chosen.
+// A program on a machine of `drive` alone, with that drive chosen for its
+// drive run.
 std::unique_ptr<TestProgram> ProgramWithChosenDrive(const VirtualDrive& drive, std::int64_t busType,
                                                     std::uint8_t isSlave);
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/program.h"
+#include "device/drive_run.h"
 #include "platform/virtual/virtual_os.h"
 #include "support/fakes.h"
 
@@ -18,7 +19,8 @@ VirtualMachine MachineWith(VirtualDrive drive, std::vector<VirtualVolume> volume
 struct TestProgram {
   explicit TestProgram(VirtualMachine machine = {})
       : os(std::move(machine), [this](std::int64_t ms) { clock.Advance(ms); }),
-        program(os, clock, locale, panes, halt) {}
+        program(os, clock, locale, panes, halt),
+        drive(program) {}
 
   // The stamp the fake surroundings give a log line written now.
   std::u16string Stamp() { return StampText(locale, FromMilliseconds(clock.Milliseconds())); }
@@ -29,6 +31,8 @@ struct TestProgram {
   RecordingHalt halt;
   VirtualOs os;
   Program program;
+  // The drive the test works on, none until the test chooses one.
+  DriveRun drive;
 };
 
 // Texts of a log without their stamps (everything up to and including the

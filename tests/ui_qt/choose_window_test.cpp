@@ -55,7 +55,7 @@ TEST_F(ChooseWindow, ThreeDrivesListInOrderWithTheLastSelectedAndEnterChoosesIt)
     QTest::keyClick(list, Qt::Key_Return);
   });
   EXPECT_TRUE(checked);
-  EXPECT_EQ(desktop->State().SelectedDevice, 3);
+  EXPECT_EQ(desktop->Drive().SelectedDevice, 3);
   EXPECT_FALSE(desktop->Choose().isVisible());
   EXPECT_TRUE(desktop->Main().isVisible());
 }
@@ -181,7 +181,7 @@ TEST_F(ChooseWindow, ModelIsTrimmedWhileFirmwareAndSerialShowAsStored) {
     EXPECT_EQ(Cell(0, 6), QStringLiteral("500,1 GB"));
     QTest::keyClick(DriveList(), Qt::Key_Return);
   });
-  EXPECT_TRUE(ChooseDevice(desktop->State(), desktop->ChooseLogic()));
+  EXPECT_TRUE(ChooseDevice(desktop->Drive(), desktop->ChooseLogic()));
 }
 
 // A drive too small to be chosen is greyed in the list: a click or a
@@ -201,18 +201,18 @@ TEST_F(ChooseWindow, ADriveBelow65535SectorsIsGreyedAndCannotBeChosenWhileOneOf6
     ClickRow(0, true);
     EXPECT_TRUE(dialogs.boxes.empty());
     EXPECT_TRUE(desktop->Choose().isVisible());
-    EXPECT_EQ(desktop->State().SelectedDevice, -1);
+    EXPECT_EQ(desktop->Drive().SelectedDevice, -1);
     ClickRow(1);
     QTest::mouseClick(Continue(), Qt::LeftButton);
   });
-  EXPECT_EQ(desktop->State().SelectedDevice, 2);
+  EXPECT_EQ(desktop->Drive().SelectedDevice, 2);
   EXPECT_EQ(WriteOpens().size(), 1u);
 }
 
 TEST_F(ChooseWindow, DoubleClickActsAsContinue) {
   Build(Machine({Drive(0, 1000000, "Other"), Drive(1, 1000000, "Big")}));
   StartUp([&] { ClickRow(0, true); });
-  EXPECT_EQ(desktop->State().SelectedDevice, 1);
+  EXPECT_EQ(desktop->Drive().SelectedDevice, 1);
 }
 
 TEST_F(ChooseWindow, AClickOnEmptySpaceClearsTheSelectionAndDisablesContinue) {
@@ -254,7 +254,7 @@ TEST_F(ChooseWindow, EscapeOutsideTheListDoesNothing) {
     EXPECT_FALSE(desktop->App().Terminated());
     QTest::keyClick(DriveList(), Qt::Key_Return);
   });
-  EXPECT_EQ(desktop->State().SelectedDevice, 1);
+  EXPECT_EQ(desktop->Drive().SelectedDevice, 1);
 }
 
 TEST_F(ChooseWindow, AnEmptyMachineLeavesContinueDisabled) {

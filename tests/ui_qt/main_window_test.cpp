@@ -56,7 +56,7 @@ class MainWindowTest : public test::DesktopFixture {
 TEST_F(MainWindowTest, AfterStartUpTheHeaderStatusBarAndDetailsShowTheChosenDrive) {
   Build(OneHardDisk());
   StartWithLastDrive();
-  const QString title = qt::ToQt(desktop->State().DeviceTitle);
+  const QString title = qt::ToQt(desktop->Drive().DeviceTitle);
   EXPECT_TRUE(title.startsWith(QStringLiteral("[0]  ")));
   EXPECT_EQ(Label("lbDiskName")->text(), title);
   EXPECT_TRUE(Label("lbDiskName")->font().bold());
@@ -262,7 +262,7 @@ TEST_F(MainWindowTest, ChoosingAnotherDriveShowsTheRefilledListAndThenTheNewDriv
   EXPECT_EQ(rowsShown, 2);
   EXPECT_TRUE(continueEnabled);
   EXPECT_TRUE(desktop->Main().isVisible());
-  EXPECT_EQ(desktop->State().SelectedEntry().DevicePath, u"\\\\.\\PhysicalDrive0");
+  EXPECT_EQ(desktop->Drive().Entry().DevicePath, u"\\\\.\\PhysicalDrive0");
   EXPECT_TRUE(Label("lbDiskName")->text().startsWith(QStringLiteral("[0]  ")));
   EXPECT_EQ(MainChild<QTabWidget>("pages")->currentIndex(), 0);
   EXPECT_EQ(Lines(Memo("Log_Details")).filter(QRegularExpression(QStringLiteral("^Model: \\S"))).size(), 1);

@@ -60,7 +60,7 @@ TEST_F(ChooseWindowTest, ThreeDrivesListInOrderWithTheLastSelectedAndEnterChoose
     PressKey(desktop->Choose(), list, VK_RETURN);
   }));
   EXPECT_TRUE(checked);
-  EXPECT_EQ(desktop->State().SelectedDevice, 3);
+  EXPECT_EQ(desktop->Drive().SelectedDevice, 3);
   EXPECT_FALSE(IsWindowVisible(desktop->Choose().Handle()));
   EXPECT_TRUE(IsWindowVisible(desktop->Main().Handle()));
 }
@@ -106,7 +106,7 @@ TEST_F(ChooseWindowTest, ADriveBelow65535SectorsCannotBeSelectedWhileOneOf65535C
   EXPECT_EQ(state, u"too small");
   EXPECT_NE(afterSelectingSmall, 1);
   EXPECT_TRUE(dialogs.boxes.empty());
-  EXPECT_EQ(desktop->State().SelectedDevice, 1);
+  EXPECT_EQ(desktop->Drive().SelectedDevice, 1);
 }
 
 TEST_F(ChooseWindowTest, EscapeInTheListEndsTheProgramWithoutOpeningADrive) {

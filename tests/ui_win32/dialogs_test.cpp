@@ -24,6 +24,7 @@ HWND ShownDialog() {
 }
 
 TEST(Win32Dialogs, TheEraseQuestionHasCancelAsItsDefaultButton) {
+  ASSERT_TRUE(test::WindowsCanBeCreated());
   win32ui::Win32Dialogs dialogs([](WindowId) { return nullptr; });
   ASSERT_TRUE(dialogs.TaskDialogAvailable());
   int defaultId = -1;
@@ -48,6 +49,7 @@ TEST(Win32Dialogs, TheEraseQuestionHasCancelAsItsDefaultButton) {
 }
 
 TEST(Win32Dialogs, AMessageDialogShowsItsOwnCaptionsAndAnswersWithTheirResults) {
+  ASSERT_TRUE(test::WindowsCanBeCreated());
   win32ui::Win32Dialogs dialogs([](WindowId) { return nullptr; });
   std::u16string pressedCaption;
   test::Every(20, [&] {

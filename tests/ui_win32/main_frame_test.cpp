@@ -45,7 +45,7 @@ class MainFrameTest : public test::WindowFixture {
 TEST_F(MainFrameTest, AfterStartUpTheHeaderStatusBarAndDetailsShowTheChosenDrive) {
   Build(OneHardDisk());
   StartWithLastDrive();
-  const std::u16string title = desktop->State().DeviceTitle;
+  const std::u16string title = desktop->Drive().DeviceTitle;
   EXPECT_EQ(title.rfind(u"[0]  ", 0), 0u);
   EXPECT_EQ(win32ui::WindowText(Handle(Control::DiskName)), title);
   EXPECT_EQ(Main().Status().Text(0), u"Orvella 4.30");
@@ -161,7 +161,7 @@ TEST_F(MainFrameTest, ChoosingAnotherDriveClosesTheFirstAndOpensTheNextInEmptied
   machine.drives = {test::HardDisk(0), test::HardDisk(1)};
   Build(std::move(machine));
   StartWithLastDrive();
-  ASSERT_EQ(desktop->State().DeviceTitle.rfind(u"[1]  ", 0), 0u);
+  ASSERT_EQ(desktop->Drive().DeviceTitle.rfind(u"[1]  ", 0), 0u);
   ASSERT_TRUE(Enabled(Control::ChooseAnother));
   SendMessageW(Handle(Control::QuickWipe), BM_SETCHECK, BST_CHECKED, 0);
   Main().ShowPage(2);
@@ -176,8 +176,8 @@ TEST_F(MainFrameTest, ChoosingAnotherDriveClosesTheFirstAndOpensTheNextInEmptied
   Click(Handle(Control::ChooseAnother));
 
   EXPECT_EQ(rowsShown, 2);
-  EXPECT_EQ(desktop->State().DeviceTitle.rfind(u"[0]  ", 0), 0u);
-  EXPECT_EQ(win32ui::WindowText(Handle(Control::DiskName)), desktop->State().DeviceTitle);
+  EXPECT_EQ(desktop->Drive().DeviceTitle.rfind(u"[0]  ", 0), 0u);
+  EXPECT_EQ(win32ui::WindowText(Handle(Control::DiskName)), desktop->Drive().DeviceTitle);
   EXPECT_EQ(os->OpenHandleCount(), 1);
   EXPECT_EQ(Main().CurrentPage(), 0);
   EXPECT_TRUE(win32ui::MemoLines(Main().SmartPane()).empty());

@@ -9,8 +9,12 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <string>
 
+#include "core/system_error_text.h"
+#include "core/text.h"
 #include "platform/virtual/virtual_os.h"
+#include "platform/windows/win32_os.h"
 #include "support/desktop_fakes.h"
 #include "support/fakes.h"
 #include "ui/win32/desktop_program.h"
@@ -57,6 +61,41 @@ inline std::u16string ListCell(HWND list, int row, int column) {
   return win32ui::FromWide(text);
 }
 
+// Why the system refused a window, from the error code it left.
+inline std::string WindowRefused(std::uint32_t error) {
+  if (error == ERROR_SUCCESS) {
+    return "the system gave no error code (under Wine: its desktop process has no display driver; "
+           "it started without a DISPLAY)";
+  }
+  Win32Os os;
+  return "error " + std::to_string(error) + ": " + TextToUtf8(SystemErrorMessage(os, error));
+}
+
+// Whether this process can have windows at all: a plain hidden top-level
+// window, made and destroyed again.
+inline ::testing::AssertionResult WindowsCanBeCreated() {
+  SetLastError(ERROR_SUCCESS);
+  HWND probe = CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
+                               GetModuleHandleW(nullptr), nullptr);
+  if (probe == nullptr) {
+    return ::testing::AssertionFailure() << "no window can be created: " << WindowRefused(GetLastError());
+  }
+  DestroyWindow(probe);
+  return ::testing::AssertionSuccess();
+}
+
+// Passes when `window` exists; says why it was not created otherwise. The
+// code a refusal leaves may come from a step on the way, so whether any
+// window can be had is told beside it.
+inline ::testing::AssertionResult Created(const char* name, const win32ui::TopWindow& window) {
+  if (window.Handle() != nullptr) return ::testing::AssertionSuccess();
+  ::testing::AssertionResult failure = ::testing::AssertionFailure();
+  failure << "The " << name << " window was not created: " << WindowRefused(window.CreationError());
+  const ::testing::AssertionResult any = WindowsCanBeCreated();
+  if (!any) failure << "; " << any.message();
+  return failure;
+}
+
 class WindowFixture : public ::testing::Test {
  protected:
   void TearDown() override {
@@ -76,6 +115,9 @@ class WindowFixture : public ::testing::Test {
     for (auto& argument : extraArguments) arguments.push_back(std::move(argument));
     desktop = std::make_unique<win32ui::DesktopProgram>(*os, clock, locale, halt, std::move(arguments), &dialogs,
                                                         &shell);
+    EXPECT_TRUE(Created("selection", desktop->Choose()));
+    EXPECT_TRUE(Created("main", desktop->Main()));
+    EXPECT_TRUE(Created("debug", desktop->Debug()));
   }
 
   // Runs `action` from inside the modal loop of `window` once it shows. A

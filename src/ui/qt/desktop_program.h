@@ -34,6 +34,10 @@ class DesktopProgram {
   bool Start();
 
   Program& State() { return program_; }
+
+  // The drive the main window works on.
+
+  DriveRun& Drive() { return fmMain_.Drive(); }
   Application& App() { return application_; }
   MainWindow& Main() { return mainWindow_; }
   ChooseDialog& Choose() { return chooseDialog_; }

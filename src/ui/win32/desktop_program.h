@@ -33,6 +33,10 @@ class DesktopProgram {
   bool Start();
 
   Program& State() { return program_; }
+
+  // The drive the main window works on.
+
+  DriveRun& Drive() { return fmMain_.Drive(); }
   Win32Application& App() { return application_; }
   MainFrame& Main() { return mainFrame_; }
   ChooseWindow& Choose() { return chooseWindow_; }

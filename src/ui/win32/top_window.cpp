@@ -58,9 +58,13 @@ TopWindow::TopWindow(const WindowShape& shape) : shape_(shape) {
   const bool resizable = shape.minimumWidth > 0;
   const DWORD style = (resizable ? WS_OVERLAPPEDWINDOW : WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU) | WS_CLIPCHILDREN;
   const DWORD extendedStyle = WS_EX_CONTROLPARENT | (resizable ? 0 : WS_EX_DLGMODALFRAME);
+  SetLastError(ERROR_SUCCESS);  // a refusal need not set a code of its own
   CreateWindowExW(extendedStyle, shape.className, L"", style, CW_USEDEFAULT, CW_USEDEFAULT, shape.clientWidth,
                   shape.clientHeight, nullptr, nullptr, GetModuleHandleW(nullptr), this);
-  if (window_ == nullptr) return;
+  if (window_ == nullptr) {
+    creationError_ = GetLastError();
+    return;
+  }
   dpi_ = GetDpiForWindow(window_);
   // The client area of the design at this resolution, shrunk to the work
   // area of a small screen, in the middle of it.

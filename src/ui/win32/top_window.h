@@ -31,8 +31,12 @@ class TopWindow {
   TopWindow(const TopWindow&) = delete;
   TopWindow& operator=(const TopWindow&) = delete;
 
-  // Null once the window has been destroyed.
+  // Null once the window has been destroyed, or when it could not be
+  // created.
   WindowHandle Handle() const { return window_; }
+  // The error code the system left when the window could not be created
+  // (0: none); 0 for a window that was.
+  std::uint32_t CreationError() const { return creationError_; }
   unsigned Dpi() const { return dpi_; }
   // A length of the design (96 dots per inch) at the window's resolution.
   int Px(int pixels) const;
@@ -81,6 +85,7 @@ class TopWindow {
   unsigned dpi_ = 96;
   WindowHandle focus_ = nullptr;
   bool ready_ = false;
+  std::uint32_t creationError_ = 0;
 };
 
 }  // namespace orvella::win32ui
