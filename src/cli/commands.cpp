@@ -64,6 +64,18 @@ std::string DriveIdentityLine(DriveRun& run) {
   return TextToUtf8(line);
 }
 
+// The disk the running system lives on is never erased from here, whatever
+// --yes says: the erase would pull the floor from under the machine.
+std::optional<ExitCode> RefuseTheRunningSystem(Session& s, const DriveRun& drive) {
+  const DriveNames names = s.program.os.DriveNamesOf(drive.Entry().DeviceNumber);
+  if (!HoldsRunningSystem(names)) return std::nullopt;
+  std::u16string places;
+  for (const Unmount& fileSystem : names.fileSystems) places += (places.empty() ? u"" : u", ") + fileSystem.mountPoint;
+  s.console.Problem("not erasing: this drive holds the running system (file systems mounted from it: " +
+                    TextToUtf8(places) + "); nothing was written.");
+  return kExitRefused;
+}
+
 // --expect-serial: the one name of a drive that no attached or detached
 // disk can move onto another.
 std::optional<ExitCode> CheckExpectedSerial(Session& s, const DriveRun& drive) {
@@ -227,6 +239,7 @@ ExitCode RunErase(Session& s) {
   if (const auto failure = SelectDrive(drive, s.machine, s.console, s.options.drive, DriveAccess::Exclusive))
     return *failure;
   s.console.Err(DriveIdentityLine(drive));
+  if (const auto refusal = RefuseTheRunningSystem(s, drive)) return *refusal;
   if (const auto refusal = CheckExpectedSerial(s, drive)) return *refusal;
   if (!ReportCanBeWritten(s)) return kExitFailed;
   EraseFacts facts = EraseChosenDrive(s, drive);

@@ -53,8 +53,8 @@ inline constexpr std::array<ExitCodeMeaning, 11> kExitCodeMeanings = {{
     {kExitDriveGone, "the drive went away during the erase", kForErase},
     {kExitCannotOpen, "the drive was not found or cannot be opened", kForDrives},
     {kExitRefused,
-     "erase not confirmed, the drive's serial number is not the one --expect-serial gives, or the drive is "
-     "smaller than 65535 sectors; nothing was written",
+     "erase not confirmed, the drive's serial number is not the one --expect-serial gives, the drive is "
+     "smaller than 65535 sectors, or it holds the running system; nothing was written",
      kForErase},
     {kExitNotProven,
      "erase done as asked, but not a verified erase of the whole drive: a quick wipe (the rest of the data is "

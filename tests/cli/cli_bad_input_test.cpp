@@ -163,6 +163,22 @@ TEST(CliBadInput, ReportPathsThatCannotBeWrittenAreRefusedBeforeTheErase) {
   }
 }
 
+// The running system's disk is refused whatever --yes says, and nothing
+// is locked, unmounted or written.
+TEST(CliBadInput, TheDiskOfTheRunningSystemIsNeverErased) {
+  Scratch scratch;
+  const std::string file = scratch.Write("system.json", R"({"drives": [{"number": 0,
+      "length": {"sectors": 200000},
+      "volumes": [{"name": "C:", "mountPoint": "/"}, {"name": "D:", "mountPoint": "/home"}]}]})");
+  const CliResult r = RunCli({"--drives", file, "erase", "0", "--yes", "--quick"});
+  EXPECT_EQ(r.exitCode, 8);
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(r.ErrLines().back(), "orvella-cli: not erasing: this drive holds the running system (file systems "
+                                 "mounted from it: /, /home); nothing was written.");
+  const CliResult list = RunCli({"--drives", file, "list"});
+  EXPECT_NE(list.out.find("  system disk"), std::string::npos) << list.out;
+}
+
 // The report file may hold the record of another drive: it is replaced
 // only where --force says so, and then only by a whole record.
 TEST(CliBadInput, AnExistingReportIsKeptUnlessForceIsGiven) {
