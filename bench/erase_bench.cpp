@@ -52,7 +52,6 @@ class ExitingHalt final : public Halt {
 // A page nobody looks at, whose confirmation is answered Yes.
 class UnattendedPage final : public FormatPageView {
  public:
-  UnattendedPage(bool quickWipe, VerifyMethod verify) : quickWipe_(quickWipe), verify_(verify) {}
   void SetProgressPosition(int) override {}
   void SetProgressState(ProgressState) override {}
   void SetCaption(FormatLabel label, const std::u16string& caption) override {
@@ -60,18 +59,11 @@ class UnattendedPage final : public FormatPageView {
   }
   std::u16string Caption(FormatLabel label) override { return label == FormatLabel::Speed ? speed_ : u""; }
   void SetEnabled(FormatControl, bool) override {}
-  bool QuickWipeChecked() override { return quickWipe_; }
-  VerifyMethod ChosenVerification(bool) override { return verify_; }
   void FocusStop() override {}
-  int ShowTaskDialog(const std::u16string&, const std::u16string&, const std::u16string&, int, int, int) override {
-    return 6;  // Yes
-  }
   void ProcessPendingMessages() override {}
   void CloseWindow() override {}
 
  private:
-  bool quickWipe_;
-  VerifyMethod verify_;
   std::u16string speed_;
 };
 
@@ -132,10 +124,13 @@ int Run(int argc, char** argv) {
     std::cerr << "cannot open " << node << ": " << TextToUtf8(os.SystemErrorText(os.GetLastError())) << '\n';
     return 1;
   }
-  UnattendedPage page(quick, *verify);
+  UnattendedPage page;
   FormatProcedure procedure(drive, page);
+  EraseChoices choices;
+  choices.quickWipe = quick;
+  choices.verify = *verify;
   const auto start = std::chrono::steady_clock::now();
-  procedure.FormatDevice();
+  procedure.FormatDevice(choices, [](const EraseQuestion&) { return EraseAnswer::Erase; });
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   drive.Close();
   const std::int64_t bytes = drive.Entry().IdentifyData.LBA * drive.Entry().IdentifyData.SectorSize;

@@ -14,11 +14,11 @@ out=${1:?usage: $0 OUT_DIR DISK...}
 shift
 (($#)) || { echo "usage: $0 OUT_DIR DISK..." >&2; exit 2; }
 
-block_attributes="dev size removable ro hidden diskseq partition start serial"
+block_attributes="dev size removable ro hidden diskseq partition start serial wwid"
 queue_attributes="logical_block_size physical_block_size max_hw_sectors_kb max_sectors_kb max_segments dma_alignment rotational"
 loop_attributes="backing_file offset sizelimit autoclear partscan dio"
 device_attributes="vendor model rev type queue_depth vpd_pg80 vpd_pg83 vpd_pg89 serial firmware_rev transport
-  name fwrev oemid manfid idVendor idProduct manufacturer product cntlid"
+  name fwrev hwrev oemid manfid date life_time pre_eol_info wwid idVendor idProduct manufacturer product cntlid"
 
 copy_attributes() {  # SOURCE_DIR NAMES...
   local dir=$1 name

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building and testing Orvella need;
 # with the argument "windows", those of the Windows cross build too (the
-# MinGW-w64 compiler, Wine to run its tests, NSIS for the installer).
+# MinGW-w64 compiler, Wine to run its tests, NSIS for the installer); with
+# "vm", those of the QEMU test bed (scripts/test-vm.sh): the emulator, a
+# kernel and busybox for the guest, the reference tools it compares with.
 set -euo pipefail
 packages=(
   build-essential cmake ninja-build googletest libgtest-dev nlohmann-json3-dev libcli11-dev
@@ -15,6 +17,10 @@ packages=(
 )
 if [ "${1:-}" = windows ]; then
   packages+=(g++-mingw-w64-x86-64-posix wine wine64 nsis)
+fi
+if [ "${1:-}" = vm ]; then
+  packages+=(qemu-system-x86 busybox-static linux-image-amd64 smartmontools nvme-cli
+             fdisk e2fsprogs dosfstools dmsetup cpio xz-utils kmod)
 fi
 missing=()
 for p in "${packages[@]}"; do

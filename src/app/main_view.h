@@ -34,9 +34,11 @@ class MainView {
   // verify checked.
   virtual void ClearDrivePages() = 0;
 
-  // The erase report of the last run.
-  // The format log's lines so far, as shown.
-  virtual std::vector<std::u16string> FormatLogLines() = 0;
+  // The choices on the format page: cbQuickWipe, and cbVerify (checked:
+  // the mode's own read-back, unchecked: none).
+  virtual bool QuickWipeChecked() = 0;
+  virtual bool VerifyChecked() = 0;
+
   // btSaveReport, "Save erase report…": enabled once a run has ended.
   virtual void SetSaveReportEnabled(bool enabled) = 0;
   // Asks where the record goes (a save dialog); empty when the user cancels.

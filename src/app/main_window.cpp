@@ -6,6 +6,7 @@
 #include "core/system_error_text.h"
 #include "core/text.h"
 #include "app/erase_report.h"
+#include "app/vista_funcs.h"
 #include "format/run_ending.h"
 #include "record/erase_record.h"
 #include "reports/device_details_report.h"
@@ -72,7 +73,6 @@ void TFmMain::ChooseAnotherDrive() {
 // Everything the window showed or kept of the closed drive.
 void TFmMain::ForgetDrive() {
   lastRecord_.reset();
-  confirmedPage_.Forget();
   windows_.main.SetSaveReportEnabled(false);
   windows_.main.ClearDrivePages();
   windows_.main.ShowFirstPage();
@@ -111,15 +111,15 @@ void TFmMain::btGetSmartClick() {
 }
 
 void TFmMain::btRunBenchmarksClick() {
-  const bool quick = formatPage_.QuickWipeChecked();
-  const std::size_t firstLogLine = windows_.main.FormatLogLines().size();
+  EraseChoices choices;
+  choices.quickWipe = windows_.main.QuickWipeChecked();
+  if (!windows_.main.VerifyChecked()) choices.verify = VerifyMethod::Off;
   windows_.main.SetSaveReportEnabled(false);
   windows_.main.SetChooseAnotherEnabled(false);
-  confirmedPage_.Forget();
-  format_.btRunBenchmarksClick();
+  format_.FormatDevice(choices, [this](const EraseQuestion& question) { return AskToEraseDrive(question); });
   windows_.main.SetChooseAnotherEnabled(DriveOpen());
   const bool ran = format_.LastRun().outcome != FormatOutcome::NotConfirmed;
-  if (ran) KeepEraseRecord(quick, firstLogLine);
+  if (ran) lastRecord_ = EraseRecord(drive_, {format_.LastRun(), "orvella", std::nullopt});
   windows_.main.SetSaveReportEnabled(lastRecord_.has_value());
   if (!ran) return;
   // A window that closed during the run has released its drive: nobody is
@@ -127,19 +127,12 @@ void TFmMain::btRunBenchmarksClick() {
   if (DriveOpen()) ShowRunEnding();
 }
 
-// The drive is identified after the run, through the handle the run kept
-// open; one that went away is named from the catalogue.
-void TFmMain::KeepEraseRecord(bool quick, std::size_t firstLogLine) {
-  EraseFacts facts;
-  facts.quick = quick;
-  facts.end = std::chrono::system_clock::now();
-  facts.start = confirmedPage_.ConfirmedAt().value_or(facts.end);
-  facts.run = format_.LastRun();
-  if (DriveOpen()) facts.identification = IdentifyChosenDevice(drive_);
-  const std::vector<std::u16string> log = windows_.main.FormatLogLines();
-  facts.log.assign(log.begin() + static_cast<std::ptrdiff_t>(std::min(firstLogLine, log.size())), log.end());
-  facts.frontEnd = "orvella";
-  lastRecord_ = EraseRecord(drive_, facts);
+// Cancel is the default answer: two presses of Enter must not erase a drive.
+EraseAnswer TFmMain::AskToEraseDrive(const EraseQuestion& question) {
+  const int answer = ShowTaskDialog(program_.os, desktop_.dialogs, WindowId::Main, u"Warning", question.instruction,
+                                    question.content, kTaskIconWarning, TDCBF_YES_BUTTON | TDCBF_CANCEL_BUTTON,
+                                    IDCANCEL);
+  return answer == IDYES ? EraseAnswer::Erase : EraseAnswer::Cancel;
 }
 
 void TFmMain::btSaveReportClick() {

@@ -6,7 +6,6 @@
 
 #include <optional>
 
-#include "app/confirmed_format_page.h"
 #include "app/desktop.h"
 #include "app/drive_choose.h"
 #include "app/main_view.h"
@@ -28,8 +27,7 @@ class TFmMain {
         formatPage_(formatPage),
         choose_(choose),
         drive_(program),
-        confirmedPage_(formatPage),
-        format_(drive_, confirmedPage_) {}
+        format_(drive_, formatPage) {}
 
   // The drive the window works on, under the names SelectedDevice,
   // DeviceTitle, DeviceHandle, StopRequested and LockedVolumes.
@@ -80,7 +78,7 @@ class TFmMain {
   void OpenAndShowChosenDevice();
   void OpenChosenDevice();
   bool DriveOpen() const;
-  void KeepEraseRecord(bool quick, std::size_t firstLogLine);
+  EraseAnswer AskToEraseDrive(const EraseQuestion& question);
   void ShowRunEnding();
 
   Program& program_;
@@ -89,7 +87,6 @@ class TFmMain {
   FormatPageView& formatPage_;
   TFmChoose& choose_;
   DriveRun drive_;
-  ConfirmedFormatPage confirmedPage_;
   FormatProcedure format_;
   std::optional<Json> lastRecord_;
 };

@@ -87,12 +87,6 @@ std::optional<ExitCode> CheckExpectedSerial(Session& s, const DriveRun& drive) {
   return kExitRefused;
 }
 
-// The drive's identification, only where a record needs it.
-DeviceIdentification IdentifyForRecord(Session& s, DriveRun& drive) {
-  if (!s.options.json && s.options.reportFile.empty()) return {};
-  return IdentifyChosenDevice(drive);
-}
-
 // Asked before the erase, so that a report that cannot be written stops
 // the erase before it begins. An existing file is kept unless --force says
 // it may go: it may be the record of another drive.
@@ -124,26 +118,23 @@ bool WriteReport(Session& s, const Json& record) {
 // The format procedure on the chosen drive, as "FORMAT THIS DEVICE" runs
 // it, with Ctrl+C as its Stop button; and what the record tells of it.
 EraseFacts EraseChosenDrive(Session& s, DriveRun& drive) {
-  EraseFacts facts;
-  facts.quick = s.options.quick;
-  facts.identification = IdentifyForRecord(s, drive);
-  facts.frontEnd = "orvella-cli";
-  facts.operatorName = s.options.operatorName;
-  facts.assetTag = s.options.assetTag;
-
+  EraseChoices choices;
+  choices.quickWipe = s.options.quick;
+  choices.verify = s.options.verify;
+  choices.operatorName = s.options.operatorName;
+  choices.assetTag = s.options.assetTag;
   InterruptWatch interrupts;
-  TerminalFormatPage page(s.console, interrupts,
-                          TerminalChoices{s.options.quick, s.options.verify, s.options.yes,
-                                          ConfirmationWordOf(drive.Entry().IdentifyData.SN, drive.Entry().DeviceNumber)});
+  TerminalFormatPage page(
+      s.console, interrupts,
+      TerminalChoices{s.options.yes, ConfirmationWordOf(drive.Entry().IdentifyData.SN, drive.Entry().DeviceNumber)});
   FormatProcedure procedure(drive, page);
   page.Attach(procedure);
-  const std::size_t firstLine = s.panes.FormatLog().size();
-  const auto asked = std::chrono::system_clock::now();
-  procedure.FormatDevice();
-  facts.end = std::chrono::system_clock::now();
-  facts.start = page.ConfirmedAt().value_or(asked);
-  facts.run = procedure.LastRun();
-  facts.log.assign(s.panes.FormatLog().begin() + static_cast<std::ptrdiff_t>(firstLine), s.panes.FormatLog().end());
+  procedure.FormatDevice(choices, [&page](const EraseQuestion& question) { return page.Confirm(question); });
+  EraseFacts facts{procedure.LastRun(), "orvella-cli", std::nullopt};
+  // A run that was not confirmed never asked the drive; its record still
+  // names the drive as IDENTIFY does, where a record is wanted at all.
+  if (facts.run.outcome == FormatOutcome::NotConfirmed && (s.options.json || !s.options.reportFile.empty()))
+    facts.run.identification = IdentifyChosenDevice(drive);
   return facts;
 }
 

@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "app/dialogs.h"
 #include "cli/terminal.h"
 #include "core/text.h"
 
@@ -54,16 +53,11 @@ void TerminalFormatPage::ShowBytesDone(std::int64_t done, std::int64_t total) {
   progressFresh_ = true;
 }
 
-int TerminalFormatPage::ShowTaskDialog(const std::u16string& title, const std::u16string& instruction,
-                                       const std::u16string& content, int /*icon*/, int /*buttons*/,
-                                       int /*defaultButton*/) {
-  if (!Confirmed(title, instruction, content)) return IDCANCEL;
-  confirmedAt_ = std::chrono::system_clock::now();
-  return IDYES;
+EraseAnswer TerminalFormatPage::Confirm(const EraseQuestion& question) {
+  return Confirmed(question) ? EraseAnswer::Erase : EraseAnswer::Cancel;
 }
 
-bool TerminalFormatPage::Confirmed(const std::u16string& title, const std::u16string& instruction,
-                                   const std::u16string& content) {
+bool TerminalFormatPage::Confirmed(const EraseQuestion& question) {
   if (choices_.yes) return true;
   if (!IsTerminal(stdin)) {
     console_.Problem("not erasing: the erase must be confirmed, and standard input is not a "
@@ -71,7 +65,7 @@ bool TerminalFormatPage::Confirmed(const std::u16string& title, const std::u16st
     return false;
   }
   const ConfirmationWord& c = choices_.confirmation;
-  console_.Err(TextToUtf8(title) + ": " + TextToUtf8(instruction) + "\n" + TerminalLines(content) + "\n");
+  console_.Err("Warning: " + TextToUtf8(question.instruction) + "\n" + TerminalLines(question.content) + "\n");
   std::string answer;
   const bool answered =
       console_.Ask("Type " + c.what + " (" + c.word + ") to erase it, anything else cancels: ", answer);

@@ -27,8 +27,6 @@ struct ConfirmationWord {
 ConfirmationWord ConfirmationWordOf(const std::u16string& serial, std::uint32_t driveNumber);
 
 struct TerminalChoices {
-  bool quick = false;
-  std::optional<VerifyMethod> verify;  // none: the mode's default
   bool yes = false;  // confirmed on the command line
   // What the user types to confirm: something read off this drive, so that
   // the number just typed on the command line, typed again out of habit,
@@ -43,8 +41,9 @@ class TerminalFormatPage final : public FormatPageView {
 
   // The procedure whose Stop button an interrupt presses.
   void Attach(FormatProcedure& procedure) { procedure_ = &procedure; }
-  // When the erase was confirmed; nothing when it was not.
-  std::optional<std::chrono::system_clock::time_point> ConfirmedAt() const { return confirmedAt_; }
+  // The erase question on the terminal: --yes answers it, else the drive
+  // number must be typed.
+  EraseAnswer Confirm(const EraseQuestion& question);
 
   void SetProgressPosition(int) override {}
   void SetProgressState(ProgressState state) override;
@@ -52,20 +51,14 @@ class TerminalFormatPage final : public FormatPageView {
   std::u16string Caption(FormatLabel label) override { return captions_[label]; }
   void ShowBytesDone(std::int64_t done, std::int64_t total) override;
   void SetEnabled(FormatControl, bool) override {}
-  bool QuickWipeChecked() override { return choices_.quick; }
-  VerifyMethod ChosenVerification(bool quickWipe) override {
-    return choices_.verify.value_or(DefaultVerifyMethod(quickWipe));
-  }
   void FocusStop() override {}
-  int ShowTaskDialog(const std::u16string& title, const std::u16string& instruction,
-                     const std::u16string& content, int icon, int buttons, int defaultButton) override;
   void ProcessPendingMessages() override;
   void CloseWindow() override {}
 
  private:
   using Steady = std::chrono::steady_clock;
 
-  bool Confirmed(const std::u16string& title, const std::u16string& instruction, const std::u16string& content);
+  bool Confirmed(const EraseQuestion& question);
   void PressStopOnInterrupt();
   void ShowProgress();
   bool ProgressDue(Steady::time_point now, int percent) const;
@@ -74,7 +67,6 @@ class TerminalFormatPage final : public FormatPageView {
   InterruptWatch& interrupts_;
   TerminalChoices choices_;
   FormatProcedure* procedure_ = nullptr;
-  std::optional<std::chrono::system_clock::time_point> confirmedAt_;
   std::map<FormatLabel, std::u16string> captions_;
   TimeLeftEstimate timeLeft_;
   bool progressFresh_ = false;  // new figures since the progress was last shown

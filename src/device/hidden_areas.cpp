@@ -3,7 +3,6 @@
 #include <numeric>
 
 #include "device/ata_pass_through_ex.h"
-#include "device/drive_run.h"
 #include "device/identify_device.h"
 #include "device/identify_parser.h"
 #include "platform/byte_order.h"
@@ -75,14 +74,6 @@ HiddenAreas DetectHiddenAreas(Os& os, Handle handle, std::uint8_t driveNumber, c
   areas.dcoSupported = passport.dcosupport;
   if (areas.dcoSupported) areas.dcoSectors = DcoSectors(os, handle, driveNumber);
   return areas;
-}
-
-std::optional<HiddenAreas> DetectHiddenAreasOfChosenDrive(DriveRun& run) {
-  Os& os = run.program.os;
-  const std::uint8_t driveNumber = run.Entry().IdentifyData.IsIDESlave;
-  AtaSector data{};
-  if (!IdentifyDevice(os, run.DeviceHandle, driveNumber, data)) return std::nullopt;
-  return DetectHiddenAreas(os, run.DeviceHandle, driveNumber, ParseIdentifyData(os, data));
 }
 
 }  // namespace orvella

@@ -12,8 +12,6 @@
 
 namespace orvella {
 
-class DriveRun;
-
 // How the native maximum address was asked for.
 enum class NativeMaxMethod {
   None,              // the drive has neither feature set for it (or no 48-bit addressing)
@@ -35,9 +33,5 @@ struct HiddenAreas {
 
 // Asks the drive behind `handle` (which IDENTIFY described as `passport`).
 HiddenAreas DetectHiddenAreas(Os& os, Handle handle, std::uint8_t driveNumber, const T_IDE_PASSPORT& passport);
-
-// Identifies the chosen drive through DeviceHandle, once, and asks it; none
-// when it does not identify.
-std::optional<HiddenAreas> DetectHiddenAreasOfChosenDrive(DriveRun& run);
 
 }  // namespace orvella

@@ -2,6 +2,7 @@
 
 #include "app/drive_choose.h"
 #include "device/drive_run.h"
+#include "format/format_write_loop.h"
 #include "core/text.h"
 #include "reports/text_forms.h"
 
@@ -55,7 +56,7 @@ std::u16string DriveFacts(DriveRun& run, const EraseChoices& choices, bool parti
   return device + kLineBreak + u"Model: " + cells[1] + kLineBreak + u"Serial: " + Trim(entry.IdentifyData.SN) +
          kLineBreak + u"Size: " + cells[5] + u" (" + IntToGroupedStr(entry.IdentifyData.LBA) + u" sectors)" +
          kLineBreak + FileSystemLines(names.fileSystems) + kLineBreak + ModeLine(partial) + kLineBreak +
-         VerificationLine(choices.verify);
+         VerificationLine(choices.Verification());
 }
 
 }  // namespace

@@ -4,9 +4,10 @@
 // be taken down, the mode and the read-back).
 #pragma once
 
+#include <functional>
 #include <string>
 
-#include "format/format_write_loop.h"
+#include "format/erase_choices.h"
 
 namespace orvella {
 
@@ -16,6 +17,13 @@ struct EraseQuestion {
   std::u16string instruction;
   std::u16string content;
 };
+
+// How the question was answered: only Erase lets the run touch the drive.
+enum class EraseAnswer { Erase, Cancel };
+
+// Asks the question (a dialog, a terminal prompt, a script's --yes) and
+// returns the answer; called once per run, before anything is done.
+using ConfirmErase = std::function<EraseAnswer(const EraseQuestion& question)>;
 
 EraseQuestion AskToErase(DriveRun& run, const EraseChoices& choices);
 

@@ -1,15 +1,14 @@
-// What the erase needs of the main window's "LOW-LEVEL FORMAT" page: the
+// What the erase shows on the main window's "LOW-LEVEL FORMAT" page: the
 // progress bar, the three progress labels, the enabled states of the
-// controls that could start another action, the quick-wipe and read-back
-// choices, the confirmation question, and a way to let the window's pending messages run
-// while the write loop keeps the thread. A front end implements it over its
-// widgets; tests record what was shown.
+// controls that could start another action, and a way to let the window's
+// pending messages run while the write loop keeps the thread. The run's
+// choices and its question come in as arguments of the procedure, never
+// from here. A front end implements it over its widgets; tests record what
+// was shown.
 #pragma once
 
 #include <cstdint>
 #include <string>
-
-#include "format/verify_method.h"
 
 namespace orvella {
 
@@ -38,17 +37,7 @@ class FormatPageView {
   virtual void ShowBytesDone(std::int64_t /*done*/, std::int64_t /*total*/) {}
 
   virtual void SetEnabled(FormatControl control, bool enabled) = 0;
-  virtual bool QuickWipeChecked() = 0;
-  // How the run is to be read back (the desktop's cbVerify: checked gives
-  // DefaultVerifyMethod, unchecked Off).
-  virtual VerifyMethod ChosenVerification(bool quickWipe) = 0;
   virtual void FocusStop() = 0;
-
-  // A modal question owned by the main window, asked as ShowTaskDialog
-  // asks it (app/vista_funcs.h), with its icon codes, button flags, default
-  // button and results (0 when no dialog could be shown).
-  virtual int ShowTaskDialog(const std::u16string& title, const std::u16string& instruction,
-                             const std::u16string& content, int icon, int buttons, int defaultButton) = 0;
 
   // Lets the window handle its pending messages once (paint, the Stop
   // button, a close request) and returns.

@@ -1,6 +1,5 @@
 #include "format/format_procedure.h"
 
-#include "app/dialogs.h"
 #include "core/system_error_text.h"
 #include "device/drive_run.h"
 #include "device/volume_locking.h"
@@ -24,15 +23,15 @@ void SetFormatControlsEnabled(FormatPageView& view, bool enabled) {
 
 void FormatProcedure::btStopClick() { run_.StopRequested = true; }
 
-void FormatProcedure::FormatDevice() {
+void FormatProcedure::FormatDevice(const EraseChoices& choices, const ConfirmErase& confirm) {
   if (running_) return;  // one run at a time, even if a click slips through
-  EraseChoices choices;
-  choices.quickWipe = view_.QuickWipeChecked();
-  choices.verify = view_.ChosenVerification(choices.quickWipe);
   running_ = true;
   lastRun_ = FormatRun{};
+  lastRun_.choices = choices;
   run_.StartLog();
-  if (Confirm(choices) && !closeRequested_) Erase(choices);
+  if (Confirm(choices, confirm) && !closeRequested_) Erase(choices);
+  lastRun_.end = std::chrono::system_clock::now();
+  lastRun_.log = run_.LogLines();
   running_ = false;
   if (closeRequested_) {
     run_.StopRequested = false;
@@ -51,11 +50,11 @@ bool FormatProcedure::RequestClose() {
   return true;
 }
 
-// Cancel is the default answer: two presses of Enter must not erase a drive.
-bool FormatProcedure::Confirm(const EraseChoices& choices) {
-  const EraseQuestion question = AskToErase(run_, choices);
-  return view_.ShowTaskDialog(u"Warning", question.instruction, question.content, kTaskIconWarning,
-                              TDCBF_YES_BUTTON | TDCBF_CANCEL_BUTTON, IDCANCEL) == IDYES;
+bool FormatProcedure::Confirm(const EraseChoices& choices, const ConfirmErase& confirm) {
+  lastRun_.start = std::chrono::system_clock::now();
+  if (confirm(AskToErase(run_, choices)) != EraseAnswer::Erase) return false;
+  lastRun_.start = std::chrono::system_clock::now();
+  return true;
 }
 
 // The controls that could start or change a run: the three of every action,
@@ -68,7 +67,7 @@ void FormatProcedure::SetChoicesEnabled(bool enabled) {
 void FormatProcedure::Erase(const EraseChoices& choices) {
   SetChoicesEnabled(false);
   LogHeader();
-  WarnOfHiddenSectors();
+  IdentifyAndWarnOfHiddenSectors();
   AddFormatLog(run_, u"Locking device... ");
   bool ran = false;
   bool driveTaken = false;
@@ -135,9 +134,10 @@ void FormatProcedure::LogHeader() {
 
 // Zeros written through the drive's accessible range cannot reach sectors
 // the drive hides; the log says so before anything is written.
-void FormatProcedure::WarnOfHiddenSectors() {
-  lastRun_.hiddenAreas = DetectHiddenAreasOfChosenDrive(run_);
-  if (!lastRun_.hiddenAreas) return;
+void FormatProcedure::IdentifyAndWarnOfHiddenSectors() {
+  lastRun_.identification = IdentifyChosenDevice(run_);
+  if (lastRun_.identification.outcome != IdentifyOutcome::Identified) return;
+  lastRun_.hiddenAreas = lastRun_.identification.hiddenAreas;
   if (const std::int64_t hpa = lastRun_.hiddenAreas->HpaHiddenSectors(); hpa > 0)
     AddFormatLog(run_, IntToGroupedStr(hpa) + u" sectors hidden by a Host Protected Area will not be erased");
   if (const std::int64_t dco = lastRun_.hiddenAreas->DcoHiddenSectors(); dco > 0)

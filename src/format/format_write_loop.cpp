@@ -94,6 +94,7 @@ class WriteRun {
   Os& os_;
   FormatPageView& view_;
   const EraseChoices choices_;
+  const VerifyMethod verify_;
   const std::int64_t sectorSize_;
   const std::int64_t driveBytes_;
   const std::vector<Extent> extents_;
@@ -124,6 +125,7 @@ WriteRun::WriteRun(DriveRun& run, FormatPageView& view, const EraseChoices& choi
       os_(run.program.os),
       view_(view),
       choices_(choices),
+      verify_(choices.Verification()),
       sectorSize_(run.Entry().IdentifyData.SectorSize),
       driveBytes_(run.Entry().IdentifyData.LBA * sectorSize_),
       extents_(ExtentsToWrite(driveBytes_, choices.quickWipe)),
@@ -344,16 +346,16 @@ WriteLoopEnding WriteRun::VerifiedEnding() {
 // Reads back what was written, unless the user turned that off. False when
 // the read buffer could not be had.
 bool WriteRun::Verify() {
-  result_.verification.method = choices_.verify;
-  if (choices_.verify == VerifyMethod::Off) return true;
+  result_.verification.method = verify_;
+  if (verify_ == VerifyMethod::Off) return true;
   BlockBuffer buffer(os_, false);
   if (buffer.Missing()) {
     LogError(u"Not enough memory for the 33,554,432-byte read-back buffer; nothing was read back.");
     return false;
   }
-  VerifyRequest request{choices_.verify, choices_.seed.value_or(0), driveBytes_, sectorSize_,
+  VerifyRequest request{verify_, choices_.seed.value_or(0), driveBytes_, sectorSize_,
                         Without(Covered(), failed_)};
-  if (choices_.verify == VerifyMethod::Sample && !choices_.seed) request.seed = FreshSeed();
+  if (verify_ == VerifyMethod::Sample && !choices_.seed) request.seed = FreshSeed();
   result_.verification = VerifyZeros(run_, view_, buffer.Data(), request);
   const auto& lines = result_.verification.errorLines;
   result_.errorLines.insert(result_.errorLines.end(), lines.begin(), lines.end());

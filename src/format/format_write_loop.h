@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "format/erase_choices.h"
 #include "format/extent.h"
 #include "format/format_page_view.h"
 #include "format/verification.h"
@@ -32,13 +33,6 @@ namespace orvella {
 class DriveRun;
 
 inline constexpr std::int64_t kQuickWipeExtent = 10'240'000;
-
-// What the user asked of one run.
-struct EraseChoices {
-  bool quickWipe = false;
-  VerifyMethod verify = VerifyMethod::Sample;
-  std::optional<std::uint64_t> seed;  // the sample's seed; none: a fresh random one
-};
 
 // How a run ended, for the procedure around it.
 enum class WriteLoopEnding {

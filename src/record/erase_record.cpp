@@ -157,23 +157,25 @@ std::vector<Extent> WrittenExtents(const WriteLoopResult& loop) { return Without
 
 Json EraseRecord(DriveRun& run, const EraseFacts& facts) {
   Program& program = run.program;
-  const WriteLoopResult& loop = facts.run.loop;
+  const FormatRun& erase = facts.run;
+  const bool quick = erase.choices.quickWipe;
+  const WriteLoopResult& loop = erase.loop;
   const std::vector<Extent> written = WrittenExtents(loop);
   Json record = {{"program", TextToUtf8(kProgramTitle)},
                  {"recordFormat", kRecordFormat},
                  {"tool", ToolJson(facts.frontEnd)},
                  {"drive", DriveJson(program, static_cast<int>(run.SelectedDevice))},
-                 {"identify", IdentityJson(facts.identification)},
-                 {"media", MediaJson(run.Entry(), facts.identification)},
+                 {"identify", IdentityJson(erase.identification)},
+                 {"media", MediaJson(run.Entry(), erase.identification)},
                  {"hiddenAreas", facts.run.hiddenAreas ? HiddenAreasJson(*facts.run.hiddenAreas) : Json(nullptr)},
                  {"host", HostJson(program.os.QueryHostIdentity())},
-                 {"operator", TextOrNull(facts.operatorName)},
-                 {"asset", TextOrNull(facts.assetTag)},
-                 {"mode", facts.quick ? "quick" : "full"},
+                 {"operator", TextOrNull(erase.choices.operatorName)},
+                 {"asset", TextOrNull(erase.choices.assetTag)},
+                 {"mode", quick ? "quick" : "full"},
                  {"bytesToWrite", loop.bytesToWrite},
-                 {"sanitization", SanitizationJson(facts.quick)},
-                 {"start", IsoLocalTime(facts.start)},
-                 {"end", IsoLocalTime(facts.end)},
+                 {"sanitization", SanitizationJson(quick)},
+                 {"start", IsoLocalTime(erase.start)},
+                 {"end", IsoLocalTime(erase.end)},
                  {"result", EraseResultName(facts.run)},
                  {"erasureProven", ErasureProven(facts.run)}};
   if (facts.exitCode) record["exitCode"] = *facts.exitCode;
@@ -186,7 +188,7 @@ Json EraseRecord(DriveRun& run, const EraseFacts& facts) {
   record["flushed"] = loop.flushed;
   record["verification"] = VerificationJson(loop.verification);
   record["errors"] = Lines(facts.run.errorLines);
-  record["log"] = Lines(facts.log);
+  record["log"] = Lines(erase.log);
   SealRecord(record);
   return record;
 }

@@ -17,23 +17,16 @@
 #include "device/drive_run.h"
 #include "format/format_procedure.h"
 #include "record/record_json.h"
-#include "reports/device_details_report.h"
 
 namespace orvella {
 
 inline constexpr char kClearMethod[] = "Clear: overwrite with zeros, 1 pass";
 inline constexpr char kQuickWipeMethod[] = "quick wipe (not a sanitization)";
 
+// A run's facts and where it ran.
 struct EraseFacts {
-  bool quick = false;
-  DeviceIdentification identification;  // taken before the run
-  std::chrono::system_clock::time_point start;
-  std::chrono::system_clock::time_point end;
   FormatRun run;
-  std::vector<std::u16string> log;  // the format log lines of the run, stamped
-  std::string frontEnd;        // the executable that ran the erase
-  std::string operatorName;    // who ran it; empty when not given
-  std::string assetTag;        // the organisation's tag of the medium
+  std::string frontEnd;         // the executable that ran the erase
   std::optional<int> exitCode;  // where the front end ends with one
 };
 
@@ -55,7 +48,8 @@ bool ErasureProven(const FormatRun& run);
 // What the run wrote: the extents it covered less the blocks that failed.
 std::vector<Extent> WrittenExtents(const WriteLoopResult& loop);
 
-// The sealed record of the erase of the run's drive.
+// The sealed record of the erase of the run's drive: the one builder of
+// every front end's record.
 Json EraseRecord(DriveRun& run, const EraseFacts& facts);
 
 }  // namespace orvella

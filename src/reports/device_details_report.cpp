@@ -2,8 +2,6 @@
 
 #include "core/log_sinks.h"
 #include "core/text.h"
-#include "device/identify_device.h"
-#include "device/identify_parser.h"
 #include "reports/report_header.h"
 #include "reports/text_forms.h"
 
@@ -123,22 +121,6 @@ class DetailsWriter {
 };
 
 }  // namespace
-
-DeviceIdentification IdentifyChosenDevice(DriveRun& run) {
-  Program& program = run.program;
-  const TIdentifyDeviceData& drive = run.Entry().IdentifyData;
-  AtaSector data{};
-  bool identified = IdentifyDevice(program.os, run.DeviceHandle, drive.IsIDESlave, data);
-  if (!identified && drive.BusType == BusTypeAta) {
-    identified = IdentifyDevice(program.os, run.DeviceHandle, drive.IsIDESlave, data);
-    if (!identified) return {IdentifyOutcome::InternalError, {}, {}, {}};
-  }
-  if (!identified) return {IdentifyOutcome::Unavailable, {}, {}, {}};
-  const T_IDE_PASSPORT passport = ParseIdentifyData(program.os, data);
-  const auto rotationRate = static_cast<std::uint16_t>(data[434] | data[435] << 8);
-  return {IdentifyOutcome::Identified, passport, rotationRate,
-          DetectHiddenAreas(program.os, run.DeviceHandle, drive.IsIDESlave, passport)};
-}
 
 IdentifyOutcome ShowDeviceDetails(DriveRun& run) {
   WriteReportHeader(run, AddDetailsLine, u"Device details for ");

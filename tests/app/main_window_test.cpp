@@ -34,7 +34,10 @@ VirtualMachine ThreeHardDisks() {
 
 class MainWindow : public ::testing::Test {
  protected:
-  MainWindow() { chooseView.window = &choose; }
+  MainWindow() {
+    chooseView.window = &choose;
+    mainView.formatPage = &formatPage;
+  }
 
   // Runs the first show with the user pressing Continue on the preselected
   // (last) drive, or doing `user` instead.
@@ -323,7 +326,6 @@ TEST_F(ChooseAnother, DoesNothingWithoutAnOpenDrive) {
 class EraseReport : public MainWindow {
  protected:
   EraseReport() {
-    mainView.formatLog = &t.panes.formatLog;
     mainView.reportPath = folder.u16string() + u"/report.json";
     std::filesystem::create_directories(folder);
   }
@@ -369,15 +371,35 @@ TEST_F(EraseReport, ARunEndsWithTheReportOfferedAndSavedAsRecordAndCertificate) 
   EXPECT_EQ(d.dialogs.boxes[0].icon, MessageIcon::Information);
 }
 
+// The question is a warning whose default answer is Cancel: two presses of
+// Enter must not erase a drive.
+TEST_F(MainWindow, TheEraseIsAskedAsAWarningWithCancelAsTheDefault) {
+  FirstShow();
+  d.dialogs.taskDialogAnswer = IDCANCEL;
+  window.btRunBenchmarksClick();
+  ASSERT_EQ(d.dialogs.taskDialogs.size(), 1u);
+  const TaskDialogRequest& dialog = d.dialogs.taskDialogs[0];
+  EXPECT_EQ(dialog.owner, WindowId::Main);
+  EXPECT_EQ(dialog.title, u"Warning");
+  EXPECT_EQ(dialog.instruction, u"All data on the selected device will be lost");
+  EXPECT_TRUE(dialog.content.starts_with(
+      u"Are you absolutely sure you want to irreversibly destroy all data on this device?\r\n\r\n" +
+      window.Drive().DeviceTitle + u"\r\n\r\n"));
+  EXPECT_EQ(dialog.icon, 84);
+  EXPECT_EQ(dialog.buttons, 10);
+  EXPECT_EQ(dialog.defaultButton, IDCANCEL);
+  EXPECT_EQ(window.Drive().LogLines(), std::vector<std::u16string>{});
+}
+
 TEST_F(EraseReport, NothingIsOfferedForAnUnconfirmedRunAndACancelledDialogSavesNothing) {
   FirstShow();
-  formatPage.dialogAnswer = IDCANCEL;
+  d.dialogs.taskDialogAnswer = IDCANCEL;
   window.btRunBenchmarksClick();
   EXPECT_FALSE(mainView.saveReportEnabled);
   window.btSaveReportClick();
   EXPECT_TRUE(mainView.suggestedReportNames.empty());
 
-  formatPage.dialogAnswer = IDYES;
+  d.dialogs.taskDialogAnswer = IDYES;
   formatPage.quickWipeChecked = true;
   window.btRunBenchmarksClick();
   mainView.reportPath.clear();  // the user cancels the save dialog

@@ -12,6 +12,7 @@
 #include "app/drive_choose.h"
 #include "app/main_view.h"
 #include "support/fakes.h"
+#include "support/recording_format_page.h"
 
 namespace orvella::test {
 
@@ -77,7 +78,8 @@ class FakeMainView final : public MainView {
   void SetStatusPanel(int panel, const std::u16string& text) override { statusPanels[panel] = text; }
   void SetCopyright(const std::u16string& text) override { copyright = text; }
   void SetCopyrightColour(Rgb colour) override { copyrightColour = colour; }
-  std::vector<std::u16string> FormatLogLines() override { return formatLog ? *formatLog : std::vector<std::u16string>{}; }
+  bool QuickWipeChecked() override { return formatPage != nullptr && formatPage->quickWipeChecked; }
+  bool VerifyChecked() override { return formatPage == nullptr || formatPage->verifyChecked; }
   void SetSaveReportEnabled(bool enabled) override { saveReportEnabled = enabled; }
   void SetChooseAnotherEnabled(bool enabled) override { chooseAnotherEnabled = enabled; }
   // Like the window, which owns the memos the panes write to.
@@ -98,7 +100,8 @@ class FakeMainView final : public MainView {
   }
 
   // Set by the test.
-  const std::vector<std::u16string>* formatLog = nullptr;  // the pane the format log goes to
+  // The page whose two boxes stand for the window's cbQuickWipe and cbVerify.
+  const test::RecordingFormatPage* formatPage = nullptr;
   test::RecordingPanes* panes = nullptr;                   // the panes ClearDrivePages empties
   std::u16string reportPath;          // what the save dialog answers
   std::u16string certificateProblem;  // what writing a certificate answers

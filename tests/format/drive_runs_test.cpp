@@ -89,7 +89,7 @@ struct Erase {
   }
   void Run() {
     turns.Take(me);
-    procedure.FormatDevice();
+    procedure.FormatDevice(page.Choices(), page.Confirmation());
     turns.Finish(me);
   }
 

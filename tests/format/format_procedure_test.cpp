@@ -4,7 +4,6 @@
 
 #include <algorithm>
 
-#include "app/dialogs.h"
 #include "core/text.h"
 #include "format_rig.h"
 
@@ -86,24 +85,56 @@ const Lines kVerifiedEnding = {u"Average speed: ", u"Verifying... ", u"Average v
                                u"Verification passed: N bytes read back, all of them zero.",
                                u"Low-level format is complete.", u"", u"Remember to create new partitions."};
 
+// Everything a record needs comes back from the run: its choices, when it
+// was confirmed and ended, the identification it took, and its own lines.
+TEST(FormatDevice, TheRunReturnsItsChoicesTimesIdentificationAndLog) {
+  ProcedureRig rig;
+  rig.t.panes.formatLog = {u"earlier line"};
+  EraseChoices choices;
+  choices.quickWipe = true;
+  choices.operatorName = "Ada";
+  choices.assetTag = "A-7";
+  std::chrono::system_clock::time_point askedAt;
+  const auto before = std::chrono::system_clock::now();
+  rig.procedure.FormatDevice(choices, [&](const EraseQuestion&) {
+    askedAt = std::chrono::system_clock::now();
+    return EraseAnswer::Erase;
+  });
+  const FormatRun run = rig.procedure.LastRun();
+  EXPECT_TRUE(run.choices.quickWipe);
+  EXPECT_EQ(run.choices.operatorName, "Ada");
+  EXPECT_EQ(run.choices.assetTag, "A-7");
+  EXPECT_EQ(run.choices.Verification(), VerifyMethod::Full);  // the quick wipe's own read-back
+  EXPECT_EQ(run.loop.verification.method, VerifyMethod::Full);
+  EXPECT_GE(run.start, askedAt);
+  EXPECT_GE(run.end, run.start);
+  EXPECT_GE(askedAt, before);
+  EXPECT_EQ(run.identification.outcome, IdentifyOutcome::Unavailable);  // the plain drive has no ATA answers
+  const Lines pane(rig.t.panes.formatLog.begin() + 1, rig.t.panes.formatLog.end());
+  EXPECT_EQ(run.log, pane);
+  EXPECT_EQ(run.log, rig.t.drive.LogLines());
+
+  // Not confirmed: nothing logged, the time of the question kept.
+  rig.procedure.FormatDevice(choices, [](const EraseQuestion&) { return EraseAnswer::Cancel; });
+  EXPECT_EQ(rig.procedure.LastRun().outcome, FormatOutcome::NotConfirmed);
+  EXPECT_TRUE(rig.procedure.LastRun().log.empty());
+  EXPECT_GE(rig.procedure.LastRun().start, run.end);
+}
+
 TEST(FormatDevice, ASuccessfulRunLogsEveryLineInOrder) {
   ProcedureRig rig;
-  rig.procedure.btRunBenchmarksClick();
+  rig.procedure.FormatDevice(rig.page.Choices(), rig.page.Confirmation());
 
   const Lines expected = Concat(Concat(kHeader, {u"Formatting... "}), kVerifiedEnding);
   ASSERT_EQ(WithoutPlanLine(rig.Log()), expected);
   for (const auto& line : rig.t.panes.formatLog) EXPECT_EQ(line.substr(0, 22), rig.t.Stamp() + u"   ");
 
   const auto& dialog = rig.page.dialogs.at(0);
-  EXPECT_EQ(dialog.title, u"Warning");
   EXPECT_EQ(dialog.instruction, u"All data on the selected device will be lost");
   EXPECT_TRUE(dialog.content.starts_with(
       u"Are you absolutely sure you want to irreversibly destroy all data on this device?\r\n\r\n"
       u"[1]  MODEL-A    FW01    [title]\r\n\r\n"))
       << TextToUtf8(dialog.content);
-  EXPECT_EQ(dialog.icon, 84);
-  EXPECT_EQ(dialog.buttons, 10);
-  EXPECT_EQ(dialog.defaultButton, IDCANCEL);
 
   const Events events = {"dialog",
                          "disable btRunBenchmarks",
@@ -145,7 +176,7 @@ TEST(FormatDevice, ASuccessfulRunLogsEveryLineInOrder) {
 TEST(FormatDevice, AQuickWipeStillShowsTheWholeCapacity) {
   ProcedureRig rig(Drive(2'000'000'000));
   rig.page.quickWipeChecked = true;
-  rig.procedure.FormatDevice();
+  rig.procedure.FormatDevice(rig.page.Choices(), rig.page.Confirmation());
   EXPECT_EQ(rig.Log()[4], u"Device capacity: 3,906,250 sectors");
   EXPECT_EQ(rig.Medium().BytesWritten(), 20'480'000);
 }
@@ -155,7 +186,7 @@ TEST(FormatDevice, AQuickWipeStillShowsTheWholeCapacity) {
 TEST(FormatDevice, AQuickWipeSaysTheRestOfTheDataStaysReadable) {
   ProcedureRig rig(Drive(2'000'000'000));
   rig.page.quickWipeChecked = true;
-  rig.procedure.FormatDevice();
+  rig.procedure.FormatDevice(rig.page.Choices(), rig.page.Confirmation());
   const auto& dialog = rig.page.dialogs.at(0);
   EXPECT_EQ(dialog.instruction, u"The partitions on the selected device will be lost");
   EXPECT_TRUE(dialog.content.starts_with(
@@ -173,14 +204,14 @@ TEST(FormatDevice, AQuickWipeSaysTheRestOfTheDataStaysReadable) {
   // A drive no larger than its two ends is erased whole, and asked about as such.
   ProcedureRig small(Drive(kEightMiB));
   small.page.quickWipeChecked = true;
-  small.procedure.FormatDevice();
+  small.procedure.FormatDevice(small.page.Choices(), small.page.Confirmation());
   EXPECT_EQ(small.page.dialogs.at(0).instruction, u"All data on the selected device will be lost");
 }
 
 TEST(FormatDevice, AnUncheckedVerifyBoxReadsNothingBack) {
   ProcedureRig rig;
   rig.page.verifyChecked = false;
-  rig.procedure.FormatDevice();
+  rig.procedure.FormatDevice(rig.page.Choices(), rig.page.Confirmation());
   EXPECT_EQ(rig.Medium().bytesRead, 0);
   EXPECT_EQ(rig.procedure.LastRun().loop.verification.method, VerifyMethod::Off);
   EXPECT_EQ(rig.procedure.LastRun().loop.ending, WriteLoopEnding::Complete);
@@ -191,7 +222,7 @@ TEST(FormatDevice, AnythingButYesLeavesEverythingUntouched) {
     ProcedureRig rig;
     rig.t.panes.formatLog = {u"earlier line"};
     rig.page.dialogAnswer = answer;
-    rig.procedure.FormatDevice();
+    rig.procedure.FormatDevice(rig.page.Choices(), rig.page.Confirmation());
     EXPECT_EQ(rig.t.panes.formatLog, Lines{u"earlier line"});
     EXPECT_EQ(rig.page.events, Events{"dialog"});
     EXPECT_TRUE(rig.t.os.Requests().empty());
@@ -205,7 +236,7 @@ TEST(FormatDevice, ARefusedLockWritesNothingReleasesTheVolumesAndGivesTheControl
   volumes[1].lockError = ERROR_ACCESS_DENIED;  // open files on E:
   volumes[1].holders = std::vector<VolumeHolder>{{4242, u"editor"}};
   ProcedureRig rig(Drive(kEightMiB), volumes);
-  rig.procedure.FormatDevice();
+  rig.procedure.FormatDevice(rig.page.Choices(), rig.page.Confirmation());
 
   // The lock failure line as it always was, then what holds the volume.
   const Lines refusal = {u"Unable to lock device. Make sure you do not have open files on this device and try again. ",
@@ -227,7 +258,7 @@ TEST(FormatDevice, ARefusedLockWritesNothingReleasesTheVolumesAndGivesTheControl
 // before the first write, and the claim ends after the volumes' release.
 TEST(FormatDevice, TheDriveIsClaimedWholeFromTheLockedVolumesToTheRelease) {
   ProcedureRig rig;
-  rig.procedure.FormatDevice();
+  rig.procedure.FormatDevice(rig.page.Choices(), rig.page.Confirmation());
   const auto ioctls = rig.Requests(Kind::Ioctl);
   const auto claim = std::find_if(ioctls.begin(), ioctls.end(),
                                   [](const RequestRecord& r) { return r.controlCode == FSCTL_LOCK_VOLUME; });
@@ -255,7 +286,7 @@ TEST(FormatDevice, ARefusedClaimOfTheDriveRefusesTheRunWithItsReasonAndWritesNot
   refused.error = ERROR_SHARING_VIOLATION;
   d.requestFaults.push_back(refused);
   ProcedureRig rig(d);
-  rig.procedure.FormatDevice();
+  rig.procedure.FormatDevice(rig.page.Choices(), rig.page.Confirmation());
   const std::u16string line =
       u"Unable to take the device for exclusive use: The process cannot access the file because it is being "
       u"used by another process. Nothing was written.";
@@ -277,7 +308,7 @@ TEST(FormatDevice, EveryUnmountIsALogLineAndPartOfTheRun) {
   volumes[1].mountPoint = "E:\\";
   volumes[1].lockError = ERROR_ACCESS_DENIED;  // a lock refused: nothing of E: was taken down
   ProcedureRig rig(Drive(kEightMiB), volumes);
-  rig.procedure.FormatDevice();
+  rig.procedure.FormatDevice(rig.page.Choices(), rig.page.Confirmation());
   EXPECT_EQ(rig.Log(), Concat(kHeader, {u"Unmounted C:\\ (\\\\.\\C:)", std::u16string(kLockFailureLine),
                                         u"Volume E:, mounted on E:\\ is in use.",
                                         u"Which processes hold it cannot be told on this system."}));
@@ -285,7 +316,7 @@ TEST(FormatDevice, EveryUnmountIsALogLineAndPartOfTheRun) {
 
   volumes[1].lockError = 0;
   ProcedureRig second(Drive(kEightMiB), volumes);
-  second.procedure.FormatDevice();
+  second.procedure.FormatDevice(second.page.Choices(), second.page.Confirmation());
   const Lines log = second.Log();
   ASSERT_GT(log.size(), 9u);
   EXPECT_EQ(log[6], u"Unmounted C:\\ (\\\\.\\C:)");
@@ -298,7 +329,7 @@ TEST(FormatDevice, AVolumeThatWillNotOpenShowsInvalidHandleBeforeTheLockFailure)
   std::vector<VirtualVolume> volumes = {VolumeOnDrive("C:")};
   volumes[0].readOpenError = ERROR_ACCESS_DENIED;
   ProcedureRig rig(Drive(kEightMiB), volumes);
-  rig.procedure.FormatDevice();
+  rig.procedure.FormatDevice(rig.page.Choices(), rig.page.Confirmation());
   const auto& log = rig.t.panes.formatLog;
   ASSERT_EQ(log.size(), kHeader.size() + 2);
   EXPECT_EQ(log[kHeader.size()], u"Invalid handle");
@@ -310,7 +341,7 @@ TEST(FormatDevice, AStopEndsTheRunCancelledAndTheNextRunStartsAfresh) {
   rig.page.onMessages = [&] {
     if (rig.page.messageRuns == 3) rig.procedure.btStopClick();  // during pass 2
   };
-  rig.procedure.FormatDevice();
+  rig.procedure.FormatDevice(rig.page.Choices(), rig.page.Confirmation());
   EXPECT_EQ(rig.Log(), Concat(kHeader, {u"Formatting... ", u"Average speed: ",
                                         u"Operation cancelled at offset 131,072    LBA 256",
                                         u"What was written before the stop has been flushed to the drive."}));
@@ -322,7 +353,7 @@ TEST(FormatDevice, AStopEndsTheRunCancelledAndTheNextRunStartsAfresh) {
   rig.page.onMessages = nullptr;
   const Handle handle = rig.t.drive.DeviceHandle;
   const std::size_t firstRunLines = rig.t.panes.formatLog.size();
-  rig.procedure.FormatDevice();
+  rig.procedure.FormatDevice(rig.page.Choices(), rig.page.Confirmation());
   EXPECT_EQ(rig.page.dialogs.size(), 2u);
   const Lines log = rig.Log();
   const Lines second(log.begin() + static_cast<std::ptrdiff_t>(firstRunLines), log.end());
@@ -336,7 +367,7 @@ TEST(FormatDevice, AWriteProtectedDriveEndsNotCompleteWithTheBarInItsErrorState)
   VirtualDrive d = Drive(4 * 65'536);
   d.writeProtected = true;
   ProcedureRig rig(d, {});
-  rig.procedure.FormatDevice();
+  rig.procedure.FormatDevice(rig.page.Choices(), rig.page.Confirmation());
   const Lines log = rig.Log();
   EXPECT_EQ(log[log.size() - 1], u"Low-level format did not complete: the media is write protected; nothing was "
                                  u"written from offset 0    LBA 0 on.");
@@ -350,7 +381,7 @@ TEST(FormatDevice, AnUnpluggedDriveIsReportedAndTheProcedureStillFinishes) {
   VirtualDrive d = Drive(kEightMiB);
   d.unplugAt = 65'536 * 3;
   ProcedureRig rig(d);
-  rig.procedure.FormatDevice();
+  rig.procedure.FormatDevice(rig.page.Choices(), rig.page.Confirmation());
   const Lines log = rig.Log();
   EXPECT_EQ(log.back(), u"Operation terminated at offset 196,608    LBA 384");  // no advice on partitions
   EXPECT_EQ(rig.page.state, ProgressState::Paused);
@@ -361,7 +392,7 @@ TEST(FormatDevice, AnUnpluggedDriveIsReportedAndTheProcedureStillFinishes) {
 TEST(FormatDevice, WithoutAWriteBufferTheRunEndsLikeALockFailure) {
   ProcedureRig rig;
   rig.t.os.allocationFails_ = true;
-  rig.procedure.FormatDevice();
+  rig.procedure.FormatDevice(rig.page.Choices(), rig.page.Confirmation());
   EXPECT_EQ(rig.Log(), Concat(kHeader, {u"Formatting... ",
                                         u"Not enough memory for the 33,554,432-byte write "
                                         u"buffer; nothing was written."}));
@@ -378,7 +409,7 @@ TEST(FormatDevice, ClosingTheWindowMidRunStopsReleasesAndOnlyThenClosesTheDrive)
   rig.page.onMessages = [&] {
     if (rig.page.messageRuns == 4) closeAllowed = rig.procedure.RequestClose();  // during pass 3
   };
-  rig.procedure.FormatDevice();
+  rig.procedure.FormatDevice(rig.page.Choices(), rig.page.Confirmation());
   EXPECT_FALSE(closeAllowed);
   EXPECT_EQ(rig.Requests(Kind::Write).size(), 3u);  // the pass in progress finished its write
 
@@ -410,7 +441,7 @@ TEST(FormatDevice, ClosingTheWindowMidRunStopsReleasesAndOnlyThenClosesTheDrive)
 TEST(FormatDevice, ClosingTheWindowDuringTheQuestionWritesNothing) {
   ProcedureRig rig;
   rig.page.onDialog = [&] { EXPECT_FALSE(rig.procedure.RequestClose()); };
-  rig.procedure.FormatDevice();
+  rig.procedure.FormatDevice(rig.page.Choices(), rig.page.Confirmation());
   EXPECT_TRUE(rig.t.panes.formatLog.empty());
   EXPECT_TRUE(rig.Medium().writes.empty());
   EXPECT_EQ(rig.page.events, (Events{"dialog", "close window"}));

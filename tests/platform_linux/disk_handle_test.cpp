@@ -411,6 +411,32 @@ TEST(DiskHandle, IoErrorOfADriveThatLeftSysfsIsDeviceGone) {
   EXPECT_EQ(desktop.os.GetLastError(), ERROR_DEV_NOT_EXIST);
 }
 
+// While the kernel takes a disk away it shrinks it to nothing before its
+// sysfs entry goes: transfers then end as at the end of the drive, which is
+// the drive gone, not a bad request.
+TEST(DiskHandle, TransfersMeetingTheEndOfADriveShrunkToNothingAreDeviceGone) {
+  Desktop desktop;
+  desktop.Unmounted();
+  const Handle disk = desktop.OpenExclusive(0);
+  ASSERT_TRUE(Claim(desktop, disk));
+  std::uint32_t moved = 0;
+  std::vector<ByteSpan> nonZero;
+  ASSERT_TRUE(desktop.os.SetFilePointerEx(disk, 1000204886016, nullptr, FILE_BEGIN));  // its end
+  EXPECT_FALSE(desktop.os.ReadFile(disk, desktop.buffer, 1024, &moved));
+  EXPECT_EQ(desktop.os.GetLastError(), ERROR_INVALID_PARAMETER);  // past the end of a drive still there
+
+  desktop.kernel.nodes[desktop.Node("sda")].length = 0;
+  ASSERT_TRUE(desktop.os.SetFilePointerEx(disk, 0, nullptr, FILE_BEGIN));
+  EXPECT_FALSE(desktop.WriteAt(disk, 0, 512));
+  EXPECT_EQ(desktop.os.GetLastError(), ERROR_DEV_NOT_EXIST);
+  EXPECT_FALSE(desktop.os.ReadFile(disk, desktop.buffer, 512, &moved));
+  EXPECT_EQ(desktop.os.GetLastError(), ERROR_DEV_NOT_EXIST);
+  EXPECT_FALSE(desktop.os.WriteZeros(disk, nullptr, 65536, &moved));
+  EXPECT_EQ(desktop.os.GetLastError(), ERROR_DEV_NOT_EXIST);
+  EXPECT_FALSE(desktop.os.ReadZeros(disk, nullptr, 65536, 512, &nonZero));
+  EXPECT_EQ(desktop.os.GetLastError(), ERROR_DEV_NOT_EXIST);
+}
+
 TEST(DiskHandle, PropertyUpdateRereadsThePartitionTableRetryingWhileBusy) {
   Desktop desktop;
   const Handle disk = desktop.OpenExclusive(0);

@@ -114,10 +114,18 @@ int FakeKernel::Ioctl(int fd, unsigned long request, void* argument) {
   }
 }
 
+// A block device moves nothing at or past its end: that is also all a
+// drive answers that the kernel shrank to nothing while taking it away.
+bool FakeKernel::AtEnd(int fd, std::int64_t offset) const {
+  const auto node = nodes.find(openFiles.at(fd).path);
+  return node != nodes.end() && static_cast<std::uint64_t>(offset) >= node->second.length;
+}
+
 long FakeKernel::PWrite(int fd, const void*, std::size_t length, std::int64_t offset) {
   calls.push_back("pwrite");
   if (openFiles.count(fd) == 0) return -EBADF;
   if (writeError != 0) return -writeError;
+  if (AtEnd(fd, offset)) return 0;
   writes.push_back({fd, offset, length});
   return static_cast<long>(length);
 }
@@ -127,6 +135,7 @@ long FakeKernel::PRead(int fd, void* buffer, std::size_t length, std::int64_t of
   calls.push_back("pread");
   if (openFiles.count(fd) == 0) return -EBADF;
   if (readError != 0) return -readError;
+  if (AtEnd(fd, offset)) return 0;
   reads.push_back({fd, offset, length});
   std::memset(buffer, 0, length);
   return static_cast<long>(length);
@@ -144,6 +153,7 @@ long FakeKernel::PWriteV(int fd, const iovec* parts, int partCount, std::int64_t
   calls.push_back("pwritev");
   if (openFiles.count(fd) == 0) return -EBADF;
   if (writeError != 0) return -writeError;
+  if (AtEnd(fd, offset)) return 0;
   const std::size_t length = TotalLength(parts, partCount);
   writes.push_back({fd, offset, length});
   return static_cast<long>(length);
@@ -153,6 +163,7 @@ long FakeKernel::PReadV(int fd, const iovec* parts, int partCount, std::int64_t 
   calls.push_back("preadv");
   if (openFiles.count(fd) == 0) return -EBADF;
   if (readError != 0) return -readError;
+  if (AtEnd(fd, offset)) return 0;
   reads.push_back({fd, offset, TotalLength(parts, partCount)});
   for (int i = 0; i < partCount; ++i) std::memset(parts[i].iov_base, 0, parts[i].iov_len);
   return static_cast<long>(TotalLength(parts, partCount));

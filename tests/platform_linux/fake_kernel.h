@@ -88,6 +88,8 @@ class FakeKernel final : public linux_backend::Syscalls {
   bool ClaimRefused(const std::string& path) const;
 
  private:
+  bool AtEnd(int fd, std::int64_t offset) const;
+
   int nextFd_ = 10;
   std::map<std::string, std::string> wholeDiskOf_;  // partition node → its disk's node
 };

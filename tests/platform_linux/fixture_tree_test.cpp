@@ -4,8 +4,11 @@
 // encrypted volume, which are no drives), a virtio guest and a loop device.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "platform/linux/block_devices.h"
 #include "platform/linux/linux_os.h"
+#include "platform/linux/system_tree.h"
 #include "platform_linux/fake_kernel.h"
 #include "platform_linux/linux_test_support.h"
 
@@ -66,6 +69,17 @@ TEST(FixtureTrees, DriveNumbersPastTheListFailWithoutTouchingTheKernel) {
     EXPECT_EQ(desktop.os.GetLastError(), ERROR_FILE_NOT_FOUND);
   }
   EXPECT_TRUE(desktop.kernel.calls.empty());
+}
+
+// A SCSI device without an identification page opens its wwid attribute
+// and then fails the read (ENXIO); a directory fails its read the same way.
+TEST(FixtureTrees, AnAttributeThatOpensButCannotBeReadIsAbsent) {
+  TreeCopy tree("qemu");
+  std::filesystem::create_directories(tree.Root() + "/sys/block/sda/device/wwid.d");
+  const linux_backend::SystemTree system(tree.Root());
+  EXPECT_EQ(system.ReadLine("/sys/block/sda/device/wwid.d"), std::nullopt);
+  EXPECT_EQ(system.ReadBytes("/sys/block/sda/device/wwid.d"), std::nullopt);
+  EXPECT_TRUE(system.ReadLine("/sys/block/sda/device/wwid").has_value());
 }
 
 TEST(DriveOrder, KindsInAFixedOrderAndNamesInNaturalOrder) {

@@ -64,7 +64,7 @@ TEST(LoopErase, FullEraseLeavesEveryByteZero) {
   ATTACH_LOOP_OR_SKIP(loop, LoopOptions(kSize, 0xAB));
   ChosenLoop chosen(*loop);
   ASSERT_TRUE(chosen.Ready());
-  chosen.procedure.FormatDevice();
+  chosen.procedure.FormatDevice(chosen.page.Choices(), chosen.page.Confirmation());
   EXPECT_TRUE(chosen.Logged(u"Low-level format is complete."));
   EXPECT_TRUE(loop->All(0, kSize, 0x00));
 }
@@ -82,7 +82,7 @@ TEST(LoopErase, QuickWipeLeavesNoPartitionTableForAnyToolToFind) {
   ChosenLoop chosen(*loop);
   ASSERT_TRUE(chosen.Ready());
   chosen.page.quickWipeChecked = true;
-  chosen.procedure.FormatDevice();
+  chosen.procedure.FormatDevice(chosen.page.Choices(), chosen.page.Confirmation());
   EXPECT_TRUE(chosen.Logged(u"Low-level format is complete."));
   EXPECT_NE(Shell("sfdisk -d " + loop->Node(), &table), 0);
   EXPECT_EQ(table.find("label:"), std::string::npos);
@@ -119,14 +119,14 @@ void EraseMountedVolume(const LoopDevice& loop, const std::string& device) {
 
   ChosenLoop chosen(loop);
   ASSERT_TRUE(chosen.Ready());
-  chosen.procedure.FormatDevice();
+  chosen.procedure.FormatDevice(chosen.page.Choices(), chosen.page.Confirmation());
   EXPECT_TRUE(chosen.Logged(kLockFailure));
   EXPECT_FALSE(chosen.Logged(u"Formatting... "));
   EXPECT_EQ(loop.Checksum(), before);
   EXPECT_EQ(Shell("grep -q ' " + mountPoint + " ' /proc/self/mountinfo"), 0);
 
   openFile.Close();
-  chosen.procedure.FormatDevice();
+  chosen.procedure.FormatDevice(chosen.page.Choices(), chosen.page.Confirmation());
   EXPECT_TRUE(chosen.Logged(u"Low-level format is complete."));
   EXPECT_NE(Shell("grep -q ' " + mountPoint + " ' /proc/self/mountinfo"), 0);
   EXPECT_TRUE(loop.All(0, kSize, 0x00));
@@ -194,7 +194,7 @@ TEST(LoopErase, ARefusedLockNamesTheVolumeItsMountPointAndTheProcessHoldingIt) {
 
   ChosenLoop chosen(*loop);
   ASSERT_TRUE(chosen.Ready());
-  chosen.procedure.FormatDevice();
+  chosen.procedure.FormatDevice(chosen.page.Choices(), chosen.page.Confirmation());
   EXPECT_TRUE(chosen.Logged(kLockFailure));
   EXPECT_TRUE(chosen.Logged(u"Volume " + Utf8ToText(loop->Name()) + u", mounted on " + Utf8ToText(mountPoint) +
                             u" is in use."));
@@ -272,7 +272,7 @@ TEST(LoopErase, DuringTheEraseNobodyElseCanClaimTheDriveAndABystanderIsNeverRefu
     }
   };
   Claimer claimer(bystander->Node());
-  chosen.procedure.FormatDevice();
+  chosen.procedure.FormatDevice(chosen.page.Choices(), chosen.page.Confirmation());
   claimer.Stop();
 
   EXPECT_TRUE(chosen.Logged(u"Low-level format is complete."));
@@ -295,7 +295,7 @@ TEST(LoopErase, ReadOnlyLoopGivesTheWriteProtectLines) {
   ATTACH_LOOP_OR_SKIP(loop, options);
   ChosenLoop chosen(*loop);
   ASSERT_TRUE(chosen.Ready());
-  chosen.procedure.FormatDevice();
+  chosen.procedure.FormatDevice(chosen.page.Choices(), chosen.page.Confirmation());
   const auto log = chosen.Log();
   const auto protectedBlocks = std::count_if(log.begin(), log.end(), [](const std::u16string& line) {
     return line.starts_with(u"Format Error occurred at offset ") &&

@@ -2,6 +2,7 @@
 // device numbers, and locking by unmounting and holding a partition.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <filesystem>
@@ -119,7 +120,8 @@ TEST(DriveNames, NodeStableLinkAndStateWithoutOpeningAnything) {
   EXPECT_TRUE(stick.readOnly);
   desktop.tree.RemoveMount("/media/anna/MY STICK");
   EXPECT_FALSE(desktop.os.DriveNamesOf(1).mounted);
-  EXPECT_TRUE(desktop.os.DriveNamesOf(2).stableLink.empty());  // no link for the NVMe drive
+  // No link for the NVMe drive: the name from sysfs, its serial number.
+  EXPECT_EQ(desktop.os.DriveNamesOf(2).stableLink, u"serial:S4EWNX0R123456A");
   EXPECT_EQ(desktop.kernel.CountCalls("open"), 0);
 }
 
@@ -176,6 +178,9 @@ TEST(VolumeHolders, ProcessesWithAFileOfTheDeviceMappedInPidOrder) {
   tree.WriteFile("/proc/32/comm", "bash\n");
   tree.WriteFile("/proc/32/maps", "55d0-55e0 r-xp 00000000 08:11 7 /usr/bin/bash\n");
   tree.WriteFile("/proc/sys/comm", "not a process\n");
+  const std::string self = "/proc/" + std::to_string(getpid());
+  tree.WriteFile(self + "/comm", "orvella-cli\n");  // this program, the drive open: no holder
+  tree.WriteFile(self + "/maps", "7f00-7f10 r--p 00000000 08:01 131 /data/own.txt\n");
   const linux_backend::SystemTree system(tree.Root());
   EXPECT_EQ(linux_backend::ProcessesHolding(system, {8, 1}),
             (std::vector<VolumeHolder>{{31, u"less"}, {900, u"editor"}}));

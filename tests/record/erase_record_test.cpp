@@ -47,10 +47,10 @@ TEST(EraseRecord, NamesTheMediumFromTheCatalogueWhenIdentifyIsSilent) {
 
 TEST(EraseRecord, PrefersIdentifyAndItsRotationRate) {
   RecordRig rig;
-  rig.facts.identification.outcome = IdentifyOutcome::Identified;
-  rig.facts.identification.passport.name = u"Samsung SSD 870 EVO 500GB";
-  rig.facts.identification.passport.sn = u"S62ANJ0R123456";
-  rig.facts.identification.rotationRate = 1;
+  rig.facts.run.identification.outcome = IdentifyOutcome::Identified;
+  rig.facts.run.identification.passport.name = u"Samsung SSD 870 EVO 500GB";
+  rig.facts.run.identification.passport.sn = u"S62ANJ0R123456";
+  rig.facts.run.identification.rotationRate = 1;
   const Json media = EraseRecord(rig.t.drive, rig.facts)["media"];
   EXPECT_EQ(media["manufacturer"], "Samsung");
   EXPECT_EQ(media["model"], "Samsung SSD 870 EVO 500GB");
@@ -60,8 +60,8 @@ TEST(EraseRecord, PrefersIdentifyAndItsRotationRate) {
 
 TEST(EraseRecord, ToolHostPeopleAndMethodOfAFullErase) {
   RecordRig rig;
-  rig.facts.operatorName = "Ada Lovelace";
-  rig.facts.assetTag = "IT-004711";
+  rig.facts.run.choices.operatorName = "Ada Lovelace";
+  rig.facts.run.choices.assetTag = "IT-004711";
   const Json record = EraseRecord(rig.t.drive, rig.facts);
   EXPECT_EQ(record["tool"], Json::parse(R"({"name": "Orvella", "version": "4.30", "frontEnd": "orvella-test"})"));
   EXPECT_EQ(record["host"],
@@ -77,7 +77,7 @@ TEST(EraseRecord, ToolHostPeopleAndMethodOfAFullErase) {
 
 TEST(EraseRecord, AQuickWipeIsNoSanitizationAndPeopleMayBeUnnamed) {
   RecordRig rig;
-  rig.facts.quick = true;
+  rig.facts.run.choices.quickWipe = true;
   rig.facts.exitCode = 0;
   const Json record = EraseRecord(rig.t.drive, rig.facts);
   EXPECT_EQ(record["mode"], "quick");

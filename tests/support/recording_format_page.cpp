@@ -48,13 +48,20 @@ void RecordingFormatPage::SetEnabled(FormatControl control, bool on) {
   events.push_back(std::string(on ? "enable " : "disable ") + NameOf(control));
 }
 
-int RecordingFormatPage::ShowTaskDialog(const std::u16string& title, const std::u16string& instruction,
-                                        const std::u16string& content, int icon, int buttons,
-                                        int defaultButton) {
-  dialogs.push_back({title, instruction, content, icon, buttons, defaultButton});
-  events.push_back("dialog");
-  if (onDialog) onDialog();
-  return dialogAnswer;
+EraseChoices RecordingFormatPage::Choices() const {
+  EraseChoices choices;
+  choices.quickWipe = quickWipeChecked;
+  if (!verifyChecked) choices.verify = VerifyMethod::Off;
+  return choices;
+}
+
+ConfirmErase RecordingFormatPage::Confirmation() {
+  return [this](const EraseQuestion& question) {
+    dialogs.push_back({question.instruction, question.content});
+    events.push_back("dialog");
+    if (onDialog) onDialog();
+    return dialogAnswer == 6 ? EraseAnswer::Erase : EraseAnswer::Cancel;
+  };
 }
 
 void RecordingFormatPage::ProcessPendingMessages() {

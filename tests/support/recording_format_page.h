@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "format/erase_choices.h"
+#include "format/erase_question.h"
 #include "format/format_page_view.h"
 
 namespace orvella::test {
@@ -21,22 +23,21 @@ class RecordingFormatPage final : public FormatPageView {
   void SetCaption(FormatLabel label, const std::u16string& caption) override;
   std::u16string Caption(FormatLabel label) override { return captions[label]; }
   void SetEnabled(FormatControl control, bool enabled) override;
-  bool QuickWipeChecked() override { return quickWipeChecked; }
-  VerifyMethod ChosenVerification(bool quickWipe) override {
-    return verifyChecked ? DefaultVerifyMethod(quickWipe) : VerifyMethod::Off;
-  }
   void FocusStop() override { events.push_back("focus btStop"); }
-  int ShowTaskDialog(const std::u16string& title, const std::u16string& instruction,
-                     const std::u16string& content, int icon, int buttons, int defaultButton) override;
   void ProcessPendingMessages() override;
+
+  // The run's choices as the page's two boxes stand (verify checked: the
+  // mode's own read-back).
+  EraseChoices Choices() const;
+  // The question, recorded and answered with dialogAnswer (6, Yes, erases).
+  ConfirmErase Confirmation();
   void CloseWindow() override { events.push_back("close window"); }
 
   bool Enabled(FormatControl control) const { return enabled.at(control); }
   int Position() const { return positions.empty() ? 0 : positions.back(); }
 
   struct Dialog {
-    std::u16string title, instruction, content;
-    int icon = 0, buttons = 0, defaultButton = 0;
+    std::u16string instruction, content;
   };
 
   // Set by the test.

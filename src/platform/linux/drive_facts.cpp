@@ -2,11 +2,12 @@
 // from their INQUIRY attributes and VPD pages (the ATA Information page gives
 // the full model and firmware of a SATA drive, which INQUIRY cuts to 16 and 4
 // characters), NVMe from its controller, virtio and MMC from their own
-// attributes, and USB serial numbers from the USB device when the bridge has
+// attributes (a card's from its CID), and USB serial numbers from the USB device when the bridge has
 // no serial number page.
 #include "platform/linux/drive_facts.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <limits>
 
 namespace orvella::linux_backend {
@@ -39,6 +40,35 @@ std::uint32_t ClampToU32(std::uint64_t value) {
 std::string TextAttribute(const SystemTree& tree, const std::string& path) {
   std::string text = Trimmed(tree.ReadLine(path).value_or(""));
   return text.rfind("0x", 0) == 0 ? std::string() : text;
+}
+
+// A number the kernel shows in hexadecimal ("0x1").
+std::optional<std::uint64_t> HexNumber(const std::optional<std::string>& text) {
+  if (!text || text->rfind("0x", 0) != 0) return std::nullopt;
+  try {
+    std::size_t used = 0;
+    const std::uint64_t value = std::stoull(text->substr(2), &used, 16);
+    if (used + 2 == Trimmed(*text).size()) return value;
+  } catch (const std::exception&) {
+  }
+  return std::nullopt;
+}
+
+// An SD or MMC card's identity from its CID register as the kernel shows
+// it: the product name; the product revision, hardware and firmware digit
+// ("1.0"); the 32-bit serial number in the kernel's "0x" form, which is what
+// udev's links and lsblk show too.
+void ReadCardIdentity(const SystemTree& tree, const std::string& device, DriveFacts& facts) {
+  facts.product = TextAttribute(tree, device + "/name");
+  facts.serial = Trimmed(tree.ReadLine(device + "/serial").value_or(""));
+  const auto hardware = HexNumber(tree.ReadLine(device + "/hwrev"));
+  const auto firmware = HexNumber(tree.ReadLine(device + "/fwrev"));
+  if (hardware && firmware) {
+    char revision[48];
+    std::snprintf(revision, sizeof revision, "%llx.%llx", static_cast<unsigned long long>(*hardware),
+                  static_cast<unsigned long long>(*firmware));
+    facts.revision = revision;
+  }
 }
 
 // The serial number of a VPD page 80h.
@@ -114,11 +144,7 @@ void ReadIdentity(const SystemTree& tree, const std::string& name, const std::st
       facts.product = "Loop Device";
       return;
     case kBusSd:
-    case kBusMmc:
-      facts.product = TextAttribute(tree, device + "/name");
-      facts.revision = TextAttribute(tree, device + "/fwrev");
-      facts.serial = TextAttribute(tree, device + "/serial");
-      return;
+    case kBusMmc: return ReadCardIdentity(tree, device, facts);
     default:
       if (ScsiAddressOf(devicePath)) return ReadScsiIdentity(tree, device, devicePath, facts);
       facts.vendor = TextAttribute(tree, device + "/vendor");

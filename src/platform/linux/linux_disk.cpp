@@ -268,7 +268,7 @@ bool LinuxOs::WriteFile(Handle handle, const void* buffer, std::uint32_t length,
   while (done < length) {
     const long n = sys_.PWrite(fd, bytes + done, length - done, disk->position + done);
     if (n < 0) return FailErrno(static_cast<int>(n), disk->drive);
-    if (n == 0) return Fail(ERROR_INVALID_PARAMETER);  // past the end of the drive
+    if (n == 0) return FailAtEnd(*disk);
     done += static_cast<std::uint32_t>(n);
     if (written != nullptr) *written = done;
   }
@@ -287,7 +287,7 @@ bool LinuxOs::ReadFile(Handle handle, void* buffer, std::uint32_t length, std::u
   while (done < length) {
     const long n = sys_.PRead(ReadDescriptor(*disk), bytes + done, length - done, disk->position + done);
     if (n < 0) return FailErrno(static_cast<int>(n), disk->drive);
-    if (n == 0) return Fail(ERROR_INVALID_PARAMETER);  // past the end of the drive
+    if (n == 0) return FailAtEnd(*disk);
     done += static_cast<std::uint32_t>(n);
     if (read != nullptr) *read = done;
   }
@@ -300,11 +300,22 @@ linux_backend::ZeroTransfers& LinuxOs::Transfers() {
   return *transfers_;
 }
 
+// A transfer that moved nothing went past the end of the drive, or met a
+// drive that is going away: the kernel shrinks a disk it removes to nothing
+// before its sysfs entry goes, and the transfers in flight then end as at
+// the end of the drive.
+bool LinuxOs::FailAtEnd(const DiskObject& disk) {
+  std::uint64_t length = 0;
+  const bool gone = !StillPresent(tree_, Drives()[disk.drive]) || sys_.Ioctl(disk.fd, BLKGETSIZE64, &length) < 0 ||
+                    length == 0;
+  return Fail(gone ? ERROR_DEV_NOT_EXIST : ERROR_INVALID_PARAMETER);
+}
+
 // Moves the position past a range that was moved whole; names the first
 // part that failed otherwise.
 bool LinuxOs::EndTransfer(DiskObject& disk, const TransferOutcome& outcome, std::uint32_t* moved) {
   if (moved != nullptr) *moved = outcome.done;
-  if (outcome.pastEnd) return Fail(ERROR_INVALID_PARAMETER);
+  if (outcome.pastEnd) return FailAtEnd(disk);
   if (outcome.error != 0) return FailErrno(static_cast<int>(outcome.error), disk.drive);
   disk.position += outcome.done;
   return Succeed();

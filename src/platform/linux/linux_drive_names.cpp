@@ -1,5 +1,5 @@
 // How users know a drive: its device node, the stable link udev gives it in
-// /dev/disk/by-id, and whether it is read-only or holds volumes in use. All
+// /dev/disk/by-id (or, where udev made none, a stable name from sysfs), and whether it is read-only or holds volumes in use. All
 // of it read from /dev links, sysfs and mountinfo; no device is opened.
 #include <algorithm>
 
@@ -29,6 +29,29 @@ std::string StableLinkOf(const SystemTree& tree, const std::string& node) {
   return links.empty() ? std::string() : links.front();
 }
 
+// Blanks inside a kernel text (a t10 WWID pads its fields) as single "_".
+std::string Joined(const std::string& text) {
+  std::string joined;
+  for (const char c : text) {
+    const bool blank = static_cast<unsigned char>(c) <= 32;
+    if (!blank) joined.push_back(c);
+    else if (!joined.empty() && joined.back() != '_') joined.push_back('_');
+  }
+  while (!joined.empty() && joined.back() == '_') joined.pop_back();
+  return joined;
+}
+
+// Where udev made no link (a rescue system, an initramfs, a container), the
+// kernel's world-wide name of the disk (SCSI VPD page 83h, the NVMe
+// namespace's ids), else its serial number, names it as steadily:
+// "wwid:t10.ATA_Model_SERIAL", "serial:0xdeadbeef".
+std::string SysfsStableName(const SystemTree& tree, const std::string& name) {
+  for (const std::string& path : {"/sys/block/" + name + "/wwid", "/sys/block/" + name + "/device/wwid"})
+    if (const std::string wwid = Joined(tree.ReadLine(path).value_or("")); !wwid.empty()) return "wwid:" + wwid;
+  const std::string serial = Joined(ReadDriveFacts(tree, name).serial);
+  return serial.empty() ? std::string() : "serial:" + serial;
+}
+
 }  // namespace
 
 DriveNames LinuxOs::DriveNamesOf(std::uint32_t driveNumber) {
@@ -37,7 +60,9 @@ DriveNames LinuxOs::DriveNamesOf(std::uint32_t driveNumber) {
   const std::string node = DeviceNodePath(drive.name);
   DriveNames names;
   names.devicePath = Utf8ToText(node);
-  names.stableLink = Utf8ToText(StableLinkOf(tree_, node));
+  std::string stable = StableLinkOf(tree_, node);
+  if (stable.empty()) stable = SysfsStableName(tree_, drive.name);
+  names.stableLink = Utf8ToText(stable);
   names.readOnly = tree_.ReadLine("/sys/block/" + drive.name + "/ro").value_or("0") == "1";
   const VolumeUse use = VolumeUse::Read(tree_);
   for (const Volume& volume : VolumesOfDrive(tree_, Drives(), driveNumber)) {

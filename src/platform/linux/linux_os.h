@@ -110,6 +110,7 @@ class LinuxOs final : public Os {
   // Fails with the code of a negative errno result; an I/O failure of a drive
   // that has left sysfs is "device gone".
   bool FailErrno(int result, std::size_t drive);
+  bool FailAtEnd(const DiskObject& disk);
   bool Reply(const std::vector<std::uint8_t>& reply, void* out, std::uint32_t outSize, std::uint32_t* returned,
              bool partialAllowed);
   DiskObject* FindDisk(Handle handle);

@@ -14,12 +14,19 @@ SystemTree::SystemTree(std::string root) : root_(std::move(root)) {
   if (!root_.empty()) canonicalRoot_ = fs::canonical(root_, error).string();
 }
 
+// Some attributes open but refuse the read: a SCSI device's wwid without an
+// identification page answers ENXIO. The stream library throws then, and an
+// attribute that cannot be read is one that is not there.
 std::optional<std::string> SystemTree::ReadBytes(const std::string& path) const {
   std::ifstream file(Locate(path), std::ios::binary);
   if (!file) return std::nullopt;
-  std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  if (file.bad()) return std::nullopt;
-  return bytes;
+  try {
+    std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    if (file.bad()) return std::nullopt;
+    return bytes;
+  } catch (const std::ios_base::failure&) {
+    return std::nullopt;
+  }
 }
 
 std::optional<std::string> SystemTree::ReadLine(const std::string& path) const {

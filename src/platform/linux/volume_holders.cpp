@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <charconv>
@@ -64,7 +65,8 @@ std::optional<std::vector<VolumeHolder>> ProcessesHolding(const SystemTree& tree
   std::vector<VolumeHolder> holders;
   for (const std::string& entry : entries) {
     const std::optional<std::uint32_t> pid = ProcessId(entry);
-    if (!pid) continue;
+    // Our own handles on the drive are no one else's hold on it.
+    if (!pid || *pid == static_cast<std::uint32_t>(getpid())) continue;
     const std::string process = "/proc/" + entry;
     if (!ProcessHolds(tree, process, device)) continue;
     const std::optional<std::string> command = tree.ReadLine(process + "/comm");

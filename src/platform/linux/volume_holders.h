@@ -1,7 +1,8 @@
 // Which processes hold a volume, found from /proc: an open file on it (or
 // its device node itself), the working or root folder there, or a file of
 // it mapped into memory. Everything is only read; a process that cannot be
-// read (gone meanwhile, or not ours to see) is skipped.
+// read (gone meanwhile, or not ours to see) is skipped, and so is this
+// program itself, whose own handles on the drive hold nothing against it.
 #pragma once
 
 #include <optional>

@@ -1,7 +1,6 @@
 #include "ui/qt/desktop_program.h"
 
 #include "app/program_entry.h"
-#include "app/vista_funcs.h"
 
 namespace orvella::qt {
 
@@ -15,11 +14,7 @@ DesktopProgram::DesktopProgram(Os& os, Clock& clock, Locale& locale, Halt& halt,
       fmChoose_(program_, desktop_, chooseDialog_),
       fmMain_(program_, desktop_, mainWindow_, mainWindow_, fmChoose_, debugDialog_) {
   chooseDialog_.Attach(fmChoose_);
-  mainWindow_.Attach(fmMain_, [this](const std::u16string& title, const std::u16string& instruction,
-                                     const std::u16string& content, int icon, int buttons, int defaultButton) {
-    return ShowTaskDialog(program_.os, desktop_.dialogs, WindowId::Main, title, instruction, content, icon, buttons,
-                          defaultButton);
-  });
+  mainWindow_.Attach(fmMain_);
 }
 
 int DesktopProgram::Run() { return RunProgram(desktop_, fmMain_, fmChoose_); }

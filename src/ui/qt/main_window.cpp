@@ -10,9 +10,9 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QShowEvent>
+#include <QTextBlock>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QTextBlock>
 #include <QVBoxLayout>
 
 #include "certificate/certificate_page.h"
@@ -244,9 +244,8 @@ void MainWindow::DescribeControls() {
   describe(statusBar_, "Status", "");
 }
 
-void MainWindow::Attach(TFmMain& logic, TaskDialogFunction askTaskDialog) {
+void MainWindow::Attach(TFmMain& logic) {
   logic_ = &logic;
-  askTaskDialog_ = std::move(askTaskDialog);
   ConnectEvents();
 }
 
@@ -288,14 +287,6 @@ void MainWindow::SetStatusPanel(int panel, const std::u16string& text) { statusB
 void MainWindow::SetCopyright(const std::u16string& text) { lbCopyright_->setText(ToQt(text)); }
 
 void MainWindow::SetCopyrightColour(Rgb colour) { SetTextColour(lbCopyright_, LinkColour(lbCopyright_, colour)); }
-
-std::vector<std::u16string> MainWindow::FormatLogLines() {
-  std::vector<std::u16string> lines;
-  for (QTextBlock block = logBenchMark_->document()->begin(); block.isValid(); block = block.next())
-    lines.push_back(FromQt(block.text()));
-  if (logBenchMark_->document()->isEmpty()) lines.clear();
-  return lines;
-}
 
 void MainWindow::SetSaveReportEnabled(bool enabled) { btSaveReport_->setEnabled(enabled); }
 
@@ -380,16 +371,9 @@ void MainWindow::SetEnabled(FormatControl control, bool enabled) { Control(contr
 
 bool MainWindow::QuickWipeChecked() { return cbQuickWipe_->isChecked(); }
 
-VerifyMethod MainWindow::ChosenVerification(bool quickWipe) {
-  return cbVerify_->isChecked() ? DefaultVerifyMethod(quickWipe) : VerifyMethod::Off;
-}
+bool MainWindow::VerifyChecked() { return cbVerify_->isChecked(); }
 
 void MainWindow::FocusStop() { btStop_->setFocus(); }
-
-int MainWindow::ShowTaskDialog(const std::u16string& title, const std::u16string& instruction,
-                               const std::u16string& content, int icon, int buttons, int defaultButton) {
-  return askTaskDialog_(title, instruction, content, icon, buttons, defaultButton);
-}
 
 void MainWindow::ProcessPendingMessages() { QCoreApplication::processEvents(); }
 

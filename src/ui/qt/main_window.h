@@ -24,13 +24,8 @@ namespace orvella::qt {
 
 class MainWindow : public QWidget, public MainView, public FormatPageView {
  public:
-  // The question of the format procedure, asked as ShowTaskDialog asks it.
-  using TaskDialogFunction = std::function<int(const std::u16string& title, const std::u16string& instruction,
-                                               const std::u16string& content, int icon, int buttons,
-                                               int defaultButton)>;
-
   MainWindow();
-  void Attach(TFmMain& logic, TaskDialogFunction askTaskDialog);
+  void Attach(TFmMain& logic);
 
   QPlainTextEdit* FormatLog() { return logBenchMark_; }
   QPlainTextEdit* DetailsPane() { return logDetails_; }
@@ -44,7 +39,8 @@ class MainWindow : public QWidget, public MainView, public FormatPageView {
   void SetStatusPanel(int panel, const std::u16string& text) override;
   void SetCopyright(const std::u16string& text) override;
   void SetCopyrightColour(Rgb colour) override;
-  std::vector<std::u16string> FormatLogLines() override;
+  bool QuickWipeChecked() override;
+  bool VerifyChecked() override;
   void SetSaveReportEnabled(bool enabled) override;
   void SetChooseAnotherEnabled(bool enabled) override;
   void ClearDrivePages() override;
@@ -58,11 +54,7 @@ class MainWindow : public QWidget, public MainView, public FormatPageView {
   void SetCaption(FormatLabel label, const std::u16string& caption) override;
   std::u16string Caption(FormatLabel label) override;
   void SetEnabled(FormatControl control, bool enabled) override;
-  bool QuickWipeChecked() override;
-  VerifyMethod ChosenVerification(bool quickWipe) override;
   void FocusStop() override;
-  int ShowTaskDialog(const std::u16string& title, const std::u16string& instruction, const std::u16string& content,
-                     int icon, int buttons, int defaultButton) override;
   void ProcessPendingMessages() override;
   void CloseWindow() override;
 
@@ -84,7 +76,6 @@ class MainWindow : public QWidget, public MainView, public FormatPageView {
   void EndRunFigures();
 
   TFmMain* logic_ = nullptr;
-  TaskDialogFunction askTaskDialog_;
   bool shown_ = false;
   QLabel* lbDiskName_;
   QPushButton* btChooseAnother_;

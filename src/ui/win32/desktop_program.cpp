@@ -19,13 +19,7 @@ DesktopProgram::DesktopProgram(Os& os, Clock& clock, Locale& locale, Halt& halt,
       fmMain_(program_, desktop_, mainFrame_, mainFrame_, fmChoose_, debugWindow_) {
   chooseWindow_.Attach(fmChoose_);
   mainFrame_.Attach(
-      fmMain_,
-      [this](const std::u16string& title, const std::u16string& instruction, const std::u16string& content, int icon,
-             int buttons, int defaultButton) {
-        return ShowTaskDialog(program_.os, desktop_.dialogs, WindowId::Main, title, instruction, content, icon,
-                              buttons, defaultButton);
-      },
-      [](const Json&, const std::u16string& pdfPath) { return CertificateNotMade(pdfPath); },
+      fmMain_, [](const Json&, const std::u16string& pdfPath) { return CertificateNotMade(pdfPath); },
       locale.DecimalSeparator());
 }
 

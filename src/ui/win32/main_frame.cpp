@@ -161,10 +161,8 @@ void MainFrame::MakeFonts() {
 
 void MainFrame::DpiChanged() { MakeFonts(); }
 
-void MainFrame::Attach(TFmMain& logic, TaskDialogFunction askTaskDialog, CertificateWriter writeCertificate,
-                       char16_t decimalSeparator) {
+void MainFrame::Attach(TFmMain& logic, CertificateWriter writeCertificate, char16_t decimalSeparator) {
   logic_ = &logic;
-  askTaskDialog_ = std::move(askTaskDialog);
   writeCertificate_ = std::move(writeCertificate);
   decimalSeparator_ = decimalSeparator;
 }
@@ -343,8 +341,6 @@ void MainFrame::SetDiskName(const std::u16string& text) { SetWindowTextW(lbDiskN
 
 void MainFrame::SetCopyright(const std::u16string& text) { SetWindowTextW(lbCopyright_.Handle(), Wide(text)); }
 
-std::vector<std::u16string> MainFrame::FormatLogLines() { return MemoLines(logBenchMark_); }
-
 void MainFrame::SetSaveReportEnabled(bool enabled) { EnableWindow(btSaveReport_, enabled ? TRUE : FALSE); }
 
 void MainFrame::SetChooseAnotherEnabled(bool enabled) { EnableWindow(btChooseAnother_, enabled ? TRUE : FALSE); }
@@ -439,17 +435,9 @@ void MainFrame::SetEnabled(FormatControl control, bool enabled) {
 
 bool MainFrame::QuickWipeChecked() { return SendMessageW(cbQuickWipe_, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
-VerifyMethod MainFrame::ChosenVerification(bool quickWipe) {
-  return SendMessageW(cbVerify_, BM_GETCHECK, 0, 0) == BST_CHECKED ? DefaultVerifyMethod(quickWipe)
-                                                                     : VerifyMethod::Off;
-}
+bool MainFrame::VerifyChecked() { return SendMessageW(cbVerify_, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
 void MainFrame::FocusStop() { FocusControl(btStop_); }
-
-int MainFrame::ShowTaskDialog(const std::u16string& title, const std::u16string& instruction,
-                              const std::u16string& content, int icon, int buttons, int defaultButton) {
-  return askTaskDialog_(title, instruction, content, icon, buttons, defaultButton);
-}
 
 // The write loop keeps the thread: paint, the Stop button and a close
 // request run here, through the window's keyboard handling like any other

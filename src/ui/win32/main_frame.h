@@ -22,16 +22,11 @@ namespace orvella::win32ui {
 
 class MainFrame final : public TopWindow, public MainView, public FormatPageView {
  public:
-  // The question of the format procedure, asked as ShowTaskDialog asks it.
-  using TaskDialogFunction = std::function<int(const std::u16string& title, const std::u16string& instruction,
-                                               const std::u16string& content, int icon, int buttons,
-                                               int defaultButton)>;
   // The certificate writer (the record and the PDF's path; empty on success).
   using CertificateWriter = std::function<std::u16string(const Json& record, const std::u16string& pdfPath)>;
 
   MainFrame();
-  void Attach(TFmMain& logic, TaskDialogFunction askTaskDialog, CertificateWriter writeCertificate,
-              char16_t decimalSeparator);
+  void Attach(TFmMain& logic, CertificateWriter writeCertificate, char16_t decimalSeparator);
 
   WindowHandle FormatLog() const { return logBenchMark_; }
   WindowHandle DetailsPane() const { return logDetails_; }
@@ -45,7 +40,8 @@ class MainFrame final : public TopWindow, public MainView, public FormatPageView
   void SetStatusPanel(int panel, const std::u16string& text) override { statusBar_.SetPanelText(panel, text); }
   void SetCopyright(const std::u16string& text) override;
   void SetCopyrightColour(Rgb colour) override { lbCopyright_.SetColour(colour); }
-  std::vector<std::u16string> FormatLogLines() override;
+  bool QuickWipeChecked() override;
+  bool VerifyChecked() override;
   void SetSaveReportEnabled(bool enabled) override;
   void SetChooseAnotherEnabled(bool enabled) override;
   void ClearDrivePages() override;
@@ -59,11 +55,7 @@ class MainFrame final : public TopWindow, public MainView, public FormatPageView
   void SetCaption(FormatLabel label, const std::u16string& caption) override;
   std::u16string Caption(FormatLabel label) override;
   void SetEnabled(FormatControl control, bool enabled) override;
-  bool QuickWipeChecked() override;
-  VerifyMethod ChosenVerification(bool quickWipe) override;
   void FocusStop() override;
-  int ShowTaskDialog(const std::u16string& title, const std::u16string& instruction, const std::u16string& content,
-                     int icon, int buttons, int defaultButton) override;
   void ProcessPendingMessages() override;
   void CloseWindow() override;
 
@@ -96,7 +88,6 @@ class MainFrame final : public TopWindow, public MainView, public FormatPageView
   void EndRunFigures();
 
   TFmMain* logic_ = nullptr;
-  TaskDialogFunction askTaskDialog_;
   CertificateWriter writeCertificate_;
   char16_t decimalSeparator_ = u'.';
   bool shown_ = false;

@@ -1,0 +1,25 @@
+// What the person (or script) starting an erase chose for it, handed to the
+// procedure as it stands: nothing is read back out of controls.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "format/verify_method.h"
+
+namespace orvella {
+
+struct EraseChoices {
+  bool quickWipe = false;
+  // How the run is read back; none: the mode's own default.
+  std::optional<VerifyMethod> verify;
+  std::optional<std::uint64_t> seed;  // the sample's seed; none: a fresh random one
+  std::string operatorName;  // who runs the erase, for its record; empty when not given
+  std::string assetTag;      // the organisation's tag of the medium, for its record
+
+  // The read-back the run makes: the one chosen, or the mode's default.
+  VerifyMethod Verification() const { return verify.value_or(DefaultVerifyMethod(quickWipe)); }
+};
+
+}  // namespace orvella
