@@ -77,7 +77,28 @@ TEST(RecordChecks, ClaimsThatContradictEachOtherAreNamed) {
   Json exitZero = NotComplete();
   exitZero["exitCode"] = 0;
   EXPECT_EQ(RecordContradictions(exitZero),
-            std::vector<std::string>{"it gives exit status 0, which only an erase read back as zeros ends with"});
+            std::vector<std::string>{"it gives exit status 0, which only an erase that was checked and passed ends with"});
+}
+
+// The drive's own erase writes nothing and reads nothing back: its record
+// stands on the before and after sample, and a malformed member is a claim
+// that does not hold, never a crash.
+TEST(RecordChecks, APurgeStandsOnItsSampleCheckAndMalformedMembersDoNotThrow) {
+  Json purge = Proven();
+  purge["erasureProven"] = false;
+  purge["verified"] = "sample";
+  purge["verification"] = {{"method", "full"}, {"result", "not-run"}};
+  purge["purge"] = {{"check", {{"passed", true}}}};
+  EXPECT_TRUE(RecordContradictions(purge).empty());
+  purge["purge"]["check"]["passed"] = false;
+  EXPECT_EQ(RecordContradictions(purge),
+            std::vector<std::string>{"it gives exit status 0, which only an erase that was checked and passed ends with"});
+  Json malformed = NotComplete();
+  malformed["verification"]["result"] = 108864;
+  malformed["verification"]["method"] = Json::array();
+  malformed["verified"] = "full";
+  malformed["purge"] = {{"check", "passed"}};
+  EXPECT_NO_THROW(RecordContradictions(malformed));
 }
 
 // A sample that held zeros is no proof: the sample cannot see a sector that
