@@ -29,7 +29,7 @@ cleanup() {
   # QEMU, started on this folder); the images go with the folder.
   local pid
   pid=$(cat "$work/qemu.pid" 2>/dev/null || true)
-  if [ -n "$pid" ] && tr '\0' ' ' <"/proc/$pid/cmdline" 2>/dev/null | grep -qF "$work/"; then
+  if [ -n "$pid" ] && { tr '\0' ' ' <"/proc/$pid/cmdline"; } 2>/dev/null | grep -qF "$work/"; then
     kill "$pid" 2>/dev/null || true
   fi
   if [ -n "${ORVELLA_VM_KEEP:-}" ]; then echo "kept $work"; else rm -rf "$work"; fi

@@ -80,7 +80,9 @@ def drive_guest(qemu, work):
             qemu.kill()
             raise RuntimeError("the guest did not power off in time")
         text = log.read_text(errors="replace") if log.exists() else ""
-        lines = text.splitlines()
+        # Only whole lines: the guest may be half way through writing the
+        # last one when the file is read.
+        lines = text[:text.rfind("\n") + 1].splitlines()
         for line in lines[done:]:
             if line.startswith("@@QMP "):
                 reply = qmp.send(json.loads(line[len("@@QMP "):]))
