@@ -14,7 +14,7 @@ packages=(
   libsodium-dev pkg-config
   locales
   clang libclang-rt-dev
-  lintian
+  lintian help2man bash-completion
   ansible-core
 )
 if [ "${1:-}" = windows ]; then

@@ -14,6 +14,37 @@ namespace orvella {
 // drive numbers alone would not tell one disk from another).
 using DriveRow = std::array<std::u16string, 7>;
 
+// One line of DriveList: the drive number that every later screen shows as
+// [n] first, the catalogue's cells, then what the user must know before
+// choosing (system disk, mounted, read-only, removable, too small). A
+// drive too small to be chosen is shown greyed and cannot be selected.
+struct DriveListLine {
+  std::u16string number;
+  DriveRow row;
+  std::u16string state;
+  bool choosable = true;
+};
+
+struct DriveListColumn {
+  const char16_t* caption;
+  int width;  // pixels at 96 dots per inch
+};
+
+// The columns of DriveList in order, the same in every desktop; the list
+// scrolls sideways where they do not fit.
+inline constexpr std::array<DriveListColumn, 9> kDriveListColumns{{{u"DRIVE", 48},
+                                                                 {u"BUS", 78},
+                                                                 {u"MODEL", 170},
+                                                                 {u"FIRMWARE", 90},
+                                                                 {u"SERIAL NUMBER", 160},
+                                                                 {u"LBA", 117},
+                                                                 {u"CAPACITY", 100},
+                                                                 {u"DEVICE PATH", 220},
+                                                                 {u"STATE", 200}}};
+
+// The cells of a line in column order.
+std::array<std::u16string, kDriveListColumns.size()> DriveListCells(const DriveListLine& line);
+
 // The labels that act as links.
 enum class ChooseLink { WebAddress, Copyright, DiskManagement };
 
@@ -31,7 +62,7 @@ class ChooseView {
 
   // DriveList.
   virtual ThemableWindow& DriveListWindow() = 0;
-  virtual void AppendRow(const DriveRow& row) = 0;
+  virtual void AppendRow(const DriveListLine& line) = 0;
   // Removes every row, so that the list can be filled again.
   virtual void ClearRows() = 0;
   virtual int RowCount() = 0;

@@ -71,8 +71,8 @@ class Shell {
   // Opens a web address with the desktop's opener; failures are ignored.
   virtual void OpenWebAddress(const std::u16string& address) = 0;
   // Starts the system's disk management tool without waiting for it;
-  // nothing happens where there is none.
-  virtual void StartDiskManagement() = 0;
+  // empty when it started, else what is missing, in words for the user.
+  virtual std::u16string StartDiskManagement() = 0;
   // Starts the program again, asking for administrator rights, with the
   // same arguments; empty when it started, else what stood in the way, in
   // words for the user.

@@ -1,5 +1,8 @@
 #include "app/drive_choose.h"
 
+#include <algorithm>
+#include <utility>
+
 #include "catalogue/unopened_drives.h"
 #include "core/display_text.h"
 #include "core/text.h"
@@ -22,18 +25,28 @@ void TFmChoose::PrepareAnotherChoice() {
   view_.SetContinueEnabled(false);
 }
 
+// The last drive that can be chosen is preselected; drives too small to be
+// chosen are passed over.
 void TFmChoose::FormShow() {
   view_.FocusDriveList();
-  if (view_.RowCount() == 0) return;
-  view_.SetContinueEnabled(true);
-  view_.SelectRow(view_.RowCount() - 1);
+  for (int row = view_.RowCount() - 1; row >= 0; --row) {
+    if (!Choosable(row)) continue;
+    view_.SetContinueEnabled(true);
+    view_.SelectRow(row);
+    return;
+  }
+}
+
+bool TFmChoose::Choosable(int row) const {
+  return row >= 0 && row < program_.DeviceCount &&
+         program_.DeviceTables.at(static_cast<std::size_t>(row) + 1).IdentifyData.LBA >= kSmallestChoosableLba;
 }
 
 void TFmChoose::FormClose() {
   if (!deviceChosen_) desktop_.application.Terminate();
 }
 
-void TFmChoose::DriveListClick() { view_.SetContinueEnabled(view_.SelectedRow() >= 0); }
+void TFmChoose::DriveListClick() { view_.SetContinueEnabled(Choosable(view_.SelectedRow())); }
 
 void TFmChoose::DriveListDblClick() {
   if (view_.SelectedRow() >= 0) btContinueClick();
@@ -59,7 +72,13 @@ void TFmChoose::btContinueClick() {
   view_.Close();
 }
 
-void TFmChoose::lbDiskManagementClick() { desktop_.shell.StartDiskManagement(); }
+// A link that does nothing looks broken: where no tool can be started, the
+// user is told what is missing.
+void TFmChoose::lbDiskManagementClick() {
+  const std::u16string problem = desktop_.shell.StartDiskManagement();
+  if (!problem.empty())
+    desktop_.dialogs.MessageBox(problem, u"Cannot open disk management", MessageIcon::Information);
+}
 
 // The arguments are the ones this run was started with, less the program
 // path; the new run asks for the rights, this one ends once it has started.
@@ -102,6 +121,40 @@ DriveRow ShownDriveListRow(Program& program, int index) {
   return cells;
 }
 
+bool HoldsRunningSystem(const DriveNames& names) {
+  for (const Unmount& fileSystem : names.fileSystems) {
+    for (const char16_t* systemPlace : {u"/", u"/boot", u"/usr", u"/boot/efi", u"C:\\"})
+      if (fileSystem.mountPoint == systemPlace) return true;
+  }
+  return false;
+}
+
+std::u16string DriveStateText(const DriveNames& names, bool removable, bool tooSmall) {
+  std::u16string text;
+  for (const auto& [holds, word] :
+       {std::pair{HoldsRunningSystem(names), u"system disk"}, std::pair{removable, u"removable"},
+        std::pair{names.readOnly, u"read-only"}, std::pair{names.mounted, u"mounted"},
+        std::pair{tooSmall, u"too small"}})
+    if (holds) text += (text.empty() ? u"" : u", ") + std::u16string(word);
+  return text.empty() ? u"-" : text;
+}
+
+DriveListLine DriveListLineOf(Program& program, int index) {
+  const TDeviceTable& entry = program.DeviceTables.at(static_cast<std::size_t>(index));
+  const bool tooSmall = entry.IdentifyData.LBA < kSmallestChoosableLba;
+  return {UIntToStr(entry.DeviceNumber), ShownDriveListRow(program, index),
+          DriveStateText(program.os.DriveNamesOf(entry.DeviceNumber), entry.IdentifyData.RemovableMedia != 0, tooSmall),
+          !tooSmall};
+}
+
+std::array<std::u16string, kDriveListColumns.size()> DriveListCells(const DriveListLine& line) {
+  std::array<std::u16string, kDriveListColumns.size()> cells;
+  cells[0] = line.number;
+  std::copy(line.row.begin(), line.row.end(), cells.begin() + 1);
+  cells.back() = line.state;
+  return cells;
+}
+
 void TellOfUnopenedDrives(Program& program, ChooseView& view) {
   const bool rightsMissing = RightsMissingForEveryDrive(program);
   const std::u16string note = UnopenedDrivesNote(program);
@@ -112,7 +165,7 @@ void TellOfUnopenedDrives(Program& program, ChooseView& view) {
 bool ChooseDevice(DriveRun& run, TFmChoose& window) {
   Program& program = run.program;
   for (std::int64_t k = 1; k <= program.DeviceCount; ++k) {
-    window.View().AppendRow(ShownDriveListRow(program, static_cast<int>(k)));
+    window.View().AppendRow(DriveListLineOf(program, static_cast<int>(k)));
   }
   TellOfUnopenedDrives(program, window.View());
   window.View().ShowModal();

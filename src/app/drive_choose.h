@@ -46,6 +46,9 @@ class TFmChoose {
   Program& program_;
   Desktop& desktop_;
   ChooseView& view_;
+  // Whether the drive of list row `row` may be chosen.
+  bool Choosable(int row) const;
+
   bool deviceChosen_ = false;
   std::int64_t chosenEntry_ = -1;
 };
@@ -56,6 +59,17 @@ DriveRow DriveListRow(Program& program, int index);
 // The same cells as they are shown: what the drive reported about itself
 // with its control characters made visible (core/display_text.h).
 DriveRow ShownDriveListRow(Program& program, int index);
+
+// Whether a drive holds the running system: a file system mounted at the
+// root, /boot, /usr or /boot/efi, or the Windows system drive C:.
+bool HoldsRunningSystem(const DriveNames& names);
+
+// The drive's state in words, joined by ", ": "system disk", "removable",
+// "read-only", "mounted", "too small"; "-" when none applies.
+std::u16string DriveStateText(const DriveNames& names, bool removable, bool tooSmall);
+
+// The whole line of catalogue entry `index`.
+DriveListLine DriveListLineOf(Program& program, int index);
 
 // Below the list: how many drives could not be opened and why; with an
 // empty list for want of rights, that explanation and the offer to start

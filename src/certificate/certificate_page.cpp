@@ -5,6 +5,7 @@
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
+#include <QPen>
 #include <QPdfWriter>
 
 #include "certificate/certificate_text.h"
@@ -40,6 +41,21 @@ class PageWriter {
     Text(value, font, kCaptionWidth);
   }
 
+  // A stamp in red within a red frame, as wide as its text.
+  void Mark(const QString& text, const QFont& font) {
+    painter_.save();
+    painter_.setFont(font);
+    const QRect box = painter_.boundingRect(QRect(kMargin, y_, width_, 1000), ::Qt::AlignLeft, text)
+                          .adjusted(0, 0, 40, 20);
+    QPen pen(QColor(190, 0, 0));
+    pen.setWidth(6);
+    painter_.setPen(pen);
+    painter_.drawRect(box);
+    painter_.drawText(box, ::Qt::AlignCenter, text);
+    painter_.restore();
+    y_ += box.height();
+  }
+
   void Rule() {
     painter_.drawLine(kMargin, y_ + 10, kMargin + width_, y_ + 10);
     Space(30);
@@ -67,6 +83,10 @@ QFont Font(int points, bool bold = false, bool fixed = false) {
 void DrawPage(QPainter& painter, const Json& record, int width, int height) {
   PageWriter page(painter, width);
   page.Text(ToQt(CertificateTitle(record)), Font(18, true));
+  if (const std::string mark = CertificateMark(record); !mark.empty()) {
+    page.Space(10);
+    page.Mark(ToQt(mark), Font(14, true));
+  }
   page.Space(20);
   page.Text(ToQt(ResultLine(record)), Font(12, true));
   page.Rule();
@@ -78,13 +98,17 @@ void DrawPage(QPainter& painter, const Json& record, int width, int height) {
   }
   page.Text(ToQt(SignatureLine(record)), Font(9, true));
   page.Space(10);
-  page.Text(QStringLiteral("SHA-256 digest of the record (docs/erase-record.md tells how to check it):"), Font(9));
+  page.Text(ToQt(DigestWords()), Font(8));
   page.Text(ToQt(record.value("sha256", "")), Font(9, false, true));
-  page.MoveTo(height - kMargin - 420);
+  page.MoveTo(height - kMargin - 560);
   page.Rule();
-  page.Text(QStringLiteral("Name and title: ________________________________________"), Font(10));
-  page.Space(90);
-  page.Text(QStringLiteral("Signature: ____________________________    Date: ______________"), Font(10));
+  for (const char* who : {"Operator", "Validator"}) {
+    page.Text(QStringLiteral("%1 - name and title: ________________________________").arg(QLatin1String(who)),
+              Font(10));
+    page.Space(70);
+    page.Text(QStringLiteral("Signature: ____________________________    Date: ______________"), Font(10));
+    page.Space(60);
+  }
 }
 
 }  // namespace

@@ -82,7 +82,9 @@ std::string VerifyMethodWords(const std::string& method) {
   return "not performed";
 }
 
-std::string VerifyResultWords(const std::string& result) {
+std::string VerifyResultWords(const std::string& result, bool runCompleted) {
+  // A read-back of a run that ended early saw only what was written.
+  if (result == "passed" && !runCompleted) return "passed for the part written; the rest was NOT written";
   static const std::map<std::string, std::string> kWords = {
       {"passed", "passed: everything read back was zeros"},
       {"mismatch", "FAILED: data found where zeros were written"},
@@ -101,6 +103,11 @@ std::string PlanWords(const Json& plan) {
          " samples), " + Value(plan, "generator") + "; " + Value(plan, "standard");
 }
 
+bool RunCompleted(const Json& record) {
+  const std::string result = record.value("result", "");
+  return result == "complete" || result == "quick-wipe-complete";
+}
+
 // The plan, seed and findings only where there was a read-back.
 Section VerificationSection(const Json& record) {
   const Json& v = Object(record, "verification");
@@ -117,7 +124,7 @@ Section VerificationSection(const Json& record) {
     if (!v.value("unread", Json::array()).empty())
       section.rows.push_back({"Unreadable", Extents(v["unread"], SectorSize(record))});
   }
-  section.rows.push_back({"Result", VerifyResultWords(v.value("result", ""))});
+  section.rows.push_back({"Result", VerifyResultWords(v.value("result", ""), RunCompleted(record))});
   return section;
 }
 
@@ -180,10 +187,84 @@ std::string CompleteWords(const Json& record) {
   return words;
 }
 
+// Everything the run was to write and did not, whatever the reason (a stop,
+// a failure, a drive that went away), and among it the sectors that failed.
+std::string NotWrittenWords(const Json& record) {
+  const Json failed = record.value("failed", Json::array());
+  const std::int64_t missing = Number(record, "bytesToWrite") - Number(record, "bytesWritten");
+  std::string words = missing > 0 ? Grouped(missing) + " bytes" : "none";
+  if (!failed.empty()) words += "; of them failed: " + Extents(failed, SectorSize(record));
+  if (record.value("mode", "") == "quick") {
+    const std::int64_t rest = Number(Object(record, "media"), "capacityBytes") - Number(record, "bytesToWrite");
+    if (rest > 0) words += "; a quick wipe leaves the other " + Grouped(rest) + " bytes of the drive as they were";
+  }
+  return words;
+}
+
+// Where a cancelled run stopped: the end of what it wrote.
+std::string StopPlace(const Json& record) {
+  const Json written = record.value("written", Json::array());
+  const std::int64_t at = written.empty() ? 0 : written.back().value("to", std::int64_t{0});
+  return "byte " + Grouped(at) + " of " + Grouped(Number(record, "bytesToWrite"));
+}
+
+// "volume D: (D:\) held by process 4242 (editor)", for each volume that
+// refused to be locked.
+std::string BusyWords(const Json& record) {
+  std::string words;
+  for (const Json& busy : record.value("busyVolumes", Json::array())) {
+    std::string one = "volume " + Value(busy, "volume");
+    const Json points = busy.value("mountPoints", Json::array());
+    if (!points.empty() && points[0].is_string()) one += " (" + points[0].get<std::string>() + ")";
+    std::string holders;
+    for (const Json& h : busy.value("holders", Json::array()))
+      holders += (holders.empty() ? "" : ", ") + std::string("process ") + Value(h, "pid") + " (" + Value(h, "command") + ")";
+    one += holders.empty() ? " in use" : " held by " + holders;
+    words += (words.empty() ? "" : "; ") + one;
+  }
+  return words;
+}
+
+// A field the record may not hold, left as a line to fill in by hand.
+std::string OrToFillIn(const Json& record, const char* key) {
+  const std::string value = Value(record, key);
+  return value == "not known" ? "______________________________" : value;
+}
+
+// "ORV-1A2B-3C4D-5E6F-7A8B": the first 16 digits of the record's digest,
+// so that the number names this record and no other.
+std::string CertificateNumber(const Json& record) {
+  const std::string digest = record.value("sha256", "");
+  if (digest.size() < 16) return "not known";
+  std::string number = "ORV";
+  for (std::size_t i = 0; i < 16; i += 4) {
+    number += '-';
+    for (std::size_t k = i; k < i + 4; ++k)
+      number += static_cast<char>(digest[k] >= 'a' && digest[k] <= 'f' ? digest[k] - 'a' + 'A' : digest[k]);
+  }
+  return number;
+}
+
 }  // namespace
 
+std::string CertificateMark(const Json& record) {
+  const std::string result = record.value("result", "");
+  if (record.value("erasureProven", false)) return "";
+  if (result == "quick-wipe-complete" || (result == "complete" && record.value("mode", "") == "quick"))
+    return "QUICK WIPE ONLY";
+  if (result == "complete") return "NOT PROVEN COMPLETE";
+  if (result == "lock-refused" || result == "not-confirmed" || result == "no-write-buffer") return "NOTHING WAS ERASED";
+  return "NOT COMPLETED";
+}
+
 std::string CertificateTitle(const Json& record) {
-  return record.value("mode", "") == "quick" ? "Quick Wipe Record (not a sanitization)" : "Media Sanitization Record";
+  const std::string result = record.value("result", "");
+  if (record.value("mode", "") == "quick" && RunCompleted(record)) return "Quick Wipe Record (not a sanitization)";
+  if (record.value("erasureProven", false)) return "Media Sanitization Record";
+  if (result == "complete") return "Overwrite Record (NOT a proven sanitization)";
+  if (result == "cancelled") return "Erase NOT completed: cancelled";
+  if (result == "lock-refused" || result == "not-confirmed" || result == "no-write-buffer") return "Nothing was erased";
+  return "Erase NOT completed";
 }
 
 std::string ResultLine(const Json& record) {
@@ -196,7 +277,10 @@ std::string ResultLine(const Json& record) {
       {"lock-refused", "FAILED: a volume was in use; nothing was written"},
       {"not-confirmed", "not confirmed: nothing was written"}};
   const std::string result = record.value("result", "");
-  if (result == "complete") return "Result: " + CompleteWords(record);
+  if (result == "complete" || result == "quick-wipe-complete") return "Result: " + CompleteWords(record);
+  if (result == "cancelled") return "Result: CANCELLED at " + StopPlace(record) + ": the run was stopped before its end";
+  if (result == "lock-refused" && !BusyWords(record).empty())
+    return "Result: FAILED, nothing was written: " + BusyWords(record);
   const auto words = kWords.find(result);
   return "Result: " + (words != kWords.end() ? words->second : DisplaySafeUtf8(result));
 }
@@ -220,7 +304,7 @@ std::vector<Section> CertificateSections(const Json& record) {
         {"Tool", Joined({Member(record, "tool", "name") + " " + Member(record, "tool", "version"),
                          Member(record, "tool", "frontEnd")})},
         {"Bytes written", Grouped(Number(record, "bytesWritten")) + " of " + Grouped(Number(record, "bytesToWrite"))},
-        {"Not written", Extents(record.value("failed", Json::array()), SectorSize(record))},
+        {"Not written", NotWrittenWords(record)},
         {"Error lines", std::to_string(record.value("errors", Json::array()).size())}}},
       VerificationSection(record),
       {"Run",
@@ -230,6 +314,11 @@ std::vector<Section> CertificateSections(const Json& record) {
                             Member(record, "host", "model"), Member(record, "host", "serial")})},
         {"Unmounted", UnmountedWords(record)},
         {"Operator", Value(record, "operator")}}},
+      {"Record",
+       {{"Certificate number", CertificateNumber(record)},
+        {"Organisation", OrToFillIn(record, "organisation")},
+        {"Location", OrToFillIn(record, "location")},
+        {"Destination", "[ ] reuse   [ ] resale   [ ] recycling   [ ] destruction   [ ] return to owner"}}},
   };
 }
 
@@ -245,6 +334,14 @@ std::string SignatureLine(const Json& record) {
     case SignatureState::Invalid: break;
   }
   return "Record: SIGNATURE INVALID: " + check.problem;
+}
+
+std::string DigestWords() {
+  return "SHA-256 digest of the record. To check it: take the record file, remove its \"sha256\" member, write "
+         "the rest as compact JSON (the members in the file's order, no blank or line break between them) and "
+         "compute the SHA-256 of its UTF-8 bytes; it must equal the digest below. orvella-certificate makes this "
+         "check before it draws a certificate: a record damaged, or edited without its digest computed again, "
+         "fails it; only a signature (above) shows that no one did both.";
 }
 
 }  // namespace orvella::certificate

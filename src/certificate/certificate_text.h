@@ -19,9 +19,17 @@ struct Section {
   std::vector<Row> rows;
 };
 
-// "Media Sanitization Record", or the quick wipe's title that says it is
-// none.
+// "Media Sanitization Record" for a complete, proven erase; otherwise a
+// title that says what happened ("Erase NOT completed: cancelled",
+// "Nothing was erased", the quick wipe's title that says it is none).
 std::string CertificateTitle(const Json& record);
+
+// The mark stamped beside the title of anything but a complete, proven
+// erase ("NOT COMPLETED", "NOTHING WAS ERASED", ...); empty for one.
+std::string CertificateMark(const Json& record);
+
+// How to check the digest, in words, for a reader without the sources.
+std::string DigestWords();
 
 // The result in words, as the page states it under the title.
 std::string ResultLine(const Json& record);

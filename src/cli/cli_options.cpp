@@ -31,20 +31,29 @@ constexpr char kReportDirHelp[] =
     "write the sealed JSON record of each drive into DIR, named by its serial number and the time "
     "(an existing file is never replaced)";
 
-std::string ExitCodeFooter() {
+// The closing lines of a help text: where the drives come from, and the
+// exit codes that `commands` can end with.
+std::string Footer(unsigned commands) {
   std::ostringstream text;
-  text << "Drives with fewer than 65535 sectors are refused, as in the desktop program.\n"
-          "Without --drives or --demo the machine's own drives are used (administrator rights "
-          "needed).\n\nExit status:\n";
-  for (const ExitCodeMeaning& e : kExitCodeMeanings) text << "  " << e.code << "  " << e.meaning << '\n';
-  text << "\nAn erase of several drives ends with the worst of their statuses, worst first:";
-  for (const ExitCode code : kExitCodesWorstFirst) text << ' ' << code;
-  text << '\n';
+  if (commands & kForErase)
+    text << "The erase refuses drives with fewer than 65535 sectors, as the desktop program does.\n";
+  if (commands & (kForList | kForDrives))
+    text << "Without --drives or --demo the machine's own drives are used (administrator rights needed).\n\n";
+  text << "Exit status:\n";
+  for (const ExitCodeMeaning& e : kExitCodeMeanings)
+    if (e.commands & commands) text << "  " << e.code << "  " << e.meaning << '\n';
+  if (commands & kForErase) {
+    text << "\nAn erase of several drives ends with the worst of their statuses, worst first:";
+    for (const ExitCode code : kExitCodesWorstFirst) text << ' ' << code;
+    text << '\n';
+  }
   return text.str();
 }
 
-CLI::App* AddDriveCommand(CLI::App& app, const char* name, const char* description, Options& options) {
+CLI::App* AddDriveCommand(CLI::App& app, const char* name, const char* description, unsigned bit,
+                          Options& options) {
   CLI::App* command = app.add_subcommand(name, description);
+  command->footer(Footer(bit));
   command->add_option("DRIVE", options.drive, kDriveHelp)->required()->type_name("");
   return command;
 }
@@ -86,13 +95,25 @@ std::optional<std::string> CheckDrives(const Options& options) {
   return std::nullopt;
 }
 
+// What is wrong with the words left over after parsing: a switch no
+// command has, a word that is no command, or no command at all.
+std::string MisplacedWord(const CLI::App& app, const std::vector<std::string>& extras) {
+  const std::vector<CLI::App*> commands = app.get_subcommands();
+  constexpr char kCommands[] = " (list, details, smart, methods, erase, keygen, verify)";
+  if (extras.empty()) return std::string("a command is needed") + kCommands;
+  const std::string& word = extras.front();
+  if (!word.starts_with("-")) return "'" + word + "' is not a command" + kCommands;
+  if (commands.empty()) return "there is no option '" + word + "'";
+  return "'" + commands.front()->get_name() + "' has no option '" + word + "'";
+}
+
 }  // namespace
 
 std::variant<Options, int> ParseOptions(int argc, char** argv) {
   Options options;
   CLI::App app(kDescription, "orvella-cli");
   app.set_version_flag("--version", "orvella-cli (Orvella) " PROJECT_VERSION);
-  app.footer(ExitCodeFooter());
+  app.footer(Footer(kForAll));
   app.require_subcommand(0, 1);  // a missing command is told below, with the word given instead
   app.fallthrough();  // the switches below may follow the command too
   // Arguments such as /dev/sdb or a report path stay arguments on Windows.
@@ -106,17 +127,22 @@ std::variant<Options, int> ParseOptions(int argc, char** argv) {
       ->type_name("FILE");
 
   CLI::App* list = app.add_subcommand("list", "list the drives with their bus, model, firmware, serial number and size");
-  CLI::App* details = AddDriveCommand(app, "details", "show the drive's identification (ATA IDENTIFY)", options);
-  CLI::App* smart = AddDriveCommand(app, "smart", "show the drive's S.M.A.R.T. attribute table", options);
+  list->footer(Footer(kForList));
+  CLI::App* details =
+      AddDriveCommand(app, "details", "show the drive's identification (ATA IDENTIFY)", kForDetails, options);
+  CLI::App* smart = AddDriveCommand(app, "smart", "show the drive's S.M.A.R.T. attribute table", kForSmart, options);
   CLI::App* methods = AddDriveCommand(
-      app, "methods", "list the ways the drive can be erased: each available, or why not", options);
+      app, "methods", "list the ways the drive can be erased: each available, or why not", kForMethods, options);
   CLI::App* erase = app.add_subcommand(
       "erase", "write zeros over the whole drive, or have it erase itself; several drives side by side");
+  erase->footer(Footer(kForErase));
   erase->add_option("DRIVE", options.drives, kDriveHelp)->required()->type_name("")->expected(1, -1);
   erase->add_flag("--quick", options.quick, "only wipe the first and last 10,240,000 bytes (the partition tables)");
   erase->add_flag("-y,--yes", options.yes, "do not ask for confirmation");
   CLI::Option* report =
-      erase->add_option("--report", options.reportFile, "write a JSON record of the erase to FILE")->type_name("FILE");
+      erase->add_option("--report", options.reportFile, "write a JSON record of the erase to FILE, which must not exist yet")
+          ->type_name("FILE");
+  erase->add_flag("--force", options.force, "replace the --report FILE if it exists");
   erase->add_option("--operator", options.operatorName, "the person who runs the erase, named in its record")
       ->type_name("NAME");
   erase->add_option("--asset", options.assetTag, "the drive's asset tag, named in the erase record")
@@ -129,7 +155,7 @@ std::variant<Options, int> ParseOptions(int argc, char** argv) {
   erase->add_option("--verify", verify,
                     "read the drive back afterwards: every written byte (full), the NIST SP 800-88 sample "
                     "(sample), or not (off); default: sample, full with --quick")
-      ->check(CLI::IsMember({"full", "sample", "off"}))
+      ->check(CLI::IsMember({"full", "sample", "off"}).description(""))
       ->type_name("full|sample|off");
   CLI::Option* signKey =
       erase->add_option("--sign-key", options.signKeyFile, "sign the record with the secret key in KEY (see keygen)")
@@ -138,8 +164,10 @@ std::variant<Options, int> ParseOptions(int argc, char** argv) {
   keygen->add_option("FILE", options.keyFile, "where the secret key goes; the public key goes to FILE.pub")
       ->required()
       ->type_name("");
+  keygen->footer(Footer(kForKeygen));
   CLI::App* verifyCommand = app.add_subcommand(
       "verify", "check an erase record: its digest, that it does not contradict itself, and its signature");
+  verifyCommand->footer(Footer(kForVerify));
   verifyCommand->add_option("RECORD", options.recordFile, "the JSON erase record")->required()->type_name("");
   verifyCommand->add_option("--key", options.trustedKeyFile, "accept only a signature by the public key in PUB")
       ->type_name("PUB");
@@ -169,10 +197,7 @@ std::variant<Options, int> ParseOptions(int argc, char** argv) {
   }
 
   if (const std::vector<std::string> extras = app.remaining(); !extras.empty() || app.get_subcommands().empty()) {
-    std::cerr << "orvella-cli: "
-              << (extras.empty() ? std::string("a command is needed")
-                                 : "'" + extras.front() + "' is not a command")
-              << " (list, details, smart, erase, keygen, verify)\nTry 'orvella-cli --help' for more information.\n";
+    std::cerr << "orvella-cli: " << MisplacedWord(app, extras) << "\nTry 'orvella-cli --help' for more information.\n";
     return kExitUsage;
   }
   if (report->count() > 0 && options.reportFile.empty()) {

@@ -1,6 +1,6 @@
-// The command line of orvella-cli: a command (list, details, smart, erase),
-// the drive it works on, and the switches that say where the drives come
-// from and how the answer is written.
+// The command line of orvella-cli: a command (list, details, smart, methods,
+// erase, keygen, verify), the drive it works on, and the switches that say
+// where the drives come from and how the answer is written.
 #pragma once
 
 #include <map>
@@ -25,6 +25,7 @@ struct Options {
   std::optional<VerifyMethod> verify;  // erase: none: the mode's default
   EraseMethod method = EraseMethod::Zeros;  // erase: the zero overwrite, or the drive's own erase
   std::string reportFile;  // erase: where the JSON erase record goes
+  bool force = false;      // erase: an existing report file may be replaced
   std::string operatorName;  // erase: who runs it, for the record
   std::string assetTag;      // erase: the asset tag of the drive, for the record
   std::string expectSerial;  // erase: refuse unless the drive has this serial number; many drives: the first's

@@ -1,6 +1,7 @@
 #include "cli/commands.h"
 
 #include <array>
+#include <filesystem>
 #include <optional>
 
 #include "app/drive_choose.h"
@@ -33,8 +34,8 @@ namespace {
 
 using Row = std::array<std::u16string, 10>;
 
-// The columns of the selection window (its last one the device path) after
-// the number DRIVE names, then what a script must know before it erases.
+// The columns of the selection window, then the stable link a script
+// checks before it erases.
 constexpr std::array<const char16_t*, 10> kListHeader = {
     u"DRIVE", u"BUS",         u"MODEL", u"FIRMWARE", u"SERIAL NUMBER", u"LBA",
     u"CAPACITY", u"DEVICE PATH", u"STATE", u"STABLE LINK"};
@@ -59,12 +60,21 @@ void PrintJson(Console& console, const Json& value) {
 }
 
 // Asked before the erase, so that a report that cannot be written stops
-// the erase before it begins.
+// the erase before it begins. An existing file is kept unless --force says
+// it may go: it may be the record of another drive.
 bool ReportCanBeWritten(Session& s) {
   if (s.options.reportFile.empty()) return true;
-  const auto whyNot = WhyNotReplaceable(s.options.reportFile);
-  if (!whyNot) return true;
-  s.console.Problem("cannot write the report file " + s.options.reportFile + ": " + *whyNot + "; nothing was erased");
+  if (const auto whyNot = WhyNotReplaceable(s.options.reportFile)) {
+    s.console.Problem("cannot write the report file " + s.options.reportFile + ": " + *whyNot +
+                      "; nothing was erased");
+    return false;
+  }
+  std::error_code error;
+  const auto type = std::filesystem::symlink_status(s.options.reportFile, error).type();
+  if (s.options.force || type == std::filesystem::file_type::not_found || type == std::filesystem::file_type::none)
+    return true;
+  s.console.Problem("the report file " + s.options.reportFile +
+                    " exists already; give another name, or --force to replace it; nothing was erased");
   return false;
 }
 
@@ -82,7 +92,9 @@ bool WriteReport(Session& s, const Json& record) {
 EraseFacts EraseChosenDrive(Session& s, DriveRun& drive) {
   const EraseChoices choices = ChoicesOf(s.options);
   InterruptWatch interrupts;
-  TerminalFormatPage page(s.console, interrupts, TerminalChoices{s.options.yes, drive.Entry().DeviceNumber});
+  TerminalFormatPage page(
+      s.console, interrupts,
+      TerminalChoices{s.options.yes, ConfirmationWordOf(drive.Entry().IdentifyData.SN, drive.Entry().DeviceNumber)});
   FormatProcedure procedure(drive, page);
   page.Attach(procedure);
   procedure.FormatDevice(choices, [&page](const EraseQuestion& question) { return page.Confirm(question); });
@@ -197,13 +209,10 @@ ExitCode RunList(Session& s) {
   std::copy(kListHeader.begin(), kListHeader.end(), rows[0].begin());
   for (int index = 1; index <= s.program.DeviceCount; ++index) {
     const TDeviceTable& entry = s.program.DeviceTables[static_cast<std::size_t>(index)];
-    const DriveRow cells = ShownDriveListRow(s.program, index);
-    const DriveNames names = s.program.os.DriveNamesOf(entry.DeviceNumber);
+    const auto cells = DriveListCells(DriveListLineOf(s.program, index));
     Row row;
-    row[0] = UIntToStr(entry.DeviceNumber);
-    std::copy(cells.begin(), cells.end(), row.begin() + 1);
-    row[8] = Utf8ToText(DriveStateText(names, entry.IdentifyData.RemovableMedia != 0));
-    row[9] = DisplaySafe(names.stableLink);
+    std::copy(cells.begin(), cells.end(), row.begin());
+    row[9] = DisplaySafe(s.program.os.DriveNamesOf(entry.DeviceNumber).stableLink);
     rows.push_back(row);
   }
   PrintTable(s.console, rows);
@@ -234,7 +243,7 @@ ExitCode RunDetails(Session& s) {
     }
   }
   drive.Close();
-  return outcome == IdentifyOutcome::Identified ? kExitOk : kExitCannotOpen;
+  return outcome == IdentifyOutcome::Identified ? kExitOk : kExitNoAnswer;
 }
 
 ExitCode RunSmart(Session& s) {
@@ -250,7 +259,7 @@ ExitCode RunSmart(Session& s) {
     answered = ShowSmartReport(drive);
   }
   drive.Close();
-  return answered ? kExitOk : kExitCannotOpen;
+  return answered ? kExitOk : kExitNoAnswer;
 }
 
 ExitCode RunErase(Session& s) {

@@ -112,7 +112,10 @@ std::optional<ExitCode> SelectDrive(DriveRun& run, Machine& machine, Console& co
     console.Problem(WhyNotFound(program, std::get<std::uint32_t>(number), drive));
     return kExitCannotOpen;
   }
-  if (program.DeviceTables[static_cast<std::size_t>(index)].IdentifyData.LBA < kSmallestChoosableLba) {
+  // Only the erase needs a drive of the size the desktop lets one choose;
+  // reading what a small drive reports harms nothing.
+  if (access == DriveAccess::Exclusive &&
+      program.DeviceTables[static_cast<std::size_t>(index)].IdentifyData.LBA < kSmallestChoosableLba) {
     console.Problem("Cannot access this device: This device cannot be accessed because it is smaller than "
                     "65535 sectors.");
     return kExitRefused;

@@ -17,6 +17,8 @@
 #include "cli/lane_page.h"
 #include "cli/record_names.h"
 #include "cli/terminal.h"
+#include "cli/terminal_format_page.h"
+#include "core/display_text.h"
 #include "core/text.h"
 #include "format/format_procedure.h"
 #include "record/erase_record.h"
@@ -99,20 +101,26 @@ bool ReportDirUsable(Session& s) {
   return false;
 }
 
-// One question for all the drives: the number of them typed back.
-bool Confirmed(Session& s, std::size_t drives) {
+// One question for all the drives: the number of them typed back; for a
+// single drive (--report-dir) the word read off it, as a lone erase asks.
+bool Confirmed(Session& s, const Lanes& lanes) {
   if (s.options.yes) return true;
   if (!IsTerminal(stdin)) {
     s.console.Problem("not erasing: the erase must be confirmed, and standard input is not a terminal; add --yes "
                       "to erase without a question.");
     return false;
   }
-  const std::string count = std::to_string(drives);
+  const std::string count = std::to_string(lanes.size());
+  const TDeviceTable& first = lanes.front()->run.Entry();
+  const ConfirmationWord word = lanes.size() == 1 ? ConfirmationWordOf(first.IdentifyData.SN, first.DeviceNumber)
+                                                  : ConfirmationWord{count, "the number of drives"};
   s.console.Err("ERASE " + count + " DRIVES: every byte on each of the drives above will be destroyed.");
   std::string answer;
-  const bool answered =
-      s.console.Ask("Type the number of drives (" + count + ") to erase them all, anything else cancels: ", answer);
-  if (answered && TextToUtf8(Trim(Utf8ToText(answer))) == count) return true;
+  const std::string which = lanes.size() == 1 ? "it" : "them all";
+  const bool answered = s.console.Ask(
+      "Type " + word.what + " (" + DisplaySafeUtf8(word.word) + ") to erase " + which + ", anything else cancels: ",
+      answer);
+  if (answered && !word.word.empty() && TextToUtf8(Trim(Utf8ToText(answer))) == word.word) return true;
   s.console.Err(answered ? "Not confirmed; nothing was written." : "\nNot confirmed; nothing was written.");
   return false;
 }
@@ -203,7 +211,7 @@ ExitCode RunEraseMany(Session& s) {
   if (const ExitCode* failure = std::get_if<ExitCode>(&claimed)) return *failure;
   Lanes& lanes = std::get<Lanes>(claimed);
   if (!ReportDirUsable(s)) return kExitFailed;
-  if (!Confirmed(s, lanes.size())) return kExitRefused;
+  if (!Confirmed(s, lanes)) return kExitRefused;
 
   DriveBoard board(s.console, BoardRows(lanes));
   RunSideBySide(s, lanes, board);

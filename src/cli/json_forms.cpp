@@ -89,14 +89,6 @@ Json CounterJson(const NvmeCounter& counter) {
 
 }  // namespace
 
-std::string DriveStateText(const DriveNames& names, bool removable) {
-  std::string text;
-  for (const auto& [holds, word] : {std::pair{removable, "removable"}, std::pair{names.readOnly, "read-only"},
-                                    std::pair{names.mounted, "mounted"}})
-    if (holds) text += (text.empty() ? "" : ", ") + std::string(word);
-  return text.empty() ? "-" : text;
-}
-
 Json CatalogueJson(Program& program) {
   Json drives = Json::array();
   for (int index = 1; index <= program.DeviceCount; ++index) drives.push_back(DriveJson(program, index));

@@ -14,9 +14,6 @@
 
 namespace orvella::cli {
 
-// "removable, read-only, mounted" as far as each holds; "-" when none does.
-std::string DriveStateText(const DriveNames& names, bool removable);
-
 // {"drives": [...], "count": N}
 Json CatalogueJson(Program& program);
 // {"identified": ..., "outcome": ..., "passport": {...} or null,

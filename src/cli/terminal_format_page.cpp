@@ -3,6 +3,7 @@
 #include <string>
 
 #include "cli/terminal.h"
+#include "core/display_text.h"
 #include "core/text.h"
 
 namespace orvella::cli {
@@ -33,6 +34,14 @@ int LeadingNumber(const std::u16string& caption) {
 
 }  // namespace
 
+ConfirmationWord ConfirmationWordOf(const std::u16string& serial, std::uint32_t driveNumber) {
+  // "000000" is what the catalogue holds for a drive that reports no serial.
+  const std::u16string trimmed = Trim(serial);
+  if (trimmed.empty() || trimmed == u"000000") return {std::to_string(driveNumber), "the drive number"};
+  if (trimmed.size() <= 4) return {TextToUtf8(trimmed), "the drive's serial number"};
+  return {TextToUtf8(trimmed.substr(trimmed.size() - 4)), "the last four characters of the drive's serial number"};
+}
+
 void TerminalFormatPage::SetProgressState(ProgressState state) {
   // The bar leaves its normal state when the run is over; the log's last
   // lines tell how it ended.
@@ -56,12 +65,13 @@ bool TerminalFormatPage::Confirmed(const EraseQuestion& question) {
                  "terminal; add --yes to erase without a question.");
     return false;
   }
-  const std::string number = std::to_string(choices_.driveNumber);
+  const ConfirmationWord& c = choices_.confirmation;
   console_.Err("Warning: " + TextToUtf8(question.instruction) + "\n" + TerminalLines(question.content) + "\n");
   std::string answer;
   const bool answered =
-      console_.Ask("Type the drive number (" + number + ") to erase it, anything else cancels: ", answer);
-  if (answered && TextToUtf8(Trim(Utf8ToText(answer))) == number) return true;
+      console_.Ask("Type " + c.what + " (" + DisplaySafeUtf8(c.word) + ") to erase it, anything else cancels: ",
+                   answer);
+  if (answered && !c.word.empty() && TextToUtf8(Trim(Utf8ToText(answer))) == c.word) return true;
   console_.Err(answered ? "Not confirmed; nothing was written." : "\nNot confirmed; nothing was written.");
   return false;
 }

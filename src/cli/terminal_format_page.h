@@ -1,5 +1,5 @@
 // The "LOW-LEVEL FORMAT" page of orvella-cli: the confirmation becomes a
-// question on the terminal (type the drive number), the progress bar and
+// question on the terminal (type the end of the serial number), the progress bar and
 // labels become the progress line, and letting pending messages run is
 // where Ctrl+C turns into a press of Stop.
 #pragma once
@@ -17,10 +17,21 @@
 
 namespace orvella::cli {
 
+struct ConfirmationWord {
+  std::string word;
+  std::string what;  // what the word is, as the question names it
+};
+
+// The last four characters of the drive's serial number, or its drive
+// number where it reports no serial ("000000" in the catalogue).
+ConfirmationWord ConfirmationWordOf(const std::u16string& serial, std::uint32_t driveNumber);
+
 struct TerminalChoices {
   bool yes = false;  // confirmed on the command line
-  std::uint32_t driveNumber = 0;
-  EraseMethod method = EraseMethod::Zeros;
+  // What the user types to confirm: something read off this drive, so that
+  // the number just typed on the command line, typed again out of habit,
+  // does not erase it.
+  ConfirmationWord confirmation;
 };
 
 class TerminalFormatPage final : public FormatPageView {

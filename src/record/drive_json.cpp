@@ -27,6 +27,7 @@ Json DriveJson(Program& program, int index) {
           {"removable", data.RemovableMedia != 0},
           {"readOnly", names.readOnly},
           {"mounted", names.mounted},
+          {"systemDisk", HoldsRunningSystem(names)},
           {"choosable", data.LBA >= kSmallestChoosableLba}};
 }
 

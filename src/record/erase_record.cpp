@@ -182,7 +182,10 @@ const char* EraseResultName(const FormatRun& run) {
     case FormatOutcome::Ran: break;
   }
   switch (run.loop.ending) {
-    case WriteLoopEnding::Complete: return "complete";
+    // A quick wipe that covers less than the drive is named as such, so
+    // that no reader of "result" alone takes it for an erase.
+    case WriteLoopEnding::Complete:
+      return run.loop.quickWipe && !run.loop.wholeDrive ? "quick-wipe-complete" : "complete";
     case WriteLoopEnding::NotComplete: return "not-complete";
     case WriteLoopEnding::WriteProtected: return "write-protected";
     case WriteLoopEnding::Cancelled: return "cancelled";

@@ -30,7 +30,7 @@ struct EraseFacts {
   std::optional<int> exitCode;  // where the front end ends with one
 };
 
-// The name of the run's ending: "complete", "not-complete",
+// The name of the run's ending: "complete", "quick-wipe-complete", "not-complete",
 // "write-protected", "cancelled", "drive-gone", "no-write-buffer",
 // "lock-refused", "not-confirmed".
 const char* EraseResultName(const FormatRun& run);

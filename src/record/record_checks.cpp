@@ -47,8 +47,9 @@ void CheckClaims(const Json& record, std::vector<std::string>& problems) {
   const Json& verification = record["verification"];
   const std::string readBack = TextOf(verification, "result");
   const auto [purged, purgeCheckPassed] = PurgeCheck(record);
-  if (result == "complete" && unwritten > 0)
-    problems.push_back("it says \"complete\" but lists " + std::to_string(unwritten) + " ranges that were not written");
+  if ((result == "complete" || result == "quick-wipe-complete") && unwritten > 0)
+    problems.push_back("it says \"" + result + "\" but lists " + std::to_string(unwritten) +
+                       " ranges that were not written");
   if (record["erasureProven"].get<bool>()) {
     if (result != "complete") problems.push_back("it says the erasure is proven, but the run ended \"" + result + "\"");
     if (record["mode"] != "full") problems.push_back("it says a quick wipe proves an erasure");

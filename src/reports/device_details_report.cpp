@@ -94,6 +94,24 @@ class DetailsWriter {
     Line(kBlankLine);
   }
 
+  // What the storage stack told of a drive that answers no IDENTIFY: the
+  // user still learns which drive it is and what it holds.
+  void KnownWithoutIdentify(const TDeviceTable& entry) {
+    const TIdentifyDeviceData& d = entry.IdentifyData;
+    const auto bytes = static_cast<std::int64_t>(static_cast<std::uint64_t>(d.LBA) *
+                                                 static_cast<std::uint64_t>(d.SectorSize));
+    Line(kBlankLine);
+    Line(u"WHAT THE SYSTEM REPORTS:");
+    Line(u"Bus: " + BusTypeToStr(d.BusType));
+    Line(u"Model: " + Trim(d.Model));
+    Line(u"Firmware Revision: " + Trim(d.FW));
+    Line(u"Serial Number: " + Trim(d.SN));
+    Line(u"Capacity: " + CapacityToStr(bytes, program_.locale.DecimalSeparator()) + u" (" + IntToGroupedStr(d.LBA) +
+         u" sectors of " + IntToStr(d.SectorSize) + u" bytes)");
+    Line(d.RemovableMedia != 0 ? u"Removable media: yes" : u"Removable media: no");
+    Line(u"Device path: " + program_.os.DriveNamesOf(entry.DeviceNumber).devicePath);
+  }
+
   void Queuing(const T_IDE_PASSPORT& p) {
     Line(u"QUEUING:");
     Supported(p.QueueDepth > 0, u"Command Queuing", u" by the device");
@@ -126,6 +144,7 @@ IdentifyOutcome ShowDeviceDetails(DriveRun& run) {
       return identification.outcome;
     case IdentifyOutcome::Unavailable:
       writer.Line(u"Details are unavailable for this device.");
+      writer.KnownWithoutIdentify(run.Entry());
       return identification.outcome;
     case IdentifyOutcome::Identified:
       break;

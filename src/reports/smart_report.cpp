@@ -9,6 +9,7 @@
 #include "device/smart_attribute_names.h"
 #include "reports/nvme_health_report.h"
 #include "reports/report_header.h"
+#include "reports/smart_units.h"
 #include "reports/text_forms.h"
 
 namespace orvella {
@@ -16,6 +17,8 @@ namespace {
 
 constexpr char16_t kColumnHeader[] =
     u"          Attribute                      Current   Worst          Raw       Note";
+constexpr char16_t kThresholdHeader[] =
+    u"          Attribute                   Threshold  State              Raw value";
 constexpr std::size_t kRuleWidth = 88;
 constexpr int kTemperatureId = 194;
 
@@ -106,6 +109,33 @@ std::optional<std::u16string> ThresholdLine(const SmartAttributeRow& row) {
   return std::nullopt;
 }
 
+std::u16string StatusWords(const SmartAttributeRow& row) {
+  switch (row.status) {
+    case AttributeStatus::FailingNow: return u"FAILING NOW";
+    case AttributeStatus::FailedInThePast: return u"failed in the past";
+    case AttributeStatus::Ok: return u"ok";
+    case AttributeStatus::NoThreshold: break;
+  }
+  return u"no threshold";
+}
+
+// Below the attribute table: each attribute's threshold, whether it fails
+// now or failed once, and its raw value in its unit where it has one.
+void WriteThresholdTable(Program& program, const SmartReading& reading) {
+  if (reading.rows.empty()) return;
+  AddSmartLine(program, kThresholdHeader);
+  AddSmartLine(program, std::u16string(kRuleWidth, u'-'));
+  for (const SmartAttributeRow& row : reading.rows) {
+    const SmartAttributeEntry& e = row.entry;
+    const std::u16string threshold = row.threshold ? IntToStr(*row.threshold) : u"-";
+    const std::optional<std::u16string> raw = RawValueWithUnit(e.id, e.raw);
+    AddSmartLine(program, u" " + PadRight(IntToStr(e.id), 3) + u"  " + TwoHexDigits(e.id) + u"  " +
+                              std::u16string(SmartAttributeName(e.id)) + u"  " + PadLeft(threshold, 9) + u"  " +
+                              PadRight(StatusWords(row), 19) + (raw ? *raw : UIntToStr(e.raw)));
+  }
+  AddSmartLine(program, kBlankLine);
+}
+
 void WriteHealth(Program& program, const SmartReading& reading) {
   AddSmartLine(program, VerdictLine(reading.verdict));
   if (!reading.thresholdsRead) AddSmartLine(program, u"Attribute thresholds: not reported by the drive");
@@ -125,6 +155,7 @@ bool ShowAtaSmartReport(DriveRun& run) {
   AddSmartLine(program, std::u16string(kRuleWidth, u'-'));
   for (const SmartAttributeRow& row : reading->rows) AddSmartLine(program, AttributeRow(row.entry));
   AddSmartLine(program, kBlankLine);
+  WriteThresholdTable(program, *reading);
   WriteHealth(program, *reading);
   return true;
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/view_fakes.h"
+#include "core/text.h"
 #include "catalogue/unopened_drives.h"
 #include "core/text.h"
 #include "support/desktop_fakes.h"
@@ -132,6 +133,72 @@ TEST_F(ChooseWindow, DoubleClickActsAsContinueIncludingTheRefusal) {
   EXPECT_EQ(t.drive.SelectedDevice, 2);
 }
 
+// Every later screen calls a drive [n]: the list shows n first, and what
+// the user must know before choosing it last.
+TEST_F(ChooseWindow, LinesStartWithTheDriveNumberAndEndWithTheState) {
+  Catalogue({Entry(u"ALPHA", 976773168), Entry(u"STICK", 1000000, BusTypeUsb)});
+  t.program.DeviceTables[1].DeviceNumber = 0;
+  t.program.DeviceTables[2].DeviceNumber = 4;  // numbers may have gaps
+  t.program.DeviceTables[2].IdentifyData.RemovableMedia = 1;
+  Choose([&] { view.Close(); });
+  ASSERT_EQ(view.lines.size(), 2u);
+  EXPECT_EQ(view.lines[0].number, u"0");
+  EXPECT_EQ(view.lines[1].number, u"4");
+  EXPECT_EQ(view.lines[0].state, u"-");
+  EXPECT_EQ(view.lines[1].state, u"removable");
+  const auto cells = DriveListCells(view.lines[1]);
+  EXPECT_EQ(cells.front(), u"4");
+  EXPECT_EQ(cells[2], u"STICK");
+  EXPECT_EQ(cells[7], u"\\\\.\\PhysicalDrive4");
+  EXPECT_EQ(cells.back(), u"removable");
+  EXPECT_EQ(std::u16string(kDriveListColumns.front().caption), u"DRIVE");
+  EXPECT_EQ(std::u16string(kDriveListColumns.back().caption), u"STATE");
+}
+
+// A drive too small to be chosen is marked in the list and passed over:
+// it is not preselected, and selecting it leaves Continue disabled.
+TEST_F(ChooseWindow, ATooSmallDriveIsMarkedAndNeitherPreselectedNorContinuable) {
+  Catalogue({Entry(u"BIG", 1000000), Entry(u"SMALL", 65534)});
+  Choose([&] {
+    EXPECT_EQ(view.selected, 0);
+    EXPECT_TRUE(view.continueEnabled);
+    view.SelectRow(1);
+    window.DriveListClick();
+    EXPECT_FALSE(view.continueEnabled);
+    view.Close();
+  });
+  EXPECT_TRUE(view.lines[0].choosable);
+  EXPECT_FALSE(view.lines[1].choosable);
+  EXPECT_EQ(view.lines[1].state, u"too small");
+
+  // Only small drives: nothing is preselected, Continue stays disabled.
+  FakeChooseView alone;
+  TFmChoose other(t.program, d.desktop, alone);
+  alone.window = &other;
+  Catalogue({Entry(u"SMALL", 100)});
+  alone.whileShown = [&] {
+    EXPECT_EQ(alone.selected, -1);
+    EXPECT_FALSE(alone.continueEnabled);
+    alone.Close();
+  };
+  EXPECT_FALSE(ChooseDevice(t.drive, other));
+}
+
+TEST(DriveState, TheRunningSystemsDiskIsNamedBeforeEverythingElse) {
+  DriveNames names;
+  EXPECT_EQ(DriveStateText(names, false, false), u"-");
+  names.fileSystems = {{u"/home", u"/dev/sda3"}, {u"/media/stick", u"/dev/sdb1"}};
+  names.mounted = true;
+  EXPECT_FALSE(HoldsRunningSystem(names));
+  EXPECT_EQ(DriveStateText(names, false, false), u"mounted");
+  for (const char16_t* place : {u"/", u"/boot", u"/usr", u"/boot/efi", u"C:\\"}) {
+    names.fileSystems = {{u"/home", u"/dev/sda3"}, {place, u"/dev/sda1"}};
+    EXPECT_TRUE(HoldsRunningSystem(names)) << TextToUtf8(place);
+  }
+  names.readOnly = true;
+  EXPECT_EQ(DriveStateText(names, true, true), u"system disk, removable, read-only, mounted, too small");
+}
+
 TEST_F(ChooseWindow, ClickEnablesContinueOnlyWithARowSelected) {
   ThreeDrives();
   Choose([&] {
@@ -239,6 +306,16 @@ TEST_F(ChooseWindow, LinksOpenAndTheWebAddressTurnsRedWhileTheLeftButtonIsDown) 
   window.lbDiskManagementClick();
   EXPECT_EQ(d.shell.opened, std::vector<std::u16string>{kMakerWebAddress});
   EXPECT_EQ(d.shell.diskManagementStarts, 1);
+  EXPECT_TRUE(d.dialogs.boxes.empty());  // it started: nothing to say
+}
+
+TEST_F(ChooseWindow, ADiskManagementLinkThatCannotOpenSaysWhatIsMissing) {
+  d.shell.diskManagementProblem = u"No disk management program is installed.";
+  window.lbDiskManagementClick();
+  ASSERT_EQ(d.dialogs.boxes.size(), 1u);
+  EXPECT_EQ(d.dialogs.boxes[0].text, u"No disk management program is installed.");
+  EXPECT_EQ(d.dialogs.boxes[0].caption, u"Cannot open disk management");
+  EXPECT_EQ(d.dialogs.boxes[0].icon, MessageIcon::Information);
 }
 
 }  // namespace

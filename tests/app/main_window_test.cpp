@@ -356,7 +356,7 @@ TEST_F(EraseReport, ARunEndsWithTheReportOfferedAndSavedAsRecordAndCertificate) 
   const Json record = SavedRecord();
   EXPECT_EQ(record["tool"]["frontEnd"], "orvella");
   EXPECT_EQ(record["mode"], "quick");
-  EXPECT_EQ(record["result"], "complete");
+  EXPECT_EQ(record["result"], "quick-wipe-complete");
   EXPECT_EQ(record["media"]["serial"], "HD5S0123456789");
   EXPECT_EQ(record["log"].size(), t.panes.formatLog.size() - linesBefore);
   EXPECT_EQ(record["log"].back(), TextToUtf8(t.panes.formatLog.back()));

@@ -26,8 +26,12 @@ class FakeChooseView final : public ChooseView, public ThemableWindow {
   void SetSimpleStatusText(const std::u16string& text) override { statusText = text; }
   ThemableWindow& DriveListWindow() override { return *this; }
   void SetWindowTheme(const std::u16string& subAppName) override { theme = subAppName; }
-  void AppendRow(const DriveRow& row) override { rows.push_back(row); }
+  void AppendRow(const DriveListLine& line) override {
+    lines.push_back(line);
+    rows.push_back(line.row);
+  }
   void ClearRows() override {
+    lines.clear();
     rows.clear();
     selected = -1;
   }
@@ -56,7 +60,8 @@ class FakeChooseView final : public ChooseView, public ThemableWindow {
   bool administratorOffered = false;
   FontSpec font;
   std::map<ChooseLink, Rgb> linkColours;
-  std::vector<DriveRow> rows;
+  std::vector<DriveListLine> lines;
+  std::vector<DriveRow> rows;  // the catalogue cells of each line
   int selected = -1;
   bool listFocused = false;
   bool continueEnabled = false;

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -99,7 +100,8 @@ TEST_F(Certificate, ThePageHoldsSerialMethodVerificationAndDigest) {
   ASSERT_EQ(run.exitCode, 0) << run.out;
   const Json sealed = Json::parse(Read(record));
   const std::string text = PdfText(pdf);
-  EXPECT_NE(text.find("Media Sanitization Record"), std::string::npos) << text;
+  // A sample is no proof: the title says so.
+  EXPECT_NE(text.find("Overwrite Record (NOT a proven sanitization)"), std::string::npos) << text;
   EXPECT_NE(text.find("Result: written and flushed; no data found in a sample of 10.6% of the drive (the rest was "
                       "not read back)"),
             std::string::npos)
@@ -166,6 +168,68 @@ TEST_F(Certificate, SectorsTheDriveHidesAreNamedAsNotWritten) {
   EXPECT_FALSE(Holds(text, "erased")) << text;
 }
 
+// Anything but a complete, proven erase says what happened in its title,
+// its mark and its first line, and counts what was not written.
+TEST_F(Certificate, ACancelledRunSaysWhereItStoppedAndWhatWasNotWritten) {
+  const fs::path record = folder_ / "cancelled.json";
+  Shell("timeout -s INT 3 " + std::string(ORVELLA_CLI_PATH) + " --drives " + ORVELLA_CLI_DRIVES +
+        " erase 4 --yes --report " + Quoted(record) + " > /dev/null");
+  const Json sealed = Json::parse(Read(record));
+  ASSERT_EQ(sealed["result"], "cancelled");
+  const fs::path pdf = folder_ / "cancelled.pdf";
+  ASSERT_EQ(Render(record, pdf).exitCode, 0);
+  const std::string text = PdfText(pdf);
+  const std::int64_t written = sealed["bytesWritten"];
+  const std::string grouped = [](std::int64_t value) {
+    std::string digits = std::to_string(value);
+    for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3) digits.insert(static_cast<std::size_t>(at), ",");
+    return digits;
+  }(1'000'000'000 - written);
+  EXPECT_TRUE(Holds(text, "Erase NOT completed: cancelled")) << text;
+  EXPECT_TRUE(Holds(text, "NOT COMPLETED")) << text;
+  EXPECT_TRUE(Holds(text, "Result: CANCELLED at byte ")) << text;
+  EXPECT_TRUE(Holds(text, "Not written")) << text;
+  EXPECT_TRUE(Holds(text, grouped + " bytes")) << text;
+  EXPECT_FALSE(Holds(text, "Media Sanitization Record")) << text;
+  EXPECT_FALSE(Holds(text, "erased")) << text;
+}
+
+TEST_F(Certificate, ARunRefusedForABusyVolumeNamesTheVolumeAndItsHolder) {
+  const std::string text = CertificateText("2", "--quick");
+  EXPECT_TRUE(Holds(text, "Nothing was erased")) << text;
+  EXPECT_TRUE(Holds(text, "NOTHING WAS ERASED")) << text;
+  EXPECT_TRUE(Holds(text, "Result: FAILED, nothing was written: volume D: (D:\\) held by process 4242 (editor)"))
+      << text;
+}
+
+// What auditors file with a certificate: its number, the organisation and
+// place, the destination of the medium, the operator's and the validator's
+// signatures, and how to check the digest without the program's sources.
+TEST_F(Certificate, ThePageHasTheFieldsAnAuditorAsksFor) {
+  const fs::path record = Record("0");
+  const Json sealed = Json::parse(Read(record));
+  const fs::path pdf = folder_ / "fields.pdf";
+  ASSERT_EQ(Render(record, pdf).exitCode, 0);
+  const std::string text = PdfText(pdf);
+  std::string number = "ORV";
+  const std::string digest = sealed["sha256"];
+  for (std::size_t i = 0; i < 16; i += 4) {
+    number += "-";
+    for (std::size_t k = i; k < i + 4; ++k) number += static_cast<char>(std::toupper(static_cast<unsigned char>(digest[k])));
+  }
+  // The captions and their values, as the page's two columns read.
+  for (const char* caption : {"Certificate number", "Organisation", "Location", "Destination"})
+    EXPECT_TRUE(Holds(text, caption)) << caption << ": " << text;
+  EXPECT_TRUE(Holds(text, number)) << text;
+  EXPECT_TRUE(Holds(text, "______________________________ ______________________________")) << text;
+  EXPECT_TRUE(Holds(text, "[ ] reuse [ ] resale [ ] recycling [ ] destruction [ ] return to owner")) << text;
+  EXPECT_TRUE(Holds(text, "Operator - name and title")) << text;
+  EXPECT_TRUE(Holds(text, "Validator - name and title")) << text;
+  EXPECT_TRUE(Holds(text, "remove its \"sha256\" member")) << text;
+  EXPECT_FALSE(Holds(text, "docs/erase-record.md")) << text;
+  EXPECT_FALSE(Holds(text, "NOT COMPLETED")) << text;  // a proven erase bears no mark
+}
+
 TEST_F(Certificate, AChangedOrBrokenRecordIsRefused) {
   const fs::path record = Record("0");
   std::string text = Read(record);
@@ -195,6 +259,7 @@ void Forge(const fs::path& file) {
   std::ifstream in(file);
   Json record = Json::parse(in);
   record["erasureProven"] = true;
+  record["result"] = "complete";
   record["mode"] = "full";
   record["exitCode"] = 0;
   SealRecord(record);

@@ -128,9 +128,22 @@ TEST(CliBadInput, ADeviceIsNoDriveFile) {
 TEST(CliBadInput, AWordThatIsNoCommandIsNamed) {
   const CliResult r = RunCli({"--demo", "frobnicate"});
   EXPECT_EQ(r.exitCode, 2);
-  EXPECT_TRUE(r.err.starts_with("orvella-cli: 'frobnicate' is not a command (list, details, smart, erase, keygen, verify)\n"))
+  EXPECT_TRUE(r.err.starts_with(
+      "orvella-cli: 'frobnicate' is not a command (list, details, smart, methods, erase, keygen, verify)\n"))
       << r.err;
   EXPECT_TRUE(RunCli({"--demo"}).err.starts_with("orvella-cli: a command is needed"));
+}
+
+TEST(CliBadInput, AnUnknownSwitchIsNamedAsAnOption) {
+  const CliResult after = RunCli({"--demo", "erase", "3", "--bogus"});
+  EXPECT_EQ(after.exitCode, 2);
+  EXPECT_TRUE(after.err.starts_with("orvella-cli: 'erase' has no option '--bogus'\n")) << after.err;
+  const CliResult before = RunCli({"--demo", "--bogus", "list"});
+  EXPECT_EQ(before.exitCode, 2);
+  EXPECT_TRUE(before.err.starts_with("orvella-cli: 'list' has no option '--bogus'\n")) << before.err;
+  const CliResult alone = RunCli({"--demo", "--bogus"});
+  EXPECT_EQ(alone.exitCode, 2);
+  EXPECT_TRUE(alone.err.starts_with("orvella-cli: there is no option '--bogus'\n")) << alone.err;
 }
 
 TEST(CliBadInput, DriveNumbersMayHaveAnyLeadingZeros) {
@@ -190,16 +203,50 @@ TEST(CliBadInput, ReportPathsThatCannotBeWrittenAreRefusedBeforeTheErase) {
   }
 }
 
+// The running system's disk is refused whatever --yes says, and nothing
+// is locked, unmounted or written.
+TEST(CliBadInput, TheDiskOfTheRunningSystemIsNeverErased) {
+  Scratch scratch;
+  const std::string file = scratch.Write("system.json", R"({"drives": [{"number": 0,
+      "length": {"sectors": 200000},
+      "volumes": [{"name": "C:", "mountPoint": "/"}, {"name": "D:", "mountPoint": "/home"}]}]})");
+  const CliResult r = RunCli({"--drives", file, "erase", "0", "--yes", "--quick"});
+  EXPECT_EQ(r.exitCode, 8);
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(r.ErrLines().back(), "orvella-cli: not erasing \\\\.\\PhysicalDrive0: it holds the running system (the file "
+                                 "system at /); nothing was written.");
+  const CliResult list = RunCli({"--drives", file, "list"});
+  EXPECT_NE(list.out.find("  system disk"), std::string::npos) << list.out;
+}
+
+// The report file may hold the record of another drive: it is replaced
+// only where --force says so, and then only by a whole record.
+TEST(CliBadInput, AnExistingReportIsKeptUnlessForceIsGiven) {
+  Scratch scratch;
+  const std::string report = scratch.Write("record.json", kEarlierRecord);
+  const CliResult r = RunCli(WithDrives({"erase", "0", "--yes", "--quick", "--report", report}));
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.out, "");  // nothing was begun
+  EXPECT_EQ(r.ErrLines().back(), "orvella-cli: the report file " + report +
+                                     " exists already; give another name, or --force to replace it; "
+                                     "nothing was erased");
+  EXPECT_EQ(scratch.Read("record.json"), kEarlierRecord);
+
+  EXPECT_EQ(RunCli(WithDrives({"erase", "0", "--yes", "--quick", "--force", "--report", report})).exitCode, 9);
+  EXPECT_EQ(json::parse(scratch.Read("record.json"))["result"], "quick-wipe-complete");
+  EXPECT_EQ(scratch.Entries(), 1u);
+}
+
 TEST(CliBadInput, ARunThatIsRefusedBeforeTheEraseLeavesAnEarlierReport) {
   Scratch scratch;
   const std::string report = scratch.Write("record.json", kEarlierRecord);
   for (const char* drive : {"5", "6", "7"}) {  // not found, held by someone else, too small
-    const CliResult r = RunCli(WithDrives({"erase", drive, "--yes", "--report", report}));
+    const CliResult r = RunCli(WithDrives({"erase", drive, "--yes", "--force", "--report", report}));
     EXPECT_NE(r.exitCode, 0) << drive;
     EXPECT_EQ(scratch.Read("record.json"), kEarlierRecord) << drive;
   }
   // A refused lock still records its run, whole.
-  EXPECT_EQ(RunCli(WithDrives({"erase", "2", "--yes", "--quick", "--report", report})).exitCode, 4);
+  EXPECT_EQ(RunCli(WithDrives({"erase", "2", "--yes", "--quick", "--force", "--report", report})).exitCode, 4);
   EXPECT_EQ(json::parse(scratch.Read("record.json"))["result"], "lock-refused");
   EXPECT_EQ(scratch.Entries(), 1u);  // no temporary file stays beside it
 }
@@ -215,7 +262,8 @@ TEST(CliBadInput, ANewReportIsTheOwnersAloneAndAReplacedOneKeepsItsMode) {
 
   const std::string shared = scratch.Write("shared.json", kEarlierRecord);
   fs::permissions(shared, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-  ASSERT_EQ(RunCli(WithDrives({"erase", "0", "--yes", "--quick", "--report", shared})).exitCode, 9);
+  // An existing file is replaced only with --force.
+  ASSERT_EQ(RunCli(WithDrives({"erase", "0", "--yes", "--quick", "--force", "--report", shared})).exitCode, 9);
   EXPECT_NE(scratch.Read("shared.json"), kEarlierRecord);
   EXPECT_EQ(mode("shared.json"), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
 }
@@ -237,15 +285,15 @@ TEST(CliBadInput, AReportLinkOutOfItsFolderIsRefusedAndOneBesideItFollowed) {
 
   const std::string beside = scratch.PathOf("beside.json");
   fs::create_symlink("outside.json", beside);
-  ASSERT_EQ(RunCli(WithDrives({"erase", "0", "--yes", "--quick", "--report", beside})).exitCode, 9);
+  ASSERT_EQ(RunCli(WithDrives({"erase", "0", "--yes", "--quick", "--force", "--report", beside})).exitCode, 9);
   EXPECT_TRUE(fs::is_symlink(beside));
-  EXPECT_EQ(json::parse(scratch.Read("outside.json"))["result"], "complete");
+  EXPECT_EQ(json::parse(scratch.Read("outside.json"))["result"], "quick-wipe-complete");
 }
 
 TEST(CliBadInput, AKilledRunLeavesTheEarlierReportWhole) {
   Scratch scratch;
   const std::string report = scratch.Write("record.json", kEarlierRecord);
-  CliProcess cli(WithDrives({"erase", "4", "--yes", "--report", report}));
+  CliProcess cli(WithDrives({"erase", "4", "--yes", "--force", "--report", report}));
   ASSERT_TRUE(cli.WaitForOutput("% complete")) << "the erase did not start";
   cli.Signal(SIGKILL);
   cli.Finish();

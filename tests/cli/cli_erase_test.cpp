@@ -229,6 +229,8 @@ TEST(CliErase, JsonPrintsTheRecordAndMovesTheLogToStderr) {
   ASSERT_EQ(r.exitCode, 9) << r.err;
   const json record = json::parse(r.out);
   EXPECT_EQ(record["mode"], "quick");
+  // The result alone already says that this was no erase of the drive.
+  EXPECT_EQ(record["result"], "quick-wipe-complete");
   EXPECT_EQ(record["bytesToWrite"], 20'480'000);
   EXPECT_EQ(record["sanitization"]["method"], "quick wipe (not a sanitization)");
   EXPECT_EQ(record["erasureProven"], false);
@@ -294,7 +296,7 @@ TEST(CliErase, TheRecordListsWhatWasUnmounted) {
   bool logged = false;
   for (const std::string& line : LogLines(r.out)) logged |= line == "Unmounted M:\\ (\\\\.\\M:)";
   EXPECT_TRUE(logged) << r.out;
-  EXPECT_EQ(Erase({"0", "--quick", "--yes", "--report", report.Path()}).exitCode, 9);  // a quick wipe
+  EXPECT_EQ(Erase({"0", "--quick", "--yes", "--force", "--report", report.Path()}).exitCode, 9);  // a quick wipe
   EXPECT_EQ(report.Read()["unmounted"], json::array());
 }
 
@@ -364,15 +366,17 @@ TEST(CliErase, AClosedPipeLosesOnlyTheAnswerNotTheReport) {
   cli.CloseOutput();
   const CliResult r = cli.Finish();
   EXPECT_EQ(r.exitCode, 1) << r.err;
-  EXPECT_EQ(report.Read()["result"], "complete");
+  EXPECT_EQ(report.Read()["result"], "quick-wipe-complete");
   EXPECT_EQ(r.ErrLines().back(), "orvella-cli: cannot write to standard output: Broken pipe");
 }
 
-TEST(CliErase, OnATerminalItAsksForTheDriveNumber) {
+// The word to type is read off the drive, never the number just typed on
+// the command line: "erase 0", Enter, "0" erases nothing.
+TEST(CliErase, OnATerminalItAsksForTheEndOfTheSerialNumber) {
   {
     CliTerminal terminal(Args({"erase", "0", "--quick"}));
-    ASSERT_TRUE(terminal.WaitForOutput("Type the drive number (0) to erase it"));
-    terminal.Type("1\n");
+    ASSERT_TRUE(terminal.WaitForOutput("Type the drive's serial number (SNA1) to erase it"));
+    terminal.Type("0\n");
     const CliResult r = terminal.Finish();
     EXPECT_EQ(r.exitCode, 8);
     // A quick wipe asks about the partitions, not all data.
@@ -384,15 +388,30 @@ TEST(CliErase, OnATerminalItAsksForTheDriveNumber) {
   }
   {
     CliTerminal terminal(Args({"erase", "0", "--quick"}));
-    ASSERT_TRUE(terminal.WaitForOutput("Type the drive number (0) to erase it"));
-    terminal.Type(" 0 \n");
+    ASSERT_TRUE(terminal.WaitForOutput("(SNA1) to erase it"));
+    terminal.Type(" SNA1 \n");
     const CliResult r = terminal.Finish();
     EXPECT_EQ(r.exitCode, 9) << r.out;  // a quick wipe
     // The progress line is redrawn in place, then cleared for the closing lines.
     EXPECT_NE(r.out.find("\r\033[K0% complete   Current sector: 128"), std::string::npos);
     EXPECT_NE(r.out.find("Low-level format is complete."), std::string::npos);
   }
+  {
+    // Drive 3 reports no serial number: its number is asked for.
+    CliTerminal terminal(Args({"erase", "3", "--quick"}));
+    ASSERT_TRUE(terminal.WaitForOutput("Type the drive number (3) to erase it"));
+    terminal.Type("\n");
+    EXPECT_EQ(terminal.Finish().exitCode, 8);
+  }
+  {
+    // A longer serial number: its last four characters.
+    CliTerminal terminal({"--demo", "erase", "0", "--quick"});
+    ASSERT_TRUE(terminal.WaitForOutput("Type the last four characters of the drive's serial number (9283)"));
+    terminal.Type("VLT5H0A19283\n");  // the whole serial is not the word asked for
+    EXPECT_EQ(terminal.Finish().exitCode, 8);
+  }
 }
+
 #endif
 
 }  // namespace

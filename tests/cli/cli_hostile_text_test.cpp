@@ -61,7 +61,7 @@ TEST(CliHostileText, TheEraseNamesTheDriveLogsAndRecordsItWithoutObeyingIt) {
 #ifndef _WIN32
 TEST(CliHostileText, TheQuestionOnATerminalCannotBeRedrawnByTheDrive) {
   CliTerminal terminal({"--drives", ORVELLA_CLI_HOSTILE_DRIVES, "erase", "0"});
-  ASSERT_TRUE(terminal.WaitForOutput("Type the drive number (0) to erase it"));
+  ASSERT_TRUE(terminal.WaitForOutput("characters of the drive's serial number ("));
   terminal.Type("no\n");
   const CliResult r = terminal.Finish();
   EXPECT_EQ(r.exitCode, 8);

@@ -93,7 +93,7 @@ TEST(CliMany, JsonIsAnArrayOfRecordsAndNoRecordFileIsReplaced) {
   ASSERT_EQ(first.exitCode, 4) << first.err;
   const json records = json::parse(first.out);
   ASSERT_EQ(records.size(), 2u);
-  EXPECT_EQ(records[0]["result"], "complete");
+  EXPECT_EQ(records[0]["result"], "quick-wipe-complete");
   EXPECT_EQ(records[1]["result"], "lock-refused");
   EXPECT_EQ(Erase({"0", "--yes", "--quick", "--report-dir", folder.Path()}).exitCode, 9);
   EXPECT_EQ(Erase({"0", "--yes", "--quick", "--report-dir", folder.Path()}).exitCode, 9);
@@ -165,6 +165,18 @@ TEST(CliMany, OnATerminalItAsksForTheNumberOfDrives) {
   ASSERT_TRUE(terminal.WaitForOutput("Type the number of drives (2) to erase them all"));
   terminal.Type("2\n");
   EXPECT_EQ(terminal.Finish().exitCode, 4);
+}
+
+// One drive sent to a record folder is asked about as a lone erase is: by
+// the end of its serial number, so that its number typed again out of habit
+// erases nothing.
+TEST(CliMany, ALoneDriveIsConfirmedByItsSerialNumber) {
+  RecordFolder folder;
+  CliTerminal terminal({"--drives", ORVELLA_CLI_MANY_DRIVES, "erase", "4", "--quick", "--report-dir", folder.Path()});
+  ASSERT_TRUE(terminal.WaitForOutput("Type the drive's serial number (SNM4) to erase it"));
+  terminal.Type("4\n");
+  EXPECT_EQ(terminal.Finish().exitCode, 8);
+  EXPECT_TRUE(folder.Records().empty());
 }
 
 }  // namespace

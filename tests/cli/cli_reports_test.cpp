@@ -5,7 +5,9 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cctype>
 #include <fstream>
+#include <sstream>
 
 #include "cli/cli_process.h"
 
@@ -39,11 +41,13 @@ TEST(CliList, ShowsTheSelectionWindowsColumnsAfterTheDriveNumberThenTheDrivesNam
   const Lines lines = r.OutLines();
   ASSERT_EQ(lines.size(), 10u);
   EXPECT_EQ(lines[0],
-            "DRIVE  BUS   MODEL         FIRMWARE  SERIAL NUMBER  LBA      CAPACITY  DEVICE PATH         STATE  "
+            "DRIVE  BUS   MODEL         FIRMWARE  SERIAL NUMBER  LBA      CAPACITY  DEVICE PATH         STATE      "
             "STABLE LINK");
   EXPECT_EQ(lines[1], "0      ATA   Testa Disk A  A1        SNA1           131072   67.1 MB   \\\\.\\PhysicalDrive0  -");
   EXPECT_EQ(lines[5], "4      SATA  Testa Slow E  E1        000000         1953125  1000 MB   \\\\.\\PhysicalDrive4  -");
   EXPECT_EQ(lines[6].substr(0, 7), "6      ");  // drive 5 does not open and is left out
+  // Drive 7 is listed, with the reason why it cannot be erased.
+  EXPECT_EQ(lines[7], "7      ATA   CF Small      H1        000000         65534    33.55 MB  \\\\.\\PhysicalDrive7  too small");
   EXPECT_EQ(lines[9], "Disks found: 8");
   EXPECT_EQ(r.err, "orvella-cli: 1 drive could not be opened: Access is denied.\n");
 }
@@ -140,12 +144,18 @@ TEST(CliDetails, JsonGivesThePassportFields) {
   EXPECT_EQ(p["maxQueueDepth"], 0);
 }
 
-TEST(CliDetails, ADriveThatGivesNoIdentificationEndsWithSeven) {
+// A drive that is there but does not answer has its own code, apart from
+// 7 for a drive that is not there at all.
+TEST(CliDetails, ADriveThatGivesNoIdentificationEndsWithTen) {
   const CliResult text = Cli({"details", "8"});
-  EXPECT_EQ(text.exitCode, 7);
-  EXPECT_EQ(text.OutLines().back(), "Details are unavailable for this device.");
+  EXPECT_EQ(text.exitCode, 10);
+  const Lines lines = text.OutLines();
+  EXPECT_TRUE(Contains(lines, "Details are unavailable for this device.")) << text.out;
+  // What the system knows of the card reader all the same.
+  EXPECT_TRUE(Contains(lines, "Bus: SD")) << text.out;
+  EXPECT_EQ(lines.back(), "Device path: \\\\.\\PhysicalDrive8");
   const CliResult answer = Cli({"details", "8", "--json"});
-  EXPECT_EQ(answer.exitCode, 7);
+  EXPECT_EQ(answer.exitCode, 10);
   const json j = json::parse(answer.out);
   EXPECT_EQ(j["identified"], false);
   EXPECT_EQ(j["outcome"], "unavailable");
@@ -164,6 +174,11 @@ TEST(CliSmart, WritesTheAttributeTable) {
       std::string(88, '-'),
       " 5    05  Reallocated sectors count        100      100                 0",
       " 194  C2  HDA Temperature                   36       45                36  (36 degrees) ",
+      " ",
+      "          Attribute                   Threshold  State              Raw value",
+      std::string(88, '-'),
+      " 5    05  Reallocated sectors count           0  ok                 0 sectors",
+      " 194  C2  HDA Temperature                     0  ok                 36 \u00B0C",
       " ",
       "Overall health self-assessment: PASSED",
       " "};
@@ -187,9 +202,9 @@ TEST(CliSmart, JsonGivesTheAttributeRows) {
   EXPECT_EQ(answer["health"], json({{"verdict", "passed"}, {"thresholdsRead", true}}));
 }
 
-TEST(CliSmart, ADriveWithoutSmartEndsWithSeven) {
+TEST(CliSmart, ADriveWithoutSmartEndsWithTen) {
   const CliResult r = Cli({"smart", "8"});
-  EXPECT_EQ(r.exitCode, 7);
+  EXPECT_EQ(r.exitCode, 10);
   EXPECT_EQ(r.OutLines().back(), "SMART is not supported by this device.");
   const json answer = json::parse(Cli({"--json", "smart", "8"}).out);
   EXPECT_EQ(answer["supported"], false);
@@ -206,16 +221,21 @@ TEST(CliDrives, DrivesThatCannotBeHadAreRefusedWithTheirCodes) {
     const CliResult missing = Cli({command, "9"});
     EXPECT_EQ(missing.exitCode, 7);
     EXPECT_EQ(missing.err, "orvella-cli: no drive 9 was found; 'orvella-cli list' shows the drives\n");
-
-    const CliResult small = Cli({command, "7"});
-    EXPECT_EQ(small.exitCode, 8);
-    EXPECT_EQ(small.err,
-              "orvella-cli: Cannot access this device: This device cannot be accessed because it is "
-              "smaller than 65535 sectors.\n");
-    EXPECT_EQ(small.out, "");
+  }
+  // A drive too small to be chosen for the erase may still be read.
+  const CliResult small = Cli({"erase", "7"});
+  EXPECT_EQ(small.exitCode, 8);
+  EXPECT_EQ(small.err,
+            "orvella-cli: Cannot access this device: This device cannot be accessed because it is "
+            "smaller than 65535 sectors.\n");
+  EXPECT_EQ(small.out, "");
+  for (const char* command : {"details", "smart"}) {
+    const CliResult read = Cli({command, "7", "--json"});
+    EXPECT_EQ(read.err, "") << command;
+    EXPECT_EQ(json::parse(read.out)["drive"]["sectors"], 65534) << command;
   }
   // Someone else holds drive 6: it can be read, not taken for the erase.
-  EXPECT_EQ(Cli({"details", "6"}).exitCode, 7);  // opened, but gives no identification
+  EXPECT_EQ(Cli({"details", "6"}).exitCode, 10);  // opened, but gives no identification
   const CliResult held = Cli({"erase", "6", "--yes"});
   EXPECT_EQ(held.exitCode, 7);
   EXPECT_TRUE(held.err.starts_with("orvella-cli: Error opening device: ")) << held.err;
@@ -249,10 +269,41 @@ TEST(CliUsage, HelpAndVersionAnswerOnStdout) {
                            "  8  erase not confirmed", "  9  erase done as asked, but not a verified erase", "  2  bad usage"})
     EXPECT_NE(help.out.find(line), std::string::npos) << line;
 
+  EXPECT_NE(help.out.find("  10  the drive is there but gave no identification"), std::string::npos);
+
   const CliResult eraseHelp = RunCli({"erase", "--help"});
   EXPECT_EQ(eraseHelp.exitCode, 0);
   EXPECT_NE(eraseHelp.out.find("--quick"), std::string::npos);
   EXPECT_NE(eraseHelp.out.find("--report FILE"), std::string::npos);
+  EXPECT_NE(eraseHelp.out.find("--force"), std::string::npos);
+  EXPECT_NE(eraseHelp.out.find("  --verify full|sample|off    read the drive back"), std::string::npos)
+      << eraseHelp.out;
+  EXPECT_EQ(eraseHelp.out.find("{full,sample,off}"), std::string::npos);
+}
+
+// Each command's help lists the exit codes that command can end with, and
+// no other.
+TEST(CliUsage, EachCommandsHelpListsItsOwnExitCodes) {
+  const auto codes = [](const std::string& help) {
+    std::vector<int> listed;
+    const std::size_t from = help.find("Exit status:\n");
+    std::istringstream lines(help.substr(from == std::string::npos ? help.size() : from));
+    for (std::string line; std::getline(lines, line);)
+      if (line.size() > 4 && line.starts_with("  ") && std::isdigit(static_cast<unsigned char>(line[2])))
+        listed.push_back(std::stoi(line.substr(2)));
+    return listed;
+  };
+  EXPECT_EQ(codes(RunCli({"list", "--help"}).out), (std::vector<int>{0, 1, 2}));
+  EXPECT_EQ(codes(RunCli({"details", "--help"}).out), (std::vector<int>{0, 1, 2, 7, 10}));
+  EXPECT_EQ(codes(RunCli({"smart", "--help"}).out), (std::vector<int>{0, 1, 2, 7, 10}));
+  EXPECT_EQ(codes(RunCli({"erase", "--help"}).out), (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9}));
+  EXPECT_EQ(codes(RunCli({"methods", "--help"}).out), (std::vector<int>{0, 1, 2, 7}));
+  for (const char* command : {"keygen", "verify"}) {
+    const std::string help = RunCli({command, "--help"}).out;
+    EXPECT_EQ(codes(help), (std::vector<int>{0, 1, 2})) << command;
+    EXPECT_EQ(help.find("--drives or --demo"), std::string::npos) << command;  // no drive involved
+  }
+  EXPECT_EQ(codes(RunCli({"--help"}).out), (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
 
   const CliResult version = RunCli({"--version"});
   EXPECT_EQ(version.exitCode, 0);

@@ -44,6 +44,7 @@ class Signing : public testing::Test {
   void Forge(const std::string& name) const {
     Json record = Json::parse(Read(name));
     record["erasureProven"] = true;
+    record["result"] = "complete";
     record["mode"] = "full";
     record["exitCode"] = 0;
     SealRecord(record);

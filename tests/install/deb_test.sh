@@ -2,7 +2,9 @@
 # The Debian package: `cpack -G DEB` builds orvella_VERSION_amd64.deb, whose
 # control data names the Qt 6 libraries it needs, and whose files are the
 # programs, the menu entry, icon and polkit action installed under /usr and
-# naming /usr paths; lintian, where installed, finds no error in it.
+# naming /usr paths, with a manual page for every program and the bash
+# completion of orvella-cli; lintian, where installed, finds no error and no
+# warning in it.
 # Usage: deb_test.sh BUILD_DIR VERSION
 set -uo pipefail
 build=$1 version=$2
@@ -37,9 +39,13 @@ expect() { grep -qxF "./$1" <<<"$files" || fail "the package lacks /$1"; }
 expect usr/bin/orvella-cli
 expect usr/share/doc/orvella/copyright
 expect usr/share/doc/orvella/changelog.gz
+expect usr/share/man/man1/orvella-cli.1.gz
+expect usr/share/bash-completion/completions/orvella-cli
 if [ -e "$build/src/ui/qt/orvella" ]; then
   for f in usr/bin/orvella usr/bin/orvella-demo usr/bin/orvella-admin usr/share/applications/orvella.desktop \
-    usr/share/icons/hicolor/scalable/apps/orvella.svg usr/share/polkit-1/actions/org.orvella.orvella.policy; do
+    usr/share/icons/hicolor/scalable/apps/orvella.svg usr/share/polkit-1/actions/org.orvella.orvella.policy \
+    usr/share/man/man1/orvella.1.gz usr/share/man/man1/orvella-demo.1.gz usr/share/man/man1/orvella-admin.1.gz \
+    usr/share/man/man1/orvella-certificate.1.gz; do
     expect "$f"
   done
   grep -q '^\./usr/local' <<<"$files" && fail "the package installs under /usr/local"
@@ -54,9 +60,9 @@ fi
 
 if command -v lintian >/dev/null; then
   lintian --allow-root "$deb" >"$out/lintian.log" 2>&1
-  if grep -q '^E: ' "$out/lintian.log"; then
+  if grep -q '^[EW]: ' "$out/lintian.log"; then
     cat "$out/lintian.log"
-    fail "lintian finds errors"
+    fail "lintian finds errors or warnings"
   fi
 else
   echo "lintian is not installed: the package is not checked by it"

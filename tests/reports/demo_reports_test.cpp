@@ -71,8 +71,10 @@ TEST_F(DemoHardDisk, DetailsReportLineByLine) {
 TEST_F(DemoHardDisk, SmartReportTableAndStateLeftOn) {
   ShowSmartReport(t.drive);
   const auto& lines = t.panes.smart;
-  ASSERT_EQ(lines.size(), 5u + 2u + 12u + 1u + 2u);
-  EXPECT_EQ(lines[20], u"Overall health self-assessment: PASSED");
+  ASSERT_EQ(lines.size(), 5u + 2u + 12u + 1u + 2u + 12u + 1u + 2u);
+  EXPECT_EQ(lines[35], u"Overall health self-assessment: PASSED");
+  // The power-on time with its unit, below the table.
+  EXPECT_EQ(lines[27], u" 9    09  Power-on time                       0  ok                 19,322 hours");
   EXPECT_EQ(lines[3],
             u"SMART data for [0]  Veltra HD500-16A    01.02A01    [500.1 GB]    (976773168 512-byte sectors)");
   EXPECT_EQ(lines[14], u" 192  C0  Power-off retract count          200      200                87");

@@ -15,6 +15,8 @@ using test::FeatureOf;
 using test::HardDisk;
 using test::PassThroughRequests;
 
+const std::u16string kThresholdHeader =
+    u"          Attribute                   Threshold  State              Raw value";
 const std::u16string kColumnHeader =
     u"          Attribute                      Current   Worst          Raw       Note";
 const std::u16string kRow5 = u" 5    05  Reallocated sectors count        100      100                 0";
@@ -70,10 +72,19 @@ struct SmartReport : ::testing::Test {
     return {lines.begin() + 7, std::find(lines.begin() + 7, lines.end(), u" ")};
   }
 
-  // The health lines after the table, up to the report's closing blank.
-  std::vector<std::u16string> Health() const {
+  // The rows of the thresholds table below the attribute table.
+  std::vector<std::u16string> Thresholds() const {
     const auto& lines = t->panes.smart;
     const auto tableEnd = std::find(lines.begin() + 7, lines.end(), u" ");
+    if (tableEnd == lines.end() || tableEnd + 1 == lines.end() || tableEnd[1] != kThresholdHeader) return {};
+    return {tableEnd + 3, std::find(tableEnd + 3, lines.end(), u" ")};
+  }
+
+  // The health lines after the tables, up to the report's closing blank.
+  std::vector<std::u16string> Health() const {
+    const auto& lines = t->panes.smart;
+    auto tableEnd = std::find(lines.begin() + 7, lines.end(), u" ");
+    if (tableEnd + 1 != lines.end() && tableEnd[1] == kThresholdHeader) tableEnd = std::find(tableEnd + 1, lines.end(), u" ");
     return {tableEnd + 1, lines.end() - 1};
   }
 
@@ -82,7 +93,7 @@ struct SmartReport : ::testing::Test {
 
 TEST_F(SmartReport, HardDiskReportWithHeaderTableAndClosingBlank) {
   const auto& lines = Show(HardDisk());
-  ASSERT_EQ(lines.size(), 5u + 2u + 12u + 1u + 2u);
+  ASSERT_EQ(lines.size(), 5u + 2u + 12u + 1u + 2u + 12u + 1u + 2u);
   EXPECT_EQ(lines[0], u" ");
   EXPECT_EQ(lines[1], u"Current date and time: 08.12.2026 14:30:05");
   EXPECT_EQ(lines[2], u"Orvella 4.30; https://orvella.example.org");
@@ -97,7 +108,10 @@ TEST_F(SmartReport, HardDiskReportWithHeaderTableAndClosingBlank) {
   EXPECT_EQ(lines[14], u" 12   0C  Power Cycles                      99       99              1398");
   EXPECT_EQ(lines[15], u" 194  C2  HDA Temperature                   36       45      214749347876  (36 degrees) ");
   EXPECT_EQ(lines[19], u" ");
-  EXPECT_EQ(lines[20], u"Overall health self-assessment: PASSED");
+  EXPECT_EQ(lines[20], kThresholdHeader);
+  EXPECT_EQ(lines[21], std::u16string(88, u'-'));
+  EXPECT_EQ(lines[34], u" ");
+  EXPECT_EQ(lines[35], u"Overall health self-assessment: PASSED");
   EXPECT_EQ(lines.back(), u" ");
   for (std::size_t i = 7; i < 19; ++i) {
     if (i != 15) {
@@ -116,6 +130,34 @@ TEST_F(SmartReport, RowsOfTheDocumentedExamples) {
                 u" 9    09  Power-on time                      1        2   281474976710655",
                 u" 206  CE  Unknown                          253        0                 7",
                 u" 190  BE  Airflow Temperature               64       50                36"}));
+}
+
+// Below the attribute table: each threshold, whether the attribute fails
+// now or failed once, and the raw value in its unit where it has one.
+TEST_F(SmartReport, ThresholdsStatesAndUnitsBelowTheTable) {
+  Show(WithAttributes({Attribute(5, 5, 5, 1832, 10, 0x0033), Attribute(197, 100, 3, 0, 10, 0x0012),
+                       Attribute(9, 71, 71, 0x0000'1234'0000'4B7A, 0), Attribute(194, 36, 45, 0x2D'0014'0024, 0),
+                       Attribute(206, 253, 0, 7, 0)}));
+  EXPECT_EQ(Thresholds(),
+            (std::vector<std::u16string>{
+                u" 5    05  Reallocated sectors count          10  FAILING NOW        1832 sectors",
+                u" 197  C5  Current pending sectors            10  failed in the past 0 sectors",
+                u" 9    09  Power-on time                       0  ok                 19,322 hours",
+                u" 194  C2  HDA Temperature                     0  ok                 36 \u00B0C",
+                u" 206  CE  Unknown                             0  ok                 7"}));
+
+  // Without the thresholds page every attribute says so.
+  VirtualDrive drive = WithAttributes({Attribute(5, 100, 100, 0, 10)});
+  RequestFault refuse;
+  refuse.controlCode = SMART_RCV_DRIVE_DATA;
+  refuse.ataFeature = 0xD1;
+  drive.requestFaults.push_back(refuse);
+  RequestFault refuseSend = refuse;
+  refuseSend.controlCode = SMART_SEND_DRIVE_COMMAND;
+  drive.requestFaults.push_back(refuseSend);
+  Show(drive);
+  EXPECT_EQ(Thresholds(), (std::vector<std::u16string>{
+                              u" 5    05  Reallocated sectors count           -  no threshold       0 sectors"}));
 }
 
 TEST_F(SmartReport, EmptySlotsBetweenAttributesArePassedOver) {
@@ -292,9 +334,9 @@ TEST_F(SmartReport, ReceiveRejectedButSendAccepted) {
 TEST_F(SmartReport, EachRunAppendsAWholeReport) {
   Show(HardDisk());
   ShowSmartReport(t->drive);
-  ASSERT_EQ(t->panes.smart.size(), 2u * 22u);
-  EXPECT_EQ(t->panes.smart[22], u" ");
-  EXPECT_EQ(t->panes.smart[27], kColumnHeader);
+  ASSERT_EQ(t->panes.smart.size(), 2u * 37u);
+  EXPECT_EQ(t->panes.smart[37], u" ");
+  EXPECT_EQ(t->panes.smart[42], kColumnHeader);
 }
 
 }  // namespace

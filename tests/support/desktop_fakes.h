@@ -44,7 +44,10 @@ class FakeDialogs final : public Dialogs {
 class FakeShell final : public Shell {
  public:
   void OpenWebAddress(const std::u16string& address) override { opened.push_back(address); }
-  void StartDiskManagement() override { ++diskManagementStarts; }
+  std::u16string StartDiskManagement() override {
+    ++diskManagementStarts;
+    return diskManagementProblem;
+  }
   std::u16string StartWithAdministratorRights(const std::vector<std::u16string>& arguments) override {
     adminStarts.push_back(arguments);
     return adminStartProblem;
@@ -53,6 +56,7 @@ class FakeShell final : public Shell {
   std::vector<std::vector<std::u16string>> adminStarts;
   std::u16string adminStartProblem;  // what the start answers; empty: it started
   int diskManagementStarts = 0;
+  std::u16string diskManagementProblem;  // what StartDiskManagement answers
 };
 
 class FakeFonts final : public SystemFonts {

@@ -1,9 +1,12 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QScrollBar>
+#include <QTemporaryDir>
 
 #include "ui_qt/desktop_fixture.h"
+#include "core/text.h"
 #include "ui/qt/panel_status_bar.h"
+#include "ui/qt/qt_desktop_services.h"
 
 namespace orvella {
 namespace {
@@ -37,9 +40,9 @@ TEST_F(ChooseWindow, ThreeDrivesListInOrderWithTheLastSelectedAndEnterChoosesIt)
   StartUp([&] {
     QTreeWidget* list = DriveList();
     ASSERT_EQ(list->topLevelItemCount(), 3);
-    EXPECT_EQ(Cell(0, 1), QStringLiteral("Maker Alpha"));
-    EXPECT_EQ(Cell(1, 1), QStringLiteral("Maker Beta"));
-    EXPECT_EQ(Cell(2, 1), QStringLiteral("Maker Gamma"));
+    EXPECT_EQ(Cell(0, 2), QStringLiteral("Maker Alpha"));
+    EXPECT_EQ(Cell(1, 2), QStringLiteral("Maker Beta"));
+    EXPECT_EQ(Cell(2, 2), QStringLiteral("Maker Gamma"));
     EXPECT_EQ(list->selectedItems(), QList<QTreeWidgetItem*>{list->topLevelItem(2)});
     EXPECT_EQ(list->currentItem(), list->topLevelItem(2));
     EXPECT_EQ(desktop->Choose().focusWidget(), list);
@@ -96,19 +99,45 @@ TEST_F(ChooseWindow, WithEveryDriveOpenNothingIsSaidBelowTheList) {
 
 // The six columns of the catalogue, then the device path that tells one
 // disk from another.
-TEST_F(ChooseWindow, ListHasTheColumnsAndWidthsOfTheCatalogueThenTheDevicePath) {
+TEST_F(ChooseWindow, ListHasTheDriveNumberTheCatalogueTheDevicePathAndTheState) {
+  VirtualDrive stick = Drive(3, 1000000, "Stick");
+  stick.removable = true;
+  Build(Machine({Drive(0, 1000000), stick}));
+  StartUp([&] {
+    QTreeWidget* list = DriveList();
+    const QStringList captions{"DRIVE", "BUS",    "MODEL",       "FIRMWARE", "SERIAL NUMBER",
+                               "LBA",   "CAPACITY", "DEVICE PATH", "STATE"};
+    ASSERT_EQ(list->columnCount(), 9);
+    for (int c = 0; c < 9; ++c) EXPECT_EQ(list->headerItem()->text(c), captions[c]);
+    const std::vector<int> widths{48, 78, 170, 90, 160, 117};
+    for (int c = 0; c < 6; ++c) EXPECT_EQ(list->columnWidth(c), widths[static_cast<std::size_t>(c)]);
+    EXPECT_GT(list->columnWidth(6), 0);
+    EXPECT_EQ(Cell(0, 0), QStringLiteral("0"));
+    EXPECT_EQ(Cell(1, 0), QStringLiteral("3"));
+    EXPECT_EQ(Cell(0, 7), QStringLiteral("\\\\.\\PhysicalDrive0"));
+    EXPECT_EQ(Cell(0, 8), QStringLiteral("-"));
+    EXPECT_EQ(Cell(1, 8), QStringLiteral("removable"));
+    // The device path is never cut.
+    EXPECT_GE(list->columnWidth(7), list->fontMetrics().horizontalAdvance(Cell(1, 7)));
+    EXPECT_EQ(list->selectionMode(), QAbstractItemView::SingleSelection);
+    EXPECT_EQ(list->selectionBehavior(), QAbstractItemView::SelectRows);
+    QTest::keyClick(list, Qt::Key_Escape);
+  });
+}
+
+// The row under the mouse must not look like the chosen one: the hover is
+// a faint tint, the selection the theme's highlight itself, whatever the
+// theme's colours.
+TEST_F(ChooseWindow, HoverIsAFaintTintAndSelectionTheHighlight) {
   Build(Machine({Drive(0, 1000000)}));
   StartUp([&] {
     QTreeWidget* list = DriveList();
-    const QStringList captions{"BUS", "MODEL", "FIRMWARE", "SERIAL NUMBER", "LBA", "CAPACITY", "DEVICE PATH"};
-    ASSERT_EQ(list->columnCount(), 7);
-    for (int c = 0; c < 7; ++c) EXPECT_EQ(list->headerItem()->text(c), captions[c]);
-    const std::vector<int> widths{78, 170, 90, 160, 117};
-    for (int c = 0; c < 5; ++c) EXPECT_EQ(list->columnWidth(c), widths[static_cast<std::size_t>(c)]);
-    EXPECT_GT(list->columnWidth(5), 0);
-    EXPECT_EQ(Cell(0, 6), QStringLiteral("\\\\.\\PhysicalDrive0"));
-    EXPECT_EQ(list->selectionMode(), QAbstractItemView::SingleSelection);
-    EXPECT_EQ(list->selectionBehavior(), QAbstractItemView::SelectRows);
+    const std::string sheet = list->styleSheet().toStdString();
+    EXPECT_NE(sheet.find("item:selected { background: palette(highlight); color: palette(highlighted-text); }"),
+              std::string::npos)
+        << sheet;
+    EXPECT_NE(sheet.find("item:hover { background: rgba("), std::string::npos) << sheet;
+    EXPECT_NE(sheet.find(", 45); }"), std::string::npos) << sheet;
     QTest::keyClick(list, Qt::Key_Escape);
   });
 }
@@ -122,7 +151,7 @@ TEST_F(ChooseWindow, EveryDriveOfABigMachineIsARowAndTheListScrolls) {
   StartUp([&] {
     QTreeWidget* list = DriveList();
     ASSERT_EQ(list->topLevelItemCount(), 24);
-    EXPECT_EQ(Cell(23, 6), QStringLiteral("\\\\.\\PhysicalDrive23"));
+    EXPECT_EQ(Cell(23, 7), QStringLiteral("\\\\.\\PhysicalDrive23"));
     EXPECT_GT(list->verticalScrollBar()->maximum(), 0);
     QApplication::processEvents();
     EXPECT_TRUE(list->viewport()->rect().intersects(list->visualItemRect(list->topLevelItem(23))));
@@ -144,26 +173,33 @@ TEST_F(ChooseWindow, ModelIsTrimmedWhileFirmwareAndSerialShowAsStored) {
   desktop->State().DeviceCount = 1;
   locale.decimalSeparator = u',';
   WhenModal(&desktop->Choose(), [&] {
-    EXPECT_EQ(Cell(0, 0), QStringLiteral("ATA"));
-    EXPECT_EQ(Cell(0, 1), QStringLiteral("Veltra HD500"));
-    EXPECT_EQ(Cell(0, 2), QStringLiteral("01.02A  "));
-    EXPECT_EQ(Cell(0, 3), QStringLiteral("  VLT 42 "));
-    EXPECT_EQ(Cell(0, 4), QStringLiteral("976773168"));
-    EXPECT_EQ(Cell(0, 5), QStringLiteral("500,1 GB"));
+    EXPECT_EQ(Cell(0, 1), QStringLiteral("ATA"));
+    EXPECT_EQ(Cell(0, 2), QStringLiteral("Veltra HD500"));
+    EXPECT_EQ(Cell(0, 3), QStringLiteral("01.02A  "));
+    EXPECT_EQ(Cell(0, 4), QStringLiteral("  VLT 42 "));
+    EXPECT_EQ(Cell(0, 5), QStringLiteral("976773168"));
+    EXPECT_EQ(Cell(0, 6), QStringLiteral("500,1 GB"));
     QTest::keyClick(DriveList(), Qt::Key_Return);
   });
   EXPECT_TRUE(ChooseDevice(desktop->Drive(), desktop->ChooseLogic()));
 }
 
-TEST_F(ChooseWindow, ADriveBelow65535SectorsIsRefusedAndOneOf65535Accepted) {
+// A drive too small to be chosen is greyed in the list: a click or a
+// double click on it selects nothing and asks nothing; one of exactly
+// 65535 sectors is chosen.
+TEST_F(ChooseWindow, ADriveBelow65535SectorsIsGreyedAndCannotBeChosenWhileOneOf65535Can) {
   Build(Machine({Drive(0, 65534, "Small"), Drive(1, 65535, "Exact")}));
   StartUp([&] {
+    QTreeWidget* list = DriveList();
+    EXPECT_FALSE(list->topLevelItem(0)->flags() & Qt::ItemIsEnabled);
+    EXPECT_FALSE(list->topLevelItem(0)->flags() & Qt::ItemIsSelectable);
+    EXPECT_EQ(Cell(0, 8), QStringLiteral("too small"));
+    EXPECT_TRUE(list->topLevelItem(1)->isSelected());  // the last drive that can be chosen
     ClickRow(0);
-    QTest::mouseClick(Continue(), Qt::LeftButton);
-    ASSERT_EQ(dialogs.boxes.size(), 1u);
-    EXPECT_EQ(dialogs.boxes[0].text, u"This device cannot be accessed because it is smaller than 65535 sectors.  ");
-    EXPECT_EQ(dialogs.boxes[0].caption, u"Cannot access this device");
-    EXPECT_EQ(dialogs.boxes[0].icon, MessageIcon::Information);
+    EXPECT_TRUE(list->selectedItems().isEmpty());
+    EXPECT_FALSE(Continue()->isEnabled());
+    ClickRow(0, true);
+    EXPECT_TRUE(dialogs.boxes.empty());
     EXPECT_TRUE(desktop->Choose().isVisible());
     EXPECT_EQ(desktop->Drive().SelectedDevice, -1);
     ClickRow(1);
@@ -173,15 +209,10 @@ TEST_F(ChooseWindow, ADriveBelow65535SectorsIsRefusedAndOneOf65535Accepted) {
   EXPECT_EQ(WriteOpens().size(), 1u);
 }
 
-TEST_F(ChooseWindow, DoubleClickActsAsContinueIncludingTheRefusal) {
-  Build(Machine({Drive(0, 100, "Tiny"), Drive(1, 1000000, "Big")}));
-  StartUp([&] {
-    ClickRow(0, true);
-    EXPECT_EQ(dialogs.boxes.size(), 1u);
-    EXPECT_TRUE(desktop->Choose().isVisible());
-    ClickRow(1, true);
-  });
-  EXPECT_EQ(desktop->Drive().SelectedDevice, 2);
+TEST_F(ChooseWindow, DoubleClickActsAsContinue) {
+  Build(Machine({Drive(0, 1000000, "Other"), Drive(1, 1000000, "Big")}));
+  StartUp([&] { ClickRow(0, true); });
+  EXPECT_EQ(desktop->Drive().SelectedDevice, 1);
 }
 
 TEST_F(ChooseWindow, AClickOnEmptySpaceClearsTheSelectionAndDisablesContinue) {
@@ -249,6 +280,20 @@ TEST_F(ChooseWindow, LinksOpenTheWebAddressAndDiskManagement) {
   });
   EXPECT_EQ(shell.opened, std::vector<std::u16string>{kMakerWebAddress});
   EXPECT_EQ(shell.diskManagementStarts, 1);
+}
+
+// On a machine with neither GNOME Disks nor KDE Partition Manager the link
+// says so instead of doing nothing.
+TEST(QtShellTest, WithoutADiskToolTheLinkSaysWhatIsMissing) {
+  const QByteArray path = qgetenv("PATH");
+  const QTemporaryDir empty;
+  qputenv("PATH", empty.path().toLocal8Bit());
+  qt::QtShell shell;
+  const std::u16string problem = shell.StartDiskManagement();
+  qputenv("PATH", path);
+  EXPECT_NE(problem.find(u"neither GNOME Disks (gnome-disks) nor KDE Partition Manager (partitionmanager)"),
+            std::u16string::npos)
+      << TextToUtf8(problem);
 }
 
 }  // namespace

@@ -46,9 +46,9 @@ TEST_F(ChooseWindowTest, ThreeDrivesListInOrderWithTheLastSelectedAndEnterChoose
   ASSERT_TRUE(StartUp([&] {
     HWND list = DriveList();
     ASSERT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 3);
-    EXPECT_EQ(test::ListCell(list, 0, 1), u"Maker Alpha");
-    EXPECT_EQ(test::ListCell(list, 1, 1), u"Maker Beta");
-    EXPECT_EQ(test::ListCell(list, 2, 1), u"Maker Gamma");
+    EXPECT_EQ(test::ListCell(list, 0, 2), u"Maker Alpha");
+    EXPECT_EQ(test::ListCell(list, 1, 2), u"Maker Beta");
+    EXPECT_EQ(test::ListCell(list, 2, 2), u"Maker Gamma");
     EXPECT_EQ(Selected(), 2);
     EXPECT_EQ(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED), 2);
     EXPECT_EQ(GetFocus(), list);
@@ -65,16 +65,19 @@ TEST_F(ChooseWindowTest, ThreeDrivesListInOrderWithTheLastSelectedAndEnterChoose
   EXPECT_TRUE(IsWindowVisible(desktop->Main().Handle()));
 }
 
-TEST_F(ChooseWindowTest, ListHasTheCatalogueColumnsThenTheDevicePathAndTheExplorerLook) {
-  Build(Machine({Drive(0, 976773168, "  Padded  ")}));
+TEST_F(ChooseWindowTest, ListHasTheDriveNumberTheCatalogueTheDevicePathTheStateAndTheExplorerLook) {
+  Build(Machine({Drive(2, 976773168, "  Padded  ")}));
   ASSERT_TRUE(StartUp([&] {
-    const char16_t* captions[] = {u"BUS", u"MODEL", u"FIRMWARE", u"SERIAL NUMBER", u"LBA", u"CAPACITY", u"DEVICE PATH"};
-    for (int column = 0; column < 7; ++column) EXPECT_EQ(ColumnCaption(DriveList(), column), captions[column]);
-    EXPECT_EQ(SendMessageW(DriveList(), LVM_GETCOLUMNWIDTH, 0, 0), desktop->Choose().Px(78));
-    EXPECT_EQ(SendMessageW(DriveList(), LVM_GETCOLUMNWIDTH, 4, 0), desktop->Choose().Px(117));
-    EXPECT_EQ(test::ListCell(DriveList(), 0, 4), u"976773168");
-    EXPECT_EQ(test::ListCell(DriveList(), 0, 5), u"500.1 GB");
-    EXPECT_EQ(test::ListCell(DriveList(), 0, 6), u"\\\\.\\PhysicalDrive0");
+    const char16_t* captions[] = {u"DRIVE",    u"BUS",         u"MODEL", u"FIRMWARE", u"SERIAL NUMBER",
+                                  u"LBA", u"CAPACITY", u"DEVICE PATH", u"STATE"};
+    for (int column = 0; column < 9; ++column) EXPECT_EQ(ColumnCaption(DriveList(), column), captions[column]);
+    EXPECT_EQ(SendMessageW(DriveList(), LVM_GETCOLUMNWIDTH, 1, 0), desktop->Choose().Px(78));
+    EXPECT_EQ(SendMessageW(DriveList(), LVM_GETCOLUMNWIDTH, 5, 0), desktop->Choose().Px(117));
+    EXPECT_EQ(test::ListCell(DriveList(), 0, 0), u"2");
+    EXPECT_EQ(test::ListCell(DriveList(), 0, 5), u"976773168");
+    EXPECT_EQ(test::ListCell(DriveList(), 0, 6), u"500.1 GB");
+    EXPECT_EQ(test::ListCell(DriveList(), 0, 7), u"\\\\.\\PhysicalDrive2");
+    EXPECT_EQ(test::ListCell(DriveList(), 0, 8), u"-");
     EXPECT_EQ(desktop->Choose().ListTheme().Theme(), u"explorer");
     const DWORD extended = static_cast<DWORD>(SendMessageW(DriveList(), LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0));
     EXPECT_NE(extended & LVS_EX_FULLROWSELECT, 0u);
@@ -85,21 +88,25 @@ TEST_F(ChooseWindowTest, ListHasTheCatalogueColumnsThenTheDevicePathAndTheExplor
   }));
 }
 
-TEST_F(ChooseWindowTest, ADriveBelow65535SectorsIsRefusedAndOneOf65535Accepted) {
-  Build(Machine({Drive(0, 65534, "Small"), Drive(1, 65535, "Exact")}));
-  bool stayedOpen = false;
+// A drive too small to be chosen is marked and cannot be selected; the
+// last drive that can be chosen is preselected.
+TEST_F(ChooseWindowTest, ADriveBelow65535SectorsCannotBeSelectedWhileOneOf65535Can) {
+  Build(Machine({Drive(0, 65535, "Exact"), Drive(1, 65534, "Small")}));
+  int preselected = -2, afterSelectingSmall = -2;
+  std::u16string state;
   ASSERT_TRUE(StartUp([&] {
+    preselected = Selected();
+    state = test::ListCell(DriveList(), 1, 8);
+    SelectRow(1);
+    afterSelectingSmall = Selected();
     SelectRow(0);
     Click(Continue());
-    stayedOpen = IsWindowVisible(desktop->Choose().Handle()) != FALSE;
-    SelectRow(1);
-    Click(Continue());
   }));
-  EXPECT_TRUE(stayedOpen);
-  ASSERT_EQ(dialogs.boxes.size(), 1u);
-  EXPECT_EQ(dialogs.boxes[0].text, u"This device cannot be accessed because it is smaller than 65535 sectors.  ");
-  EXPECT_EQ(dialogs.boxes[0].caption, u"Cannot access this device");
-  EXPECT_EQ(desktop->Drive().SelectedDevice, 2);
+  EXPECT_EQ(preselected, 0);
+  EXPECT_EQ(state, u"too small");
+  EXPECT_NE(afterSelectingSmall, 1);
+  EXPECT_TRUE(dialogs.boxes.empty());
+  EXPECT_EQ(desktop->Drive().SelectedDevice, 1);
 }
 
 TEST_F(ChooseWindowTest, EscapeInTheListEndsTheProgramWithoutOpeningADrive) {

@@ -155,11 +155,7 @@ void ChooseDialog::SetLinkColour(ChooseLink link, Rgb colour) {
 
 void ChooseDialog::SetSimpleStatusText(const std::u16string& text) { statusBar_->SetSimpleText(ToQt(text)); }
 
-void ChooseDialog::AppendRow(const DriveRow& row) {
-  QStringList cells;
-  for (const auto& cell : row) cells << ToQt(cell);
-  driveList_->addTopLevelItem(new QTreeWidgetItem(cells));
-}
+void ChooseDialog::AppendRow(const DriveListLine& line) { driveList_->AppendLine(line); }
 
 void ChooseDialog::ClearRows() { driveList_->clear(); }
 

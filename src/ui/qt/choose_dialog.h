@@ -28,7 +28,7 @@ class ChooseDialog : public QDialog, public ChooseView {
   void SetLinkColour(ChooseLink link, Rgb colour) override;
   void SetSimpleStatusText(const std::u16string& text) override;
   ThemableWindow& DriveListWindow() override { return *driveList_; }
-  void AppendRow(const DriveRow& row) override;
+  void AppendRow(const DriveListLine& line) override;
   void ClearRows() override;
   int RowCount() override;
   int SelectedRow() override;

@@ -3,27 +3,13 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
-#include <array>
+#include <algorithm>
 
+#include "app/choose_view.h"
 #include "app/desktop.h"
 
 namespace orvella::qt {
 namespace {
-
-struct Column {
-  const char* caption;
-  int width;  // 0: fills the rest
-};
-
-// The six columns of the catalogue, then the device path; the list scrolls
-// sideways where they do not fit and downwards where the drives do not.
-constexpr std::array<Column, 7> kColumns{{{"BUS", 78},
-                                          {"MODEL", 170},
-                                          {"FIRMWARE", 90},
-                                          {"SERIAL NUMBER", 160},
-                                          {"LBA", 117},
-                                          {"CAPACITY", 100},
-                                          {"DEVICE PATH", 0}}};
 
 // The virtual key codes the window logic knows; letters and digits share
 // their codes with Qt's.
@@ -49,31 +35,70 @@ DriveList::DriveList(QWidget* parent) : QTreeWidget(parent) {
   setEditTriggers(QAbstractItemView::NoEditTriggers);
   setAllColumnsShowFocus(true);
   QStringList captions;
-  for (const Column& column : kColumns) captions << QLatin1String(column.caption);
+  for (const DriveListColumn& column : kDriveListColumns) captions << QString::fromUtf16(column.caption);
   setHeaderLabels(captions);
   header()->setSectionsMovable(false);
   header()->setStretchLastSection(true);
-  for (int i = 0; i < static_cast<int>(kColumns.size()); ++i) {
-    if (kColumns[static_cast<std::size_t>(i)].width > 0) setColumnWidth(i, kColumns[static_cast<std::size_t>(i)].width);
-  }
+  for (int i = 0; i < static_cast<int>(kDriveListColumns.size()); ++i)
+    setColumnWidth(i, kDriveListColumns[static_cast<std::size_t>(i)].width);
 }
 
-// The explorer look: flat rows with a soft hover and selection colour,
-// both tints of the theme's highlight so that dark themes stay readable.
+// A drive too small to be chosen is greyed and cannot be selected; the
+// device path column grows to show the longest path whole.
+void DriveList::AppendLine(const DriveListLine& line) {
+  QStringList cells;
+  for (const std::u16string& cell : DriveListCells(line)) cells << QString::fromStdU16String(cell);
+  auto* item = new QTreeWidgetItem(cells);
+  if (!line.choosable) {
+    item->setFlags(item->flags() & ~(Qt::ItemIsSelectable | Qt::ItemIsEnabled));
+    item->setToolTip(0, QStringLiteral("This drive is smaller than 65535 sectors and cannot be chosen."));
+  }
+  addTopLevelItem(item);
+  const int pathColumn = static_cast<int>(kDriveListColumns.size()) - 2;
+  setColumnWidth(pathColumn, std::max(columnWidth(pathColumn), sizeHintForColumn(pathColumn) + 12));
+}
+
+// The explorer look: flat rows with a faint hover tint of the theme's
+// highlight, and the selection in the highlight itself, so that the row
+// under the mouse is never taken for the chosen one in a light or a dark
+// theme; rows that cannot be chosen in the theme's disabled text colour.
 void DriveList::SetWindowTheme(const std::u16string& subAppName) {
-  if (subAppName != u"explorer") return;
+  explorerLook_ = subAppName == u"explorer";
+  if (explorerLook_) ApplyExplorerLook();
+}
+
+// The sheet holds colours of the palette: a new palette (a dark theme
+// switched on while the window lives) draws it anew.
+void DriveList::changeEvent(QEvent* event) {
+  QTreeWidget::changeEvent(event);
+  if (explorerLook_ && event->type() == QEvent::PaletteChange) ApplyExplorerLook();
+}
+
+void DriveList::ApplyExplorerLook() {
   const QColor highlight = palette().color(QPalette::Highlight);
-  const auto tint = [&](int alpha) {
-    return QStringLiteral("rgba(%1, %2, %3, %4)").arg(highlight.red()).arg(highlight.green()).arg(highlight.blue()).arg(alpha);
-  };
-  setStyleSheet(QStringLiteral("QTreeView::item:hover { background: %1; }"
-                               "QTreeView::item:selected { background: %2; color: palette(text); }")
-                    .arg(tint(40), tint(90)));
+  // Halfway between text and background: grey in any theme, also one
+  // whose disabled colours equal its normal ones.
+  const QColor text = palette().color(QPalette::Text);
+  const QColor base = palette().color(QPalette::Base);
+  const QColor disabled((text.red() + base.red()) / 2, (text.green() + base.green()) / 2,
+                        (text.blue() + base.blue()) / 2);
+  const QString sheet = QStringLiteral("QTreeView::item:hover { background: rgba(%1, %2, %3, 45); }"
+                                       "QTreeView::item:selected { background: palette(highlight); "
+                                       "color: palette(highlighted-text); }"
+                                       "QTreeView::item:disabled { color: %4; }")
+                            .arg(highlight.red())
+                            .arg(highlight.green())
+                            .arg(highlight.blue())
+                            .arg(disabled.name());
+  if (sheet != styleSheet()) setStyleSheet(sheet);
 }
 
 void DriveList::mousePressEvent(QMouseEvent* event) {
   QTreeWidget::mousePressEvent(event);
-  if (itemAt(event->position().toPoint()) == nullptr) clearSelection();
+  // Empty space, or a drive that cannot be chosen, leaves no row selected,
+  // so that a double click there cannot act on a row chosen before.
+  const QTreeWidgetItem* item = itemAt(event->position().toPoint());
+  if (item == nullptr || !(item->flags() & Qt::ItemIsSelectable)) clearSelection();
 }
 
 void DriveList::mouseReleaseEvent(QMouseEvent* event) {

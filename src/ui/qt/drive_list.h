@@ -6,6 +6,7 @@
 
 #include <QTreeWidget>
 
+#include "app/choose_view.h"
 #include "app/vista_funcs.h"
 
 namespace orvella::qt {
@@ -16,6 +17,7 @@ class DriveList : public QTreeWidget, public ThemableWindow {
  public:
   explicit DriveList(QWidget* parent);
   void SetWindowTheme(const std::u16string& subAppName) override;
+  void AppendLine(const DriveListLine& line);
 
  signals:
   void clickedAnywhere();
@@ -27,6 +29,12 @@ class DriveList : public QTreeWidget, public ThemableWindow {
   void mouseReleaseEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  void changeEvent(QEvent* event) override;
+
+ private:
+  void ApplyExplorerLook();
+
+  bool explorerLook_ = false;
 };
 
 }  // namespace orvella::qt

@@ -14,14 +14,16 @@ namespace orvella::qt {
 
 void QtShell::OpenWebAddress(const std::u16string& address) { QDesktopServices::openUrl(QUrl(ToQt(address))); }
 
-void QtShell::StartDiskManagement() {
+std::u16string QtShell::StartDiskManagement() {
   for (const char* tool : {"gnome-disks", "partitionmanager"}) {
     const QString program = QStandardPaths::findExecutable(QLatin1String(tool));
-    if (!program.isEmpty()) {
-      QProcess::startDetached(program, {});
-      return;
-    }
+    if (program.isEmpty()) continue;
+    if (QProcess::startDetached(program, {})) return {};
+    return FromQt(QStringLiteral("%1 could not be started.").arg(program));
   }
+  return u"No disk management program is installed: neither GNOME Disks (gnome-disks) nor KDE Partition "
+         u"Manager (partitionmanager) was found. Install one of them, for example with "
+         u"\"sudo apt install gnome-disk-utility\", to see and change the drives' partitions.";
 }
 
 std::u16string QtShell::StartWithAdministratorRights(const std::vector<std::u16string>& arguments) {

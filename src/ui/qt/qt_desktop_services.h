@@ -12,7 +12,7 @@ namespace orvella::qt {
 class QtShell final : public Shell {
  public:
   void OpenWebAddress(const std::u16string& address) override;
-  void StartDiskManagement() override;
+  std::u16string StartDiskManagement() override;
   std::u16string StartWithAdministratorRights(const std::vector<std::u16string>& arguments) override;
 };
 

@@ -1,5 +1,6 @@
 #include "ui/win32/choose_window.h"
 
+#include <algorithm>
 #include <array>
 
 #include "core/program.h"
@@ -26,21 +27,6 @@ enum ControlId {
   kStartAsAdministrator,
   kStatusBar,
 };
-
-struct Column {
-  const char16_t* caption;
-  int width;  // at 96 dots per inch
-};
-
-// The six columns of the catalogue, then the device path; the list scrolls
-// sideways where they do not fit and downwards where the drives do not.
-constexpr std::array<Column, 7> kColumns{{{u"BUS", 78},
-                                          {u"MODEL", 170},
-                                          {u"FIRMWARE", 90},
-                                          {u"SERIAL NUMBER", 160},
-                                          {u"LBA", 117},
-                                          {u"CAPACITY", 100},
-                                          {u"DEVICE PATH", 200}}};
 
 std::u16string UpperWebAddress() {
   std::u16string address = kMakerWebAddress;
@@ -88,11 +74,11 @@ void ChooseWindow::CreateControls() {
 }
 
 void ChooseWindow::AddColumns() {
-  for (std::size_t i = 0; i < kColumns.size(); ++i) {
+  for (std::size_t i = 0; i < kDriveListColumns.size(); ++i) {
     LVCOLUMNW column{};
     column.mask = LVCF_TEXT | LVCF_WIDTH;
-    column.pszText = const_cast<wchar_t*>(reinterpret_cast<const wchar_t*>(kColumns[i].caption));
-    column.cx = Px(kColumns[i].width);
+    column.pszText = const_cast<wchar_t*>(reinterpret_cast<const wchar_t*>(kDriveListColumns[i].caption));
+    column.cx = Px(kDriveListColumns[i].width);
     SendMessageW(driveList_, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&column));
   }
 }
@@ -106,9 +92,10 @@ void ChooseWindow::DpiChanged() {
   underlinedFont_ = FontHandle(underlined, Dpi());
   SetChildFonts(Handle(), windowFont_.Get());
   SendMessageW(lbDiskManagement_.Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(underlinedFont_.Get()), TRUE);
-  for (std::size_t i = 0; i < kColumns.size(); ++i) {
-    SendMessageW(driveList_, LVM_SETCOLUMNWIDTH, i, Px(kColumns[i].width));
+  for (std::size_t i = 0; i < kDriveListColumns.size(); ++i) {
+    SendMessageW(driveList_, LVM_SETCOLUMNWIDTH, i, Px(kDriveListColumns[i].width));
   }
+  WidenPathColumn();
 }
 
 void ChooseWindow::Layout(int width, int height) {
@@ -163,7 +150,9 @@ bool ChooseWindow::PreTranslate(MSG& message) {
 bool ChooseWindow::OnMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam, std::intptr_t& result) {
   switch (message) {
     case WM_COMMAND: return OnCommand(LOWORD(wParam), HIWORD(wParam));
-    case WM_NOTIFY: return OnNotify(reinterpret_cast<const void*>(lParam));
+    case WM_NOTIFY:
+      if (ListNotifyResult(reinterpret_cast<const void*>(lParam), result)) return true;
+      return OnNotify(reinterpret_cast<const void*>(lParam));
     case WM_CTLCOLORSTATIC:
       result = ColourOf(reinterpret_cast<void*>(wParam), reinterpret_cast<HWND>(lParam));
       return true;
@@ -206,12 +195,52 @@ bool ChooseWindow::OnNotify(const void* data) {
   const auto* header = static_cast<const NMHDR*>(data);
   if (header->hwndFrom != driveList_ || logic_ == nullptr) return false;
   switch (header->code) {
+    case NM_CUSTOMDRAW: return false;  // answered in OnMessage, which can give a result
     case NM_CLICK: logic_->DriveListClick(); return true;
     case NM_DBLCLK: logic_->DriveListDblClick(); return true;
     case NM_RETURN: SendMessageW(btContinue_, BM_CLICK, 0, 0); return true;
     case LVN_KEYDOWN: logic_->DriveListKeyDown(reinterpret_cast<const NMLVKEYDOWN*>(data)->wVKey); return true;
     default: return false;
   }
+}
+
+// The rows of drives too small to be chosen are drawn in the grey of
+// disabled text, and the list refuses to select them (the item's lParam
+// says whether its drive may be chosen).
+bool ChooseWindow::ListNotifyResult(const void* data, std::intptr_t& result) {
+  const auto* header = static_cast<const NMHDR*>(data);
+  if (header->hwndFrom != driveList_) return false;
+  if (header->code == NM_CUSTOMDRAW) {
+    const auto* draw = static_cast<const NMLVCUSTOMDRAW*>(data);
+    result = CDRF_DODEFAULT;
+    if (draw->nmcd.dwDrawStage == CDDS_PREPAINT) result = CDRF_NOTIFYITEMDRAW;
+    if (draw->nmcd.dwDrawStage == CDDS_ITEMPREPAINT && draw->nmcd.lItemlParam == 0)
+      const_cast<NMLVCUSTOMDRAW*>(draw)->clrText = GetSysColor(COLOR_GRAYTEXT);
+    return true;
+  }
+  if (header->code == LVN_ITEMCHANGING) {
+    const auto* change = static_cast<const NMLISTVIEW*>(data);
+    result = (change->uChanged & LVIF_STATE) && (change->uNewState & LVIS_SELECTED) && change->lParam == 0;
+    return result != 0;
+  }
+  return false;
+}
+
+// The device path column is as wide as its longest path.
+void ChooseWindow::WidenPathColumn() {
+  const int pathColumn = static_cast<int>(kDriveListColumns.size()) - 2;
+  int width = Px(kDriveListColumns[static_cast<std::size_t>(pathColumn)].width);
+  wchar_t text[512];
+  for (int row = 0; row < RowCount(); ++row) {
+    LVITEMW item{};
+    item.iSubItem = pathColumn;
+    item.pszText = text;
+    item.cchTextMax = 512;
+    SendMessageW(driveList_, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    const auto textWidth = SendMessageW(driveList_, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(text));
+    width = std::max(width, static_cast<int>(textWidth) + Px(16));
+  }
+  SendMessageW(driveList_, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(pathColumn), width);
 }
 
 // The header's labels stand on white; the links and the notice in their
@@ -264,18 +293,21 @@ void ChooseWindow::SetSimpleStatusText(const std::u16string& text) { statusBar_.
 
 void ChooseWindow::ClearRows() { SendMessageW(driveList_, LVM_DELETEALLITEMS, 0, 0); }
 
-void ChooseWindow::AppendRow(const DriveRow& row) {
+void ChooseWindow::AppendRow(const DriveListLine& line) {
+  const auto cells = DriveListCells(line);
   LVITEMW item{};
-  item.mask = LVIF_TEXT;
+  item.mask = LVIF_TEXT | LVIF_PARAM;
   item.iItem = RowCount();
-  item.pszText = const_cast<wchar_t*>(Wide(row[0]));
+  item.pszText = const_cast<wchar_t*>(Wide(cells[0]));
+  item.lParam = line.choosable ? 1 : 0;
   const auto index = SendMessageW(driveList_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
-  for (std::size_t cell = 1; cell < row.size(); ++cell) {
+  for (std::size_t cell = 1; cell < cells.size(); ++cell) {
     LVITEMW sub{};
     sub.iSubItem = static_cast<int>(cell);
-    sub.pszText = const_cast<wchar_t*>(Wide(row[cell]));
+    sub.pszText = const_cast<wchar_t*>(Wide(cells[cell]));
     SendMessageW(driveList_, LVM_SETITEMTEXTW, index, reinterpret_cast<LPARAM>(&sub));
   }
+  WidenPathColumn();
 }
 
 int ChooseWindow::RowCount() { return static_cast<int>(SendMessageW(driveList_, LVM_GETITEMCOUNT, 0, 0)); }

@@ -30,7 +30,7 @@ class ChooseWindow final : public TopWindow, public ChooseView {
   void SetSimpleStatusText(const std::u16string& text) override;
   ThemableWindow& DriveListWindow() override { return listTheme_; }
   void ClearRows() override;
-  void AppendRow(const DriveRow& row) override;
+  void AppendRow(const DriveListLine& line) override;
   int RowCount() override;
   int SelectedRow() override;
   void SelectRow(int row) override;
@@ -62,6 +62,8 @@ class ChooseWindow final : public TopWindow, public ChooseView {
   bool OnMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam, std::intptr_t& result) override;
   bool OnCommand(int id, int code);
   bool OnNotify(const void* header);
+  bool ListNotifyResult(const void* header, std::intptr_t& result);
+  void WidenPathColumn();
   std::intptr_t ColourOf(void* dc, WindowHandle control);
 
   std::function<bool()> ended_;

@@ -49,8 +49,14 @@ void Win32Shell::OpenWebAddress(const std::u16string& address) {
   ShellExecuteW(nullptr, L"open", Wide(address), nullptr, nullptr, SW_SHOW);
 }
 
-void Win32Shell::StartDiskManagement() {
-  ShellExecuteW(nullptr, L"open", L"diskmgmt.msc", nullptr, nullptr, SW_SHOWNORMAL);
+// ShellExecuteW tells of a failure by a result of 32 or less.
+std::u16string Win32Shell::StartDiskManagement() {
+  const auto result = reinterpret_cast<std::intptr_t>(
+      ShellExecuteW(nullptr, L"open", L"diskmgmt.msc", nullptr, nullptr, SW_SHOWNORMAL));
+  if (result > 32) return {};
+  return u"The Disk Management console (diskmgmt.msc) could not be opened (error " + IntToStr(result) +
+         u"). It is part of Windows; on editions without it, the drives' partitions can be seen with "
+         u"\"diskpart\" in a command prompt.";
 }
 
 std::u16string Win32Shell::StartWithAdministratorRights(const std::vector<std::u16string>& arguments) {

@@ -39,7 +39,7 @@ class Win32Application final : public Application {
 class Win32Shell final : public Shell {
  public:
   void OpenWebAddress(const std::u16string& address) override;
-  void StartDiskManagement() override;
+  std::u16string StartDiskManagement() override;
   std::u16string StartWithAdministratorRights(const std::vector<std::u16string>& arguments) override;
 };
 
