@@ -6,44 +6,9 @@
 
 #include "app/desktop.h"
 #include "app/vista_funcs.h"
+#include "reports/drive_list.h"
 
 namespace orvella {
-
-// The cells of one DriveList row: BUS, MODEL, FIRMWARE, SERIAL NUMBER, LBA,
-// CAPACITY, and the DEVICE PATH by which the system names the drive (the
-// drive numbers alone would not tell one disk from another).
-using DriveRow = std::array<std::u16string, 7>;
-
-// One line of DriveList: the drive number that every later screen shows as
-// [n] first, the catalogue's cells, then what the user must know before
-// choosing (system disk, mounted, read-only, removable, too small). A
-// drive too small to be chosen is shown greyed and cannot be selected.
-struct DriveListLine {
-  std::u16string number;
-  DriveRow row;
-  std::u16string state;
-  bool choosable = true;
-};
-
-struct DriveListColumn {
-  const char16_t* caption;
-  int width;  // pixels at 96 dots per inch
-};
-
-// The columns of DriveList in order, the same in every desktop; the list
-// scrolls sideways where they do not fit.
-inline constexpr std::array<DriveListColumn, 9> kDriveListColumns{{{u"DRIVE", 48},
-                                                                 {u"BUS", 78},
-                                                                 {u"MODEL", 170},
-                                                                 {u"FIRMWARE", 90},
-                                                                 {u"SERIAL NUMBER", 160},
-                                                                 {u"LBA", 117},
-                                                                 {u"CAPACITY", 100},
-                                                                 {u"DEVICE PATH", 220},
-                                                                 {u"STATE", 200}}};
-
-// The cells of a line in column order.
-std::array<std::u16string, kDriveListColumns.size()> DriveListCells(const DriveListLine& line);
 
 // The labels that act as links.
 enum class ChooseLink { WebAddress, Copyright, DiskManagement };

@@ -105,56 +105,6 @@ void TFmChoose::Label1MouseUp(MouseButton button) {
   if (button == MouseButton::Left) view_.SetLinkColour(ChooseLink::WebAddress, kLinkBlue);
 }
 
-DriveRow DriveListRow(Program& program, int index) {
-  const TDeviceTable& entry = program.DeviceTables.at(static_cast<std::size_t>(index));
-  const TIdentifyDeviceData& data = entry.IdentifyData;
-  // The capacity wraps like the signed 64-bit product it is.
-  const auto bytes = static_cast<std::int64_t>(static_cast<std::uint64_t>(data.LBA) *
-                                               static_cast<std::uint64_t>(data.SectorSize));
-  return {BusTypeToStr(data.BusType), Trim(data.Model), data.FW, data.SN, IntToStr(data.LBA),
-          CapacityToStr(bytes, program.locale.DecimalSeparator()), program.os.DriveNamesOf(entry.DeviceNumber).devicePath};
-}
-
-DriveRow ShownDriveListRow(Program& program, int index) {
-  DriveRow cells = DriveListRow(program, index);
-  for (std::u16string& cell : cells) cell = DisplaySafe(cell);
-  return cells;
-}
-
-bool HoldsRunningSystem(const DriveNames& names) {
-  for (const Unmount& fileSystem : names.fileSystems) {
-    for (const char16_t* systemPlace : {u"/", u"/boot", u"/usr", u"/boot/efi", u"C:\\"})
-      if (fileSystem.mountPoint == systemPlace) return true;
-  }
-  return false;
-}
-
-std::u16string DriveStateText(const DriveNames& names, bool removable, bool tooSmall) {
-  std::u16string text;
-  for (const auto& [holds, word] :
-       {std::pair{HoldsRunningSystem(names), u"system disk"}, std::pair{removable, u"removable"},
-        std::pair{names.readOnly, u"read-only"}, std::pair{names.mounted, u"mounted"},
-        std::pair{tooSmall, u"too small"}})
-    if (holds) text += (text.empty() ? u"" : u", ") + std::u16string(word);
-  return text.empty() ? u"-" : text;
-}
-
-DriveListLine DriveListLineOf(Program& program, int index) {
-  const TDeviceTable& entry = program.DeviceTables.at(static_cast<std::size_t>(index));
-  const bool tooSmall = entry.IdentifyData.LBA < kSmallestChoosableLba;
-  return {UIntToStr(entry.DeviceNumber), ShownDriveListRow(program, index),
-          DriveStateText(program.os.DriveNamesOf(entry.DeviceNumber), entry.IdentifyData.RemovableMedia != 0, tooSmall),
-          !tooSmall};
-}
-
-std::array<std::u16string, kDriveListColumns.size()> DriveListCells(const DriveListLine& line) {
-  std::array<std::u16string, kDriveListColumns.size()> cells;
-  cells[0] = line.number;
-  std::copy(line.row.begin(), line.row.end(), cells.begin() + 1);
-  cells.back() = line.state;
-  return cells;
-}
-
 void TellOfUnopenedDrives(Program& program, ChooseView& view) {
   const bool rightsMissing = RightsMissingForEveryDrive(program);
   const std::u16string note = UnopenedDrivesNote(program);

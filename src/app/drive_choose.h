@@ -9,9 +9,6 @@
 
 namespace orvella {
 
-// Drives with fewer sectors than this cannot be chosen.
-inline constexpr std::int64_t kSmallestChoosableLba = 65535;
-
 class TFmChoose {
  public:
   TFmChoose(Program& program, Desktop& desktop, ChooseView& view)
@@ -52,24 +49,6 @@ class TFmChoose {
   bool deviceChosen_ = false;
   std::int64_t chosenEntry_ = -1;
 };
-
-// The cells of catalogue entry `index` as DriveList shows them.
-DriveRow DriveListRow(Program& program, int index);
-
-// The same cells as they are shown: what the drive reported about itself
-// with its control characters made visible (core/display_text.h).
-DriveRow ShownDriveListRow(Program& program, int index);
-
-// Whether a drive holds the running system: a file system mounted at the
-// root, /boot, /usr or /boot/efi, or the Windows system drive C:.
-bool HoldsRunningSystem(const DriveNames& names);
-
-// The drive's state in words, joined by ", ": "system disk", "removable",
-// "read-only", "mounted", "too small"; "-" when none applies.
-std::u16string DriveStateText(const DriveNames& names, bool removable, bool tooSmall);
-
-// The whole line of catalogue entry `index`.
-DriveListLine DriveListLineOf(Program& program, int index);
 
 // Below the list: how many drives could not be opened and why; with an
 // empty list for want of rights, that explanation and the offer to start

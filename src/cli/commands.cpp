@@ -4,7 +4,6 @@
 #include <filesystem>
 #include <optional>
 
-#include "app/drive_choose.h"
 #include "catalogue/enumeration.h"
 #include "catalogue/unopened_drives.h"
 #include "cli/atomic_file.h"
@@ -25,6 +24,7 @@
 #include "record/erase_record.h"
 #include "record/record_signature.h"
 #include "reports/device_details_report.h"
+#include "reports/drive_list.h"
 #include "reports/nvme_health_report.h"
 #include "reports/smart_report.h"
 #include "reports/text_forms.h"

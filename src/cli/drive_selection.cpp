@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <variant>
 
-#include "app/drive_choose.h"
 #include "cli/terminal.h"
 #include "catalogue/enumeration.h"
 #include "core/system_error_text.h"
 #include "core/text.h"
+#include "reports/drive_list.h"
 #include "reports/text_forms.h"
 
 namespace orvella::cli {

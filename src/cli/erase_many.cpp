@@ -20,6 +20,7 @@
 #include "cli/terminal_format_page.h"
 #include "core/display_text.h"
 #include "core/text.h"
+#include "device/device_records.h"
 #include "format/format_procedure.h"
 #include "record/erase_record.h"
 #include "record/record_json.h"
@@ -144,6 +145,13 @@ void RunLane(const Options& options, Lane& lane, DriveBoard& board, std::size_t 
   lane.done = true;
 }
 
+// A drive without a serial number says so in the tables, rather than
+// showing the catalogue's placeholder as if it were one.
+std::string SerialCell(const TDeviceTable& entry) {
+  const std::u16string serial = ReportedSerial(entry.IdentifyData);
+  return serial.empty() ? "(none)" : TextToUtf8(serial);
+}
+
 std::vector<BoardRow> BoardRows(const Lanes& lanes) {
   std::vector<BoardRow> rows;
   for (const auto& lane : lanes) {
@@ -151,7 +159,7 @@ std::vector<BoardRow> BoardRows(const Lanes& lanes) {
     BoardRow row;
     row.number = std::to_string(entry.DeviceNumber);
     row.path = TextToUtf8(DevicePathOf(*lane));
-    row.serial = TextToUtf8(Trim(entry.IdentifyData.SN));
+    row.serial = SerialCell(entry);
     rows.push_back(row);
   }
   return rows;
@@ -195,9 +203,8 @@ void PrintSummary(Session& s, const Lanes& lanes) {
   std::vector<std::vector<std::string>> cells = {{"DRIVE", "DEVICE PATH", "SERIAL NUMBER", "RESULT", "EXIT"}};
   for (const auto& lane : lanes) {
     const TDeviceTable& entry = lane->run.Entry();
-    cells.push_back({std::to_string(entry.DeviceNumber), TextToUtf8(DevicePathOf(*lane)),
-                     TextToUtf8(Trim(entry.IdentifyData.SN)), EraseResultName(lane->facts.run),
-                     std::to_string(lane->exit)});
+    cells.push_back({std::to_string(entry.DeviceNumber), TextToUtf8(DevicePathOf(*lane)), SerialCell(entry),
+                     EraseResultName(lane->facts.run), std::to_string(lane->exit)});
   }
   std::string table = DriveBoard::Table(cells);
   table.pop_back();

@@ -1,8 +1,9 @@
 #include "cli/erase_steps.h"
 
-#include "app/drive_choose.h"
 #include "core/display_text.h"
 #include "core/text.h"
+#include "device/device_records.h"
+#include "reports/drive_list.h"
 #include "reports/text_forms.h"
 
 namespace orvella::cli {
@@ -13,14 +14,22 @@ std::string DriveIdentityLine(DriveRun& run) {
   const DriveRow cells = ShownDriveListRow(run.program, static_cast<int>(run.SelectedDevice));
   std::u16string line = u"Drive " + UIntToStr(entry.DeviceNumber) + u": " + DisplaySafe(names.devicePath);
   if (!names.stableLink.empty()) line += u" (" + DisplaySafe(names.stableLink) + u")";
-  line += u", model \"" + cells[1] + u"\", serial \"" + DisplaySafe(Trim(entry.IdentifyData.SN)) + u"\", " + cells[5] + u" (" +
-          IntToGroupedStr(entry.IdentifyData.LBA) + u" sectors)";
+  const std::u16string serial = ReportedSerial(entry.IdentifyData);
+  line += u", model \"" + cells[1] + u"\", " +
+          (serial.empty() ? u"no serial number" : u"serial \"" + DisplaySafe(serial) + u"\"") + u", " + cells[5] +
+          u" (" + IntToGroupedStr(entry.IdentifyData.LBA) + u" sectors)";
   return TextToUtf8(line);
 }
 
 std::optional<ExitCode> CheckExpectedSerial(Console& console, const DriveRun& drive, const std::string& expected) {
   if (expected.empty()) return std::nullopt;
-  const std::string serial = TextToUtf8(Trim(drive.Entry().IdentifyData.SN));
+  const std::string serial = TextToUtf8(ReportedSerial(drive.Entry().IdentifyData));
+  if (serial.empty()) {
+    console.Problem(
+        "not erasing: the drive reports no serial number, so it cannot be the one --expect-serial names ('" + expected +
+        "'); nothing was written.");
+    return kExitRefused;
+  }
   if (serial == TextToUtf8(Trim(Utf8ToText(expected)))) return std::nullopt;
   console.Problem("not erasing: the drive's serial number is '" + serial + "', not '" + expected +
                   "'; nothing was written.");

@@ -3,6 +3,7 @@
 // other device paths for whole drives.
 #include "cli/real_drives.h"
 #include "platform/windows/win32_os.h"
+#include "platform/windows/win32_system_use.h"
 
 namespace orvella::cli {
 
@@ -10,7 +11,8 @@ std::optional<RealDrives> OpenRealDrives() {
   return RealDrives{std::make_unique<Win32Os>(), [](const std::string& path) {
                       return DevicePathAnswer{std::nullopt, path + " names no drive; on Windows name the drive by "
                                                                    "its number or as \\\\.\\PhysicalDriveN"};
-                    }};
+                    },
+                    Win32SystemUse()};
 }
 
 }  // namespace orvella::cli

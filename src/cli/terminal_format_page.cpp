@@ -5,6 +5,7 @@
 #include "cli/terminal.h"
 #include "core/display_text.h"
 #include "core/text.h"
+#include "device/device_records.h"
 
 namespace orvella::cli {
 namespace {
@@ -35,9 +36,8 @@ int LeadingNumber(const std::u16string& caption) {
 }  // namespace
 
 ConfirmationWord ConfirmationWordOf(const std::u16string& serial, std::uint32_t driveNumber) {
-  // "000000" is what the catalogue holds for a drive that reports no serial.
   const std::u16string trimmed = Trim(serial);
-  if (trimmed.empty() || trimmed == u"000000") return {std::to_string(driveNumber), "the drive number"};
+  if (trimmed.empty() || trimmed == kNoSerialPlaceholder) return {std::to_string(driveNumber), "the drive number"};
   if (trimmed.size() <= 4) return {TextToUtf8(trimmed), "the drive's serial number"};
   return {TextToUtf8(trimmed.substr(trimmed.size() - 4)), "the last four characters of the drive's serial number"};
 }

@@ -23,7 +23,7 @@ struct ConfirmationWord {
 };
 
 // The last four characters of the drive's serial number, or its drive
-// number where it reports no serial ("000000" in the catalogue).
+// number where it reports no serial (the catalogue's placeholder).
 ConfirmationWord ConfirmationWordOf(const std::u16string& serial, std::uint32_t driveNumber);
 
 struct TerminalChoices {

@@ -42,15 +42,4 @@ void PrepareStandardStreams() {
   }
 }
 
-bool RunsAsAdministrator() {
-  HANDLE token = nullptr;
-  if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
-  TOKEN_ELEVATION elevation{};
-  DWORD size = 0;
-  const bool elevated = ::GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size) &&
-                        elevation.TokenIsElevated != 0;
-  ::CloseHandle(token);
-  return elevated;
-}
-
 }  // namespace orvella::cli

@@ -37,14 +37,7 @@ CommandBlock BuildCommandBlock(std::uint32_t bufferSize, std::uint8_t driveNumbe
                                const TIDERegisterBlock& registers) {
   CommandBlock block{};
   PutU32(block.data(), layout::CmdInBufferSize, bufferSize);
-  std::uint8_t* regs = block.data() + layout::CmdInDriveRegs;
-  regs[layout::IdeRegsFeatures] = registers.bFeaturesReg;
-  regs[layout::IdeRegsSectorCount] = registers.bSectorCountReg;
-  regs[layout::IdeRegsSectorNumber] = registers.bSectorNumberReg;
-  regs[layout::IdeRegsCylLow] = registers.bCylLowReg;
-  regs[layout::IdeRegsCylHigh] = registers.bCylHighReg;
-  regs[layout::IdeRegsDriveHead] = registers.bDriveHeadReg;
-  regs[layout::IdeRegsCommand] = registers.bCommandReg;
+  PutIdeRegisters(block.data() + layout::CmdInDriveRegs, registers);
   block[layout::CmdInDriveNumber] = driveNumber;
   return block;
 }

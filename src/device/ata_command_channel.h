@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 
+#include "platform/ide_registers.h"
 #include "platform/os.h"
 
 namespace orvella {
@@ -13,17 +14,6 @@ namespace orvella {
 // One 512-byte sector of ATA data (IDENTIFY data, a S.M.A.R.T. page).
 inline constexpr std::size_t kAtaSectorSize = 512;
 using AtaSector = std::array<std::uint8_t, kAtaSectorSize>;
-
-// The seven ATA registers, in the order of the IDEREGS fields they fill.
-struct TIDERegisterBlock {
-  std::uint8_t bFeaturesReg = 0;
-  std::uint8_t bSectorCountReg = 0;
-  std::uint8_t bSectorNumberReg = 0;
-  std::uint8_t bCylLowReg = 0;
-  std::uint8_t bCylHighReg = 0;
-  std::uint8_t bDriveHeadReg = 0;
-  std::uint8_t bCommandReg = 0;
-};
 
 // The SENDCMDINPARAMS block of a request, zero but for the buffer size, the
 // registers (IDEREGS.bReserved stays 0) and the drive number.

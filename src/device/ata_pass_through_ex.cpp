@@ -6,25 +6,6 @@
 #include "platform/byte_order.h"
 
 namespace orvella {
-namespace {
-
-void PutTaskFile(std::uint8_t* at, const TIDERegisterBlock& r) {
-  at[layout::IdeRegsFeatures] = r.bFeaturesReg;
-  at[layout::IdeRegsSectorCount] = r.bSectorCountReg;
-  at[layout::IdeRegsSectorNumber] = r.bSectorNumberReg;
-  at[layout::IdeRegsCylLow] = r.bCylLowReg;
-  at[layout::IdeRegsCylHigh] = r.bCylHighReg;
-  at[layout::IdeRegsDriveHead] = r.bDriveHeadReg;
-  at[layout::IdeRegsCommand] = r.bCommandReg;
-}
-
-TIDERegisterBlock TaskFileAt(const std::uint8_t* at) {
-  return {at[layout::IdeRegsFeatures], at[layout::IdeRegsSectorCount], at[layout::IdeRegsSectorNumber],
-          at[layout::IdeRegsCylLow],   at[layout::IdeRegsCylHigh],     at[layout::IdeRegsDriveHead],
-          at[layout::IdeRegsCommand]};
-}
-
-}  // namespace
 
 std::uint64_t AtaTaskFileResult::Lba48() const {
   const auto byte = [](std::uint8_t value, int index) { return std::uint64_t{value} << (8 * index); };
@@ -47,8 +28,8 @@ bool AtaPassThroughRegisters(Os& os, Handle handle, const AtaTaskFileCommand& co
   PutU32(buffer.data(), layout::AtaPtDataTransferLength, dataLength);
   PutU32(buffer.data(), layout::AtaPtTimeOutValue, command.timeoutSeconds);
   PutLE(buffer.data(), layout::AtaPtDataBufferOffset, 8, layout::AtaPtSize);
-  if (command.ext48) PutTaskFile(buffer.data() + layout::AtaPtPreviousTaskFile, command.previous);
-  PutTaskFile(buffer.data() + layout::AtaPtCurrentTaskFile, command.current);
+  if (command.ext48) PutIdeRegisters(buffer.data() + layout::AtaPtPreviousTaskFile, command.previous);
+  PutIdeRegisters(buffer.data() + layout::AtaPtCurrentTaskFile, command.current);
   if (command.dataOut && data != nullptr) std::copy(data->begin(), data->end(), buffer.begin() + layout::AtaPtSize);
 
   std::uint32_t returned = 0;
@@ -56,8 +37,8 @@ bool AtaPassThroughRegisters(Os& os, Handle handle, const AtaTaskFileCommand& co
     return false;
   const std::uint32_t expected = command.dataIn ? size : layout::AtaPtSize;
   if (returned < expected) return false;
-  result.current = TaskFileAt(buffer.data() + layout::AtaPtCurrentTaskFile);
-  result.previous = TaskFileAt(buffer.data() + layout::AtaPtPreviousTaskFile);
+  result.current = IdeRegistersAt(buffer.data() + layout::AtaPtCurrentTaskFile);
+  result.previous = IdeRegistersAt(buffer.data() + layout::AtaPtPreviousTaskFile);
   // The command register holds the status on return.
   aborted = (result.current.bCommandReg & (ata::StatusError | ata::StatusDeviceFault)) != 0;
   if (!aborted && data != nullptr && command.dataIn)

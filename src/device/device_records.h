@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace orvella {
@@ -28,6 +29,21 @@ struct TIdentifyDeviceData {
 
   bool operator==(const TIdentifyDeviceData&) const = default;
 };
+
+// The drive's size in bytes: its sector count times its sector size,
+// multiplied unsigned. Empty where either is negative or the product passes
+// the largest byte offset a drive position can hold (2^63 - 1): no drive
+// comes near it, only a damaged or made-up entry does.
+std::optional<std::int64_t> DriveBytes(const TIdentifyDeviceData& data);
+
+// What `SN` holds for a drive that reports no serial number. It fills the
+// drive list's column and is nobody's serial number: no drive is checked
+// against it, confirmed by it or recorded under it.
+inline constexpr char16_t kNoSerialPlaceholder[] = u"000000";
+
+// The serial number the drive reported, trimmed; empty for a drive that
+// reported none.
+std::u16string ReportedSerial(const TIdentifyDeviceData& data);
 
 // One entry of the device catalogue.
 struct TDeviceTable {

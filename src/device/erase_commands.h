@@ -17,23 +17,6 @@ namespace orvella {
 
 // --- ATA ---------------------------------------------------------------
 
-namespace ata {
-inline constexpr std::uint8_t Sanitize = 0xB4;
-inline constexpr std::uint16_t SanitizeStatusExt = 0x0000;
-inline constexpr std::uint16_t CryptoScrambleExt = 0x0011;
-inline constexpr std::uint16_t BlockEraseExt = 0x0012;
-inline constexpr std::uint16_t OverwriteExt = 0x0014;
-inline constexpr std::uint32_t CryptoScrambleKey = 0x43727970;  // "Cryp"
-inline constexpr std::uint32_t BlockEraseKey = 0x426B4572;      // "BkEr"
-inline constexpr std::uint16_t OverwriteKey = 0x4F57;           // "OW", in LBA 47:32
-inline constexpr std::uint8_t SanitizeFailureMode = 0x10;       // COUNT bit 4
-inline constexpr std::uint8_t SecuritySetPassword = 0xF1;
-inline constexpr std::uint8_t SecurityUnlock = 0xF2;
-inline constexpr std::uint8_t SecurityErasePrepare = 0xF3;
-inline constexpr std::uint8_t SecurityEraseUnit = 0xF4;
-inline constexpr std::uint8_t SecurityDisablePassword = 0xF6;
-}  // namespace ata
-
 enum class AtaSanitizeAction { BlockErase, CryptoScramble, Overwrite };
 
 // SANITIZE with its feature, key and the failure-mode bit; an overwrite

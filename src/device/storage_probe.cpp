@@ -228,7 +228,7 @@ std::int64_t ProbeStorageDevice(Program& program, Handle handle, TIdentifyDevice
   if (sectors > 0) record.UnaddressableBytes = length - sectors * sectorSize;
   record.Model = OrDefault(Trim(texts.vendor) + u" " + texts.product, u"Storage Device");
   record.FW = OrDefault(texts.revision, u"0000");
-  record.SN = OrDefault(DecodedSerial(program, texts.serial), u"000000");
+  record.SN = OrDefault(DecodedSerial(program, texts.serial), kNoSerialPlaceholder);
   Info = record;
   return 0;
 }

@@ -1,11 +1,13 @@
-// A block whose write failed is written again in halves, and the halves that
-// fail in halves again, down to single sectors, so that only the sectors
-// that really refuse stay unwritten. The work is bounded: a block gets at
-// most a fixed number of attempts, a run a fixed time for all its blocks;
-// what is left when either is spent counts as not written, and says so.
+// A block whose write (or read-back) failed is tried again in halves, and
+// the halves that fail in halves again, down to single sectors, so that only
+// the sectors that really refuse stay unwritten (or unread). The work is
+// bounded: a block gets at most a fixed number of attempts, a run a fixed
+// time for all its blocks; what is left when either is spent counts as
+// failed, and says so.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "core/clock.h"
@@ -31,7 +33,7 @@ struct FailedRange {
 
 struct NarrowedBlock {
   std::vector<FailedRange> failed;  // ascending, adjacent ranges of one code joined
-  bool driveGone = false;           // a write found the drive gone; narrowing stopped there
+  bool driveGone = false;           // an attempt found the drive gone; narrowing stopped there
   std::uint32_t goneCode = 0;
   bool cutShort = false;            // the budget ran out: the ranges left were counted whole
 };
@@ -47,5 +49,14 @@ struct NarrowingTarget {
 // Narrows `block`, whose whole write failed with `code`.
 NarrowedBlock NarrowFailedBlock(const NarrowingTarget& target, Extent block, std::uint32_t code,
                                 NarrowingBudget& budget);
+
+// One more try of a piece of a failed block: 0 when it went through, else
+// the error code.
+using PieceAttempt = std::function<std::uint32_t(Extent piece)>;
+
+// Narrows `block`, which failed whole with `code`, trying its pieces with
+// `attempt`, in sectors of `sectorSize` bytes.
+NarrowedBlock NarrowFailedPieces(const PieceAttempt& attempt, std::int64_t sectorSize, Clock& clock, Extent block,
+                                 std::uint32_t code, NarrowingBudget& budget);
 
 }  // namespace orvella

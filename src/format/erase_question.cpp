@@ -1,10 +1,10 @@
 #include "format/erase_question.h"
 
-#include "app/drive_choose.h"
 #include "core/display_text.h"
 #include "device/drive_run.h"
 #include "format/format_write_loop.h"
 #include "core/text.h"
+#include "reports/drive_list.h"
 #include "reports/text_forms.h"
 
 namespace orvella {
@@ -19,7 +19,7 @@ constexpr std::size_t kFileSystemsNamed = 4;
 // tables, not the data.
 bool WipesOnlyTheEnds(const DriveRun& run, bool quickWipe) {
   const TIdentifyDeviceData& data = run.Entry().IdentifyData;
-  return ExtentsToWrite(data.LBA * data.SectorSize, quickWipe, data.SectorSize).size() > 1;
+  return ExtentsToWrite(DriveBytes(data).value_or(0), quickWipe, data.SectorSize).size() > 1;
 }
 
 std::u16string FileSystemLines(const std::vector<Unmount>& fileSystems) {

@@ -119,7 +119,10 @@ WriteRun::WriteRun(DriveRun& run, FormatPageView& view, const EraseChoices& choi
       choices_(choices),
       verify_(choices.Verification()),
       sectorSize_(run.Entry().IdentifyData.SectorSize),
-      driveBytes_(run.Entry().IdentifyData.LBA * sectorSize_),
+      // Every entry has a size that fits: the probe divides the device's
+      // length by its sector size, and a drive file's length is checked as
+      // it is read. A damaged one throws rather than writing a wrong extent.
+      driveBytes_(DriveBytes(run.Entry().IdentifyData).value()),
       extents_(ExtentsToWrite(driveBytes_, choices.quickWipe, sectorSize_)),
       startTime_(NowMs()),
       narrowing_(startTime_) {

@@ -3,8 +3,9 @@
 #include <algorithm>
 #include <deque>
 
-#include "device/drive_run.h"
 #include "core/text.h"
+#include "device/drive_run.h"
+#include "format/bad_sector_narrowing.h"
 #include "format/run_texts.h"
 #include "format/sample_plan.h"
 #include "reports/text_forms.h"
@@ -27,7 +28,12 @@ constexpr std::int64_t kSeekWorth = 256 * 1024;
 class ReadBack {
  public:
   ReadBack(DriveRun& run, FormatPageView& view, void* buffer, const VerifyRequest& request)
-      : run_(run), program_(run.program), view_(view), buffer_(buffer), sectorSize_(request.sectorSize) {
+      : run_(run),
+        program_(run.program),
+        view_(view),
+        buffer_(buffer),
+        sectorSize_(request.sectorSize),
+        narrowing_(NowMs()) {
     outcome_.method = request.method;
     Plan(request);
   }
@@ -40,6 +46,9 @@ class ReadBack {
   void ReadAll(ZeroReader& reader);
   void QueueAhead(ZeroReader& reader);
   bool Account(const BlockRead& read);
+  void CountRead(std::int64_t offset, const std::vector<Extent>& checked, const std::vector<ByteSpan>& nonZero);
+  bool NarrowUnread(Extent block, std::uint32_t code);
+  std::uint32_t ReadPiece(Extent piece);
   void ShowProgress(std::int64_t position);
   void ShowSpeed();
   void LogError(const std::u16string& line);
@@ -59,6 +68,7 @@ class ReadBack {
   std::int64_t block_ = kLargestBlock;
   std::int64_t done_ = 0;  // bytes handled, read or not
   std::int64_t startMs_ = 0;
+  NarrowingBudget narrowing_;
   VerificationOutcome outcome_;
 };
 
@@ -160,16 +170,55 @@ bool ReadBack::Account(const BlockRead& read) {
     return true;
   }
   if (read.read) {
-    outcome_.bytesRead += BytesIn(checked);
-    for (const ByteSpan& span : read.nonZero)
-      for (const Extent& e : Within(checked, {read.offset + span.from, read.offset + span.to}))
-        AddMerged(outcome_.mismatches, e);
+    CountRead(read.offset, checked, read.nonZero);
     return true;
   }
   LogError(u"Verify Error occurred at offset " + IntToGroupedStr(read.offset) + u":   " + CodeAndText(read.error));
   if (MeansUnplugged(read.error)) return false;
-  for (const Extent& e : checked) AddMerged(outcome_.unread, e);
+  return NarrowUnread({read.offset, read.offset + read.length}, read.error);
+}
+
+// The checked bytes of a read that went through: read, and where not zero
+// (`nonZero`, offsets from `offset`), mismatched.
+void ReadBack::CountRead(std::int64_t offset, const std::vector<Extent>& checked,
+                         const std::vector<ByteSpan>& nonZero) {
+  outcome_.bytesRead += BytesIn(checked);
+  for (const ByteSpan& span : nonZero)
+    for (const Extent& e : Within(checked, {offset + span.from, offset + span.to})) AddMerged(outcome_.mismatches, e);
+}
+
+// A block whose read failed is read again in halves down to the sectors
+// that refuse, so that one bad sector does not leave a whole block unread;
+// what reads is checked like any block. False when the drive went away.
+bool ReadBack::NarrowUnread(Extent block, std::uint32_t code) {
+  const bool budgetSpentBefore = narrowing_.spent;
+  const PieceAttempt read = [this](Extent piece) { return ReadPiece(piece); };
+  const NarrowedBlock narrowed = NarrowFailedPieces(read, sectorSize_, program_.clock, block, code, narrowing_);
+  for (const FailedRange& range : narrowed.failed)
+    for (const Extent& e : Within(ranges_, range.extent)) AddMerged(outcome_.unread, e);
+  if (narrowed.driveGone) return false;
+  if (narrowed.cutShort && !budgetSpentBefore)
+    LogError(u"Retries of the read at offset " + IntToGroupedStr(block.from) +
+             (narrowing_.spent ? u" ran out of time; from here on, a failed read is counted whole."
+                               : u" reached their limit; the rest of the block is counted as not read."));
   return true;
+}
+
+// 0 when the piece was read (and counted), else the error code.
+std::uint32_t ReadBack::ReadPiece(Extent piece) {
+  Os& os = program_.os;
+  std::int64_t position = -1;
+  if (!os.SetFilePointerEx(run_.DeviceHandle, piece.from, &position, FILE_BEGIN) || position != piece.from)
+    return ERROR_SEEK;
+  std::vector<ByteSpan> nonZero;
+  const auto length = static_cast<std::uint32_t>(piece.to - piece.from);
+  const auto sector = static_cast<std::uint32_t>(sectorSize_);
+  if (!os.ReadZeros(run_.DeviceHandle, buffer_, length, sector, &nonZero)) {
+    const std::uint32_t code = os.GetLastError();
+    return code == 0 ? ERROR_IO_DEVICE : code;
+  }
+  CountRead(piece.from, Within(ranges_, piece), nonZero);
+  return 0;
 }
 
 void ReadBack::ShowProgress(std::int64_t position) {

@@ -42,7 +42,9 @@ inline constexpr std::uint32_t FSCTL_ALLOW_EXTENDED_DASD_IO = 0x00090083u;
 inline constexpr std::uint32_t FSCTL_UNLOCK_VOLUME = 0x0009001Cu;
 
 // The ATA commands that travel through the pass-through requests, and the
-// S.M.A.R.T. features and signature of the SMART command.
+// S.M.A.R.T. features and signature of the SMART command. The drive's own
+// erases are built from these (device/erase_commands.h) and checked against
+// them by the backends that pass only those erases on.
 namespace ata {
 inline constexpr std::uint8_t IdentifyDevice = 0xEC;
 inline constexpr std::uint8_t Smart = 0xB0;
@@ -62,6 +64,22 @@ inline constexpr std::uint8_t AccessibleMaxAddressConfiguration = 0x78;
 inline constexpr std::uint8_t GetNativeMaxAddressExt = 0x00;  // its features value
 inline constexpr std::uint8_t DeviceConfiguration = 0xB1;
 inline constexpr std::uint8_t DeviceConfigurationIdentify = 0xC2;  // its features value
+// SANITIZE with its 16-bit features and the keys its erases must carry,
+// and the commands of the Security feature set.
+inline constexpr std::uint8_t Sanitize = 0xB4;
+inline constexpr std::uint16_t SanitizeStatusExt = 0x0000;
+inline constexpr std::uint16_t CryptoScrambleExt = 0x0011;
+inline constexpr std::uint16_t BlockEraseExt = 0x0012;
+inline constexpr std::uint16_t OverwriteExt = 0x0014;
+inline constexpr std::uint32_t CryptoScrambleKey = 0x43727970;  // "Cryp"
+inline constexpr std::uint32_t BlockEraseKey = 0x426B4572;      // "BkEr"
+inline constexpr std::uint16_t OverwriteKey = 0x4F57;           // "OW", in LBA 47:32
+inline constexpr std::uint8_t SanitizeFailureMode = 0x10;       // COUNT bit 4
+inline constexpr std::uint8_t SecuritySetPassword = 0xF1;
+inline constexpr std::uint8_t SecurityUnlock = 0xF2;
+inline constexpr std::uint8_t SecurityErasePrepare = 0xF3;
+inline constexpr std::uint8_t SecurityEraseUnit = 0xF4;
+inline constexpr std::uint8_t SecurityDisablePassword = 0xF6;
 // Status register bits.
 inline constexpr std::uint8_t StatusError = 0x01;
 inline constexpr std::uint8_t StatusDeviceFault = 0x20;

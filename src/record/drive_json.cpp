@@ -1,7 +1,7 @@
 #include "record/drive_json.h"
 
-#include "app/drive_choose.h"
 #include "core/text.h"
+#include "reports/drive_list.h"
 #include "reports/text_forms.h"
 
 namespace orvella {
@@ -11,6 +11,7 @@ Json DriveJson(Program& program, int index) {
   const TIdentifyDeviceData& data = entry.IdentifyData;
   const DriveRow cells = DriveListRow(program, index);
   const DriveNames names = program.os.DriveNamesOf(entry.DeviceNumber);
+  const std::u16string serial = ReportedSerial(data);
   return {{"drive", entry.DeviceNumber},
           {"path", TextToUtf8(names.devicePath)},
           {"stableLink", names.stableLink.empty() ? Json(nullptr) : Json(TextToUtf8(names.stableLink))},
@@ -18,11 +19,10 @@ Json DriveJson(Program& program, int index) {
           {"bus", TextToUtf8(cells[0])},
           {"model", TextToUtf8(cells[1])},
           {"firmware", TextToUtf8(cells[2])},
-          {"serial", TextToUtf8(cells[3])},
+          {"serial", serial.empty() ? Json(nullptr) : Json(TextToUtf8(serial))},
           {"sectors", data.LBA},
           {"sectorSize", data.SectorSize},
-          {"bytes", static_cast<std::int64_t>(static_cast<std::uint64_t>(data.LBA) *
-                                              static_cast<std::uint64_t>(data.SectorSize))},
+          {"bytes", NumberOrNull(DriveBytes(data))},
           {"capacity", TextToUtf8(cells[5])},
           {"removable", data.RemovableMedia != 0},
           {"readOnly", names.readOnly},

@@ -48,11 +48,10 @@ Json MediaJson(const TDeviceTable& entry, const DeviceIdentification& identifica
   const std::u16string model = Trim(identified ? identification.passport.name : data.Model);
   return {{"manufacturer", TextOrNull(MediaManufacturer(TextToUtf8(model)))},
           {"model", TextOrNull(model)},
-          {"serial", TextOrNull(identified ? identification.passport.sn : data.SN)},
+          {"serial", TextOrNull(identified ? identification.passport.sn : ReportedSerial(data))},
           {"type", MediaType(data.BusType, identification.rotationRate)},
           {"bus", TextToUtf8(BusTypeToStr(data.BusType))},
-          {"capacityBytes", static_cast<std::int64_t>(static_cast<std::uint64_t>(data.LBA) *
-                                                      static_cast<std::uint64_t>(data.SectorSize))},
+          {"capacityBytes", NumberOrNull(DriveBytes(data))},
           {"sectorSize", data.SectorSize},
           {"sectors", data.LBA},
           {"unaddressableBytes", data.UnaddressableBytes}};

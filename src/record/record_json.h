@@ -4,11 +4,16 @@
 
 #include <nlohmann/json.hpp>
 
+#include <cstdint>
+#include <optional>
 #include <string>
 
 namespace orvella {
 
 using Json = nlohmann::ordered_json;
+
+// A number the record may not know: null where it is not known.
+inline Json NumberOrNull(const std::optional<std::int64_t>& number) { return number ? Json(*number) : Json(nullptr); }
 
 // JSON as files and terminals get it: indented by two; text that is not
 // valid UTF-8 written as U+FFFD; besides the C0 controls that JSON always

@@ -98,8 +98,7 @@ class DetailsWriter {
   // user still learns which drive it is and what it holds.
   void KnownWithoutIdentify(const TDeviceTable& entry) {
     const TIdentifyDeviceData& d = entry.IdentifyData;
-    const auto bytes = static_cast<std::int64_t>(static_cast<std::uint64_t>(d.LBA) *
-                                                 static_cast<std::uint64_t>(d.SectorSize));
+    const std::int64_t bytes = DriveBytes(d).value_or(0);
     Line(kBlankLine);
     Line(u"WHAT THE SYSTEM REPORTS:");
     Line(u"Bus: " + BusTypeToStr(d.BusType));

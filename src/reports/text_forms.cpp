@@ -1,6 +1,5 @@
 #include "reports/text_forms.h"
 
-#include <limits>
 #include <stdexcept>
 
 #include "core/display_text.h"
@@ -47,14 +46,6 @@ std::u16string HundredthsToStr(std::int64_t hundredths, char16_t decimalSeparato
   return text;
 }
 
-bool ProductOverflows(std::int64_t a, std::int64_t b) {
-  constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
-  constexpr std::int64_t kMin = std::numeric_limits<std::int64_t>::min();
-  if (a == 0 || b == 0) return false;
-  if (a > 0) return b > 0 ? a > kMax / b : b < kMin / a;
-  return b > 0 ? a < kMin / b : b < kMax / a;
-}
-
 }  // namespace
 
 std::u16string CapacityToStr(std::int64_t value, char16_t decimalSeparator) {
@@ -69,11 +60,11 @@ std::u16string CapacityToStr(std::int64_t value, char16_t decimalSeparator) {
 std::u16string GetDeviceTitle(const DeviceCatalogue& devices, int index, char16_t decimalSeparator) {
   const TDeviceTable& entry = devices.at(static_cast<std::size_t>(index));
   const TIdentifyDeviceData& data = entry.IdentifyData;
-  if (ProductOverflows(data.LBA, data.SectorSize))
-    throw std::overflow_error("device capacity does not fit in 64 bits");
+  const std::optional<std::int64_t> bytes = DriveBytes(data);
+  if (!bytes) throw std::overflow_error("device capacity does not fit in 64 bits");
   return u"[" + UIntToStr(entry.DeviceNumber) + u"]  " + DisplaySafe(Trim(data.Model)) + u"    " +
          DisplaySafe(Trim(data.FW)) +
-         u"    [" + CapacityToStr(data.LBA * data.SectorSize, decimalSeparator) + u"]    (" +
+         u"    [" + CapacityToStr(*bytes, decimalSeparator) + u"]    (" +
          IntToStr(data.LBA) + u" " + IntToStr(data.SectorSize) + u"-byte sectors)";
 }
 

@@ -91,9 +91,9 @@ TEST_F(ChooseWindow, WhatADriveReportsIsListedWithItsControlCharactersShown) {
   EXPECT_EQ(DriveListRow(t.program, 1)[1], Utf8ToText(test::kSpoofingProduct));
 }
 
-TEST_F(ChooseWindow, CapacityIsTheSigned64BitProductOfSectorsAndSectorSize) {
+TEST_F(ChooseWindow, ACapacityBeyond64BitsIsShownAsNone) {
   TDeviceTable huge = Entry(u"HUGE", std::int64_t{1} << 54);
-  huge.IdentifyData.SectorSize = 1024;  // 2^64 wraps to 0
+  huge.IdentifyData.SectorSize = 1024;  // 2^64 bytes
   Catalogue({huge});
   EXPECT_EQ(DriveListRow(t.program, 1)[5], u"0 bytes");
 }

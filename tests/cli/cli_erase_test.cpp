@@ -270,6 +270,24 @@ TEST(CliErase, ExpectSerialErasesOnlyTheDriveWithThatSerialNumber) {
   EXPECT_EQ(LogLines(r.out).back(), "Remember to create new partitions.");
 }
 
+// A drive that reports no serial number is never the drive --expect-serial
+// names, not even by the placeholder the desktop's list shows for it.
+TEST(CliErase, ExpectSerialRefusesADriveWithoutASerialNumber) {
+  for (const std::string expected : {"000000", "SNA1"}) {
+    ReportFile report;
+    const CliResult r = Erase({"2", "--yes", "--quick", "--expect-serial", expected, "--report", report.Path()});
+    EXPECT_EQ(r.exitCode, 8);
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find("\\\\.\\PhysicalDrive2, model \"Stick C\", no serial number, 67.1 MB"), std::string::npos)
+        << r.err;
+    EXPECT_NE(r.err.find("orvella-cli: not erasing: the drive reports no serial number, so it cannot be the one "
+                         "--expect-serial names ('" + expected + "'); nothing was written.\n"),
+              std::string::npos)
+        << r.err;
+    EXPECT_FALSE(fs::exists(report.Path()));
+  }
+}
+
 // A script whose serial variable came out empty must not erase whatever
 // drive the number names: an empty serial is a mistake of the command line.
 TEST(CliErase, AnEmptyExpectedSerialIsAUsageErrorNotNoCheck) {

@@ -8,9 +8,13 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <map>
 
 #include "cli/cli_process.h"
 #include "platform_linux/fuse_drive.h"
+#include "platform_linux/loop_device.h"
+#include "record/record_digest.h"
 
 namespace orvella::test {
 namespace {
@@ -72,6 +76,44 @@ TEST(CliFuse, AnEioRangeOfFourKilobytesLeavesOnlyItselfUnwritten) {
   // What the record calls unwritten is exactly what still holds old data.
   EXPECT_EQ(record["failed"], AsExtents(drive->NonZeroRanges()));
   EXPECT_EQ(record["verification"]["result"], "passed");
+}
+
+// Three drives erased side by side, the middle one with a range that
+// refuses writes: each ends with a sealed record of its own, the good ones
+// are zero throughout, and the erase ends with the bad drive's status.
+TEST(CliFuse, ThreeDrivesSideBySideEachEndWithTheirOwnRecordAndTheWorstStatus) {
+  FuseDrive::Options options;
+  options.size = kSize;
+  options.failing = {{(20ull << 20) + 4096, (20ull << 20) + 8192}};
+  ATTACH_FUSE_OR_SKIP(bad, options);
+  const auto first = LoopDevice::Attach(LoopOptions(kSize, 0xAB), whyNot);
+  const auto last = first ? LoopDevice::Attach(LoopOptions(kSize, 0xAB), whyNot) : nullptr;
+  if (!last) GTEST_SKIP() << whyNot;
+
+  const std::filesystem::path folder =
+      std::filesystem::temp_directory_path() / ("orvella-cli-three-" + std::to_string(getpid()));
+  std::filesystem::create_directories(folder);
+  const CliResult r = RunCli({"erase", first->Node(), bad->Node(), last->Node(), "--yes", "--verify", "full",
+                              "--report-dir", folder.string()});
+  EXPECT_EQ(r.exitCode, 3) << r.err;
+
+  std::map<std::string, json> byPath;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    std::ifstream in(entry.path(), std::ios::binary);
+    const RecordCheck check = ReadSealedRecord(std::string(std::istreambuf_iterator<char>(in), {}));
+    EXPECT_TRUE(check.record.has_value()) << entry.path() << ": " << check.problem;
+    if (check.record) byPath[(*check.record)["drive"]["path"].get<std::string>()] = *check.record;
+  }
+  std::filesystem::remove_all(folder);
+  ASSERT_EQ(byPath.size(), 3u) << r.err;
+  for (const auto* good : {first.get(), last.get()}) {
+    EXPECT_EQ(byPath[good->Node()]["result"], "complete") << good->Node();
+    EXPECT_TRUE(good->All(0, kSize, 0x00)) << good->Node();
+  }
+  const json& failed = byPath[bad->Node()];
+  EXPECT_EQ(failed["result"], "not-complete");
+  EXPECT_EQ(failed["failed"], AsExtents(bad->NonZeroRanges()));
+  EXPECT_FALSE(failed["failed"].empty());
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // standard streams on pipes, read by threads of their own so that neither
 // pipe can fill up and stall the program.
 #include "cli/cli_process.h"
+#include "cli/terminal.h"
 
 #include <windows.h>
 
@@ -106,15 +107,6 @@ CliResult RunCli(const std::vector<std::string>& args, const std::string& input,
   return result;
 }
 
-bool RunningAsAdministrator() {
-  HANDLE token = nullptr;
-  if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
-  TOKEN_ELEVATION elevation{};
-  DWORD size = 0;
-  const bool elevated = ::GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size) &&
-                        elevation.TokenIsElevated != 0;
-  ::CloseHandle(token);
-  return elevated;
-}
+bool RunningAsAdministrator() { return cli::RunsAsAdministrator(); }
 
 }  // namespace orvella::test

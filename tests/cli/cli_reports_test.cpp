@@ -91,6 +91,10 @@ TEST(CliList, JsonGivesEveryEntryWithItsNumbers) {
   EXPECT_EQ(first["choosable"], true);
   EXPECT_EQ(answer["drives"][6]["drive"], 7);
   EXPECT_EQ(answer["drives"][6]["choosable"], false);
+  // The stick reports no serial number, and the list says so rather than
+  // giving a placeholder a script could take for one.
+  EXPECT_EQ(answer["drives"][2]["drive"], 2);
+  EXPECT_TRUE(answer["drives"][2]["serial"].is_null());
 }
 
 TEST(CliDetails, WritesTheDeviceDetailsReport) {

@@ -118,7 +118,9 @@ TEST(Verification, AQuickWipeReadsBackBothEndsAndNothingElse) {
   EXPECT_EQ(r.ending, WriteLoopEnding::Complete);
 }
 
-TEST(Verification, ReadErrorsAreLoggedLikeWriteErrorsAndLeaveTheRunNotComplete) {
+// A failed read is read again in halves down to the sectors that refuse:
+// one bad sector leaves one sector unread, not its whole 32 MiB block.
+TEST(Verification, ReadErrorsAreLoggedLikeWriteErrorsAndNarrowedToTheSectorsThatFail) {
   VirtualDrive d = Drive(kDrive);
   d.readErrors = {{{1 << 20, (1 << 20) + 1}, ERROR_IO_DEVICE}};
   FormatRig rig(d);
@@ -126,10 +128,34 @@ TEST(Verification, ReadErrorsAreLoggedLikeWriteErrorsAndLeaveTheRunNotComplete) 
   EXPECT_EQ(r.ending, WriteLoopEnding::NotComplete);
   EXPECT_EQ(r.verification.result, VerifyResult::Unreadable);
   EXPECT_TRUE(Logged(rig, u"Verify Error occurred at offset 0:   1117 - Device I/O error"));  // the 32 MiB block
-  EXPECT_EQ(r.verification.unread, (std::vector<Extent>{{0, 32 << 20}}));
-  EXPECT_EQ(r.verification.bytesRead, 32 << 20);
-  EXPECT_EQ(rig.Log().back(),
-            u"Low-level format did not complete: 65,536 sectors (33,554,432 bytes) could not be read back.");
+  EXPECT_EQ(r.verification.unread, (std::vector<Extent>{{1 << 20, (1 << 20) + 512}}));
+  EXPECT_EQ(r.verification.bytesRead, kDrive - 512);
+  EXPECT_EQ(rig.Log().back(), u"Low-level format did not complete: 1 sector (512 bytes) could not be read back.");
+}
+
+// The pieces read again around a bad sector are checked like any read:
+// lost writes beside it are still found.
+TEST(Verification, DataBesideAnUnreadableSectorIsStillFound) {
+  VirtualDrive d = LosingDrive(4096);
+  d.readErrors = {{{kLostFrom - 8192, kLostFrom - 7680}, ERROR_SEM_TIMEOUT}};
+  FormatRig rig(d);
+  const WriteLoopResult r = Erase(rig, VerifyMethod::Full);
+  EXPECT_EQ(r.verification.result, VerifyResult::Mismatch);
+  EXPECT_EQ(r.verification.mismatches, (std::vector<Extent>{{kLostFrom, kLostFrom + 4096}}));
+  EXPECT_EQ(r.verification.unread, (std::vector<Extent>{{kLostFrom - 8192, kLostFrom - 7680}}));
+  EXPECT_EQ(r.verification.bytesRead, kDrive - 512);
+}
+
+// A drive that goes while a failed block is read again ends the read-back
+// there, as it ends the writes.
+TEST(Verification, ADriveGoneWhileAFailedReadIsNarrowedTerminatesTheRun) {
+  VirtualDrive d = Drive(kDrive);
+  d.readErrors = {{{1 << 20, (1 << 20) + 512}, ERROR_IO_DEVICE}, {{8 << 20, (8 << 20) + 512}, ERROR_DEV_NOT_EXIST}};
+  FormatRig rig(d);
+  const WriteLoopResult r = Erase(rig, VerifyMethod::Full);
+  EXPECT_EQ(r.ending, WriteLoopEnding::Terminated);
+  EXPECT_EQ(r.verification.result, VerifyResult::DriveGone);
+  EXPECT_TRUE(Logged(rig, u"Device was unplugged, aborting..."));
 }
 
 TEST(Verification, AStopDuringTheReadBackCancelsTheRun) {

@@ -12,7 +12,7 @@ TaskFileCommand Sanitize(std::uint16_t feature, std::uint16_t count, std::uint64
   TaskFileCommand c;
   const auto b = [](std::uint64_t v, int i) { return static_cast<std::uint8_t>(v >> (8 * i)); };
   c.current = {b(feature, 0), b(count, 0), b(lba, 0), b(lba, 1), b(lba, 2), 0x40, 0xB4};
-  c.previous = AtaRegisters{b(feature, 1), b(count, 1), b(lba, 3), b(lba, 4), b(lba, 5), 0, 0};
+  c.previous = TIDERegisterBlock{b(feature, 1), b(count, 1), b(lba, 3), b(lba, 4), b(lba, 5), 0, 0};
   return c;
 }
 

@@ -2,6 +2,7 @@
 // tool, the machine, the people and the seal, for full and quick runs.
 #include <gtest/gtest.h>
 
+#include "core/text.h"
 #include "record/erase_record.h"
 #include "record/record_digest.h"
 #include "support/test_program.h"
@@ -43,6 +44,16 @@ TEST(EraseRecord, NamesTheMediumFromTheCatalogueWhenIdentifyIsSilent) {
       "serial": "WD-WCC2EAB12345", "type": "unknown", "bus": "SATA", "capacityBytes": 500107862016,
       "sectorSize": 512, "sectors": 976773168, "unaddressableBytes": 0})"));
   EXPECT_TRUE(record["identify"].is_null());
+}
+
+// The catalogue's placeholder for a missing serial number is nobody's: a
+// record that carried it would name every serial-less drive at once.
+TEST(EraseRecord, ADriveWithoutASerialNumberIsRecordedWithoutOne) {
+  RecordRig rig;
+  for (const std::u16string placeholder : {u"000000", u"  000000 ", u""}) {
+    rig.t.program.DeviceTables[1].IdentifyData.SN = placeholder;
+    EXPECT_TRUE(EraseRecord(rig.t.drive, rig.facts)["media"]["serial"].is_null()) << TextToUtf8(placeholder);
+  }
 }
 
 TEST(EraseRecord, PrefersIdentifyAndItsRotationRate) {

@@ -81,7 +81,8 @@ AtaOutcome JudgeSense(const SenseFacts& sense) {
 
 }  // namespace
 
-Cdb16 AtaPassThroughCdb(const AtaRegisters& r, AtaTransfer transfer, const std::optional<AtaRegisters>& previous) {
+Cdb16 AtaPassThroughCdb(const TIDERegisterBlock& r, AtaTransfer transfer,
+                        const std::optional<TIDERegisterBlock>& previous) {
   Cdb16 cdb{};
   cdb[0] = kAtaPassThrough16;
   if (transfer == AtaTransfer::PioIn512) {
@@ -93,19 +94,19 @@ Cdb16 AtaPassThroughCdb(const AtaRegisters& r, AtaTransfer transfer, const std::
   }
   if (previous) {
     cdb[1] |= kExtend;
-    cdb[3] = previous->features;
-    cdb[5] = previous->sectorCount;
-    cdb[7] = previous->lbaLow;
-    cdb[9] = previous->lbaMid;
-    cdb[11] = previous->lbaHigh;
+    cdb[3] = previous->bFeaturesReg;
+    cdb[5] = previous->bSectorCountReg;
+    cdb[7] = previous->bSectorNumberReg;
+    cdb[9] = previous->bCylLowReg;
+    cdb[11] = previous->bCylHighReg;
   }
-  cdb[4] = r.features;
-  cdb[6] = r.sectorCount;
-  cdb[8] = r.lbaLow;
-  cdb[10] = r.lbaMid;
-  cdb[12] = r.lbaHigh;
-  cdb[13] = r.device;
-  cdb[14] = r.command;
+  cdb[4] = r.bFeaturesReg;
+  cdb[6] = r.bSectorCountReg;
+  cdb[8] = r.bSectorNumberReg;
+  cdb[10] = r.bCylLowReg;
+  cdb[12] = r.bCylHighReg;
+  cdb[13] = r.bDriveHeadReg;
+  cdb[14] = r.bCommandReg;
   return cdb;
 }
 
@@ -168,8 +169,8 @@ AtaOutcome JudgeAtaAnswer(const SgAnswer& answer) {
   return Failure(ERROR_IO_DEVICE);
 }
 
-AtaOutcome RunAtaCommand(Syscalls& syscalls, int fd, const AtaRegisters& registers, AtaTransfer transfer,
-                         std::uint8_t* data, const std::optional<AtaRegisters>& previous) {
+AtaOutcome RunAtaCommand(Syscalls& syscalls, int fd, const TIDERegisterBlock& registers, AtaTransfer transfer,
+                         std::uint8_t* data, const std::optional<TIDERegisterBlock>& previous) {
   Cdb16 cdb = AtaPassThroughCdb(registers, transfer, previous);
   std::array<std::uint8_t, 32> sense{};
   sg_io_hdr_t request{};

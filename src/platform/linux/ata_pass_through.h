@@ -9,21 +9,10 @@
 #include <cstdint>
 #include <optional>
 
+#include "platform/ide_registers.h"
 #include "platform/linux/syscalls.h"
 
 namespace orvella::linux_backend {
-
-// The seven registers of a 28-bit ATA command, in the order of the Windows
-// IDEREGS structure.
-struct AtaRegisters {
-  std::uint8_t features = 0;
-  std::uint8_t sectorCount = 0;
-  std::uint8_t lbaLow = 0;   // sector number
-  std::uint8_t lbaMid = 0;   // cylinder low
-  std::uint8_t lbaHigh = 0;  // cylinder high
-  std::uint8_t device = 0;   // drive/head
-  std::uint8_t command = 0;
-};
 
 enum class AtaTransfer {
   None,      // non-data, the registers asked back: SMART ENABLE / DISABLE OPERATIONS, RETURN STATUS,
@@ -38,8 +27,8 @@ inline constexpr std::uint32_t kAtaTimeoutMilliseconds = 20000;
 using Cdb16 = std::array<std::uint8_t, 16>;
 // `previous` makes it a 48-bit command (EXTEND) and gives the high-order
 // bytes of features, count and LBA.
-Cdb16 AtaPassThroughCdb(const AtaRegisters& registers, AtaTransfer transfer,
-                        const std::optional<AtaRegisters>& previous = std::nullopt);
+Cdb16 AtaPassThroughCdb(const TIDERegisterBlock& registers, AtaTransfer transfer,
+                        const std::optional<TIDERegisterBlock>& previous = std::nullopt);
 
 struct SenseFacts {
   bool valid = false;
@@ -52,8 +41,8 @@ struct SenseFacts {
   // The registers the drive left: the low bytes in `registers`, the high
   // bytes of a 48-bit answer in `previous` (only descriptor sense has them;
   // fixed sense only says whether they are zero).
-  AtaRegisters registers;
-  AtaRegisters previous;
+  TIDERegisterBlock registers;
+  TIDERegisterBlock previous;
   bool highBytesKnown = false;
 };
 SenseFacts DecodeSense(const std::uint8_t* sense, std::size_t length);
@@ -75,13 +64,13 @@ struct AtaOutcome {
   std::uint8_t ataError = 0;
   std::uint8_t ataStatus = 0;
   // The registers after a non-data command, where the sense data held them.
-  std::optional<AtaRegisters> registers;
-  std::optional<AtaRegisters> previous;  // only when the high bytes are known
+  std::optional<TIDERegisterBlock> registers;
+  std::optional<TIDERegisterBlock> previous;  // only when the high bytes are known
 };
 AtaOutcome JudgeAtaAnswer(const SgAnswer& answer);
 
 // Runs one command; data receives the 512 bytes of a data-in command.
-AtaOutcome RunAtaCommand(Syscalls& syscalls, int fd, const AtaRegisters& registers, AtaTransfer transfer,
-                         std::uint8_t* data, const std::optional<AtaRegisters>& previous = std::nullopt);
+AtaOutcome RunAtaCommand(Syscalls& syscalls, int fd, const TIDERegisterBlock& registers, AtaTransfer transfer,
+                         std::uint8_t* data, const std::optional<TIDERegisterBlock>& previous = std::nullopt);
 
 }  // namespace orvella::linux_backend

@@ -14,13 +14,17 @@ constexpr std::uint8_t kSmartIdeError = 1;  // DRIVERSTATUS.bDriverError when th
 constexpr std::size_t kSendCmdInHeader = 32;
 constexpr char kMiniportSignature[] = "SCSIDISK";
 
-bool IsSmartRead(const AtaRegisters& r) {
-  return r.command == ata::Smart && (r.features == ata::SmartReadData || r.features == ata::SmartReadThresholds);
+bool IsSmartRead(const TIDERegisterBlock& r) {
+  return r.bCommandReg == ata::Smart &&
+         (r.bFeaturesReg == ata::SmartReadData || r.bFeaturesReg == ata::SmartReadThresholds);
 }
-bool IsSmartSwitch(const AtaRegisters& r) {
-  return r.command == ata::Smart && (r.features == ata::SmartEnableOperations || r.features == ata::SmartDisableOperations);
+bool IsSmartSwitch(const TIDERegisterBlock& r) {
+  return r.bCommandReg == ata::Smart &&
+         (r.bFeaturesReg == ata::SmartEnableOperations || r.bFeaturesReg == ata::SmartDisableOperations);
 }
-bool IsSmartStatus(const AtaRegisters& r) { return r.command == ata::Smart && r.features == ata::SmartReturnStatus; }
+bool IsSmartStatus(const TIDERegisterBlock& r) {
+  return r.bCommandReg == ata::Smart && r.bFeaturesReg == ata::SmartReturnStatus;
+}
 
 }  // namespace
 
@@ -28,18 +32,14 @@ std::optional<SmartCommand> ParseSendCmdIn(const std::uint8_t* in, std::uint32_t
   if (in == nullptr || inSize < kSendCmdInHeader) return std::nullopt;
   SmartCommand command;
   command.bufferSize = GetU32(in, layout::CmdInBufferSize);
-  const std::uint8_t* regs = in + layout::CmdInDriveRegs;
-  command.registers = {regs[layout::IdeRegsFeatures],     regs[layout::IdeRegsSectorCount],
-                       regs[layout::IdeRegsSectorNumber], regs[layout::IdeRegsCylLow],
-                       regs[layout::IdeRegsCylHigh],      regs[layout::IdeRegsDriveHead],
-                       regs[layout::IdeRegsCommand]};
+  command.registers = IdeRegistersAt(in + layout::CmdInDriveRegs);
   command.driveNumber = in[layout::CmdInDriveNumber];
   return command;
 }
 
 std::optional<AtaTransfer> PermittedTransfer(std::uint32_t controlCode, const SmartCommand& command) {
-  const AtaRegisters& r = command.registers;
-  const bool reads = r.command == ata::IdentifyDevice || IsSmartRead(r);
+  const TIDERegisterBlock& r = command.registers;
+  const bool reads = r.bCommandReg == ata::IdentifyDevice || IsSmartRead(r);
   switch (controlCode) {
     case SMART_RCV_DRIVE_DATA:
     case IOCTL_SCSI_MINIPORT:
@@ -55,15 +55,9 @@ std::optional<AtaTransfer> PermittedTransfer(std::uint32_t controlCode, const Sm
 
 bool AnswersInRegisters(const SmartCommand& command) { return IsSmartStatus(command.registers); }
 
-std::vector<std::uint8_t> RegistersReply(const AtaRegisters& r) {
+std::vector<std::uint8_t> RegistersReply(const TIDERegisterBlock& r) {
   std::vector<std::uint8_t> regs(layout::IdeRegsSize, 0);
-  regs[layout::IdeRegsFeatures] = r.features;  // the error register on return
-  regs[layout::IdeRegsSectorCount] = r.sectorCount;
-  regs[layout::IdeRegsSectorNumber] = r.lbaLow;
-  regs[layout::IdeRegsCylLow] = r.lbaMid;
-  regs[layout::IdeRegsCylHigh] = r.lbaHigh;
-  regs[layout::IdeRegsDriveHead] = r.device;
-  regs[layout::IdeRegsCommand] = r.command;  // the status register on return
+  PutIdeRegisters(regs.data(), r);
   return regs;
 }
 
@@ -92,7 +86,7 @@ std::optional<SmartCommand> ParseMiniportIdentify(const std::uint8_t* in, std::u
   if (std::memcmp(in + layout::SrbSignature, kMiniportSignature, 8) != 0) return std::nullopt;
   if (GetU32(in, layout::SrbControlCode) != IOCTL_SCSI_MINIPORT_IDENTIFY) return std::nullopt;
   auto command = ParseSendCmdIn(in + layout::SrbIoControlSize, inSize - layout::SrbIoControlSize);
-  if (command && command->registers.command != ata::IdentifyDevice) return std::nullopt;
+  if (command && command->registers.bCommandReg != ata::IdentifyDevice) return std::nullopt;
   return command;
 }
 

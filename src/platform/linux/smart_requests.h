@@ -14,7 +14,7 @@ namespace orvella::linux_backend {
 // The command block of a SENDCMDINPARAMS (at least 32 bytes).
 struct SmartCommand {
   std::uint32_t bufferSize = 0;
-  AtaRegisters registers;
+  TIDERegisterBlock registers;
   std::uint8_t driveNumber = 0;
 };
 std::optional<SmartCommand> ParseSendCmdIn(const std::uint8_t* in, std::uint32_t inSize);
@@ -29,7 +29,7 @@ std::optional<AtaTransfer> PermittedTransfer(std::uint32_t controlCode, const Sm
 // SMART RETURN STATUS answers in the registers: its reply data is the
 // IDEREGS the drive left.
 bool AnswersInRegisters(const SmartCommand& command);
-std::vector<std::uint8_t> RegistersReply(const AtaRegisters& registers);
+std::vector<std::uint8_t> RegistersReply(const TIDERegisterBlock& registers);
 
 // GETVERSIONINPARAMS of an ATA drive in the given position (0 master, 1 slave).
 std::vector<std::uint8_t> SmartVersionReply(std::uint8_t position);

@@ -10,22 +10,6 @@ namespace {
 
 constexpr std::uint8_t kStatusReady = 0x50;  // DRDY, DSC: what a data-in command ends with
 
-AtaRegisters RegistersAt(const std::uint8_t* at) {
-  return {at[layout::IdeRegsFeatures], at[layout::IdeRegsSectorCount], at[layout::IdeRegsSectorNumber],
-          at[layout::IdeRegsCylLow],   at[layout::IdeRegsCylHigh],     at[layout::IdeRegsDriveHead],
-          at[layout::IdeRegsCommand]};
-}
-
-void PutRegisters(std::uint8_t* at, const AtaRegisters& r) {
-  at[layout::IdeRegsFeatures] = r.features;
-  at[layout::IdeRegsSectorCount] = r.sectorCount;
-  at[layout::IdeRegsSectorNumber] = r.lbaLow;
-  at[layout::IdeRegsCylLow] = r.lbaMid;
-  at[layout::IdeRegsCylHigh] = r.lbaHigh;
-  at[layout::IdeRegsDriveHead] = r.device;
-  at[layout::IdeRegsCommand] = r.command;
-}
-
 }  // namespace
 
 std::optional<TaskFileCommand> ParseAtaPassThrough(const std::uint8_t* in, std::uint32_t inSize) {
@@ -33,8 +17,8 @@ std::optional<TaskFileCommand> ParseAtaPassThrough(const std::uint8_t* in, std::
     return std::nullopt;
   const std::uint16_t flags = GetU16(in, layout::AtaPtFlags);
   TaskFileCommand command;
-  command.current = RegistersAt(in + layout::AtaPtCurrentTaskFile);
-  if ((flags & ATA_FLAGS_48BIT_COMMAND) != 0) command.previous = RegistersAt(in + layout::AtaPtPreviousTaskFile);
+  command.current = IdeRegistersAt(in + layout::AtaPtCurrentTaskFile);
+  if ((flags & ATA_FLAGS_48BIT_COMMAND) != 0) command.previous = IdeRegistersAt(in + layout::AtaPtPreviousTaskFile);
   command.dataIn = (flags & ATA_FLAGS_DATA_IN) != 0;
   command.dataOut = (flags & ATA_FLAGS_DATA_OUT) != 0;
   command.dataLength = GetU32(in, layout::AtaPtDataTransferLength);
@@ -45,22 +29,22 @@ std::optional<TaskFileCommand> ParseAtaPassThrough(const std::uint8_t* in, std::
 
 namespace {
 
-constexpr std::uint8_t kSanitize = 0xB4;
-
 // SANITIZE with its 16-bit feature: status (0000h, COUNT 0 so that no
 // failed state is cleared), or an erase with its key.
 bool SanitizeStatus(const TaskFileCommand& c) {
-  return c.current.features == 0x00 && c.previous->features == 0x00 && c.current.sectorCount == 0 &&
-         c.previous->sectorCount == 0;
+  return c.current.bFeaturesReg == ata::SanitizeStatusExt && c.previous->bFeaturesReg == 0x00 &&
+         c.current.bSectorCountReg == 0 && c.previous->bSectorCountReg == 0;
 }
 bool SanitizeErase(const TaskFileCommand& c) {
-  if (c.previous->features != 0) return false;
-  const std::uint32_t key = std::uint32_t{c.previous->lbaLow} << 24 | std::uint32_t{c.current.lbaHigh} << 16 |
-                            std::uint32_t{c.current.lbaMid} << 8 | c.current.lbaLow;
-  switch (c.current.features) {
-    case 0x11: return key == 0x43727970;  // CRYPTO SCRAMBLE EXT
-    case 0x12: return key == 0x426B4572;  // BLOCK ERASE EXT
-    case 0x14: return c.previous->lbaHigh == 0x4F && c.previous->lbaMid == 0x57;  // OVERWRITE EXT
+  if (c.previous->bFeaturesReg != 0) return false;
+  const std::uint32_t key = std::uint32_t{c.previous->bSectorNumberReg} << 24 |
+                            std::uint32_t{c.current.bCylHighReg} << 16 | std::uint32_t{c.current.bCylLowReg} << 8 |
+                            c.current.bSectorNumberReg;
+  switch (c.current.bFeaturesReg) {
+    case ata::CryptoScrambleExt: return key == ata::CryptoScrambleKey;
+    case ata::BlockEraseExt: return key == ata::BlockEraseKey;
+    case ata::OverwriteExt:
+      return (c.previous->bCylHighReg << 8 | c.previous->bCylLowReg) == ata::OverwriteKey;
     default: return false;
   }
 }
@@ -69,15 +53,15 @@ bool SanitizeErase(const TaskFileCommand& c) {
 
 std::optional<AtaTransfer> PermittedTaskFile(const TaskFileCommand& c, bool diskClaimed) {
   if (c.dataOut) return std::nullopt;
-  const AtaRegisters& r = c.current;
+  const TIDERegisterBlock& r = c.current;
   const bool nonData48 = c.previous && !c.dataIn;
-  if (r.command == kSanitize && nonData48 && (SanitizeStatus(c) || (diskClaimed && SanitizeErase(c))))
+  if (r.bCommandReg == ata::Sanitize && nonData48 && (SanitizeStatus(c) || (diskClaimed && SanitizeErase(c))))
     return AtaTransfer::None;
-  if (r.command == ata::ReadNativeMaxAddressExt && nonData48) return AtaTransfer::None;
-  if (r.command == ata::AccessibleMaxAddressConfiguration && nonData48 && r.features == ata::GetNativeMaxAddressExt &&
-      c.previous->features == 0)
+  if (r.bCommandReg == ata::ReadNativeMaxAddressExt && nonData48) return AtaTransfer::None;
+  if (r.bCommandReg == ata::AccessibleMaxAddressConfiguration && nonData48 &&
+      r.bFeaturesReg == ata::GetNativeMaxAddressExt && c.previous->bFeaturesReg == 0)
     return AtaTransfer::None;
-  if (r.command == ata::DeviceConfiguration && r.features == ata::DeviceConfigurationIdentify && !c.previous &&
+  if (r.bCommandReg == ata::DeviceConfiguration && r.bFeaturesReg == ata::DeviceConfigurationIdentify && !c.previous &&
       c.dataIn && c.dataLength >= kAtaSectorSize && c.dataOffset >= layout::AtaPtSize &&
       c.dataOffset + kAtaSectorSize <= c.bufferSize)
     return AtaTransfer::PioIn512;
@@ -92,10 +76,10 @@ std::vector<std::uint8_t> TaskFileReply(const std::uint8_t* in, const TaskFileCo
   // never happens.
   std::vector<std::uint8_t> reply(size, 0);
   std::copy_n(in, std::min<std::size_t>(size, layout::AtaPtSize), reply.begin());
-  AtaRegisters current = outcome.registers.value_or(AtaRegisters{});
-  if (!outcome.registers) current.command = kStatusReady;
-  PutRegisters(reply.data() + layout::AtaPtCurrentTaskFile, current);
-  PutRegisters(reply.data() + layout::AtaPtPreviousTaskFile, outcome.previous.value_or(AtaRegisters{}));
+  TIDERegisterBlock current = outcome.registers.value_or(TIDERegisterBlock{});
+  if (!outcome.registers) current.bCommandReg = kStatusReady;
+  PutIdeRegisters(reply.data() + layout::AtaPtCurrentTaskFile, current);
+  PutIdeRegisters(reply.data() + layout::AtaPtPreviousTaskFile, outcome.previous.value_or(TIDERegisterBlock{}));
   if (command.dataIn)
     std::copy_n(data, kAtaSectorSize, reply.begin() + static_cast<std::ptrdiff_t>(command.dataOffset));
   return reply;

@@ -11,8 +11,8 @@
 namespace orvella::linux_backend {
 
 struct TaskFileCommand {
-  AtaRegisters current;
-  std::optional<AtaRegisters> previous;  // set for a 48-bit command
+  TIDERegisterBlock current;
+  std::optional<TIDERegisterBlock> previous;  // set for a 48-bit command
   bool dataIn = false;
   bool dataOut = false;
   std::uint32_t dataLength = 0;
