@@ -1,0 +1,68 @@
+#include "cli/station_drives.h"
+
+#include <algorithm>
+
+#include "catalogue/enumeration.h"
+#include "core/text.h"
+
+namespace orvella::cli {
+namespace {
+
+// No trimmed serial number holds a line break.
+constexpr char kAnySerial[] = "\n";
+
+}  // namespace
+
+std::optional<std::vector<SeenDrive>> LookAtDrives(Session& s) {
+  std::variant<Machine, ExitCode> opened = OpenMachine(s.options, s.console);
+  if (std::holds_alternative<ExitCode>(opened)) return std::nullopt;
+  Machine& machine = std::get<Machine>(opened);
+  Program program(*machine.os, s.program.clock, s.program.locale, s.program.panes, s.program.halt);
+  EnumerateDevices(program);
+  std::vector<SeenDrive> look;
+  for (int index = 1; index <= program.DeviceCount; ++index) {
+    const TDeviceTable& entry = program.DeviceTables[static_cast<std::size_t>(index)];
+    SeenDrive drive;
+    drive.path = TextToUtf8(program.os.DriveNamesOf(entry.DeviceNumber).devicePath);
+    drive.serial = TextToUtf8(Trim(entry.IdentifyData.SN));
+    if (machine.systemUseOf)
+      for (const std::u16string& part : machine.systemUseOf(entry.DeviceNumber)) drive.systemUse.push_back(TextToUtf8(part));
+    look.push_back(drive);
+  }
+  for (const UnopenedDrive& unopened : program.UnopenedDrives)
+    look.push_back(SeenDrive{TextToUtf8(program.os.DriveNamesOf(unopened.driveNumber).devicePath), {}, {}, false});
+  return look;
+}
+
+std::vector<SeenDrive> KnownDrives::NewDrives(const std::vector<SeenDrive>& look) {
+  std::erase_if(serialsByPath_, [&look](const auto& known) {
+    return std::none_of(look.begin(), look.end(), [&known](const SeenDrive& d) { return d.path == known.first; });
+  });
+  std::vector<SeenDrive> fresh;
+  for (const SeenDrive& drive : look) {
+    auto& serials = serialsByPath_[drive.path];
+    // A drive that could not be read when its path first showed up is
+    // known whatever serial number it reports later; afterwards the path
+    // alone keeps it known while an erase holds it.
+    if (!drive.opened) {
+      if (serials.empty()) serials.insert(kAnySerial);
+      continue;
+    }
+    if (!serials.contains(kAnySerial) && serials.insert(drive.serial).second) fresh.push_back(drive);
+  }
+  return fresh;
+}
+
+std::optional<std::string> WhyLeftAlone(const SeenDrive& drive, const std::vector<std::string>& excludedSerials) {
+  if (!drive.systemUse.empty()) {
+    std::string parts;
+    for (const std::string& part : drive.systemUse) parts += (parts.empty() ? "" : ", ") + part;
+    return "it holds the running system (" + parts + ")";
+  }
+  if (drive.serial.empty()) return "it reports no serial number to name it by";
+  if (std::find(excludedSerials.begin(), excludedSerials.end(), drive.serial) != excludedSerials.end())
+    return "its serial number is excluded";
+  return std::nullopt;
+}
+
+}  // namespace orvella::cli

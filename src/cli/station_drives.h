@@ -1,0 +1,43 @@
+// The drives an erase station sees at one look, and which of them it has
+// already dealt with. A drive is known by its device path and its serial
+// number; it is forgotten once its device path is gone from the drives, so
+// that a drive plugged in again is a new drive. A drive that is held (by an
+// erase in progress) and cannot be read still holds its device path.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "cli/commands.h"
+
+namespace orvella::cli {
+
+struct SeenDrive {
+  std::string path;    // the device path: "/dev/sdc", or \\.\PhysicalDriveN
+  std::string serial;  // as the drive reports it, blanks trimmed; empty when none
+  std::vector<std::string> systemUse;  // the running system's parts on it
+  bool opened = true;  // false: the walk found it but could not read it
+};
+
+// One walk over the machine's drives; nothing (and a message) when the
+// drives cannot be had.
+std::optional<std::vector<SeenDrive>> LookAtDrives(Session& s);
+
+class KnownDrives {
+ public:
+  // The drives of this look that were not known before; every drive of the
+  // look is known afterwards, and a path that is gone is forgotten.
+  std::vector<SeenDrive> NewDrives(const std::vector<SeenDrive>& look);
+
+ private:
+  std::map<std::string, std::set<std::string>> serialsByPath_;
+};
+
+// Why the station leaves a new drive alone; nothing when it erases it.
+std::optional<std::string> WhyLeftAlone(const SeenDrive& drive, const std::vector<std::string>& excludedSerials);
+
+}  // namespace orvella::cli
