@@ -39,6 +39,8 @@ initramfs_modules "$root" "$release" \
   bochs virtio_gpu \
   vfat nls_cp437 nls_iso8859_1 nls_utf8 nls_ascii
 initramfs_program "$root" "$build/src/cli/orvella-cli" /usr/bin/orvella-cli
+# busybox has no blkid here; the record volume is found by its label.
+initramfs_program "$root" "$(command -v blkid)" /usr/sbin/blkid
 
 # A fresh id per image: the init recognises the medium it booted from by it.
 id="orvella-live-$version-$(od -An -N8 -tx1 /dev/urandom | tr -d ' \n')"

@@ -48,8 +48,7 @@ find_boot_medium() {
 find_record_volume() {
   mkdir -p "$RECORD_MOUNT"
   for name in $(block_devices); do
-    label=$(blkid "/dev/$name" 2>/dev/null | sed -n 's/.* LABEL="\([^"]*\)".*/\1/p')
-    [ "$label" = ORVELLA ] || continue
+    [ "$(/usr/sbin/blkid -o value -s LABEL "/dev/$name" 2>/dev/null)" = ORVELLA ] || continue
     if mount -t vfat -o rw,sync,shortname=mixed "/dev/$name" "$RECORD_MOUNT"; then
       echo "$name" >/run/orvella-record-volume
       mkdir -p "$RECORDS"

@@ -2,8 +2,9 @@
 # The scripted station run of the live image's tests (orvella.script=station):
 # a station over every disk attached at boot except the boot medium and the
 # record volume (named with --include), while the host attaches one more
-# disk when asked; its output on the first console and the second serial
-# port, which the host reads, with @@ lines marking the steps. Then powers off.
+# disk when asked. The station's output goes to the first console and the
+# first serial port; the second serial port, which the host reads, carries
+# only the @@ lines that mark the steps. Then powers off.
 . /usr/share/orvella/live-lib.sh
 out=/dev/ttyS1
 say() { echo "$*" >"$out"; }
@@ -17,14 +18,14 @@ for dev in /sys/block/vd*; do
   [ "$name" = "$boot" ] || [ "$name" = "$records" ] || include="$include --include /dev/$name"
 done
 # The boot medium is refused even when named.
-orvella-cli erase "/dev/$boot" --yes >"$out" 2>&1
+orvella-cli erase "/dev/$boot" --yes >/dev/ttyS0 2>&1
 say "@@BOOT-ERASE-EXIT $?"
 
 log=/tmp/station.log
 # shellcheck disable=SC2086 # one switch per disk
 orvella-cli station --yes --report-dir "$RECORDS" $include >"$log" 2>&1 &
 station=$!
-tail -f "$log" 2>/dev/null | tee /dev/tty1 >"$out" &
+tail -f "$log" 2>/dev/null | tee /dev/tty1 >/dev/ttyS0 &
 follower=$!
 sleep 2
 say '@@QMP {"execute": "device_add", "arguments": {"driver": "virtio-blk-pci", "id": "hot", "drive": "dhot", "serial": "LIVEHOT01"}}'
@@ -34,6 +35,7 @@ while [ "$(grep -c 'finished:' "$log")" -lt "$want" ] && [ "$n" -lt 600 ]; do
   sleep 1
   n=$((n + 1))
 done
+sleep 2  # the console follows the log a little behind
 say "@@SCREEN"
 sleep 3
 kill -INT "$station"
@@ -41,7 +43,7 @@ wait "$station"
 say "@@STATION-EXIT $?"
 sleep 1
 kill "$follower" 2>/dev/null
-ls "$RECORDS" >"$out"
+ls "$RECORDS" >/dev/ttyS0
 sync
 umount "$RECORD_MOUNT"
 say "@@DONE"
