@@ -126,6 +126,8 @@ class Boot:
         deadline = time.monotonic() + TIMEOUT
         while qemu.poll() is None:
             if time.monotonic() > deadline:
+                # What the screen showed when the time ran out, to see where it stuck.
+                qmp.send({"execute": "screendump", "arguments": {"filename": str(self.work / "timeout.ppm")}})
                 qemu.kill()
                 break
             text = log.read_text(errors="replace") if log.exists() else ""

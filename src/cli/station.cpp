@@ -20,7 +20,7 @@ constexpr auto kLookInterval = std::chrono::seconds(1);
 constexpr char kConfirmationWords[] = "ERASE NEW DRIVES";
 
 std::string Named(const SeenDrive& drive) {
-  return drive.path + (drive.serial.empty() ? "" : " (serial number " + drive.serial + ")");
+  return drive.path + (!HasSerial(drive) ? "" : " (serial number " + drive.serial + ")");
 }
 
 bool Confirmed(Session& s) {

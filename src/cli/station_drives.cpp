@@ -10,6 +10,8 @@ namespace {
 
 // No trimmed serial number holds a line break.
 constexpr char kAnySerial[] = "\n";
+// What the catalogue holds for a drive that reports no serial number.
+constexpr char kNoSerial[] = "000000";
 
 }  // namespace
 
@@ -53,13 +55,15 @@ std::vector<SeenDrive> KnownDrives::NewDrives(const std::vector<SeenDrive>& look
   return fresh;
 }
 
+bool HasSerial(const SeenDrive& drive) { return !drive.serial.empty() && drive.serial != kNoSerial; }
+
 std::optional<std::string> WhyLeftAlone(const SeenDrive& drive, const std::vector<std::string>& excludedSerials) {
   if (!drive.systemUse.empty()) {
     std::string parts;
     for (const std::string& part : drive.systemUse) parts += (parts.empty() ? "" : ", ") + part;
     return "it holds the running system (" + parts + ")";
   }
-  if (drive.serial.empty()) return "it reports no serial number to name it by";
+  if (!HasSerial(drive)) return "it reports no serial number to name it by";
   if (std::find(excludedSerials.begin(), excludedSerials.end(), drive.serial) != excludedSerials.end())
     return "its serial number is excluded";
   return std::nullopt;

@@ -37,6 +37,9 @@ class KnownDrives {
   std::map<std::string, std::set<std::string>> serialsByPath_;
 };
 
+// Whether the drive reports a serial number to be named by.
+bool HasSerial(const SeenDrive& drive);
+
 // Why the station leaves a new drive alone; nothing when it erases it.
 std::optional<std::string> WhyLeftAlone(const SeenDrive& drive, const std::vector<std::string>& excludedSerials);
 

@@ -22,6 +22,13 @@ namespace {
 using nlohmann::json;
 namespace fs = std::filesystem;
 
+// The storage stack hands on an ATA serial number with the bytes of each
+// pair swapped, as the drive's IDENTIFY words hold them.
+std::string PairsSwapped(std::string text) {
+  for (std::size_t i = 0; i + 1 < text.size(); i += 2) std::swap(text[i], text[i + 1]);
+  return text;
+}
+
 // A 64 MiB SATA drive, slowed down so that erases overlap, with the same
 // serial number in its IDENTIFY data and from the storage stack.
 json Drive(int number, const std::string& serial) {
@@ -33,7 +40,7 @@ json Drive(int number, const std::string& serial) {
           {"revision", "S1"},
           {"ata", {{"identify", {{"model", model}, {"serial", serial}, {"firmware", "S1"}}}}},
           {"speedLimitBytesPerSecond", 64000000},
-          {"serial", serial}};
+          {"serial", PairsSwapped(serial)}};
 }
 
 // The simulated machine: a drive file that a test rewrites whole (written
@@ -159,7 +166,10 @@ TEST_F(CliStation, StartsOnlyWhenConfirmed) {
   ASSERT_TRUE(right.WaitForOutput("Type ERASE NEW DRIVES to start"));
   right.Type("ERASE NEW DRIVES\n");
   EXPECT_TRUE(right.WaitForOutput("Waiting for drives to be attached"));
-  EXPECT_EQ(right.HangUp().exitCode, 0);
+  right.Type("\x03");  // Ctrl+C on the terminal
+  const CliResult ended = right.Finish();
+  EXPECT_EQ(ended.exitCode, 0) << ended.out;
+  EXPECT_TRUE(Has(ended.out, "No drive was erased.")) << ended.out;
 }
 
 TEST_F(CliStation, RefusesCommandLinesThatCannotBeMeant) {
