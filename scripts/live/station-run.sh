@@ -36,7 +36,7 @@ while [ "$(grep -c 'finished:' "$log")" -lt "$want" ] && [ "$n" -lt 600 ]; do
   n=$((n + 1))
 done
 sleep 2  # the console follows the log a little behind
-say "@@SCREEN"
+say "@@SCREEN station"
 sleep 3
 kill -INT "$station"
 wait "$station"
@@ -44,6 +44,11 @@ say "@@STATION-EXIT $?"
 sleep 1
 kill "$follower" 2>/dev/null
 ls "$RECORDS" >/dev/ttyS0
+# The menu as the first console shows it after a normal start.
+/usr/share/orvella/live-menu.sh </dev/null >/dev/tty1 2>&1 &
+sleep 2
+say "@@SCREEN menu"
+sleep 2
 sync
 umount "$RECORD_MOUNT"
 say "@@DONE"
