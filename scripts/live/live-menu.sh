@@ -22,7 +22,9 @@ choose_and_erase() {
 }
 
 station() {
-  printf 'Every drive attached from now on is erased; Ctrl+C ends the station.\n\n'
+  printf 'Records go to %s.\n' "$(records_place)"
+  printf 'Every drive attached from now on is erased, a stick for the records too: it must be\n'
+  printf 'attached before the image starts. Ctrl+C ends the station.\n\n'
   orvella-cli station --report-dir "$RECORDS"
   echo "orvella-cli ended with exit status $?."
   pause

@@ -43,7 +43,7 @@ bool Confirmed(Session& s) {
 // each once it has ended.
 class Station {
  public:
-  explicit Station(Session& s) : s_(s), board_(s.console, {}) {}
+  Station(Session& s, SparedSerials spared) : s_(s), spared_(std::move(spared)), board_(s.console, {}) {}
 
   void Run(Lanes included, KnownDrives& known);
   ExitCode End();
@@ -58,6 +58,7 @@ class Station {
   }
 
   Session& s_;
+  const SparedSerials spared_;
   Lanes lanes_;
   DriveBoard board_;
   std::atomic<bool> stop_ = false;
@@ -75,7 +76,7 @@ void Station::Start(std::unique_ptr<Lane> lane) {
 // A new drive is claimed by its device path and must still report the
 // serial number it was seen with: another disk may have taken the path.
 void Station::Take(const SeenDrive& drive) {
-  if (const auto why = WhyLeftAlone(drive, s_.options.excludeSerials)) {
+  if (const auto why = WhyLeftAlone(drive, spared_)) {
     s_.console.Log("Leaving alone the new drive " + Named(drive) + ": " + *why + ".");
     return;
   }
@@ -142,6 +143,26 @@ ExitCode Station::End() {
   return WorstExitCode(codes_);
 }
 
+// The drive of the record folder is never erased, not even when named:
+// the records of the erases would go with it.
+std::optional<ExitCode> RefuseRecordDrive(Session& s, const Lanes& included, const std::vector<SeenDrive>& look) {
+  for (const SeenDrive& drive : look)
+    for (const auto& lane : included)
+      if (drive.holdsRecords && TextToUtf8(DevicePathOf(*lane)) == drive.path) {
+        s.console.Problem("not erasing " + drive.path + ": it holds the record folder " + s.options.reportDir +
+                          "; nothing was written.");
+        return kExitRefused;
+      }
+  return std::nullopt;
+}
+
+SparedSerials SparedSerialsOf(const Options& options, const std::vector<SeenDrive>& look) {
+  SparedSerials spared{options.excludeSerials, {}};
+  for (const SeenDrive& drive : look)
+    if (drive.holdsRecords && HasSerial(drive)) spared.records.push_back(drive.serial);
+  return spared;
+}
+
 }  // namespace
 
 ExitCode RunStation(Session& s) {
@@ -152,6 +173,7 @@ ExitCode RunStation(Session& s) {
   auto claimed = ClaimDrives(s);
   if (const ExitCode* failure = std::get_if<ExitCode>(&claimed)) return *failure;
   Lanes& included = std::get<Lanes>(claimed);
+  if (const auto refusal = RefuseRecordDrive(s, included, *firstLook)) return *refusal;
   for (const SeenDrive& drive : known.NewDrives(*firstLook)) {
     const bool isIncluded = std::any_of(included.begin(), included.end(), [&drive](const auto& lane) {
       return TextToUtf8(DevicePathOf(*lane)) == drive.path;
@@ -159,7 +181,7 @@ ExitCode RunStation(Session& s) {
     if (!isIncluded) s.console.Err("Attached before the start, left alone: " + Named(drive));
   }
   if (!Confirmed(s)) return kExitRefused;
-  Station station(s);
+  Station station(s, SparedSerialsOf(s.options, *firstLook));
   station.Run(std::move(included), known);
   return station.End();
 }

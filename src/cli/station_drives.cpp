@@ -21,12 +21,15 @@ std::optional<std::vector<SeenDrive>> LookAtDrives(Session& s) {
   Machine& machine = std::get<Machine>(opened);
   Program program(*machine.os, s.program.clock, s.program.locale, s.program.panes, s.program.halt);
   EnumerateDevices(program);
+  const std::optional<std::uint32_t> recordDrive =
+      machine.driveOfFile ? machine.driveOfFile(s.options.reportDir) : std::nullopt;
   std::vector<SeenDrive> look;
   for (int index = 1; index <= program.DeviceCount; ++index) {
     const TDeviceTable& entry = program.DeviceTables[static_cast<std::size_t>(index)];
     SeenDrive drive;
     drive.path = TextToUtf8(program.os.DriveNamesOf(entry.DeviceNumber).devicePath);
     drive.serial = TextToUtf8(Trim(entry.IdentifyData.SN));
+    drive.holdsRecords = recordDrive == entry.DeviceNumber;
     if (machine.systemUseOf)
       for (const std::u16string& part : machine.systemUseOf(entry.DeviceNumber)) drive.systemUse.push_back(TextToUtf8(part));
     look.push_back(drive);
@@ -57,15 +60,18 @@ std::vector<SeenDrive> KnownDrives::NewDrives(const std::vector<SeenDrive>& look
 
 bool HasSerial(const SeenDrive& drive) { return !drive.serial.empty() && drive.serial != kNoSerial; }
 
-std::optional<std::string> WhyLeftAlone(const SeenDrive& drive, const std::vector<std::string>& excludedSerials) {
+std::optional<std::string> WhyLeftAlone(const SeenDrive& drive, const SparedSerials& spared) {
   if (!drive.systemUse.empty()) {
     std::string parts;
     for (const std::string& part : drive.systemUse) parts += (parts.empty() ? "" : ", ") + part;
     return "it holds the running system (" + parts + ")";
   }
+  const auto among = [&drive](const std::vector<std::string>& serials) {
+    return std::find(serials.begin(), serials.end(), drive.serial) != serials.end();
+  };
+  if (drive.holdsRecords || (HasSerial(drive) && among(spared.records))) return "it holds the record folder";
   if (!HasSerial(drive)) return "it reports no serial number to name it by";
-  if (std::find(excludedSerials.begin(), excludedSerials.end(), drive.serial) != excludedSerials.end())
-    return "its serial number is excluded";
+  if (among(spared.excluded)) return "its serial number is excluded";
   return std::nullopt;
 }
 

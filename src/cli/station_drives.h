@@ -21,6 +21,7 @@ struct SeenDrive {
   std::string serial;  // as the drive reports it, blanks trimmed; empty when none
   std::vector<std::string> systemUse;  // the running system's parts on it
   bool opened = true;  // false: the walk found it but could not read it
+  bool holdsRecords = false;  // the file system of the record folder is on it
 };
 
 // One walk over the machine's drives; nothing (and a message) when the
@@ -40,7 +41,15 @@ class KnownDrives {
 // Whether the drive reports a serial number to be named by.
 bool HasSerial(const SeenDrive& drive);
 
+// The serial numbers the station never erases: those --exclude names, and
+// that of the drive the record folder was on at the start (which may come
+// back unmounted after a loose plug).
+struct SparedSerials {
+  std::vector<std::string> excluded;
+  std::vector<std::string> records;
+};
+
 // Why the station leaves a new drive alone; nothing when it erases it.
-std::optional<std::string> WhyLeftAlone(const SeenDrive& drive, const std::vector<std::string>& excludedSerials);
+std::optional<std::string> WhyLeftAlone(const SeenDrive& drive, const SparedSerials& spared);
 
 }  // namespace orvella::cli

@@ -8,6 +8,7 @@
 
 #include <csignal>
 #include <filesystem>
+#include <fstream>
 
 #include "cli/cli_process.h"
 #include "cli/record_folder.h"
@@ -45,17 +46,18 @@ TEST(CliStationLoop, OnlyTheIncludedDriveIsErasedAndADriveWithoutSerialAttachedL
   EXPECT_EQ(r.out.find("New drive"), std::string::npos) << r.out;
 }
 
-// A FAT volume on a loop device, mounted in a folder of the test's own and
-// unmounted again; its files stay on the volume, which goes with the loop device.
-class FatStick {
+// A file system made on a loop device and mounted in a folder of the
+// test's own, unmounted again; its files stay on the volume, which goes with
+// the loop device.
+class MountedVolume {
  public:
-  explicit FatStick(const LoopDevice& loop)
-      : folder_(std::filesystem::temp_directory_path() / ("orvella-fat-" + std::to_string(getpid()))) {
+  MountedVolume(const LoopDevice& loop, const std::string& mkfs, const std::string& type)
+      : folder_(std::filesystem::temp_directory_path() / ("orvella-volume-" + std::to_string(getpid()))) {
     std::filesystem::create_directories(folder_);
-    mounted_ = Shell("mkfs.vfat -n ORVELLA " + loop.Node() + " >/dev/null && mount -t vfat " + loop.Node() + " " +
+    mounted_ = Shell(mkfs + " " + loop.Node() + " >/dev/null && mount -t " + type + " " + loop.Node() + " " +
                      folder_.string()) == 0;
   }
-  ~FatStick() {
+  ~MountedVolume() {
     if (mounted_) Shell("umount " + folder_.string());
     std::filesystem::remove(folder_);
   }
@@ -71,7 +73,7 @@ TEST(CliStationLoop, RecordsAreWrittenOntoAFatStickAndNeverOverEachOther) {
   ATTACH_LOOP_OR_SKIP(stick, LoopOptions(kSize));
   const auto drive = LoopDevice::Attach(LoopOptions(kSize), whyNot);
   ASSERT_TRUE(drive) << whyNot;
-  FatStick fat(*stick);
+  MountedVolume fat(*stick, "mkfs.vfat -n ORVELLA", "vfat");
   if (!fat.Mounted()) GTEST_SKIP() << "cannot make and mount a FAT volume (mkfs.vfat, vfat module)";
   for (int run = 0; run < 2; ++run) {
     const CliResult r = RunCli({"erase", drive->Node(), "--quick", "--yes", "--report-dir", fat.Folder()});
@@ -82,6 +84,23 @@ TEST(CliStationLoop, RecordsAreWrittenOntoAFatStickAndNeverOverEachOther) {
   for (const auto& entry : std::filesystem::directory_iterator(fat.Folder()))
     records += entry.path().extension() == ".json" && entry.path().filename().string().find(".part-") == std::string::npos;
   EXPECT_EQ(records, 2u);
+}
+
+// The records of the erases would go with the drive they are kept on.
+TEST(CliStationLoop, TheDriveOfTheRecordFolderIsNeverErasedEvenWhenNamed) {
+  ATTACH_LOOP_OR_SKIP(records, LoopOptions(kSize));
+  MountedVolume volume(*records, "mkfs.ext4 -q", "ext4");
+  if (!volume.Mounted()) GTEST_SKIP() << "cannot make and mount an ext4 volume";
+  const std::string earlier = volume.Folder() + "/earlier-record.json";
+  std::ofstream(earlier) << "{}";
+  const CliResult r =
+      RunCli({"station", "--yes", "--report-dir", volume.Folder(), "--include", records->Node()});
+  EXPECT_EQ(r.exitCode, 8) << r.err;
+  EXPECT_NE(r.err.find("not erasing " + records->Node() + ": it holds the record folder " + volume.Folder() +
+                       "; nothing was written."),
+            std::string::npos)
+      << r.err;
+  EXPECT_TRUE(std::filesystem::exists(earlier));  // the mounted volume's own files are there still
 }
 
 }  // namespace
