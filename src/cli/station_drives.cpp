@@ -46,15 +46,17 @@ std::vector<SeenDrive> KnownDrives::NewDrives(const std::vector<SeenDrive>& look
   std::vector<SeenDrive> fresh;
   for (const SeenDrive& drive : look) {
     auto& serials = serialsByPath_[drive.path];
-    // A drive that could not be read when its path first showed up is
-    // known whatever serial number it reports later; afterwards the path
-    // alone keeps it known while an erase holds it.
+    // A drive that could not be read at the start was there at the start,
+    // whatever serial number it reports later. Later an unreadable drive
+    // (held by an erase, not ready yet) keeps its path known, and is taken
+    // once it can be read and shows a serial number not seen at that path.
     if (!drive.opened) {
-      if (serials.empty()) serials.insert(kAnySerial);
+      if (serials.empty() && !started_) serials.insert(kAnySerial);
       continue;
     }
     if (!serials.contains(kAnySerial) && serials.insert(drive.serial).second) fresh.push_back(drive);
   }
+  started_ = true;
   return fresh;
 }
 

@@ -36,6 +36,7 @@ class KnownDrives {
 
  private:
   std::map<std::string, std::set<std::string>> serialsByPath_;
+  bool started_ = false;  // the first look, of the drives there at the start, is over
 };
 
 // Whether the drive reports a serial number to be named by.
