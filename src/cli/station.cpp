@@ -23,14 +23,16 @@ std::string Named(const SeenDrive& drive) {
   return drive.path + (!HasSerial(drive) ? "" : " (serial number " + drive.serial + ")");
 }
 
-bool Confirmed(Session& s) {
+bool Confirmed(Session& s, std::size_t included) {
   if (s.options.yes) return true;
   if (!IsTerminal(stdin)) {
     s.console.Problem("not erasing: the station must be confirmed, and standard input is not a terminal; add --yes "
                       "to start it without a question.");
     return false;
   }
-  s.console.Err("ERASE STATION: every byte on each drive attached from now on will be destroyed.");
+  s.console.Err("ERASE STATION: every byte on each drive attached from now on" +
+                (included == 0 ? std::string() : " and on the " + std::to_string(included) + " named above") +
+                " will be destroyed.");
   std::string answer;
   const bool answered = s.console.Ask(
       std::string("Type ") + kConfirmationWords + " to start, anything else cancels: ", answer);
@@ -180,7 +182,7 @@ ExitCode RunStation(Session& s) {
     });
     if (!isIncluded) s.console.Err("Attached before the start, left alone: " + Named(drive));
   }
-  if (!Confirmed(s)) return kExitRefused;
+  if (!Confirmed(s, included.size())) return kExitRefused;
   Station station(s, SparedSerialsOf(s.options, *firstLook));
   station.Run(std::move(included), known);
   return station.End();
