@@ -59,11 +59,11 @@ cat >"$tree/boot/grub/grub.cfg" <<GRUB
 set timeout=5
 set default=0
 menuentry "Orvella Live $version" {
-  linux /boot/vmlinuz quiet loglevel=3 mitigations=off
+  linux /boot/vmlinuz quiet loglevel=3 mitigations=off consoleblank=0
   initrd /boot/initrd.img
 }
 menuentry "Orvella Live $version, scripted station run (tests)" --hotkey=t {
-  linux /boot/vmlinuz console=tty0 console=ttyS0 loglevel=3 mitigations=off orvella.script=station
+  linux /boot/vmlinuz console=tty0 console=ttyS0 loglevel=3 mitigations=off consoleblank=0 orvella.script=station
   initrd /boot/initrd.img
 }
 GRUB

@@ -142,13 +142,22 @@ class Boot:
                     reply = qmp.send(json.loads(line[len("@@QMP "):]))
                     (self.work / "qmp.log").open("a").write(f"{line}\n{json.dumps(reply)}\n")
                 if line.startswith("@@SCREEN "):
-                    name = line.split()[1]
-                    qmp.send({"execute": "screendump", "arguments": {"filename": str(self.work / f"{name}.ppm")}})
+                    self.screendump(qmp, line.split()[1])
             done = len(lines)
             if not booted:  # GRUB's hot key for the scripted run
                 qmp.send({"execute": "send-key", "arguments": {"keys": [{"type": "qcode", "data": "t"}]}})
             time.sleep(0.5)
         return log.read_text(errors="replace") if log.exists() else ""
+
+    def screendump(self, qmp, name):
+        """The screen into NAME.ppm; taken again a moment later when it is
+        blank (a console being redrawn)."""
+        ppm = self.work / f"{name}.ppm"
+        for _ in range(3):
+            qmp.send({"execute": "screendump", "arguments": {"filename": str(ppm)}})
+            if ppm.exists() and ppm_to_png(ppm, self.work / f"{name}.png") >= 0.005:
+                return
+            time.sleep(0.5)
 
     def check(self, what, ok, detail=""):
         self.checks.append((ok, f"{self.mode}: {what}" + ("" if ok or not detail else f" ({detail})")))
