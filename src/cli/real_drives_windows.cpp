@@ -12,7 +12,7 @@ std::optional<RealDrives> OpenRealDrives() {
                       return DevicePathAnswer{std::nullopt, path + " names no drive; on Windows name the drive by "
                                                                    "its number or as \\\\.\\PhysicalDriveN"};
                     },
-                    Win32SystemUse()};
+                    Win32SystemUse(), {}};
 }
 
 }  // namespace orvella::cli
