@@ -90,6 +90,33 @@ TEST(CliPurge, MethodsListsEachMethodInTextAndJson) {
   EXPECT_EQ(json::parse(details.out)["methods"].size(), 7u);
 }
 
+TEST(CliPurge, TheDemoSsdsCryptoEraseRunsToASealedPurgeRecord) {
+  const std::string path = ReportPath("demo");
+  std::remove(path.c_str());
+  const CliResult r = RunCli({"--demo", "erase", "1", "--method", "crypto-erase", "--yes", "--report", path});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  const json record = ReadJson(path);
+  EXPECT_EQ(record["sanitization"]["category"], "Purge");
+  EXPECT_EQ(record["sanitization"]["technique"], "cryptographic erase");
+  EXPECT_EQ(record["purge"]["command"],
+            "ATA SANITIZE (B4h) CRYPTO SCRAMBLE EXT (feature 0011h, key 43727970h, failure mode bit set)");
+  EXPECT_TRUE(record["purge"]["check"]["passed"].get<bool>());
+  EXPECT_EQ(record["purge"]["check"]["unchanged"], 0);
+  EXPECT_TRUE(record.contains("sha256"));
+}
+
+TEST(CliPurge, TheDemoNvmeDriveListsTheSerialItsControllerReports) {
+  const CliResult list = RunCli({"--demo", "--json", "list"});
+  ASSERT_EQ(list.exitCode, 0) << list.err;
+  const json answer = json::parse(list.out);
+  std::string listed;
+  for (const json& drive : answer["drives"])
+    if (drive["drive"] == 6) listed = drive["serial"].get<std::string>();
+  EXPECT_EQ(listed, "VNV512B0042X");
+  const CliResult details = RunCli({"--demo", "details", "6"});
+  EXPECT_NE(details.out.find("Serial Number: VNV512B0042X"), std::string::npos) << details.out;
+}
+
 TEST(CliPurge, QuickGoesOnlyWithZeros) {
   EXPECT_EQ(Cli({"erase", "1", "--quick", "--method", "block-erase", "--yes"}).exitCode, 2);
   EXPECT_EQ(Cli({"erase", "1", "--method", "sanitize", "--yes"}).exitCode, 2);

@@ -80,10 +80,15 @@ bool LinuxOs::TaskFileRequest(DiskObject& disk, const std::uint8_t* in, std::uin
   std::array<std::uint8_t, kAtaSectorSize> data{};
   const AtaOutcome outcome =
       RunAtaCommand(sys_, disk.fd, command->current, *transfer, data.data(), command->previous);
-  if (outcome.error != 0) return Fail(outcome.error);
+  // A drive that refused the command (ERR in its status) still answered:
+  // its registers go back as the request hands them over, since some
+  // commands say why in them (SANITIZE STATUS EXT after a failed sanitize).
+  const bool refusedWithRegisters = outcome.registers && (outcome.ataStatus & ata::StatusError) != 0;
+  if (outcome.error != 0 && !refusedWithRegisters) return Fail(outcome.error);
   // A 48-bit answer whose high bytes the sense data did not carry would be
   // a wrong address.
-  if (*transfer == AtaTransfer::None && (!outcome.registers || (command->previous && !outcome.previous)))
+  if (*transfer == AtaTransfer::None && !refusedWithRegisters &&
+      (!outcome.registers || (command->previous && !outcome.previous)))
     return Fail(ERROR_IO_DEVICE);
   return Reply(TaskFileReply(in, *command, outcome, data.data()), out, outSize, returned, false);
 }
