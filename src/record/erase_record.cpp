@@ -116,6 +116,7 @@ Json PurgeJson(const PurgeResult& purge) {
           {"command", TextOrNull(purge.command)},
           {"estimateSeconds", purge.estimateSeconds ? Json(*purge.estimateSeconds) : Json(nullptr)},
           {"timeoutSeconds", purge.timeoutSeconds},
+          {"passwordLeft", purge.passwordLeft},
           {"polls", polls},
           {"check",
            {{"plan", "the first sector of each range of the NIST SP 800-88 r1 sample (splitmix64)"},
