@@ -40,12 +40,18 @@ std::optional<TaskFileCommand> ParseAtaPassThrough(const std::uint8_t* in, std::
   command.dataLength = GetU32(in, layout::AtaPtDataTransferLength);
   command.dataOffset = GetLE(in, layout::AtaPtDataBufferOffset, 8);
   command.bufferSize = inSize;
+  command.timeoutSeconds = GetU32(in, layout::AtaPtTimeOutValue);
   return command;
 }
 
 namespace {
 
 constexpr std::uint8_t kSanitize = 0xB4;
+constexpr std::uint8_t kSecuritySetPassword = 0xF1;
+constexpr std::uint8_t kSecurityUnlock = 0xF2;
+constexpr std::uint8_t kSecurityErasePrepare = 0xF3;
+constexpr std::uint8_t kSecurityEraseUnit = 0xF4;
+constexpr std::uint8_t kSecurityDisablePassword = 0xF6;
 
 // SANITIZE with its 16-bit feature: status (0000h, COUNT 0 so that no
 // failed state is cleared), or an erase with its key.
@@ -65,9 +71,31 @@ bool SanitizeErase(const TaskFileCommand& c) {
   }
 }
 
+// A 28-bit Security command: ERASE PREPARE without data, the others with
+// one sector (the password) inside the request.
+std::optional<AtaTransfer> SecurityTransfer(const TaskFileCommand& c) {
+  if (c.previous || c.dataIn) return std::nullopt;
+  switch (c.current.command) {
+    case kSecurityErasePrepare:
+      return c.dataOut ? std::nullopt : std::optional<AtaTransfer>(AtaTransfer::None);
+    case kSecuritySetPassword:
+    case kSecurityUnlock:
+    case kSecurityEraseUnit:
+    case kSecurityDisablePassword:
+      if (!c.dataOut || c.dataLength < kAtaSectorSize || c.dataOffset < layout::AtaPtSize ||
+          c.dataOffset + kAtaSectorSize > c.bufferSize)
+        return std::nullopt;
+      return AtaTransfer::PioOut512;
+    default:
+      return std::nullopt;
+  }
+}
+
 }  // namespace
 
 std::optional<AtaTransfer> PermittedTaskFile(const TaskFileCommand& c, bool diskClaimed) {
+  if (diskClaimed)
+    if (const auto security = SecurityTransfer(c)) return security;
   if (c.dataOut) return std::nullopt;
   const AtaRegisters& r = c.current;
   const bool nonData48 = c.previous && !c.dataIn;
