@@ -99,7 +99,7 @@ std::optional<std::string> CheckDrives(const Options& options) {
 // command has, a word that is no command, or no command at all.
 std::string MisplacedWord(const CLI::App& app, const std::vector<std::string>& extras) {
   const std::vector<CLI::App*> commands = app.get_subcommands();
-  constexpr char kCommands[] = " (list, details, smart, methods, erase, keygen, verify)";
+  constexpr char kCommands[] = " (list, details, smart, methods, unlock, erase, keygen, verify)";
   if (extras.empty()) return std::string("a command is needed") + kCommands;
   const std::string& word = extras.front();
   if (!word.starts_with("-")) return "'" + word + "' is not a command" + kCommands;
@@ -133,6 +133,9 @@ std::variant<Options, int> ParseOptions(int argc, char** argv) {
   CLI::App* smart = AddDriveCommand(app, "smart", "show the drive's S.M.A.R.T. attribute table", kForSmart, options);
   CLI::App* methods = AddDriveCommand(
       app, "methods", "list the ways the drive can be erased: each available, or why not", kForMethods, options);
+  CLI::App* unlock = AddDriveCommand(
+      app, "unlock", "take off the security password Orvella set on the drive (left by a security erase that broke off)",
+      kForUnlock, options);
   CLI::App* erase = app.add_subcommand(
       "erase", "write zeros over the whole drive, or have it erase itself; several drives side by side");
   erase->footer(Footer(kForErase));
@@ -230,6 +233,7 @@ std::variant<Options, int> ParseOptions(int argc, char** argv) {
   if (*keygen) options.command = Command::Keygen;
   if (*verifyCommand) options.command = Command::Verify;
   if (*methods) options.command = Command::Methods;
+  if (*unlock) options.command = Command::Unlock;
   if (!method.empty()) options.method = *EraseMethodNamed(method);
   if (options.method != EraseMethod::Zeros && options.quick) {
     std::cerr << "orvella-cli: --quick writes zeros; it does not go with --method " << method << "\n";

@@ -1,5 +1,5 @@
 // The command line of orvella-cli: a command (list, details, smart, methods,
-// erase, keygen, verify), the drive it works on, and the switches that say
+// unlock, erase, keygen, verify), the drive it works on, and the switches that say
 // where the drives come from and how the answer is written.
 #pragma once
 
@@ -14,7 +14,7 @@
 
 namespace orvella::cli {
 
-enum class Command { List, Details, Smart, Erase, Methods, Keygen, Verify };
+enum class Command { List, Details, Smart, Erase, Methods, Unlock, Keygen, Verify };
 
 struct Options {
   Command command = Command::List;

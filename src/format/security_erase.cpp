@@ -117,7 +117,7 @@ SecurityEraseResult SendSecurityErase(Os& os, Handle handle, std::uint8_t driveN
 
 PasswordRemoval RemoveProgramPassword(Os& os, Handle handle, std::uint8_t driveNumber, const SecurityLog& log) {
   const auto state = ReadSecurityState(os, handle, driveNumber);
-  if (!state) return PasswordRemoval::Failed;
+  if (!state) return PasswordRemoval::Unknown;
   if (!state->securityEnabled) return PasswordRemoval::NoneSet;
   if (state->securityFrozen) return PasswordRemoval::Frozen;
   if (state->securityCountExpired) return PasswordRemoval::Expired;

@@ -45,7 +45,8 @@ enum class PasswordRemoval {
   NotOurs,   // the drive refused the program's password: someone else's
   Frozen,    // the drive's security is frozen: it takes no password command now
   Expired,   // too many wrong passwords since power-on
-  Failed,    // IDENTIFY could not be read, or the drive still reports a password
+  Unknown,   // IDENTIFY could not be read: nothing was sent
+  Failed,    // a command could not be sent, or the drive still reports a password
 };
 
 // Takes the program's password off a drive it was left on (a crash or a

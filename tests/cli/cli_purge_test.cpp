@@ -117,6 +117,33 @@ TEST(CliPurge, TheDemoNvmeDriveListsTheSerialItsControllerReports) {
   EXPECT_NE(details.out.find("Serial Number: VNV512B0042X"), std::string::npos) << details.out;
 }
 
+TEST(CliPurge, UnlockTakesOffThePasswordABrokenOffSecurityEraseLeft) {
+  const CliResult locked = Cli({"erase", "4", "--method", "security-erase", "--yes"});
+  EXPECT_EQ(locked.exitCode, 8) << "a locked drive is refused";
+  EXPECT_NE(locked.err.find("orvella-cli unlock"), std::string::npos) << locked.err;
+  const CliResult unlock = Cli({"unlock", "4"});
+  EXPECT_EQ(unlock.exitCode, 0) << unlock.err;
+  EXPECT_NE(unlock.out.find("SECURITY UNLOCK"), std::string::npos) << unlock.out;
+  EXPECT_NE(unlock.out.find("Orvella's security password was taken off the drive; it is unlocked"),
+            std::string::npos)
+      << unlock.out;
+  const CliResult theirs = Cli({"--json", "unlock", "5"});
+  EXPECT_EQ(theirs.exitCode, 1);
+  EXPECT_EQ(json::parse(theirs.out)["result"], "not-ours");
+  const CliResult none = Cli({"unlock", "3"});
+  EXPECT_EQ(none.exitCode, 0) << none.err;
+  EXPECT_NE(none.out.find("no security password is set on the drive; nothing was sent"), std::string::npos);
+  const CliResult nvme = Cli({"unlock", "1"});
+  EXPECT_EQ(nvme.exitCode, 1);
+  EXPECT_NE(nvme.err.find("nothing was sent"), std::string::npos) << nvme.err;
+}
+
+TEST(CliPurge, TheDemoHardDiskOffersTheSecurityEraseAndRunsIt) {
+  const CliResult methods = RunCli({"--demo", "methods", "0"});
+  EXPECT_NE(methods.out.find("security-erase           available"), std::string::npos) << methods.out;
+  EXPECT_NE(methods.out.find("security-erase-enhanced  available: Purge"), std::string::npos) << methods.out;
+}
+
 TEST(CliPurge, QuickGoesOnlyWithZeros) {
   EXPECT_EQ(Cli({"erase", "1", "--quick", "--method", "block-erase", "--yes"}).exitCode, 2);
   EXPECT_EQ(Cli({"erase", "1", "--method", "sanitize", "--yes"}).exitCode, 2);
