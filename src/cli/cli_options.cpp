@@ -182,6 +182,9 @@ std::variant<Options, int> ParseOptions(int argc, char** argv) {
       ->check(CLI::IsMember({"zeros", "block-erase", "crypto-erase", "drive-overwrite", "format-erase",
                              "security-erase", "security-erase-enhanced"}))
       ->type_name("METHOD");
+  erase->add_flag("--then-zeros", options.thenZeros,
+                  "after the drive's own erase (--method), write zeros over the whole drive and read them back, "
+                  "for a drive that must read as zeros");
   // Extra words after the switches would otherwise be blamed on a missing
   // command; they are named below instead.
   app.allow_extras();
@@ -237,6 +240,10 @@ std::variant<Options, int> ParseOptions(int argc, char** argv) {
   if (!method.empty()) options.method = *EraseMethodNamed(method);
   if (options.method != EraseMethod::Zeros && options.quick) {
     std::cerr << "orvella-cli: --quick writes zeros; it does not go with --method " << method << "\n";
+    return kExitUsage;
+  }
+  if (options.thenZeros && options.method == EraseMethod::Zeros) {
+    std::cerr << "orvella-cli: --then-zeros follows the drive's own erase; give it a --method other than zeros\n";
     return kExitUsage;
   }
   if (!verify.empty()) options.verify = VerifyMethodNamed(verify);

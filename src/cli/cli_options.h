@@ -24,6 +24,7 @@ struct Options {
   bool yes = false;        // erase: no question
   std::optional<VerifyMethod> verify;  // erase: none: the mode's default
   EraseMethod method = EraseMethod::Zeros;  // erase: the zero overwrite, or the drive's own erase
+  bool thenZeros = false;  // erase: after the drive's own erase, the zero overwrite and its read-back
   std::string reportFile;  // erase: where the JSON erase record goes
   bool force = false;      // erase: an existing report file may be replaced
   std::string operatorName;  // erase: who runs it, for the record

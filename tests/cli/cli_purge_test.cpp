@@ -144,6 +144,25 @@ TEST(CliPurge, TheDemoHardDiskOffersTheSecurityEraseAndRunsIt) {
   EXPECT_NE(methods.out.find("security-erase-enhanced  available: Purge"), std::string::npos) << methods.out;
 }
 
+TEST(CliPurge, ThenZerosFollowsThePurgeWithTheOverwriteAndRecordsBoth) {
+  const CliResult r = Cli({"--json", "erase", "1", "--method", "block-erase", "--then-zeros", "--yes"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  const json record = json::parse(r.out);
+  EXPECT_EQ(record["purge"]["ending"], "complete");
+  EXPECT_TRUE(record["purge"]["check"]["passed"].get<bool>());
+  EXPECT_TRUE(record["sanitization"]["thenZeros"].get<bool>());
+  EXPECT_EQ(record["sanitization"]["category"], "Purge");
+  EXPECT_EQ(record["bytesWritten"], 131072 * 512);
+  EXPECT_EQ(record["verification"]["result"], "passed");
+  EXPECT_EQ(record["result"], "complete");
+  // Without the drive's own erase there is nothing to follow.
+  EXPECT_EQ(Cli({"erase", "1", "--then-zeros", "--yes"}).exitCode, 2);
+  // A purge that failed its check is not followed by zeros that would hide it.
+  const CliResult liar = Cli({"--json", "erase", "2", "--method", "crypto-erase", "--then-zeros", "--yes"});
+  EXPECT_EQ(liar.exitCode, 3);
+  EXPECT_EQ(json::parse(liar.out)["bytesWritten"], 0);
+}
+
 TEST(CliPurge, QuickGoesOnlyWithZeros) {
   EXPECT_EQ(Cli({"erase", "1", "--quick", "--method", "block-erase", "--yes"}).exitCode, 2);
   EXPECT_EQ(Cli({"erase", "1", "--method", "sanitize", "--yes"}).exitCode, 2);
