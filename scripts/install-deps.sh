@@ -3,7 +3,9 @@
 # with the argument "windows", those of the Windows cross build too (the
 # MinGW-w64 compiler, Wine to run its tests, NSIS for the installer); with
 # "vm", those of the QEMU test bed (scripts/test-vm.sh): the emulator, a
-# kernel and busybox for the guest, the reference tools it compares with.
+# kernel and busybox for the guest, the reference tools it compares with;
+# with "live", those of the live image (scripts/build-live.sh) and its
+# tests: a kernel, busybox, GRUB for BIOS and UEFI, xorriso and mtools.
 set -euo pipefail
 packages=(
   build-essential cmake ninja-build googletest libgtest-dev nlohmann-json3-dev libcli11-dev
@@ -23,6 +25,10 @@ fi
 if [ "${1:-}" = vm ]; then
   packages+=(qemu-system-x86 busybox-static linux-image-amd64 smartmontools nvme-cli
              fdisk e2fsprogs dosfstools dmsetup cpio xz-utils kmod)
+fi
+if [ "${1:-}" = live ]; then
+  packages+=(linux-image-amd64 busybox-static kmod cpio grub-pc-bin grub-efi-amd64-bin grub-common xorriso mtools
+             dosfstools qemu-system-x86 qemu-utils)
 fi
 missing=()
 for p in "${packages[@]}"; do

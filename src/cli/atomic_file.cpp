@@ -135,9 +135,18 @@ std::optional<std::string> ReplaceFile(const std::string& path, std::string_view
 }
 
 // A hard link is made only where no file has the name: never over one.
+// FAT and exFAT volumes (USB sticks, the usual place for records) have no
+// hard links; there the rename that refuses an existing name does the same.
 std::optional<std::string> CreateNewFile(const std::string& path, std::string_view text) {
   return WriteBeside(path, text, [](const fs::path& temporary, const fs::path& target, std::error_code& error) {
     fs::create_hard_link(temporary, target, error);
+#ifdef __linux__
+    if (error == std::errc::operation_not_permitted || error == std::errc::operation_not_supported) {
+      error.clear();
+      if (::renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) != 0)
+        error = std::error_code(errno, std::generic_category());
+    }
+#endif
   });
 }
 

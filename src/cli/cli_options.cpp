@@ -95,11 +95,27 @@ std::optional<std::string> CheckDrives(const Options& options) {
   return std::nullopt;
 }
 
+// How a drive is erased and read back, for every command that erases.
+void AddEraseChoices(CLI::App& command, std::string& method, std::string& verify) {
+  command.add_option("--method", method,
+                    "zeros (write zeros from this computer: a Clear), or the drive's own erase: block-erase, "
+                    "crypto-erase, drive-overwrite, format-erase, security-erase, security-erase-enhanced "
+                    "(orvella-cli methods DRIVE tells which the drive offers); default: zeros")
+      ->check(CLI::IsMember({"zeros", "block-erase", "crypto-erase", "drive-overwrite", "format-erase",
+                             "security-erase", "security-erase-enhanced"}))
+      ->type_name("METHOD");
+  command.add_option("--verify", verify,
+                    "read the drive back afterwards: every written byte (full), the NIST SP 800-88 sample "
+                    "(sample), or not (off); default: sample, full with --quick")
+      ->check(CLI::IsMember({"full", "sample", "off"}).description(""))
+      ->type_name("full|sample|off");
+}
+
 // What is wrong with the words left over after parsing: a switch no
 // command has, a word that is no command, or no command at all.
 std::string MisplacedWord(const CLI::App& app, const std::vector<std::string>& extras) {
   const std::vector<CLI::App*> commands = app.get_subcommands();
-  constexpr char kCommands[] = " (list, details, smart, methods, unlock, erase, keygen, verify)";
+  constexpr char kCommands[] = " (list, details, smart, methods, unlock, erase, station, keygen, verify)";
   if (extras.empty()) return std::string("a command is needed") + kCommands;
   const std::string& word = extras.front();
   if (!word.starts_with("-")) return "'" + word + "' is not a command" + kCommands;
@@ -155,11 +171,6 @@ std::variant<Options, int> ParseOptions(int argc, char** argv) {
   CLI::Option* reportDir =
       erase->add_option("--report-dir", options.reportDir, kReportDirHelp)->type_name("DIR");
   std::string verify;
-  erase->add_option("--verify", verify,
-                    "read the drive back afterwards: every written byte (full), the NIST SP 800-88 sample "
-                    "(sample), or not (off); default: sample, full with --quick")
-      ->check(CLI::IsMember({"full", "sample", "off"}).description(""))
-      ->type_name("full|sample|off");
   CLI::Option* signKey =
       erase->add_option("--sign-key", options.signKeyFile, "sign the record with the secret key in KEY (see keygen)")
           ->type_name("KEY");
@@ -174,14 +185,23 @@ std::variant<Options, int> ParseOptions(int argc, char** argv) {
   verifyCommand->add_option("RECORD", options.recordFile, "the JSON erase record")->required()->type_name("");
   verifyCommand->add_option("--key", options.trustedKeyFile, "accept only a signature by the public key in PUB")
       ->type_name("PUB");
+  CLI::App* station = app.add_subcommand(
+      "station", "erase every drive attached from now on, side by side, until Ctrl+C");
+  station->footer(Footer(kForErase));
+  CLI::Option* stationDir = station->add_option("--report-dir", options.reportDir, kReportDirHelp)
+                                ->type_name("DIR")
+                                ->required();
+  station->add_option("--include", options.drives,
+                      "erase DRIVE too, although it was attached before the station started (once per drive)")
+      ->type_name("DRIVE")
+      ->allow_extra_args(false);
+  station->add_option("--exclude", options.excludeSerials,
+                      "never erase the drive with the serial number S (once per drive)")
+      ->type_name("S")
+      ->allow_extra_args(false);
+  station->add_flag("-y,--yes", options.yes, "do not ask for confirmation");
   std::string method;
-  erase->add_option("--method", method,
-                    "zeros (write zeros from this computer: a Clear), or the drive's own erase: block-erase, "
-                    "crypto-erase, drive-overwrite, format-erase, security-erase, security-erase-enhanced "
-                    "(orvella-cli methods DRIVE tells which the drive offers); default: zeros")
-      ->check(CLI::IsMember({"zeros", "block-erase", "crypto-erase", "drive-overwrite", "format-erase",
-                             "security-erase", "security-erase-enhanced"}))
-      ->type_name("METHOD");
+  for (CLI::App* command : {erase, station}) AddEraseChoices(*command, method, verify);
   erase->add_flag("--then-zeros", options.thenZeros,
                   "after the drive's own erase (--method), write zeros over the whole drive and read them back, "
                   "for a drive that must read as zeros");
@@ -210,11 +230,17 @@ std::variant<Options, int> ParseOptions(int argc, char** argv) {
     std::cerr << "orvella-cli: --report needs a file name\n";
     return kExitUsage;
   }
-  if (reportDir->count() > 0 && options.reportDir.empty()) {
+  if ((reportDir->count() > 0 || stationDir->count() > 0) && options.reportDir.empty()) {
     std::cerr << "orvella-cli: --report-dir needs a folder name\n";
     return kExitUsage;
   }
   if (!options.drives.empty()) options.drive = options.drives.front();
+  // An empty serial number would match the drives that report none.
+  if (std::any_of(options.excludeSerials.begin(), options.excludeSerials.end(),
+                  [](const std::string& s) { return s.find_first_not_of(' ') == std::string::npos; })) {
+    std::cerr << "orvella-cli: --exclude needs a serial number\n";
+    return kExitUsage;
+  }
   std::optional<std::string> mistake = CheckDrives(options);
   if (!mistake) mistake = MatchExpectedSerials(expectSerials, options);
   if (mistake) {
@@ -237,6 +263,7 @@ std::variant<Options, int> ParseOptions(int argc, char** argv) {
   if (*verifyCommand) options.command = Command::Verify;
   if (*methods) options.command = Command::Methods;
   if (*unlock) options.command = Command::Unlock;
+  if (*station) options.command = Command::Station;
   if (!method.empty()) options.method = *EraseMethodNamed(method);
   if (options.method != EraseMethod::Zeros && options.quick) {
     std::cerr << "orvella-cli: --quick writes zeros; it does not go with --method " << method << "\n";

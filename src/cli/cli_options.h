@@ -1,5 +1,5 @@
 // The command line of orvella-cli: a command (list, details, smart, methods,
-// unlock, erase, keygen, verify), the drive it works on, and the switches that say
+// unlock, erase, station, keygen, verify), the drive it works on, and the switches that say
 // where the drives come from and how the answer is written.
 #pragma once
 
@@ -14,12 +14,13 @@
 
 namespace orvella::cli {
 
-enum class Command { List, Details, Smart, Erase, Methods, Unlock, Keygen, Verify };
+enum class Command { List, Details, Smart, Erase, Methods, Unlock, Keygen, Verify, Station };
 
 struct Options {
   Command command = Command::List;
   std::string drive;       // DRIVE as given: a drive number or a device path; erase: the first
-  std::vector<std::string> drives;  // erase: every DRIVE given, in order
+  std::vector<std::string> drives;  // erase: every DRIVE given, in order; station: every --include
+  std::vector<std::string> excludeSerials;  // station: the serial numbers of drives it leaves alone
   bool quick = false;      // erase: the partition tables at both ends only
   bool yes = false;        // erase: no question
   std::optional<VerifyMethod> verify;  // erase: none: the mode's default

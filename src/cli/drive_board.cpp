@@ -25,7 +25,15 @@ bool IsErrorLine(const std::string& line) {
 DriveBoard::DriveBoard(Console& console, std::vector<BoardRow> rows)
     : console_(console), rows_(std::move(rows)), shownTenth_(rows_.size(), -1) {}
 
+std::size_t DriveBoard::AddRow(BoardRow row) {
+  const std::lock_guard lock(mutex_);
+  rows_.push_back(std::move(row));
+  shownTenth_.push_back(-1);
+  return rows_.size() - 1;
+}
+
 std::string DriveBoard::Prefix(std::size_t row) const {
+  const std::lock_guard lock(mutex_);
   return "[" + rows_[row].number + " " + rows_[row].path + "] ";
 }
 

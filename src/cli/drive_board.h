@@ -2,7 +2,8 @@
 // device path, serial number, phase, percent, speed, time left, errors).
 // On a terminal it is a table redrawn in place below the log; otherwise a
 // row is written as a plain line, prefixed with its drive, at every tenth
-// of its pass. The runs update it from their own threads.
+// of its pass. The runs update it from their own threads; rows may be added
+// while they do.
 #pragma once
 
 #include <chrono>
@@ -31,6 +32,9 @@ struct BoardRow {
 class DriveBoard {
  public:
   DriveBoard(Console& console, std::vector<BoardRow> rows);
+
+  // A drive that joins the erases after they began (the station); its row.
+  std::size_t AddRow(BoardRow row);
 
   // "[number path] " in front of a drive's own lines.
   std::string Prefix(std::size_t row) const;

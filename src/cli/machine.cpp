@@ -13,7 +13,8 @@ std::variant<Machine, ExitCode> OpenMachine(const Options& options, Console& con
     try {
       VirtualMachine drives = options.demo ? DemoDrives() : ReadDriveFile(options.drivesFile);
       SystemUseQuery systemUse = VirtualSystemUse(drives);
-      return Machine{std::make_unique<VirtualOs>(std::move(drives), SleepUnlessInterrupted), {}, std::move(systemUse)};
+      return Machine{std::make_unique<VirtualOs>(std::move(drives), SleepUnlessInterrupted), {}, std::move(systemUse),
+                     {}};
     } catch (const DriveFileError& error) {
       console.Problem(error.what());
       return kExitUsage;
@@ -25,7 +26,8 @@ std::variant<Machine, ExitCode> OpenMachine(const Options& options, Console& con
                 "for simulated drives.");
     return kExitFailed;
   }
-  return Machine{std::move(real->os), std::move(real->driveOfPath), std::move(real->systemUseOf)};
+  return Machine{std::move(real->os), std::move(real->driveOfPath), std::move(real->systemUseOf),
+                 std::move(real->driveOfFile)};
 }
 
 }  // namespace orvella::cli

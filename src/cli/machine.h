@@ -23,6 +23,9 @@ struct Machine {
   // Which parts of the running system a drive holds; empty where the
   // backend cannot tell (Windows, for now).
   SystemUseQuery systemUseOf;
+  // Which drive holds a file; empty for simulated drives and where the
+  // backend cannot tell.
+  FileDriveQuery driveOfFile;
 };
 
 // The drives the options ask for; a message and an exit code when they

@@ -16,6 +16,7 @@
 #include "cli/console_panes.h"
 #include "cli/machine.h"
 #include "cli/signing_commands.h"
+#include "cli/station.h"
 #include "cli/terminal.h"
 #include "core/clock.h"
 #include "core/locale.h"
@@ -34,6 +35,7 @@ ExitCode RunCommand(Session& session) {
     case Command::Verify: break;  // no drive needed: Run runs them
     case Command::Methods: return RunMethods(session);
     case Command::Unlock: return RunUnlock(session);
+    case Command::Station: return RunStation(session);
   }
   return kExitUsage;
 }

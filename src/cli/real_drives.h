@@ -18,10 +18,16 @@ struct DevicePathAnswer {
   std::string whyNot;                        // when it names no drive
 };
 
+// The drive number of the drive that holds the file system of a file
+// (on a partition, the drive itself, or a device stacked on them); none
+// when no drive does or it cannot be told.
+using FileDriveQuery = std::function<std::optional<std::uint32_t>(const std::string& file)>;
+
 struct RealDrives {
   std::unique_ptr<Os> os;
   std::function<DevicePathAnswer(const std::string& path)> driveOfPath;
   SystemUseQuery systemUseOf;  // empty where the backend cannot tell
+  FileDriveQuery driveOfFile;  // empty where the backend cannot tell
 };
 
 // Nothing when this build cannot reach real drives.

@@ -14,7 +14,7 @@
 #include <map>
 
 #include "cli/cli_process.h"
-#include "record/record_digest.h"
+#include "cli/record_folder.h"
 
 namespace orvella::test {
 namespace {
@@ -27,41 +27,6 @@ CliResult Erase(Lines more) {
   Lines args = {"--drives", ORVELLA_CLI_MANY_DRIVES, "erase"};
   args.insert(args.end(), more.begin(), more.end());
   return RunCli(args);
-}
-
-// A fresh folder for the records, removed with what is in it.
-class RecordFolder {
- public:
-  RecordFolder() : path_(fs::temp_directory_path() / ("orvella-many-" + std::to_string(getpid()))) {
-    fs::remove_all(path_);
-    fs::create_directories(path_);
-  }
-  ~RecordFolder() { fs::remove_all(path_); }
-  std::string Path() const { return path_.string(); }
-  // The sealed records by file name; a record whose seal does not hold fails the test.
-  std::map<std::string, json> Records() const {
-    std::map<std::string, json> records;
-    for (const auto& entry : fs::directory_iterator(path_)) {
-      std::ifstream in(entry.path(), std::ios::binary);
-      const std::string text{std::istreambuf_iterator<char>(in), {}};
-      const RecordCheck check = ReadSealedRecord(text);
-      EXPECT_TRUE(check.record.has_value()) << entry.path() << ": " << check.problem;
-      if (check.record) records[entry.path().filename().string()] = *check.record;
-    }
-    return records;
-  }
-
- private:
-  fs::path path_;
-};
-
-std::map<std::string, std::string> ResultsBySerial(const std::map<std::string, json>& records) {
-  std::map<std::string, std::string> results;
-  for (const auto& [name, record] : records) {
-    EXPECT_TRUE(name.starts_with(record["media"]["serial"].get<std::string>() + "_")) << name;
-    results[record["media"]["serial"]] = record["result"];
-  }
-  return results;
 }
 
 bool HasLine(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }

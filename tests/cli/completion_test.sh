@@ -41,4 +41,8 @@ complete_line "--force " "$cli" erase 0 --fo
 complete_line "" "$cli" list --fo
 complete_line "full " "$cli" erase 0 --verify f
 complete_line "0 1 2 3 4 6 7 8 " "$cli" --drives "$drives" erase ""
+complete_line "station " "$cli" st
+complete_line "--exclude " "$cli" station --exc
+complete_line "" "$cli" --drives "$drives" station ""
+complete_line "0 1 2 3 4 6 7 8 " "$cli" --drives "$drives" station --include ""
 exit $((failures > 0))
