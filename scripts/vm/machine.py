@@ -19,6 +19,7 @@ DRIVES = [
     dict(id="nvme", bus="nvme", serial="VNVME0001", size=32 * MiB),
     dict(id="nvmebad", bus="nvme", serial="VNVMEBAD1", size=32 * MiB, blkdebug=dict(iotype="write", sector=BAD_SECTOR)),
     dict(id="nvmeq", bus="nvme", serial="VNVMEQ001", size=32 * MiB),
+    dict(id="nvmepurge", bus="nvme", serial="VNVMEPUR1", size=32 * MiB),
     dict(id="usb", bus="usb", serial="VUSB0001", size=32 * MiB),
     dict(id="usbq", bus="usb", serial="VUSBQ0001", size=32 * MiB),
     dict(id="usbpull", bus="usb", serial="VUSBPULL1", size=64 * MiB, throttle="throttling.bps-write=2097152"),
@@ -35,6 +36,13 @@ DRIVES = [
     dict(id="vdflaky", bus="virtio", serial="VVIRTFLK1", size=32 * MiB),
     dict(id="vdhot", bus="virtio", serial="VVIRTHOT1", size=32 * MiB, boot=False),
 ]
+
+
+QUICK_BYTES = 10_240_000  # what a quick erase zeroes at each end
+
+
+def size_of(drive_id):
+    return next(d["size"] for d in DRIVES if d["id"] == drive_id)
 
 
 def image_path(work, drive_id):

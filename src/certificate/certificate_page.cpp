@@ -88,6 +88,8 @@ void DrawPage(QPainter& painter, const Json& record, int width, int height) {
     page.Mark(ToQt(mark), Font(14, true));
   }
   page.Space(20);
+  page.Text(ToQt(CategoryLine(record)), Font(14, true));
+  page.Space(10);
   page.Text(ToQt(ResultLine(record)), Font(12, true));
   page.Rule();
   for (const Section& section : CertificateSections(record)) {

@@ -164,10 +164,27 @@ std::string SamplePercent(const Json& record) {
   return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10) + "%";
 }
 
+bool Purged(const Json& record) { return record.contains("purge") && record["purge"].is_object(); }
+
+// The drive's own erase: what it was asked, and what the sample before and
+// after found. A sample is not every sector, and the words say so.
+std::string PurgeWords(const Json& record) {
+  const Json& check = Object(Object(record, "purge"), "check");
+  std::string words = "the drive erased itself (" + Member(record, "purge", "command") + "); " +
+                      Grouped(Number(check, "sectors")) + " sample sectors read before and after: " +
+                      (check.value("expect", "") == "every sector changed" ? "every one changed"
+                                                                           : "every one holds one uniform pattern") +
+                      " (the rest was not read back)";
+  if (Object(record, "sanitization").value("thenZeros", false))
+    words += "; then zeros written over the whole drive and read back";
+  return words;
+}
+
 // A run that ended "complete" says no more than it did: an erase only when
 // the record proves one, else what was written, whether it was read back,
 // and what the drive hides.
 std::string CompleteWords(const Json& record) {
+  if (Purged(record)) return PurgeWords(record);
   const Json& v = Object(record, "verification");
   if (record.value("erasureProven", false))
     return v.value("method", "") == "full" ? "erased: every byte written, flushed and read back as zeros"
@@ -261,10 +278,20 @@ std::string CertificateTitle(const Json& record) {
   const std::string result = record.value("result", "");
   if (record.value("mode", "") == "quick" && RunCompleted(record)) return "Quick Wipe Record (not a sanitization)";
   if (record.value("erasureProven", false)) return "Media Sanitization Record";
+  if (result == "complete" && Purged(record)) return "Purge Record (checked on a sample, NOT every sector)";
   if (result == "complete") return "Overwrite Record (NOT a proven sanitization)";
   if (result == "cancelled") return "Erase NOT completed: cancelled";
   if (result == "lock-refused" || result == "not-confirmed" || result == "no-write-buffer") return "Nothing was erased";
   return "Erase NOT completed";
+}
+
+std::string CategoryLine(const Json& record) {
+  const Json& s = Object(record, "sanitization");
+  const auto category = s.find("category");
+  if (category == s.end() || !category->is_string())
+    return "Sanitization category: none (a quick wipe is neither a Clear nor a Purge)";
+  return "Sanitization category: " + DisplaySafeUtf8(category->get<std::string>()) +
+         " \u2014 technique: " + Value(s, "technique") + " (NIST SP 800-88, IEEE 2883)";
 }
 
 std::string ResultLine(const Json& record) {
@@ -300,7 +327,10 @@ std::vector<Section> CertificateSections(const Json& record) {
         {"Hidden areas", HiddenAreasWords(record)},
         {"Asset tag", Value(record, "asset")}}},
       {"Sanitization",
-       {{"Method", Member(record, "sanitization", "method")},
+       {{"Category", Member(record, "sanitization", "category")},
+        {"Technique", Member(record, "sanitization", "technique")},
+        {"Method", Member(record, "sanitization", "method")},
+        {"Drive command", Purged(record) ? Member(record, "purge", "command") : "none: the host wrote zeros"},
         {"Tool", Joined({Member(record, "tool", "name") + " " + Member(record, "tool", "version"),
                          Member(record, "tool", "frontEnd")})},
         {"Bytes written", Grouped(Number(record, "bytesWritten")) + " of " + Grouped(Number(record, "bytesToWrite"))},

@@ -31,6 +31,10 @@ std::string CertificateMark(const Json& record);
 // How to check the digest, in words, for a reader without the sources.
 std::string DigestWords();
 
+// "Sanitization category: Purge — technique: cryptographic erase (...)",
+// stated large under the title; a quick wipe's says it is none.
+std::string CategoryLine(const Json& record);
+
 // The result in words, as the page states it under the title.
 std::string ResultLine(const Json& record);
 

@@ -115,7 +115,7 @@ void AddEraseChoices(CLI::App& command, std::string& method, std::string& verify
 // command has, a word that is no command, or no command at all.
 std::string MisplacedWord(const CLI::App& app, const std::vector<std::string>& extras) {
   const std::vector<CLI::App*> commands = app.get_subcommands();
-  constexpr char kCommands[] = " (list, details, smart, methods, erase, station, keygen, verify)";
+  constexpr char kCommands[] = " (list, details, smart, methods, unlock, erase, station, keygen, verify)";
   if (extras.empty()) return std::string("a command is needed") + kCommands;
   const std::string& word = extras.front();
   if (!word.starts_with("-")) return "'" + word + "' is not a command" + kCommands;
@@ -149,6 +149,9 @@ std::variant<Options, int> ParseOptions(int argc, char** argv) {
   CLI::App* smart = AddDriveCommand(app, "smart", "show the drive's S.M.A.R.T. attribute table", kForSmart, options);
   CLI::App* methods = AddDriveCommand(
       app, "methods", "list the ways the drive can be erased: each available, or why not", kForMethods, options);
+  CLI::App* unlock = AddDriveCommand(
+      app, "unlock", "take off the security password Orvella set on the drive (left by a security erase that broke off)",
+      kForUnlock, options);
   CLI::App* erase = app.add_subcommand(
       "erase", "write zeros over the whole drive, or have it erase itself; several drives side by side");
   erase->footer(Footer(kForErase));
@@ -199,6 +202,9 @@ std::variant<Options, int> ParseOptions(int argc, char** argv) {
   station->add_flag("-y,--yes", options.yes, "do not ask for confirmation");
   std::string method;
   for (CLI::App* command : {erase, station}) AddEraseChoices(*command, method, verify);
+  erase->add_flag("--then-zeros", options.thenZeros,
+                  "after the drive's own erase (--method), write zeros over the whole drive and read them back, "
+                  "for a drive that must read as zeros");
   // Extra words after the switches would otherwise be blamed on a missing
   // command; they are named below instead.
   app.allow_extras();
@@ -256,10 +262,15 @@ std::variant<Options, int> ParseOptions(int argc, char** argv) {
   if (*keygen) options.command = Command::Keygen;
   if (*verifyCommand) options.command = Command::Verify;
   if (*methods) options.command = Command::Methods;
+  if (*unlock) options.command = Command::Unlock;
   if (*station) options.command = Command::Station;
   if (!method.empty()) options.method = *EraseMethodNamed(method);
   if (options.method != EraseMethod::Zeros && options.quick) {
     std::cerr << "orvella-cli: --quick writes zeros; it does not go with --method " << method << "\n";
+    return kExitUsage;
+  }
+  if (options.thenZeros && options.method == EraseMethod::Zeros) {
+    std::cerr << "orvella-cli: --then-zeros follows the drive's own erase; give it a --method other than zeros\n";
     return kExitUsage;
   }
   if (!verify.empty()) options.verify = VerifyMethodNamed(verify);

@@ -1,5 +1,5 @@
 // The command line of orvella-cli: a command (list, details, smart, methods,
-// erase, station, keygen, verify), the drive it works on, and the switches that say
+// unlock, erase, station, keygen, verify), the drive it works on, and the switches that say
 // where the drives come from and how the answer is written.
 #pragma once
 
@@ -14,7 +14,7 @@
 
 namespace orvella::cli {
 
-enum class Command { List, Details, Smart, Erase, Methods, Keygen, Verify, Station };
+enum class Command { List, Details, Smart, Erase, Methods, Unlock, Keygen, Verify, Station };
 
 struct Options {
   Command command = Command::List;
@@ -25,6 +25,7 @@ struct Options {
   bool yes = false;        // erase: no question
   std::optional<VerifyMethod> verify;  // erase: none: the mode's default
   EraseMethod method = EraseMethod::Zeros;  // erase: the zero overwrite, or the drive's own erase
+  bool thenZeros = false;  // erase: after the drive's own erase, the zero overwrite and its read-back
   std::string reportFile;  // erase: where the JSON erase record goes
   bool force = false;      // erase: an existing report file may be replaced
   std::string operatorName;  // erase: who runs it, for the record

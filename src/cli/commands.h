@@ -25,5 +25,7 @@ ExitCode RunSmart(Session& session);
 ExitCode RunErase(Session& session);
 // Each erase method for the drive: available, or why not.
 ExitCode RunMethods(Session& session);
+// Takes off the security password a broken-off security erase left.
+ExitCode RunUnlock(Session& session);
 
 }  // namespace orvella::cli

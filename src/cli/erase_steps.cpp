@@ -41,6 +41,7 @@ EraseChoices ChoicesOf(const Options& options) {
   choices.quickWipe = options.quick;
   choices.verify = options.verify;
   choices.method = options.method;
+  choices.thenZeros = options.thenZeros;
   choices.operatorName = options.operatorName;
   choices.assetTag = options.assetTag;
   return choices;

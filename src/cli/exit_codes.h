@@ -34,8 +34,9 @@ enum CommandBits : unsigned {
   kForMethods = 16,
   kForKeygen = 32,
   kForVerify = 64,
+  kForUnlock = 128,
   kForReports = kForDetails | kForSmart,
-  kForDrives = kForReports | kForErase | kForMethods,
+  kForDrives = kForReports | kForErase | kForMethods | kForUnlock,
   kForAll = kForList | kForDrives | kForKeygen | kForVerify,
 };
 

@@ -34,6 +34,7 @@ ExitCode RunCommand(Session& session) {
     case Command::Keygen:
     case Command::Verify: break;  // no drive needed: Run runs them
     case Command::Methods: return RunMethods(session);
+    case Command::Unlock: return RunUnlock(session);
     case Command::Station: return RunStation(session);
   }
   return kExitUsage;

@@ -76,6 +76,8 @@ AtaTaskFileCommand AtaSecurityCommand(std::uint8_t command) {
   c.current.bDriveHeadReg = kDeviceLba;
   c.current.bCommandReg = command;
   c.dataOut = command != ata::SecurityErasePrepare;
+  // One sector follows; a SAT layer takes the transfer length from COUNT.
+  if (c.dataOut) c.current.bSectorCountReg = 1;
   return c;
 }
 

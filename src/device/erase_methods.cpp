@@ -81,14 +81,6 @@ Verdict AtaSecurity(const DriveEraseFacts& f, bool enhanced) {
   return SanitizeState(f);
 }
 
-// What the drive's security state allows is said first; a drive that
-// allows it still waits for a version of Orvella that sends the erase with
-// its password set and recovered.
-Verdict SecurityEraseNotSent(Verdict allowed) {
-  if (!allowed.ok) return allowed;
-  return No(u"this version of Orvella does not send SECURITY ERASE UNIT yet");
-}
-
 Verdict Interface(const DriveEraseFacts& f, DriveInterface wanted) {
   switch (f.interface) {
     case DriveInterface::NoStandardPurge:
@@ -128,8 +120,8 @@ Verdict Judge(EraseMethod method, const DriveEraseFacts& f) {
         case EraseMethod::BlockErase: return AtaSanitize(f, f.ata && f.ata->blockErase, u"BLOCK ERASE EXT");
         case EraseMethod::CryptoErase: return AtaSanitize(f, f.ata && f.ata->cryptoScramble, u"CRYPTO SCRAMBLE EXT");
         case EraseMethod::DriveOverwrite: return AtaSanitize(f, f.ata && f.ata->overwrite, u"OVERWRITE EXT");
-        case EraseMethod::SecurityErase: return SecurityEraseNotSent(AtaSecurity(f, false));
-        case EraseMethod::SecurityEraseEnhanced: return SecurityEraseNotSent(AtaSecurity(f, true));
+        case EraseMethod::SecurityErase: return AtaSecurity(f, false);
+        case EraseMethod::SecurityEraseEnhanced: return AtaSecurity(f, true);
         default: break;
       }
       break;

@@ -20,6 +20,9 @@ struct EraseChoices {
   std::string assetTag;      // the organisation's tag of the medium, for its record
   // The zero overwrite, or the drive's own erase (purge_run.h).
   EraseMethod method = EraseMethod::Zeros;
+  // After a drive's own erase that ended complete, the zero overwrite and
+  // its read-back as well, for a drive that must read as zeros afterwards.
+  bool thenZeros = false;
 
   // The read-back the run makes: the one chosen, or the mode's default.
   VerifyMethod Verification() const { return verify.value_or(DefaultVerifyMethod(quickWipe)); }

@@ -79,6 +79,8 @@ EraseQuestion AskToErase(DriveRun& run, const EraseChoices& choices) {
     question.content += std::u16string(kLineBreak) + u"Method: " + Utf8ToText(EraseMethodName(choices.method)) +
                         u" (the drive erases itself; once started it cannot be stopped, and it continues after a "
                         u"power loss; an NVMe sanitize erases every namespace of the controller)";
+  if (choices.method != EraseMethod::Zeros && choices.thenZeros)
+    question.content += std::u16string(kLineBreak) + u"Then: zeros are written over the whole drive and read back";
   return question;
 }
 

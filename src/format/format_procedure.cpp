@@ -80,7 +80,7 @@ void FormatProcedure::Erase(const EraseChoices& choices) {
     NameBusyVolumes(locking.busyVolumes);
   } else if ((driveTaken = TakeDrive())) {
     if (choices.method == EraseMethod::Zeros) ran = RunWriteLoop(choices);
-    else RunPurgeStep(choices);
+    else if (RunPurgeStep(choices) && choices.thenZeros) ran = RunWriteLoop(choices);
   }
   // Lets the system see the drive's new (empty) partition layout.
   std::uint32_t returned = 0;
@@ -166,7 +166,7 @@ bool FormatProcedure::RunWriteLoop(const EraseChoices& choices) {
 }
 
 // The drive erases itself: no Stop, since nothing can stop it once sent.
-void FormatProcedure::RunPurgeStep(const EraseChoices& choices) {
+bool FormatProcedure::RunPurgeStep(const EraseChoices& choices) {
   AddFormatLog(run_, u"Purging (" + Utf8ToText(EraseMethodName(choices.method)) +
                          u")... Stop is disabled: a drive's own erase cannot be stopped once it has begun.");
   view_.SetProgressState(ProgressState::Normal);
@@ -197,6 +197,7 @@ void FormatProcedure::RunPurgeStep(const EraseChoices& choices) {
   }
   if (purge.ending != PurgeEnding::Complete) lastRun_.errorLines.push_back(purge.reason);
   view_.SetProgressState(purge.ending == PurgeEnding::Complete ? ProgressState::Paused : ProgressState::Error);
+  return purge.ending == PurgeEnding::Complete;
 }
 
 }  // namespace orvella

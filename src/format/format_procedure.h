@@ -96,7 +96,8 @@ class FormatProcedure {
   void LogHeader();
   void IdentifyAndWarnOfHiddenSectors();
   bool RunWriteLoop(const EraseChoices& choices);
-  void RunPurgeStep(const EraseChoices& choices);
+  // True when the drive's own erase ended complete and its check held.
+  bool RunPurgeStep(const EraseChoices& choices);
 
   DriveRun& run_;
   FormatPageView& view_;

@@ -7,6 +7,7 @@
 #include "device/erase_commands.h"
 #include "device/erase_facts.h"
 #include "format/sample_plan.h"
+#include "format/security_erase.h"
 #include "record/sha256.h"
 
 namespace orvella {
@@ -71,10 +72,11 @@ class Purge {
 
  private:
   bool Executable() const {
-    if (facts_.interface == DriveInterface::Nvme) return true;
-    return facts_.interface == DriveInterface::Ata &&
-           (result_.method == EraseMethod::BlockErase || result_.method == EraseMethod::CryptoErase ||
-            result_.method == EraseMethod::DriveOverwrite);
+    return facts_.interface == DriveInterface::Nvme || facts_.interface == DriveInterface::Ata;
+  }
+
+  bool SecurityMethod() const {
+    return result_.method == EraseMethod::SecurityErase || result_.method == EraseMethod::SecurityEraseEnhanced;
   }
 
   PurgeResult Refuse(const std::u16string& reason) {
@@ -111,7 +113,7 @@ class Purge {
   // The command of the method on this drive's interface, sent; then the
   // drive is asked how it goes until it ends.
   void SendAndWait() {
-    if (facts_.interface == DriveInterface::Ata) return AtaSanitize();
+    if (facts_.interface == DriveInterface::Ata) return SecurityMethod() ? AtaSecurityErase() : AtaSanitize();
     if (result_.method == EraseMethod::FormatErase ||
         (result_.method == EraseMethod::CryptoErase && !facts_.nvme->sanitizeCrypto))
       return NvmeFormat();
@@ -153,6 +155,35 @@ class Purge {
       if (!status.completedWithoutError) failure_ = u"the drive does not say it completed without error";
       return status.completedWithoutError ? Answer::Done : Answer::Failed;
     });
+  }
+
+  // ERASE UNIT answers only when the drive is done: no progress to poll.
+  void AtaSecurityErase() {
+    const bool enhanced = result_.method == EraseMethod::SecurityEraseEnhanced;
+    const std::optional<std::uint32_t> minutes =
+        enhanced ? facts_.ata->enhancedEraseMinutes : facts_.ata->normalEraseMinutes;
+    const std::uint32_t timeout = SecurityEraseTimeoutSeconds(minutes);
+    result_.command = std::string("ATA SECURITY ERASE UNIT (F4h), ") + (enhanced ? "enhanced" : "normal") +
+                      ", after SECURITY SET PASSWORD (F1h, user password \"Orvella\", level High) and SECURITY "
+                      "ERASE PREPARE (F3h)";
+    if (minutes) result_.estimateSeconds = std::int64_t{*minutes} * 60;
+    result_.timeoutSeconds = timeout;
+    Announce();
+    s_.progress(std::nullopt);
+    const SecurityEraseResult erase =
+        SendSecurityErase(s_.os, s_.handle, s_.entry.IdentifyData.IsIDESlave, enhanced, timeout, s_.log);
+    result_.passwordLeft = erase.passwordLeft;
+    switch (erase.ending) {
+      case SecurityEraseEnding::Erased:
+        result_.polls.push_back({0, 100.0, "completed"});
+        s_.progress(100.0);
+        return;
+      case SecurityEraseEnding::Refused:
+      case SecurityEraseEnding::Failed:
+        return End(PurgeEnding::NotComplete, u"The security erase failed: " + erase.failure + u".");
+      case SecurityEraseEnding::Gone:
+        return End(PurgeEnding::Terminated, u"Device was unplugged, aborting...");
+    }
   }
 
   void NvmeSanitize() {
@@ -215,7 +246,11 @@ class Purge {
 
   void Announce() {
     s_.log(u"Sending " + Utf8ToText(result_.command));
-    s_.log(u"The drive erases itself; once started it cannot be stopped, and it continues after a power loss.");
+    if (SecurityMethod())
+      s_.log(u"The drive erases itself; once started it cannot be stopped. A power loss leaves it locked with "
+             u"Orvella's password: orvella-cli unlock takes it off.");
+    else
+      s_.log(u"The drive erases itself; once started it cannot be stopped, and it continues after a power loss.");
   }
 
   void Undelivered() {

@@ -58,6 +58,9 @@ struct PurgeResult {
   std::int64_t timeoutSeconds = 0;
   std::vector<PurgePoll> polls;
   PurgeCheck check;
+  // A security erase that failed and could not take its password off the
+  // drive again: `orvella-cli unlock` removes it.
+  bool passwordLeft = false;
 };
 
 // What a run needs of its surroundings, handed in by the caller.

@@ -96,7 +96,8 @@ Json SanitizationJson(const FormatRun& erase, bool flash) {
                {"category", CategoryName(choice.category)},
                {"technique", choice.technique},
                {"eraseMethod", EraseMethodName(choice.method)},
-               {"passes", 1}};
+               {"passes", 1},
+               {"thenZeros", erase.choices.thenZeros}};
   if (!choice.note.empty()) json["note"] = TextToUtf8(choice.note);
   return json;
 }
@@ -115,6 +116,7 @@ Json PurgeJson(const PurgeResult& purge) {
           {"command", TextOrNull(purge.command)},
           {"estimateSeconds", purge.estimateSeconds ? Json(*purge.estimateSeconds) : Json(nullptr)},
           {"timeoutSeconds", purge.timeoutSeconds},
+          {"passwordLeft", purge.passwordLeft},
           {"polls", polls},
           {"check",
            {{"plan", "the first sector of each range of the NIST SP 800-88 r1 sample (splitmix64)"},
@@ -202,12 +204,13 @@ bool KeepsSectorsHidden(const FormatRun& run) {
 // read back, or the drive's own erase reported complete and its before and
 // after sample held.
 bool ErasedAndReadBack(const FormatRun& run) {
+  const WriteLoopResult& loop = run.loop;
+  const bool zerosReadBack = loop.ending == WriteLoopEnding::Complete && loop.wholeDrive &&
+                             loop.verification.result == VerifyResult::Passed;
   if (run.purge)
     return run.outcome == FormatOutcome::Ran && run.purge->ending == PurgeEnding::Complete &&
-           run.purge->check.passed && !KeepsSectorsHidden(run);
-  const WriteLoopResult& loop = run.loop;
-  return run.outcome == FormatOutcome::Ran && loop.ending == WriteLoopEnding::Complete && loop.wholeDrive &&
-         loop.verification.result == VerifyResult::Passed && !KeepsSectorsHidden(run);
+           run.purge->check.passed && !KeepsSectorsHidden(run) && (!run.choices.thenZeros || zerosReadBack);
+  return run.outcome == FormatOutcome::Ran && zerosReadBack && !KeepsSectorsHidden(run);
 }
 
 // Proven means every byte was read back: a purge is checked on a sample of

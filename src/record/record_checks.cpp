@@ -68,7 +68,11 @@ void CheckClaims(const Json& record, std::vector<std::string>& problems) {
     if (record["erasureProven"].get<bool>() && *verified != "full")
       problems.push_back("it says the erasure is proven without a full read-back");
   }
-  const bool checked = purged ? purgeCheckPassed : readBack == "passed";
+  // A purge followed by zeros stands on both checks.
+  const auto sanitization = record.find("sanitization");
+  const bool thenZeros = sanitization != record.end() && sanitization->is_object() &&
+                         sanitization->value("thenZeros", Json(false)) == true;
+  const bool checked = purged ? purgeCheckPassed && (!thenZeros || readBack == "passed") : readBack == "passed";
   const auto exitCode = record.find("exitCode");
   if (exitCode != record.end() && *exitCode == 0 &&
       (result != "complete" || record["mode"] != "full" || !checked || unwritten > 0))

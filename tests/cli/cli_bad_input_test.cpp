@@ -129,7 +129,7 @@ TEST(CliBadInput, AWordThatIsNoCommandIsNamed) {
   const CliResult r = RunCli({"--demo", "frobnicate"});
   EXPECT_EQ(r.exitCode, 2);
   EXPECT_TRUE(r.err.starts_with(
-      "orvella-cli: 'frobnicate' is not a command (list, details, smart, methods, erase, station, keygen, verify)\n"))
+      "orvella-cli: 'frobnicate' is not a command (list, details, smart, methods, unlock, erase, station, keygen, verify)\n"))
       << r.err;
   EXPECT_TRUE(RunCli({"--demo"}).err.starts_with("orvella-cli: a command is needed"));
 }

@@ -90,6 +90,79 @@ TEST(CliPurge, MethodsListsEachMethodInTextAndJson) {
   EXPECT_EQ(json::parse(details.out)["methods"].size(), 7u);
 }
 
+TEST(CliPurge, TheDemoSsdsCryptoEraseRunsToASealedPurgeRecord) {
+  const std::string path = ReportPath("demo");
+  std::remove(path.c_str());
+  const CliResult r = RunCli({"--demo", "erase", "1", "--method", "crypto-erase", "--yes", "--report", path});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  const json record = ReadJson(path);
+  EXPECT_EQ(record["sanitization"]["category"], "Purge");
+  EXPECT_EQ(record["sanitization"]["technique"], "cryptographic erase");
+  EXPECT_EQ(record["purge"]["command"],
+            "ATA SANITIZE (B4h) CRYPTO SCRAMBLE EXT (feature 0011h, key 43727970h, failure mode bit set)");
+  EXPECT_TRUE(record["purge"]["check"]["passed"].get<bool>());
+  EXPECT_EQ(record["purge"]["check"]["unchanged"], 0);
+  EXPECT_TRUE(record.contains("sha256"));
+}
+
+TEST(CliPurge, TheDemoNvmeDriveListsTheSerialItsControllerReports) {
+  const CliResult list = RunCli({"--demo", "--json", "list"});
+  ASSERT_EQ(list.exitCode, 0) << list.err;
+  const json answer = json::parse(list.out);
+  std::string listed;
+  for (const json& drive : answer["drives"])
+    if (drive["drive"] == 6) listed = drive["serial"].get<std::string>();
+  EXPECT_EQ(listed, "VNV512B0042X");
+  const CliResult details = RunCli({"--demo", "details", "6"});
+  EXPECT_NE(details.out.find("Serial Number: VNV512B0042X"), std::string::npos) << details.out;
+}
+
+TEST(CliPurge, UnlockTakesOffThePasswordABrokenOffSecurityEraseLeft) {
+  const CliResult locked = Cli({"erase", "4", "--method", "security-erase", "--yes"});
+  EXPECT_EQ(locked.exitCode, 8) << "a locked drive is refused";
+  EXPECT_NE(locked.err.find("orvella-cli unlock"), std::string::npos) << locked.err;
+  const CliResult unlock = Cli({"unlock", "4"});
+  EXPECT_EQ(unlock.exitCode, 0) << unlock.err;
+  EXPECT_NE(unlock.out.find("SECURITY UNLOCK"), std::string::npos) << unlock.out;
+  EXPECT_NE(unlock.out.find("Orvella's security password was taken off the drive; it is unlocked"),
+            std::string::npos)
+      << unlock.out;
+  const CliResult theirs = Cli({"--json", "unlock", "5"});
+  EXPECT_EQ(theirs.exitCode, 1);
+  EXPECT_EQ(json::parse(theirs.out)["result"], "not-ours");
+  const CliResult none = Cli({"unlock", "3"});
+  EXPECT_EQ(none.exitCode, 0) << none.err;
+  EXPECT_NE(none.out.find("no security password is set on the drive; nothing was sent"), std::string::npos);
+  const CliResult nvme = Cli({"unlock", "1"});
+  EXPECT_EQ(nvme.exitCode, 1);
+  EXPECT_NE(nvme.err.find("nothing was sent"), std::string::npos) << nvme.err;
+}
+
+TEST(CliPurge, TheDemoHardDiskOffersTheSecurityEraseAndRunsIt) {
+  const CliResult methods = RunCli({"--demo", "methods", "0"});
+  EXPECT_NE(methods.out.find("security-erase           available"), std::string::npos) << methods.out;
+  EXPECT_NE(methods.out.find("security-erase-enhanced  available: Purge"), std::string::npos) << methods.out;
+}
+
+TEST(CliPurge, ThenZerosFollowsThePurgeWithTheOverwriteAndRecordsBoth) {
+  const CliResult r = Cli({"--json", "erase", "1", "--method", "block-erase", "--then-zeros", "--yes"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  const json record = json::parse(r.out);
+  EXPECT_EQ(record["purge"]["ending"], "complete");
+  EXPECT_TRUE(record["purge"]["check"]["passed"].get<bool>());
+  EXPECT_TRUE(record["sanitization"]["thenZeros"].get<bool>());
+  EXPECT_EQ(record["sanitization"]["category"], "Purge");
+  EXPECT_EQ(record["bytesWritten"], 131072 * 512);
+  EXPECT_EQ(record["verification"]["result"], "passed");
+  EXPECT_EQ(record["result"], "complete");
+  // Without the drive's own erase there is nothing to follow.
+  EXPECT_EQ(Cli({"erase", "1", "--then-zeros", "--yes"}).exitCode, 2);
+  // A purge that failed its check is not followed by zeros that would hide it.
+  const CliResult liar = Cli({"--json", "erase", "2", "--method", "crypto-erase", "--then-zeros", "--yes"});
+  EXPECT_EQ(liar.exitCode, 3);
+  EXPECT_EQ(json::parse(liar.out)["bytesWritten"], 0);
+}
+
 TEST(CliPurge, QuickGoesOnlyWithZeros) {
   EXPECT_EQ(Cli({"erase", "1", "--quick", "--method", "block-erase", "--yes"}).exitCode, 2);
   EXPECT_EQ(Cli({"erase", "1", "--method", "sanitize", "--yes"}).exitCode, 2);

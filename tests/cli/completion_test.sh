@@ -31,6 +31,8 @@ complete_line() {
 
 complete_line "erase " "$cli" e
 complete_line "methods " "$cli" --demo m
+complete_line "unlock " "$cli" --demo u
+complete_line "--then-zeros " "$cli" erase 0 --th
 complete_line "--method " "$cli" erase 0 --met
 complete_line "crypto-erase " "$cli" erase 0 --method cr
 complete_line "--key " "$cli" verify --k

@@ -42,8 +42,10 @@ TEST(DriveMethods, AnAtaSsdOffersWhatItsIdentifyDataClaims) {
   const DriveEraseFacts f = AtaSsd();
   EXPECT_TRUE(ChooseMethod(EraseMethod::BlockErase, f).available);
   EXPECT_TRUE(ChooseMethod(EraseMethod::CryptoErase, f).available);
-  EXPECT_EQ(ChooseMethod(EraseMethod::SecurityErase, f).reason,
-            u"this version of Orvella does not send SECURITY ERASE UNIT yet");
+  // Security supported, no password, not frozen: the security erase is offered.
+  EXPECT_TRUE(ChooseMethod(EraseMethod::SecurityErase, f).available);
+  EXPECT_EQ(ChooseMethod(EraseMethod::SecurityEraseEnhanced, f).category, SanitizationCategory::Clear)
+      << "an enhanced security erase of a flash drive is the maker's choice: a Clear";
   const MethodChoice overwrite = ChooseMethod(EraseMethod::DriveOverwrite, f);
   EXPECT_FALSE(overwrite.available);
   EXPECT_EQ(overwrite.reason, u"the drive does not offer OVERWRITE EXT");

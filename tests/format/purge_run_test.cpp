@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "format/format_procedure.h"
+#include "format/security_erase.h"
 #include "core/text.h"
 #include "format_rig.h"
 #include "platform/byte_order.h"
@@ -211,6 +212,169 @@ TEST(PurgeRun, TheProcedureKeepsStopDisabledAndMapsTheEnding) {
   EXPECT_FALSE(page.Enabled(FormatControl::Stop));
   EXPECT_NE(question.find(u"Method: crypto-erase"), std::u16string::npos);
   EXPECT_EQ(rig.Medium().BytesWritten(), 0) << "a purge writes nothing from the host";
+}
+
+// A hard disk with the Security feature set (enhanced erase too) and an
+// estimate of 10 minutes for the normal erase, in the state `word128` says.
+VirtualDrive SecureDisk(VirtualOwnErase own = {}, std::uint16_t word128 = 0x0021) {
+  VirtualDrive d = test::Drive(kSixteenMiB);
+  d.busType = BusTypeSata;
+  VirtualIdentify identify;
+  identify.model = "HDD-A";
+  identify.words = {{82, 0x0002}, {89, 0x0005}, {128, word128}};
+  d.ata.identify = identify;
+  d.ownErase = own;
+  return d;
+}
+
+struct SecurityRequest {
+  std::uint8_t command = 0;
+  std::vector<std::uint8_t> sector;  // the password sector, where one went
+  std::uint32_t timeoutSeconds = 0;
+};
+
+// The Security commands (F1h to F6h) that reached the drive, in order.
+std::vector<SecurityRequest> SecurityRequests(const VirtualOs& os) {
+  std::vector<SecurityRequest> sent;
+  for (const RequestRecord& r : os.Requests()) {
+    if (r.kind != Kind::Ioctl || r.controlCode != IOCTL_ATA_PASS_THROUGH || r.input.size() < layout::AtaPtSize)
+      continue;
+    const std::uint8_t command = r.input[layout::AtaPtCurrentTaskFile + layout::IdeRegsCommand];
+    if (command < 0xF1 || command > 0xF6) continue;
+    SecurityRequest request{command, {}, GetU32(r.input.data(), layout::AtaPtTimeOutValue)};
+    if (r.input.size() >= layout::AtaPtSize + 512)
+      request.sector.assign(r.input.begin() + layout::AtaPtSize, r.input.begin() + layout::AtaPtSize + 512);
+    sent.push_back(request);
+  }
+  return sent;
+}
+
+std::vector<std::uint8_t> Commands(const std::vector<SecurityRequest>& requests) {
+  std::vector<std::uint8_t> commands;
+  for (const SecurityRequest& r : requests) commands.push_back(r.command);
+  return commands;
+}
+
+std::uint16_t Word128(const PurgeRig& rig) { return rig.t.os.Machine().drives[0].ata.identify->words.at(128); }
+
+TEST(SecurityErase, SetsThePasswordPreparesErasesAndLeavesNoPassword) {
+  PurgeRig rig(SecureDisk());
+  const PurgeResult r = rig.Run(EraseMethod::SecurityErase);
+  EXPECT_EQ(r.ending, PurgeEnding::Complete) << TextToUtf8(r.reason);
+  const auto sent = SecurityRequests(rig.t.os);
+  ASSERT_EQ(Commands(sent), (std::vector<std::uint8_t>{0xF1, 0xF3, 0xF4}));
+  // SET PASSWORD and ERASE UNIT carry the user password "Orvella", level High.
+  for (const SecurityRequest& carrying : {sent[0], sent[2]}) {
+    ASSERT_EQ(carrying.sector.size(), 512u);
+    EXPECT_EQ(carrying.sector[0] & 0x01, 0) << "the user password";
+    EXPECT_EQ(carrying.sector[1] & 0x01, 0) << "level High";
+    EXPECT_EQ(std::string(carrying.sector.begin() + 2, carrying.sector.begin() + 9), "Orvella");
+  }
+  EXPECT_EQ(sent[2].sector[0] & 0x02, 0) << "a normal erase";
+  EXPECT_TRUE(sent[1].sector.empty());
+  // Word 89 = 5: ten minutes, plus a margin of fifteen.
+  EXPECT_EQ(r.estimateSeconds, 600);
+  EXPECT_EQ(r.timeoutSeconds, 600 + 900);
+  EXPECT_EQ(sent[2].timeoutSeconds, 1500u);
+  EXPECT_EQ(r.check.pattern, 0);
+  EXPECT_FALSE(r.passwordLeft);
+  EXPECT_EQ(Word128(rig) & 0x0002, 0) << "no password after the erase";
+  EXPECT_EQ(r.choice.category, SanitizationCategory::Clear);
+}
+
+TEST(SecurityErase, TheEnhancedEraseSetsItsBitAndIsAPurgeOnAHardDisk) {
+  VirtualOwnErase ones;
+  ones.blockEraseFill = VirtualOwnErase::Fill::Ones;
+  PurgeRig rig(SecureDisk(ones));
+  const PurgeResult r = rig.Run(EraseMethod::SecurityEraseEnhanced);
+  EXPECT_EQ(r.ending, PurgeEnding::Complete) << TextToUtf8(r.reason);
+  EXPECT_EQ(SecurityRequests(rig.t.os).back().sector[0] & 0x02, 0x02);
+  EXPECT_EQ(r.check.pattern, 0xFF);
+  EXPECT_EQ(r.choice.category, SanitizationCategory::Purge);
+  EXPECT_EQ(r.timeoutSeconds, 12 * 3600) << "no estimate in word 90";
+}
+
+TEST(SecurityErase, RefusalsSendNoSecurityCommand) {
+  struct Case {
+    std::uint16_t word128;
+    EraseMethod method;
+    const char16_t* reason;
+  };
+  const Case cases[] = {
+      {0x0029, EraseMethod::SecurityErase, u"suspend the computer and resume it"},  // frozen
+      {0x0027, EraseMethod::SecurityErase, u"locked by a password"},
+      {0x0023, EraseMethod::SecurityErase, u"a user password is set"},
+      {0x0031, EraseMethod::SecurityErase, u"too many wrong attempts"},
+      {0x0001, EraseMethod::SecurityEraseEnhanced, u"does not offer the enhanced security erase"},
+      {0x0000, EraseMethod::SecurityErase, u"does not support the Security feature set"},
+  };
+  for (const Case& c : cases) {
+    PurgeRig rig(SecureDisk({}, c.word128));
+    const PurgeResult r = rig.Run(c.method);
+    EXPECT_EQ(r.ending, PurgeEnding::Refused) << TextToUtf8(c.reason);
+    EXPECT_NE(r.reason.find(c.reason), std::u16string::npos) << TextToUtf8(r.reason);
+    EXPECT_TRUE(SecurityRequests(rig.t.os).empty()) << TextToUtf8(c.reason);
+  }
+}
+
+TEST(SecurityErase, AFailureHalfWayTakesThePasswordOffAgain) {
+  VirtualOwnErase fails;
+  fails.lie = Lie::FailsHalfWay;
+  PurgeRig rig(SecureDisk(fails));
+  const PurgeResult r = rig.Run(EraseMethod::SecurityErase);
+  EXPECT_EQ(r.ending, PurgeEnding::NotComplete);
+  EXPECT_NE(r.reason.find(u"the drive refused SECURITY ERASE UNIT"), std::u16string::npos) << TextToUtf8(r.reason);
+  EXPECT_EQ(Commands(SecurityRequests(rig.t.os)), (std::vector<std::uint8_t>{0xF1, 0xF3, 0xF4, 0xF6}));
+  EXPECT_FALSE(r.passwordLeft);
+  EXPECT_EQ(Word128(rig) & 0x0002, 0);
+}
+
+TEST(SecurityErase, LiesAndAnUnplugAreNeverReportedAsDone) {
+  VirtualOwnErase nothing;
+  nothing.lie = Lie::ChangesNothing;
+  PurgeRig lying(SecureDisk(nothing));
+  const PurgeResult l = lying.Run(EraseMethod::SecurityErase);
+  EXPECT_EQ(l.ending, PurgeEnding::NotComplete);
+  EXPECT_FALSE(l.check.passed);
+
+  VirtualOwnErase gone;
+  gone.lie = Lie::UnpluggedHalfWay;
+  PurgeRig unplugged(SecureDisk(gone));
+  const PurgeResult u = unplugged.Run(EraseMethod::SecurityErase);
+  EXPECT_EQ(u.ending, PurgeEnding::Terminated);
+  EXPECT_TRUE(u.passwordLeft) << "the drive went away with the password on it";
+
+  VirtualOwnErase endless;
+  endless.lie = Lie::NeverCompletes;
+  PurgeRig waiting(SecureDisk(endless));
+  const PurgeResult w = waiting.Run(EraseMethod::SecurityErase);
+  EXPECT_EQ(w.ending, PurgeEnding::NotComplete);
+  EXPECT_EQ(Commands(SecurityRequests(waiting.t.os)).back(), 0xF6) << "the password is taken off";
+}
+
+TEST(SecurityErase, APasswordLeftByAnEarlierRunIsTakenOff) {
+  const SecurityLog quiet = [](const std::u16string&) {};
+  // Locked after a power loss during the erase: UNLOCK, then DISABLE PASSWORD.
+  PurgeRig locked(SecureDisk({}, 0x0027));
+  EXPECT_EQ(RemoveProgramPassword(locked.t.os, locked.t.drive.DeviceHandle, 0, quiet), PasswordRemoval::Removed);
+  EXPECT_EQ(Commands(SecurityRequests(locked.t.os)), (std::vector<std::uint8_t>{0xF2, 0xF6}));
+  EXPECT_EQ(Word128(locked), 0x0021);
+  // Set but not locked: DISABLE PASSWORD alone.
+  PurgeRig set(SecureDisk({}, 0x0023));
+  EXPECT_EQ(RemoveProgramPassword(set.t.os, set.t.drive.DeviceHandle, 0, quiet), PasswordRemoval::Removed);
+  EXPECT_EQ(Commands(SecurityRequests(set.t.os)), (std::vector<std::uint8_t>{0xF6}));
+  // Someone else's password stays; so does a frozen drive's, with nothing sent.
+  VirtualOwnErase foreign;
+  foreign.foreignPassword = true;
+  PurgeRig theirs(SecureDisk(foreign, 0x0027));
+  EXPECT_EQ(RemoveProgramPassword(theirs.t.os, theirs.t.drive.DeviceHandle, 0, quiet), PasswordRemoval::NotOurs);
+  EXPECT_EQ(Word128(theirs) & 0x0006, 0x0006);
+  PurgeRig frozen(SecureDisk({}, 0x002B));
+  EXPECT_EQ(RemoveProgramPassword(frozen.t.os, frozen.t.drive.DeviceHandle, 0, quiet), PasswordRemoval::Frozen);
+  EXPECT_TRUE(SecurityRequests(frozen.t.os).empty());
+  PurgeRig none(SecureDisk());
+  EXPECT_EQ(RemoveProgramPassword(none.t.os, none.t.drive.DeviceHandle, 0, quiet), PasswordRemoval::NoneSet);
+  EXPECT_TRUE(SecurityRequests(none.t.os).empty());
 }
 
 }  // namespace

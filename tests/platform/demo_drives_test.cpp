@@ -49,7 +49,8 @@ TEST(DemoDrives, VolumesSitOnTheirDrives) {
   for (const auto& v : m.volumes) volumes.emplace_back(v.name, v.deviceNumber);
   EXPECT_EQ(volumes, (std::vector<std::pair<std::string, std::uint32_t>>{
                          {"C:", 0}, {"D:", 0}, {"E:", 1}, {"F:", 3}, {"G:", 5}}));
-  EXPECT_EQ(m.volumes[2].lockError, ERROR_ACCESS_DENIED);
+  // E: locks, so that the SSD's own erase can run in the demo.
+  EXPECT_EQ(m.volumes[2].lockError, 0u);
 }
 
 TEST(DemoDrives, WritesToTheCardAreRefused) {

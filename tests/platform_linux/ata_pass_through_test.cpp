@@ -240,6 +240,30 @@ TEST(AtaPassThrough, NativeMaximumCommandsAre48BitNonDataWithTheAddressBack) {
   EXPECT_EQ(sata.os.GetLastError(), ERROR_IO_DEVICE);
 }
 
+TEST(AtaPassThrough, ARefusedSanitizeStatusHandsBackTheDrivesRegistersWithItsReason) {
+  Sata sata;
+  // After a failed sanitize the drive aborts SANITIZE STATUS EXT and puts
+  // its reason (1: unsuccessful) in LBA 7:0.
+  sata.DriveAnswersWithSense(DescriptorSense(0x0B, 0x00, 0x00, 0x04, 0x51));
+  Bytes block = TaskFile({0, 0, 0, 0, 0, 0x40, 0xB4}, Bytes(8, 0));
+  std::uint32_t returned = 0;
+  ASSERT_TRUE(sata.Send(IOCTL_ATA_PASS_THROUGH, block, block, &returned));
+  EXPECT_EQ(returned, 48u);
+  const std::uint8_t* current = block.data() + layout::AtaPtCurrentTaskFile;
+  EXPECT_EQ(current[layout::IdeRegsCommand], 0x51);
+  EXPECT_EQ(current[layout::IdeRegsFeatures], 0x04);
+  EXPECT_EQ(current[layout::IdeRegsSectorNumber], 0x01);
+  // An answer without the drive's registers stays a failed request.
+  Bytes noRegisters(18, 0);
+  noRegisters[0] = 0x70;
+  noRegisters[2] = 0x0B;
+  noRegisters[7] = 10;
+  sata.DriveAnswersWithSense(noRegisters);
+  Bytes again = TaskFile({0, 0, 0, 0, 0, 0x40, 0xB4}, Bytes(8, 0));
+  EXPECT_FALSE(sata.Send(IOCTL_ATA_PASS_THROUGH, again, again));
+  EXPECT_EQ(sata.os.GetLastError(), ERROR_IO_DEVICE);
+}
+
 TEST(AtaPassThrough, DeviceConfigurationIdentifyIsPioDataInOfOneSector) {
   Sata sata;
   sata.DriveAnswers();

@@ -1,5 +1,6 @@
 // The drive's own erase on Linux: SANITIZE STATUS EXT passes always, the
-// erasing SANITIZE commands only while the run holds the whole disk.
+// erasing SANITIZE commands and the Security commands only while the run
+// holds the whole disk.
 #include <gtest/gtest.h>
 
 #include "platform/linux/task_file_requests.h"
@@ -41,6 +42,45 @@ TEST(SanitizeAllowList, ErasingCommandsPassOnlyOnAClaimedDiskWithTheirKeys) {
   TaskFileCommand short28 = block;
   short28.previous.reset();
   EXPECT_EQ(PermittedTaskFile(short28, true), std::nullopt);
+}
+
+// A 28-bit Security command; `dataOut` carries one sector after the block.
+TaskFileCommand Security(std::uint8_t command, bool dataOut) {
+  TaskFileCommand c;
+  c.current = {0, static_cast<std::uint8_t>(dataOut ? 1 : 0), 0, 0, 0, 0x40, command};
+  c.dataOut = dataOut;
+  c.dataLength = dataOut ? 512 : 0;
+  c.dataOffset = 48;
+  c.bufferSize = dataOut ? 560 : 48;
+  return c;
+}
+
+TEST(SecurityAllowList, PasswordCommandsPassOnlyOnAClaimedDiskWithTheirSector) {
+  for (const std::uint8_t command : {0xF1, 0xF2, 0xF4, 0xF6}) {
+    EXPECT_EQ(PermittedTaskFile(Security(command, true)), std::nullopt) << int{command};
+    EXPECT_EQ(PermittedTaskFile(Security(command, true), true), AtaTransfer::PioOut512) << int{command};
+    // Without its password sector, or with a sector outside the request.
+    EXPECT_EQ(PermittedTaskFile(Security(command, false), true), std::nullopt) << int{command};
+    TaskFileCommand outside = Security(command, true);
+    outside.bufferSize = 48;
+    EXPECT_EQ(PermittedTaskFile(outside, true), std::nullopt) << int{command};
+  }
+  EXPECT_EQ(PermittedTaskFile(Security(0xF3, false)), std::nullopt);
+  EXPECT_EQ(PermittedTaskFile(Security(0xF3, false), true), AtaTransfer::None);
+  // FREEZE LOCK (F5h) would stop a later erase: never.
+  EXPECT_EQ(PermittedTaskFile(Security(0xF5, false), true), std::nullopt);
+  TaskFileCommand ext = Security(0xF4, true);
+  ext.previous = TIDERegisterBlock{};
+  EXPECT_EQ(PermittedTaskFile(ext, true), std::nullopt);
+}
+
+TEST(SecurityAllowList, ThePasswordGoesOutAsPioDataOutOfOneSector) {
+  const Cdb16 cdb = AtaPassThroughCdb({0, 1, 0, 0, 0, 0x40, 0xF1}, AtaTransfer::PioOut512);
+  EXPECT_EQ(cdb[0], 0x85);
+  EXPECT_EQ(cdb[1], 0x0A) << "protocol 5, PIO data-out";
+  EXPECT_EQ(cdb[2], 0x06) << "to the device, length in blocks, from COUNT";
+  EXPECT_EQ(cdb[6], 1);
+  EXPECT_EQ(cdb[14], 0xF1);
 }
 
 }  // namespace

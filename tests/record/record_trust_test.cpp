@@ -101,6 +101,23 @@ TEST(RecordChecks, APurgeStandsOnItsSampleCheckAndMalformedMembersDoNotThrow) {
   EXPECT_NO_THROW(RecordContradictions(malformed));
 }
 
+// A purge followed by zeros stands on both checks: exit 0 with a failed
+// zero read-back is a claim that does not hold.
+TEST(RecordChecks, APurgeThenZerosNeedsBothChecks) {
+  Json both = Proven();
+  both["erasureProven"] = false;
+  both["verified"] = "sample";
+  both["sanitization"] = {{"category", "Purge"}, {"thenZeros", true}};
+  both["purge"] = {{"check", {{"passed", true}}}};
+  both["verification"] = {{"method", "full"}, {"result", "passed"}};
+  EXPECT_TRUE(RecordContradictions(both).empty());
+  both["verification"]["result"] = "mismatch";
+  EXPECT_EQ(RecordContradictions(both),
+            std::vector<std::string>{"it gives exit status 0, which only an erase that was checked and passed ends with"});
+  both["sanitization"] = "Purge";  // malformed: no crash
+  EXPECT_NO_THROW(RecordContradictions(both));
+}
+
 // A sample that held zeros is no proof: the sample cannot see a sector that
 // silently kept its data.
 TEST(RecordChecks, OnlyAFullReadBackProvesAnErasure) {

@@ -10,7 +10,7 @@ if [ "$option" = --version ]; then
   echo "$name (Orvella) $version"
 elif [ -x "$source" ] && [ ! -d "$source" ]; then
   "$source" --help
-  for command in list details smart methods erase station keygen verify; do
+  for command in list details smart methods unlock erase station keygen verify; do
     printf '\nCommand %s:\n' "$command"
     "$source" "$command" --help
   done

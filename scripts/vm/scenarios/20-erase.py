@@ -1,11 +1,5 @@
 """Whole and quick erases per bus, judged by the images' bytes."""
-from machine import DRIVES
-
-QUICK_BYTES = 10_240_000
-
-
-def size_of(drive_id):
-    return next(d["size"] for d in DRIVES if d["id"] == drive_id)
+from machine import QUICK_BYTES, size_of
 
 
 def check(r):

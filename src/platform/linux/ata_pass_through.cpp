@@ -15,6 +15,7 @@ constexpr std::uint8_t kAtaPassThrough16 = 0x85;
 constexpr std::uint8_t kExtend = 0x01;  // byte 1: a 48-bit command
 constexpr std::uint8_t kProtocolNonData = 3;
 constexpr std::uint8_t kProtocolPioDataIn = 4;
+constexpr std::uint8_t kProtocolPioDataOut = 5;
 // Byte 2 of the command block.
 constexpr std::uint8_t kCheckCondition = 0x20;  // CK_COND: return the registers
 constexpr std::uint8_t kFromDevice = 0x08;      // T_DIR
@@ -88,6 +89,9 @@ Cdb16 AtaPassThroughCdb(const TIDERegisterBlock& r, AtaTransfer transfer,
   if (transfer == AtaTransfer::PioIn512) {
     cdb[1] = kProtocolPioDataIn << 1;
     cdb[2] = kFromDevice | kLengthInBlocks | kLengthInCount;
+  } else if (transfer == AtaTransfer::PioOut512) {
+    cdb[1] = kProtocolPioDataOut << 1;
+    cdb[2] = kLengthInBlocks | kLengthInCount;
   } else {
     cdb[1] = kProtocolNonData << 1;
     cdb[2] = kCheckCondition;
@@ -170,7 +174,8 @@ AtaOutcome JudgeAtaAnswer(const SgAnswer& answer) {
 }
 
 AtaOutcome RunAtaCommand(Syscalls& syscalls, int fd, const TIDERegisterBlock& registers, AtaTransfer transfer,
-                         std::uint8_t* data, const std::optional<TIDERegisterBlock>& previous) {
+                         std::uint8_t* data, const std::optional<TIDERegisterBlock>& previous,
+                         std::uint32_t timeoutMilliseconds) {
   Cdb16 cdb = AtaPassThroughCdb(registers, transfer, previous);
   std::array<std::uint8_t, 32> sense{};
   sg_io_hdr_t request{};
@@ -179,9 +184,9 @@ AtaOutcome RunAtaCommand(Syscalls& syscalls, int fd, const TIDERegisterBlock& re
   request.cmd_len = static_cast<unsigned char>(cdb.size());
   request.sbp = sense.data();
   request.mx_sb_len = static_cast<unsigned char>(sense.size());
-  request.timeout = kAtaTimeoutMilliseconds;
-  if (transfer == AtaTransfer::PioIn512) {
-    request.dxfer_direction = SG_DXFER_FROM_DEV;
+  request.timeout = timeoutMilliseconds;
+  if (transfer == AtaTransfer::PioIn512 || transfer == AtaTransfer::PioOut512) {
+    request.dxfer_direction = transfer == AtaTransfer::PioIn512 ? SG_DXFER_FROM_DEV : SG_DXFER_TO_DEV;
     request.dxferp = data;
     request.dxfer_len = kAtaSectorSize;
   } else {

@@ -19,6 +19,7 @@ enum class AtaTransfer {
              // the native maximum commands
   PioIn512,  // PIO data-in of one 512-byte sector: IDENTIFY, SMART READ DATA / THRESHOLDS,
              // DEVICE CONFIGURATION IDENTIFY
+  PioOut512, // PIO data-out of one 512-byte sector: the Security commands' password
 };
 
 inline constexpr std::size_t kAtaSectorSize = 512;
@@ -69,8 +70,10 @@ struct AtaOutcome {
 };
 AtaOutcome JudgeAtaAnswer(const SgAnswer& answer);
 
-// Runs one command; data receives the 512 bytes of a data-in command.
+// Runs one command; data receives the 512 bytes of a data-in command, or
+// holds those of a data-out command.
 AtaOutcome RunAtaCommand(Syscalls& syscalls, int fd, const TIDERegisterBlock& registers, AtaTransfer transfer,
-                         std::uint8_t* data, const std::optional<TIDERegisterBlock>& previous = std::nullopt);
+                         std::uint8_t* data, const std::optional<TIDERegisterBlock>& previous = std::nullopt,
+                         std::uint32_t timeoutMilliseconds = kAtaTimeoutMilliseconds);
 
 }  // namespace orvella::linux_backend

@@ -4,6 +4,7 @@
 // data, and the protocol-specific property query from its health log. Other
 // requests and drives answer as a Windows driver without ATA pass-through
 // does: "invalid function".
+#include <algorithm>
 #include <array>
 #include <cerrno>
 
@@ -78,12 +79,24 @@ bool LinuxOs::TaskFileRequest(DiskObject& disk, const std::uint8_t* in, std::uin
   const auto transfer = PermittedTaskFile(*command, disk.claimed);
   if (!transfer) return Fail(ERROR_INVALID_PARAMETER);
   std::array<std::uint8_t, kAtaSectorSize> data{};
+  if (*transfer == AtaTransfer::PioOut512)
+    std::copy_n(in + command->dataOffset, kAtaSectorSize, data.begin());
+  // ERASE UNIT answers only when the drive is done: the request's own
+  // timeout holds, never less than the usual one.
+  const std::uint32_t timeout =
+      std::max<std::uint32_t>(kAtaTimeoutMilliseconds, std::min<std::uint32_t>(command->timeoutSeconds, 86400u) * 1000u);
+  const int fd = disk.claimed ? disk.writeFd : disk.fd;
   const AtaOutcome outcome =
-      RunAtaCommand(sys_, disk.fd, command->current, *transfer, data.data(), command->previous);
-  if (outcome.error != 0) return Fail(outcome.error);
+      RunAtaCommand(sys_, fd, command->current, *transfer, data.data(), command->previous, timeout);
+  // A drive that refused the command (ERR in its status) still answered:
+  // its registers go back as the request hands them over, since some
+  // commands say why in them (SANITIZE STATUS EXT after a failed sanitize).
+  const bool refusedWithRegisters = outcome.registers && (outcome.ataStatus & ata::StatusError) != 0;
+  if (outcome.error != 0 && !refusedWithRegisters) return Fail(outcome.error);
   // A 48-bit answer whose high bytes the sense data did not carry would be
   // a wrong address.
-  if (*transfer == AtaTransfer::None && (!outcome.registers || (command->previous && !outcome.previous)))
+  if (*transfer == AtaTransfer::None && !refusedWithRegisters &&
+      (!outcome.registers || (command->previous && !outcome.previous)))
     return Fail(ERROR_IO_DEVICE);
   return Reply(TaskFileReply(in, *command, outcome, data.data()), out, outSize, returned, false);
 }

@@ -24,6 +24,7 @@ std::optional<TaskFileCommand> ParseAtaPassThrough(const std::uint8_t* in, std::
   command.dataLength = GetU32(in, layout::AtaPtDataTransferLength);
   command.dataOffset = GetLE(in, layout::AtaPtDataBufferOffset, 8);
   command.bufferSize = inSize;
+  command.timeoutSeconds = GetU32(in, layout::AtaPtTimeOutValue);
   return command;
 }
 
@@ -49,9 +50,31 @@ bool SanitizeErase(const TaskFileCommand& c) {
   }
 }
 
+// A 28-bit Security command: ERASE PREPARE without data, the others with
+// one sector (the password) inside the request.
+std::optional<AtaTransfer> SecurityTransfer(const TaskFileCommand& c) {
+  if (c.previous || c.dataIn) return std::nullopt;
+  switch (c.current.bCommandReg) {
+    case ata::SecurityErasePrepare:
+      return c.dataOut ? std::nullopt : std::optional<AtaTransfer>(AtaTransfer::None);
+    case ata::SecuritySetPassword:
+    case ata::SecurityUnlock:
+    case ata::SecurityEraseUnit:
+    case ata::SecurityDisablePassword:
+      if (!c.dataOut || c.dataLength < kAtaSectorSize || c.dataOffset < layout::AtaPtSize ||
+          c.dataOffset + kAtaSectorSize > c.bufferSize)
+        return std::nullopt;
+      return AtaTransfer::PioOut512;
+    default:
+      return std::nullopt;
+  }
+}
+
 }  // namespace
 
 std::optional<AtaTransfer> PermittedTaskFile(const TaskFileCommand& c, bool diskClaimed) {
+  if (diskClaimed)
+    if (const auto security = SecurityTransfer(c)) return security;
   if (c.dataOut) return std::nullopt;
   const TIDERegisterBlock& r = c.current;
   const bool nonData48 = c.previous && !c.dataIn;

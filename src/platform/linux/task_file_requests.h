@@ -18,6 +18,7 @@ struct TaskFileCommand {
   std::uint32_t dataLength = 0;
   std::uint64_t dataOffset = 0;
   std::uint32_t bufferSize = 0;  // the whole request as it came, data area included
+  std::uint32_t timeoutSeconds = 0;
 };
 std::optional<TaskFileCommand> ParseAtaPassThrough(const std::uint8_t* in, std::uint32_t inSize);
 
@@ -26,8 +27,10 @@ std::optional<TaskFileCommand> ParseAtaPassThrough(const std::uint8_t* in, std::
 // CONFIGURATION IDENTIFY (data-in of one sector), and SANITIZE STATUS EXT
 // (48-bit, non-data, nothing cleared). Setting a maximum, freezing,
 // restoring or changing an overlay never reaches the drive. The sanitize
-// commands that erase (BLOCK ERASE, CRYPTO SCRAMBLE, OVERWRITE EXT) pass
-// only while the run holds the whole disk exclusively (`diskClaimed`).
+// commands that erase (BLOCK ERASE, CRYPTO SCRAMBLE, OVERWRITE EXT) and
+// the Security commands (SET PASSWORD, UNLOCK, ERASE PREPARE, ERASE UNIT,
+// DISABLE PASSWORD, each with its password sector) pass only while the run
+// holds the whole disk exclusively (`diskClaimed`); FREEZE LOCK never.
 std::optional<AtaTransfer> PermittedTaskFile(const TaskFileCommand& command, bool diskClaimed = false);
 
 // The block as it came, with the registers the drive left, then the

@@ -150,6 +150,7 @@ VirtualOwnErase ReadOwnErase(JsonObjectReader& object) {
   object.Read("formatCrypto", own.formatCrypto);
   object.Read("acceptsUnclaimedCryptoFormat", own.acceptsUnclaimedCryptoFormat);
   object.Read("sanitizeFrozen", own.sanitizeFrozen);
+  object.Read("foreignPassword", own.foreignPassword);
   ReadChoice(object, "state", own.state,
              {{"idle", E::State::Idle}, {"in-progress", E::State::InProgress}, {"failed", E::State::Failed}});
   object.Read("milliseconds", own.milliseconds);

@@ -118,6 +118,9 @@ struct VirtualOwnErase {
   bool formatCrypto = false;
   // The drive accepts a crypto format it does not claim (as QEMU's does).
   bool acceptsUnclaimedCryptoFormat = false;
+  // ATA Security: a password found set (IDENTIFY word 128 bit 1) is
+  // someone else's rather than the program's own, left by an earlier run.
+  bool foreignPassword = false;
   // Both.
   bool sanitizeFrozen = false;  // ATA: SANITIZE STATUS EXT reports the frozen state
   enum class State { Idle, InProgress, Failed };
@@ -132,7 +135,7 @@ struct VirtualOwnErase {
     UnpluggedHalfWay, // the drive goes away when half done
     NeverCompletes,   // the sanitize stays in progress
   };
-  Lie lie = Lie::None;
+  Lie lie = Lie::None;  // a security erase lies the same ways
 };
 
 struct VirtualDrive {

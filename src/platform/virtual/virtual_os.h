@@ -138,6 +138,15 @@ class VirtualOs final : public Os {
     std::optional<std::uint8_t> fill;  // the byte it leaves; none: random data (a crypto erase)
     std::uint16_t lastCommand = 0;      // ATA feature or NVMe action, for the status log
   };
+  // The Security feature set of an ATA drive; its state bits live in the
+  // drive's IDENTIFY word 128, as the drive reports them.
+  struct SecurityRun {
+    bool known = false;  // the password was taken from the drive's description
+    std::array<std::uint8_t, 32> password{};
+    bool prepared = false;  // ERASE PREPARE came just before
+    int wrongPasswords = 0;
+  };
+  enum class SecurityAnswer { Done, Aborted, Unplugged, TimedOut };
   struct DriveState {
     MediumRecord medium;
     bool unplugged = false;
@@ -147,6 +156,7 @@ class VirtualOs final : public Os {
     std::optional<std::uint8_t> erasedFill;
     int keyGeneration = 0;
     OwnEraseRun ownErase;
+    SecurityRun security;
   };
 
   bool Fail(std::uint32_t error);
@@ -171,6 +181,8 @@ class VirtualOs final : public Os {
                   void* out, std::uint32_t outSize, std::uint32_t* returned);
   bool TaskFileRequest(OpenObject& object, const void* in, std::uint32_t inSize, void* out, std::uint32_t outSize,
                        std::uint32_t* returned);
+  bool SecurityRequest(OpenObject& object, const void* in, std::uint32_t inSize, void* out, std::uint32_t outSize,
+                       std::uint32_t* returned);
   bool NvmeLogRequest(OpenObject& object, const void* in, std::uint32_t inSize, void* out, std::uint32_t outSize,
                       std::uint32_t* returned);
   bool VolumeRequest(OpenObject& object, std::uint32_t code, void* out, std::uint32_t outSize,
@@ -185,6 +197,10 @@ class VirtualOs final : public Os {
                             std::array<std::uint8_t, 8>& current,
                             std::array<std::uint8_t, 8>& previous);
   void NvmeAnswer(const VirtualDrive& drive, NvmeAdminCommand& command);
+  // The Security commands (virtual_security.cpp); `sector` is the one a
+  // command carries, or nullptr.
+  SecurityAnswer AtaSecurity(VirtualDrive& drive, std::uint8_t command, const std::uint8_t* sector);
+  SecurityAnswer SecurityEraseUnit(VirtualDrive& drive, bool enhanced);
   void FillFromDrive(const VirtualDrive& drive, std::int64_t offset, std::uint32_t length, std::uint8_t* out);
 
   VirtualMachine machine_;

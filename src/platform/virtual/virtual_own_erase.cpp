@@ -7,6 +7,7 @@
 // erase), unless the drive is described as lying.
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "device/erase_commands.h"
 #include "platform/byte_order.h"
@@ -39,6 +40,17 @@ std::uint8_t RandomByteAt(std::int64_t offset, int generation) {
 void PutAsciiField(std::uint8_t* page, std::size_t offset, std::size_t length, const std::optional<std::string>& text) {
   std::memset(page + offset, ' ', length);
   if (text) std::memcpy(page + offset, text->data(), std::min(length, text->size()));
+}
+
+// The device property holds the serial number with the two bytes of each
+// pair exchanged, as the storage stack hands it over; the controller's own
+// Identify page holds it in reading order.
+std::optional<std::string> ReadingOrder(const std::optional<std::string>& pairOrder) {
+  if (!pairOrder) return std::nullopt;
+  std::string text = *pairOrder;
+  if (text.size() % 2 != 0) text.push_back(' ');
+  for (std::size_t k = 0; k + 1 < text.size(); k += 2) std::swap(text[k], text[k + 1]);
+  return text;
 }
 
 std::uint32_t Log2(std::uint32_t value) {
@@ -147,7 +159,7 @@ void VirtualOs::NvmeAnswer(const VirtualDrive& drive, NvmeAdminCommand& command)
       const std::uint32_t cns = command.Dword(10) & 0xFFu;
       const auto sector = std::max<std::uint32_t>(drive.bytesPerSector, 512);
       if (cns == 1) {
-        PutAsciiField(page, 4, 20, drive.serial);
+        PutAsciiField(page, 4, 20, ReadingOrder(drive.serial));
         PutAsciiField(page, 24, 40, drive.product);
         PutAsciiField(page, 64, 8, drive.revision);
         PutU32(page, 80, 0x00010400);

@@ -1,7 +1,8 @@
 // IOCTL_ATA_PASS_THROUGH of a simulated drive: the commands that tell how
 // far the medium reaches (READ NATIVE MAX ADDRESS EXT, GET NATIVE MAX
 // ADDRESS EXT, DEVICE CONFIGURATION IDENTIFY), answered in the task file
-// and data as a drive would; any other command is aborted by the drive.
+// and data as a drive would, SANITIZE and the Security commands (handed to
+// the drive's own erase); any other command is aborted by the drive.
 #include <algorithm>
 #include <cstring>
 #include <numeric>
@@ -89,6 +90,12 @@ std::optional<Answer> Execute(const VirtualAta& ata, std::uint8_t command, std::
   return answer;
 }
 
+bool IsSecurityCommand(std::uint8_t command) {
+  return command == ata::SecuritySetPassword || command == ata::SecurityUnlock ||
+         command == ata::SecurityErasePrepare || command == ata::SecurityEraseUnit ||
+         command == ata::SecurityDisablePassword;
+}
+
 }  // namespace
 
 bool VirtualOs::TaskFileRequest(OpenObject& object, const void* in, std::uint32_t inSize, void* out,
@@ -101,7 +108,11 @@ bool VirtualOs::TaskFileRequest(OpenObject& object, const void* in, std::uint32_
   const bool dataIn = (flags & ATA_FLAGS_DATA_IN) != 0;
   const std::uint32_t dataLength = GetU32(in, layout::AtaPtDataTransferLength);
   const std::uint64_t dataOffset = GetLE(in, layout::AtaPtDataBufferOffset, 8);
-  if ((flags & ATA_FLAGS_DATA_OUT) != 0) return Fail(ERROR_INVALID_PARAMETER);  // a simulated drive is never written so
+  const auto* command = static_cast<const std::uint8_t*>(in) + layout::AtaPtCurrentTaskFile;
+  if (IsSecurityCommand(command[layout::IdeRegsCommand]) && (flags & ATA_FLAGS_48BIT_COMMAND) == 0 && !dataIn)
+    return SecurityRequest(object, in, inSize, out, outSize, returned);
+  // Only the Security commands carry a sector to a simulated drive.
+  if ((flags & ATA_FLAGS_DATA_OUT) != 0) return Fail(ERROR_INVALID_PARAMETER);
   const std::uint64_t size = dataIn ? dataOffset + dataLength : layout::AtaPtSize;
   if (dataIn && (dataLength < kSector || dataOffset < layout::AtaPtSize)) return Fail(ERROR_INVALID_PARAMETER);
   if (out == nullptr || outSize < size) return Fail(ERROR_INSUFFICIENT_BUFFER);
@@ -138,6 +149,36 @@ bool VirtualOs::TaskFileRequest(OpenObject& object, const void* in, std::uint32_
     std::copy(answer->previous.begin(), answer->previous.end(), previous);
     if (answer->data) std::copy(answer->data->begin(), answer->data->end(), reply.begin() + static_cast<std::ptrdiff_t>(dataOffset));
   }
+  std::memcpy(out, reply.data(), reply.size());
+  if (returned != nullptr) *returned = static_cast<std::uint32_t>(reply.size());
+  return Succeed();
+}
+
+// A Security command: the password sector it carries (when its flags say
+// so) goes to the drive; the reply is the block with the drive's status.
+bool VirtualOs::SecurityRequest(OpenObject& object, const void* in, std::uint32_t inSize, void* out,
+                                std::uint32_t outSize, std::uint32_t* returned) {
+  const auto* request = static_cast<const std::uint8_t*>(in);
+  const bool dataOut = (GetU16(in, layout::AtaPtFlags) & ATA_FLAGS_DATA_OUT) != 0;
+  const std::uint64_t dataOffset = GetLE(in, layout::AtaPtDataBufferOffset, 8);
+  if (dataOut && (GetU32(in, layout::AtaPtDataTransferLength) < kSector || dataOffset < layout::AtaPtSize ||
+                  dataOffset + kSector > inSize))
+    return Fail(ERROR_INVALID_PARAMETER);
+  if (out == nullptr || outSize < layout::AtaPtSize) return Fail(ERROR_INSUFFICIENT_BUFFER);
+  VirtualDrive& drive = machine_.drives[object.index];
+  const std::uint8_t command = request[layout::AtaPtCurrentTaskFile + layout::IdeRegsCommand];
+  const SecurityAnswer answer = AtaSecurity(drive, command, dataOut ? request + dataOffset : nullptr);
+  switch (answer) {
+    case SecurityAnswer::Unplugged: return Fail(drive.unplugError);
+    case SecurityAnswer::TimedOut: return Fail(ERROR_SEM_TIMEOUT);
+    case SecurityAnswer::Done:
+    case SecurityAnswer::Aborted: break;
+  }
+  std::vector<std::uint8_t> reply(request, request + layout::AtaPtSize);
+  std::uint8_t* current = reply.data() + layout::AtaPtCurrentTaskFile;
+  std::fill_n(current, 8, 0);
+  current[layout::IdeRegsFeatures] = answer == SecurityAnswer::Aborted ? kErrorAbort : 0;  // the error register
+  current[layout::IdeRegsCommand] = answer == SecurityAnswer::Aborted ? kStatusAborted : kStatusReady;
   std::memcpy(out, reply.data(), reply.size());
   if (returned != nullptr) *returned = static_cast<std::uint32_t>(reply.size());
   return Succeed();
