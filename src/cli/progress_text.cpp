@@ -19,8 +19,9 @@ const char16_t* PassDone(const PassProgress& progress) {
 std::string ProgressText(const ProgressFigures& f) {
   const PassProgress& p = f.progress;
   std::u16string text = StepText(p) + u": " + TenthPercentText(p.done, p.total, f.decimalSeparator) + PassDone(p) +
-                        u"   " + BytesOfTotalText(p.done, p.total, f.decimalSeparator) + u"   " + f.sector;
-  if (!f.speed.empty()) text += u"   " + GroupLeadingNumber(f.speed, f.decimalSeparator);
+                        u"   " + BytesOfTotalText(p.done, p.total, f.decimalSeparator) + u"   " +
+                        GroupLeadingNumber(f.sector, u',');  // as the caption groups its larger numbers
+  if (!f.speed.empty()) text += u"   " + GroupLeadingNumber(f.speed, GroupSeparatorBeside(f.decimalSeparator));
   text += u"   elapsed " + Utf8ToText(DurationText(f.elapsedSeconds));
   if (f.secondsLeft) text += u"   " + Utf8ToText(DurationText(*f.secondsLeft)) + u" left";
   return TextToUtf8(text);

@@ -21,12 +21,14 @@ std::string DurationText(std::int64_t seconds) {
 }
 
 std::u16string BytesOfTotalText(std::int64_t done, std::int64_t total, char16_t decimalSeparator) {
-  return GroupLeadingNumber(CapacityToStr(done, decimalSeparator), decimalSeparator) + u" of " +
-         GroupLeadingNumber(CapacityToStr(total, decimalSeparator), decimalSeparator);
+  const char16_t group = GroupSeparatorBeside(decimalSeparator);
+  return GroupLeadingNumber(CapacityToStr(done, decimalSeparator), group) + u" of " +
+         GroupLeadingNumber(CapacityToStr(total, decimalSeparator), group);
 }
 
-std::u16string GroupLeadingNumber(std::u16string text, char16_t decimalSeparator) {
-  const char16_t groupSeparator = decimalSeparator == u',' ? u'.' : u',';
+char16_t GroupSeparatorBeside(char16_t decimalSeparator) { return decimalSeparator == u',' ? u'.' : u','; }
+
+std::u16string GroupLeadingNumber(std::u16string text, char16_t groupSeparator) {
   const auto isDigit = [](char16_t c) { return c >= u'0' && c <= u'9'; };
   std::size_t first = 0;
   while (first < text.size() && !isDigit(text[first])) ++first;

@@ -17,10 +17,13 @@ std::string DurationText(std::int64_t seconds);
 // whole numbers grouped ("1,000 MB of 2,000 MB").
 std::u16string BytesOfTotalText(std::int64_t done, std::int64_t total, char16_t decimalSeparator);
 
-// The first run of digits in `text` grouped by thousands ("7040.3 MB/s"
-// becomes "7,040.3 MB/s"), with "." between the groups where the decimal
-// separator is ",".
-std::u16string GroupLeadingNumber(std::u16string text, char16_t decimalSeparator);
+// The first run of digits in `text` grouped by thousands with
+// `groupSeparator` ("7040.3 MB/s" becomes "7,040.3 MB/s").
+std::u16string GroupLeadingNumber(std::u16string text, char16_t groupSeparator);
+
+// The mark between groups of thousands beside a decimal separator: "."
+// where the decimals follow ",", else ",".
+char16_t GroupSeparatorBeside(char16_t decimalSeparator);
 
 // Estimates the time left from the average rate of the run so far.
 class TimeLeftEstimate {

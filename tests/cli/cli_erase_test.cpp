@@ -2,6 +2,8 @@
 // the progress, every ending with its exit code, the confirmation with and
 // without a terminal, Ctrl+C as Stop, and the erase record of --report.
 #include <gtest/gtest.h>
+
+#include <regex>
 #include <nlohmann/json.hpp>
 
 #include <csignal>
@@ -83,7 +85,7 @@ TEST(CliErase, AQuickEraseLogsAsTheFormatLogDoesWithPlainProgressLines) {
   ASSERT_EQ(r.exitCode, 9) << r.err;  // done, but not an erase of the whole drive
   const Lines log = LogLines(r.out);
   // The speeds depend on the machine.
-  ASSERT_EQ(log.size(), 16u);
+  ASSERT_EQ(log.size(), 16u) << r.out;
   EXPECT_TRUE(log[7].starts_with("Average speed: ")) << log[7];
   EXPECT_TRUE(log[10].starts_with("Average verification speed: ")) << log[10];
   const Lines tail = {"Formatting... ",
@@ -113,6 +115,9 @@ TEST(CliErase, AQuickEraseLogsAsTheFormatLogDoesWithPlainProgressLines) {
       "Writing 1 of 2: 100.0% complete   20.48 MB of 20.48 MB   Current sector: 131,072   "))
       << progress.back();
   EXPECT_NE(progress.back().find("   elapsed "), std::string::npos) << progress.back();
+  // No number of four digits or more goes ungrouped beside grouped ones.
+  static const std::regex ungrouped(R"(\d{4})");
+  for (const std::string& line : progress) EXPECT_FALSE(std::regex_search(line, ungrouped)) << line;
   EXPECT_EQ(r.out.find('\r'), std::string::npos);
 }
 
@@ -401,7 +406,7 @@ TEST(CliErase, OnATerminalItAsksForTheEndOfTheSerialNumber) {
     const CliResult r = terminal.Finish();
     EXPECT_EQ(r.exitCode, 9) << r.out;  // a quick wipe
     // The progress line is redrawn in place, then cleared for the closing lines.
-    EXPECT_NE(r.out.find("\r\033[K0% complete   Current sector: 128"), std::string::npos);
+    EXPECT_NE(r.out.find("\r\033[KWriting 1 of 2: 0.3% complete   65,536 bytes of 20.48 MB   Current sector: 128"), std::string::npos);
     EXPECT_NE(r.out.find("Low-level format is complete."), std::string::npos);
   }
   {

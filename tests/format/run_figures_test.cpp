@@ -88,11 +88,13 @@ TEST(RunFigures, TheBytesUseTheLocalesDecimalSeparator) {
 
 // Whole numbers grouped, with the group mark that is not the decimal one.
 TEST(RunFigures, NumbersAreGroupedByThousands) {
-  EXPECT_EQ(GroupLeadingNumber(u"7040.3 MB/s", u'.'), u"7,040.3 MB/s");
-  EXPECT_EQ(GroupLeadingNumber(u"7040,3 MB/s", u','), u"7.040,3 MB/s");
-  EXPECT_EQ(GroupLeadingNumber(u"1234567 bytes", u'.'), u"1,234,567 bytes");
-  EXPECT_EQ(GroupLeadingNumber(u"999.9 MB/s", u'.'), u"999.9 MB/s");
-  EXPECT_EQ(GroupLeadingNumber(u"", u'.'), u"");
+  EXPECT_EQ(GroupLeadingNumber(u"7040.3 MB/s", GroupSeparatorBeside(u'.')), u"7,040.3 MB/s");
+  EXPECT_EQ(GroupLeadingNumber(u"7040,3 MB/s", GroupSeparatorBeside(u',')), u"7.040,3 MB/s");
+  EXPECT_EQ(GroupLeadingNumber(u"1234567 bytes", u','), u"1,234,567 bytes");
+  EXPECT_EQ(GroupLeadingNumber(u"Current sector: 4224", u','), u"Current sector: 4,224");
+  EXPECT_EQ(GroupLeadingNumber(u"Current sector: 14,208", u','), u"Current sector: 14,208");
+  EXPECT_EQ(GroupLeadingNumber(u"999.9 MB/s", u','), u"999.9 MB/s");
+  EXPECT_EQ(GroupLeadingNumber(u"", u','), u"");
 }
 
 TEST(RunFigures, TheTitleCarriesTheWholePercentDoneInFront) {
