@@ -173,7 +173,7 @@ TEST(Win32Dialogs, DialogsAreOwnedByTheirWindowCentredOnItAndModal) {
   ASSERT_NE(owner.Handle(), nullptr);
   win32ui::Win32Dialogs dialogs([&owner](WindowId) { return owner.Handle(); });
   const POINT middle = CentreOf(owner.Handle());
-  const auto near = [&middle](POINT p) { return std::abs(p.x - middle.x) <= 8 && std::abs(p.y - middle.y) <= 8; };
+  const auto onMiddle = [&middle](POINT p) { return std::abs(p.x - middle.x) <= 8 && std::abs(p.y - middle.y) <= 8; };
 
   Placement ending;
   NotePlacementThenPress(ending, IDOK);
@@ -188,7 +188,7 @@ TEST(Win32Dialogs, DialogsAreOwnedByTheirWindowCentredOnItAndModal) {
   ASSERT_TRUE(ending.seen);
   EXPECT_EQ(ending.owner, owner.Handle());
   EXPECT_FALSE(ending.ownerEnabled);
-  EXPECT_TRUE(near(ending.centre)) << ending.centre.x << "," << ending.centre.y;
+  EXPECT_TRUE(onMiddle(ending.centre)) << ending.centre.x << "," << ending.centre.y;
 
   Placement box;
   NotePlacementThenPress(box, IDOK);
@@ -196,7 +196,7 @@ TEST(Win32Dialogs, DialogsAreOwnedByTheirWindowCentredOnItAndModal) {
   ASSERT_TRUE(box.seen);
   EXPECT_EQ(box.owner, owner.Handle());
   EXPECT_FALSE(box.ownerEnabled);
-  EXPECT_TRUE(near(box.centre)) << box.centre.x << "," << box.centre.y;
+  EXPECT_TRUE(onMiddle(box.centre)) << box.centre.x << "," << box.centre.y;
   EXPECT_TRUE(IsWindowEnabled(owner.Handle()));  // given back once the box has closed
 }
 
