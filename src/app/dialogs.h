@@ -39,6 +39,12 @@ inline constexpr int kTaskIconQuestion = 99;
 // The standard icon an icon code stands for; None for any other code.
 MessageIcon IconOfTaskCode(int code);
 
+struct DialogButton {
+  std::u16string caption;  // "&" marks the accelerator
+  int result = 0;          // what pressing it returns
+  bool operator==(const DialogButton&) const = default;
+};
+
 struct TaskDialogRequest {
   WindowId owner = WindowId::None;
   std::u16string title;
@@ -47,12 +53,9 @@ struct TaskDialogRequest {
   int icon = 0;     // an icon code
   int buttons = 0;  // common-button flags
   int defaultButton = 0;  // the result of the button that Enter presses; 0: the dialog's own choice
-};
-
-struct DialogButton {
-  std::u16string caption;  // "&" marks the accelerator
-  int result = 0;          // what pressing it returns
-  bool operator==(const DialogButton&) const = default;
+  // Buttons named for what they do, shown before the common buttons; each
+  // returns its result as a common button would.
+  std::vector<DialogButton> customButtons{};
 };
 
 struct MessageDialogRequest {
@@ -61,12 +64,15 @@ struct MessageDialogRequest {
   std::u16string caption;
   std::vector<DialogButton> buttons;
   int defaultResult = 0;  // the result of the button that Enter presses; 0: the dialog's own choice
+  // The window it is modal over and centred on; None: the window in front.
+  WindowId owner = WindowId::None;
 };
 
 class Dialogs {
  public:
   virtual ~Dialogs() = default;
-  // A modal message box with an OK button, owned by no window.
+  // A modal message box with an OK button, owned by the program's window in
+  // front (none before the first is shown).
   virtual void MessageBox(const std::u16string& text, const std::u16string& caption,
                           MessageIcon icon) = 0;
   // Whether the desktop offers task dialogs at all.
@@ -74,8 +80,8 @@ class Dialogs {
   // Shows a task dialog and returns the id of the pressed button, or 0 when
   // it could not be shown.
   virtual int TaskDialog(const TaskDialogRequest& request) = 0;
-  // Shows the standard message dialog centred on the screen and returns the
-  // result of the pressed button.
+  // Shows the standard message dialog, centred on its owner (on the screen
+  // without one), and returns the result of the pressed button.
   virtual int MessageDialog(const MessageDialogRequest& request) = 0;
 };
 

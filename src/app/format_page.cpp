@@ -28,9 +28,9 @@ void FormatPage::SetProgressState(ProgressState state) {
   }
 }
 
-void FormatPage::ShowBytesDone(std::int64_t done, std::int64_t total) {
-  widgets_.SetRunFiguresText(runFigures_.Progress(done, total, widgets_.DecimalSeparator(), RunFigures::Clock::now()));
-  widgets_.SetWindowTitle(ProgressTitle(done, total, title_));
+void FormatPage::ShowPassProgress(const PassProgress& progress) {
+  widgets_.SetRunFiguresText(runFigures_.Progress(progress, widgets_.DecimalSeparator(), RunFigures::Clock::now()));
+  widgets_.SetWindowTitle(ProgressTitle(progress.done, progress.total, title_));
 }
 
 // The title drops its percentage, the time taken stays, and the window asks

@@ -52,7 +52,8 @@ class FormatPage final : public FormatPageView {
   void SetProgressState(ProgressState state) override;
   void SetCaption(FormatLabel label, const std::u16string& caption) override { widgets_.SetLabelText(label, caption); }
   std::u16string Caption(FormatLabel label) override { return widgets_.LabelText(label); }
-  void ShowBytesDone(std::int64_t done, std::int64_t total) override;
+  void ShowPassProgress(const PassProgress& progress) override;
+  void ShowStopped() override { runFigures_.MarkStopped(); }
   void SetEnabled(FormatControl control, bool enabled) override { widgets_.SetControlEnabled(control, enabled); }
   void FocusStop() override { widgets_.FocusStop(); }
   void ProcessPendingMessages() override { widgets_.ProcessPendingMessages(); }

@@ -102,7 +102,43 @@ void TFmMain::OpenChosenDevice() {
   }
 }
 
-bool TFmMain::FormClose() { return format_.RequestClose(); }
+// Closing the window must not end an erase by a slip: the run goes on
+// unless the user confirms, and a confirmed close stops it as Stop does, so
+// that its ending is shown and its record stays in the window.
+bool TFmMain::FormClose() {
+  if (!format_.Running()) return format_.RequestClose();
+  if (drive_.StopRequested) return false;  // already stopping: the ending follows
+  if (format_.LastRun().choices.method != EraseMethod::Zeros) {
+    desktop_.dialogs.MessageBox(u"The drive is erasing itself, and its own erase cannot be stopped once it has "
+                                u"begun. The window can be closed when the erase has ended.",
+                                kProgramTitle, MessageIcon::Warning);
+    return false;
+  }
+  if (AskToStopOnClose()) format_.btStopClick();
+  return false;
+}
+
+// "Keep erasing" is the default: Enter, or a close pressed twice, must not
+// stop a run either.
+bool TFmMain::AskToStopOnClose() {
+  TaskDialogRequest request{WindowId::Main,
+                            u"Stop the erase?",
+                            u"Stop the erase of " + DriveName() + u"? The drive will be left partly erased.",
+                            u"What was written so far stays written; the rest of the drive keeps its data. The "
+                            u"ending and the erase record stay in this window.",
+                            kTaskIconWarning,
+                            0,
+                            IDNO,
+                            {{u"Stop the erase", IDYES}, {u"Keep erasing", IDNO}}};
+  return AskQuestion(program_.os, desktop_.dialogs, request) == IDYES;
+}
+
+// "[3] Testa Disk A": the number every screen shows, and the model.
+std::u16string TFmMain::DriveName() {
+  const TDeviceTable& entry = drive_.Entry();
+  const std::u16string model = Trim(entry.IdentifyData.Model);
+  return u"[" + UIntToStr(entry.DeviceNumber) + u"]" + (model.empty() ? u"" : u" " + model);
+}
 
 void TFmMain::btGetSmartClick() {
   SetFormatControlsEnabled(formatPage_, false);
@@ -128,18 +164,26 @@ void TFmMain::btRunBenchmarksClick() {
 }
 
 // Cancel is the default answer: two presses of Enter must not erase a drive.
+// The button that erases names the act and the drive, and has no
+// accelerator, so that no single key answers it.
 EraseAnswer TFmMain::AskToEraseDrive(const EraseQuestion& question) {
-  const int answer = ShowTaskDialog(program_.os, desktop_.dialogs, WindowId::Main, u"Warning", question.instruction,
-                                    question.content, kTaskIconWarning, TDCBF_YES_BUTTON | TDCBF_CANCEL_BUTTON,
-                                    IDCANCEL);
-  return answer == IDYES ? EraseAnswer::Erase : EraseAnswer::Cancel;
+  TaskDialogRequest request{WindowId::Main,     u"Warning",          question.instruction,
+                            question.content,   kTaskIconWarning,    TDCBF_CANCEL_BUTTON,
+                            IDCANCEL,           {{EraseButtonCaption(drive_.Entry().DeviceNumber), IDYES}}};
+  return AskQuestion(program_.os, desktop_.dialogs, request) == IDYES ? EraseAnswer::Erase : EraseAnswer::Cancel;
 }
+
+std::u16string EraseButtonCaption(std::uint32_t driveNumber) { return u"Erase drive " + UIntToStr(driveNumber); }
 
 void TFmMain::btSaveReportClick() {
   if (!lastRecord_) return;
   const std::u16string path = windows_.main.AskReportPath(SuggestedReportName(*lastRecord_));
   if (path.empty()) return;
   std::u16string problem = SaveRecordFile(*lastRecord_, path);
+  if (problem.empty() && !windows_.main.MakesCertificates()) {
+    desktop_.dialogs.MessageBox(RecordSavedWithoutCertificate(path), kProgramTitle, MessageIcon::Information);
+    return;
+  }
   const std::u16string pdf = CertificatePathOf(path);
   if (problem.empty()) problem = windows_.main.WriteCertificate(*lastRecord_, pdf);
   if (!problem.empty()) {
@@ -150,14 +194,22 @@ void TFmMain::btSaveReportClick() {
                               kProgramTitle, MessageIcon::Information);
 }
 
+std::u16string RecordSavedWithoutCertificate(const std::u16string& path) {
+  return u"The erase record was saved as " + path +
+         u".\r\n\r\nThis program cannot make the PDF certificate. The record holds every fact the certificate "
+         u"shows, with the digest that proves it unchanged; the certificate can be made from it later, with the "
+         u"Linux program.";
+}
+
 // The ending in plain words, with the report one button away.
 void TFmMain::ShowRunEnding() {
   constexpr int kSaveReport = 100;
   const RunEnding ending = DescribeEnding(format_.LastRun(), drive_.Entry().IdentifyData.SectorSize);
   MessageDialogRequest request;
-  request.caption = u"Erase finished";
+  request.owner = WindowId::Main;
+  request.caption = ending.title;
   request.text = ending.headline + u"\r\n\r\n" + ending.details;
-  request.icon = ending.erased ? MessageIcon::Information : MessageIcon::Warning;
+  request.icon = ending.failed ? MessageIcon::Error : ending.erased ? MessageIcon::Information : MessageIcon::Warning;
   request.buttons = {{u"OK", IDOK}};
   if (lastRecord_) request.buttons.push_back({u"&Save erase report\u2026", kSaveReport});
   request.defaultResult = IDOK;

@@ -17,6 +17,13 @@
 
 namespace orvella {
 
+// The erase question's button that erases: "Erase drive 3".
+std::u16string EraseButtonCaption(std::uint32_t driveNumber);
+
+// What a save says where the desktop makes no certificate: the record was
+// saved, and what the user can and cannot do with it.
+std::u16string RecordSavedWithoutCertificate(const std::u16string& path);
+
 class TFmMain {
  public:
   TFmMain(Program& program, Desktop& desktop, MainView& view, FormatPageView& formatPage, TFmChoose& choose,
@@ -39,9 +46,9 @@ class TFmMain {
   // and leaves the window without a drive, and without the actions that
   // need one.
   void FormShow();
-  // Closes the drive and returns true, or, during a format run, asks the run
-  // to stop and returns false: the window stays until the run has ended and
-  // then closes itself.
+  // Closes the drive and returns true; during a format run returns false
+  // and asks whether to stop it: if the user confirms, the run stops as
+  // Stop stops it, and the window stays with its ending and its record.
   bool FormClose();
 
   void btGetSmartClick();
@@ -79,6 +86,8 @@ class TFmMain {
   void OpenChosenDevice();
   bool DriveOpen() const;
   EraseAnswer AskToEraseDrive(const EraseQuestion& question);
+  bool AskToStopOnClose();
+  std::u16string DriveName();
   void ShowRunEnding();
 
   Program& program_;

@@ -135,4 +135,17 @@ int ShowTaskDialog(Os& os, Dialogs& dialogs, WindowId owner, const std::u16strin
   return AskWithMessageDialog(dialogs, content, icon, buttons, defaultButton, std::u16string(kProgramTitle));
 }
 
+int AskQuestion(Os& os, Dialogs& dialogs, const TaskDialogRequest& request) {
+  if (IsVistaOrLater(os)) return AskWithTaskDialog(dialogs, request);
+  MessageDialogRequest question;
+  question.owner = request.owner;
+  question.caption = request.title;
+  question.text = request.instruction + u"\r\n\r\n" + request.content;
+  question.icon = FallbackTypeOf(request.icon).icon;
+  question.buttons = request.customButtons;
+  for (const DialogButton& button : FallbackButtons(request.buttons)) question.buttons.push_back(button);
+  question.defaultResult = request.defaultButton;
+  return dialogs.MessageDialog(question);
+}
+
 }  // namespace orvella

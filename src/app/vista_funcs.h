@@ -45,4 +45,11 @@ int ShowTaskDialog(Os& os, Dialogs& dialogs, WindowId owner, const std::u16strin
                    const std::u16string& instruction, const std::u16string& content, int icon,
                    int buttons, int defaultButton = 0);
 
+// Asks a question whose buttons are named for their acts: the request's
+// custom buttons, then its common buttons. On Vista and later as a task
+// dialog (0 when none can be shown), else as the standard message dialog
+// with the instruction and the content and the same buttons, owned by the
+// same window.
+int AskQuestion(Os& os, Dialogs& dialogs, const TaskDialogRequest& request);
+
 }  // namespace orvella

@@ -94,7 +94,8 @@ EraseFacts EraseChosenDrive(Session& s, DriveRun& drive) {
   InterruptWatch interrupts;
   TerminalFormatPage page(
       s.console, interrupts,
-      TerminalChoices{s.options.yes, ConfirmationWordOf(drive.Entry().IdentifyData.SN, drive.Entry().DeviceNumber)});
+      TerminalChoices{s.options.yes, ConfirmationWordOf(drive.Entry().IdentifyData.SN, drive.Entry().DeviceNumber)},
+      drive.program.locale.DecimalSeparator());
   FormatProcedure procedure(drive, page);
   page.Attach(procedure);
   procedure.FormatDevice(choices, [&page](const EraseQuestion& question) { return page.Confirm(question); });

@@ -34,7 +34,9 @@ bool Confirmed(Session& s, const Lanes& lanes) {
   const TDeviceTable& first = lanes.front()->run.Entry();
   const ConfirmationWord word = lanes.size() == 1 ? ConfirmationWordOf(first.IdentifyData.SN, first.DeviceNumber)
                                                   : ConfirmationWord{count, "the number of drives"};
-  s.console.Err("ERASE " + count + " DRIVES: every byte on each of the drives above will be destroyed.");
+  s.console.Err(lanes.size() == 1
+                    ? "ERASE 1 DRIVE: every byte on the drive above will be destroyed."
+                    : "ERASE " + count + " DRIVES: every byte on each of the drives above will be destroyed.");
   std::string answer;
   const std::string which = lanes.size() == 1 ? "it" : "them all";
   const bool answered = s.console.Ask(

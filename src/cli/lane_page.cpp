@@ -4,14 +4,11 @@
 
 namespace orvella::cli {
 
-void LanePage::ShowBytesDone(std::int64_t done, std::int64_t total) {
-  timeLeft_.BytesDone(done, total, std::chrono::steady_clock::now());
-  const std::u16string& percent = captions_[FormatLabel::CurrentPercent];
-  // The read-back's captions say "verified" where the writes' say "complete".
-  const bool readingBack = percent.find(u"verified") != std::u16string::npos;
-  const int share = total > 0 ? static_cast<int>(done * 100 / total) : 0;
-  board_.ShowFigures(row_, readingBack ? "reading back" : "writing", share, TextToUtf8(captions_[FormatLabel::Speed]),
-                     timeLeft_.SecondsLeft());
+void LanePage::ShowPassProgress(const PassProgress& p) {
+  timeLeft_.BytesDone(p.done, p.total, std::chrono::steady_clock::now(), p.laterBytes);
+  const int share = p.total > 0 ? static_cast<int>(p.done * 100 / p.total) : 0;
+  const char* phase = p.pass == RunPass::Writing ? "writing" : p.sample ? "reading back a sample" : "reading back";
+  board_.ShowFigures(row_, phase, share, TextToUtf8(captions_[FormatLabel::Speed]), timeLeft_.SecondsLeft());
 }
 
 void LanePage::ProcessPendingMessages() {

@@ -32,7 +32,7 @@ class LanePage final : public FormatPageView {
   void SetProgressState(ProgressState) override {}
   void SetCaption(FormatLabel label, const std::u16string& caption) override { captions_[label] = caption; }
   std::u16string Caption(FormatLabel label) override { return captions_[label]; }
-  void ShowBytesDone(std::int64_t done, std::int64_t total) override;
+  void ShowPassProgress(const PassProgress& progress) override;
   void SetEnabled(FormatControl, bool) override {}
   void FocusStop() override {}
   void ProcessPendingMessages() override;

@@ -24,15 +24,6 @@ std::string TerminalLines(const std::u16string& text) {
   return out;
 }
 
-int LeadingNumber(const std::u16string& caption) {
-  int value = 0;
-  for (char16_t c : caption) {
-    if (c < u'0' || c > u'9') break;
-    value = value * 10 + (c - u'0');
-  }
-  return value;
-}
-
 }  // namespace
 
 ConfirmationWord ConfirmationWordOf(const std::u16string& serial, std::uint32_t driveNumber) {
@@ -46,12 +37,17 @@ void TerminalFormatPage::SetProgressState(ProgressState state) {
   // The bar leaves its normal state when the run is over; the log's last
   // lines tell how it ended.
   if (state != ProgressState::Normal) console_.EndProgress();
+  else figures_.Start(Steady::now());
 }
 
-void TerminalFormatPage::ShowBytesDone(std::int64_t done, std::int64_t total) {
-  timeLeft_.BytesDone(done, total, Steady::now());
-  percent_ = LeadingNumber(captions_[FormatLabel::CurrentPercent]);
+void TerminalFormatPage::ShowPassProgress(const PassProgress& progress) {
+  figures_.Update(progress, decimalSeparator_, Steady::now());
+  progress_ = progress;
   progressFresh_ = true;
+}
+
+int TerminalFormatPage::Percent() const {
+  return progress_.total > 0 ? static_cast<int>(progress_.done * 100 / progress_.total) : 0;
 }
 
 EraseAnswer TerminalFormatPage::Confirm(const EraseQuestion& question) {
@@ -90,11 +86,12 @@ void TerminalFormatPage::PressStopOnInterrupt() {
 
 void TerminalFormatPage::ShowProgress() {
   const Steady::time_point now = Steady::now();
-  if (!ProgressDue(now, percent_)) return;
-  console_.Progress(ProgressText(captions_[FormatLabel::CurrentPercent], captions_[FormatLabel::CurrentPosition],
-                                 captions_[FormatLabel::Speed], timeLeft_.SecondsLeft()));
+  const int percent = Percent();
+  if (!ProgressDue(now, percent)) return;
+  console_.Progress(ProgressText({progress_, captions_[FormatLabel::CurrentPosition], captions_[FormatLabel::Speed],
+                                  figures_.SecondsSince(now), figures_.SecondsLeft(), decimalSeparator_}));
   shownAt_ = now;
-  shownPercent_ = percent_;
+  shownPercent_ = percent;
   progressFresh_ = false;
 }
 

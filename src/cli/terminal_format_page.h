@@ -14,6 +14,7 @@
 #include "cli/progress_text.h"
 #include "format/format_page_view.h"
 #include "format/format_procedure.h"
+#include "format/run_figures.h"
 
 namespace orvella::cli {
 
@@ -36,8 +37,9 @@ struct TerminalChoices {
 
 class TerminalFormatPage final : public FormatPageView {
  public:
-  TerminalFormatPage(Console& console, InterruptWatch& interrupts, TerminalChoices choices)
-      : console_(console), interrupts_(interrupts), choices_(choices) {}
+  TerminalFormatPage(Console& console, InterruptWatch& interrupts, TerminalChoices choices,
+                     char16_t decimalSeparator)
+      : console_(console), interrupts_(interrupts), choices_(choices), decimalSeparator_(decimalSeparator) {}
 
   // The procedure whose Stop button an interrupt presses.
   void Attach(FormatProcedure& procedure) { procedure_ = &procedure; }
@@ -49,7 +51,7 @@ class TerminalFormatPage final : public FormatPageView {
   void SetProgressState(ProgressState state) override;
   void SetCaption(FormatLabel label, const std::u16string& caption) override { captions_[label] = caption; }
   std::u16string Caption(FormatLabel label) override { return captions_[label]; }
-  void ShowBytesDone(std::int64_t done, std::int64_t total) override;
+  void ShowPassProgress(const PassProgress& progress) override;
   void SetEnabled(FormatControl, bool) override {}
   void FocusStop() override {}
   void ProcessPendingMessages() override;
@@ -62,18 +64,21 @@ class TerminalFormatPage final : public FormatPageView {
   void PressStopOnInterrupt();
   void ShowProgress();
   bool ProgressDue(Steady::time_point now, int percent) const;
+  // The whole percent of the pass done, which paces the progress lines.
+  int Percent() const;
 
   Console& console_;
   InterruptWatch& interrupts_;
   TerminalChoices choices_;
   FormatProcedure* procedure_ = nullptr;
   std::map<FormatLabel, std::u16string> captions_;
-  TimeLeftEstimate timeLeft_;
+  const char16_t decimalSeparator_;
+  RunFigures figures_;
+  PassProgress progress_;
   bool progressFresh_ = false;  // new figures since the progress was last shown
   bool stopPressed_ = false;
   std::optional<Steady::time_point> shownAt_;
   int shownPercent_ = -1;
-  int percent_ = 0;
 };
 
 }  // namespace orvella::cli

@@ -20,6 +20,20 @@ enum class FormatLabel { CurrentPercent, CurrentPosition, Speed };
 // btRunBenchmarks, btGetSmart, cbQuickWipe, btStop, cbVerify
 enum class FormatControl { RunBenchmarks, GetSmart, QuickWipe, Stop, Verify };
 
+// The passes of a run over the drive, in order.
+enum class RunPass { Writing, ReadingBack };
+
+// One pass's progress: "Writing 1 of 2", "Reading back 2 of 2".
+struct PassProgress {
+  RunPass pass = RunPass::Writing;
+  bool sample = false;  // the read-back reads a sample of the drive, not all of it
+  int number = 1;       // this pass, of `count`
+  int count = 1;
+  std::int64_t done = 0;  // bytes this pass has handled, of `total`
+  std::int64_t total = 0;
+  std::int64_t laterBytes = 0;  // what the passes after this one will handle
+};
+
 class FormatPageView {
  public:
   virtual ~FormatPageView() = default;
@@ -31,10 +45,12 @@ class FormatPageView {
   virtual void SetCaption(FormatLabel label, const std::u16string& caption) = 0;
   virtual std::u16string Caption(FormatLabel label) = 0;
 
-  // The bytes the pass has written (or read back) so far, of all it will,
-  // given with the other progress figures. For front ends
-  // that estimate the time left; the window shows no such figure.
-  virtual void ShowBytesDone(std::int64_t /*done*/, std::int64_t /*total*/) {}
+  // Where the run stands, given with the other progress figures after each
+  // block: for front ends that show the step, the bytes and the time left.
+  virtual void ShowPassProgress(const PassProgress& /*progress*/) {}
+  // The run ended because Stop was pressed; called before the bar leaves
+  // its normal state.
+  virtual void ShowStopped() {}
 
   virtual void SetEnabled(FormatControl control, bool enabled) = 0;
   virtual void FocusStop() = 0;

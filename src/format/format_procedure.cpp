@@ -160,6 +160,7 @@ bool FormatProcedure::RunWriteLoop(const EraseChoices& choices) {
   const WriteLoopEnding ending = lastRun_.loop.ending;
   const bool failed = ending == WriteLoopEnding::NotComplete || ending == WriteLoopEnding::NoBuffer ||
                       ending == WriteLoopEnding::WriteProtected;
+  if (ending == WriteLoopEnding::Cancelled) view_.ShowStopped();
   view_.SetProgressState(failed ? ProgressState::Error : ProgressState::Paused);
   view_.SetEnabled(FormatControl::Stop, false);
   return ending != WriteLoopEnding::NoBuffer;

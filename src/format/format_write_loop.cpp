@@ -92,6 +92,7 @@ class WriteRun {
   const std::vector<Extent> extents_;
   std::size_t extent_ = 0;  // the extent being written
   std::int64_t toWrite_ = 0;
+  std::int64_t readBackBytes_ = 0;  // what the read-back after the writes will read
   std::int64_t done_ = 0;      // bytes handled so far (written or failed)
   std::int64_t written_ = 0;   // bytes the drive took
   std::int64_t position_ = 0;  // offset of the next block on the drive
@@ -127,6 +128,7 @@ WriteRun::WriteRun(DriveRun& run, FormatPageView& view, const EraseChoices& choi
       startTime_(NowMs()),
       narrowing_(startTime_) {
   for (const Extent& e : extents_) toWrite_ += e.to - e.from;
+  readBackBytes_ = BytesToReadBack({verify_, choices.seed.value_or(0), driveBytes_, sectorSize_, extents_});
   position_ = extents_.front().from;
 }
 
@@ -174,7 +176,8 @@ void WriteRun::ShowProgress() {
   view_.SetProgressPosition(static_cast<int>(percent));
   view_.SetCaption(FormatLabel::CurrentPercent, IntToStr(percent) + u"% complete");
   view_.SetCaption(FormatLabel::CurrentPosition, u"Current sector: " + IntToGroupedStr(SectorOf(position_, sectorSize_)));
-  view_.ShowBytesDone(written_, toWrite_);
+  view_.ShowPassProgress({RunPass::Writing, false, 1, verify_ == VerifyMethod::Off ? 1 : 2, written_, toWrite_,
+                          readBackBytes_});
 }
 
 // Seeks to and writes one block. False when the run must end at once (the

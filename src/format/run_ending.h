@@ -13,6 +13,11 @@ struct RunEnding {
   bool erased = false;  // the whole drive was written and read back without a finding
   std::u16string headline;
   std::u16string details;
+  // What happened, in a few words, for the dialog's title bar.
+  std::u16string title;
+  // The run failed (as opposed to ending short by choice, or by design as
+  // a quick wipe): the dialog shows the error icon.
+  bool failed = false;
 };
 
 RunEnding DescribeEnding(const FormatRun& run, std::int64_t sectorSize);

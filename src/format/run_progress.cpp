@@ -21,10 +21,24 @@ std::string DurationText(std::int64_t seconds) {
 }
 
 std::u16string BytesOfTotalText(std::int64_t done, std::int64_t total, char16_t decimalSeparator) {
-  return CapacityToStr(done, decimalSeparator) + u" of " + CapacityToStr(total, decimalSeparator);
+  const char16_t group = GroupSeparatorBeside(decimalSeparator);
+  return GroupLeadingNumber(CapacityToStr(done, decimalSeparator), group) + u" of " +
+         GroupLeadingNumber(CapacityToStr(total, decimalSeparator), group);
 }
 
-void TimeLeftEstimate::BytesDone(std::int64_t done, std::int64_t total, Clock::time_point now) {
+char16_t GroupSeparatorBeside(char16_t decimalSeparator) { return decimalSeparator == u',' ? u'.' : u','; }
+
+std::u16string GroupLeadingNumber(std::u16string text, char16_t groupSeparator) {
+  const auto isDigit = [](char16_t c) { return c >= u'0' && c <= u'9'; };
+  std::size_t first = 0;
+  while (first < text.size() && !isDigit(text[first])) ++first;
+  std::size_t end = first;
+  while (end < text.size() && isDigit(text[end])) ++end;
+  for (std::size_t at = end; at > first + 3; at -= 3) text.insert(at - 3, 1, groupSeparator);
+  return text;
+}
+
+void TimeLeftEstimate::BytesDone(std::int64_t done, std::int64_t total, Clock::time_point now, std::int64_t later) {
   if (!start_ || done < done_ || total != total_) {
     start_ = now;
     startDone_ = done;
@@ -36,7 +50,7 @@ void TimeLeftEstimate::BytesDone(std::int64_t done, std::int64_t total, Clock::t
   if (done > startDone_ && elapsed >= kShortestBasis) {
     const double seconds = std::chrono::duration<double>(elapsed).count();
     const double rate = static_cast<double>(done - startDone_) / seconds;
-    secondsLeft_ = static_cast<std::int64_t>(std::ceil(static_cast<double>(total - done) / rate));
+    secondsLeft_ = static_cast<std::int64_t>(std::ceil(static_cast<double>(total - done + later) / rate));
   }
 }
 

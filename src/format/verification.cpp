@@ -50,6 +50,8 @@ class ReadBack {
   bool NarrowUnread(Extent block, std::uint32_t code);
   std::uint32_t ReadPiece(Extent piece);
   void ShowProgress(std::int64_t position);
+  // A sample plan with subsections; a drive too small for one is read whole.
+  bool Sampling() const { return outcome_.method == VerifyMethod::Sample && outcome_.subsections > 0; }
   void ShowSpeed();
   void LogError(const std::u16string& line);
   void LogMismatches();
@@ -224,11 +226,16 @@ std::uint32_t ReadBack::ReadPiece(Extent piece) {
 void ReadBack::ShowProgress(std::int64_t position) {
   const std::int64_t total = std::max<std::int64_t>(outcome_.bytesPlanned, 1);
   const std::int64_t percent = RoundHalfToEven(static_cast<double>(done_) / static_cast<double>(total) * 100.0);
+  const bool sample = Sampling();
   view_.SetProgressPosition(static_cast<int>(percent));
-  view_.SetCaption(FormatLabel::CurrentPercent, IntToStr(percent) + u"% verified");
+  // A sample read back whole is not the drive read back whole: the caption
+  // says which of the two the percentage counts.
+  view_.SetCaption(FormatLabel::CurrentPercent,
+                   IntToStr(percent) + (sample ? u"% of the sample read back" : u"% read back"));
   view_.SetCaption(FormatLabel::CurrentPosition,
                    u"Current sector: " + IntToGroupedStr(SectorOf(position, sectorSize_)));
-  view_.ShowBytesDone(done_, outcome_.bytesPlanned);
+  // The read-back always follows the writes: the second of two passes.
+  view_.ShowPassProgress({RunPass::ReadingBack, sample, 2, 2, done_, outcome_.bytesPlanned, 0});
 }
 
 void ReadBack::ShowSpeed() {
@@ -255,6 +262,16 @@ void ReadBack::LogMismatches() {
 }
 
 }  // namespace
+
+std::int64_t BytesToReadBack(const VerifyRequest& request) {
+  switch (request.method) {
+    case VerifyMethod::Off: return 0;
+    case VerifyMethod::Full: return BytesIn(request.written);
+    case VerifyMethod::Sample: break;
+  }
+  const SamplePlan plan = MakeSamplePlan(request.driveBytes, request.sectorSize, request.seed);
+  return BytesIn(Intersection(plan.ranges, request.written));
+}
 
 VerifyMethod DefaultVerifyMethod(bool quickWipe) { return quickWipe ? VerifyMethod::Full : VerifyMethod::Sample; }
 

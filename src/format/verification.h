@@ -50,6 +50,10 @@ struct VerifyRequest {
   std::vector<Extent> written;    // what the run wrote, ascending
 };
 
+// The bytes a read-back of `request` will read: every written byte, or the
+// sample's sectors among them.
+std::int64_t BytesToReadBack(const VerifyRequest& request);
+
 // Reads back, through the run's DeviceHandle, what `request` asks; `buffer` is a
 // page-aligned buffer of kLargestBlock bytes, or nullptr where the system
 // reads zeros back without one (Os::ZeroTransfersNeedBuffers). Logs its

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/format_page.h"
+#include "core/text.h"
 #include "format/run_progress.h"
 
 namespace orvella {
@@ -56,9 +57,11 @@ TEST(FormatPage, ARunShowsItsFiguresAndPercentageInTheTitleAndAsksForAttentionAt
   EXPECT_EQ(widgets.state, ProgressState::Normal);
   EXPECT_EQ(widgets.figures, u"");
 
-  page.ShowBytesDone(15'000'000'000, 30'000'000'000);
+  page.ShowPassProgress({RunPass::Writing, false, 1, 2, 15'000'000'000, 30'000'000'000, 3'000'000'000});
   EXPECT_EQ(widgets.titles.back(), u"50% - Orvella 4.30");
-  EXPECT_TRUE(widgets.figures.starts_with(BytesOfTotalText(15'000'000'000, 30'000'000'000, u',') + u"   elapsed "));
+  EXPECT_TRUE(widgets.figures.starts_with(u"Writing 1 of 2   50,0%   " +
+                                          BytesOfTotalText(15'000'000'000, 30'000'000'000, u',') + u"   elapsed "))
+      << TextToUtf8(widgets.figures);
 
   page.SetProgressState(ProgressState::Paused);
   EXPECT_EQ(widgets.state, ProgressState::Paused);
@@ -71,12 +74,31 @@ TEST(FormatPage, ARunShowsItsFiguresAndPercentageInTheTitleAndAsksForAttentionAt
   EXPECT_EQ(widgets.attentions, 1);
 }
 
+// Stop leaves its mark on the end figures: where the run stood when it
+// stopped, not a plain "took", which reads like an ending by design.
+TEST(FormatPage, AStoppedRunSaysStoppedAndWhere) {
+  FakeWidgets widgets;
+  FormatPage page(widgets);
+  page.SetProgressState(ProgressState::Normal);
+  page.ShowPassProgress({RunPass::ReadingBack, true, 2, 2, 1'000, 4'000, 0});
+  page.ShowStopped();
+  page.SetProgressState(ProgressState::Paused);
+  EXPECT_TRUE(widgets.figures.starts_with(u"Stopped at 25,0% (Reading back 2 of 2 (sample))   1.000 bytes of 4.000 bytes   took "))
+      << TextToUtf8(widgets.figures);
+
+  // The next run is not stopped until Stop is pressed again.
+  page.SetProgressState(ProgressState::Normal);
+  page.ShowPassProgress({RunPass::Writing, false, 1, 1, 10, 100, 0});
+  page.SetProgressState(ProgressState::Paused);
+  EXPECT_FALSE(widgets.figures.starts_with(u"Stopped")) << TextToUtf8(widgets.figures);
+}
+
 TEST(FormatPage, ClearingPutsThePageBackAsCreated) {
   FakeWidgets widgets;
   FormatPage page(widgets);
   page.SetTitle(u"Orvella 4.30");
   page.SetProgressState(ProgressState::Normal);
-  page.ShowBytesDone(10, 100);
+  page.ShowPassProgress({RunPass::Writing, false, 1, 1, 10, 100, 0});
   page.SetCaption(FormatLabel::Speed, u"87,3 MB/s");
   page.SetProgressPosition(42);
 

@@ -158,16 +158,58 @@ TEST_F(MainWindow, TheSmartButtonDisablesTheFormatControlsWhileTheDriveIsAsked) 
                           [](const std::u16string& line) { return line.starts_with(u"SMART data for "); }));
 }
 
-TEST_F(MainWindow, ClosingDuringAFormatRunWaitsForTheRunToEnd) {
+// A close during a run asks first; confirmed, it stops the run as Stop does,
+// and the window keeps its drive, its ending and its record.
+TEST_F(MainWindow, ClosingDuringAFormatRunAsksAndAConfirmedCloseStopsTheRun) {
   FirstShow();
   bool closedAtOnce = true;
+  bool closedAgain = true;
   formatPage.onMessages = [&] {
-    if (formatPage.messageRuns == 1) closedAtOnce = window.FormClose();
+    if (formatPage.messageRuns != 1) return;
+    closedAtOnce = window.FormClose();
+    // Stopping already: a second close asks nothing more.
+    closedAgain = window.FormClose();
   };
   window.btRunBenchmarksClick();
   EXPECT_FALSE(closedAtOnce);
-  EXPECT_EQ(formatPage.events.back(), "close window");
+  EXPECT_FALSE(closedAgain);
+  ASSERT_EQ(d.dialogs.taskDialogs.size(), 2u);
+  const TaskDialogRequest& question = d.dialogs.taskDialogs[1];
+  EXPECT_EQ(question.owner, WindowId::Main);
+  EXPECT_TRUE(question.instruction.starts_with(u"Stop the erase of [" +
+                                               UIntToStr(window.Drive().Entry().DeviceNumber) + u"] "));
+  EXPECT_TRUE(question.instruction.ends_with(u"? The drive will be left partly erased."));
+  EXPECT_EQ(question.customButtons, (std::vector<DialogButton>{{u"Stop the erase", IDYES}, {u"Keep erasing", IDNO}}));
+  EXPECT_EQ(question.defaultButton, IDNO);
+  EXPECT_NE(formatPage.events.back(), "close window");
+  EXPECT_EQ(t.os.OpenHandleCount(), 1);
+  EXPECT_EQ(window.Drive().StopRequested, false);
+  ASSERT_EQ(d.dialogs.messageDialogs.size(), 1u);
+  EXPECT_EQ(d.dialogs.messageDialogs[0].caption, u"Erase stopped");
+  EXPECT_TRUE(mainView.saveReportEnabled);
+  EXPECT_TRUE(window.FormClose());  // the run over, the close closes
   EXPECT_EQ(t.os.OpenHandleCount(), 0);
+}
+
+TEST_F(MainWindow, ClosingDuringAFormatRunAndKeepingOnChangesNothing) {
+  FirstShow();
+  d.dialogs.answerTask = [](const TaskDialogRequest& request) { return request.customButtons.size() == 2 ? IDNO : IDYES; };
+  std::int64_t writtenAtClose = -1;
+  std::int64_t writtenLater = -1;
+  formatPage.onMessages = [&] {
+    if (formatPage.messageRuns == 1) {
+      EXPECT_FALSE(window.FormClose());
+      writtenAtClose = t.os.Medium(window.Drive().Entry().DeviceNumber).BytesWritten();
+      EXPECT_FALSE(window.Drive().StopRequested);
+    } else if (formatPage.messageRuns == 20) {
+      writtenLater = t.os.Medium(window.Drive().Entry().DeviceNumber).BytesWritten();
+      window.btStopClick();
+    }
+  };
+  window.btRunBenchmarksClick();
+  EXPECT_GT(writtenLater, writtenAtClose);
+  EXPECT_EQ(d.dialogs.taskDialogs.size(), 2u);
+  EXPECT_EQ(t.os.OpenHandleCount(), 1);
 }
 
 // "Choose another drive…": the user first takes the last drive, then the
@@ -386,7 +428,11 @@ TEST_F(MainWindow, TheEraseIsAskedAsAWarningWithCancelAsTheDefault) {
       u"Are you absolutely sure you want to irreversibly destroy all data on this device?\r\n\r\n" +
       window.Drive().DeviceTitle + u"\r\n\r\n"));
   EXPECT_EQ(dialog.icon, 84);
-  EXPECT_EQ(dialog.buttons, 10);
+  // Yes is a button named for the act, without an accelerator key.
+  EXPECT_EQ(dialog.buttons, TDCBF_CANCEL_BUTTON);
+  EXPECT_EQ(dialog.customButtons,
+            (std::vector<DialogButton>{{u"Erase drive " + UIntToStr(window.Drive().Entry().DeviceNumber), IDYES}}));
+  EXPECT_EQ(dialog.customButtons[0].caption.find(u'&'), std::u16string::npos);
   EXPECT_EQ(dialog.defaultButton, IDCANCEL);
   EXPECT_EQ(window.Drive().LogLines(), std::vector<std::u16string>{});
 }
@@ -423,6 +469,23 @@ TEST_F(EraseReport, AFailureToSaveIsShownAsAnError) {
   window.btSaveReportClick();
   ASSERT_EQ(d.dialogs.boxes.size(), 2u);
   EXPECT_NE(d.dialogs.boxes[1].text.find(u"could not be written"), std::u16string::npos);
+}
+
+// A desktop without a certificate renderer saves the record and says in
+// words what it did and did not make: no error, and no claim of a PDF.
+TEST_F(EraseReport, WithoutACertificateRendererTheRecordAloneIsSavedAndTheSaveSaysSo) {
+  FirstShow();
+  formatPage.quickWipeChecked = true;
+  window.btRunBenchmarksClick();
+  mainView.makesCertificates = false;
+  window.btSaveReportClick();
+  EXPECT_TRUE(std::filesystem::exists(folder / "report.json"));
+  EXPECT_TRUE(mainView.certificates.empty());
+  ASSERT_EQ(d.dialogs.boxes.size(), 1u);
+  EXPECT_EQ(d.dialogs.boxes[0].icon, MessageIcon::Information);
+  EXPECT_EQ(d.dialogs.boxes[0].text, RecordSavedWithoutCertificate(mainView.reportPath));
+  EXPECT_NE(d.dialogs.boxes[0].text.find(u"cannot make the PDF certificate"), std::u16string::npos);
+  EXPECT_EQ(d.dialogs.boxes[0].text.find(u"orvella-certificate"), std::u16string::npos);
 }
 
 TEST(EraseReportNames, SuggestedAndCertificatePaths) {

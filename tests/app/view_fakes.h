@@ -94,6 +94,7 @@ class FakeMainView final : public MainView {
     suggestedReportNames.push_back(suggestedName);
     return reportPath;
   }
+  bool MakesCertificates() override { return makesCertificates; }
   std::u16string WriteCertificate(const Json& record, const std::u16string& pdfPath) override {
     certificates.emplace_back(pdfPath, record);
     return certificateProblem;
@@ -105,6 +106,7 @@ class FakeMainView final : public MainView {
   test::RecordingPanes* panes = nullptr;                   // the panes ClearDrivePages empties
   std::u16string reportPath;          // what the save dialog answers
   std::u16string certificateProblem;  // what writing a certificate answers
+  bool makesCertificates = true;
 
   std::u16string caption, diskName, copyright;
   bool saveReportEnabled = false;

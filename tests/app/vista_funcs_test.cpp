@@ -163,3 +163,33 @@ TEST_F(VistaFuncs, FallbackTypesAndButtonsFollowTheTables) {
 
 }  // namespace
 }  // namespace orvella
+
+namespace orvella {
+namespace {
+
+// A question with named buttons keeps them on every system: before Vista
+// the message dialog shows them, with the instruction, owned by the same
+// window and with the same default.
+TEST_F(VistaFuncs, AQuestionKeepsItsNamedButtonsOnEverySystem) {
+  const TaskDialogRequest request{WindowId::Main,     u"Warning",          u"Erase drive 3?", u"All data will be lost.",
+                                  kTaskIconWarning,   TDCBF_CANCEL_BUTTON, IDCANCEL,          {{u"Erase drive 3", IDYES}}};
+  RunOn(10, 0);
+  dialogs.taskDialogAnswer = IDYES;
+  EXPECT_EQ(AskQuestion(t.os, dialogs, request), IDYES);
+  ASSERT_EQ(dialogs.taskDialogs.size(), 1u);
+  EXPECT_EQ(dialogs.taskDialogs[0].customButtons, request.customButtons);
+
+  RunOn(5, 1);
+  dialogs.messageDialogAnswer = IDCANCEL;
+  EXPECT_EQ(AskQuestion(t.os, dialogs, request), IDCANCEL);
+  ASSERT_EQ(dialogs.messageDialogs.size(), 1u);
+  const MessageDialogRequest& shown = dialogs.messageDialogs[0];
+  EXPECT_EQ(shown.owner, WindowId::Main);
+  EXPECT_EQ(shown.text, u"Erase drive 3?\r\n\r\nAll data will be lost.");
+  EXPECT_EQ(shown.buttons, (std::vector<DialogButton>{{u"Erase drive 3", IDYES}, {u"Cancel", IDCANCEL}}));
+  EXPECT_EQ(shown.defaultResult, IDCANCEL);
+  EXPECT_EQ(shown.icon, MessageIcon::Warning);
+}
+
+}  // namespace
+}  // namespace orvella

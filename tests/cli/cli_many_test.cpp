@@ -127,6 +127,7 @@ TEST(CliMany, CtrlCStopsEveryDriveAfterItsBlockInProgress) {
 
 TEST(CliMany, OnATerminalItAsksForTheNumberOfDrives) {
   CliTerminal terminal({"--drives", ORVELLA_CLI_MANY_DRIVES, "erase", "0", "2", "--quick"});
+  ASSERT_TRUE(terminal.WaitForOutput("ERASE 2 DRIVES: every byte on each of the drives above will be destroyed."));
   ASSERT_TRUE(terminal.WaitForOutput("Type the number of drives (2) to erase them all"));
   terminal.Type("2\n");
   EXPECT_EQ(terminal.Finish().exitCode, 4);
@@ -138,6 +139,8 @@ TEST(CliMany, OnATerminalItAsksForTheNumberOfDrives) {
 TEST(CliMany, ALoneDriveIsConfirmedByItsSerialNumber) {
   RecordFolder folder;
   CliTerminal terminal({"--drives", ORVELLA_CLI_MANY_DRIVES, "erase", "4", "--quick", "--report-dir", folder.Path()});
+  // One drive is one drive, not "1 DRIVES".
+  ASSERT_TRUE(terminal.WaitForOutput("ERASE 1 DRIVE: every byte on the drive above will be destroyed."));
   ASSERT_TRUE(terminal.WaitForOutput("Type the drive's serial number (SNM4) to erase it"));
   terminal.Type("4\n");
   EXPECT_EQ(terminal.Finish().exitCode, 8);

@@ -93,7 +93,7 @@ TEST(Verification, AGoodDrivePassesAndTheReadBackHasItsOwnProgress) {
   EXPECT_EQ(r.ending, WriteLoopEnding::Complete);
   EXPECT_EQ(r.verification.result, VerifyResult::Passed);
   EXPECT_EQ(rig.Medium().bytesRead, kDrive);
-  EXPECT_EQ(percents.back(), u"100% verified");
+  EXPECT_EQ(percents.back(), u"100% read back");
   const Lines log = rig.Log();
   const auto verifying = std::find(log.begin(), log.end(), u"Verifying... ");
   ASSERT_NE(verifying, log.end());
@@ -161,7 +161,7 @@ TEST(Verification, ADriveGoneWhileAFailedReadIsNarrowedTerminatesTheRun) {
 TEST(Verification, AStopDuringTheReadBackCancelsTheRun) {
   FormatRig rig(Drive(kDrive));
   rig.page.onMessages = [&] {
-    if (rig.page.Caption(FormatLabel::CurrentPercent) == u"50% verified") rig.t.drive.StopRequested = true;
+    if (rig.page.Caption(FormatLabel::CurrentPercent) == u"50% read back") rig.t.drive.StopRequested = true;
   };
   const WriteLoopResult r = Erase(rig, VerifyMethod::Full);
   EXPECT_EQ(r.ending, WriteLoopEnding::Cancelled);
@@ -223,6 +223,39 @@ TEST(Verification, TheSampleIsReadInDriveOrderWithNearSamplesInOneReadButNoSecto
   EXPECT_TRUE(Ascending(reads));
   EXPECT_LE(reads.size(), 4u);
   EXPECT_TRUE(Within(reads, {1 << 20, (1 << 20) + 512}).empty());
+}
+
+// Each pass says which of the run's passes it is; the writes count the
+// read-back to come, so that the time left covers both; a sample says so.
+TEST(Verification, EachPassNamesItsStepAndTheWritesCountTheReadBackToCome) {
+  constexpr std::int64_t kLarger = 512 << 20;
+  FormatRig rig(Drive(kLarger));
+  const WriteLoopResult r = Erase(rig, VerifyMethod::Sample);
+  ASSERT_EQ(r.verification.result, VerifyResult::Passed);
+  const std::vector<PassProgress>& passes = rig.page.passes;
+  ASSERT_GE(passes.size(), 2u);
+  const PassProgress& first = passes.front();
+  EXPECT_EQ(first.pass, RunPass::Writing);
+  EXPECT_EQ(first.number, 1);
+  EXPECT_EQ(first.count, 2);
+  EXPECT_FALSE(first.sample);
+  EXPECT_EQ(first.total, kLarger);
+  EXPECT_EQ(first.laterBytes, r.verification.bytesPlanned);
+  EXPECT_GT(first.laterBytes, 0);
+  EXPECT_LT(first.laterBytes, kLarger / 5);
+  const PassProgress& last = passes.back();
+  EXPECT_EQ(last.pass, RunPass::ReadingBack);
+  EXPECT_TRUE(last.sample);
+  EXPECT_EQ(last.number, 2);
+  EXPECT_EQ(last.count, 2);
+  EXPECT_EQ(last.done, last.total);
+  EXPECT_EQ(rig.page.Caption(FormatLabel::CurrentPercent), u"100% of the sample read back");
+
+  FormatRig unchecked(Drive(kDrive));
+  Erase(unchecked, VerifyMethod::Off);
+  ASSERT_FALSE(unchecked.page.passes.empty());
+  EXPECT_EQ(unchecked.page.passes.back().count, 1);
+  EXPECT_EQ(unchecked.page.passes.back().laterBytes, 0);
 }
 
 TEST(Verification, FarSamplesAreReadApartAndEverySampleIsRead) {

@@ -25,7 +25,7 @@ class FakeDialogs final : public Dialogs {
   bool TaskDialogAvailable() override { return taskDialogAvailable; }
   int TaskDialog(const TaskDialogRequest& request) override {
     taskDialogs.push_back(request);
-    return taskDialogAnswer;
+    return answerTask ? answerTask(request) : taskDialogAnswer;
   }
   int MessageDialog(const MessageDialogRequest& request) override {
     messageDialogs.push_back(request);
@@ -34,6 +34,7 @@ class FakeDialogs final : public Dialogs {
 
   bool taskDialogAvailable = true;
   int taskDialogAnswer = IDYES;    // the pressed button's id
+  std::function<int(const TaskDialogRequest&)> answerTask;  // when set, answers in place of taskDialogAnswer
   int messageDialogAnswer = IDYES;
   std::function<void()> onMessageBox;  // runs while a message box is "open"
   std::vector<Box> boxes;

@@ -25,6 +25,7 @@ class RecordingFormatPage final : public FormatPageView {
   void SetEnabled(FormatControl control, bool enabled) override;
   void FocusStop() override { events.push_back("focus btStop"); }
   void ProcessPendingMessages() override;
+  void ShowPassProgress(const PassProgress& progress) override { passes.push_back(progress); }
 
   // The run's choices as the page's two boxes stand (verify checked: the
   // mode's own read-back).
@@ -50,6 +51,7 @@ class RecordingFormatPage final : public FormatPageView {
 
   // Recorded.
   std::vector<int> positions;
+  std::vector<PassProgress> passes;  // every step's progress, in order
   std::map<FormatLabel, std::u16string> captions;
   std::vector<std::u16string> speedCaptions;  // every caption lbSpeed was given
   std::map<FormatControl, bool> enabled;

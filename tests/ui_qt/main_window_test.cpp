@@ -2,6 +2,7 @@
 #include <QPlainTextEdit>
 #include <QTabWidget>
 
+#include "core/text.h"
 #include "support/ata_drives.h"
 #include <QRegularExpression>
 
@@ -157,6 +158,13 @@ TEST_F(MainWindowTest, AFormatRunMovesTheBarLabelsAndLogAndStopsOnStop) {
   // Bytes of the total and the time, and the percentage in the title.
   EXPECT_NE(snapshots[0].figures, snapshots[1].figures);
   EXPECT_TRUE(snapshots[1].figures.contains(QStringLiteral(" of 500.1 GB   elapsed "))) << snapshots[1].figures.toStdString();
+  // The step of the two (writes, then the sample read back) and a tenth of
+  // a percent, which moves long before a whole percent does.
+  EXPECT_TRUE(snapshots[1].figures.contains(QRegularExpression(QStringLiteral("^Writing 1 of 2   \\d+\\.\\d%   "))))
+      << snapshots[1].figures.toStdString();
+  EXPECT_TRUE(Label("lbRunFigures")->text().contains(
+      QRegularExpression(QStringLiteral("^Stopped at \\d+\\.\\d% \\(Writing 1 of 2\\)   .* of 500.1 GB   took "))))
+      << Label("lbRunFigures")->text().toStdString();
   EXPECT_TRUE(snapshots[1].title.contains(QStringLiteral("% - "))) << snapshots[1].title.toStdString();
   EXPECT_FALSE(desktop->Main().windowTitle().contains(QStringLiteral("% - ")));
 
@@ -168,10 +176,14 @@ TEST_F(MainWindowTest, AFormatRunMovesTheBarLabelsAndLogAndStopsOnStop) {
   ASSERT_EQ(dialogs.messageDialogs.size(), 1u);  // the ending, in plain words
   EXPECT_TRUE(dialogs.messageDialogs[0].text.starts_with(u"The erase was cancelled\r\n\r\nIt stopped at byte "));
   EXPECT_EQ(dialogs.messageDialogs[0].icon, MessageIcon::Warning);
+  EXPECT_EQ(dialogs.messageDialogs[0].caption, u"Erase stopped");
   EXPECT_TRUE(FormatControlsAtRest());
   ASSERT_EQ(dialogs.taskDialogs.size(), 1u);
   EXPECT_EQ(dialogs.taskDialogs[0].owner, WindowId::Main);
-  EXPECT_EQ(dialogs.taskDialogs[0].buttons, 10);
+  // The act named on its button, without an accelerator; Cancel beside it.
+  EXPECT_EQ(dialogs.taskDialogs[0].buttons, TDCBF_CANCEL_BUTTON);
+  EXPECT_EQ(dialogs.taskDialogs[0].customButtons, (std::vector<DialogButton>{{u"Erase drive 0", IDYES}}));
+  EXPECT_EQ(dialogs.taskDialogs[0].defaultButton, IDCANCEL);
   EXPECT_EQ(dialogs.taskDialogs[0].icon, 84);
   EXPECT_GT(os->Medium(0).BytesWritten(), 0);
   EXPECT_LT(os->Medium(0).BytesWritten(), os->Machine().drives[0].length);
@@ -211,12 +223,13 @@ TEST_F(MainWindowTest, ClosingTheWindowClosesTheDrive) {
   EXPECT_EQ(os->OpenHandleCount(), 0);
 }
 
-TEST_F(MainWindowTest, ClosingDuringARunStopsItAndClosesOnceItHasEnded) {
+// A close during a run is a question, not an end: confirmed, it stops the
+// run as Stop does, and the window stays with the ending and the record.
+TEST_F(MainWindowTest, ClosingDuringARunAsksAndAConfirmedCloseStopsItKeepingTheEndingAndRecord) {
   Build(OneHardDisk(50'000'000));
   StartWithLastDrive();
   ShowPage(1);
   bool closedAtOnce = true;
-  bool handleOpenAfterRequest = false;
   int passes = 0;
   QTimer watcher;
   watcher.setInterval(0);
@@ -224,15 +237,59 @@ TEST_F(MainWindowTest, ClosingDuringARunStopsItAndClosesOnceItHasEnded) {
     if (++passes != 5) return;
     watcher.stop();
     closedAtOnce = desktop->Main().close();
-    handleOpenAfterRequest = os->OpenHandleCount() > 0;
   });
   watcher.start();
   QTest::mouseClick(Button("btRunBenchmarks"), Qt::LeftButton);
   EXPECT_FALSE(closedAtOnce);
-  EXPECT_TRUE(handleOpenAfterRequest);
-  EXPECT_FALSE(desktop->Main().isVisible());
-  EXPECT_EQ(os->OpenHandleCount(), 0);
+  ASSERT_EQ(dialogs.taskDialogs.size(), 2u);  // the erase question, then the close question
+  const TaskDialogRequest& question = dialogs.taskDialogs[1];
+  EXPECT_EQ(question.owner, WindowId::Main);
+  EXPECT_TRUE(question.instruction.starts_with(u"Stop the erase of [0] ")) << TextToUtf8(question.instruction);
+  EXPECT_TRUE(question.instruction.ends_with(u"? The drive will be left partly erased."));
+  EXPECT_EQ(question.defaultButton, IDNO);  // Enter keeps erasing
+  EXPECT_TRUE(desktop->Main().isVisible());
+  EXPECT_EQ(os->OpenHandleCount(), 1);
   EXPECT_EQ(Lines(Memo("Log_BenchMark")).filter(QStringLiteral("Operation cancelled at offset")).size(), 1);
+  ASSERT_EQ(dialogs.messageDialogs.size(), 1u);  // the ending
+  EXPECT_EQ(dialogs.messageDialogs[0].caption, u"Erase stopped");
+  EXPECT_EQ(dialogs.messageDialogs[0].owner, WindowId::Main);
+  EXPECT_TRUE(Button("btSaveReport")->isEnabled());
+  EXPECT_TRUE(Label("lbRunFigures")->text().startsWith(QStringLiteral("Stopped at ")))
+      << Label("lbRunFigures")->text().toStdString();
+  // With the run over, a close closes.
+  EXPECT_TRUE(desktop->Main().close());
+  EXPECT_EQ(os->OpenHandleCount(), 0);
+}
+
+TEST_F(MainWindowTest, ClosingDuringARunAndKeepingOnLetsTheRunGoOn) {
+  Build(OneHardDisk(50'000'000));
+  StartWithLastDrive();
+  ShowPage(1);
+  dialogs.answerTask = [](const TaskDialogRequest& request) {
+    return request.title == u"Stop the erase?" ? IDNO : IDYES;
+  };
+  std::int64_t writtenAtClose = 0;
+  std::int64_t writtenLater = 0;
+  int passes = 0;
+  QTimer watcher;
+  watcher.setInterval(0);
+  QObject::connect(&watcher, &QTimer::timeout, [&] {
+    ++passes;
+    if (passes == 5) {
+      EXPECT_FALSE(desktop->Main().close());
+      writtenAtClose = os->Medium(0).BytesWritten();
+    } else if (passes == 40) {
+      writtenLater = os->Medium(0).BytesWritten();
+      watcher.stop();
+      QTest::mouseClick(Button("btStop"), Qt::LeftButton);
+    }
+  });
+  watcher.start();
+  QTest::mouseClick(Button("btRunBenchmarks"), Qt::LeftButton);
+  EXPECT_GT(writtenLater, writtenAtClose);
+  EXPECT_TRUE(desktop->Main().isVisible());
+  EXPECT_EQ(dialogs.taskDialogs.size(), 2u);
+  EXPECT_EQ(dialogs.messageDialogs.size(), 1u);
 }
 
 TEST_F(MainWindowTest, ChoosingAnotherDriveShowsTheRefilledListAndThenTheNewDriveInEmptiedPages) {

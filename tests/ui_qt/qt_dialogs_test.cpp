@@ -91,5 +91,53 @@ TEST(QtDialogs, EnterPressesTheDefaultButtonThatWasAskedFor) {
   EXPECT_EQ(dialogs.MessageDialog(message), IDCANCEL);
 }
 
+// The erase question's button names the act and the drive and has no
+// accelerator: "y" or "e" presses nothing, Enter presses Cancel, and only a
+// press of the button itself erases.
+TEST(QtDialogs, ANamedButtonWithoutAcceleratorAnswersOnlyWhenPressed) {
+  qt::QtDialogs dialogs([](WindowId) { return nullptr; });
+  TaskDialogRequest task{WindowId::Main, u"Warning", u"All data will be lost", u"Sure?", kTaskIconWarning,
+                         TDCBF_CANCEL_BUTTON,    IDCANCEL, {{u"Erase drive 3", IDYES}}};
+  Shown shown;
+  PressInNextBox(QStringLiteral("Erase drive 3"), shown);
+  EXPECT_EQ(dialogs.TaskDialog(task), IDYES);
+  EXPECT_EQ(shown.buttons.size(), 2);
+  EXPECT_TRUE(shown.buttons.contains(QStringLiteral("Erase drive 3")));
+
+  bool openAfterKeys = false;
+  QTimer::singleShot(0, [&openAfterKeys] {
+    QWidget* box = QApplication::activeModalWidget();
+    ASSERT_NE(box, nullptr);
+    for (const Qt::Key key : {Qt::Key_Y, Qt::Key_E}) QTest::keyClick(box, key);
+    QTest::qWait(300);  // a mnemonic's click is animated: give it time to land
+    openAfterKeys = box->isVisible();
+    QTest::keyClick(box, Qt::Key_Return);
+  });
+  EXPECT_EQ(dialogs.TaskDialog(task), IDCANCEL);
+  EXPECT_TRUE(openAfterKeys);
+}
+
+// The ending belongs to the window it reports on.
+TEST(QtDialogs, AMessageDialogIsModalOverItsOwner) {
+  QWidget owner;
+  owner.resize(400, 300);
+  owner.show();
+  qt::QtDialogs dialogs([&owner](WindowId id) { return id == WindowId::Main ? &owner : nullptr; });
+  QWidget* parent = nullptr;
+  bool ownerBlocked = false;
+  QTimer::singleShot(0, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    ASSERT_NE(box, nullptr);
+    parent = box->parentWidget();
+    ownerBlocked = QApplication::activeModalWidget() != &owner && box->isModal();
+    box->close();
+  });
+  MessageDialogRequest request{u"Stopped.", MessageIcon::Warning, u"Erase stopped", {{u"OK", IDOK}}, IDOK,
+                               WindowId::Main};
+  dialogs.MessageDialog(request);
+  EXPECT_EQ(parent, &owner);
+  EXPECT_TRUE(ownerBlocked);
+}
+
 }  // namespace
 }  // namespace orvella

@@ -68,16 +68,19 @@ struct DemoDesktop {
     return true;
   }
 
-  // Runs a format and presses Stop after `passes` passes of the write loop
-  // (never, when the run ends first), saving a picture just before.
-  void FormatAndStop(int passes, const QDir& dir, const QString& runningShot) {
+  // Runs a format and presses Stop (or closes the window, which asks
+  // first) after `passes` passes of the write loop (never, when the run
+  // ends first), saving a picture just before.
+  void FormatAndStop(int passes, const QDir& dir, const QString& runningShot, bool byClosing = false) {
     QWidget& main = desktop.Main();
     main.findChild<QTabWidget*>(QStringLiteral("pages"))->setCurrentIndex(1);
     int seen = 0;
     QTimer watcher;
     QObject::connect(&watcher, &QTimer::timeout, [&] {
       if (++seen == passes) Save(main, dir, runningShot);
-      if (seen == passes + 1) QTest::mouseClick(main.findChild<QPushButton*>(QStringLiteral("btStop")), Qt::LeftButton);
+      if (seen != passes + 1) return;
+      if (byClosing) main.close();
+      else QTest::mouseClick(main.findChild<QPushButton*>(QStringLiteral("btStop")), Qt::LeftButton);
     });
     watcher.start(0);
     QTest::mouseClick(main.findChild<QPushButton*>(QStringLiteral("btRunBenchmarks")), Qt::LeftButton);
@@ -115,9 +118,9 @@ void SaveNextDialog(const QDir& dir, const QString& name) {
 // The dialogs a run asked of the fakes, shown as the real ones.
 void SaveRunDialogs(const FakeDialogs& asked, const QDir& dir, const QString& prefix) {
   qt::QtDialogs real([](WindowId) { return nullptr; });
-  if (!asked.taskDialogs.empty()) {
-    SaveNextDialog(dir, prefix + QStringLiteral("-question"));
-    real.TaskDialog(asked.taskDialogs.front());
+  for (std::size_t i = 0; i < asked.taskDialogs.size(); ++i) {
+    SaveNextDialog(dir, prefix + QStringLiteral("-question") + (i > 0 ? QString::number(i + 1) : QString()));
+    real.TaskDialog(asked.taskDialogs[i]);
   }
   if (!asked.messageDialogs.empty()) {
     SaveNextDialog(dir, prefix + QStringLiteral("-ending"));
@@ -175,10 +178,11 @@ int Run(int argc, char** argv) {
     Save(main, dir, QStringLiteral("9-main-another-drive"));
   }
   {
-    // The USB stick: a run stopped part way leaves the bar paused.
+    // The USB stick: a run stopped part way, by a close of the window that
+    // was confirmed, leaves the bar paused and the window open.
     DemoDesktop demo({u"orvella-demo"});
     if (!demo.StartOn(2, dir, {})) return 1;
-    demo.FormatAndStop(300, dir, QStringLiteral("5-format-running"));
+    demo.FormatAndStop(300, dir, QStringLiteral("5-format-running"), true);
     Save(demo.desktop.Main(), dir, QStringLiteral("6-format-stopped"));
     SaveRunDialogs(demo.dialogs, dir, QStringLiteral("6"));
   }

@@ -4,6 +4,9 @@
 
 #include <shellapi.h>
 
+#include <cstdlib>
+#include <memory>
+
 namespace orvella {
 namespace {
 
@@ -68,6 +71,125 @@ TEST(Win32Dialogs, AMessageDialogShowsItsOwnCaptionsAndAnswersWithTheirResults) 
   request.defaultResult = IDOK;
   EXPECT_EQ(dialogs.MessageDialog(request), 100);
   EXPECT_EQ(pressedCaption, u"&Save erase report\u2026");
+}
+
+// Answers the dialog that shows next with a "y" typed into it and, if that
+// left it open, with Cancel; tells whether the key left it open.
+void TypeYThenCancel(bool& openAfterKey) {
+  auto typed = std::make_shared<bool>(false);
+  test::Every(20, [&openAfterKey, typed] {
+    HWND dialog = ShownDialog();
+    if (dialog == nullptr) return true;
+    if (!*typed) {
+      *typed = true;
+      HWND focus = GetFocus();
+      PostMessageW(focus != nullptr ? focus : dialog, WM_CHAR, L'y', 0);
+      return true;
+    }
+    openAfterKey = true;
+    SendMessageW(GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);
+    return false;
+  });
+}
+
+// The erase question's button names the act and has no accelerator: "y"
+// presses nothing where "&Yes" would erase.
+TEST(Win32Dialogs, ANamedButtonHasNoKeyOfItsOwn) {
+  ASSERT_TRUE(test::WindowsCanBeCreated());
+  win32ui::Win32Dialogs dialogs([](WindowId) { return nullptr; });
+  TaskDialogRequest request;
+  request.title = u"Warning";
+  request.instruction = u"Erase the drive?";
+  request.icon = kTaskIconWarning;
+  request.buttons = TDCBF_YES_BUTTON | TDCBF_CANCEL_BUTTON;
+  request.defaultButton = IDCANCEL;
+  bool openAfterKey = false;
+  TypeYThenCancel(openAfterKey);
+  EXPECT_EQ(dialogs.TaskDialog(request), IDYES);  // the key works where there is an accelerator
+  EXPECT_FALSE(openAfterKey);
+
+  request.buttons = TDCBF_CANCEL_BUTTON;
+  request.customButtons = {{u"Erase drive 3", IDYES}};
+  TypeYThenCancel(openAfterKey);
+  EXPECT_EQ(dialogs.TaskDialog(request), IDCANCEL);
+  EXPECT_TRUE(openAfterKey);
+}
+
+// A top-level window for dialogs to belong to, away from the screen's centre.
+class OwnerWindow {
+ public:
+  OwnerWindow()
+      : handle_(CreateWindowExW(0, L"STATIC", L"Owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 30, 700, 500, nullptr,
+                                nullptr, GetModuleHandleW(nullptr), nullptr)) {}
+  ~OwnerWindow() { DestroyWindow(handle_); }
+  OwnerWindow(const OwnerWindow&) = delete;
+  OwnerWindow& operator=(const OwnerWindow&) = delete;
+  HWND Handle() const { return handle_; }
+
+ private:
+  HWND handle_;
+};
+
+struct Placement {
+  bool seen = false;
+  HWND owner = nullptr;
+  bool ownerEnabled = true;
+  POINT centre{};
+};
+
+POINT CentreOf(HWND window) {
+  RECT r{};
+  GetWindowRect(window, &r);
+  return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+// Notes where the dialog that shows next stands and whom it belongs to,
+// then presses its button `id`.
+void NotePlacementThenPress(Placement& placement, int id) {
+  test::Every(20, [&placement, id] {
+    HWND dialog = ShownDialog();
+    if (dialog == nullptr) return true;
+    placement = {true, GetWindow(dialog, GW_OWNER), IsWindowEnabled(GetWindow(dialog, GW_OWNER)) != FALSE,
+                 CentreOf(dialog)};
+    SendMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
+    return false;
+  });
+}
+
+// Every dialog belongs to the window in front: centred on it, and the
+// window disabled while it is open, so that no second question can be
+// opened behind it.
+TEST(Win32Dialogs, DialogsAreOwnedByTheirWindowCentredOnItAndModal) {
+  ASSERT_TRUE(test::WindowsCanBeCreated());
+  const OwnerWindow owner;
+  ASSERT_NE(owner.Handle(), nullptr);
+  win32ui::Win32Dialogs dialogs([&owner](WindowId) { return owner.Handle(); });
+  const POINT middle = CentreOf(owner.Handle());
+  const auto onMiddle = [&middle](POINT p) { return std::abs(p.x - middle.x) <= 8 && std::abs(p.y - middle.y) <= 8; };
+
+  Placement ending;
+  NotePlacementThenPress(ending, IDOK);
+  MessageDialogRequest request;
+  request.owner = WindowId::Main;
+  request.caption = u"Erase stopped";
+  request.text = u"The erase was cancelled.";
+  request.icon = MessageIcon::Warning;
+  request.buttons = {{u"OK", IDOK}, {u"Save erase report\u2026", 100}};
+  request.defaultResult = IDOK;
+  EXPECT_EQ(dialogs.MessageDialog(request), IDOK);
+  ASSERT_TRUE(ending.seen);
+  EXPECT_EQ(ending.owner, owner.Handle());
+  EXPECT_FALSE(ending.ownerEnabled);
+  EXPECT_TRUE(onMiddle(ending.centre)) << ending.centre.x << "," << ending.centre.y;
+
+  Placement box;
+  NotePlacementThenPress(box, IDOK);
+  dialogs.MessageBox(u"The erase record was saved.", u"Orvella 4.30", MessageIcon::Information);
+  ASSERT_TRUE(box.seen);
+  EXPECT_EQ(box.owner, owner.Handle());
+  EXPECT_FALSE(box.ownerEnabled);
+  EXPECT_TRUE(onMiddle(box.centre)) << box.centre.x << "," << box.centre.y;
+  EXPECT_TRUE(IsWindowEnabled(owner.Handle()));  // given back once the box has closed
 }
 
 TEST(Win32Dialogs, MessageBoxButtonsStandForTheirSetsOfResults) {

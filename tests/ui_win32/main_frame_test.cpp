@@ -95,7 +95,9 @@ TEST_F(MainFrameTest, CtrlTabTurnsThePagesAndEnterOnTheFormatPagePressesTheForma
   // The erase question: Cancel is the button Enter presses.
   EXPECT_EQ(dialogs.taskDialogs[0].defaultButton, IDCANCEL);
   EXPECT_EQ(dialogs.taskDialogs[0].owner, WindowId::Main);
-  EXPECT_EQ(dialogs.taskDialogs[0].buttons, 10);
+  // The act named on its button, without an accelerator; Cancel beside it.
+  EXPECT_EQ(dialogs.taskDialogs[0].buttons, TDCBF_CANCEL_BUTTON);
+  EXPECT_EQ(dialogs.taskDialogs[0].customButtons, (std::vector<DialogButton>{{u"Erase drive 0", IDYES}}));
   EXPECT_EQ(dialogs.taskDialogs[0].icon, 84);
   EXPECT_TRUE(os->Medium(0).BytesWritten() == 0);
   EXPECT_TRUE(FormatControlsAtRest());
@@ -140,9 +142,11 @@ TEST_F(MainFrameTest, AFormatRunMovesTheBarLabelsAndLogAndStopsOnStop) {
   EXPECT_EQ(snapshots[1].position.rfind(u"Current sector: ", 0), 0u);
   EXPECT_TRUE(EndsWith(snapshots[1].speed, u" MB/s"));
   EXPECT_NE(snapshots[1].figures.find(u" of 500.1 GB   elapsed "), std::u16string::npos);
+  EXPECT_EQ(snapshots[1].figures.rfind(u"Writing 1 of 2   ", 0), 0u) << TextToUtf8(snapshots[1].figures);
   EXPECT_NE(snapshots[1].title.find(u"% - Orvella 4.30"), std::u16string::npos);
   EXPECT_EQ(win32ui::WindowText(Main().Handle()), u"Orvella 4.30");
   EXPECT_NE(win32ui::WindowText(Handle(Control::RunFigures)).find(u"   took "), std::u16string::npos);
+  EXPECT_EQ(win32ui::WindowText(Handle(Control::RunFigures)).rfind(u"Stopped at ", 0), 0u);
 
   const auto log = FormatLog();
   EXPECT_EQ(CountContaining(log, u"Operation cancelled at offset"), 1u);
@@ -150,6 +154,8 @@ TEST_F(MainFrameTest, AFormatRunMovesTheBarLabelsAndLogAndStopsOnStop) {
   EXPECT_EQ(Main().ShownProgressState(), ProgressState::Paused);
   ASSERT_EQ(dialogs.messageDialogs.size(), 1u);  // the ending, in plain words
   EXPECT_EQ(dialogs.messageDialogs[0].text.rfind(u"The erase was cancelled\r\n\r\nIt stopped at byte ", 0), 0u);
+  EXPECT_EQ(dialogs.messageDialogs[0].caption, u"Erase stopped");
+  EXPECT_EQ(dialogs.messageDialogs[0].owner, WindowId::Main);
   EXPECT_TRUE(FormatControlsAtRest());
   EXPECT_TRUE(Enabled(Control::SaveReport));
   EXPECT_GT(os->Medium(0).BytesWritten(), 0);
@@ -197,26 +203,67 @@ TEST_F(MainFrameTest, ClosingTheWindowClosesTheDrive) {
   EXPECT_EQ(os->OpenHandleCount(), 0);
 }
 
-TEST_F(MainFrameTest, ClosingDuringARunStopsItAndClosesOnceItHasEnded) {
+// A close during a run is a question, not an end: confirmed, it stops the
+// run as Stop does, and the window stays with the ending and the record.
+TEST_F(MainFrameTest, ClosingDuringARunAsksAndAConfirmedCloseStopsItKeepingTheEndingAndRecord) {
   Build(OneHardDisk(50'000'000));
   StartWithLastDrive();
   Main().ShowPage(1);
   bool stayedAtOnce = false;
-  bool handleOpenAfterRequest = false;
   int passes = 0;
   test::Every(10, [&] {
     if (++passes < 3) return true;
     SendMessageW(Main().Handle(), WM_CLOSE, 0, 0);
     stayedAtOnce = Main().Handle() != nullptr;
-    handleOpenAfterRequest = os->OpenHandleCount() > 0;
     return false;
   });
   Click(Handle(Control::RunBenchmarks));
   EXPECT_TRUE(stayedAtOnce);
-  EXPECT_TRUE(handleOpenAfterRequest);
+  ASSERT_EQ(dialogs.taskDialogs.size(), 2u);  // the erase question, then the close question
+  EXPECT_EQ(dialogs.taskDialogs[1].owner, WindowId::Main);
+  EXPECT_EQ(dialogs.taskDialogs[1].instruction.rfind(u"Stop the erase of [0] ", 0), 0u);
+  EXPECT_TRUE(EndsWith(dialogs.taskDialogs[1].instruction, u"? The drive will be left partly erased."));
+  EXPECT_EQ(dialogs.taskDialogs[1].defaultButton, IDNO);
+  ASSERT_NE(Main().Handle(), nullptr);
+  EXPECT_TRUE(IsWindowVisible(Main().Handle()));
+  EXPECT_EQ(os->OpenHandleCount(), 1);
+  EXPECT_EQ(CountContaining(FormatLog(), u"Operation cancelled at offset"), 1u);
+  ASSERT_EQ(dialogs.messageDialogs.size(), 1u);  // the ending
+  EXPECT_EQ(dialogs.messageDialogs[0].caption, u"Erase stopped");
+  EXPECT_TRUE(Enabled(Control::SaveReport));
+  // With the run over, a close closes.
+  SendMessageW(Main().Handle(), WM_CLOSE, 0, 0);
   EXPECT_EQ(Main().Handle(), nullptr);
   EXPECT_EQ(os->OpenHandleCount(), 0);
-  EXPECT_TRUE(dialogs.messageDialogs.empty());  // nobody is left to read the ending
+}
+
+TEST_F(MainFrameTest, ClosingDuringARunAndKeepingOnLetsTheRunGoOn) {
+  Build(OneHardDisk(50'000'000));
+  StartWithLastDrive();
+  Main().ShowPage(1);
+  dialogs.answerTask = [](const TaskDialogRequest& request) {
+    return request.title == u"Stop the erase?" ? IDNO : IDYES;
+  };
+  std::int64_t writtenAtClose = -1;
+  std::int64_t writtenLater = -1;
+  int passes = 0;
+  test::Every(10, [&] {
+    ++passes;
+    if (passes == 3) {
+      SendMessageW(Main().Handle(), WM_CLOSE, 0, 0);
+      writtenAtClose = os->Medium(0).BytesWritten();
+      return true;
+    }
+    if (passes < 20) return true;
+    writtenLater = os->Medium(0).BytesWritten();
+    Click(Handle(Control::Stop));
+    return false;
+  });
+  Click(Handle(Control::RunBenchmarks));
+  EXPECT_GT(writtenLater, writtenAtClose);
+  ASSERT_NE(Main().Handle(), nullptr);
+  EXPECT_EQ(dialogs.taskDialogs.size(), 2u);
+  EXPECT_EQ(os->OpenHandleCount(), 1);
 }
 
 TEST_F(MainFrameTest, DebugSwitchShowsTheDebugWindowModallyBeforeTheSelection) {

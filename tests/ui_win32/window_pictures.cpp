@@ -158,7 +158,15 @@ int Run(const std::string& folder) {
       [] { return true; },
       [&] {
         picture(main.Handle(), "6-run");
-        SendMessageW(main.ControlHandle(Control::Stop), BM_CLICK, 0, 0);
+        // A close during the run asks first; confirmed, it stops the run.
+        PostMessageW(main.Handle(), WM_CLOSE, 0, 0);
+        return true;
+      },
+      [&] {
+        HWND question = ShownDialog();
+        if (question == nullptr) return false;
+        picture(question, "6-close-question");
+        SendMessageW(GetDlgItem(question, IDYES), BM_CLICK, 0, 0);
         return true;
       },
       [&] {
@@ -169,6 +177,7 @@ int Run(const std::string& folder) {
         return true;
       },
       [&] {
+        picture(main.Handle(), "8-stopped");
         SendMessageW(main.Handle(), WM_CLOSE, 0, 0);
         return true;
       },

@@ -28,6 +28,9 @@ QWidget* DesktopProgram::OwnerWindow(WindowId id) {
     case WindowId::Debug: return &debugDialog_;
     case WindowId::None: break;
   }
+  // A message without a window of its own belongs to the one in front.
+  if (chooseDialog_.isVisible()) return &chooseDialog_;
+  if (mainWindow_.isVisible()) return &mainWindow_;
   return nullptr;
 }
 

@@ -47,6 +47,19 @@ QMessageBox::ButtonRole RoleOf(int result) {
   }
 }
 
+// Adds the buttons in order, the one whose result is `defaultResult` the
+// default; what each added button returns.
+std::map<QAbstractButton*, int> AddButtons(QMessageBox& box, const std::vector<DialogButton>& buttons,
+                                           int defaultResult) {
+  std::map<QAbstractButton*, int> results;
+  for (const DialogButton& button : buttons) {
+    QPushButton* added = box.addButton(ToQt(button.caption), RoleOf(button.result));
+    results[added] = button.result;
+    if (button.result == defaultResult) box.setDefaultButton(added);
+  }
+  return results;
+}
+
 }  // namespace
 
 void QtDialogs::MessageBox(const std::u16string& text, const std::u16string& caption, MessageIcon icon) {
@@ -64,12 +77,17 @@ int QtDialogs::TaskDialog(const TaskDialogRequest& request) {
   for (const TaskButton& b : kTaskButtons) {
     if (request.buttons & b.flag) buttons |= b.button;
   }
+  // Named buttons come first; their captions carry no "&", so no single key
+  // presses them.
+  const std::map<QAbstractButton*, int> custom = AddButtons(box, request.customButtons, request.defaultButton);
   // A task dialog without buttons still has its OK button.
-  box.setStandardButtons(buttons == QMessageBox::NoButton ? QMessageBox::Ok : buttons);
+  if (buttons != QMessageBox::NoButton || custom.empty())
+    box.setStandardButtons(buttons == QMessageBox::NoButton ? QMessageBox::Ok : buttons);
   for (const TaskButton& b : kTaskButtons) {
     if (b.id == request.defaultButton && (buttons & b.button)) box.setDefaultButton(b.button);
   }
   box.exec();
+  if (const auto named = custom.find(box.clickedButton()); named != custom.end()) return named->second;
   const QMessageBox::StandardButton pressed = box.standardButton(box.clickedButton());
   for (const TaskButton& b : kTaskButtons) {
     if (pressed == b.button) return b.id;
@@ -78,13 +96,9 @@ int QtDialogs::TaskDialog(const TaskDialogRequest& request) {
 }
 
 int QtDialogs::MessageDialog(const MessageDialogRequest& request) {
-  QMessageBox box(ToQtIcon(request.icon), ToQt(request.caption), ToQt(request.text), QMessageBox::NoButton, nullptr);
-  std::map<QAbstractButton*, int> results;
-  for (const DialogButton& button : request.buttons) {
-    QPushButton* added = box.addButton(ToQt(button.caption), RoleOf(button.result));
-    results[added] = button.result;
-    if (button.result == request.defaultResult) box.setDefaultButton(added);
-  }
+  QMessageBox box(ToQtIcon(request.icon), ToQt(request.caption), ToQt(request.text), QMessageBox::NoButton,
+                  ownerWindow_(request.owner));
+  const std::map<QAbstractButton*, int> results = AddButtons(box, request.buttons, request.defaultResult);
   box.exec();
   const auto pressed = results.find(box.clickedButton());
   return pressed == results.end() ? 0 : pressed->second;

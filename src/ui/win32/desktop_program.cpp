@@ -2,6 +2,7 @@
 
 #include "app/program_entry.h"
 #include "app/vista_funcs.h"
+#include "ui/win32/gui.h"
 
 namespace orvella::win32ui {
 
@@ -18,9 +19,8 @@ DesktopProgram::DesktopProgram(Os& os, Clock& clock, Locale& locale, Halt& halt,
       fmChoose_(program_, desktop_, chooseWindow_),
       fmMain_(program_, desktop_, mainFrame_, mainFrame_.Page(), fmChoose_, debugWindow_) {
   chooseWindow_.Attach(fmChoose_);
-  mainFrame_.Attach(
-      fmMain_, [](const Json&, const std::u16string& pdfPath) { return CertificateNotMade(pdfPath); },
-      locale.DecimalSeparator());
+  // No PDF renderer is built for Windows: a save keeps the record and says so.
+  mainFrame_.Attach(fmMain_, nullptr, locale.DecimalSeparator());
 }
 
 int DesktopProgram::Run() { return RunProgram(desktop_, fmMain_, fmChoose_); }
@@ -34,12 +34,11 @@ WindowHandle DesktopProgram::OwnerWindow(WindowId id) {
     case WindowId::Debug: return debugWindow_.Handle();
     case WindowId::None: break;
   }
+  // A message without a window of its own belongs to the one in front, so
+  // that it is centred on it and keeps it from a second click meanwhile.
+  for (const WindowHandle window : {chooseWindow_.Handle(), mainFrame_.Handle()})
+    if (window != nullptr && IsWindowVisible(window)) return window;
   return nullptr;
-}
-
-std::u16string CertificateNotMade(const std::u16string& pdfPath) {
-  return u"The erase record was saved, but not its certificate " + pdfPath +
-         u": the Windows program makes no PDF. orvella-certificate makes it from the saved record.";
 }
 
 }  // namespace orvella::win32ui

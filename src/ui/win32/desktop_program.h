@@ -59,9 +59,4 @@ class DesktopProgram {
   TFmMain fmMain_;
 };
 
-// What the certificate writer of the Windows program answers: the PDF is
-// made from the saved record by orvella-certificate, which needs the Qt
-// build.
-std::u16string CertificateNotMade(const std::u16string& pdfPath);
-
 }  // namespace orvella::win32ui

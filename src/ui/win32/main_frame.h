@@ -21,7 +21,8 @@ namespace orvella::win32ui {
 
 class MainFrame final : public TopWindow, public MainView, public FormatPageWidgets {
  public:
-  // The certificate writer (the record and the PDF's path; empty on success).
+  // The certificate writer (the record and the PDF's path; empty on
+  // success); an empty function where the program makes no certificates.
   using CertificateWriter = std::function<std::u16string(const Json& record, const std::u16string& pdfPath)>;
 
   MainFrame();
@@ -47,6 +48,7 @@ class MainFrame final : public TopWindow, public MainView, public FormatPageWidg
   void SetChooseAnotherEnabled(bool enabled) override;
   void ClearDrivePages() override;
   std::u16string AskReportPath(const std::u16string& suggestedName) override;
+  bool MakesCertificates() override { return static_cast<bool>(writeCertificate_); }
   std::u16string WriteCertificate(const Json& record, const std::u16string& pdfPath) override;
 
   // FormatPageWidgets

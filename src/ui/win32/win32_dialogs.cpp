@@ -64,6 +64,56 @@ int Show(const TaskDialogLibrary& library, const TASKDIALOGCONFIG& config) {
   return pressed;
 }
 
+// Moves the next window the thread activates (the message box about to
+// show) to the middle of `owner`; MessageBoxW itself centres on the screen.
+class CentreNextWindowOn {
+ public:
+  explicit CentreNextWindowOn(HWND owner) {
+    if (owner == nullptr) return;
+    owner_ = owner;
+    hook_ = SetWindowsHookExW(WH_CBT, &CentreNextWindowOn::Hook, nullptr, GetCurrentThreadId());
+  }
+  ~CentreNextWindowOn() { Unhook(); }
+  CentreNextWindowOn(const CentreNextWindowOn&) = delete;
+  CentreNextWindowOn& operator=(const CentreNextWindowOn&) = delete;
+
+ private:
+  static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_ACTIVATE && hook_ != nullptr) {
+      Centre(reinterpret_cast<HWND>(wParam));
+      Unhook();
+      return 0;
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+  }
+  static void Centre(HWND window) {
+    RECT outer{};
+    RECT box{};
+    if (!GetWindowRect(owner_, &outer) || !GetWindowRect(window, &box)) return;
+    const int width = box.right - box.left;
+    const int height = box.bottom - box.top;
+    SetWindowPos(window, nullptr, (outer.left + outer.right - width) / 2, (outer.top + outer.bottom - height) / 2, 0,
+                 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  static void Unhook() {
+    if (hook_ != nullptr) UnhookWindowsHookEx(hook_);
+    hook_ = nullptr;
+  }
+
+  static inline thread_local HHOOK hook_ = nullptr;
+  static inline thread_local HWND owner_ = nullptr;
+};
+
+// Owned by a window, a box is modal over it (the window disabled while it
+// is open); without one, over all of the program's windows.
+UINT Modality(HWND owner) { return owner != nullptr ? MB_APPLMODAL : MB_TASKMODAL; }
+
+std::vector<TASKDIALOG_BUTTON> TaskButtons(const std::vector<DialogButton>& buttons) {
+  std::vector<TASKDIALOG_BUTTON> converted;
+  for (const DialogButton& button : buttons) converted.push_back({button.result, Wide(button.caption)});
+  return converted;
+}
+
 bool HasResult(const std::vector<DialogButton>& buttons, int result) {
   return std::any_of(buttons.begin(), buttons.end(), [result](const DialogButton& b) { return b.result == result; });
 }
@@ -89,9 +139,11 @@ unsigned MessageBoxButtonsOf(const std::vector<DialogButton>& buttons) {
   return 0;
 }
 
-// Owned by no window, yet modal over all of the program's.
+// Owned by the window in front and centred on it.
 void Win32Dialogs::MessageBox(const std::u16string& text, const std::u16string& caption, MessageIcon icon) {
-  MessageBoxW(ownerWindow_(WindowId::None), Wide(text), Wide(caption), MB_OK | MB_TASKMODAL | MessageBoxIcon(icon));
+  const HWND owner = ownerWindow_(WindowId::None);
+  const CentreNextWindowOn centre(owner);
+  MessageBoxW(owner, Wide(text), Wide(caption), MB_OK | Modality(owner) | MessageBoxIcon(icon));
 }
 
 bool Win32Dialogs::TaskDialogAvailable() { return TaskDialogLibrary().Function() != nullptr; }
@@ -105,26 +157,32 @@ int Win32Dialogs::TaskDialog(const TaskDialogRequest& request) {
   config.pszMainInstruction = Wide(request.instruction);
   config.pszContent = Wide(request.content);
   config.dwCommonButtons = static_cast<TASKDIALOG_COMMON_BUTTON_FLAGS>(request.buttons);
+  // Named buttons without "&": no single key presses them.
+  const std::vector<TASKDIALOG_BUTTON> named = TaskButtons(request.customButtons);
+  config.pButtons = named.data();
+  config.cButtons = static_cast<UINT>(named.size());
   config.nDefaultButton = request.defaultButton;
   SetMainIcon(config, IconOfTaskCode(request.icon));
   return Show(TaskDialogLibrary(), config);
 }
 
-// Centred on the screen, with the buttons' own captions; where there is no
+// Centred on its owner, with the buttons' own captions; where there is no
 // task dialog, a message box with the same set of buttons.
 int Win32Dialogs::MessageDialog(const MessageDialogRequest& request) {
   const TaskDialogLibrary library;
+  const HWND owner = ownerWindow_(request.owner);
   if (library.Function() == nullptr) {
     const unsigned buttons = MessageBoxButtonsOf(request.buttons);
-    const int answer = MessageBoxW(nullptr, Wide(request.text), Wide(request.caption),
-                                   (buttons != 0 ? buttons : MB_OK) | MB_TASKMODAL | MessageBoxIcon(request.icon));
+    const CentreNextWindowOn centre(owner);
+    const int answer = MessageBoxW(owner, Wide(request.text), Wide(request.caption),
+                                   (buttons != 0 ? buttons : MB_OK) | Modality(owner) | MessageBoxIcon(request.icon));
     return buttons != 0 ? answer : request.defaultResult;
   }
-  std::vector<TASKDIALOG_BUTTON> buttons;
-  for (const DialogButton& button : request.buttons) buttons.push_back({button.result, Wide(button.caption)});
+  const std::vector<TASKDIALOG_BUTTON> buttons = TaskButtons(request.buttons);
   TASKDIALOGCONFIG config{};
   config.cbSize = sizeof config;
-  config.hwndParent = ownerWindow_(WindowId::None);
+  config.hwndParent = owner;
+  config.dwFlags = TDF_POSITION_RELATIVE_TO_WINDOW;
   config.pszWindowTitle = Wide(request.caption);
   config.pszContent = Wide(request.text);
   config.pButtons = buttons.data();
