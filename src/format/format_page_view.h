@@ -35,6 +35,9 @@ class FormatPageView {
   // given with the other progress figures. For front ends
   // that estimate the time left; the window shows no such figure.
   virtual void ShowBytesDone(std::int64_t /*done*/, std::int64_t /*total*/) {}
+  // A line about the run in progress that its figures cannot say (why Stop
+  // is disabled during a purge); front ends without room for it drop it.
+  virtual void ShowNote(const std::u16string& /*note*/) {}
 
   virtual void SetEnabled(FormatControl control, bool enabled) = 0;
   virtual void FocusStop() = 0;

@@ -24,11 +24,9 @@ class FakeWidgets final : public FormatPageWidgets {
   void AskForAttention() override { ++attentions; }
   void SetControlEnabled(FormatControl control, bool enabled) override { enabledStates[control] = enabled; }
   void FocusStop() override { ++stopFocused; }
-  bool QuickWipeChecked() override { return quickWipe; }
-  bool VerifyChecked() override { return verify; }
-  void SetChecks(bool quick, bool verifyBox) override {
+  void SetChecks(bool quick, VerifyMethod method) override {
     quickWipe = quick;
-    verify = verifyBox;
+    verify = method;
   }
   char16_t DecimalSeparator() override { return u','; }
   void ProcessPendingMessages() override { ++messageRuns; }
@@ -43,7 +41,7 @@ class FakeWidgets final : public FormatPageWidgets {
   std::map<FormatControl, bool> enabledStates;
   int stopFocused = 0;
   bool quickWipe = true;
-  bool verify = false;
+  VerifyMethod verify = VerifyMethod::Off;
   int messageRuns = 0;
   int closes = 0;
 };
@@ -88,7 +86,7 @@ TEST(FormatPage, ClearingPutsThePageBackAsCreated) {
   EXPECT_EQ(widgets.figures, u"");
   EXPECT_EQ(widgets.titles.back(), u"Orvella 4.30");
   EXPECT_FALSE(widgets.quickWipe);
-  EXPECT_TRUE(widgets.verify);
+  EXPECT_EQ(widgets.verify, VerifyMethod::Sample);
 
   // The run figures start afresh: ending a state now alerts nobody.
   page.SetProgressState(ProgressState::Paused);
