@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
 #include <exception>
+#include <filesystem>
 
 #include "core/halt.h"
 #include "core/system_error_text.h"
@@ -27,9 +28,12 @@ constexpr char16_t kAssetTagSetting[] = u"assetTag";
 // Where the run's record went by itself, for the ending.
 std::u16string KeptRecordWords(const std::optional<KeptRecord>& kept) {
   if (!kept) return {};
+  const auto name = [](const std::u16string& path) { return std::filesystem::path(path).filename().u16string(); };
   std::u16string words;
-  if (!kept->recordPath.empty()) words = u"The erase record was kept as " + kept->recordPath;
-  if (!kept->certificatePath.empty()) words += u", its certificate as " + kept->certificatePath;
+  if (!kept->recordPath.empty())
+    words = u"The erase record was kept in " + std::filesystem::path(kept->recordPath).parent_path().u16string() +
+            u" as " + name(kept->recordPath);
+  if (!kept->certificatePath.empty()) words += u", its certificate as " + name(kept->certificatePath);
   if (!words.empty()) words += u".";
   if (!kept->problem.empty()) words += (words.empty() ? u"" : u" ") + kept->problem;
   return words;

@@ -105,8 +105,9 @@ TEST_F(PageChoices, EveryRunKeepsItsRecordAndCertificateByItselfAndTheEndingSays
   const fs::path last = fs::path(mainView.certificates[1].first).replace_extension(".json");
   EXPECT_TRUE(fs::exists(last));
   ASSERT_EQ(d.dialogs.messageDialogs.size(), 2u);
-  EXPECT_NE(d.dialogs.messageDialogs[1].text.find(u"The erase record was kept as " + last.u16string() +
-                                                  u", its certificate as " + mainView.certificates[1].first),
+  EXPECT_NE(d.dialogs.messageDialogs[1].text.find(u"The erase record was kept in " + last.parent_path().u16string() +
+                                                  u" as " + last.filename().u16string() + u", its certificate as " +
+                                                  fs::path(mainView.certificates[1].first).filename().u16string()),
             std::u16string::npos);
 }
 

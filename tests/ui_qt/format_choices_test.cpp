@@ -108,7 +108,8 @@ TEST_F(FormatChoicesTest, EachRunKeepsItsRecordAndPdfAndTheFieldsGoIntoIt) {
   EXPECT_EQ(record["organisation"], "Harbour Works");
   EXPECT_EQ(record["asset"], "IT-004711");
   ASSERT_EQ(dialogs.messageDialogs.size(), 1u);
-  EXPECT_NE(dialogs.messageDialogs[0].text.find(u"The erase record was kept as " + records[0].u16string()),
+  EXPECT_NE(dialogs.messageDialogs[0].text.find(u"The erase record was kept in " + records[0].parent_path().u16string() + u" as " +
+                                                      records[0].filename().u16string()),
             std::u16string::npos);
   EXPECT_EQ(shell.settings[u"organisation"], u"Harbour Works");
 }
