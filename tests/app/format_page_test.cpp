@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/format_page.h"
+#include "core/text.h"
 #include "format/run_progress.h"
 
 namespace orvella {
@@ -67,6 +68,18 @@ TEST(FormatPage, ARunShowsItsFiguresAndPercentageInTheTitleAndAsksForAttentionAt
   // A state change outside a run ends nothing.
   page.SetProgressState(ProgressState::Error);
   EXPECT_EQ(widgets.attentions, 1);
+}
+
+// During a purge nothing counts bytes: the figures' place says why Stop
+// is disabled, until the run's time taken replaces it.
+TEST(FormatPage, ANoteStandsInTheFiguresPlaceUntilTheRunEnds) {
+  FakeWidgets widgets;
+  FormatPage page(widgets);
+  page.SetProgressState(ProgressState::Normal);
+  page.ShowNote(u"Stop is disabled: the drive erases itself.");
+  EXPECT_EQ(widgets.figures, u"Stop is disabled: the drive erases itself.");
+  page.SetProgressState(ProgressState::Paused);
+  EXPECT_TRUE(widgets.figures.starts_with(u"took ")) << TextToUtf8(widgets.figures);
 }
 
 TEST(FormatPage, ClearingPutsThePageBackAsCreated) {

@@ -6,7 +6,6 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <unistd.h>
 #include <algorithm>
 #include <sstream>
 
@@ -15,6 +14,7 @@
 #include "app/view_fakes.h"
 #include "core/text.h"
 #include "support/ata_drives.h"
+#include "support/documents_folder.h"
 #include "support/desktop_fakes.h"
 #include "support/recording_format_page.h"
 #include "support/test_program.h"
@@ -50,25 +50,15 @@ class PageChoices : public ::testing::Test {
   PageChoices() {
     chooseView.window = &choose;
     mainView.formatPage = &formatPage;
-    fs::remove_all(folder);
-    fs::create_directories(folder);
-    d.shell.documentsFolder = folder.u16string();
+    d.shell.documentsFolder = documents.path.u16string();
   }
-  ~PageChoices() override { fs::remove_all(folder); }
 
   void FirstShow() {
     chooseView.whileShown = [this] { choose.btContinueClick(); };
     window.FormShow();
   }
-  std::vector<fs::path> KeptFiles() const {
-    std::vector<fs::path> files;
-    if (!fs::exists(folder / "Orvella records")) return files;
-    for (const auto& entry : fs::directory_iterator(folder / "Orvella records")) files.push_back(entry.path());
-    std::sort(files.begin(), files.end());
-    return files;
-  }
   Json KeptRecord() const {
-    for (const fs::path& file : KeptFiles())
+    for (const fs::path& file : documents.Kept())
       if (file.extension() == ".json") return Json::parse(FileText(file));
     return Json();
   }
@@ -78,7 +68,8 @@ class PageChoices : public ::testing::Test {
     return false;
   }
 
-  fs::path folder = fs::temp_directory_path() / ("orvella-page-choices-" + std::to_string(::getpid()));
+  test::DocumentsFolder documents{"orvella-page-choices"};
+  const fs::path& folder = documents.path;
   test::TestProgram t{TwoHardDisksAndAnNvmeDrive()};
   test::FakeDesktop d;
   test::FakeMainView mainView;
@@ -94,7 +85,7 @@ TEST_F(PageChoices, EveryRunKeepsItsRecordAndCertificateByItselfAndTheEndingSays
   formatPage.quickWipeChecked = true;
   window.btRunBenchmarksClick();
   window.btRunBenchmarksClick();
-  const std::vector<fs::path> files = KeptFiles();
+  const std::vector<fs::path> files = documents.Kept();
   ASSERT_EQ(files.size(), 2u) << "the second run must not write over the first's record";
   for (const fs::path& file : files) {
     EXPECT_EQ(file.extension(), ".json");
@@ -119,7 +110,7 @@ TEST_F(PageChoices, ARecordIsKeptEvenWhenNobodyReadsTheEnding) {
   };
   window.btRunBenchmarksClick();
   EXPECT_TRUE(d.dialogs.messageDialogs.empty());
-  ASSERT_EQ(KeptFiles().size(), 1u);
+  ASSERT_EQ(documents.Kept().size(), 1u);
   EXPECT_EQ(KeptRecord()["result"], "cancelled");
 }
 
@@ -141,7 +132,7 @@ TEST_F(PageChoices, SaveEraseReportCopiesTheRecordButNeverWritesOverAFile) {
   const fs::path copy = folder / "copy.json";
   mainView.reportPath = copy.u16string();
   window.btSaveReportClick();
-  EXPECT_EQ(FileText(copy), FileText(KeptFiles()[0]));
+  EXPECT_EQ(FileText(copy), FileText(documents.Kept()[0]));
   ASSERT_EQ(d.dialogs.boxes.size(), 1u);
   EXPECT_EQ(d.dialogs.boxes[0].icon, MessageIcon::Information);
 
@@ -279,7 +270,7 @@ TEST_F(SystemDiskPage, TheEraseIsRefusedUnlessTheUserTicksThatTheyUnderstand) {
   EXPECT_NE(d.dialogs.boxes[0].text.find(u"This drive holds the running system: the file system at /"),
             std::u16string::npos);
   EXPECT_FALSE(WroteToTheDrive());
-  EXPECT_TRUE(KeptFiles().empty());
+  EXPECT_TRUE(documents.Kept().empty());
 }
 
 TEST_F(SystemDiskPage, TickedTheQuestionSaysSoInPlainWordsFirst) {

@@ -9,10 +9,10 @@
 #include <QTabWidget>
 #include <filesystem>
 #include <fstream>
-#include <unistd.h>
 
 #include "record/record_json.h"
 #include "support/ata_drives.h"
+#include "support/documents_folder.h"
 #include "ui_qt/desktop_fixture.h"
 
 namespace orvella {
@@ -28,26 +28,14 @@ VirtualMachine OneHardDisk() {
 
 class FormatChoicesTest : public test::DesktopFixture {
  protected:
-  FormatChoicesTest() {
-    fs::remove_all(folder);
-    fs::create_directories(folder);
-    shell.documentsFolder = folder.u16string();
-  }
-  ~FormatChoicesTest() override { fs::remove_all(folder); }
+  FormatChoicesTest() { shell.documentsFolder = documents.path.u16string(); }
 
   QComboBox* Combo(const char* name) { return MainChild<QComboBox>(name); }
   QCheckBox* Box(const char* name) { return MainChild<QCheckBox>(name); }
   QLineEdit* Edit(const char* name) { return MainChild<QLineEdit>(name); }
   QString Note() { return MainChild<QLabel>("lbChoiceNote")->text(); }
   void ShowFormatPage() { MainChild<QTabWidget>("pages")->setCurrentIndex(1); }
-  std::vector<fs::path> Kept(const char* extension) {
-    std::vector<fs::path> files;
-    for (const auto& entry : fs::directory_iterator(folder / "Orvella records"))
-      if (entry.path().extension() == extension) files.push_back(entry.path());
-    return files;
-  }
-
-  fs::path folder = fs::temp_directory_path() / ("orvella-qt-choices-" + std::to_string(::getpid()));
+  test::DocumentsFolder documents{"orvella-qt-choices"};
 };
 
 TEST_F(FormatChoicesTest, TheReadBackOffersFullSampleAndOffAndFollowsQuickWipe) {
@@ -98,10 +86,10 @@ TEST_F(FormatChoicesTest, EachRunKeepsItsRecordAndPdfAndTheFieldsGoIntoIt) {
   Box("cbQuickWipe")->setChecked(true);
   dialogs.messageDialogAnswer = IDOK;
   QTest::mouseClick(MainChild<QPushButton>("btRunBenchmarks"), Qt::LeftButton);
-  const auto records = Kept(".json");
+  const auto records = documents.Kept(".json");
   ASSERT_EQ(records.size(), 1u);
-  ASSERT_EQ(Kept(".pdf").size(), 1u);
-  EXPECT_GT(fs::file_size(Kept(".pdf")[0]), 1000u);
+  ASSERT_EQ(documents.Kept(".pdf").size(), 1u);
+  EXPECT_GT(fs::file_size(documents.Kept(".pdf")[0]), 1000u);
   std::ifstream file(records[0]);
   const Json record = Json::parse(file);
   EXPECT_EQ(record["operator"], "Ada Lovelace");

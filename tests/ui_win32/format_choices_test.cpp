@@ -7,6 +7,7 @@
 
 #include "record/record_json.h"
 #include "support/ata_drives.h"
+#include "support/documents_folder.h"
 #include "ui_win32/window_fixture.h"
 
 namespace orvella {
@@ -30,12 +31,7 @@ std::u16string ListText(HWND list, int entry) {
 
 class FormatChoicesTest : public test::WindowFixture {
  protected:
-  FormatChoicesTest() {
-    fs::remove_all(folder);
-    fs::create_directories(folder);
-    shell.documentsFolder = folder.u16string();
-  }
-  ~FormatChoicesTest() override { fs::remove_all(folder); }
+  FormatChoicesTest() { shell.documentsFolder = documents.path.u16string(); }
 
   win32ui::MainFrame& Main() { return desktop->Main(); }
   HWND Handle(Control control) { return Main().ControlHandle(control); }
@@ -48,7 +44,7 @@ class FormatChoicesTest : public test::WindowFixture {
   }
   std::u16string Note() { return win32ui::WindowText(Handle(Control::ChoiceNote)); }
 
-  fs::path folder = fs::temp_directory_path() / ("orvella-win32-choices-" + std::to_string(GetCurrentProcessId()));
+  test::DocumentsFolder documents{"orvella-win32-choices"};
 };
 
 TEST_F(FormatChoicesTest, TheReadBackOffersFullSampleAndOffAndFollowsQuickWipe) {
@@ -94,9 +90,7 @@ TEST_F(FormatChoicesTest, EachRunKeepsItsRecordAndTheFieldsGoIntoIt) {
   Click(Handle(Control::QuickWipe));
   dialogs.messageDialogAnswer = IDOK;
   Click(Handle(Control::RunBenchmarks));
-  std::vector<fs::path> records;
-  for (const auto& entry : fs::directory_iterator(folder / "Orvella records"))
-    if (entry.path().extension() == ".json") records.push_back(entry.path());
+  const std::vector<fs::path> records = documents.Kept(".json");
   ASSERT_EQ(records.size(), 1u);
   std::ifstream file(records[0]);
   const Json record = Json::parse(file);
