@@ -10,7 +10,8 @@ std::optional<RealDrives> OpenRealDrives() {
   return RealDrives{std::make_unique<Win32Os>(), [](const std::string& path) {
                       return DevicePathAnswer{std::nullopt, path + " names no drive; on Windows name the drive by "
                                                                    "its number or as \\\\.\\PhysicalDriveN"};
-                    }};
+                    },
+                    {}};  // Windows cannot tell yet which drive holds the running system
 }
 
 }  // namespace orvella::cli
