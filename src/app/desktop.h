@@ -77,6 +77,12 @@ class Shell {
   // same arguments; empty when it started, else what stood in the way, in
   // words for the user.
   virtual std::u16string StartWithAdministratorRights(const std::vector<std::u16string>& arguments) = 0;
+  // The user's documents folder; empty when the system does not tell.
+  virtual std::u16string DocumentsFolder() = 0;
+  // A setting kept for the user between runs (QSettings, the registry);
+  // empty when it was never kept.
+  virtual std::u16string Setting(const std::u16string& name) = 0;
+  virtual void KeepSetting(const std::u16string& name, const std::u16string& value) = 0;
 };
 
 // The desktop as the window logic sees it.

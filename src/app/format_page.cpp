@@ -15,7 +15,7 @@ void FormatPage::Clear() {
   widgets_.SetRunFiguresText(u"");
   runFigures_ = RunFigures{};
   widgets_.SetWindowTitle(title_);
-  widgets_.SetChecks(false, true);
+  widgets_.SetChecks(false, DefaultVerifyMethod(false));
 }
 
 void FormatPage::SetProgressState(ProgressState state) {

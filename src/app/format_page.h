@@ -8,6 +8,7 @@
 #include <string>
 
 #include "format/format_page_view.h"
+#include "format/verify_method.h"
 #include "format/run_figures.h"
 
 namespace orvella {
@@ -26,9 +27,7 @@ class FormatPageWidgets {
   virtual void AskForAttention() = 0;
   virtual void SetControlEnabled(FormatControl control, bool enabled) = 0;
   virtual void FocusStop() = 0;
-  virtual bool QuickWipeChecked() = 0;
-  virtual bool VerifyChecked() = 0;
-  virtual void SetChecks(bool quickWipe, bool verify) = 0;  // cbQuickWipe, cbVerify
+  virtual void SetChecks(bool quickWipe, VerifyMethod verify) = 0;  // cbQuickWipe, the read-back choice
   // The separator of the run figures' fractional numbers, as the desktop's
   // locale has it.
   virtual char16_t DecimalSeparator() = 0;
@@ -43,7 +42,7 @@ class FormatPage final : public FormatPageView {
   // The window's caption, which a run prefixes with its percentage.
   void SetTitle(const std::u16string& title);
   // The page as it was created: the bar at 0 in its normal state, the
-  // figures empty, quick wipe unchecked, verify checked.
+  // figures empty, quick wipe unchecked, the whole drive's own read-back.
   void Clear();
 
   // FormatPageView
@@ -54,6 +53,8 @@ class FormatPage final : public FormatPageView {
   std::u16string Caption(FormatLabel label) override { return widgets_.LabelText(label); }
   void ShowPassProgress(const PassProgress& progress) override;
   void ShowStopped() override { runFigures_.MarkStopped(); }
+  // In the run figures' place, until the run ends.
+  void ShowNote(const std::u16string& note) override { widgets_.SetRunFiguresText(note); }
   void SetEnabled(FormatControl control, bool enabled) override { widgets_.SetControlEnabled(control, enabled); }
   void FocusStop() override { widgets_.FocusStop(); }
   void ProcessPendingMessages() override { widgets_.ProcessPendingMessages(); }

@@ -6,9 +6,30 @@
 #include <vector>
 
 #include "app/desktop.h"
+#include "device/erase_methods.h"
+#include "format/verify_method.h"
 #include "record/record_json.h"
 
 namespace orvella {
+
+// Who erases, for whom, and which asset: typed on the format page, kept
+// between runs, and written into every record.
+struct RecordFields {
+  std::u16string operatorName;
+  std::u16string organisation;
+  std::u16string assetTag;
+  bool operator==(const RecordFields&) const = default;
+};
+
+// One entry of the method choice: the method's name, and for a method the
+// drive does not offer, why not (the entry is then disabled).
+struct MethodLine {
+  EraseMethod method = EraseMethod::Zeros;
+  std::u16string text;
+  bool available = false;
+  std::u16string reason;
+  bool operator==(const MethodLine&) const = default;
+};
 
 // The panels of the main window's status bar.
 inline constexpr int kStatusPanelProgram = 0;
@@ -31,13 +52,33 @@ class MainView {
   // Empties the device details, S.M.A.R.T. and format log panes and puts
   // the format page back as it was at creation: the progress bar at 0 in
   // its normal state, the progress figures empty, quick wipe unchecked,
-  // verify checked.
+  // the sample read-back chosen.
   virtual void ClearDrivePages() = 0;
 
-  // The choices on the format page: cbQuickWipe, and cbVerify (checked:
-  // the mode's own read-back, unchecked: none).
+  // The choices on the format page: cbQuickWipe, the read-back (full,
+  // sample or off) and the erase method.
   virtual bool QuickWipeChecked() = 0;
-  virtual bool VerifyChecked() = 0;
+  virtual VerifyMethod VerifyChoice() = 0;
+  virtual void SetVerifyChoice(VerifyMethod method) = 0;
+  virtual EraseMethod MethodChoice() = 0;
+  // Fills the method choice with the drive's methods and chooses `chosen`.
+  virtual void ShowMethods(const std::vector<MethodLine>& lines, EraseMethod chosen) = 0;
+  // The quick wipe and read-back choices only apply to the zero overwrite.
+  virtual void SetOverwriteChoicesEnabled(bool enabled) = 0;
+  // The method choice, the record's fields and the system disk's tick box:
+  // disabled while a run goes on.
+  virtual void SetRunChoicesEnabled(bool enabled) = 0;
+  // What the choices mean for the drive, under them; empty hides it.
+  virtual void ShowChoiceNote(const std::u16string& note) = 0;
+
+  virtual RecordFields RecordFieldsTyped() = 0;
+  virtual void ShowRecordFields(const RecordFields& fields) = 0;
+
+  // The tick box with which the user says they understand that the drive
+  // holds the running system, with `text` as its caption; an empty text
+  // hides it (and unticks it).
+  virtual void ShowSystemDiskTick(const std::u16string& text) = 0;
+  virtual bool SystemDiskTicked() = 0;
 
   // btSaveReport, "Save erase report…": enabled once a run has ended.
   virtual void SetSaveReportEnabled(bool enabled) = 0;

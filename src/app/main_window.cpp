@@ -1,12 +1,16 @@
 #include "app/main_window.h"
 
 #include <exception>
+#include <filesystem>
 
 #include "core/halt.h"
 #include "core/system_error_text.h"
 #include "core/text.h"
+#include "app/erase_choices_page.h"
 #include "app/erase_report.h"
+#include "app/system_disk.h"
 #include "app/vista_funcs.h"
+#include "device/erase_facts.h"
 #include "format/run_ending.h"
 #include "record/erase_record.h"
 #include "reports/device_details_report.h"
@@ -14,6 +18,28 @@
 #include "reports/text_forms.h"
 
 namespace orvella {
+namespace {
+
+// The names under which the desktop keeps the record's fields.
+constexpr char16_t kOperatorSetting[] = u"operator";
+constexpr char16_t kOrganisationSetting[] = u"organisation";
+constexpr char16_t kAssetTagSetting[] = u"assetTag";
+
+// Where the run's record went by itself, for the ending.
+std::u16string KeptRecordWords(const std::optional<KeptRecord>& kept) {
+  if (!kept) return {};
+  const auto name = [](const std::u16string& path) { return std::filesystem::path(path).filename().u16string(); };
+  std::u16string words;
+  if (!kept->recordPath.empty())
+    words = u"The erase record was kept in " + std::filesystem::path(kept->recordPath).parent_path().u16string() +
+            u" as " + name(kept->recordPath);
+  if (!kept->certificatePath.empty()) words += u", its certificate as " + name(kept->certificatePath);
+  if (!words.empty()) words += u".";
+  if (!kept->problem.empty()) words += (words.empty() ? u"" : u" ") + kept->problem;
+  return words;
+}
+
+}  // namespace
 
 void TFmMain::FormCreate() {
   windows_.main.ShowFirstPage();
@@ -34,6 +60,7 @@ void TFmMain::ShowingErrors(void (TFmMain::*step)()) {
 }
 
 void TFmMain::StartUp() {
+  ShowKeptRecordFields();
   InitializeProgram(program_, desktop_, windows_);
   if (program_.DebugMode) {
     windows_.debug.Close();
@@ -73,6 +100,8 @@ void TFmMain::ChooseAnotherDrive() {
 // Everything the window showed or kept of the closed drive.
 void TFmMain::ForgetDrive() {
   lastRecord_.reset();
+  kept_.reset();
+  methods_.clear();
   windows_.main.SetSaveReportEnabled(false);
   windows_.main.ClearDrivePages();
   windows_.main.ShowFirstPage();
@@ -88,7 +117,47 @@ void TFmMain::OpenAndShowChosenDevice() {
   OpenChosenDevice();
   windows_.main.SetStatusPanel(kStatusPanelDevice, drive_.DeviceTitle);
   ShowDeviceDetails(drive_);
+  ShowDriveChoices();
   windows_.main.SetChooseAnotherEnabled(true);
+}
+
+// The drive's own methods, read without changing anything, and the tick
+// box of a drive that holds the running system.
+void TFmMain::ShowDriveChoices() {
+  methods_ = DriveMethods(ReadDriveEraseFacts(program_.os, drive_.DeviceHandle, drive_.Entry()));
+  windows_.main.ShowMethods(MethodLinesOf(methods_), EraseMethod::Zeros);
+  windows_.main.ShowSystemDiskTick(SystemDiskTickText(SystemUseOfDrive(program_, drive_.Entry().DeviceNumber)));
+  ApplyMethodChoice();
+}
+
+std::optional<MethodChoice> TFmMain::ChosenMethod() const {
+  const EraseMethod chosen = windows_.main.MethodChoice();
+  for (const MethodChoice& choice : methods_)
+    if (choice.method == chosen) return choice;
+  return std::nullopt;
+}
+
+void TFmMain::cbQuickWipeClick() {
+  windows_.main.SetVerifyChoice(DefaultVerifyMethod(windows_.main.QuickWipeChecked()));
+  ApplyMethodChoice();
+}
+
+void TFmMain::cbMethodChange() {
+  const std::optional<MethodChoice> chosen = ChosenMethod();
+  if (chosen && !chosen->available) {
+    windows_.main.ShowMethods(MethodLinesOf(methods_), EraseMethod::Zeros);
+    ApplyMethodChoice();
+    windows_.main.ShowChoiceNote(UnavailableMethodNote(*chosen));
+    return;
+  }
+  ApplyMethodChoice();
+}
+
+void TFmMain::ApplyMethodChoice() {
+  const std::optional<MethodChoice> chosen = ChosenMethod();
+  const bool zeros = windows_.main.MethodChoice() == EraseMethod::Zeros;
+  windows_.main.SetOverwriteChoicesEnabled(zeros && !format_.Running());
+  windows_.main.ShowChoiceNote(ChoiceNote(windows_.main.QuickWipeChecked(), chosen));
 }
 
 bool TFmMain::DriveOpen() const { return drive_.IsOpen(); }
@@ -144,23 +213,76 @@ void TFmMain::btGetSmartClick() {
   SetFormatControlsEnabled(formatPage_, false);
   ShowSmartReport(drive_);
   SetFormatControlsEnabled(formatPage_, true);
+  ApplyMethodChoice();
 }
 
 void TFmMain::btRunBenchmarksClick() {
-  EraseChoices choices;
-  choices.quickWipe = windows_.main.QuickWipeChecked();
-  if (!windows_.main.VerifyChecked()) choices.verify = VerifyMethod::Off;
+  if (format_.Running() || !DriveOpen()) return;
+  const std::optional<EraseChoices> choices = PageChoices();
+  if (!choices) return;
   windows_.main.SetSaveReportEnabled(false);
   windows_.main.SetChooseAnotherEnabled(false);
-  format_.FormatDevice(choices, [this](const EraseQuestion& question) { return AskToEraseDrive(question); });
+  windows_.main.SetRunChoicesEnabled(false);
+  format_.FormatDevice(*choices, [this](const EraseQuestion& question) { return AskToEraseDrive(question); });
+  windows_.main.SetRunChoicesEnabled(true);
+  ApplyMethodChoice();
   windows_.main.SetChooseAnotherEnabled(DriveOpen());
   const bool ran = format_.LastRun().outcome != FormatOutcome::NotConfirmed;
-  if (ran) lastRecord_ = EraseRecord(drive_, {format_.LastRun(), "orvella", std::nullopt});
+  if (ran) KeepLastRecord();
   windows_.main.SetSaveReportEnabled(lastRecord_.has_value());
   if (!ran) return;
   // A window that closed during the run has released its drive: nobody is
-  // left to read the ending, and the log is gone with the window.
+  // left to read the ending, and the log is gone with the window; the
+  // record was kept all the same.
   if (DriveOpen()) ShowRunEnding();
+}
+
+std::optional<EraseChoices> TFmMain::PageChoices() {
+  const std::vector<std::u16string> systemUse = SystemUseOfDrive(program_, drive_.Entry().DeviceNumber);
+  if (!systemUse.empty() && !windows_.main.SystemDiskTicked()) {
+    // The box may not be there yet: the system may have mounted the drive
+    // since it was opened.
+    windows_.main.ShowSystemDiskTick(SystemDiskTickText(systemUse));
+    desktop_.dialogs.MessageBox(SystemDiskRefusal(systemUse), kProgramTitle, MessageIcon::Warning);
+    return std::nullopt;
+  }
+  EraseChoices choices;
+  choices.method = windows_.main.MethodChoice();
+  // The overwrite's choices do not apply to the drive's own erase.
+  if (choices.method == EraseMethod::Zeros) {
+    choices.quickWipe = windows_.main.QuickWipeChecked();
+    choices.verify = windows_.main.VerifyChoice();
+  }
+  choices.systemUse = systemUse;
+  const RecordFields fields = windows_.main.RecordFieldsTyped();
+  KeepRecordFields(fields);
+  choices.operatorName = TextToUtf8(Trim(fields.operatorName));
+  choices.organisation = TextToUtf8(Trim(fields.organisation));
+  choices.assetTag = TextToUtf8(Trim(fields.assetTag));
+  return choices;
+}
+
+void TFmMain::ShowKeptRecordFields() {
+  Shell& shell = desktop_.shell;
+  windows_.main.ShowRecordFields(
+      {shell.Setting(kOperatorSetting), shell.Setting(kOrganisationSetting), shell.Setting(kAssetTagSetting)});
+}
+
+void TFmMain::KeepRecordFields(const RecordFields& fields) {
+  desktop_.shell.KeepSetting(kOperatorSetting, fields.operatorName);
+  desktop_.shell.KeepSetting(kOrganisationSetting, fields.organisation);
+  desktop_.shell.KeepSetting(kAssetTagSetting, fields.assetTag);
+}
+
+CertificateWriter TFmMain::Certificates() {
+  return [this](const Json& record, const std::u16string& pdf) { return windows_.main.WriteCertificate(record, pdf); };
+}
+
+// Every run's record is kept at once, before anything else can go wrong:
+// choosing another drive or closing the window never loses it.
+void TFmMain::KeepLastRecord() {
+  lastRecord_ = EraseRecord(drive_, {format_.LastRun(), "orvella", std::nullopt});
+  kept_ = KeepRecord(*lastRecord_, desktop_.shell.DocumentsFolder(), Certificates());
 }
 
 // Cancel is the default answer: two presses of Enter must not erase a drive.
@@ -179,18 +301,20 @@ void TFmMain::btSaveReportClick() {
   if (!lastRecord_) return;
   const std::u16string path = windows_.main.AskReportPath(SuggestedReportName(*lastRecord_));
   if (path.empty()) return;
-  std::u16string problem = SaveRecordFile(*lastRecord_, path);
-  if (problem.empty() && !windows_.main.MakesCertificates()) {
-    desktop_.dialogs.MessageBox(RecordSavedWithoutCertificate(path), kProgramTitle, MessageIcon::Information);
+  if (!windows_.main.MakesCertificates()) {
+    const std::u16string problem = SaveRecordFile(*lastRecord_, path);
+    if (problem.empty())
+      desktop_.dialogs.MessageBox(RecordSavedWithoutCertificate(path), kProgramTitle, MessageIcon::Information);
+    else
+      desktop_.dialogs.MessageBox(problem, kProgramTitle, MessageIcon::Error);
     return;
   }
-  const std::u16string pdf = CertificatePathOf(path);
-  if (problem.empty()) problem = windows_.main.WriteCertificate(*lastRecord_, pdf);
-  if (!problem.empty()) {
+  if (const std::u16string problem = SaveRecordAndCertificate(*lastRecord_, path, Certificates()); !problem.empty()) {
     desktop_.dialogs.MessageBox(problem, kProgramTitle, MessageIcon::Error);
     return;
   }
-  desktop_.dialogs.MessageBox(u"The erase record was saved as " + path + u" and its certificate as " + pdf + u".",
+  desktop_.dialogs.MessageBox(u"The erase record was saved as " + path + u" and its certificate as " +
+                                  CertificatePathOf(path) + u".",
                               kProgramTitle, MessageIcon::Information);
 }
 
@@ -208,7 +332,7 @@ void TFmMain::ShowRunEnding() {
   MessageDialogRequest request;
   request.owner = WindowId::Main;
   request.caption = ending.title;
-  request.text = ending.headline + u"\r\n\r\n" + ending.details;
+  request.text = ending.headline + u"\r\n\r\n" + ending.details + u"\r\n\r\n" + KeptRecordWords(kept_);
   request.icon = ending.failed ? MessageIcon::Error : ending.erased ? MessageIcon::Information : MessageIcon::Warning;
   request.buttons = {{u"OK", IDOK}};
   if (lastRecord_) request.buttons.push_back({u"&Save erase report\u2026", kSaveReport});

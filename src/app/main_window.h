@@ -5,8 +5,11 @@
 #pragma once
 
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "app/desktop.h"
+#include "app/erase_report.h"
 #include "app/drive_choose.h"
 #include "app/main_view.h"
 #include "app/startup.h"
@@ -52,18 +55,27 @@ class TFmMain {
   bool FormClose();
 
   void btGetSmartClick();
-  // Runs the format procedure; a run that was confirmed leaves its erase
-  // record for "Save erase report…" and ends with a dialog that says in
-  // plain words what the drive now holds.
+  // Runs the format procedure with the page's choices; a run that was
+  // confirmed keeps its erase record (and certificate) in the records
+  // folder by itself, leaves it for "Save erase report…", and ends with a
+  // dialog that says in plain words what the drive now holds and where the
+  // record is. The disk of the running system is refused unless its tick
+  // box is ticked.
   void btRunBenchmarksClick();
+  // The quick wipe box was clicked: the read-back follows the mode's own,
+  // and the note under the choices follows the box.
+  void cbQuickWipeClick();
+  // Another method was chosen: one the drive does not offer is taken back
+  // with its reason; the overwrite's own choices apply to the zeros only.
+  void cbMethodChange();
   void btStopClick() { format_.btStopClick(); }
   // "Choose another drive…": closes the drive, walks the drives again and
   // shows the selection window; a drive chosen there is opened and shown
   // in emptied panes, leaving it without a choice ends the program. Does
   // nothing during a format run or without an open drive.
   void btChooseAnotherClick();
-  // Saves the last run's record (JSON) and its certificate (PDF) where the
-  // user says, and tells how that went.
+  // Saves a copy of the last run's record (JSON) and its certificate (PDF)
+  // where the user says, and tells how that went.
   void btSaveReportClick();
 
   void lbCopyrightClick();
@@ -88,6 +100,16 @@ class TFmMain {
   EraseAnswer AskToEraseDrive(const EraseQuestion& question);
   bool AskToStopOnClose();
   std::u16string DriveName();
+  // The page's choices as the user left them; none when the drive holds
+  // the running system and the user has not ticked that they know.
+  std::optional<EraseChoices> PageChoices();
+  void ShowDriveChoices();
+  void ApplyMethodChoice();
+  std::optional<MethodChoice> ChosenMethod() const;
+  void ShowKeptRecordFields();
+  void KeepRecordFields(const RecordFields& fields);
+  void KeepLastRecord();
+  CertificateWriter Certificates();
   void ShowRunEnding();
 
   Program& program_;
@@ -98,6 +120,8 @@ class TFmMain {
   DriveRun drive_;
   FormatProcedure format_;
   std::optional<Json> lastRecord_;
+  std::optional<KeptRecord> kept_;  // where the last record went by itself
+  std::vector<MethodChoice> methods_;  // the open drive's erase methods
 };
 
 }  // namespace orvella

@@ -22,6 +22,7 @@
 #include "core/log_panes.h"
 #include "device/device_records.h"
 #include "platform/os.h"
+#include "platform/system_use.h"
 
 namespace orvella {
 
@@ -58,6 +59,10 @@ struct Program {
   // The drives that exist but could not be opened, in drive-number order.
   std::vector<UnopenedDrive> UnopenedDrives;
   bool DebugMode = false;
+  // Which parts of the running system a drive holds, where the backend can
+  // tell more than the mount points of DriveNamesOf (swap, stacked
+  // devices, the program's own file); empty where it cannot.
+  SystemUseQuery systemUseOf;
 };
 
 }  // namespace orvella

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "device/erase_methods.h"
 #include "format/verify_method.h"
@@ -18,6 +19,10 @@ struct EraseChoices {
   std::optional<std::uint64_t> seed;  // the sample's seed; none: a fresh random one
   std::string operatorName;  // who runs the erase, for its record; empty when not given
   std::string assetTag;      // the organisation's tag of the medium, for its record
+  std::string organisation;  // for whom the erase is done, for its record
+  // The parts of the running system the drive holds, which the person
+  // starting the erase has said they know of; the question names them.
+  std::vector<std::u16string> systemUse;
   // The zero overwrite, or the drive's own erase (purge_run.h).
   EraseMethod method = EraseMethod::Zeros;
   // After a drive's own erase that ended complete, the zero overwrite and

@@ -49,6 +49,17 @@ std::u16string VerificationLine(VerifyMethod method) {
   return u"Verification: none (the drive is not read back)";
 }
 
+// Said before anything else about the drive: erasing it takes the running
+// computer down with it.
+std::u16string SystemDiskWarning(const std::vector<std::u16string>& systemUse) {
+  if (systemUse.empty()) return {};
+  std::u16string parts;
+  for (const std::u16string& part : systemUse) parts += (parts.empty() ? u"" : u", ") + DisplaySafe(part);
+  return u"THIS IS THE DISK OF THE RUNNING SYSTEM: it holds " + parts +
+         u". Erasing it destroys the system this computer is running now; the computer will stop working, "
+         u"possibly before the erase ends." + kLineBreak + kLineBreak;
+}
+
 std::u16string DriveFacts(DriveRun& run, const EraseChoices& choices, bool partial) {
   const TDeviceTable& entry = run.Entry();
   const DriveNames names = run.program.os.DriveNamesOf(entry.DeviceNumber);
@@ -73,8 +84,8 @@ EraseQuestion AskToErase(DriveRun& run, const EraseChoices& choices) {
       partial ? u"Are you sure you want to wipe the partition tables of this device? Only the first and the last "
                 u"10,240,000 bytes will be zeroed; the rest of the data will still be readable."
               : u"Are you absolutely sure you want to irreversibly destroy all data on this device?";
-  question.content = ask + kLineBreak + kLineBreak + run.DeviceTitle + kLineBreak + kLineBreak +
-                     DriveFacts(run, choices, partial);
+  question.content = ask + kLineBreak + kLineBreak + SystemDiskWarning(choices.systemUse) + run.DeviceTitle +
+                     kLineBreak + kLineBreak + DriveFacts(run, choices, partial);
   if (choices.method != EraseMethod::Zeros)
     question.content += std::u16string(kLineBreak) + u"Method: " + Utf8ToText(EraseMethodName(choices.method)) +
                         u" (the drive erases itself; once started it cannot be stopped, and it continues after a "

@@ -51,6 +51,9 @@ class FormatPageView {
   // The run ended because Stop was pressed; called before the bar leaves
   // its normal state.
   virtual void ShowStopped() {}
+  // A line about the run in progress that its figures cannot say (why Stop
+  // is disabled during a purge); front ends without room for it drop it.
+  virtual void ShowNote(const std::u16string& /*note*/) {}
 
   virtual void SetEnabled(FormatControl control, bool enabled) = 0;
   virtual void FocusStop() = 0;

@@ -249,6 +249,7 @@ Json EraseRecord(DriveRun& run, const EraseFacts& facts) {
                  {"host", HostJson(program.os.QueryHostIdentity())},
                  {"operator", TextOrNull(erase.choices.operatorName)},
                  {"asset", TextOrNull(erase.choices.assetTag)},
+                 {"organisation", TextOrNull(erase.choices.organisation)},
                  {"mode", quick ? "quick" : "full"},
                  {"bytesToWrite", loop.bytesToWrite},
                  {"sanitization", SanitizationJson(erase, FlashDrive(run.Entry(), erase.identification))},

@@ -25,11 +25,9 @@ class FakeWidgets final : public FormatPageWidgets {
   void AskForAttention() override { ++attentions; }
   void SetControlEnabled(FormatControl control, bool enabled) override { enabledStates[control] = enabled; }
   void FocusStop() override { ++stopFocused; }
-  bool QuickWipeChecked() override { return quickWipe; }
-  bool VerifyChecked() override { return verify; }
-  void SetChecks(bool quick, bool verifyBox) override {
+  void SetChecks(bool quick, VerifyMethod method) override {
     quickWipe = quick;
-    verify = verifyBox;
+    verify = method;
   }
   char16_t DecimalSeparator() override { return u','; }
   void ProcessPendingMessages() override { ++messageRuns; }
@@ -44,7 +42,7 @@ class FakeWidgets final : public FormatPageWidgets {
   std::map<FormatControl, bool> enabledStates;
   int stopFocused = 0;
   bool quickWipe = true;
-  bool verify = false;
+  VerifyMethod verify = VerifyMethod::Off;
   int messageRuns = 0;
   int closes = 0;
 };
@@ -93,6 +91,18 @@ TEST(FormatPage, AStoppedRunSaysStoppedAndWhere) {
   EXPECT_FALSE(widgets.figures.starts_with(u"Stopped")) << TextToUtf8(widgets.figures);
 }
 
+// During a purge nothing counts bytes: the figures' place says why Stop
+// is disabled, until the run's time taken replaces it.
+TEST(FormatPage, ANoteStandsInTheFiguresPlaceUntilTheRunEnds) {
+  FakeWidgets widgets;
+  FormatPage page(widgets);
+  page.SetProgressState(ProgressState::Normal);
+  page.ShowNote(u"Stop is disabled: the drive erases itself.");
+  EXPECT_EQ(widgets.figures, u"Stop is disabled: the drive erases itself.");
+  page.SetProgressState(ProgressState::Paused);
+  EXPECT_TRUE(widgets.figures.starts_with(u"took ")) << TextToUtf8(widgets.figures);
+}
+
 TEST(FormatPage, ClearingPutsThePageBackAsCreated) {
   FakeWidgets widgets;
   FormatPage page(widgets);
@@ -110,7 +120,7 @@ TEST(FormatPage, ClearingPutsThePageBackAsCreated) {
   EXPECT_EQ(widgets.figures, u"");
   EXPECT_EQ(widgets.titles.back(), u"Orvella 4.30");
   EXPECT_FALSE(widgets.quickWipe);
-  EXPECT_TRUE(widgets.verify);
+  EXPECT_EQ(widgets.verify, VerifyMethod::Sample);
 
   // The run figures start afresh: ending a state now alerts nobody.
   page.SetProgressState(ProgressState::Paused);

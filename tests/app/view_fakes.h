@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -79,7 +80,25 @@ class FakeMainView final : public MainView {
   void SetCopyright(const std::u16string& text) override { copyright = text; }
   void SetCopyrightColour(Rgb colour) override { copyrightColour = colour; }
   bool QuickWipeChecked() override { return formatPage != nullptr && formatPage->quickWipeChecked; }
-  bool VerifyChecked() override { return formatPage == nullptr || formatPage->verifyChecked; }
+  // Like the window, whose read-back follows the quick wipe box unless the
+  // user chose another.
+  VerifyMethod VerifyChoice() override { return verify.value_or(DefaultVerifyMethod(QuickWipeChecked())); }
+  void SetVerifyChoice(VerifyMethod method) override { verify = method; }
+  EraseMethod MethodChoice() override { return method; }
+  void ShowMethods(const std::vector<MethodLine>& lines, EraseMethod chosen) override {
+    methods = lines;
+    method = chosen;
+  }
+  void SetOverwriteChoicesEnabled(bool enabled) override { overwriteChoicesEnabled = enabled; }
+  void SetRunChoicesEnabled(bool enabled) override { runChoicesEnabled = enabled; }
+  void ShowChoiceNote(const std::u16string& text) override { choiceNote = text; }
+  RecordFields RecordFieldsTyped() override { return recordFields; }
+  void ShowRecordFields(const RecordFields& fields) override { recordFields = fields; }
+  void ShowSystemDiskTick(const std::u16string& text) override {
+    systemDiskTick = text;
+    if (text.empty()) systemDiskTicked = false;
+  }
+  bool SystemDiskTicked() override { return !systemDiskTick.empty() && systemDiskTicked; }
   void SetSaveReportEnabled(bool enabled) override { saveReportEnabled = enabled; }
   void SetChooseAnotherEnabled(bool enabled) override { chooseAnotherEnabled = enabled; }
   // Like the window, which owns the memos the panes write to.
@@ -105,6 +124,15 @@ class FakeMainView final : public MainView {
   const test::RecordingFormatPage* formatPage = nullptr;
   test::RecordingPanes* panes = nullptr;                   // the panes ClearDrivePages empties
   std::u16string reportPath;          // what the save dialog answers
+  std::optional<VerifyMethod> verify;
+  EraseMethod method = EraseMethod::Zeros;
+  RecordFields recordFields;
+  bool systemDiskTicked = false;
+
+  std::vector<MethodLine> methods;
+  bool overwriteChoicesEnabled = true;
+  bool runChoicesEnabled = true;
+  std::u16string choiceNote, systemDiskTick;
   std::u16string certificateProblem;  // what writing a certificate answers
   bool makesCertificates = true;
 

@@ -26,7 +26,7 @@ struct QuestionRig : FormatRig {
     t.program.DeviceTables[1].IdentifyData.SN = u"  SN-4711  ";
   }
   std::string Content(bool quick, VerifyMethod verify) {
-    return TextToUtf8(AskToErase(t.drive, EraseChoices{quick, verify, std::nullopt, {}, {}}).content);
+    return TextToUtf8(AskToErase(t.drive, EraseChoices{quick, verify, std::nullopt, {}, {}, {}, {}}).content);
   }
 };
 
@@ -48,7 +48,7 @@ TEST(EraseQuestion, ListsTheDriveItsFileSystemsTheModeAndTheReadBack) {
   const std::string quick = rig.Content(true, VerifyMethod::Off);
   EXPECT_TRUE(Holds(quick, "most of the data stays readable")) << quick;
   EXPECT_TRUE(Holds(quick, "Verification: none")) << quick;
-  EXPECT_EQ(AskToErase(rig.t.drive, EraseChoices{true, VerifyMethod::Full, std::nullopt, {}, {}}).instruction,
+  EXPECT_EQ(AskToErase(rig.t.drive, EraseChoices{true, VerifyMethod::Full, std::nullopt, {}, {}, {}, {}}).instruction,
             u"The partitions on the selected device will be lost");
 }
 

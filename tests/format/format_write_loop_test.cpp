@@ -20,7 +20,7 @@ constexpr std::int64_t kTwoGb = 2'000'000'000;  // 3,906,250 sectors of 512 byte
 
 // The write pass alone: verification_test.cpp reads back.
 WriteLoopResult WritePass(FormatRig& rig, bool quickWipe = false) {
-  return FormatWriteLoop(rig.t.drive, rig.page, EraseChoices{quickWipe, VerifyMethod::Off, {}, {}, {}});
+  return FormatWriteLoop(rig.t.drive, rig.page, EraseChoices{quickWipe, VerifyMethod::Off, {}, {}, {}, {}, {}});
 }
 
 WriteLoopEnding Erase(FormatRig& rig, bool quickWipe = false) { return WritePass(rig, quickWipe).ending; }
@@ -267,7 +267,7 @@ TEST(FormatWriteLoop, ADeviceWithNoSpaceLeftSaysSo) {
   VirtualDrive d = Drive(8 * 65'536);
   d.writeErrors = {{{131'072, 131'073}, ERROR_DISK_FULL}};
   FormatRig rig(d);
-  FormatWriteLoop(rig.t.drive, rig.page, EraseChoices{false, VerifyMethod::Off, {}, {}, {}});
+  FormatWriteLoop(rig.t.drive, rig.page, EraseChoices{false, VerifyMethod::Off, {}, {}, {}, {}, {}});
   EXPECT_EQ(rig.Log().front(), u"Format Error occurred at offset 131,072:   112 - The device has no space left");
 }
 
@@ -278,7 +278,7 @@ TEST(FormatWriteLoop, AWriteRefusedBecauseAnotherProgramTookTheDriveEndsTheRunTh
     VirtualDrive d = Drive(8 * 65'536);
     d.writeErrors = {{{131'072, 131'073}, code}};
     FormatRig rig(d);
-    const WriteLoopResult r = FormatWriteLoop(rig.t.drive, rig.page, EraseChoices{false, VerifyMethod::Off, {}, {}, {}});
+    const WriteLoopResult r = FormatWriteLoop(rig.t.drive, rig.page, EraseChoices{false, VerifyMethod::Off, {}, {}, {}, {}, {}});
     EXPECT_EQ(r.ending, WriteLoopEnding::NotComplete);
     const Lines expected = {
         u"Format Error occurred at offset 131,072:   " + words,

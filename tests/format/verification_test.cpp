@@ -25,7 +25,7 @@ constexpr std::int64_t kLostFrom = 40 << 20;     // 81,920 sectors in
 constexpr std::int64_t kLostBytes = 256 << 10;   // 512 sectors
 
 WriteLoopResult Erase(FormatRig& rig, VerifyMethod verify, bool quick = false) {
-  return FormatWriteLoop(rig.t.drive, rig.page, EraseChoices{quick, verify, 12345, {}, {}});
+  return FormatWriteLoop(rig.t.drive, rig.page, EraseChoices{quick, verify, 12345, {}, {}, {}, {}});
 }
 
 VirtualDrive LosingDrive(std::int64_t lostBytes = kLostBytes) {

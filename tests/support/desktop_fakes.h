@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -53,8 +54,17 @@ class FakeShell final : public Shell {
     adminStarts.push_back(arguments);
     return adminStartProblem;
   }
+  std::u16string DocumentsFolder() override { return documentsFolder; }
+  std::u16string Setting(const std::u16string& name) override {
+    const auto found = settings.find(name);
+    return found == settings.end() ? std::u16string() : found->second;
+  }
+  void KeepSetting(const std::u16string& name, const std::u16string& value) override { settings[name] = value; }
   std::vector<std::u16string> opened;
   std::vector<std::vector<std::u16string>> adminStarts;
+  // Empty: the system did not tell, and no record is kept by itself.
+  std::u16string documentsFolder;
+  std::map<std::u16string, std::u16string> settings;
   std::u16string adminStartProblem;  // what the start answers; empty: it started
   int diskManagementStarts = 0;
   std::u16string diskManagementProblem;  // what StartDiskManagement answers

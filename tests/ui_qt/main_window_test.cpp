@@ -1,4 +1,5 @@
 #include <QCheckBox>
+#include <QComboBox>
 #include <QPlainTextEdit>
 #include <QTabWidget>
 
@@ -304,7 +305,7 @@ TEST_F(MainWindowTest, ChoosingAnotherDriveShowsTheRefilledListAndThenTheNewDriv
   EXPECT_EQ(another->accessibleName(), QStringLiteral("Choose another drive"));
   QTest::mouseClick(Button("btGetSmart"), Qt::LeftButton);
   MainChild<QCheckBox>("cbQuickWipe")->setChecked(true);
-  MainChild<QCheckBox>("cbVerify")->setChecked(false);
+  MainChild<QComboBox>("cbVerify")->setCurrentIndex(MainChild<QComboBox>("cbVerify")->findText(QStringLiteral("off")));
   ShowPage(2);
 
   int rowsShown = -1;
@@ -326,7 +327,7 @@ TEST_F(MainWindowTest, ChoosingAnotherDriveShowsTheRefilledListAndThenTheNewDriv
   EXPECT_TRUE(Memo("Log_Smart")->toPlainText().isEmpty());
   EXPECT_EQ(Lines(Memo("Log_BenchMark")).size(), 3);
   EXPECT_FALSE(MainChild<QCheckBox>("cbQuickWipe")->isChecked());
-  EXPECT_TRUE(MainChild<QCheckBox>("cbVerify")->isChecked());
+  EXPECT_EQ(MainChild<QComboBox>("cbVerify")->currentText(), QStringLiteral("a sample (NIST SP 800-88)"));
   EXPECT_TRUE(FormatControlsAtRest());
   EXPECT_TRUE(another->isEnabled());
   EXPECT_EQ(os->OpenHandleCount(), 1);

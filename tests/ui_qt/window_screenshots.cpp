@@ -7,8 +7,10 @@
 // window and main window again after "Choose another drive…". For looking at the
 // real windows (run it under xvfb-run with QT_QPA_PLATFORM=xcb). The
 // erase question and the ending dialog the run asked are shown again as the
-// real dialogs and saved too. --dark gives every window a dark palette.
+// real dialogs and saved too, and the SSD's format page with its own erase
+// chosen. --dark gives every window a dark palette.
 #include <QApplication>
+#include <QComboBox>
 #include <QDialog>
 #include <QMessageBox>
 #include <QPalette>
@@ -53,7 +55,10 @@ void WhenModal(QWidget* window, std::function<void()> action) {
 struct DemoDesktop {
   explicit DemoDesktop(std::vector<std::u16string> arguments)
       : os(DemoDrives(), [this](std::int64_t ms) { clock.Advance(ms); }),
-        desktop(os, clock, locale, halt, std::move(arguments), &dialogs, &shell) {}
+        desktop(os, clock, locale, halt, std::move(arguments), &dialogs, &shell) {
+    // Records of the pictures' runs are kept where nobody looks for them.
+    shell.documentsFolder = QDir::temp().filePath(QStringLiteral("orvella-screenshot-records")).toStdU16String();
+  }
 
   // Starts the program and chooses list row `row`; false when it ended.
   bool StartOn(int row, const QDir& dir, const QString& chooseShot) {
@@ -176,6 +181,13 @@ int Run(int argc, char** argv) {
     });
     QTest::mouseClick(main.findChild<QPushButton*>(QStringLiteral("btChooseAnother")), Qt::LeftButton);
     Save(main, dir, QStringLiteral("9-main-another-drive"));
+    // The SSD's own erase chosen on the format page.
+    main.findChild<QTabWidget*>(QStringLiteral("pages"))->setCurrentIndex(1);
+    auto* methods = main.findChild<QComboBox*>(QStringLiteral("cbMethod"));
+    const int crypto = methods->findData(static_cast<int>(EraseMethod::CryptoErase));
+    methods->setCurrentIndex(crypto);
+    emit methods->activated(crypto);
+    Save(main, dir, QStringLiteral("10-format-purge-chosen"));
   }
   {
     // The USB stick: a run stopped part way, by a close of the window that

@@ -65,7 +65,7 @@ TEST_F(MainFrameTest, AfterStartUpTheHeaderStatusBarAndDetailsShowTheChosenDrive
   EXPECT_TRUE(EndsWith(format[0], u"    * * * * *  WARNING!!! * * * * * "));
   EXPECT_TRUE(FormatControlsAtRest());
   EXPECT_FALSE(Enabled(Control::SaveReport));
-  EXPECT_EQ(SendMessageW(Handle(Control::Verify), BM_GETCHECK, 0, 0), BST_CHECKED);
+  EXPECT_EQ(Main().VerifyChoice(), VerifyMethod::Sample);
   EXPECT_EQ(SendMessageW(Handle(Control::QuickWipe), BM_GETCHECK, 0, 0), BST_UNCHECKED);
   EXPECT_EQ(Main().ShownProgressState(), ProgressState::Normal);
 }

@@ -5,6 +5,7 @@
 
 #include "core/clock.h"
 #include "platform/linux/linux_os.h"
+#include "platform/linux/system_disk.h"
 #include "ui/qt/command_line.h"
 #include "ui/qt/desktop_program.h"
 #include "ui/qt/qt_halt.h"
@@ -17,5 +18,6 @@ int main(int argc, char** argv) {
   orvella::qt::QtLocale locale;
   orvella::qt::QtHalt halt;
   orvella::qt::DesktopProgram program(os, clock, locale, halt, orvella::qt::CommandLine(argc, argv));
+  program.State().systemUseOf = orvella::linux_backend::LinuxSystemUse(os);
   return program.Run();
 }

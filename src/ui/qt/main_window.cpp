@@ -10,10 +10,12 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QShowEvent>
+#include <QStandardItemModel>
 #include <QTextBlock>
-#include <QScrollArea>
 #include <QScrollBar>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <tuple>
 
 #include "certificate/certificate_page.h"
 #include "ui/qt/mouse_buttons.h"
@@ -60,16 +62,6 @@ QLabel* LargeLabel(const QString& name, QWidget* parent) {
   return label;
 }
 
-// A page that scrolls instead of squeezing its controls over each other
-// when the window is smaller than the page (a small screen at a large scale).
-QWidget* Scrollable(QWidget* page) {
-  auto* area = new QScrollArea;
-  area->setWidgetResizable(true);
-  area->setFrameShape(QFrame::NoFrame);
-  area->setWidget(page);
-  return area;
-}
-
 QPushButton* Button(const QString& name, const QString& caption, QWidget* parent) {
   auto* button = new QPushButton(caption, parent);
   button->setObjectName(name);
@@ -91,7 +83,13 @@ MainWindow::MainWindow()
       lbCurrentPosition_(LargeLabel(QStringLiteral("lbCurrentPosition"), this)),
       lbRunFigures_(new QLabel(this)),
       cbQuickWipe_(new QCheckBox(QStringLiteral("Perform &quick wipe (just remove partitions and MBR)"), this)),
-      cbVerify_(new QCheckBox(QStringLiteral("&Verify (read the drive back after writing)"), this)),
+      cbVerify_(new QComboBox(this)),
+      cbMethod_(new QComboBox(this)),
+      edOperator_(new QLineEdit(this)),
+      edOrganisation_(new QLineEdit(this)),
+      edAssetTag_(new QLineEdit(this)),
+      cbSystemDisk_(new QCheckBox(this)),
+      lbChoiceNote_(new QLabel(this)),
       btRunBenchmarks_(Button(QStringLiteral("btRunBenchmarks"), QStringLiteral("&FORMAT THIS DEVICE"), this)),
       btStop_(Button(QStringLiteral("btStop"), QStringLiteral("S&top"), this)),
       btSaveReport_(Button(QStringLiteral("btSaveReport"), QStringLiteral("Save &erase report…"), this)),
@@ -112,8 +110,9 @@ MainWindow::MainWindow()
   bold.setBold(true);
   lbDiskName_->setFont(bold);
   pages_->setObjectName(QStringLiteral("pages"));
+  pages_->setDocumentMode(true);  // no frame: the room goes to the pages
   pages_->addTab(BuildDetailsPage(), QStringLiteral("Device &details"));
-  pages_->addTab(Scrollable(BuildFormatPage()), QStringLiteral("&LOW-LEVEL FORMAT"));
+  pages_->addTab(BuildFormatPage(), QStringLiteral("&LOW-LEVEL FORMAT"));
   pages_->addTab(BuildSmartPage(), QStringLiteral("&S.M.A.R.T."));
   DescribeControls();
 
@@ -135,8 +134,9 @@ QWidget* MainWindow::BuildHeader() {
   PaintAsBase(header);
   auto* row = new QHBoxLayout(header);
   row->setContentsMargins(kMargin, 0, kMargin, 0);
-  row->addWidget(lbDiskName_);
-  row->addStretch(1);
+  // A long title is cut at the button rather than running under it.
+  lbDiskName_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  row->addWidget(lbDiskName_, 1);
   // In the header, beside the drive it replaces, and so on every page.
   btChooseAnother_->setObjectName(QStringLiteral("btChooseAnother"));
   btChooseAnother_->setAutoDefault(false);
@@ -153,6 +153,8 @@ QWidget* MainWindow::BuildDetailsPage() {
   return page;
 }
 
+// Laid out tight enough to fit a 1366x768 screen at a scale of 2 without a
+// scroll bar: the format log gives up height first.
 QWidget* MainWindow::BuildFormatPage() {
   auto* page = new QWidget(this);
   auto* group = new QGroupBox(QStringLiteral("Current task progress"), page);
@@ -160,36 +162,81 @@ QWidget* MainWindow::BuildFormatPage() {
   auto* figures = new QHBoxLayout;
   figures->addWidget(lbCurrentPercent_);
   figures->addStretch(1);
+  figures->addWidget(lbCurrentPosition_);
+  figures->addStretch(1);
   figures->addWidget(lbSpeed_);
   auto* groupLayout = new QVBoxLayout(group);
+  groupLayout->setContentsMargins(8, 0, 8, 2);
+  groupLayout->setSpacing(0);
   groupLayout->addWidget(pbCurrentTask_);
   groupLayout->addLayout(figures);
-  groupLayout->addWidget(lbCurrentPosition_);
   lbRunFigures_->setObjectName(QStringLiteral("lbRunFigures"));
   groupLayout->addWidget(lbRunFigures_);
 
-  btRunBenchmarks_->setDefault(true);
-  btRunBenchmarks_->setMinimumWidth(160);
-  btStop_->setEnabled(false);
-  btSaveReport_->setEnabled(false);
-  // The choices stacked on the left, the buttons in two rows on the right:
-  // in one row beside the choices they would not fit the window's width.
-  auto* controls = new QGridLayout;
-  controls->addWidget(cbQuickWipe_, 0, 0);
-  controls->addWidget(cbVerify_, 1, 0);
-  controls->setColumnStretch(1, 1);
-  controls->addWidget(btSaveReport_, 0, 2, 1, 2, Qt::AlignRight);
-  controls->addWidget(btRunBenchmarks_, 1, 2);
-  controls->addWidget(btStop_, 1, 3);
-
   auto* layout = new QVBoxLayout(page);
+  layout->setContentsMargins(2, 2, 2, 2);
+  layout->setSpacing(2);
+  logBenchMark_->setMinimumHeight(26);
   layout->addWidget(logBenchMark_, 1);
   layout->addWidget(group);
-  layout->addLayout(controls);
+  layout->addLayout(BuildChoices());
+  return page;
+}
+
+// The choices on the left, the buttons on the right, the record's fields
+// in a row below, and under them the tick box of the system disk and the
+// note that says what the choices will do.
+QLayout* MainWindow::BuildChoices() {
   cbQuickWipe_->setObjectName(QStringLiteral("cbQuickWipe"));
   cbVerify_->setObjectName(QStringLiteral("cbVerify"));
-  cbVerify_->setChecked(true);
-  return page;
+  cbVerify_->addItem(QStringLiteral("a sample (NIST SP 800-88)"), static_cast<int>(VerifyMethod::Sample));
+  cbVerify_->addItem(QStringLiteral("every byte"), static_cast<int>(VerifyMethod::Full));
+  cbVerify_->addItem(QStringLiteral("off"), static_cast<int>(VerifyMethod::Off));
+  cbMethod_->setObjectName(QStringLiteral("cbMethod"));
+  cbMethod_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  cbMethod_->setMinimumContentsLength(12);
+  cbSystemDisk_->setObjectName(QStringLiteral("cbSystemDisk"));
+  cbSystemDisk_->setVisible(false);
+  lbChoiceNote_->setObjectName(QStringLiteral("lbChoiceNote"));
+  lbChoiceNote_->setWordWrap(true);
+  btRunBenchmarks_->setDefault(true);
+  btStop_->setEnabled(false);
+  btSaveReport_->setEnabled(false);
+  for (QPushButton* button : {btSaveReport_, btRunBenchmarks_, btStop_}) button->setMinimumSize(160, 0);
+
+  const auto labelFor = [this](const QString& caption, QWidget* buddy) {
+    auto* label = new QLabel(caption, this);
+    label->setBuddy(buddy);
+    return label;
+  };
+  // Left the choices, right the buttons, one row each.
+  auto* choices = new QGridLayout;
+  choices->setVerticalSpacing(2);
+  choices->addWidget(cbQuickWipe_, 0, 0, 1, 4);
+  choices->addWidget(labelFor(QStringLiteral("&Verify:"), cbVerify_), 1, 0);
+  choices->addWidget(cbVerify_, 1, 1);
+  choices->addWidget(labelFor(QStringLiteral("&Method:"), cbMethod_), 1, 2);
+  choices->addWidget(cbMethod_, 1, 3);
+  choices->setColumnStretch(3, 1);
+  auto* fields = new QHBoxLayout;
+  for (const auto& [caption, edit, name] : {std::tuple{"O&perator:", edOperator_, "edOperator"},
+                                            std::tuple{"&Organisation:", edOrganisation_, "edOrganisation"},
+                                            std::tuple{"Asset ta&g:", edAssetTag_, "edAssetTag"}}) {
+    edit->setObjectName(QLatin1String(name));
+    edit->setMinimumWidth(40);
+    fields->addWidget(labelFor(QString::fromUtf8(caption), edit));
+    fields->addWidget(edit, 1);
+  }
+  choices->addLayout(fields, 2, 0, 1, 4);
+  choices->addWidget(btSaveReport_, 0, 4);
+  choices->addWidget(btRunBenchmarks_, 1, 4);
+  choices->addWidget(btStop_, 2, 4);
+  auto* column = new QVBoxLayout;
+  column->setSpacing(2);
+  column->addLayout(choices);
+  column->addWidget(cbSystemDisk_);
+  column->addWidget(lbChoiceNote_);
+  return column;
 }
 
 QWidget* MainWindow::BuildSmartPage() {
@@ -235,7 +282,13 @@ void MainWindow::DescribeControls() {
   describe(lbSpeed_, "Speed", "");
   describe(lbRunFigures_, "Bytes done and time", "Bytes done of the total, time taken and time left");
   describe(cbQuickWipe_, "Quick wipe", "Zero only the first and last 10,240,000 bytes; the rest stays readable");
-  describe(cbVerify_, "Verify", "Read the drive back after writing and check it holds zeros");
+  describe(cbVerify_, "Verify", "How much of the drive is read back after writing to check it holds zeros");
+  describe(cbMethod_, "Erase method", "The zero overwrite, or one of the drive's own erases");
+  describe(edOperator_, "Operator", "Who runs the erase, for its record");
+  describe(edOrganisation_, "Organisation", "For whom the erase is done, for its record");
+  describe(edAssetTag_, "Asset tag", "The organisation's tag of the drive, for its record");
+  describe(cbSystemDisk_, "Erase the running system's disk", "Tick to allow erasing the disk the system runs from");
+  describe(lbChoiceNote_, "What the choices do", "");
   describe(btRunBenchmarks_, "Format this device", "Erase the drive by writing zeros over it; asks first");
   describe(btStop_, "Stop", "Stop the erase after the block in progress");
   describe(btSaveReport_, "Save erase report", "Save the last run's record and its PDF certificate");
@@ -252,6 +305,8 @@ void MainWindow::Attach(TFmMain& logic) {
 void MainWindow::ConnectEvents() {
   connect(btRunBenchmarks_, &QPushButton::clicked, this, [this] { logic_->btRunBenchmarksClick(); });
   connect(btStop_, &QPushButton::clicked, this, [this] { logic_->btStopClick(); });
+  connect(cbQuickWipe_, &QCheckBox::clicked, this, [this] { logic_->cbQuickWipeClick(); });
+  connect(cbMethod_, &QComboBox::activated, this, [this] { logic_->cbMethodChange(); });
   connect(btSaveReport_, &QPushButton::clicked, this, [this] { logic_->btSaveReportClick(); });
   connect(btChooseAnother_, &QPushButton::clicked, this, [this] {
     logic_->btChooseAnotherClick();
@@ -343,14 +398,74 @@ QWidget* MainWindow::Control(FormatControl control) {
 
 void MainWindow::SetControlEnabled(FormatControl control, bool enabled) { Control(control)->setEnabled(enabled); }
 
-void MainWindow::SetChecks(bool quickWipe, bool verify) {
+void MainWindow::SetChecks(bool quickWipe, VerifyMethod verify) {
   cbQuickWipe_->setChecked(quickWipe);
-  cbVerify_->setChecked(verify);
+  SetVerifyChoice(verify);
 }
 
 bool MainWindow::QuickWipeChecked() { return cbQuickWipe_->isChecked(); }
 
-bool MainWindow::VerifyChecked() { return cbVerify_->isChecked(); }
+VerifyMethod MainWindow::VerifyChoice() { return static_cast<VerifyMethod>(cbVerify_->currentData().toInt()); }
+
+void MainWindow::SetVerifyChoice(VerifyMethod method) {
+  cbVerify_->setCurrentIndex(cbVerify_->findData(static_cast<int>(method)));
+}
+
+EraseMethod MainWindow::MethodChoice() {
+  const QVariant chosen = cbMethod_->currentData();
+  return chosen.isValid() ? static_cast<EraseMethod>(chosen.toInt()) : EraseMethod::Zeros;
+}
+
+// A method the drive does not offer stays in the list, greyed out, with
+// its reason in the entry and in its tool tip.
+void MainWindow::ShowMethods(const std::vector<MethodLine>& lines, EraseMethod chosen) {
+  cbMethod_->clear();
+  auto* model = qobject_cast<QStandardItemModel*>(cbMethod_->model());
+  for (const MethodLine& line : lines) {
+    cbMethod_->addItem(ToQt(line.text), static_cast<int>(line.method));
+    const int row = cbMethod_->count() - 1;
+    cbMethod_->setItemData(row, ToQt(line.available ? line.text : line.reason), Qt::ToolTipRole);
+    if (!line.available && model != nullptr) model->item(row)->setEnabled(false);
+  }
+  cbMethod_->setCurrentIndex(std::max(0, cbMethod_->findData(static_cast<int>(chosen))));
+  cbMethod_->setToolTip(cbMethod_->currentText());
+}
+
+void MainWindow::SetOverwriteChoicesEnabled(bool enabled) {
+  cbQuickWipe_->setEnabled(enabled);
+  cbVerify_->setEnabled(enabled);
+}
+
+void MainWindow::SetRunChoicesEnabled(bool enabled) {
+  for (QWidget* control : std::initializer_list<QWidget*>{cbMethod_, edOperator_, edOrganisation_, edAssetTag_,
+                                                          cbSystemDisk_})
+    control->setEnabled(enabled);
+}
+
+void MainWindow::ShowChoiceNote(const std::u16string& note) {
+  lbChoiceNote_->setText(ToQt(note));
+  lbChoiceNote_->setVisible(!note.empty());
+  cbMethod_->setToolTip(cbMethod_->currentText());
+}
+
+RecordFields MainWindow::RecordFieldsTyped() {
+  return {FromQt(edOperator_->text()), FromQt(edOrganisation_->text()), FromQt(edAssetTag_->text())};
+}
+
+void MainWindow::ShowRecordFields(const RecordFields& fields) {
+  edOperator_->setText(ToQt(fields.operatorName));
+  edOrganisation_->setText(ToQt(fields.organisation));
+  edAssetTag_->setText(ToQt(fields.assetTag));
+}
+
+void MainWindow::ShowSystemDiskTick(const std::u16string& text) {
+  cbSystemDisk_->setText(ToQt(text));
+  cbSystemDisk_->setToolTip(ToQt(text));
+  if (text.empty()) cbSystemDisk_->setChecked(false);
+  cbSystemDisk_->setVisible(!text.empty());
+}
+
+bool MainWindow::SystemDiskTicked() { return !cbSystemDisk_->text().isEmpty() && cbSystemDisk_->isChecked(); }
 
 void MainWindow::FocusStop() { btStop_->setFocus(); }
 

@@ -6,7 +6,9 @@
 #pragma once
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
@@ -42,7 +44,17 @@ class MainWindow : public QWidget, public MainView, public FormatPageWidgets {
   void SetCopyright(const std::u16string& text) override;
   void SetCopyrightColour(Rgb colour) override;
   bool QuickWipeChecked() override;
-  bool VerifyChecked() override;
+  VerifyMethod VerifyChoice() override;
+  void SetVerifyChoice(VerifyMethod method) override;
+  EraseMethod MethodChoice() override;
+  void ShowMethods(const std::vector<MethodLine>& lines, EraseMethod chosen) override;
+  void SetOverwriteChoicesEnabled(bool enabled) override;
+  void SetRunChoicesEnabled(bool enabled) override;
+  void ShowChoiceNote(const std::u16string& note) override;
+  RecordFields RecordFieldsTyped() override;
+  void ShowRecordFields(const RecordFields& fields) override;
+  void ShowSystemDiskTick(const std::u16string& text) override;
+  bool SystemDiskTicked() override;
   void SetSaveReportEnabled(bool enabled) override;
   void SetChooseAnotherEnabled(bool enabled) override;
   void ClearDrivePages() override;
@@ -59,7 +71,7 @@ class MainWindow : public QWidget, public MainView, public FormatPageWidgets {
   void AskForAttention() override;
   void SetControlEnabled(FormatControl control, bool enabled) override;
   void FocusStop() override;
-  void SetChecks(bool quickWipe, bool verify) override;
+  void SetChecks(bool quickWipe, VerifyMethod verify) override;
   char16_t DecimalSeparator() override;
   void ProcessPendingMessages() override;
   void CloseWindow() override;
@@ -73,6 +85,7 @@ class MainWindow : public QWidget, public MainView, public FormatPageWidgets {
   QWidget* BuildHeader();
   QWidget* BuildDetailsPage();
   QWidget* BuildFormatPage();
+  QLayout* BuildChoices();
   QWidget* BuildSmartPage();
   QWidget* BuildBottomStrip();
   QLabel* ProgressLabel(FormatLabel label);
@@ -95,7 +108,15 @@ class MainWindow : public QWidget, public MainView, public FormatPageWidgets {
   // terms a person can plan by.
   QLabel* lbRunFigures_;
   QCheckBox* cbQuickWipe_;
-  QCheckBox* cbVerify_;
+  QComboBox* cbVerify_;   // full, sample or off
+  QComboBox* cbMethod_;   // the drive's erase methods
+  QLineEdit* edOperator_;
+  QLineEdit* edOrganisation_;
+  QLineEdit* edAssetTag_;
+  // Shown only for the disk of the running system.
+  QCheckBox* cbSystemDisk_;
+  // What the choices will do to the drive.
+  QLabel* lbChoiceNote_;
   QPushButton* btRunBenchmarks_;
   QPushButton* btStop_;
   QPushButton* btSaveReport_;

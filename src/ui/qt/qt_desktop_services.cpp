@@ -4,6 +4,7 @@
 #include <QDesktopServices>
 #include <QFontDatabase>
 #include <QProcess>
+#include <QSettings>
 #include <QStandardPaths>
 #include <QUrl>
 
@@ -24,6 +25,23 @@ std::u16string QtShell::StartDiskManagement() {
   return u"No disk management program is installed: neither GNOME Disks (gnome-disks) nor KDE Partition "
          u"Manager (partitionmanager) was found. Install one of them, for example with "
          u"\"sudo apt install gnome-disk-utility\", to see and change the drives' partitions.";
+}
+
+std::u16string QtShell::DocumentsFolder() {
+  return FromQt(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+}
+
+namespace {
+QSettings UserSettings() { return QSettings(QStringLiteral("Orvella"), QStringLiteral("Orvella")); }
+QString SettingKey(const std::u16string& name) { return QStringLiteral("record/") + ToQt(name); }
+}  // namespace
+
+std::u16string QtShell::Setting(const std::u16string& name) {
+  return FromQt(UserSettings().value(SettingKey(name)).toString());
+}
+
+void QtShell::KeepSetting(const std::u16string& name, const std::u16string& value) {
+  UserSettings().setValue(SettingKey(name), ToQt(value));
 }
 
 std::u16string QtShell::StartWithAdministratorRights(const std::vector<std::u16string>& arguments) {

@@ -14,6 +14,10 @@ class QtShell final : public Shell {
   void OpenWebAddress(const std::u16string& address) override;
   std::u16string StartDiskManagement() override;
   std::u16string StartWithAdministratorRights(const std::vector<std::u16string>& arguments) override;
+  std::u16string DocumentsFolder() override;
+  // Kept in the user's Orvella settings file (QSettings).
+  std::u16string Setting(const std::u16string& name) override;
+  void KeepSetting(const std::u16string& name, const std::u16string& value) override;
 };
 
 // The icon-title font is the desktop's general font.

@@ -3,7 +3,9 @@
 #include "core/text.h"
 #include "ui/win32/gui.h"
 
+#include <knownfolders.h>
 #include <shellapi.h>
+#include <shlobj.h>
 
 namespace orvella::win32ui {
 namespace {
@@ -57,6 +59,31 @@ std::u16string Win32Shell::StartDiskManagement() {
   return u"The Disk Management console (diskmgmt.msc) could not be opened (error " + IntToStr(result) +
          u"). It is part of Windows; on editions without it, the drives' partitions can be seen with "
          u"\"diskpart\" in a command prompt.";
+}
+
+std::u16string Win32Shell::DocumentsFolder() {
+  PWSTR path = nullptr;
+  std::u16string folder;
+  if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_Documents, 0, nullptr, &path))) folder = FromWide(path);
+  CoTaskMemFree(path);
+  return folder;
+}
+
+namespace {
+constexpr wchar_t kSettingsKey[] = L"Software\\Orvella";
+}  // namespace
+
+std::u16string Win32Shell::Setting(const std::u16string& name) {
+  wchar_t value[1024] = {};
+  DWORD size = sizeof value;
+  if (RegGetValueW(HKEY_CURRENT_USER, kSettingsKey, Wide(name), RRF_RT_REG_SZ, nullptr, value, &size) != ERROR_SUCCESS)
+    return {};
+  return FromWide(value);
+}
+
+void Win32Shell::KeepSetting(const std::u16string& name, const std::u16string& value) {
+  const auto bytes = static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t));
+  RegSetKeyValueW(HKEY_CURRENT_USER, kSettingsKey, Wide(name), REG_SZ, Wide(value), bytes);
 }
 
 std::u16string Win32Shell::StartWithAdministratorRights(const std::vector<std::u16string>& arguments) {

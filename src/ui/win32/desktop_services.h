@@ -41,6 +41,10 @@ class Win32Shell final : public Shell {
   void OpenWebAddress(const std::u16string& address) override;
   std::u16string StartDiskManagement() override;
   std::u16string StartWithAdministratorRights(const std::vector<std::u16string>& arguments) override;
+  std::u16string DocumentsFolder() override;
+  // Kept under HKEY_CURRENT_USER\Software\Orvella.
+  std::u16string Setting(const std::u16string& name) override;
+  void KeepSetting(const std::u16string& name, const std::u16string& value) override;
 };
 
 // The user's short date, long time and decimal separator.

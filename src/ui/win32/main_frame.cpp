@@ -5,6 +5,9 @@
 
 #include <commdlg.h>
 
+#include <tuple>
+#include <utility>
+
 namespace orvella::win32ui {
 namespace {
 
@@ -17,6 +20,11 @@ constexpr int kBottomStripHeight = 21;
 constexpr int kMargin = 10;
 constexpr int kChooseAnotherWidth = 150;
 constexpr int kPageFormat = 1;
+constexpr int kRowHeight = 22;
+
+// The read-back choices, in the order of their entries.
+constexpr std::array<std::pair<VerifyMethod, const char16_t*>, 3> kVerifyEntries{
+    {{VerifyMethod::Sample, u"a sample (NIST SP 800-88)"}, {VerifyMethod::Full, u"every byte"}, {VerifyMethod::Off, u"off"}}};
 
 enum ControlId {
   kDiskName = 100,
@@ -32,6 +40,13 @@ enum ControlId {
   kRunFigures,
   kQuickWipe,
   kVerify,
+  kMethod,
+  kOperator,
+  kOrganisation,
+  kAssetTag,
+  kSystemDisk,
+  kChoiceNote,
+  kChoiceLabel,
   kSaveReport,
   kRunBenchmarks,
   kStop,
@@ -121,17 +136,44 @@ void MainFrame::CreateFormatPage() {
   lbRunFigures_ = AddControl(L"STATIC", u"", SS_LEFT | SS_NOPREFIX, kRunFigures);
   cbQuickWipe_ = AddControl(L"BUTTON", u"Perform &quick wipe (just remove partitions and MBR)",
                             WS_TABSTOP | BS_AUTOCHECKBOX, kQuickWipe);
-  cbVerify_ = AddControl(L"BUTTON", u"&Verify (read the drive back after writing)", WS_TABSTOP | BS_AUTOCHECKBOX,
-                         kVerify);
-  SendMessageW(cbVerify_, BM_SETCHECK, BST_CHECKED, 0);
+  CreateChoices();
   btSaveReport_ = AddControl(L"BUTTON", u"Save &erase report\u2026", WS_TABSTOP | BS_PUSHBUTTON, kSaveReport);
   EnableWindow(btSaveReport_, FALSE);
   btRunBenchmarks_ = AddControl(L"BUTTON", u"&FORMAT THIS DEVICE", WS_TABSTOP | BS_DEFPUSHBUTTON, kRunBenchmarks);
   btStop_ = AddControl(L"BUTTON", u"S&top", WS_TABSTOP | BS_PUSHBUTTON, kStop);
   EnableWindow(btStop_, FALSE);
-  pageControls_[kPageFormat] = {logBenchMark_,      group_,       pbCurrentTask_, lbCurrentPercent_,
-                                lbSpeed_,           lbCurrentPosition_, lbRunFigures_, cbQuickWipe_,
-                                cbVerify_,          btSaveReport_, btRunBenchmarks_, btStop_};
+  pageControls_[kPageFormat] = {logBenchMark_,  group_,        pbCurrentTask_, lbCurrentPercent_, lbSpeed_,
+                                lbCurrentPosition_, lbRunFigures_, cbQuickWipe_, cbVerify_,   cbMethod_,
+                                edOperator_,    edOrganisation_, edAssetTag_, lbChoiceNote_,   btSaveReport_,
+                                btRunBenchmarks_, btStop_};
+  pageControls_[kPageFormat].insert(pageControls_[kPageFormat].end(), choiceLabels_.begin(), choiceLabels_.end());
+}
+
+// The read-back and method lists, the record's fields with their captions,
+// the system disk's tick box (hidden until a drive needs it) and the note.
+void MainFrame::CreateChoices() {
+  const std::array<const char16_t*, 5> captions{u"&Verify:", u"&Method:", u"O&perator:", u"&Organisation:",
+                                                u"Asset ta&g:"};
+  const auto label = [this](const char16_t* caption) {
+    return AddControl(L"STATIC", caption, SS_RIGHT | SS_CENTERIMAGE, kChoiceLabel);
+  };
+  // Each caption is created just before its control, so that its mnemonic
+  // moves the focus there.
+  choiceLabels_[0] = label(captions[0]);
+  cbVerify_ = AddControl(L"COMBOBOX", u"", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, kVerify);
+  for (const auto& [method, text] : kVerifyEntries)
+    SendMessageW(cbVerify_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(text)));
+  SendMessageW(cbVerify_, CB_SETCURSEL, 0, 0);
+  choiceLabels_[1] = label(captions[1]);
+  cbMethod_ = AddControl(L"COMBOBOX", u"", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, kMethod);
+  choiceLabels_[2] = label(captions[2]);
+  edOperator_ = AddControl(L"EDIT", u"", WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL, kOperator);
+  choiceLabels_[3] = label(captions[3]);
+  edOrganisation_ = AddControl(L"EDIT", u"", WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL, kOrganisation);
+  choiceLabels_[4] = label(captions[4]);
+  edAssetTag_ = AddControl(L"EDIT", u"", WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL, kAssetTag);
+  cbSystemDisk_ = AddControl(L"BUTTON", u"", WS_TABSTOP | BS_AUTOCHECKBOX | BS_MULTILINE, kSystemDisk);
+  lbChoiceNote_ = AddControl(L"STATIC", u"", SS_LEFT | SS_NOPREFIX, kChoiceNote);
 }
 
 void MainFrame::CreateBottom() {
@@ -186,30 +228,57 @@ void MainFrame::Layout(int width, int height) {
   InvalidateRect(Handle(), nullptr, TRUE);
 }
 
-// From the bottom up: the choices stacked beside the buttons, the progress
-// group, and the format log filling the rest.
+// From the bottom up: the choices with the buttons, the progress group,
+// and the format log filling the rest.
 void MainFrame::LayoutFormatPage(int left, int top, int right, int bottom) {
-  const int buttonTop = bottom - Px(kButtonHeight);
-  const int runWidth = Px(160);
-  MoveWindow(btStop_, right - Px(kButtonWidth), buttonTop, Px(kButtonWidth), Px(kButtonHeight), TRUE);
-  const int runLeft = right - Px(kButtonWidth) - Px(6) - runWidth;
-  MoveWindow(btRunBenchmarks_, runLeft, buttonTop, runWidth, Px(kButtonHeight), TRUE);
-  const int saveLeft = runLeft - Px(6) - Px(kButtonWidth);
-  MoveWindow(btSaveReport_, saveLeft, buttonTop, Px(kButtonWidth), Px(kButtonHeight), TRUE);
-  const int choicesTop = bottom - Px(44);
-  MoveWindow(cbQuickWipe_, left, choicesTop, saveLeft - left - Px(6), Px(20), TRUE);
-  MoveWindow(cbVerify_, left, choicesTop + Px(22), saveLeft - left - Px(6), Px(20), TRUE);
-
-  const int groupTop = choicesTop - Px(8) - Px(134);
+  const int choicesTop = bottom - Px(120);
+  const int groupHeight = Px(104);
+  const int groupTop = choicesTop - Px(6) - groupHeight;
   const int inner = left + Px(10);
   const int innerWidth = right - left - Px(20);
-  MoveWindow(group_, left, groupTop, right - left, Px(134), TRUE);
+  MoveWindow(group_, left, groupTop, right - left, groupHeight, TRUE);
   MoveWindow(pbCurrentTask_, inner, groupTop + Px(20), innerWidth, Px(22), TRUE);
-  MoveWindow(lbCurrentPercent_, inner, groupTop + Px(46), innerWidth / 2, Px(30), TRUE);
-  MoveWindow(lbSpeed_, inner + innerWidth / 2, groupTop + Px(46), innerWidth - innerWidth / 2, Px(30), TRUE);
-  MoveWindow(lbCurrentPosition_, inner, groupTop + Px(76), innerWidth, Px(30), TRUE);
-  MoveWindow(lbRunFigures_, inner, groupTop + Px(108), innerWidth, Px(18), TRUE);
+  const int third = innerWidth / 3;
+  MoveWindow(lbCurrentPercent_, inner, groupTop + Px(46), third, Px(30), TRUE);
+  MoveWindow(lbCurrentPosition_, inner + third, groupTop + Px(46), third, Px(30), TRUE);
+  MoveWindow(lbSpeed_, inner + 2 * third, groupTop + Px(46), innerWidth - 2 * third, Px(30), TRUE);
+  MoveWindow(lbRunFigures_, inner, groupTop + Px(78), innerWidth, Px(18), TRUE);
   MoveWindow(logBenchMark_, left, top, right - left, groupTop - Px(6) - top, TRUE);
+  LayoutChoices(left, choicesTop, right, bottom);
+}
+
+// Row 1: quick wipe, and Save erase report on the right; row 2: the
+// read-back and the method, FORMAT THIS DEVICE and Stop; row 3: the
+// record's fields; then the note, or the system disk's tick box and the
+// note side by side when the drive holds the running system.
+void MainFrame::LayoutChoices(int left, int top, int right, int bottom) {
+  const int runWidth = Px(160);
+  const int buttonsLeft = right - Px(kButtonWidth) - Px(6) - runWidth;
+  MoveWindow(btSaveReport_, right - Px(kButtonWidth), top, Px(kButtonWidth), Px(kButtonHeight), TRUE);
+  MoveWindow(cbQuickWipe_, left, top + Px(2), right - Px(kButtonWidth) - Px(6) - left, Px(20), TRUE);
+  const int row2 = top + Px(kButtonHeight) + Px(4);
+  MoveWindow(btRunBenchmarks_, buttonsLeft, row2, runWidth, Px(kButtonHeight), TRUE);
+  MoveWindow(btStop_, right - Px(kButtonWidth), row2, Px(kButtonWidth), Px(kButtonHeight), TRUE);
+  const int comboTop = row2 + Px(2);
+  MoveWindow(choiceLabels_[0], left, comboTop, Px(44), Px(kRowHeight), TRUE);
+  MoveWindow(cbVerify_, left + Px(48), comboTop, Px(170), Px(120), TRUE);
+  MoveWindow(choiceLabels_[1], left + Px(222), comboTop, Px(52), Px(kRowHeight), TRUE);
+  MoveWindow(cbMethod_, left + Px(278), comboTop, buttonsLeft - Px(8) - left - Px(278), Px(200), TRUE);
+  const int row3 = row2 + Px(kButtonHeight) + Px(4);
+  const int fieldWidth = (right - left - Px(60) - Px(86) - Px(66) - Px(24)) / 3;
+  int x = left;
+  for (const auto& [label, edit, labelWidth] : {std::tuple{choiceLabels_[2], edOperator_, 60},
+                                                std::tuple{choiceLabels_[3], edOrganisation_, 86},
+                                                std::tuple{choiceLabels_[4], edAssetTag_, 66}}) {
+    MoveWindow(label, x, row3, Px(labelWidth) - Px(4), Px(kRowHeight), TRUE);
+    MoveWindow(edit, x + Px(labelWidth), row3, fieldWidth, Px(kRowHeight), TRUE);
+    x += Px(labelWidth) + fieldWidth + Px(8);
+  }
+  const int row4 = row3 + Px(kRowHeight) + Px(4);
+  const bool tick = !WindowText(cbSystemDisk_).empty();
+  const int noteLeft = tick ? left + (right - left) / 2 : left;
+  MoveWindow(cbSystemDisk_, left, row4, noteLeft - left - Px(6), bottom - row4, TRUE);
+  MoveWindow(lbChoiceNote_, noteLeft, row4, right - noteLeft, bottom - row4, TRUE);
 }
 
 void MainFrame::LayoutSmartPage(int left, int top, int right, int bottom) {
@@ -225,6 +294,8 @@ void MainFrame::ShowPage(int page) {
   for (std::size_t i = 0; i < pageControls_.size(); ++i) {
     for (HWND control : pageControls_[i]) ShowWindow(control, static_cast<int>(i) == page ? SW_SHOW : SW_HIDE);
   }
+  const bool tick = page == kPageFormat && !WindowText(cbSystemDisk_).empty();
+  ShowWindow(cbSystemDisk_, tick ? SW_SHOW : SW_HIDE);
 }
 
 // Enter presses FORMAT THIS DEVICE while its page is showing.
@@ -294,8 +365,14 @@ bool MainFrame::OnMessage(unsigned message, std::uintptr_t wParam, std::intptr_t
 }
 
 bool MainFrame::OnCommand(int id, int code) {
-  if (code != BN_CLICKED || logic_ == nullptr) return false;
+  if (logic_ == nullptr) return false;
+  if (id == kMethod && code == CBN_SELCHANGE) {
+    logic_->cbMethodChange();
+    return true;
+  }
+  if (code != BN_CLICKED) return false;
   switch (id) {
+    case kQuickWipe: logic_->cbQuickWipeClick(); return true;
     case kRunBenchmarks: logic_->btRunBenchmarksClick(); return true;
     case kStop: logic_->btStopClick(); return true;
     case kSaveReport: logic_->btSaveReportClick(); return true;
@@ -347,9 +424,69 @@ void MainFrame::ClearDrivePages() {
   formatPage_.Clear();
 }
 
-void MainFrame::SetChecks(bool quickWipe, bool verify) {
+void MainFrame::SetChecks(bool quickWipe, VerifyMethod verify) {
   SendMessageW(cbQuickWipe_, BM_SETCHECK, quickWipe ? BST_CHECKED : BST_UNCHECKED, 0);
-  SendMessageW(cbVerify_, BM_SETCHECK, verify ? BST_CHECKED : BST_UNCHECKED, 0);
+  SetVerifyChoice(verify);
+}
+
+VerifyMethod MainFrame::VerifyChoice() {
+  const auto entry = static_cast<std::size_t>(SendMessageW(cbVerify_, CB_GETCURSEL, 0, 0));
+  return entry < kVerifyEntries.size() ? kVerifyEntries[entry].first : DefaultVerifyMethod(QuickWipeChecked());
+}
+
+void MainFrame::SetVerifyChoice(VerifyMethod method) {
+  for (std::size_t i = 0; i < kVerifyEntries.size(); ++i)
+    if (kVerifyEntries[i].first == method) SendMessageW(cbVerify_, CB_SETCURSEL, i, 0);
+}
+
+EraseMethod MainFrame::MethodChoice() {
+  const auto entry = static_cast<std::size_t>(SendMessageW(cbMethod_, CB_GETCURSEL, 0, 0));
+  return entry < methods_.size() ? methods_[entry] : EraseMethod::Zeros;
+}
+
+// A list box entry cannot be greyed out: a method the drive does not offer
+// carries its reason in its entry, and choosing it is taken back.
+void MainFrame::ShowMethods(const std::vector<MethodLine>& lines, EraseMethod chosen) {
+  SendMessageW(cbMethod_, CB_RESETCONTENT, 0, 0);
+  methods_.clear();
+  for (const MethodLine& line : lines) {
+    SendMessageW(cbMethod_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(line.text)));
+    methods_.push_back(line.method);
+    if (line.method == chosen) SendMessageW(cbMethod_, CB_SETCURSEL, methods_.size() - 1, 0);
+  }
+}
+
+void MainFrame::SetOverwriteChoicesEnabled(bool enabled) {
+  EnableWindow(cbQuickWipe_, enabled ? TRUE : FALSE);
+  EnableWindow(cbVerify_, enabled ? TRUE : FALSE);
+}
+
+void MainFrame::SetRunChoicesEnabled(bool enabled) {
+  for (HWND control : {cbMethod_, edOperator_, edOrganisation_, edAssetTag_, cbSystemDisk_})
+    EnableWindow(control, enabled ? TRUE : FALSE);
+}
+
+void MainFrame::ShowChoiceNote(const std::u16string& note) { SetWindowTextW(lbChoiceNote_, Wide(note)); }
+
+RecordFields MainFrame::RecordFieldsTyped() {
+  return {WindowText(edOperator_), WindowText(edOrganisation_), WindowText(edAssetTag_)};
+}
+
+void MainFrame::ShowRecordFields(const RecordFields& fields) {
+  SetWindowTextW(edOperator_, Wide(fields.operatorName));
+  SetWindowTextW(edOrganisation_, Wide(fields.organisation));
+  SetWindowTextW(edAssetTag_, Wide(fields.assetTag));
+}
+
+void MainFrame::ShowSystemDiskTick(const std::u16string& text) {
+  SetWindowTextW(cbSystemDisk_, Wide(text));
+  if (text.empty()) SendMessageW(cbSystemDisk_, BM_SETCHECK, BST_UNCHECKED, 0);
+  ShowPage(CurrentPage());
+  LayoutNow();
+}
+
+bool MainFrame::SystemDiskTicked() {
+  return !WindowText(cbSystemDisk_).empty() && SendMessageW(cbSystemDisk_, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
 std::u16string MainFrame::AskReportPath(const std::u16string& suggestedName) {
@@ -418,8 +555,6 @@ void MainFrame::SetControlEnabled(FormatControl control, bool enabled) {
 
 bool MainFrame::QuickWipeChecked() { return SendMessageW(cbQuickWipe_, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
-bool MainFrame::VerifyChecked() { return SendMessageW(cbVerify_, BM_GETCHECK, 0, 0) == BST_CHECKED; }
-
 void MainFrame::FocusStop() { FocusControl(btStop_); }
 
 // The write loop keeps the thread: paint, the Stop button and a close
@@ -451,6 +586,12 @@ WindowHandle MainFrame::ControlHandle(Control control) const {
     case Control::DiskName: return lbDiskName_;
     case Control::RunFigures: return lbRunFigures_;
     case Control::ChooseAnother: return btChooseAnother_;
+    case Control::Method: return cbMethod_;
+    case Control::Operator: return edOperator_;
+    case Control::Organisation: return edOrganisation_;
+    case Control::AssetTag: return edAssetTag_;
+    case Control::SystemDisk: return cbSystemDisk_;
+    case Control::ChoiceNote: return lbChoiceNote_;
   }
   return nullptr;
 }

@@ -43,7 +43,17 @@ class MainFrame final : public TopWindow, public MainView, public FormatPageWidg
   void SetCopyright(const std::u16string& text) override;
   void SetCopyrightColour(Rgb colour) override { lbCopyright_.SetColour(colour); }
   bool QuickWipeChecked() override;
-  bool VerifyChecked() override;
+  VerifyMethod VerifyChoice() override;
+  void SetVerifyChoice(VerifyMethod method) override;
+  EraseMethod MethodChoice() override;
+  void ShowMethods(const std::vector<MethodLine>& lines, EraseMethod chosen) override;
+  void SetOverwriteChoicesEnabled(bool enabled) override;
+  void SetRunChoicesEnabled(bool enabled) override;
+  void ShowChoiceNote(const std::u16string& note) override;
+  RecordFields RecordFieldsTyped() override;
+  void ShowRecordFields(const RecordFields& fields) override;
+  void ShowSystemDiskTick(const std::u16string& text) override;
+  bool SystemDiskTicked() override;
   void SetSaveReportEnabled(bool enabled) override;
   void SetChooseAnotherEnabled(bool enabled) override;
   void ClearDrivePages() override;
@@ -61,7 +71,7 @@ class MainFrame final : public TopWindow, public MainView, public FormatPageWidg
   void AskForAttention() override;
   void SetControlEnabled(FormatControl control, bool enabled) override;
   void FocusStop() override;
-  void SetChecks(bool quickWipe, bool verify) override;
+  void SetChecks(bool quickWipe, VerifyMethod verify) override;
   char16_t DecimalSeparator() override { return decimalSeparator_; }
   void ProcessPendingMessages() override;
   void CloseWindow() override;
@@ -69,7 +79,10 @@ class MainFrame final : public TopWindow, public MainView, public FormatPageWidg
   bool PreTranslate(tagMSG& message) override;
 
   // For tests and pictures.
-  enum class Control { RunBenchmarks, Stop, SaveReport, GetSmart, QuickWipe, Verify, DiskName, RunFigures, ChooseAnother };
+  enum class Control {
+    RunBenchmarks, Stop, SaveReport, GetSmart, QuickWipe, Verify, DiskName, RunFigures, ChooseAnother,
+    Method, Operator, Organisation, AssetTag, SystemDisk, ChoiceNote,
+  };
   WindowHandle ControlHandle(Control control) const;
   WindowHandle ProgressBar() const { return pbCurrentTask_; }
   ProgressState ShownProgressState() const { return progressState_; }
@@ -81,6 +94,8 @@ class MainFrame final : public TopWindow, public MainView, public FormatPageWidg
  private:
   void CreateHeaderAndPages();
   void CreateFormatPage();
+  void CreateChoices();
+  void LayoutChoices(int left, int top, int right, int bottom);
   void CreateBottom();
   void MakeFonts();
   void Layout(int width, int height) override;
@@ -118,7 +133,16 @@ class MainFrame final : public TopWindow, public MainView, public FormatPageWidg
   WindowHandle lbCurrentPosition_ = nullptr;
   WindowHandle lbRunFigures_ = nullptr;
   WindowHandle cbQuickWipe_ = nullptr;
-  WindowHandle cbVerify_ = nullptr;
+  WindowHandle cbVerify_ = nullptr;  // full, sample or off
+  WindowHandle cbMethod_ = nullptr;  // the drive's erase methods
+  std::vector<EraseMethod> methods_;  // the method of each entry of cbMethod_
+  WindowHandle edOperator_ = nullptr;
+  WindowHandle edOrganisation_ = nullptr;
+  WindowHandle edAssetTag_ = nullptr;
+  // The captions of the choices and of the record's fields.
+  std::array<WindowHandle, 5> choiceLabels_{};
+  WindowHandle cbSystemDisk_ = nullptr;  // shown only for the disk of the running system
+  WindowHandle lbChoiceNote_ = nullptr;  // what the choices will do to the drive
   WindowHandle btSaveReport_ = nullptr;
   WindowHandle btRunBenchmarks_ = nullptr;
   WindowHandle btStop_ = nullptr;
