@@ -60,11 +60,12 @@ std::u16string CapacityToStr(std::int64_t value, char16_t decimalSeparator) {
 std::u16string GetDeviceTitle(const DeviceCatalogue& devices, int index, char16_t decimalSeparator) {
   const TDeviceTable& entry = devices.at(static_cast<std::size_t>(index));
   const TIdentifyDeviceData& data = entry.IdentifyData;
+  // A drive may report a size no 64-bit count holds: the title says so
+  // rather than a wrapped number.
   const std::optional<std::int64_t> bytes = DriveBytes(data);
-  if (!bytes) throw std::overflow_error("device capacity does not fit in 64 bits");
+  const std::u16string capacity = bytes ? CapacityToStr(*bytes, decimalSeparator) : u"size beyond 64 bits";
   return u"[" + UIntToStr(entry.DeviceNumber) + u"]  " + DisplaySafe(Trim(data.Model)) + u"    " +
-         DisplaySafe(Trim(data.FW)) +
-         u"    [" + CapacityToStr(*bytes, decimalSeparator) + u"]    (" +
+         DisplaySafe(Trim(data.FW)) + u"    [" + capacity + u"]    (" +
          IntToStr(data.LBA) + u" " + IntToStr(data.SectorSize) + u"-byte sectors)";
 }
 

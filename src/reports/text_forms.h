@@ -26,8 +26,8 @@ std::u16string IntToGroupedStr(std::int64_t value);
 std::u16string CapacityToStr(std::int64_t value, char16_t decimalSeparator);
 
 // "[N]  Model    FW    [capacity]    (sectors size-byte sectors)" for entry
-// `index` (1 to 16) of the catalogue. Throws std::overflow_error when the
-// capacity does not fit in 64 bits.
+// `index` (1 to 16) of the catalogue; a capacity beyond 64 bits is named,
+// not computed.
 std::u16string GetDeviceTitle(const DeviceCatalogue& devices, int index, char16_t decimalSeparator);
 
 // Two hexadecimal digits, capital letters: 0Fh gives "0F".

@@ -81,8 +81,10 @@ TEST(GetDeviceTitle, TrimsModelAndFirmwareButKeepsTheRuns) {
             u"[1]  MODEL-A        [4096 KB]    (1000 4096-byte sectors)");
 }
 
-TEST(GetDeviceTitle, RejectsACapacityBeyond64Bits) {
-  EXPECT_THROW(GetDeviceTitle(OneDrive(u"M", u"F", INT64_MAX / 256, 512), 1, u'.'), std::overflow_error);
+// A hostile drive's size must not end the program that shows it.
+TEST(GetDeviceTitle, NamesACapacityBeyond64BitsAndRejectsASlotOutsideTheCatalogue) {
+  EXPECT_EQ(GetDeviceTitle(OneDrive(u"M", u"F", INT64_MAX / 256, 512), 1, u'.'),
+            u"[1]  M    F    [size beyond 64 bits]    (36028797018963967 512-byte sectors)");
   EXPECT_THROW(GetDeviceTitle(OneDrive(u"M", u"F", 1, 512), kCatalogueSlots + 1, u'.'), std::out_of_range);
 }
 

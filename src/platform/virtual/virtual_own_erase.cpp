@@ -28,6 +28,25 @@ constexpr std::uint8_t kReasonFrozen = 0x03;
 
 std::uint8_t FillByte(VirtualOwnErase::Fill fill) { return fill == VirtualOwnErase::Fill::Ones ? 0xFF : 0x00; }
 
+// Whether the drive accepts a sanitize erase, and what it leaves in every
+// sector: a byte, or none for a crypto scramble's unreadable data.
+struct SanitizeFill {
+  bool accepted = false;
+  std::optional<std::uint8_t> byte;
+};
+
+// The ATA SANITIZE erase of `feature`, accepted with its key.
+SanitizeFill SanitizeFillOf(const VirtualDrive& drive, std::uint16_t word59, std::uint16_t feature,
+                            std::uint64_t lba) {
+  if (feature == ata::BlockEraseExt && (word59 & 0x8000) && (lba & 0xFFFFFFFFu) == ata::BlockEraseKey)
+    return {true, FillByte(drive.ownErase ? drive.ownErase->blockEraseFill : VirtualOwnErase::Fill::Zeros)};
+  if (feature == ata::CryptoScrambleExt && (word59 & 0x2000) && (lba & 0xFFFFFFFFu) == ata::CryptoScrambleKey)
+    return {true, std::nullopt};
+  if (feature == ata::OverwriteExt && (word59 & 0x4000) && (lba >> 32) == ata::OverwriteKey)
+    return {true, static_cast<std::uint8_t>(lba)};  // the pattern's low byte, as a one-byte pattern
+  return {};
+}
+
 // The data a crypto erase leaves: the old data decrypted with a new key.
 std::uint8_t RandomByteAt(std::int64_t offset, int generation) {
   std::uint64_t x = static_cast<std::uint64_t>(offset) * 0x9E3779B97F4A7C15ull + static_cast<std::uint64_t>(generation);
@@ -130,17 +149,11 @@ std::uint16_t VirtualOs::AtaSanitize(const VirtualDrive& drive, std::uint16_t fe
   const std::vector<std::uint8_t> identify = VirtualIdentifySector(drive.ata);
   const std::uint16_t word59 = GetU16(identify.data(), 2 * 59);
   const bool sanitize = (word59 & 0x1000) != 0 && drive.ownErase;
-  std::optional<std::optional<std::uint8_t>> fill;  // none: the command is not accepted
-  if (feature == ata::BlockEraseExt && (word59 & 0x8000) && (lba & 0xFFFFFFFFu) == ata::BlockEraseKey)
-    fill = FillByte(drive.ownErase ? drive.ownErase->blockEraseFill : VirtualOwnErase::Fill::Zeros);
-  else if (feature == ata::CryptoScrambleExt && (word59 & 0x2000) && (lba & 0xFFFFFFFFu) == ata::CryptoScrambleKey)
-    fill = std::optional<std::uint8_t>{};
-  else if (feature == ata::OverwriteExt && (word59 & 0x4000) && (lba >> 32) == ata::OverwriteKey)
-    fill = static_cast<std::uint8_t>(lba);  // the pattern's low byte, as a one-byte pattern
-  if (!sanitize || !fill) return abort(0x02);
+  const SanitizeFill fill = SanitizeFillOf(drive, word59, feature, lba);
+  if (!sanitize || !fill.accepted) return abort(0x02);
   if (frozen) return abort(kReasonFrozen);
   if (run.state == State::InProgress) return abort(kReasonUnsuccessful);
-  StartOwnErase(drive, *fill, feature);
+  StartOwnErase(drive, fill.byte, feature);
   current[layout::IdeRegsCommand] = kStatusReady;
   return 0;
 }
@@ -204,13 +217,13 @@ void VirtualOs::NvmeAnswer(const VirtualDrive& drive, NvmeAdminCommand& command)
     }
     case nvme::Sanitize: {
       const auto action = static_cast<std::uint8_t>(command.Dword(10) & 0x7u);
-      std::optional<std::optional<std::uint8_t>> fill;
-      if (action == 2 && own.sanitizeBlock) fill = FillByte(own.blockEraseFill);
-      if (action == 3 && own.sanitizeOverwrite) fill = static_cast<std::uint8_t>(command.Dword(11));
-      if (action == 4 && own.sanitizeCrypto) fill = std::optional<std::uint8_t>{};
-      if (!fill) return fail(nvme::InvalidOpcode);
+      SanitizeFill fill;
+      if (action == 2 && own.sanitizeBlock) fill = {true, FillByte(own.blockEraseFill)};
+      if (action == 3 && own.sanitizeOverwrite) fill = {true, static_cast<std::uint8_t>(command.Dword(11))};
+      if (action == 4 && own.sanitizeCrypto) fill = {true, std::nullopt};
+      if (!fill.accepted) return fail(nvme::InvalidOpcode);
       if (state.ownErase.state == State::InProgress) return fail(nvme::SanitizeInProgress);
-      StartOwnErase(drive, *fill, action);
+      StartOwnErase(drive, fill.byte, action);
       return;
     }
     case nvme::FormatNvm: {
