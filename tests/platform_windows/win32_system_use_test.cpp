@@ -19,8 +19,10 @@ bool NamesTheWindowsFolder(const std::vector<std::u16string>& parts) {
 }
 
 // The Windows folder is on some drive, or the query says on every drive
-// that it could not tell which: it is never on none.
-TEST(Win32SystemUse, TheWindowsFolderIsOnADriveOrOnEveryDriveUnknown) {
+// that it could not tell which, or its volume is made of no disk extents
+// (Windows PE's RAM disk; under Wine a folder of the host) and it lies on
+// no drive. Whatever it finds, each part it names is said in words.
+TEST(Win32SystemUse, TheWindowsFolderIsOnADriveOrOnEveryDriveUnknownOrOnNoDisk) {
   const SystemUseQuery query = Win32SystemUse();
   ASSERT_TRUE(query);
   int drivesNamingIt = 0;
@@ -29,7 +31,6 @@ TEST(Win32SystemUse, TheWindowsFolderIsOnADriveOrOnEveryDriveUnknown) {
     for (const std::u16string& part : parts) EXPECT_FALSE(part.empty());
     if (NamesTheWindowsFolder(parts)) ++drivesNamingIt;
   }
-  EXPECT_GE(drivesNamingIt, 1);
   if (drivesNamingIt == 64) EXPECT_NE(TextToUtf8(query(63).front()).find("could not be told"), std::string::npos);
 }
 

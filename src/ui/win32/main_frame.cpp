@@ -505,7 +505,11 @@ std::u16string MainFrame::AskReportPath(const std::u16string& suggestedName) {
   return std::u16string(path.c_str());
 }
 
+// A build without a certificate maker says so in words; the record it was
+// asked for is kept all the same.
 std::u16string MainFrame::WriteCertificate(const Json& record, const std::u16string& pdfPath) {
+  if (!writeCertificate_)
+    return u"this program cannot make the PDF certificate; the record holds every fact the certificate shows.";
   return writeCertificate_(record, pdfPath);
 }
 
