@@ -22,6 +22,9 @@ orvella-cli erase "/dev/$boot" --yes >/dev/ttyS0 2>&1
 say "@@BOOT-ERASE-EXIT $?"
 
 log=/tmp/station.log
+# The log exists before the follower starts: tail gives up on a file that is
+# not there yet, and the station's own redirection may come later.
+: >"$log"
 # shellcheck disable=SC2086 # one switch per disk
 orvella-cli station --yes --report-dir "$RECORDS" $include >"$log" 2>&1 &
 station=$!
