@@ -159,6 +159,21 @@ TEST(PurgeRun, RefusalsSendNothing) {
   }
 }
 
+// A drive whose catalogue entry gives no size (none, or one past any byte
+// offset) has no sample to read back: the purge is refused before anything
+// is sent, not reported as checked on nothing.
+TEST(PurgeRun, ADriveOfUnknownSizeIsRefusedRatherThanCheckedOnNothing) {
+  for (const std::int64_t sectors : {std::int64_t{0}, std::int64_t{1} << 60}) {
+    PurgeRig rig(NvmeDrive(NvmeSanitizer()));
+    rig.t.program.DeviceTables[1].IdentifyData.LBA = sectors;
+    const PurgeResult r = rig.Run(EraseMethod::BlockErase);
+    EXPECT_EQ(r.ending, PurgeEnding::Refused) << sectors;
+    EXPECT_NE(r.reason.find(u"size is not known"), std::u16string::npos) << TextToUtf8(r.reason);
+    EXPECT_FALSE(r.check.passed);
+    EXPECT_EQ(rig.ChangingCommands(), 0) << sectors;
+  }
+}
+
 TEST(PurgeRun, ADriveThatReportsSuccessButChangesNothingIsNotComplete) {
   for (const EraseMethod method : {EraseMethod::CryptoErase, EraseMethod::BlockErase}) {
     VirtualOwnErase own = NvmeSanitizer();
