@@ -246,6 +246,12 @@ std::optional<EraseChoices> TFmMain::PageChoices() {
     desktop_.dialogs.MessageBox(SystemDiskRefusal(systemUse), kProgramTitle, MessageIcon::Warning);
     return std::nullopt;
   }
+  // Zeros too can be out of reach: a drive locked by its password refuses
+  // every write.
+  if (const std::optional<MethodChoice> chosen = ChosenMethod(); chosen && !chosen->available) {
+    desktop_.dialogs.MessageBox(NotAvailableNote(*chosen), kProgramTitle, MessageIcon::Warning);
+    return std::nullopt;
+  }
   EraseChoices choices;
   choices.method = windows_.main.MethodChoice();
   // The overwrite's choices do not apply to the drive's own erase.

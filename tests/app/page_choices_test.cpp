@@ -307,5 +307,32 @@ TEST_F(SystemDiskPage, ADriveMountedAtTheRootSinceItWasOpenedIsRefusedToo) {
   EXPECT_FALSE(mainView.systemDiskTick.empty());
 }
 
+// Drive 2, the one the first show chooses, is a hard disk locked by a
+// password: it aborts every write.
+class LockedDrivePage : public PageChoices {
+ protected:
+  LockedDrivePage() {
+    VirtualDrive locked = test::HardDisk(2);
+    locked.ata.identify->words[128] = 0x0027;
+    t.os.Machine().drives[2] = locked;
+  }
+};
+
+TEST_F(LockedDrivePage, ZerosAreNotOfferedAndTheEraseIsRefusedBeforeTheQuestion) {
+  FirstShow();
+  const auto zeros = std::find_if(mainView.methods.begin(), mainView.methods.end(),
+                                  [](const MethodLine& line) { return line.method == EraseMethod::Zeros; });
+  ASSERT_NE(zeros, mainView.methods.end());
+  EXPECT_FALSE(zeros->available);
+  const std::u16string why = u"zeros is not available on this drive: the drive is locked by a password";
+  EXPECT_TRUE(mainView.choiceNote.starts_with(why)) << TextToUtf8(mainView.choiceNote);
+  window.btRunBenchmarksClick();
+  EXPECT_TRUE(d.dialogs.taskDialogs.empty()) << "refused before the question";
+  ASSERT_EQ(d.dialogs.boxes.size(), 1u);
+  EXPECT_TRUE(d.dialogs.boxes[0].text.starts_with(why)) << TextToUtf8(d.dialogs.boxes[0].text);
+  EXPECT_FALSE(WroteToTheDrive());
+  EXPECT_TRUE(documents.Kept().empty());
+}
+
 }  // namespace
 }  // namespace orvella

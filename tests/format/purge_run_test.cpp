@@ -367,6 +367,30 @@ TEST(SecurityErase, LiesAndAnUnplugAreNeverReportedAsDone) {
   EXPECT_EQ(Commands(SecurityRequests(waiting.t.os)).back(), 0xF6) << "the password is taken off";
 }
 
+// Locked, the drive aborts reads and writes of its user area; once
+// unlocked it takes both again.
+TEST(SecurityErase, ALockedDriveRefusesItsUserAreaUntilUnlocked) {
+  PurgeRig rig(SecureDisk({}, 0x0027));
+  Os& os = rig.t.os;
+  const Handle handle = rig.t.drive.DeviceHandle;
+  std::vector<std::uint8_t> sector(512);
+  std::int64_t at = 0;
+  std::uint32_t moved = 0;
+  ASSERT_TRUE(os.SetFilePointerEx(handle, 4096, &at, FILE_BEGIN));
+  EXPECT_FALSE(os.ReadFile(handle, sector.data(), 512, &moved));
+  EXPECT_EQ(os.GetLastError(), ERROR_IO_DEVICE);
+  EXPECT_FALSE(os.WriteFile(handle, sector.data(), 512, &moved));
+  EXPECT_EQ(os.GetLastError(), ERROR_IO_DEVICE);
+  EXPECT_EQ(rig.Medium().BytesWritten(), 0);
+
+  const SecurityLog quiet = [](const std::u16string&) {};
+  ASSERT_EQ(RemoveProgramPassword(os, handle, 0, quiet), PasswordRemoval::Removed);
+  ASSERT_TRUE(os.SetFilePointerEx(handle, 4096, &at, FILE_BEGIN));
+  EXPECT_TRUE(os.ReadFile(handle, sector.data(), 512, &moved));
+  EXPECT_TRUE(os.WriteFile(handle, sector.data(), 512, &moved));
+  EXPECT_EQ(rig.Medium().BytesWritten(), 512);
+}
+
 TEST(SecurityErase, APasswordLeftByAnEarlierRunIsTakenOff) {
   const SecurityLog quiet = [](const std::u16string&) {};
   // Locked after a power loss during the erase: UNLOCK, then DISABLE PASSWORD.
