@@ -177,11 +177,14 @@ class Purge {
     Announce();
     s_.progress(std::nullopt);
     const SecurityEraseResult erase =
-        SendSecurityErase(s_.os, s_.handle, s_.entry.IdentifyData.IsIDESlave, enhanced, timeout, s_.log);
+        SendSecurityErase(s_.os, s_.clock, s_.handle, s_.entry.IdentifyData.IsIDESlave, enhanced, timeout, s_.log);
     result_.passwordLeft = erase.passwordLeft;
+    // ERASE UNIT answers only when done: each command's answer stands where
+    // a sanitize's status polls stand.
+    for (const SecurityStep& step : erase.steps)
+      result_.polls.push_back({step.elapsedMilliseconds, std::nullopt, step.command + ": " + step.answer});
     switch (erase.ending) {
       case SecurityEraseEnding::Erased:
-        result_.polls.push_back({0, 100.0, "completed"});
         s_.progress(100.0);
         return;
       case SecurityEraseEnding::Refused:
