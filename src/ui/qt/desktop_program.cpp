@@ -1,6 +1,7 @@
 #include "ui/qt/desktop_program.h"
 
 #include "app/program_entry.h"
+#include "ui/qt/disabled_colours.h"
 
 namespace orvella::qt {
 
@@ -15,6 +16,7 @@ DesktopProgram::DesktopProgram(Os& os, Clock& clock, Locale& locale, Halt& halt,
       fmMain_(program_, desktop_, mainWindow_, mainWindow_.Page(), fmChoose_, debugDialog_) {
   chooseDialog_.Attach(fmChoose_);
   mainWindow_.Attach(fmMain_);
+  DimDisabledTextOfApplication();
 }
 
 int DesktopProgram::Run() { return RunProgram(desktop_, fmMain_, fmChoose_); }
