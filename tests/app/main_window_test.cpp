@@ -13,6 +13,7 @@
 #include "app/program_entry.h"
 #include "core/text.h"
 #include "app/view_fakes.h"
+#include "app/window_rig.h"
 #include "record/record_digest.h"
 #include "reports/text_forms.h"
 #include "support/ata_drives.h"
@@ -32,19 +33,10 @@ VirtualMachine ThreeHardDisks() {
   return machine;
 }
 
-class MainWindow : public ::testing::Test {
+class MainWindow : public test::WindowRig {
  protected:
-  MainWindow() {
-    chooseView.window = &choose;
-    mainView.formatPage = &formatPage;
-  }
+  MainWindow() : WindowRig(ThreeHardDisks()) {}
 
-  // Runs the first show with the user pressing Continue on the preselected
-  // (last) drive, or doing `user` instead.
-  void FirstShow(std::function<void()> user = {}) {
-    chooseView.whileShown = user ? std::move(user) : [this] { choose.btContinueClick(); };
-    window.FormShow();
-  }
   std::vector<RequestRecord> WriteOpens() {
     std::vector<RequestRecord> opens;
     for (const auto& r : t.os.Requests())
@@ -56,15 +48,6 @@ class MainWindow : public ::testing::Test {
       return r.kind == RequestRecord::Kind::Close && r.handle == handle;
     }));
   }
-
-  test::TestProgram t{ThreeHardDisks()};
-  test::FakeDesktop d;
-  test::FakeMainView mainView;
-  test::FakeChooseView chooseView;
-  test::FakeDebugView debugView;
-  test::RecordingFormatPage formatPage;
-  TFmChoose choose{t.program, d.desktop, chooseView};
-  TFmMain window{t.program, d.desktop, mainView, formatPage, choose, debugView};
 };
 
 TEST_F(MainWindow, FirstShowOpensTheChosenDriveExclusivelyAndShowsItsDetails) {
