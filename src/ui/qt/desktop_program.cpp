@@ -7,7 +7,8 @@ namespace orvella::qt {
 
 DesktopProgram::DesktopProgram(Os& os, Clock& clock, Locale& locale, Halt& halt,
                                std::vector<std::u16string> arguments, Dialogs* dialogs, Shell* shell)
-    : panes_(mainWindow_.FormatLog(), debugDialog_.Memo(), mainWindow_.DetailsPane(), mainWindow_.SmartPane()),
+    : mainWindow_(clock),
+      panes_(mainWindow_.FormatLog(), debugDialog_.Memo(), mainWindow_.DetailsPane(), mainWindow_.SmartPane()),
       application_(mainWindow_, std::move(arguments)),
       qtDialogs_([this](WindowId id) { return OwnerWindow(id); }),
       desktop_{application_, dialogs != nullptr ? *dialogs : qtDialogs_, shell != nullptr ? *shell : qtShell_, fonts_},

@@ -8,7 +8,8 @@ namespace orvella::win32ui {
 
 DesktopProgram::DesktopProgram(Os& os, Clock& clock, Locale& locale, Halt& halt,
                                std::vector<std::u16string> arguments, Dialogs* dialogs, Shell* shell)
-    : chooseWindow_([this] { return application_.Terminated(); }),
+    : mainFrame_(clock),
+      chooseWindow_([this] { return application_.Terminated(); }),
       debugWindow_([this] { return application_.Terminated(); }),
       panes_(mainFrame_.FormatLog(), debugWindow_.Memo(), mainFrame_.DetailsPane(), mainFrame_.SmartPane()),
       application_(mainFrame_, std::move(arguments)),

@@ -92,7 +92,8 @@ void SetFontOf(HWND control, const FontHandle& font) {
 
 }  // namespace
 
-MainFrame::MainFrame() : TopWindow({L"TFmMain", kClientWidth, kClientHeight, kMinimumWidth, kMinimumHeight}) {
+MainFrame::MainFrame(Clock& clock)
+    : TopWindow({L"TFmMain", kClientWidth, kClientHeight, kMinimumWidth, kMinimumHeight}), formatPage_(*this, clock) {
   CreateHeaderAndPages();
   CreateFormatPage();
   CreateBottom();

@@ -25,7 +25,8 @@ class MainFrame final : public TopWindow, public MainView, public FormatPageWidg
   // success); an empty function where the program makes no certificates.
   using CertificateWriter = std::function<std::u16string(const Json& record, const std::u16string& pdfPath)>;
 
-  MainFrame();
+  // `clock` is the program's; the format page counts a run's time by it.
+  explicit MainFrame(Clock& clock);
   void Attach(TFmMain& logic, CertificateWriter writeCertificate, char16_t decimalSeparator);
 
   WindowHandle FormatLog() const { return logBenchMark_; }
@@ -150,7 +151,7 @@ class MainFrame final : public TopWindow, public MainView, public FormatPageWidg
   WindowHandle btGetSmart_ = nullptr;
   LinkLabel lbCopyright_;
   StatusBar statusBar_;
-  FormatPage formatPage_{*this};
+  FormatPage formatPage_;
 };
 
 }  // namespace orvella::win32ui
