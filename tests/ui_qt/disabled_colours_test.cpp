@@ -3,24 +3,14 @@
 #include <QPushButton>
 
 #include "support/ata_drives.h"
+#include "ui_qt/dark_palette.h"
 #include "ui/qt/disabled_colours.h"
 #include "ui_qt/desktop_fixture.h"
 
 namespace orvella {
 namespace {
 
-// A dark palette set role by role: every colour group, the disabled one
-// too, gets the same colours.
-QPalette RoleByRoleDarkPalette() {
-  QPalette dark;
-  dark.setColor(QPalette::Window, QColor(45, 45, 48));
-  dark.setColor(QPalette::WindowText, QColor(220, 220, 220));
-  dark.setColor(QPalette::Base, QColor(30, 30, 30));
-  dark.setColor(QPalette::Text, QColor(220, 220, 220));
-  dark.setColor(QPalette::Button, QColor(60, 60, 64));
-  dark.setColor(QPalette::ButtonText, QColor(220, 220, 220));
-  return dark;
-}
+using test::RoleByRoleDarkPalette;
 
 TEST(DisabledColours, TextTheDisabledGroupSharesWithTheActiveOneIsDimmedTowardsItsBackground) {
   const QPalette dark = RoleByRoleDarkPalette();
