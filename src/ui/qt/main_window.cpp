@@ -15,9 +15,11 @@
 #include <QScrollBar>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <filesystem>
 #include <tuple>
 
 #include "certificate/certificate_page.h"
+#include "core/text.h"
 #include "ui/qt/mouse_buttons.h"
 #include "ui/qt/qt_text.h"
 
@@ -355,9 +357,9 @@ std::u16string MainWindow::AskReportPath(const std::u16string& suggestedName) {
 }
 
 std::u16string MainWindow::WriteCertificate(const Json& record, const std::u16string& pdfPath) {
-  QString problem;
-  if (certificate::WriteCertificate(record, ToQt(pdfPath), problem)) return {};
-  return FromQt(problem);
+  std::string problem;
+  if (certificate::WriteCertificate(record, std::filesystem::path(pdfPath), problem)) return {};
+  return Utf8ToText(problem);
 }
 
 void MainWindow::SetBarPosition(int position) { pbCurrentTask_->setValue(position); }
