@@ -7,6 +7,7 @@
 #include "certificate/line_wrap.h"
 #include "certificate/pdf_canvas.h"
 #include "core/display_text.h"
+#include "core/text.h"
 
 namespace orvella::certificate {
 namespace {
@@ -169,6 +170,11 @@ bool WriteCertificate(const Json& record, const std::filesystem::path& pdfPath, 
 
 bool WriteCertificate(const Json& record, const std::filesystem::path& pdfPath, std::string& problem) {
   return WriteCertificate(record, pdfPath, SystemFontFiles(), problem);
+}
+
+std::u16string WriteCertificateFile(const Json& record, const std::u16string& pdfPath) {
+  std::string problem;
+  return WriteCertificate(record, std::filesystem::path(pdfPath), problem) ? std::u16string() : Utf8ToText(problem);
 }
 
 }  // namespace orvella::certificate

@@ -21,4 +21,8 @@ bool WriteCertificate(const Json& record, const std::filesystem::path& pdfPath, 
 bool WriteCertificate(const Json& record, const std::filesystem::path& pdfPath, const FontFiles& fonts,
                       std::string& problem);
 
+// The same as the desktops save it: the path as they hold it, and what went
+// wrong in words (empty on success).
+std::u16string WriteCertificateFile(const Json& record, const std::u16string& pdfPath);
+
 }  // namespace orvella::certificate

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "certificate/winansi_text.h"
+#include "core/text.h"
 
 namespace orvella::certificate {
 namespace {
@@ -20,6 +21,15 @@ std::string LibraryProblem(unsigned long error, unsigned long detail) {
   char words[96];
   std::snprintf(words, sizeof words, "the PDF library failed (error 0x%04lX, detail %lu)", error, detail);
   return words;
+}
+
+// A path in a message, as UTF-8 on every platform.
+std::string Shown(const std::filesystem::path& path) {
+#ifdef _WIN32
+  return TextToUtf8(path.u16string());
+#else
+  return path.string();
+#endif
 }
 
 }  // namespace
@@ -135,7 +145,7 @@ bool PdfCanvas::Save(const std::filesystem::path& path, std::string& problem) {
     bytes.resize(size);
   }
   if (error_ != 0) {
-    problem = "cannot make " + path.string() + ": " + LibraryProblem(error_, detail_);
+    problem = "cannot make " + Shown(path) + ": " + LibraryProblem(error_, detail_);
     return false;
   }
   std::ofstream file(path, std::ios::binary | std::ios::trunc);
@@ -144,7 +154,7 @@ bool PdfCanvas::Save(const std::filesystem::path& path, std::string& problem) {
   if (file) return true;
   std::error_code ignored;
   std::filesystem::remove(path, ignored);
-  problem = "cannot write " + path.string();
+  problem = "cannot write " + Shown(path);
   return false;
 }
 

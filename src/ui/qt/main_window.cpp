@@ -15,11 +15,9 @@
 #include <QScrollBar>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <filesystem>
 #include <tuple>
 
 #include "certificate/certificate_page.h"
-#include "core/text.h"
 #include "ui/qt/mouse_buttons.h"
 #include "ui/qt/qt_text.h"
 
@@ -357,9 +355,7 @@ std::u16string MainWindow::AskReportPath(const std::u16string& suggestedName) {
 }
 
 std::u16string MainWindow::WriteCertificate(const Json& record, const std::u16string& pdfPath) {
-  std::string problem;
-  if (certificate::WriteCertificate(record, std::filesystem::path(pdfPath), problem)) return {};
-  return Utf8ToText(problem);
+  return certificate::WriteCertificateFile(record, pdfPath);
 }
 
 void MainWindow::SetBarPosition(int position) { pbCurrentTask_->setValue(position); }
