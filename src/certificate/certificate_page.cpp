@@ -13,7 +13,7 @@ namespace orvella::certificate {
 namespace {
 
 // Measures in points.
-constexpr double kMargin = 43.2;
+constexpr double kMargin = 43.2;  // about 15 mm
 constexpr double kCaptionWidth = 124.8;
 constexpr double kCaptionGap = 4.8;
 constexpr double kLeading = 1.17;   // a line's height, in multiples of its font's size
@@ -52,10 +52,10 @@ class PageWriter {
  public:
   explicit PageWriter(PdfCanvas& canvas) : canvas_(canvas) {}
 
-  void Text(const std::string& text, Style style, double left = 0) {
-    for (const std::string& line : Wrapped(text, style, kWidth - left)) {
+  void Text(const std::string& text, Style style) {
+    for (const std::string& line : Wrapped(text, style, kWidth)) {
       Room(style.LineHeight());
-      Draw(line, style, kMargin + left);
+      Draw(line, style, kMargin);
       y_ += style.LineHeight();
     }
   }
@@ -74,11 +74,11 @@ class PageWriter {
 
   // A stamp in red within a red frame, as wide as its text.
   void Mark(const std::string& text, Style style) {
-    const double width = std::min(canvas_.TextWidth(style.face, style.size, text) + 9.6, kWidth);
+    const double textWidth = canvas_.TextWidth(style.face, style.size, text);
+    const double width = std::min(textWidth + 9.6, kWidth);
     const double height = style.LineHeight() + 4.8;
     Room(height);
     canvas_.Frame(kMargin, y_, width, height, 1.44, kRed);
-    const double textWidth = canvas_.TextWidth(style.face, style.size, text);
     canvas_.Text(style.face, style.size, kMargin + std::max(0.0, (width - textWidth) / 2),
                  y_ + 2.4 + style.size * kAscent, text, kRed);
     y_ += height;
