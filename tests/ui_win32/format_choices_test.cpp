@@ -92,6 +92,17 @@ TEST_F(FormatChoicesTest, EachRunKeepsItsRecordAndTheFieldsGoIntoIt) {
   ASSERT_EQ(dialogs.messageDialogs.size(), 1u);
   EXPECT_NE(dialogs.messageDialogs[0].text.find(u"The erase record was kept in "), std::u16string::npos);
   EXPECT_EQ(shell.settings[u"operator"], u"Ada Lovelace");
+
+  // Its certificate beside it, drawn here as on Linux.
+  const std::vector<fs::path> certificates = documents.Kept(".pdf");
+  ASSERT_EQ(certificates.size(), 1u);
+  EXPECT_EQ(certificates[0].stem(), records[0].stem());
+  std::ifstream pdf(certificates[0], std::ios::binary);
+  std::string start(5, '\0');
+  pdf.read(start.data(), 5);
+  EXPECT_EQ(start, "%PDF-");
+  EXPECT_NE(dialogs.messageDialogs[0].text.find(u", its certificate as "), std::u16string::npos)
+      << TextToUtf8(dialogs.messageDialogs[0].text);
 }
 
 TEST_F(FormatChoicesTest, TheSystemDiskNeedsItsTickBeforeTheQuestionIsAsked) {

@@ -356,9 +356,7 @@ std::u16string MainWindow::AskReportPath(const std::u16string& suggestedName) {
 }
 
 std::u16string MainWindow::WriteCertificate(const Json& record, const std::u16string& pdfPath) {
-  QString problem;
-  if (certificate::WriteCertificate(record, ToQt(pdfPath), problem)) return {};
-  return FromQt(problem);
+  return certificate::WriteCertificateFile(record, pdfPath);
 }
 
 void MainWindow::SetBarPosition(int position) { pbCurrentTask_->setValue(position); }
