@@ -105,6 +105,12 @@ std::u16string ReadBack::PlanLine() const {
 VerificationOutcome ReadBack::Run() {
   AddFormatLog(run_, u"Verifying... ");
   AddFormatLog(run_, PlanLine());
+  if (outcome_.bytesPlanned == 0) {
+    // Nothing was written where the read-back looks: a check of no bytes
+    // proves nothing, so it is recorded as not run, never as passed.
+    AddFormatLog(run_, u"Nothing was read back: no written byte lies where the read-back looks.");
+    return outcome_;
+  }
   startMs_ = NowMs();
   const auto sector = static_cast<std::uint32_t>(std::max<std::int64_t>(sectorSize_, 0));
   ReadAll(*program_.os.StartZeroReader(run_.DeviceHandle, buffer_, sector));

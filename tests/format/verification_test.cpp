@@ -57,6 +57,22 @@ TEST(Verification, AFullReadBackCatchesLostWritesAndNamesTheirOffsetAndLba) {
                                  u"(262,144 bytes) not zero");
 }
 
+TEST(Verification, ARunThatWroteNothingReadsNothingBackAndNeverPasses) {
+  for (const VerifyMethod verify : {VerifyMethod::Full, VerifyMethod::Sample}) {
+    VirtualDrive d = Drive(kDrive);
+    d.writeErrors = {{{0, kDrive}, ERROR_IO_DEVICE}};
+    FormatRig rig(d);
+    const WriteLoopResult r = Erase(rig, verify);
+    EXPECT_EQ(r.ending, WriteLoopEnding::NotComplete);
+    EXPECT_EQ(r.verification.result, VerifyResult::NotRun);
+    EXPECT_EQ(r.verification.bytesRead, 0);
+    EXPECT_TRUE(Logged(rig, u"Nothing was read back: no written byte lies where the read-back looks."));
+    const Lines log = rig.Log();
+    EXPECT_TRUE(std::none_of(log.begin(), log.end(),
+                             [](const std::u16string& line) { return line.rfind(u"Verification passed", 0) == 0; }));
+  }
+}
+
 TEST(Verification, TheSampleCatchesALargeEnoughLossAndRecordsItsPlan) {
   FormatRig rig(LosingDrive(4 << 20));  // more than a subsection: a sample must land in it
   const WriteLoopResult r = Erase(rig, VerifyMethod::Sample);
