@@ -79,9 +79,12 @@ std::vector<std::uint8_t> ScsiOverwriteParameters(std::uint32_t pattern);
 std::array<std::uint8_t, 6> ScsiRequestSenseCdb(std::uint8_t allocationLength);
 
 // What REQUEST SENSE says of a sanitize: in progress (NOT READY, 04h/1Bh)
-// with its progress of 65536 when the drive gives it.
+// with its progress of 65536 when the drive gives it, or failed (MEDIUM
+// ERROR, 31h/03h: the drive takes no other command until a sanitize
+// completes).
 struct ScsiSanitizeProgress {
   bool inProgress = false;
+  bool failed = false;
   bool progressKnown = false;
   std::uint16_t progress = 0;
   std::uint8_t senseKey = 0;

@@ -36,6 +36,8 @@ struct ScsiCommand {
   std::uint32_t residual = 0;           // bytes of `data` not moved
 
   std::uint8_t Opcode() const { return cdb[0]; }
+  // The bytes of a data-in command that the device filled.
+  std::size_t Received() const { return data.size() - std::min<std::size_t>(residual, data.size()); }
 
   // A command of the block `bytes`, carrying `data` in `direction`.
   template <std::size_t N>
