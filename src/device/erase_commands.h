@@ -12,6 +12,7 @@
 #include "device/ata_pass_through_ex.h"
 #include "device/nvme_erase_capabilities.h"
 #include "platform/nvme_admin_command.h"
+#include "platform/scsi_command.h"
 
 namespace orvella {
 
@@ -52,17 +53,6 @@ NvmeAdminCommand NvmeSanitizeCommand(NvmeSanitizeAction action, std::uint32_t pa
 NvmeAdminCommand NvmeFormatCommand(const NvmeNamespace& current, std::uint32_t namespaceId, NvmeSecureErase erase);
 
 // --- SCSI --------------------------------------------------------------
-
-namespace scsi {
-inline constexpr std::uint8_t Sanitize = 0x48;
-inline constexpr std::uint8_t RequestSense = 0x03;
-inline constexpr std::uint8_t MaintenanceIn = 0xA3;
-inline constexpr std::uint8_t ReportSupportedOperationCodes = 0x0C;
-inline constexpr std::uint8_t SanitizeOverwrite = 0x01;
-inline constexpr std::uint8_t SanitizeBlockErase = 0x02;
-inline constexpr std::uint8_t SanitizeCryptoErase = 0x03;
-inline constexpr std::uint8_t SanitizeExitFailureMode = 0x1F;
-}  // namespace scsi
 
 // REPORT SUPPORTED OPERATION CODES for one command and service action.
 std::array<std::uint8_t, 12> ScsiReportOneCommandCdb(std::uint8_t opcode, std::uint16_t serviceAction,

@@ -18,6 +18,14 @@ inline constexpr std::size_t kScsiMaxCdbSize = 16;
 inline constexpr std::size_t kScsiSenseSize = 32;
 
 namespace scsi {
+inline constexpr std::uint8_t Sanitize = 0x48;
+inline constexpr std::uint8_t RequestSense = 0x03;
+inline constexpr std::uint8_t MaintenanceIn = 0xA3;
+inline constexpr std::uint8_t ReportSupportedOperationCodes = 0x0C;
+inline constexpr std::uint8_t SanitizeOverwrite = 0x01;
+inline constexpr std::uint8_t SanitizeBlockErase = 0x02;
+inline constexpr std::uint8_t SanitizeCryptoErase = 0x03;
+inline constexpr std::uint8_t SanitizeExitFailureMode = 0x1F;
 inline constexpr std::uint8_t StatusGood = 0x00;
 inline constexpr std::uint8_t StatusCheckCondition = 0x02;
 }  // namespace scsi

@@ -7,7 +7,6 @@
 #include <algorithm>
 
 #include "device/device_records.h"
-#include "device/erase_commands.h"
 #include "platform/virtual/virtual_os.h"
 
 namespace orvella {
