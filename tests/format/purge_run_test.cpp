@@ -162,6 +162,15 @@ TEST(PurgeRun, RefusalsSendNothing) {
   running.state = VirtualOwnErase::State::InProgress;
   VirtualOwnErase failed = NvmeSanitizer();
   failed.state = VirtualOwnErase::State::Failed;
+  // SAS drives: one with the block erase alone, one with no SANITIZE at all.
+  VirtualOwnErase scsiBlockOnly;
+  scsiBlockOnly.sanitizeBlock = true;
+  VirtualOwnErase scsiRunning = ScsiSanitizer();
+  scsiRunning.state = VirtualOwnErase::State::InProgress;
+  VirtualOwnErase scsiFailed = ScsiSanitizer();
+  scsiFailed.state = VirtualOwnErase::State::Failed;
+  VirtualDrive scsiPlain = SasDrive({});
+  scsiPlain.ownErase.reset();
   // QEMU's controller: Format NVM without FNA's crypto bit, yet it would take one.
   VirtualOwnErase qemu;
   qemu.formatNvm = qemu.acceptsUnclaimedCryptoFormat = true;
@@ -172,6 +181,13 @@ TEST(PurgeRun, RefusalsSendNothing) {
       {NvmeDrive(failed), EraseMethod::BlockErase, u"last sanitize failed"},
       {NvmeDrive(qemu), EraseMethod::CryptoErase, u"does not offer a cryptographic erase by Format NVM"},
       {NvmeDrive(NvmeSanitizer()), EraseMethod::DriveOverwrite, u"does not offer a sanitize overwrite"},
+      {SasDrive(scsiBlockOnly), EraseMethod::CryptoErase, u"does not offer SANITIZE CRYPTOGRAPHIC ERASE"},
+      {SasDrive(scsiBlockOnly), EraseMethod::DriveOverwrite, u"does not offer SANITIZE OVERWRITE"},
+      {scsiPlain, EraseMethod::BlockErase, u"does not offer SANITIZE BLOCK ERASE"},
+      {SasDrive(scsiRunning), EraseMethod::BlockErase, u"still running"},
+      {SasDrive(scsiFailed), EraseMethod::CryptoErase, u"last sanitize failed"},
+      {SasDrive(ScsiSanitizer()), EraseMethod::FormatErase, u"Format NVM is a command of NVMe drives"},
+      {SasDrive(ScsiSanitizer()), EraseMethod::SecurityErase, u"SECURITY ERASE UNIT is a command of ATA drives"},
   };
   for (const Case& c : cases) {
     PurgeRig rig(c.drive);
@@ -299,39 +315,6 @@ TEST(ScsiPurge, ProgressComesFromRequestSenseUntilNoSenseIsLeft) {
   EXPECT_EQ(asked[0], (Bytes{0xA3, 0x0C, 0x02, 0x48, 0, 0x01, 0, 0, 0, 16, 0, 0}));
   EXPECT_EQ(asked[1][5], 0x02);
   EXPECT_EQ(asked[2][5], 0x03);
-}
-
-TEST(ScsiPurge, RefusalsSendNoSanitize) {
-  struct Case {
-    VirtualDrive drive;
-    EraseMethod method;
-    const char16_t* reason;
-  };
-  VirtualOwnErase blockOnly;
-  blockOnly.sanitizeBlock = true;
-  VirtualOwnErase running = ScsiSanitizer();
-  running.state = VirtualOwnErase::State::InProgress;
-  VirtualOwnErase failed = ScsiSanitizer();
-  failed.state = VirtualOwnErase::State::Failed;
-  VirtualDrive plain = SasDrive({});
-  plain.ownErase.reset();
-  const std::vector<Case> cases = {
-      {SasDrive(blockOnly), EraseMethod::CryptoErase, u"does not offer SANITIZE CRYPTOGRAPHIC ERASE"},
-      {SasDrive(blockOnly), EraseMethod::DriveOverwrite, u"does not offer SANITIZE OVERWRITE"},
-      {plain, EraseMethod::BlockErase, u"does not offer SANITIZE BLOCK ERASE"},
-      {SasDrive(running), EraseMethod::BlockErase, u"still running"},
-      {SasDrive(failed), EraseMethod::CryptoErase, u"last sanitize failed"},
-      {SasDrive(ScsiSanitizer()), EraseMethod::FormatErase, u"Format NVM is a command of NVMe drives"},
-      {SasDrive(ScsiSanitizer()), EraseMethod::SecurityErase, u"SECURITY ERASE UNIT is a command of ATA drives"},
-  };
-  for (const Case& c : cases) {
-    PurgeRig rig(c.drive);
-    const PurgeResult r = rig.Run(c.method);
-    EXPECT_EQ(r.ending, PurgeEnding::Refused) << TextToUtf8(c.reason);
-    EXPECT_NE(r.reason.find(c.reason), std::u16string::npos) << TextToUtf8(r.reason);
-    EXPECT_EQ(rig.ChangingCommands(), 0) << TextToUtf8(c.reason);
-    EXPECT_EQ(rig.t.os.Medium(1).bytesRead, 0);
-  }
 }
 
 TEST(ScsiPurge, LiesFailuresAndAnUnplugAreNeverReportedAsDone) {

@@ -175,9 +175,9 @@ TEST(SeamLayout, ScsiPassThroughDirect) {
   EXPECT_EQ(l::SptdSenseInfoOffset, offsetof(S, SenseInfoOffset));
   EXPECT_EQ(l::SptdCdb, offsetof(S, Cdb));
   EXPECT_EQ(l::SptdSize, sizeof(S));
-  EXPECT_EQ(l::SCSI_IOCTL_DATA_OUT, SCSI_IOCTL_DATA_OUT);
-  EXPECT_EQ(l::SCSI_IOCTL_DATA_IN, SCSI_IOCTL_DATA_IN);
-  EXPECT_EQ(l::SCSI_IOCTL_DATA_UNSPECIFIED, SCSI_IOCTL_DATA_UNSPECIFIED);
+  EXPECT_EQ(l::SptdDirectionOut, SCSI_IOCTL_DATA_OUT);
+  EXPECT_EQ(l::SptdDirectionIn, SCSI_IOCTL_DATA_IN);
+  EXPECT_EQ(l::SptdDirectionNone, SCSI_IOCTL_DATA_UNSPECIFIED);
 }
 
 TEST(ScsiPassThroughDirect, TheRequestIsTheStructureWindowsReads) {

@@ -191,6 +191,10 @@ class VirtualOs final : public Os {
                      std::uint32_t* returned);
   static bool IsAtaRequest(std::uint32_t code);
   bool AnyVolumeUnlocked(std::uint32_t driveNumber) const;
+  // A command sent to the drive behind `handle` outside DeviceIoControl:
+  // `answer` runs unless the drive has gone, and the record is logged.
+  std::uint32_t DriveCommand(Handle handle, RequestRecord record,
+                             const std::function<std::uint32_t(const VirtualDrive&)>& answer);
   // The drive's own erase commands (virtual_own_erase.cpp).
   void StartOwnErase(const VirtualDrive& drive, std::optional<std::uint8_t> fill, std::uint16_t command);
   void AdvanceOwnErase(const VirtualDrive& drive);

@@ -246,15 +246,20 @@ void VirtualOs::NvmeAnswer(const VirtualDrive& drive, NvmeAdminCommand& command)
 std::uint32_t VirtualOs::SendNvmeAdmin(Handle handle, NvmeAdminCommand& command) {
   RequestRecord record = RequestRecord::Of(RequestRecord::Kind::NvmeAdmin, handle);
   record.input.assign(command.entry.begin(), command.entry.end());
-  std::uint32_t error = 0;
+  return DriveCommand(handle, std::move(record), [&](const VirtualDrive& drive) {
+    if (!drive.nvme) return std::uint32_t{ERROR_NOT_SUPPORTED};
+    NvmeAnswer(drive, command);
+    return std::uint32_t{0};
+  });
+}
+
+std::uint32_t VirtualOs::DriveCommand(Handle handle, RequestRecord record,
+                                      const std::function<std::uint32_t(const VirtualDrive&)>& answer) {
+  std::uint32_t error = ERROR_INVALID_HANDLE;
   if (OpenObject* object = FindDrive(handle)) {
     const VirtualDrive& drive = machine_.drives[object->index];
     AdvanceOwnErase(drive);
-    if (driveStates_[drive.number].unplugged) error = drive.unplugError;
-    else if (!drive.nvme) error = ERROR_NOT_SUPPORTED;
-    else NvmeAnswer(drive, command);
-  } else {
-    error = ERROR_INVALID_HANDLE;
+    error = driveStates_[drive.number].unplugged ? drive.unplugError : answer(drive);
   }
   if (error != 0) Fail(error);
   else Succeed();

@@ -129,20 +129,11 @@ std::uint32_t VirtualOs::SendScsi(Handle handle, ScsiCommand& command) {
   if (command.direction == ScsiCommand::Direction::Out)
     record.input.insert(record.input.end(), command.data.begin(), command.data.end());
   record.length = static_cast<std::uint32_t>(command.data.size());
-  std::uint32_t error = 0;
-  if (OpenObject* object = FindDrive(handle)) {
-    const VirtualDrive& drive = machine_.drives[object->index];
-    AdvanceOwnErase(drive);
-    if (driveStates_[drive.number].unplugged) error = drive.unplugError;
-    else if (!TakesScsi(drive)) error = ERROR_NOT_SUPPORTED;
-    else ScsiAnswer(drive, command);
-  } else {
-    error = ERROR_INVALID_HANDLE;
-  }
-  if (error != 0) Fail(error);
-  else Succeed();
-  Log(std::move(record), error == 0);
-  return error;
+  return DriveCommand(handle, std::move(record), [&](const VirtualDrive& drive) {
+    if (!TakesScsi(drive)) return std::uint32_t{ERROR_NOT_SUPPORTED};
+    ScsiAnswer(drive, command);
+    return std::uint32_t{0};
+  });
 }
 
 }  // namespace orvella

@@ -14,9 +14,9 @@ std::vector<std::uint8_t> ScsiPassThroughDirectRequest(const ScsiCommand& comman
   request[l::SptdCdbLength] = command.cdbLength;
   request[l::SptdSenseInfoLength] = static_cast<std::uint8_t>(kScsiSenseSize);
   switch (command.direction) {
-    case ScsiCommand::Direction::In: request[l::SptdDataIn] = l::SCSI_IOCTL_DATA_IN; break;
-    case ScsiCommand::Direction::Out: request[l::SptdDataIn] = l::SCSI_IOCTL_DATA_OUT; break;
-    case ScsiCommand::Direction::None: request[l::SptdDataIn] = l::SCSI_IOCTL_DATA_UNSPECIFIED; break;
+    case ScsiCommand::Direction::In: request[l::SptdDataIn] = l::SptdDirectionIn; break;
+    case ScsiCommand::Direction::Out: request[l::SptdDataIn] = l::SptdDirectionOut; break;
+    case ScsiCommand::Direction::None: request[l::SptdDataIn] = l::SptdDirectionNone; break;
   }
   const bool carries = command.direction != ScsiCommand::Direction::None && !command.data.empty();
   PutU32(request.data(), l::SptdDataTransferLength, carries ? static_cast<std::uint32_t>(command.data.size()) : 0);

@@ -32,10 +32,10 @@ inline constexpr std::size_t SptdSize = (SptdCdb + 16 + alignof(void*) - 1) / al
 // The sense buffer follows the structure.
 inline constexpr std::size_t SptdSense = SptdSize;
 inline constexpr std::size_t SptdRequestSize = SptdSense + kScsiSenseSize;
-// SCSI_PASS_THROUGH_DIRECT.DataIn
-inline constexpr std::uint8_t SCSI_IOCTL_DATA_OUT = 0;
-inline constexpr std::uint8_t SCSI_IOCTL_DATA_IN = 1;
-inline constexpr std::uint8_t SCSI_IOCTL_DATA_UNSPECIFIED = 2;
+// SCSI_PASS_THROUGH_DIRECT.DataIn: SCSI_IOCTL_DATA_OUT, _IN, _UNSPECIFIED.
+inline constexpr std::uint8_t SptdDirectionOut = 0;
+inline constexpr std::uint8_t SptdDirectionIn = 1;
+inline constexpr std::uint8_t SptdDirectionNone = 2;
 }  // namespace layout
 
 // The request for `command`, whose data (in or out) is at `data`. The
