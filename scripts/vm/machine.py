@@ -20,6 +20,7 @@ DRIVES = [
     dict(id="nvmebad", bus="nvme", serial="VNVMEBAD1", size=32 * MiB, blkdebug=dict(iotype="write", sector=BAD_SECTOR)),
     dict(id="nvmeq", bus="nvme", serial="VNVMEQ001", size=32 * MiB),
     dict(id="nvmepurge", bus="nvme", serial="VNVMEPUR1", size=32 * MiB),
+    dict(id="scsi", bus="scsi", serial="VSCSI0001", size=32 * MiB),
     dict(id="usb", bus="usb", serial="VUSB0001", size=32 * MiB),
     dict(id="usbq", bus="usb", serial="VUSBQ0001", size=32 * MiB),
     dict(id="usbpull", bus="usb", serial="VUSBPULL1", size=64 * MiB, throttle="throttling.bps-write=2097152"),
@@ -85,6 +86,8 @@ def device_option(drive):
                 f"model={drive['model']},serial={drive['serial']},ver={drive['ver']}")
     if bus == "nvme":
         return f"nvme,id={drive['id']},drive={backend},serial={drive['serial']}"
+    if bus == "scsi":
+        return f"scsi-hd,id={drive['id']},drive={backend},bus=vscsi.0,serial={drive['serial']}"
     if bus == "usb":
         return f"usb-storage,id={drive['id']},drive={backend},bus=xhci.0,serial={drive['serial']},removable=on"
     if bus == "sd":
@@ -96,7 +99,7 @@ def device_option(drive):
 def qemu_drive_arguments(work):
     # The SD controllers sit at fixed PCI slots, by which the guest tells the
     # cards apart (QEMU gives every card the same CID).
-    args = ["-device", "ahci,id=ahci", "-device", "qemu-xhci,id=xhci",
+    args = ["-device", "ahci,id=ahci", "-device", "qemu-xhci,id=xhci", "-device", "virtio-scsi-pci,id=vscsi",
             "-device", f"sdhci-pci,id=sdhci0,addr={SD_SLOTS['sdhci0']}",
             "-device", f"sdhci-pci,id=sdhci1,addr={SD_SLOTS['sdhci1']}"]
     for drive in DRIVES:

@@ -14,7 +14,7 @@ root="$(mktemp -d)"
 trap 'rm -rf "$root"' EXIT
 
 initramfs_busybox "$root"
-initramfs_modules "$root" "$release" ahci sd_mod sg nvme xhci_pci usb_storage sdhci_pci mmc_block virtio_blk \
+initramfs_modules "$root" "$release" ahci sd_mod sg nvme virtio_scsi xhci_pci usb_storage sdhci_pci mmc_block virtio_blk \
   virtio_pci crc32c_generic ext4 vfat nls_cp437 nls_iso8859_1 nls_utf8 nls_ascii dm_flakey loop
 
 initramfs_program "$root" "$cli" /usr/bin/orvella-cli

@@ -183,6 +183,7 @@ ScsiSanitizeProgress DecodeScsiSanitizeSense(const std::uint8_t* sense, std::siz
       if (sense[at] == 0x02 && at + 7 <= end) specific = sense + at + 4;
   }
   p.inProgress = p.senseKey == 0x02 && p.asc == 0x04 && p.ascq == 0x1B;
+  p.failed = p.senseKey == 0x03 && p.asc == 0x31 && p.ascq == 0x03;
   if (specific != nullptr && (specific[0] & 0x80u) != 0) {
     p.progressKnown = true;
     p.progress = static_cast<std::uint16_t>(specific[1] << 8 | specific[2]);

@@ -12,6 +12,7 @@
 #include "device/ata_pass_through_ex.h"
 #include "device/nvme_erase_capabilities.h"
 #include "platform/nvme_admin_command.h"
+#include "platform/scsi_command.h"
 
 namespace orvella {
 
@@ -53,17 +54,6 @@ NvmeAdminCommand NvmeFormatCommand(const NvmeNamespace& current, std::uint32_t n
 
 // --- SCSI --------------------------------------------------------------
 
-namespace scsi {
-inline constexpr std::uint8_t Sanitize = 0x48;
-inline constexpr std::uint8_t RequestSense = 0x03;
-inline constexpr std::uint8_t MaintenanceIn = 0xA3;
-inline constexpr std::uint8_t ReportSupportedOperationCodes = 0x0C;
-inline constexpr std::uint8_t SanitizeOverwrite = 0x01;
-inline constexpr std::uint8_t SanitizeBlockErase = 0x02;
-inline constexpr std::uint8_t SanitizeCryptoErase = 0x03;
-inline constexpr std::uint8_t SanitizeExitFailureMode = 0x1F;
-}  // namespace scsi
-
 // REPORT SUPPORTED OPERATION CODES for one command and service action.
 std::array<std::uint8_t, 12> ScsiReportOneCommandCdb(std::uint8_t opcode, std::uint16_t serviceAction,
                                                      std::uint32_t allocationLength);
@@ -79,9 +69,12 @@ std::vector<std::uint8_t> ScsiOverwriteParameters(std::uint32_t pattern);
 std::array<std::uint8_t, 6> ScsiRequestSenseCdb(std::uint8_t allocationLength);
 
 // What REQUEST SENSE says of a sanitize: in progress (NOT READY, 04h/1Bh)
-// with its progress of 65536 when the drive gives it.
+// with its progress of 65536 when the drive gives it, or failed (MEDIUM
+// ERROR, 31h/03h: the drive takes no other command until a sanitize
+// completes).
 struct ScsiSanitizeProgress {
   bool inProgress = false;
+  bool failed = false;
   bool progressKnown = false;
   std::uint16_t progress = 0;
   std::uint8_t senseKey = 0;

@@ -34,6 +34,27 @@ void ReadNvmeFacts(Os& os, Handle handle, DriveEraseFacts& facts) {
   if (facts.nvme->AnySanitize() && ReadNvmeSanitizeLog(os, handle, log)) facts.nvmeSanitize = log;
 }
 
+// Whether the drive answered REPORT SUPPORTED OPERATION CODES for SANITIZE
+// with `serviceAction`; `supported` tells what it said.
+bool AskScsiSanitize(Os& os, Handle handle, std::uint8_t serviceAction, bool& supported) {
+  constexpr std::uint32_t kReplySize = 16;  // four bytes and the ten of the command block's usage map, rounded up
+  ScsiCommand command = ScsiCommand::Of(ScsiReportOneCommandCdb(scsi::Sanitize, serviceAction, kReplySize),
+                                        ScsiCommand::Direction::In, std::vector<std::uint8_t>(kReplySize, 0));
+  if (os.SendScsi(handle, command) != 0 || command.status != scsi::StatusGood) return false;
+  supported = ScsiCommandSupported(command.data.data(), command.Received());
+  return true;
+}
+
+void ReadScsiFacts(Os& os, Handle handle, DriveEraseFacts& facts) {
+  if (!AskScsiSanitize(os, handle, scsi::SanitizeOverwrite, facts.scsiOverwrite) ||
+      !AskScsiSanitize(os, handle, scsi::SanitizeBlockErase, facts.scsiBlockErase) ||
+      !AskScsiSanitize(os, handle, scsi::SanitizeCryptoErase, facts.scsiCryptoErase))
+    return;
+  facts.scsiAsked = true;
+  ScsiSanitizeProgress progress;
+  if (ReadScsiSanitizeSense(os, handle, progress)) facts.scsiSanitize = progress;
+}
+
 }  // namespace
 
 DriveInterface InterfaceOfBus(std::int64_t busType, bool removable) {
@@ -61,6 +82,7 @@ DriveEraseFacts ReadDriveEraseFacts(Os& os, Handle handle, const TDeviceTable& e
   facts.interface = InterfaceOfBus(entry.IdentifyData.BusType, entry.IdentifyData.RemovableMedia);
   if (facts.interface == DriveInterface::Ata) ReadAtaFacts(os, handle, entry, facts);
   if (facts.interface == DriveInterface::Nvme) ReadNvmeFacts(os, handle, facts);
+  if (facts.interface == DriveInterface::Scsi) ReadScsiFacts(os, handle, facts);
   return facts;
 }
 
@@ -77,6 +99,14 @@ bool ReadNvmeSanitizeLog(Os& os, Handle handle, NvmeSanitizeLog& log) {
   std::vector<std::uint8_t> page;
   if (!ReadNvmePage(os, handle, NvmeLogPageCommand(kNvmeSanitizeLogPage, kNvmeSanitizeLogSize), page)) return false;
   log = DecodeNvmeSanitizeLog(page.data());
+  return true;
+}
+
+bool ReadScsiSanitizeSense(Os& os, Handle handle, ScsiSanitizeProgress& progress) {
+  ScsiCommand command = ScsiCommand::Of(ScsiRequestSenseCdb(kScsiSenseSize), ScsiCommand::Direction::In,
+                                        std::vector<std::uint8_t>(kScsiSenseSize, 0));
+  if (os.SendScsi(handle, command) != 0 || command.status != scsi::StatusGood) return false;
+  progress = DecodeScsiSanitizeSense(command.data.data(), command.Received());
   return true;
 }
 

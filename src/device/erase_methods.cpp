@@ -15,6 +15,10 @@ constexpr char16_t kFlashNote[] =
     u"writing from the host cannot reach the spare and retired blocks of a flash drive: this is a Clear; a Purge "
     u"needs the drive's own sanitize (block-erase or crypto-erase)";
 
+constexpr char16_t kStillRunning[] = u"a sanitize started earlier is still running on the drive";
+constexpr char16_t kFailedEarlier[] =
+    u"the drive's last sanitize failed; it must be run again to completion before anything else";
+
 struct Verdict {
   bool ok = true;
   std::u16string reason;
@@ -24,7 +28,7 @@ Verdict No(std::u16string reason) { return {false, std::move(reason)}; }
 // A drive that is busy with, or stuck after, an earlier sanitize takes no new one.
 Verdict SanitizeState(const DriveEraseFacts& f) {
   if (f.ataSanitize) {
-    if (f.ataSanitize->inProgress) return No(u"a sanitize started earlier is still running on the drive");
+    if (f.ataSanitize->inProgress) return No(kStillRunning);
     if (f.ataSanitize->lastSanitizeFailed)
       return No(u"the drive's last sanitize failed (" +
                 std::u16string(AtaSanitizeFailureText(f.ataSanitize->failureReason)) +
@@ -32,10 +36,12 @@ Verdict SanitizeState(const DriveEraseFacts& f) {
     if (f.ataSanitize->frozen) return No(kSanitizeFrozen);
   }
   if (f.nvmeSanitize) {
-    if (f.nvmeSanitize->state == NvmeSanitizeState::InProgress)
-      return No(u"a sanitize started earlier is still running on the drive");
-    if (f.nvmeSanitize->state == NvmeSanitizeState::Failed)
-      return No(u"the drive's last sanitize failed; it must be run again to completion before anything else");
+    if (f.nvmeSanitize->state == NvmeSanitizeState::InProgress) return No(kStillRunning);
+    if (f.nvmeSanitize->state == NvmeSanitizeState::Failed) return No(kFailedEarlier);
+  }
+  if (f.scsiSanitize) {
+    if (f.scsiSanitize->inProgress) return No(kStillRunning);
+    if (f.scsiSanitize->failed) return No(kFailedEarlier);
   }
   return {};
 }
@@ -58,7 +64,7 @@ Verdict NvmeSanitize(const DriveEraseFacts& f, bool offered, const char16_t* wha
 Verdict ScsiSanitize(const DriveEraseFacts& f, bool offered, const char16_t* what) {
   if (!f.scsiAsked) return No(u"the drive did not say which SANITIZE service actions it supports");
   if (!offered) return NotOffered(what);
-  return No(u"this version of Orvella does not send SCSI SANITIZE yet");
+  return SanitizeState(f);
 }
 
 Verdict NvmeFormat(const DriveEraseFacts& f, bool crypto) {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "device/ata_erase_capabilities.h"
+#include "device/erase_commands.h"
 #include "device/nvme_erase_capabilities.h"
 
 namespace orvella {
@@ -57,6 +58,8 @@ struct DriveEraseFacts {
   bool scsiOverwrite = false;
   bool scsiBlockErase = false;
   bool scsiCryptoErase = false;
+  // What REQUEST SENSE said of a sanitize: running, or failed earlier.
+  std::optional<ScsiSanitizeProgress> scsiSanitize;
 };
 
 enum class SanitizationCategory { None, Clear, Purge };

@@ -61,7 +61,6 @@ class Purge {
     facts_ = ReadDriveEraseFacts(s_.os, s_.handle, s_.entry);
     result_.choice = ChooseMethod(result_.method, facts_);
     if (!result_.choice.available) return Refuse(result_.choice.reason);
-    if (!Executable()) return Refuse(u"this version of Orvella does not send this command yet");
     buffer_ = s_.os.AllocateAligned(static_cast<std::size_t>(std::max<std::int64_t>(s_.entry.IdentifyData.SectorSize, 4096)));
     if (buffer_ == nullptr) return Refuse(u"no memory for the sample reads");
     ReadBefore();
@@ -72,10 +71,6 @@ class Purge {
   }
 
  private:
-  bool Executable() const {
-    return facts_.interface == DriveInterface::Nvme || facts_.interface == DriveInterface::Ata;
-  }
-
   bool SecurityMethod() const {
     return result_.method == EraseMethod::SecurityErase || result_.method == EraseMethod::SecurityEraseEnhanced;
   }
@@ -120,6 +115,7 @@ class Purge {
   // drive is asked how it goes until it ends.
   void SendAndWait() {
     if (facts_.interface == DriveInterface::Ata) return SecurityMethod() ? AtaSecurityErase() : AtaSanitize();
+    if (facts_.interface == DriveInterface::Scsi) return ScsiSanitize();
     if (result_.method == EraseMethod::FormatErase ||
         (result_.method == EraseMethod::CryptoErase && !facts_.nvme->sanitizeCrypto))
       return NvmeFormat();
@@ -253,6 +249,52 @@ class Purge {
     s_.progress(100.0);
   }
 
+  // SANITIZE with IMMED answers at once; REQUEST SENSE tells how it goes.
+  void ScsiSanitize() {
+    std::uint8_t action = scsi::SanitizeBlockErase;
+    std::string name = "BLOCK ERASE (service action 02h)";
+    std::vector<std::uint8_t> parameters;
+    if (result_.method == EraseMethod::CryptoErase) {
+      action = scsi::SanitizeCryptoErase;
+      name = "CRYPTOGRAPHIC ERASE (service action 03h)";
+    } else if (result_.method == EraseMethod::DriveOverwrite) {
+      action = scsi::SanitizeOverwrite;
+      name = "OVERWRITE (service action 01h, 1 pass, pattern 00000000h)";
+      parameters = ScsiOverwriteParameters(0);
+    }
+    ScsiCommand command = ScsiCommand::Of(ScsiSanitizeCdb(action, static_cast<std::uint16_t>(parameters.size())),
+                                          parameters.empty() ? ScsiCommand::Direction::None : ScsiCommand::Direction::Out,
+                                          parameters);
+    std::string block;
+    for (std::size_t i = 0; i < command.cdbLength; ++i) block += (i == 0 ? "" : " ") + Hex(command.cdb[i], 2).substr(0, 2);
+    result_.command = "SCSI SANITIZE (48h) " + name + ", IMMED, command block " + block;
+    result_.timeoutSeconds = kNoEstimateSeconds;
+    Announce();
+    if (!SendScsi(command)) return;
+    Poll([this](PurgePoll& poll) {
+      ScsiSanitizeProgress sense;
+      if (!ReadScsiSanitizeSense(s_.os, s_.handle, sense)) return Answer::Gone;
+      if (sense.inProgress) {
+        poll.status = "in progress";
+        if (sense.progressKnown) poll.percent = sense.progress * 100.0 / 65536.0;
+        return Answer::Running;
+      }
+      if (sense.failed) {
+        poll.status = "failed";
+        failure_ = u"the drive reports that the sanitize failed (MEDIUM ERROR, ASC 31h, ASCQ 03h)";
+        return Answer::Failed;
+      }
+      if (sense.senseKey == 0) {
+        poll.status = "completed";
+        return Answer::Done;
+      }
+      // Another condition (a reset, a unit attention) says nothing of the
+      // sanitize: ask again until the time runs out.
+      poll.status = "sense key " + Hex(sense.senseKey, 1) + ", ASC " + Hex(sense.asc, 2) + ", ASCQ " + Hex(sense.ascq, 2);
+      return Answer::Running;
+    });
+  }
+
   void Announce() {
     s_.log(u"Sending " + Utf8ToText(result_.command));
     if (SecurityMethod())
@@ -271,15 +313,28 @@ class Purge {
 
   bool SendNvme(NvmeAdminCommand& command) {
     const std::uint32_t error = s_.os.SendNvmeAdmin(s_.handle, command);
+    return Accepted(error, command.status == 0, "status " + Hex(command.status, 4));
+  }
+
+  bool SendScsi(ScsiCommand& command) {
+    const std::uint32_t error = s_.os.SendScsi(s_.handle, command);
+    const ScsiSanitizeProgress sense = DecodeScsiSanitizeSense(command.sense.data(), command.sense.size());
+    return Accepted(error, command.status == scsi::StatusGood,
+                    "SCSI status " + Hex(command.status, 2) + ", sense key " + Hex(sense.senseKey, 1) + ", ASC " +
+                        Hex(sense.asc, 2) + ", ASCQ " + Hex(sense.ascq, 2));
+  }
+
+  // Whether the drive took the command: delivered (`error` 0) and not
+  // refused, else the run ends with why.
+  bool Accepted(std::uint32_t error, bool taken, const std::string& refusal) {
     if (error != 0) {
       if (DriveGone(error)) End(PurgeEnding::Terminated, u"Device was unplugged, aborting...");
       else End(PurgeEnding::NotComplete, u"The command could not be sent to the drive (error " +
                                               Utf8ToText(std::to_string(error)) + u"). Nothing was erased.");
       return false;
     }
-    if (command.status != 0) {
-      End(PurgeEnding::NotComplete, u"The drive refused the command (status " +
-                                        Utf8ToText(Hex(command.status, 4)) + u"). Nothing was erased.");
+    if (!taken) {
+      End(PurgeEnding::NotComplete, u"The drive refused the command (" + Utf8ToText(refusal) + u"). Nothing was erased.");
       return false;
     }
     return true;

@@ -26,6 +26,8 @@ inline constexpr std::uint32_t IOCTL_SCSI_MINIPORT_IDENTIFY = 0x001B0501u;
 inline constexpr std::uint32_t IOCTL_SCSI_GET_ADDRESS = 0x00041018u;
 // Any ATA command with its full task file, 48-bit commands included.
 inline constexpr std::uint32_t IOCTL_ATA_PASS_THROUGH = 0x0004D02Cu;
+// Any SCSI command, its data moved straight from and to the caller's buffer.
+inline constexpr std::uint32_t IOCTL_SCSI_PASS_THROUGH_DIRECT = 0x0004D014u;
 // ATA_PASS_THROUGH_EX.AtaFlags
 inline constexpr std::uint16_t ATA_FLAGS_DRDY_REQUIRED = 0x01;
 inline constexpr std::uint16_t ATA_FLAGS_DATA_IN = 0x02;

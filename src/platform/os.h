@@ -20,6 +20,7 @@
 #include "platform/error_codes.h"
 #include "platform/zero_reader.h"
 #include "platform/nvme_admin_command.h"
+#include "platform/scsi_command.h"
 #include "platform/zero_scan.h"
 
 namespace orvella {
@@ -197,6 +198,14 @@ class Os {
   // the backend has no way to send the command, ERROR_ACCESS_DENIED where a
   // changing command comes outside a run that holds the drive.
   virtual std::uint32_t SendNvmeAdmin(Handle, NvmeAdminCommand&) { return ERROR_NOT_SUPPORTED; }
+
+  // Sends one SCSI command to the drive behind the handle and waits for its
+  // end. 0 when the device answered (its status and sense data are in the
+  // command), else the Windows code of why the system could not deliver it:
+  // ERROR_NOT_SUPPORTED where the backend has no way to send it,
+  // ERROR_ACCESS_DENIED where a changing command comes outside a run that
+  // holds the drive.
+  virtual std::uint32_t SendScsi(Handle, ScsiCommand&) { return ERROR_NOT_SUPPORTED; }
 
   // Turns bytes in the system's ANSI code page into text, one character for
   // every byte (a zero byte gives the character of code 0).

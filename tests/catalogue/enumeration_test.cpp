@@ -226,7 +226,7 @@ TEST(EnumerateDevices, IsSilentWithoutDebugMode) {
 TEST(EnumerateDevices, WalksTheDemoMachine) {
   TestProgram t(DemoDrives());
   EnumerateDevices(t.program);
-  ASSERT_EQ(t.program.DeviceCount, 6);
+  ASSERT_EQ(t.program.DeviceCount, 7);
   struct Expected {
     std::uint32_t number;
     std::u16string model, sn;
@@ -249,9 +249,11 @@ TEST(EnumerateDevices, WalksTheDemoMachine) {
     EXPECT_EQ(entry.IdentifyData.BusType, expected[i].busType);
     EXPECT_EQ(entry.IdentifyData.IsIDESlave, expected[i].slave);
   }
-  // The NVMe drive comes last, with the serial its identify data gives.
+  // The NVMe drive, with the serial its identify data gives, then the SAS disk.
   EXPECT_EQ(t.program.DeviceTables[6].DeviceNumber, 6u);
   EXPECT_EQ(t.program.DeviceTables[6].IdentifyData.BusType, BusTypeNvme);
+  EXPECT_EQ(t.program.DeviceTables[7].DeviceNumber, 7u);
+  EXPECT_EQ(t.program.DeviceTables[7].IdentifyData.BusType, BusTypeSas);
   // The USB stick and the card are never asked for the S.M.A.R.T. version.
   int versionRequests = 0;
   for (const auto& r : t.os.Requests()) versionRequests += r.controlCode == SMART_GET_VERSION ? 1 : 0;

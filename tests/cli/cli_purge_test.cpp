@@ -117,6 +117,30 @@ TEST(CliPurge, TheDemoNvmeDriveListsTheSerialItsControllerReports) {
   EXPECT_NE(details.out.find("Serial Number: VNV512B0042X"), std::string::npos) << details.out;
 }
 
+TEST(CliPurge, TheDemoSasDiskOffersItsServiceActionsAndSanitizesItself) {
+  const CliResult methods = RunCli({"--demo", "methods", "7"});
+  ASSERT_EQ(methods.exitCode, 0) << methods.err;
+  EXPECT_NE(methods.out.find("crypto-erase             available: Purge, cryptographic erase"), std::string::npos)
+      << methods.out;
+  EXPECT_NE(methods.out.find("the drive does not offer SANITIZE BLOCK ERASE"), std::string::npos) << methods.out;
+  const CliResult refused = RunCli({"--demo", "erase", "7", "--method", "block-erase", "--yes"});
+  EXPECT_EQ(refused.exitCode, 8);
+  EXPECT_NE(refused.err.find("nothing was sent"), std::string::npos) << refused.err;
+
+  const std::string path = ReportPath("sas");
+  std::remove(path.c_str());
+  const CliResult r = RunCli({"--demo", "erase", "7", "--method", "drive-overwrite", "--yes", "--report", path});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  const json record = ReadJson(path);
+  EXPECT_EQ(record["sanitization"]["category"], "Purge");
+  EXPECT_EQ(record["sanitization"]["technique"], "overwrite");
+  EXPECT_EQ(record["purge"]["command"],
+            "SCSI SANITIZE (48h) OVERWRITE (service action 01h, 1 pass, pattern 00000000h), IMMED, command block 48 "
+            "81 00 00 00 00 00 00 08 00");
+  EXPECT_TRUE(record["purge"]["check"]["passed"].get<bool>());
+  EXPECT_EQ(record["result"], "complete");
+}
+
 TEST(CliPurge, UnlockTakesOffThePasswordABrokenOffSecurityEraseLeft) {
   const CliResult locked = Cli({"erase", "4", "--method", "security-erase", "--yes"});
   EXPECT_EQ(locked.exitCode, 8) << "a locked drive is refused";

@@ -329,7 +329,7 @@ TEST(CliDebug, WritesTheDebugLinesToStderrOnly) {
 TEST(CliDemo, TheBuiltInDemoDrivesAreListed) {
   const CliResult r = RunCli({"--demo", "list"});
   ASSERT_EQ(r.exitCode, 0);
-  EXPECT_EQ(r.OutLines().back(), "Disks found: 6");
+  EXPECT_EQ(r.OutLines().back(), "Disks found: 7");
 }
 
 }  // namespace

@@ -135,5 +135,16 @@ TEST(ScsiCommands, SanitizeProgressFromFixedAndDescriptorSense) {
   EXPECT_FALSE(DecodeScsiSanitizeSense(fixed, 4).inProgress);
 }
 
+TEST(ScsiCommands, AFailedSanitizeIsToldFromOtherMediumErrors) {
+  std::uint8_t fixed[18] = {0x70, 0, 0x03, 0, 0, 0, 0, 10, 0, 0, 0, 0, 0x31, 0x03, 0, 0, 0, 0};
+  const ScsiSanitizeProgress failed = DecodeScsiSanitizeSense(fixed, sizeof fixed);
+  EXPECT_TRUE(failed.failed);
+  EXPECT_FALSE(failed.inProgress);
+  fixed[13] = 0x00;  // 31h/00h: a medium format corrupted, not a failed sanitize
+  EXPECT_FALSE(DecodeScsiSanitizeSense(fixed, sizeof fixed).failed);
+  const std::uint8_t descriptor[] = {0x72, 0x03, 0x31, 0x03, 0, 0, 0, 0};
+  EXPECT_TRUE(DecodeScsiSanitizeSense(descriptor, sizeof descriptor).failed);
+}
+
 }  // namespace
 }  // namespace orvella

@@ -154,15 +154,20 @@ TEST(DriveMethods, SticksCardsBridgesAndUnknownDrivesOfferOnlyZeros) {
   EXPECT_NE(ChooseMethod(EraseMethod::FormatErase, stick).reason.find(u"no standard command"), std::u16string::npos);
 }
 
-TEST(DriveMethods, ScsiSanitizeIsReadButNotYetSent) {
+TEST(DriveMethods, ScsiSanitizeIsOfferedAsTheDriveReportsItsServiceActions) {
   DriveEraseFacts f;
   f.interface = DriveInterface::Scsi;
-  EXPECT_FALSE(ChooseMethod(EraseMethod::BlockErase, f).available);
+  EXPECT_EQ(ChooseMethod(EraseMethod::BlockErase, f).reason,
+            u"the drive did not say which SANITIZE service actions it supports");
   f.scsiAsked = f.scsiBlockErase = true;
-  const MethodChoice block = ChooseMethod(EraseMethod::BlockErase, f);
-  EXPECT_FALSE(block.available);
-  EXPECT_EQ(block.reason, u"this version of Orvella does not send SCSI SANITIZE yet");
+  EXPECT_TRUE(ChooseMethod(EraseMethod::BlockErase, f).available);
   EXPECT_EQ(ChooseMethod(EraseMethod::CryptoErase, f).reason, u"the drive does not offer SANITIZE CRYPTOGRAPHIC ERASE");
+  f.scsiSanitize = ScsiSanitizeProgress{};
+  f.scsiSanitize->inProgress = true;
+  EXPECT_EQ(ChooseMethod(EraseMethod::BlockErase, f).reason, u"a sanitize started earlier is still running on the drive");
+  f.scsiSanitize = ScsiSanitizeProgress{};
+  f.scsiSanitize->failed = true;
+  EXPECT_NE(ChooseMethod(EraseMethod::BlockErase, f).reason.find(u"last sanitize failed"), std::u16string::npos);
 }
 
 }  // namespace

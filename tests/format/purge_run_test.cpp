@@ -44,6 +44,22 @@ VirtualDrive AtaSsd(VirtualOwnErase own = {}, std::uint16_t word59 = 0xB000) {
   return d;
 }
 
+// A SAS drive whose SANITIZE offers the service actions of `own`.
+VirtualDrive SasDrive(VirtualOwnErase own) {
+  VirtualDrive d = test::Drive(kSixteenMiB);
+  d.busType = BusTypeSas;
+  d.product = "SAS-A";
+  d.ownErase = own;
+  return d;
+}
+
+VirtualOwnErase ScsiSanitizer() {
+  VirtualOwnErase own;
+  own.sanitizeBlock = own.sanitizeCrypto = own.sanitizeOverwrite = true;
+  own.milliseconds = 3000;
+  return own;
+}
+
 struct PurgeRig : test::FormatRig {
   explicit PurgeRig(VirtualDrive drive) : FormatRig(drive) {
     t.program.DeviceTables[1].IdentifyData.BusType = drive.busType;
@@ -51,7 +67,8 @@ struct PurgeRig : test::FormatRig {
   PurgeResult Run(EraseMethod method) {
     PurgeSurroundings s{t.os, t.clock, t.drive.DeviceHandle, t.drive.Entry(),
                         [this](const std::u16string& line) { lines.push_back(line); },
-                        [this](std::optional<double> percent) { progress.push_back(percent.value_or(-1)); }};
+                        [this](std::optional<double> percent) { progress.push_back(percent.value_or(-1)); },
+                        pollMilliseconds};
     return RunPurge(s, method, 42);
   }
   // The changing commands that reached the drive: ATA SANITIZE with a
@@ -60,6 +77,7 @@ struct PurgeRig : test::FormatRig {
     int count = 0;
     for (const RequestRecord& r : t.os.Requests()) {
       if (r.kind == Kind::NvmeAdmin && (r.input[0] == 0x84 || r.input[0] == 0x80)) ++count;
+      if (r.kind == Kind::Scsi && r.input[0] == 0x48) ++count;
       if (r.kind == Kind::Ioctl && r.controlCode == IOCTL_ATA_PASS_THROUGH && r.input.size() >= layout::AtaPtSize &&
           r.input[layout::AtaPtCurrentTaskFile + layout::IdeRegsCommand] == 0xB4 &&
           r.input[layout::AtaPtCurrentTaskFile + layout::IdeRegsFeatures] != 0)
@@ -75,8 +93,16 @@ struct PurgeRig : test::FormatRig {
     t.os.ReadFile(t.drive.DeviceHandle, sector.data(), 512, &read);
     return sector[0];
   }
+  // The SCSI command blocks (and data sent) that reached the drive, of `opcode`.
+  std::vector<std::vector<std::uint8_t>> ScsiSent(std::uint8_t opcode) const {
+    std::vector<std::vector<std::uint8_t>> sent;
+    for (const RequestRecord& r : t.os.Requests())
+      if (r.kind == Kind::Scsi && r.input[0] == opcode) sent.push_back(r.input);
+    return sent;
+  }
   std::vector<std::u16string> lines;
   std::vector<double> progress;
+  std::uint32_t pollMilliseconds = 500;
 };
 
 TEST(PurgeRun, NvmeCryptoEraseSendsTheSanitizePollsAndFindsEverySampleChanged) {
@@ -136,6 +162,15 @@ TEST(PurgeRun, RefusalsSendNothing) {
   running.state = VirtualOwnErase::State::InProgress;
   VirtualOwnErase failed = NvmeSanitizer();
   failed.state = VirtualOwnErase::State::Failed;
+  // SAS drives: one with the block erase alone, one with no SANITIZE at all.
+  VirtualOwnErase scsiBlockOnly;
+  scsiBlockOnly.sanitizeBlock = true;
+  VirtualOwnErase scsiRunning = ScsiSanitizer();
+  scsiRunning.state = VirtualOwnErase::State::InProgress;
+  VirtualOwnErase scsiFailed = ScsiSanitizer();
+  scsiFailed.state = VirtualOwnErase::State::Failed;
+  VirtualDrive scsiPlain = SasDrive({});
+  scsiPlain.ownErase.reset();
   // QEMU's controller: Format NVM without FNA's crypto bit, yet it would take one.
   VirtualOwnErase qemu;
   qemu.formatNvm = qemu.acceptsUnclaimedCryptoFormat = true;
@@ -146,6 +181,13 @@ TEST(PurgeRun, RefusalsSendNothing) {
       {NvmeDrive(failed), EraseMethod::BlockErase, u"last sanitize failed"},
       {NvmeDrive(qemu), EraseMethod::CryptoErase, u"does not offer a cryptographic erase by Format NVM"},
       {NvmeDrive(NvmeSanitizer()), EraseMethod::DriveOverwrite, u"does not offer a sanitize overwrite"},
+      {SasDrive(scsiBlockOnly), EraseMethod::CryptoErase, u"does not offer SANITIZE CRYPTOGRAPHIC ERASE"},
+      {SasDrive(scsiBlockOnly), EraseMethod::DriveOverwrite, u"does not offer SANITIZE OVERWRITE"},
+      {scsiPlain, EraseMethod::BlockErase, u"does not offer SANITIZE BLOCK ERASE"},
+      {SasDrive(scsiRunning), EraseMethod::BlockErase, u"still running"},
+      {SasDrive(scsiFailed), EraseMethod::CryptoErase, u"last sanitize failed"},
+      {SasDrive(ScsiSanitizer()), EraseMethod::FormatErase, u"Format NVM is a command of NVMe drives"},
+      {SasDrive(ScsiSanitizer()), EraseMethod::SecurityErase, u"SECURITY ERASE UNIT is a command of ATA drives"},
   };
   for (const Case& c : cases) {
     PurgeRig rig(c.drive);
@@ -227,6 +269,103 @@ TEST(PurgeRun, TheProcedureKeepsStopDisabledAndMapsTheEnding) {
   EXPECT_FALSE(page.Enabled(FormatControl::Stop));
   EXPECT_NE(question.find(u"Method: crypto-erase"), std::u16string::npos);
   EXPECT_EQ(rig.Medium().BytesWritten(), 0) << "a purge writes nothing from the host";
+}
+
+using Bytes = std::vector<std::uint8_t>;
+
+TEST(ScsiPurge, EachMethodSendsItsSanitizeWithImmedAndIsCheckedAfterwards) {
+  struct Case {
+    EraseMethod method;
+    Bytes sent;  // the command block, then the parameter list
+    const char* command;
+  };
+  const Case cases[] = {
+      {EraseMethod::BlockErase, {0x48, 0x82, 0, 0, 0, 0, 0, 0, 0, 0},
+       "SCSI SANITIZE (48h) BLOCK ERASE (service action 02h), IMMED, command block 48 82 00 00 00 00 00 00 00 00"},
+      {EraseMethod::CryptoErase, {0x48, 0x83, 0, 0, 0, 0, 0, 0, 0, 0},
+       "SCSI SANITIZE (48h) CRYPTOGRAPHIC ERASE (service action 03h), IMMED, command block 48 83 00 00 00 00 00 00 00 "
+       "00"},
+      {EraseMethod::DriveOverwrite, {0x48, 0x81, 0, 0, 0, 0, 0, 0, 8, 0, 0x01, 0, 0, 4, 0, 0, 0, 0},
+       "SCSI SANITIZE (48h) OVERWRITE (service action 01h, 1 pass, pattern 00000000h), IMMED, command block 48 81 00 "
+       "00 00 00 00 00 08 00"},
+  };
+  for (const Case& c : cases) {
+    PurgeRig rig(SasDrive(ScsiSanitizer()));
+    const std::uint8_t before = rig.ByteAt(4096);
+    const PurgeResult r = rig.Run(c.method);
+    EXPECT_EQ(r.ending, PurgeEnding::Complete) << TextToUtf8(r.reason);
+    EXPECT_EQ(r.command, c.command);
+    EXPECT_EQ(rig.ScsiSent(0x48), std::vector<Bytes>{c.sent});
+    EXPECT_TRUE(r.check.passed);
+    if (c.method == EraseMethod::CryptoErase) {
+      EXPECT_NE(rig.ByteAt(4096), before);
+      EXPECT_FALSE(r.check.pattern.has_value());
+    } else {
+      EXPECT_EQ(r.check.pattern, 0);
+    }
+    EXPECT_EQ(r.choice.category, SanitizationCategory::Purge);
+    EXPECT_EQ(r.timeoutSeconds, 12 * 3600) << "SCSI gives no estimate";
+  }
+}
+
+TEST(ScsiPurge, ProgressComesFromRequestSenseUntilNoSenseIsLeft) {
+  PurgeRig rig(SasDrive(ScsiSanitizer()));
+  const PurgeResult r = rig.Run(EraseMethod::BlockErase);
+  ASSERT_EQ(r.ending, PurgeEnding::Complete) << TextToUtf8(r.reason);
+  // Every poll is a REQUEST SENSE of 32 bytes, after the one that read the state before.
+  EXPECT_EQ(rig.ScsiSent(0x03).size(), r.polls.size() + 1);
+  EXPECT_EQ(rig.ScsiSent(0x03).front(), (Bytes{0x03, 0, 0, 0, 32, 0}));
+  ASSERT_GE(r.polls.size(), 5u);
+  EXPECT_EQ(r.polls.front().status, "in progress");
+  ASSERT_TRUE(r.polls.front().percent.has_value());
+  for (std::size_t i = 1; i + 1 < r.polls.size(); ++i) {
+    ASSERT_TRUE(r.polls[i].percent.has_value());
+    EXPECT_GT(*r.polls[i].percent, *r.polls[i - 1].percent);
+  }
+  EXPECT_EQ(r.polls.back().status, "completed");
+  EXPECT_EQ(rig.progress.back(), 100.0);
+  // REPORT SUPPORTED OPERATION CODES was asked for each service action, one command at a time.
+  const auto asked = rig.ScsiSent(0xA3);
+  ASSERT_GE(asked.size(), 3u);
+  EXPECT_EQ(asked[0], (Bytes{0xA3, 0x0C, 0x02, 0x48, 0, 0x01, 0, 0, 0, 16, 0, 0}));
+  EXPECT_EQ(asked[1][5], 0x02);
+  EXPECT_EQ(asked[2][5], 0x03);
+}
+
+TEST(ScsiPurge, LiesFailuresAndAnUnplugAreNeverReportedAsDone) {
+  VirtualOwnErase nothing = ScsiSanitizer();
+  nothing.lie = Lie::ChangesNothing;
+  PurgeRig lying(SasDrive(nothing));
+  const PurgeResult l = lying.Run(EraseMethod::CryptoErase);
+  EXPECT_EQ(l.ending, PurgeEnding::NotComplete);
+  EXPECT_EQ(l.check.unchanged, l.check.sectors);
+  EXPECT_NE(l.reason.find(u"the check failed"), std::u16string::npos);
+
+  VirtualOwnErase fails = ScsiSanitizer();
+  fails.lie = Lie::FailsHalfWay;
+  PurgeRig failing(SasDrive(fails));
+  const PurgeResult f = failing.Run(EraseMethod::BlockErase);
+  EXPECT_EQ(f.ending, PurgeEnding::NotComplete);
+  EXPECT_EQ(f.polls.back().status, "failed");
+  EXPECT_NE(f.reason.find(u"ASC 31h, ASCQ 03h"), std::u16string::npos) << TextToUtf8(f.reason);
+  EXPECT_FALSE(f.check.passed);
+  // The drive now says so to the next run, which refuses with nothing sent.
+  const PurgeResult again = failing.Run(EraseMethod::BlockErase);
+  EXPECT_EQ(again.ending, PurgeEnding::Refused);
+  EXPECT_EQ(failing.ChangingCommands(), 1);
+
+  VirtualOwnErase gone = ScsiSanitizer();
+  gone.lie = Lie::UnpluggedHalfWay;
+  PurgeRig unplugged(SasDrive(gone));
+  EXPECT_EQ(unplugged.Run(EraseMethod::DriveOverwrite).ending, PurgeEnding::Terminated);
+
+  VirtualOwnErase endless = ScsiSanitizer();
+  endless.lie = Lie::NeverCompletes;
+  PurgeRig waiting(SasDrive(endless));
+  waiting.pollMilliseconds = 600000;
+  const PurgeResult w = waiting.Run(EraseMethod::BlockErase);
+  EXPECT_EQ(w.ending, PurgeEnding::NotComplete);
+  EXPECT_NE(w.reason.find(u"within 43200 seconds"), std::u16string::npos) << TextToUtf8(w.reason);
 }
 
 // A hard disk with the Security feature set (enhanced erase too) and an

@@ -29,6 +29,7 @@ TEST(ControlCodes, AreTheRequestsTheirNamesSay) {
   EXPECT_EQ(IOCTL_SCSI_MINIPORT, CtlCode(kScsi, 0x402, kBuffered, kReadWrite));
   // Function 0x403 beside it is IOCTL_SCSI_GET_INQUIRY_DATA.
   EXPECT_EQ(IOCTL_SCSI_GET_ADDRESS, CtlCode(kScsi, 0x406, kBuffered, kAnyAccess));
+  EXPECT_EQ(IOCTL_SCSI_PASS_THROUGH_DIRECT, CtlCode(kScsi, 0x405, kBuffered, kReadWrite));
   EXPECT_EQ(FSCTL_LOCK_VOLUME, CtlCode(kFileSystem, 6, kBuffered, kAnyAccess));
   EXPECT_EQ(FSCTL_DISMOUNT_VOLUME, CtlCode(kFileSystem, 8, kBuffered, kAnyAccess));
   EXPECT_EQ(FSCTL_ALLOW_EXTENDED_DASD_IO, CtlCode(kFileSystem, 32, kNeither, kAnyAccess));

@@ -23,7 +23,7 @@ TEST(DemoDrives, HoldTheDrivesTheDemoShows) {
   const VirtualMachine m = DemoDrives();
   std::vector<std::uint32_t> numbers;
   for (const auto& d : m.drives) numbers.push_back(d.number);
-  EXPECT_EQ(numbers, (std::vector<std::uint32_t>{0, 1, 3, 4, 5, 6}));
+  EXPECT_EQ(numbers, (std::vector<std::uint32_t>{0, 1, 3, 4, 5, 6, 7}));
 
   const VirtualDrive& disk = DriveNumbered(m, 0);
   EXPECT_EQ(disk.busType, 3);
@@ -40,6 +40,7 @@ TEST(DemoDrives, HoldTheDrivesTheDemoShows) {
   EXPECT_LT(DriveNumbered(m, 4).length / 512, 65535);
   EXPECT_TRUE(DriveNumbered(m, 5).writeProtected);
   EXPECT_EQ(DriveNumbered(m, 5).busType, 12);
+  EXPECT_EQ(DriveNumbered(m, 7).busType, 10);  // SAS
   for (const auto& d : m.drives) EXPECT_GT(d.speedLimitBytesPerSecond, 0) << d.number;
 }
 

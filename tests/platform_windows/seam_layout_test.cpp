@@ -9,17 +9,20 @@
 #include <gtest/gtest.h>
 
 #include <cstddef>
+#include <cstring>
 #include <cstdint>
 #include <vector>
 
 #include "platform/control_codes.h"
 #include "platform/error_codes.h"
 #include "platform/os.h"
+#include "platform/windows/scsi_pass_through_direct.h"
 
 #define ORVELLA_SEAM_CONSTANTS(X)                                                                    \
   X(IOCTL_DISK_GET_DRIVE_GEOMETRY) X(IOCTL_DISK_GET_LENGTH_INFO) X(IOCTL_DISK_UPDATE_PROPERTIES)   \
   X(IOCTL_STORAGE_QUERY_PROPERTY) X(IOCTL_STORAGE_GET_DEVICE_NUMBER) X(SMART_GET_VERSION)           \
   X(SMART_SEND_DRIVE_COMMAND) X(SMART_RCV_DRIVE_DATA) X(IOCTL_SCSI_MINIPORT) X(IOCTL_SCSI_GET_ADDRESS) \
+  X(IOCTL_SCSI_PASS_THROUGH_DIRECT)                                                                  \
   X(FSCTL_LOCK_VOLUME) X(FSCTL_DISMOUNT_VOLUME) X(FSCTL_ALLOW_EXTENDED_DASD_IO)                     \
   X(ERROR_SUCCESS) X(ERROR_INVALID_FUNCTION) X(ERROR_FILE_NOT_FOUND) X(ERROR_ACCESS_DENIED)         \
   X(ERROR_INVALID_HANDLE) X(ERROR_NOT_ENOUGH_MEMORY) X(ERROR_WRITE_PROTECT) X(ERROR_NOT_READY)      \
@@ -154,6 +157,66 @@ TEST(SeamLayout, AtaPassThroughStructures) {
   EXPECT_EQ(l::ScsiAddressTargetId, offsetof(SCSI_ADDRESS, TargetId));
   EXPECT_EQ(l::ScsiAddressLun, offsetof(SCSI_ADDRESS, Lun));
   EXPECT_EQ(l::ScsiAddressSize, sizeof(SCSI_ADDRESS));
+}
+
+TEST(SeamLayout, ScsiPassThroughDirect) {
+  using S = SCSI_PASS_THROUGH_DIRECT;
+  EXPECT_EQ(l::SptdLength, offsetof(S, Length));
+  EXPECT_EQ(l::SptdScsiStatus, offsetof(S, ScsiStatus));
+  EXPECT_EQ(l::SptdPathId, offsetof(S, PathId));
+  EXPECT_EQ(l::SptdTargetId, offsetof(S, TargetId));
+  EXPECT_EQ(l::SptdLun, offsetof(S, Lun));
+  EXPECT_EQ(l::SptdCdbLength, offsetof(S, CdbLength));
+  EXPECT_EQ(l::SptdSenseInfoLength, offsetof(S, SenseInfoLength));
+  EXPECT_EQ(l::SptdDataIn, offsetof(S, DataIn));
+  EXPECT_EQ(l::SptdDataTransferLength, offsetof(S, DataTransferLength));
+  EXPECT_EQ(l::SptdTimeOutValue, offsetof(S, TimeOutValue));
+  EXPECT_EQ(l::SptdDataBuffer, offsetof(S, DataBuffer));
+  EXPECT_EQ(l::SptdSenseInfoOffset, offsetof(S, SenseInfoOffset));
+  EXPECT_EQ(l::SptdCdb, offsetof(S, Cdb));
+  EXPECT_EQ(l::SptdSize, sizeof(S));
+  EXPECT_EQ(l::SptdDirectionOut, SCSI_IOCTL_DATA_OUT);
+  EXPECT_EQ(l::SptdDirectionIn, SCSI_IOCTL_DATA_IN);
+  EXPECT_EQ(l::SptdDirectionNone, SCSI_IOCTL_DATA_UNSPECIFIED);
+}
+
+TEST(ScsiPassThroughDirect, TheRequestIsTheStructureWindowsReads) {
+  ScsiCommand command = ScsiCommand::Of(std::array<std::uint8_t, 12>{0xA3, 0x0C, 0x02, 0x48, 0, 0x02, 0, 0, 0, 16, 0, 0},
+                                        ScsiCommand::Direction::In, std::vector<std::uint8_t>(16, 0));
+  command.timeoutMilliseconds = 20500;
+  std::uint8_t data[16] = {};
+  std::vector<std::uint8_t> request = ScsiPassThroughDirectRequest(command, data);
+  ASSERT_EQ(request.size(), sizeof(SCSI_PASS_THROUGH_DIRECT) + 32);
+  SCSI_PASS_THROUGH_DIRECT s;
+  std::memcpy(&s, request.data(), sizeof s);
+  EXPECT_EQ(s.Length, sizeof s);
+  EXPECT_EQ(s.CdbLength, 12);
+  EXPECT_EQ(s.SenseInfoLength, 32);
+  EXPECT_EQ(s.DataIn, SCSI_IOCTL_DATA_IN);
+  EXPECT_EQ(s.DataTransferLength, 16u);
+  EXPECT_EQ(s.TimeOutValue, 21u) << "whole seconds, rounded up";
+  EXPECT_EQ(s.DataBuffer, static_cast<void*>(data));
+  EXPECT_EQ(s.SenseInfoOffset, sizeof s);
+  EXPECT_EQ(std::vector<std::uint8_t>(s.Cdb, s.Cdb + 12), std::vector<std::uint8_t>(command.cdb.begin(), command.cdb.begin() + 12));
+
+  // Windows answers in place: CHECK CONDITION, 18 sense bytes, 6 data bytes moved.
+  SCSI_PASS_THROUGH_DIRECT answered = s;
+  answered.ScsiStatus = 2;
+  answered.SenseInfoLength = 18;
+  answered.DataTransferLength = 6;
+  std::memcpy(request.data(), &answered, sizeof answered);
+  request[sizeof answered + 2] = 0x05;
+  ReadScsiPassThroughDirectAnswer(request, command);
+  EXPECT_EQ(command.status, 2);
+  ASSERT_EQ(command.sense.size(), 18u);
+  EXPECT_EQ(command.sense[2], 0x05);
+  EXPECT_EQ(command.residual, 10u);
+
+  ScsiCommand bare = ScsiCommand::Of(std::array<std::uint8_t, 10>{0x48, 0x82});
+  std::memcpy(&s, ScsiPassThroughDirectRequest(bare, data).data(), sizeof s);
+  EXPECT_EQ(s.DataIn, SCSI_IOCTL_DATA_UNSPECIFIED);
+  EXPECT_EQ(s.DataTransferLength, 0u);
+  EXPECT_EQ(s.DataBuffer, nullptr);
 }
 
 }  // namespace

@@ -21,9 +21,9 @@ def check(r):
     for d in DRIVES:
         if not d.get("boot", True) or d["bus"] == "sd":
             continue
-        bus = {"sata": "SATA", "nvme": "NVME", "usb": "USB", "virtio": "VIRTUAL"}[d["bus"]]
-        model = {"sata": f"ATA {d.get('model')}", "nvme": "NVMe QEMU NVMe Ctrl",
-                 "virtio": "VirtIO Block Device", "usb": "QEMU QEMU HARDDISK"}[d["bus"]]
+        bus = {"sata": "SATA", "nvme": "NVME", "usb": "USB", "virtio": "VIRTUAL", "scsi": "SCSI"}[d["bus"]]
+        model = {"sata": f"ATA {d.get('model')}", "nvme": "NVMe QEMU NVMe Ctrl", "virtio": "VirtIO Block Device",
+                 "usb": "QEMU QEMU HARDDISK", "scsi": "QEMU QEMU HARDDISK"}[d["bus"]]
         drive = drive_listed(r, listed, bus, d["serial"], model, d["size"])
         if drive and d["bus"] == "sata":
             r.equal(f"list: {d['serial']} firmware", drive["firmware"], d["ver"])

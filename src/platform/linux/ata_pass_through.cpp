@@ -156,17 +156,22 @@ SenseFacts DecodeSense(const std::uint8_t* sb, std::size_t length) {
   return facts;
 }
 
-AtaOutcome JudgeAtaAnswer(const SgAnswer& answer) {
+std::uint32_t SgDeliveryError(const SgAnswer& answer) {
   if (answer.ioctlResult < 0) {
     const int errnoValue = -answer.ioctlResult;
-    return Failure(IsNotSupported(errnoValue) ? ERROR_INVALID_FUNCTION : WindowsErrorOf(errnoValue));
+    return IsNotSupported(errnoValue) ? ERROR_INVALID_FUNCTION : WindowsErrorOf(errnoValue);
   }
-  if (answer.hostStatus == kHostNoConnect || answer.hostStatus == kHostBadTarget) return Failure(ERROR_DEV_NOT_EXIST);
-  if (answer.hostStatus == kHostTimeOut) return Failure(ERROR_SEM_TIMEOUT);
-  if (answer.hostStatus != 0) return Failure(ERROR_IO_DEVICE);
+  if (answer.hostStatus == kHostNoConnect || answer.hostStatus == kHostBadTarget) return ERROR_DEV_NOT_EXIST;
+  if (answer.hostStatus == kHostTimeOut) return ERROR_SEM_TIMEOUT;
+  if (answer.hostStatus != 0) return ERROR_IO_DEVICE;
   const std::uint16_t driver = answer.driverStatus & kDriverMask;
-  if (driver == kDriverTimeout) return Failure(ERROR_SEM_TIMEOUT);
-  if (driver != 0 && driver != kDriverSense) return Failure(ERROR_IO_DEVICE);
+  if (driver == kDriverTimeout) return ERROR_SEM_TIMEOUT;
+  if (driver != 0 && driver != kDriverSense) return ERROR_IO_DEVICE;
+  return 0;
+}
+
+AtaOutcome JudgeAtaAnswer(const SgAnswer& answer) {
+  if (const std::uint32_t error = SgDeliveryError(answer); error != 0) return Failure(error);
   const SenseFacts sense = DecodeSense(answer.sense, answer.senseLength);
   if (answer.scsiStatus == kScsiGood) return sense.valid ? JudgeSense(sense) : AtaOutcome{};
   if (answer.scsiStatus == kScsiCheckCondition) return JudgeSense(sense);

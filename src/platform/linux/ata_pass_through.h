@@ -58,6 +58,10 @@ struct SgAnswer {
   std::size_t senseLength = 0;
 };
 
+// The Windows code of why SG_IO did not carry the command to the device and
+// back (the ioctl, the host, the driver), or 0 when it did.
+std::uint32_t SgDeliveryError(const SgAnswer& answer);
+
 // The Windows code of the outcome (0 when the command ran), with the ATA
 // error and status registers where the sense data carried them.
 struct AtaOutcome {

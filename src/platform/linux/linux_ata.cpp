@@ -3,7 +3,8 @@
 // SATA. An NVMe drive answers the miniport identify from its own Identify
 // data, and the protocol-specific property query from its health log. Other
 // requests and drives answer as a Windows driver without ATA pass-through
-// does: "invalid function".
+// does: "invalid function". SCSI commands of the program pass through SG_IO
+// behind their allow-list on any drive.
 #include <algorithm>
 #include <array>
 #include <cerrno>
@@ -13,6 +14,7 @@
 #include "platform/linux/nvme_admin.h"
 #include "platform/linux/nvme_health.h"
 #include "platform/linux/nvme_identify.h"
+#include "platform/linux/scsi_requests.h"
 #include "platform/linux/smart_requests.h"
 #include "platform/linux/storage_replies.h"
 #include "platform/linux/task_file_requests.h"
@@ -123,6 +125,20 @@ std::uint32_t LinuxOs::SendNvmeAdmin(Handle handle, NvmeAdminCommand& command) {
   const int result = RunNvmeAdminEntry(sys_, erasing ? disk->writeFd : disk->fd, command);
   if (result < 0) return result == -ENOTTY || result == -EOPNOTSUPP ? ERROR_NOT_SUPPORTED : WindowsErrorOf(-result);
   return 0;
+}
+
+std::uint32_t LinuxOs::SendScsi(Handle handle, ScsiCommand& command) {
+  DiskObject* disk = FindDisk(handle);
+  std::uint32_t error = ERROR_INVALID_HANDLE;
+  if (disk != nullptr) {
+    const auto use = PermittedScsi(command, disk->claimed);
+    // A SANITIZE outside the claimed run is no read: refused as a change.
+    error = !use ? (command.Opcode() == scsi::Sanitize ? ERROR_ACCESS_DENIED : ERROR_INVALID_PARAMETER)
+                 : RunScsiCommand(sys_, *use == ScsiUse::Erasing ? disk->writeFd : disk->fd, command);
+  }
+  if (error != 0) Fail(error);
+  else Succeed();
+  return error;
 }
 
 bool LinuxOs::NvmeMiniportIdentify(DiskObject& disk, const std::uint8_t* in, std::uint32_t inSize, void* out,

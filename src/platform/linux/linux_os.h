@@ -70,6 +70,7 @@ class LinuxOs final : public Os {
   std::vector<Unmount> UnmountsOf(Handle volume) override;
   BusyVolume DescribeBusyVolume(const std::u16string& name) override;
   std::uint32_t SendNvmeAdmin(Handle handle, NvmeAdminCommand& command) override;
+  std::uint32_t SendScsi(Handle handle, ScsiCommand& command) override;
 
   // The drives in the order that numbers them.
   const std::vector<linux_backend::BlockDevice>& Drives();

@@ -107,10 +107,11 @@ struct VirtualNvme {
 
 // What a drive's own erase commands do. An ATA drive claims its SANITIZE
 // and Security commands in its IDENTIFY words (59, 82, 128, 89, 90); an
-// NVMe drive's offers are given here. The state, the time and the lies
-// apply to both.
+// NVMe drive's offers, and a SCSI or SAS drive's SANITIZE service actions,
+// are given here. The state, the time and the lies apply to all.
 struct VirtualOwnErase {
   // NVMe: SANICAP, OACS (Format NVM) and FNA (crypto erase by format).
+  // SCSI: the SANITIZE service actions (the three sanitize flags).
   bool sanitizeBlock = false;
   bool sanitizeCrypto = false;
   bool sanitizeOverwrite = false;
@@ -128,6 +129,7 @@ struct VirtualOwnErase {
   std::int64_t milliseconds = 2000;  // how long a sanitize takes
   enum class Fill { Zeros, Ones };
   Fill blockEraseFill = Fill::Zeros;  // what a block erase leaves
+  std::uint8_t BlockEraseByte() const { return blockEraseFill == Fill::Ones ? 0xFF : 0x00; }
   enum class Lie {
     None,
     ChangesNothing,   // reports success but the medium keeps its data

@@ -21,18 +21,19 @@ namespace orvella {
 
 // One request as the program sent it.
 struct RequestRecord {
-  enum class Kind { Open, Close, Ioctl, Seek, Write, Read, Flush, DriveStrings, NvmeAdmin };
+  enum class Kind { Open, Close, Ioctl, Seek, Write, Read, Flush, DriveStrings, NvmeAdmin, Scsi };
   Kind kind = Kind::Ioctl;
   Handle handle = 0;            // the handle used (Open: the handle returned)
   std::u16string path;          // Open
   std::uint32_t access = 0;     // Open
   std::uint32_t share = 0;      // Open
   std::uint32_t controlCode = 0;           // Ioctl
-  std::vector<std::uint8_t> input;         // Ioctl: the input bytes as sent; NvmeAdmin: the entry
+  std::vector<std::uint8_t> input;         // Ioctl: the input bytes as sent; NvmeAdmin: the entry;
+                                           // Scsi: the command block, then any data sent
   std::uint32_t inLength = 0;              // Ioctl
   std::uint32_t outLength = 0;             // Ioctl
   std::int64_t offset = 0;                 // Seek: target; Write, Read: position
-  std::uint32_t length = 0;                // Write, Read
+  std::uint32_t length = 0;                // Write, Read; Scsi: the data length
   bool ok = false;
   std::uint32_t error = 0;                 // last error after the request
 
@@ -101,6 +102,7 @@ class VirtualOs final : public Os {
   std::vector<Unmount> UnmountsOf(Handle volume) override;
   BusyVolume DescribeBusyVolume(const std::u16string& name) override;
   std::uint32_t SendNvmeAdmin(Handle handle, NvmeAdminCommand& command) override;
+  std::uint32_t SendScsi(Handle handle, ScsiCommand& command) override;
 
   // For tests and the demo.
   const VirtualMachine& Machine() const { return machine_; }
@@ -189,14 +191,23 @@ class VirtualOs final : public Os {
                      std::uint32_t* returned);
   static bool IsAtaRequest(std::uint32_t code);
   bool AnyVolumeUnlocked(std::uint32_t driveNumber) const;
+  // A command sent to the drive behind `handle` outside DeviceIoControl:
+  // `answer` runs unless the drive has gone, and the record is logged.
+  std::uint32_t DriveCommand(Handle handle, RequestRecord record,
+                             const std::function<std::uint32_t(const VirtualDrive&)>& answer);
   // The drive's own erase commands (virtual_own_erase.cpp).
   void StartOwnErase(const VirtualDrive& drive, std::optional<std::uint8_t> fill, std::uint16_t command);
   void AdvanceOwnErase(const VirtualDrive& drive);
   void FinishOwnErase(const VirtualDrive& drive, DriveState& state);
+  // How far the running sanitize is, of 65535.
+  std::uint16_t OwnEraseProgress(const VirtualDrive& drive) const;
   std::uint16_t AtaSanitize(const VirtualDrive& drive, std::uint16_t feature, std::uint64_t lba,
                             std::array<std::uint8_t, 8>& current,
                             std::array<std::uint8_t, 8>& previous);
   void NvmeAnswer(const VirtualDrive& drive, NvmeAdminCommand& command);
+  // The SCSI commands of a SCSI or SAS drive (virtual_scsi.cpp).
+  void ScsiAnswer(const VirtualDrive& drive, ScsiCommand& command);
+  void ScsiSanitize(const VirtualDrive& drive, ScsiCommand& command);
   // The Security commands (virtual_security.cpp); `sector` is the one a
   // command carries, or nullptr.
   SecurityAnswer AtaSecurity(VirtualDrive& drive, std::uint8_t command, const std::uint8_t* sector);

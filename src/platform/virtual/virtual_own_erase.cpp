@@ -26,8 +26,6 @@ constexpr std::uint8_t kErrorAbort = 0x04;
 constexpr std::uint8_t kReasonUnsuccessful = 0x01;
 constexpr std::uint8_t kReasonFrozen = 0x03;
 
-std::uint8_t FillByte(VirtualOwnErase::Fill fill) { return fill == VirtualOwnErase::Fill::Ones ? 0xFF : 0x00; }
-
 // Whether the drive accepts a sanitize erase, and what it leaves in every
 // sector: a byte, or none for a crypto scramble's unreadable data.
 struct SanitizeFill {
@@ -39,7 +37,7 @@ struct SanitizeFill {
 SanitizeFill SanitizeFillOf(const VirtualDrive& drive, std::uint16_t word59, std::uint16_t feature,
                             std::uint64_t lba) {
   if (feature == ata::BlockEraseExt && (word59 & 0x8000) && (lba & 0xFFFFFFFFu) == ata::BlockEraseKey)
-    return {true, FillByte(drive.ownErase ? drive.ownErase->blockEraseFill : VirtualOwnErase::Fill::Zeros)};
+    return {true, drive.ownErase.value_or(VirtualOwnErase{}).BlockEraseByte()};
   if (feature == ata::CryptoScrambleExt && (word59 & 0x2000) && (lba & 0xFFFFFFFFu) == ata::CryptoScrambleKey)
     return {true, std::nullopt};
   if (feature == ata::OverwriteExt && (word59 & 0x4000) && (lba >> 32) == ata::OverwriteKey)
@@ -97,6 +95,12 @@ void VirtualOs::FinishOwnErase(const VirtualDrive& drive, DriveState& state) {
   if (!state.ownErase.fill) ++state.keyGeneration;
 }
 
+std::uint16_t VirtualOs::OwnEraseProgress(const VirtualDrive& drive) const {
+  const OwnEraseRun& run = driveStates_.at(drive.number).ownErase;
+  const std::int64_t total = std::max<std::int64_t>(drive.ownErase->milliseconds, 1);
+  return static_cast<std::uint16_t>(std::min<std::int64_t>(0xFFFF, (simulatedMilliseconds_ - run.startedAt) * 0xFFFF / total));
+}
+
 void VirtualOs::AdvanceOwnErase(const VirtualDrive& drive) {
   DriveState& state = driveStates_[drive.number];
   if (!drive.ownErase || state.ownErase.state != State::InProgress) return;
@@ -133,9 +137,7 @@ std::uint16_t VirtualOs::AtaSanitize(const VirtualDrive& drive, std::uint16_t fe
     std::uint16_t answer = frozen ? 0x2000 : 0;
     if (run.state == State::InProgress) {
       answer |= 0x4000;
-      const std::int64_t total = std::max<std::int64_t>(drive.ownErase->milliseconds, 1);
-      const auto progress =
-          static_cast<std::uint16_t>(std::min<std::int64_t>(0xFFFF, (simulatedMilliseconds_ - run.startedAt) * 0xFFFF / total));
+      const std::uint16_t progress = OwnEraseProgress(drive);
       current[layout::IdeRegsSectorNumber] = static_cast<std::uint8_t>(progress);
       current[layout::IdeRegsCylLow] = static_cast<std::uint8_t>(progress >> 8);
     } else if (run.ran) {
@@ -201,8 +203,7 @@ void VirtualOs::NvmeAnswer(const VirtualDrive& drive, NvmeAdminCommand& command)
       std::uint16_t status = run.ran ? 1 : 0;
       if (run.state == State::InProgress) {
         status = 2;
-        const std::int64_t total = std::max<std::int64_t>(own.milliseconds, 1);
-        progress = static_cast<std::uint16_t>(std::min<std::int64_t>(0xFFFE, (simulatedMilliseconds_ - run.startedAt) * 0xFFFF / total));
+        progress = std::min<std::uint16_t>(0xFFFE, OwnEraseProgress(drive));
       } else if (run.state == State::Failed) {
         status = 3;
       }
@@ -218,7 +219,7 @@ void VirtualOs::NvmeAnswer(const VirtualDrive& drive, NvmeAdminCommand& command)
     case nvme::Sanitize: {
       const auto action = static_cast<std::uint8_t>(command.Dword(10) & 0x7u);
       SanitizeFill fill;
-      if (action == 2 && own.sanitizeBlock) fill = {true, FillByte(own.blockEraseFill)};
+      if (action == 2 && own.sanitizeBlock) fill = {true, own.BlockEraseByte()};
       if (action == 3 && own.sanitizeOverwrite) fill = {true, static_cast<std::uint8_t>(command.Dword(11))};
       if (action == 4 && own.sanitizeCrypto) fill = {true, std::nullopt};
       if (!fill.accepted) return fail(nvme::InvalidOpcode);
@@ -245,15 +246,20 @@ void VirtualOs::NvmeAnswer(const VirtualDrive& drive, NvmeAdminCommand& command)
 std::uint32_t VirtualOs::SendNvmeAdmin(Handle handle, NvmeAdminCommand& command) {
   RequestRecord record = RequestRecord::Of(RequestRecord::Kind::NvmeAdmin, handle);
   record.input.assign(command.entry.begin(), command.entry.end());
-  std::uint32_t error = 0;
+  return DriveCommand(handle, std::move(record), [&](const VirtualDrive& drive) {
+    if (!drive.nvme) return std::uint32_t{ERROR_NOT_SUPPORTED};
+    NvmeAnswer(drive, command);
+    return std::uint32_t{0};
+  });
+}
+
+std::uint32_t VirtualOs::DriveCommand(Handle handle, RequestRecord record,
+                                      const std::function<std::uint32_t(const VirtualDrive&)>& answer) {
+  std::uint32_t error = ERROR_INVALID_HANDLE;
   if (OpenObject* object = FindDrive(handle)) {
     const VirtualDrive& drive = machine_.drives[object->index];
     AdvanceOwnErase(drive);
-    if (driveStates_[drive.number].unplugged) error = drive.unplugError;
-    else if (!drive.nvme) error = ERROR_NOT_SUPPORTED;
-    else NvmeAnswer(drive, command);
-  } else {
-    error = ERROR_INVALID_HANDLE;
+    error = driveStates_[drive.number].unplugged ? drive.unplugError : answer(drive);
   }
   if (error != 0) Fail(error);
   else Succeed();
