@@ -14,6 +14,7 @@
 
 #include "device/ata_erase_capabilities.h"
 #include "device/nvme_erase_capabilities.h"
+#include "platform/erase_limits.h"
 
 namespace orvella {
 
@@ -57,6 +58,8 @@ struct DriveEraseFacts {
   bool scsiOverwrite = false;
   bool scsiBlockErase = false;
   bool scsiCryptoErase = false;
+  // Which of these commands the system lets through.
+  EraseCommandLimits limits;
 };
 
 enum class SanitizationCategory { None, Clear, Purge };

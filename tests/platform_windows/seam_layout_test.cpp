@@ -19,6 +19,7 @@
 #define ORVELLA_SEAM_CONSTANTS(X)                                                                    \
   X(IOCTL_DISK_GET_DRIVE_GEOMETRY) X(IOCTL_DISK_GET_LENGTH_INFO) X(IOCTL_DISK_UPDATE_PROPERTIES)   \
   X(IOCTL_STORAGE_QUERY_PROPERTY) X(IOCTL_STORAGE_GET_DEVICE_NUMBER) X(SMART_GET_VERSION)           \
+  X(IOCTL_STORAGE_REINITIALIZE_MEDIA)                                                              \
   X(SMART_SEND_DRIVE_COMMAND) X(SMART_RCV_DRIVE_DATA) X(IOCTL_SCSI_MINIPORT) X(IOCTL_SCSI_GET_ADDRESS) \
   X(FSCTL_LOCK_VOLUME) X(FSCTL_DISMOUNT_VOLUME) X(FSCTL_ALLOW_EXTENDED_DASD_IO)                     \
   X(ERROR_SUCCESS) X(ERROR_INVALID_FUNCTION) X(ERROR_FILE_NOT_FOUND) X(ERROR_ACCESS_DENIED)         \
@@ -64,6 +65,30 @@ TEST(SeamLayout, ConstantsAreThoseOfTheWindowsHeaders) {
   EXPECT_EQ(l::StorageDeviceProperty, static_cast<std::uint32_t>(StorageDeviceProperty));
   EXPECT_EQ(l::StorageAdapterProperty, static_cast<std::uint32_t>(StorageAdapterProperty));
   EXPECT_EQ(l::PropertyStandardQuery, static_cast<std::uint32_t>(PropertyStandardQuery));
+  EXPECT_EQ(l::StorageAdapterProtocolSpecificProperty,
+            static_cast<std::uint32_t>(StorageAdapterProtocolSpecificProperty));
+  EXPECT_EQ(l::StorageDeviceProtocolSpecificProperty, static_cast<std::uint32_t>(StorageDeviceProtocolSpecificProperty));
+  EXPECT_EQ(l::ProtocolTypeNvme, static_cast<std::uint32_t>(ProtocolTypeNvme));
+  EXPECT_EQ(l::NVMeDataTypeIdentify, static_cast<std::uint32_t>(NVMeDataTypeIdentify));
+  EXPECT_EQ(l::NVMeDataTypeLogPage, static_cast<std::uint32_t>(NVMeDataTypeLogPage));
+}
+
+TEST(SeamLayout, ProtocolSpecificQueries) {
+  using P = STORAGE_PROTOCOL_SPECIFIC_DATA;
+  EXPECT_EQ(l::PropertyQueryAdditionalParameters, offsetof(STORAGE_PROPERTY_QUERY, AdditionalParameters));
+  EXPECT_EQ(l::ProtocolProtocolType, offsetof(P, ProtocolType));
+  EXPECT_EQ(l::ProtocolDataType, offsetof(P, DataType));
+  EXPECT_EQ(l::ProtocolRequestValue, offsetof(P, ProtocolDataRequestValue));
+  EXPECT_EQ(l::ProtocolRequestSubValue, offsetof(P, ProtocolDataRequestSubValue));
+  EXPECT_EQ(l::ProtocolDataOffset, offsetof(P, ProtocolDataOffset));
+  EXPECT_EQ(l::ProtocolDataLength, offsetof(P, ProtocolDataLength));
+  EXPECT_EQ(l::ProtocolFixedReturnData, offsetof(P, FixedProtocolReturnData));
+  EXPECT_EQ(l::ProtocolRequestSubValue2, offsetof(P, ProtocolDataRequestSubValue2));
+  EXPECT_EQ(l::ProtocolRequestSubValue3, offsetof(P, ProtocolDataRequestSubValue3));
+  EXPECT_EQ(l::ProtocolRequestSubValue4, offsetof(P, ProtocolDataRequestSubValue4));
+  EXPECT_EQ(l::ProtocolSpecificDataSize, sizeof(P));
+  EXPECT_EQ(l::ProtocolDescriptorData, offsetof(STORAGE_PROTOCOL_DATA_DESCRIPTOR, ProtocolSpecificData));
+  EXPECT_EQ(l::ProtocolDescriptorHeaderSize, sizeof(STORAGE_PROTOCOL_DATA_DESCRIPTOR));
 }
 
 TEST(SeamLayout, DiskAndStorageStructures) {

@@ -131,5 +131,30 @@ TEST(Win32Os, AlignedMemoryAndAnsiText) {
   EXPECT_EQ(os.AnsiToText(bytes, sizeof bytes), std::u16string(u"WD\0 1", 5));
 }
 
+// A file is no NVMe drive: its queries are refused as a drive's that is
+// not one; what Windows cannot carry is refused without a request; and a
+// full Windows (Wine is one) passes no ATA erase command.
+TEST(Win32Os, NvmeCommandsOnAFileAndTheErasesWindowsPasses) {
+  TemporaryFile file;
+  Win32Os os;
+  const Handle handle = os.CreateFileW(file.Path(), GENERIC_READ | GENERIC_WRITE, 0, kCreateAlways, 0);
+  ASSERT_NE(handle, INVALID_HANDLE_VALUE) << os.GetLastError();
+  NvmeAdminCommand identify;
+  identify.entry[0] = nvme::Identify;
+  identify.entry[40] = 1;  // the controller
+  identify.dataIn = true;
+  identify.data.assign(4096, 0);
+  EXPECT_NE(os.SendNvmeAdmin(handle, identify), 0u);
+  NvmeAdminCommand format;
+  format.entry[0] = nvme::FormatNvm;
+  EXPECT_EQ(os.SendNvmeAdmin(handle, format), ERROR_NOT_SUPPORTED);
+  EXPECT_TRUE(os.CloseHandle(handle));
+
+  const EraseCommandLimits limits = os.EraseLimits();
+  EXPECT_TRUE(limits.ataSanitize.has_value());
+  EXPECT_TRUE(limits.nvmeFormat.has_value());
+  EXPECT_FALSE(limits.ataUndelivered.empty());
+}
+
 }  // namespace
 }  // namespace orvella

@@ -101,6 +101,7 @@ class VirtualOs final : public Os {
   std::vector<Unmount> UnmountsOf(Handle volume) override;
   BusyVolume DescribeBusyVolume(const std::u16string& name) override;
   std::uint32_t SendNvmeAdmin(Handle handle, NvmeAdminCommand& command) override;
+  EraseCommandLimits EraseLimits() override { return eraseLimits_; }
 
   // For tests and the demo.
   const VirtualMachine& Machine() const { return machine_; }
@@ -120,6 +121,7 @@ class VirtualOs final : public Os {
   std::u16string moduleFileName_ = u"C:\\Program Files\\Orvella\\orvella.exe";
   bool setupLibraryLoads_ = true;
   bool allocationFails_ = false;  // AllocateAligned gives nullptr
+  EraseCommandLimits eraseLimits_;  // what the system said it passes; these drives take every command
 
  private:
   struct OpenObject {

@@ -45,6 +45,8 @@ class Win32Os final : public Os {
   void* AllocateAligned(std::size_t size) override;
   void FreeAligned(void* memory) override;
   std::u16string AnsiToText(const std::uint8_t* bytes, std::size_t count) override;
+  std::uint32_t SendNvmeAdmin(Handle handle, NvmeAdminCommand& command) override;
+  EraseCommandLimits EraseLimits() override;
 
  private:
   void* setupLibrary_ = nullptr;  // the HMODULE of SetupApi.dll once loaded
