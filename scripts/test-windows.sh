@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# The Windows build: cross-compiles orvella-cli, the whole test suite and
-# the installer with MinGW-w64, and runs the suite under Wine (the CLI's
-# process tests against orvella-cli.exe, the installer installed, run and
-# uninstalled silently). Everything lives in build-windows/: GoogleTest
-# built with the cross compiler, the header-only libraries in a prefix of
-# their own (never the build machine's /usr/include), and a Wine prefix.
+# The Windows build: cross-compiles orvella-cli, orvella-certificate, the
+# desktop programs, the whole test suite and the installer with MinGW-w64,
+# and runs the suite under Wine (the CLI's process tests against
+# orvella-cli.exe, a certificate drawn by orvella-certificate.exe, the
+# installer installed, run and uninstalled silently). Everything lives in
+# build-windows/: GoogleTest and libharu built with the cross compiler, the
+# header-only libraries in a prefix of their own (never the build machine's
+# /usr/include), and a Wine prefix.
 # Arguments are handed to the project's cmake configuration.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -29,6 +31,25 @@ if [ ! -f "$deps/lib/cmake/GTest/GTestConfig.cmake" ]; then
     -DCMAKE_BUILD_TYPE=Release -DBUILD_GMOCK=OFF -DCMAKE_INSTALL_PREFIX="$deps" >/dev/null
   cmake --build "$out/googletest" -j2 >/dev/null
   cmake --install "$out/googletest" >/dev/null
+fi
+
+# libharu, the PDF library of the certificate, from Debian's source package,
+# built once with the cross compiler: static, without libpng, compressing
+# with the MinGW zlib (linked statically, so that no DLL goes beside the
+# programs).
+mingw=/usr/x86_64-w64-mingw32
+if [ ! -f "$deps/lib/libhpdfs.a" ]; then
+  rm -rf "$out/libharu-source" "$out/libharu"
+  mkdir -p "$out/libharu-source/tree"
+  (cd "$out/libharu-source" && apt-get source --download-only --tar-only libharu >/dev/null 2>&1)
+  tar -xf "$out"/libharu-source/libharu_*.orig.tar.* -C "$out/libharu-source/tree" --strip-components=1
+  cmake -S "$out/libharu-source/tree" -B "$out/libharu" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+    -DCMAKE_POLICY_VERSION_MINIMUM=3.5 -DCMAKE_BUILD_TYPE=Release -DLIBHPDF_SHARED=OFF -DLIBHPDF_STATIC=ON \
+    -DLIBHPDF_EXAMPLES=OFF -DCMAKE_DISABLE_FIND_PACKAGE_PNG=TRUE -DZLIB_LIBRARY=$mingw/lib/libz.a \
+    -DZLIB_INCLUDE_DIR=$mingw/include -DCMAKE_INSTALL_PREFIX="$deps" >/dev/null
+  # Its own warnings (it is C of 2013) go to a log, shown if it fails.
+  cmake --build "$out/libharu" -j2 >"$out/libharu.log" 2>&1 || { cat "$out/libharu.log" >&2; exit 1; }
+  cmake --install "$out/libharu" >/dev/null
 fi
 
 # A Wine prefix of this build, with one persistent server so that each test
@@ -85,7 +106,8 @@ boot=$!
 scripts/configure.sh "$out/build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_C_FLAGS_RELEASE="-O1 -DNDEBUG" -DCMAKE_CXX_FLAGS_RELEASE="-O1 -DNDEBUG" \
   -DORVELLA_BUILD_QT=OFF -Dnlohmann_json_DIR="$deps/share/cmake/nlohmann_json" \
-  -DCLI11_DIR="$deps/share/cmake/CLI11" -DGTest_DIR="$deps/lib/cmake/GTest" "$@"
+  -DCLI11_DIR="$deps/share/cmake/CLI11" -DGTest_DIR="$deps/lib/cmake/GTest" \
+  -DHPDF_INCLUDE_DIR="$deps/include" -DHPDF_LIBRARY="$deps/lib/libhpdfs.a" "$@"
 cmake --build "$out/build" -j2
 wait "$boot" || { echo "test-windows: the Wine prefix did not boot" >&2; exit 1; }
 # Windows the X server's window manager does not manage: without one (Xvfb)

@@ -1,8 +1,9 @@
 ; The Windows installer of Orvella: the desktop program orvella.exe, its
-; demonstration on simulated drives orvella-demo.exe and orvella-cli.exe in
-; the programs folder, their Start-menu entries, an uninstaller, and the
-; entry of "Apps & features". Built by makensis with VERSION, GUI_EXE,
-; DEMO_EXE, CLI_EXE (the programs) and OUTFILE defined on its command line;
+; demonstration on simulated drives orvella-demo.exe, orvella-cli.exe and
+; orvella-certificate.exe in the programs folder, their Start-menu entries,
+; an uninstaller, and the entry of "Apps & features". Built by makensis with
+; VERSION, GUI_EXE, DEMO_EXE, CLI_EXE, CERTIFICATE_EXE (the programs) and
+; OUTFILE defined on its command line;
 ; /S installs and uninstalls silently.
 Target amd64-unicode
 SetCompressor /SOLID lzma
@@ -28,6 +29,7 @@ Section "Orvella"
   File "/oname=orvella.exe" "${GUI_EXE}"
   File "/oname=orvella-demo.exe" "${DEMO_EXE}"
   File "/oname=orvella-cli.exe" "${CLI_EXE}"
+  File "/oname=orvella-certificate.exe" "${CERTIFICATE_EXE}"
   ; The Start menu of all users, as the programs folder is theirs too.
   SetShellVarContext all
   CreateDirectory "${MENU_FOLDER}"
@@ -53,6 +55,7 @@ Section "Uninstall"
   Delete "$INSTDIR\orvella.exe"
   Delete "$INSTDIR\orvella-demo.exe"
   Delete "$INSTDIR\orvella-cli.exe"
+  Delete "$INSTDIR\orvella-certificate.exe"
   Delete "$INSTDIR\uninstall.exe"
   RMDir "$INSTDIR"
   DeleteRegKey HKLM "${UNINSTALL_KEY}"

@@ -24,6 +24,7 @@ std::vector<MethodLine> MethodLinesOf(const std::vector<MethodChoice>& choices) 
 }
 
 std::u16string ChoiceNote(bool quickWipe, const std::optional<MethodChoice>& method) {
+  if (method && !method->available) return NotAvailableNote(*method);
   if (method && method->method != EraseMethod::Zeros) {
     std::u16string note = u"The drive erases itself (" + Kind(*method) +
                           u"): once started it cannot be stopped, and it goes on after a power loss.";
@@ -38,9 +39,12 @@ std::u16string ChoiceNote(bool quickWipe, const std::optional<MethodChoice>& met
   return note;
 }
 
+std::u16string NotAvailableNote(const MethodChoice& method) {
+  return Name(method.method) + u" is not available on this drive: " + method.reason + u".";
+}
+
 std::u16string UnavailableMethodNote(const MethodChoice& method) {
-  return Name(method.method) + u" is not available on this drive: " + method.reason +
-         u". The zero overwrite is chosen instead.";
+  return NotAvailableNote(method) + u" The zero overwrite is chosen instead.";
 }
 
 }  // namespace orvella

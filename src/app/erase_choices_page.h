@@ -21,6 +21,10 @@ std::vector<MethodLine> MethodLinesOf(const std::vector<MethodChoice>& choices);
 // the drive offers it (none: the drive's methods are not known).
 std::u16string ChoiceNote(bool quickWipe, const std::optional<MethodChoice>& method);
 
+// "zeros is not available on this drive: <why>.": the note, and the
+// refusal, for a chosen method the drive does not offer.
+std::u16string NotAvailableNote(const MethodChoice& method);
+
 // The note when the user picks a method the drive does not offer.
 std::u16string UnavailableMethodNote(const MethodChoice& method);
 

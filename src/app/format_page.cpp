@@ -1,5 +1,7 @@
 #include "app/format_page.h"
 
+#include <chrono>
+
 namespace orvella {
 
 void FormatPage::SetTitle(const std::u16string& title) {
@@ -21,7 +23,7 @@ void FormatPage::Clear() {
 void FormatPage::SetProgressState(ProgressState state) {
   widgets_.SetBarState(state);
   if (state == ProgressState::Normal) {
-    runFigures_.Start(RunFigures::Clock::now());
+    runFigures_.Start(Now());
     widgets_.SetRunFiguresText(u"");
   } else if (runFigures_.Running()) {
     EndRunFigures();
@@ -29,7 +31,7 @@ void FormatPage::SetProgressState(ProgressState state) {
 }
 
 void FormatPage::ShowPassProgress(const PassProgress& progress) {
-  widgets_.SetRunFiguresText(runFigures_.Progress(progress, widgets_.DecimalSeparator(), RunFigures::Clock::now()));
+  widgets_.SetRunFiguresText(runFigures_.Progress(progress, widgets_.DecimalSeparator(), Now()));
   widgets_.SetWindowTitle(ProgressTitle(progress.done, progress.total, title_));
 }
 
@@ -37,8 +39,12 @@ void FormatPage::ShowPassProgress(const PassProgress& progress) {
 // for attention: a long run may have ended behind other windows.
 void FormatPage::EndRunFigures() {
   widgets_.SetWindowTitle(title_);
-  widgets_.SetRunFiguresText(runFigures_.End(RunFigures::Clock::now()));
+  widgets_.SetRunFiguresText(runFigures_.End(Now()));
   widgets_.AskForAttention();
+}
+
+RunFigures::Clock::time_point FormatPage::Now() const {
+  return RunFigures::Clock::time_point(std::chrono::milliseconds(clock_.MonotonicMilliseconds()));
 }
 
 }  // namespace orvella

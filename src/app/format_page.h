@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "core/clock.h"
 #include "format/format_page_view.h"
 #include "format/verify_method.h"
 #include "format/run_figures.h"
@@ -37,7 +38,9 @@ class FormatPageWidgets {
 
 class FormatPage final : public FormatPageView {
  public:
-  explicit FormatPage(FormatPageWidgets& widgets) : widgets_(widgets) {}
+  // `clock` is the program's: the figures count the time the log's stamps
+  // count, also in a simulated run.
+  FormatPage(FormatPageWidgets& widgets, Clock& clock) : widgets_(widgets), clock_(clock) {}
 
   // The window's caption, which a run prefixes with its percentage.
   void SetTitle(const std::u16string& title);
@@ -62,8 +65,10 @@ class FormatPage final : public FormatPageView {
 
  private:
   void EndRunFigures();
+  RunFigures::Clock::time_point Now() const;
 
   FormatPageWidgets& widgets_;
+  Clock& clock_;
   std::u16string title_;
   RunFigures runFigures_;
 };

@@ -84,9 +84,6 @@ class MainView {
   virtual void SetSaveReportEnabled(bool enabled) = 0;
   // Asks where the record goes (a save dialog); empty when the user cancels.
   virtual std::u16string AskReportPath(const std::u16string& suggestedName) = 0;
-  // Whether this desktop can render a certificate at all; where it cannot,
-  // a save keeps the record alone and says so.
-  virtual bool MakesCertificates() { return true; }
   // Writes the record's one-page certificate; empty on success, else what
   // went wrong.
   virtual std::u16string WriteCertificate(const Json& record, const std::u16string& pdfPath) = 0;

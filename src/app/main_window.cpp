@@ -246,6 +246,12 @@ std::optional<EraseChoices> TFmMain::PageChoices() {
     desktop_.dialogs.MessageBox(SystemDiskRefusal(systemUse), kProgramTitle, MessageIcon::Warning);
     return std::nullopt;
   }
+  // Zeros too can be out of reach: a drive locked by its password refuses
+  // every write.
+  if (const std::optional<MethodChoice> chosen = ChosenMethod(); chosen && !chosen->available) {
+    desktop_.dialogs.MessageBox(NotAvailableNote(*chosen), kProgramTitle, MessageIcon::Warning);
+    return std::nullopt;
+  }
   EraseChoices choices;
   choices.method = windows_.main.MethodChoice();
   // The overwrite's choices do not apply to the drive's own erase.
@@ -301,14 +307,6 @@ void TFmMain::btSaveReportClick() {
   if (!lastRecord_) return;
   const std::u16string path = windows_.main.AskReportPath(SuggestedReportName(*lastRecord_));
   if (path.empty()) return;
-  if (!windows_.main.MakesCertificates()) {
-    const std::u16string problem = SaveRecordFile(*lastRecord_, path);
-    if (problem.empty())
-      desktop_.dialogs.MessageBox(RecordSavedWithoutCertificate(path), kProgramTitle, MessageIcon::Information);
-    else
-      desktop_.dialogs.MessageBox(problem, kProgramTitle, MessageIcon::Error);
-    return;
-  }
   if (const std::u16string problem = SaveRecordAndCertificate(*lastRecord_, path, Certificates()); !problem.empty()) {
     desktop_.dialogs.MessageBox(problem, kProgramTitle, MessageIcon::Error);
     return;
@@ -316,13 +314,6 @@ void TFmMain::btSaveReportClick() {
   desktop_.dialogs.MessageBox(u"The erase record was saved as " + path + u" and its certificate as " +
                                   CertificatePathOf(path) + u".",
                               kProgramTitle, MessageIcon::Information);
-}
-
-std::u16string RecordSavedWithoutCertificate(const std::u16string& path) {
-  return u"The erase record was saved as " + path +
-         u".\r\n\r\nThis program cannot make the PDF certificate. The record holds every fact the certificate "
-         u"shows, with the digest that proves it unchanged; the certificate can be made from it later, with the "
-         u"Linux program.";
 }
 
 // The ending in plain words, with the report one button away.

@@ -23,10 +23,6 @@ namespace orvella {
 // The erase question's button that erases: "Erase drive 3".
 std::u16string EraseButtonCaption(std::uint32_t driveNumber);
 
-// What a save says where the desktop makes no certificate: the record was
-// saved, and what the user can and cannot do with it.
-std::u16string RecordSavedWithoutCertificate(const std::u16string& path);
-
 class TFmMain {
  public:
   TFmMain(Program& program, Desktop& desktop, MainView& view, FormatPageView& formatPage, TFmChoose& choose,

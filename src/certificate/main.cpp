@@ -6,8 +6,7 @@
 // certificate must not vouch for a record that was changed or that claims
 // what it cannot. The page says whether the record is signed, and by which
 // key, or only intact.
-#include <QGuiApplication>
-
+#include <filesystem>
 #include <iostream>
 
 #include "certificate/certificate_page.h"
@@ -34,13 +33,10 @@ int main(int argc, char** argv) {
   if (!verdict.Holds())
     return Fail(std::string(argv[1]) + ": " + verdict.Problem() + "; no certificate written", kExitRefused);
 
-  // Drawing text needs the font machinery of a GUI application, not a screen.
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QGuiApplication application(argc, argv);
-  QString problem;
+  std::string problem;
   try {
-    if (!orvella::certificate::WriteCertificate(*verdict.record, QString::fromLocal8Bit(argv[2]), problem))
-      return Fail(problem.toStdString(), kExitRefused);
+    if (!orvella::certificate::WriteCertificate(*verdict.record, std::filesystem::path(argv[2]), problem))
+      return Fail(problem, kExitRefused);
   } catch (const orvella::Json::exception& error) {
     return Fail(std::string(argv[1]) + ": not an erase record (" + error.what() + ")", kExitRefused);
   }

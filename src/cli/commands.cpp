@@ -169,18 +169,6 @@ std::vector<std::u16string> MethodLines(const std::vector<MethodChoice>& choices
   return lines;
 }
 
-// A method the drive does not offer is refused before anything is asked,
-// locked or sent.
-std::optional<ExitCode> CheckMethod(Session& s, DriveRun& drive) {
-  if (s.options.method == EraseMethod::Zeros) return std::nullopt;
-  const MethodChoice choice =
-      ChooseMethod(s.options.method, ReadDriveEraseFacts(drive.program.os, drive.DeviceHandle, drive.Entry()));
-  if (choice.available) return std::nullopt;
-  s.console.Problem(std::string("not erasing: ") + EraseMethodName(s.options.method) +
-                    " is not available on this drive: " + TextToUtf8(choice.reason) + "; nothing was sent.");
-  return kExitRefused;
-}
-
 }  // namespace
 
 ExitCode RunMethods(Session& s) {
@@ -270,7 +258,7 @@ ExitCode RunErase(Session& s) {
     return *failure;
   s.console.Err(DriveIdentityLine(drive));
   if (const auto refusal = CheckExpectedSerial(s.console, drive, s.options.expectSerial)) return *refusal;
-  if (const auto refusal = CheckMethod(s, drive)) return *refusal;
+  if (const auto refusal = CheckMethod(s.console, drive, s.options.method)) return *refusal;
   const std::optional<Ed25519KeyPair> signingKey = SigningKeyFor(s.options, s.console);
   if (!signingKey || !ReportCanBeWritten(s)) return kExitFailed;
   EraseFacts facts = EraseChosenDrive(s, drive);

@@ -59,6 +59,7 @@ std::variant<std::unique_ptr<Lane>, ExitCode> ClaimDrive(Session& s, const std::
     return *failure;
   s.console.Err(DriveIdentityLine(lane->run));
   if (const auto refusal = CheckExpectedSerial(s.console, lane->run, expectedSerial)) return *refusal;
+  if (const auto refusal = CheckMethod(s.console, lane->run, s.options.method)) return *refusal;
   return lane;
 }
 

@@ -3,6 +3,8 @@
 #include "core/display_text.h"
 #include "core/text.h"
 #include "device/device_records.h"
+#include "device/erase_facts.h"
+#include "device/erase_methods.h"
 #include "reports/drive_list.h"
 #include "reports/text_forms.h"
 
@@ -33,6 +35,15 @@ std::optional<ExitCode> CheckExpectedSerial(Console& console, const DriveRun& dr
   if (serial == TextToUtf8(Trim(Utf8ToText(expected)))) return std::nullopt;
   console.Problem("not erasing: the drive's serial number is '" + serial + "', not '" + expected +
                   "'; nothing was written.");
+  return kExitRefused;
+}
+
+std::optional<ExitCode> CheckMethod(Console& console, DriveRun& drive, EraseMethod method) {
+  const MethodChoice choice =
+      ChooseMethod(method, ReadDriveEraseFacts(drive.program.os, drive.DeviceHandle, drive.Entry()));
+  if (choice.available) return std::nullopt;
+  console.Problem(std::string("not erasing: ") + EraseMethodName(method) +
+                  " is not available on this drive: " + TextToUtf8(choice.reason) + "; nothing was sent.");
   return kExitRefused;
 }
 

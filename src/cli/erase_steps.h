@@ -1,6 +1,6 @@
 // The steps every erase of orvella-cli takes, one drive or several: naming
-// the drive before anything is asked, the --expect-serial check, and the
-// choices the command line makes for the run.
+// the drive before anything is asked, the --expect-serial check, the check
+// of the method, and the choices the command line makes for the run.
 #pragma once
 
 #include <optional>
@@ -21,6 +21,10 @@ std::string DriveIdentityLine(DriveRun& run);
 // disk can move onto another. Nothing to check when `expected` is empty
 // (the option was not given; an empty value is refused with the options).
 std::optional<ExitCode> CheckExpectedSerial(Console& console, const DriveRun& drive, const std::string& expected);
+
+// A method the drive does not offer (zeros on a drive locked by its
+// password among them) is refused before anything is asked, locked or sent.
+std::optional<ExitCode> CheckMethod(Console& console, DriveRun& drive, EraseMethod method);
 
 // The run's choices as the switches give them.
 EraseChoices ChoicesOf(const Options& options);

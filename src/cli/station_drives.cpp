@@ -4,14 +4,13 @@
 
 #include "catalogue/enumeration.h"
 #include "core/text.h"
+#include "device/device_records.h"
 
 namespace orvella::cli {
 namespace {
 
 // No trimmed serial number holds a line break.
 constexpr char kAnySerial[] = "\n";
-// What the catalogue holds for a drive that reports no serial number.
-constexpr char kNoSerial[] = "000000";
 
 }  // namespace
 
@@ -28,7 +27,7 @@ std::optional<std::vector<SeenDrive>> LookAtDrives(Session& s) {
     const TDeviceTable& entry = program.DeviceTables[static_cast<std::size_t>(index)];
     SeenDrive drive;
     drive.path = TextToUtf8(program.os.DriveNamesOf(entry.DeviceNumber).devicePath);
-    drive.serial = TextToUtf8(Trim(entry.IdentifyData.SN));
+    drive.serial = TextToUtf8(ReportedSerial(entry.IdentifyData));
     drive.holdsRecords = recordDrive == entry.DeviceNumber;
     if (machine.systemUseOf)
       for (const std::u16string& part : machine.systemUseOf(entry.DeviceNumber)) drive.systemUse.push_back(TextToUtf8(part));
@@ -60,7 +59,7 @@ std::vector<SeenDrive> KnownDrives::NewDrives(const std::vector<SeenDrive>& look
   return fresh;
 }
 
-bool HasSerial(const SeenDrive& drive) { return !drive.serial.empty() && drive.serial != kNoSerial; }
+bool HasSerial(const SeenDrive& drive) { return !drive.serial.empty(); }
 
 std::optional<std::string> WhyLeftAlone(const SeenDrive& drive, const SparedSerials& spared) {
   if (!drive.systemUse.empty()) {

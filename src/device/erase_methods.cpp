@@ -10,6 +10,7 @@ constexpr char16_t kFrozen[] =
 constexpr char16_t kSanitizeFrozen[] =
     u"the drive's sanitize commands are frozen (the computer's firmware froze them at start-up); to thaw them, "
     u"suspend the computer and resume it, or re-plug the drive while the computer runs, then ask again";
+constexpr char16_t kLocked[] = u"the drive is locked by a password; unlock it first (orvella-cli unlock)";
 constexpr char16_t kFlashNote[] =
     u"writing from the host cannot reach the spare and retired blocks of a flash drive: this is a Clear; a Purge "
     u"needs the drive's own sanitize (block-erase or crypto-erase)";
@@ -78,7 +79,7 @@ Verdict NvmeFormat(const DriveEraseFacts& f, bool crypto) {
 Verdict AtaSecurity(const DriveEraseFacts& f, bool enhanced) {
   if (!f.ata || !f.ata->securitySupported) return No(u"the drive does not support the Security feature set");
   if (enhanced && !f.ata->enhancedEraseSupported) return NotOffered(u"the enhanced security erase");
-  if (f.ata->securityLocked) return No(u"the drive is locked by a password; unlock it first (orvella-cli unlock)");
+  if (f.ata->securityLocked) return No(kLocked);
   if (f.ata->securityEnabled)
     return No(u"a user password is set on the drive; Orvella erases only drives without one");
   if (f.ata->securityFrozen) return No(kFrozen);
@@ -110,7 +111,8 @@ Verdict Judge(EraseMethod method, const DriveEraseFacts& f) {
       if (f.interface == i) return true;
     return false;
   };
-  if (method == EraseMethod::Zeros) return {};
+  // A locked drive aborts every write of its user area.
+  if (method == EraseMethod::Zeros) return f.ata && f.ata->securityLocked ? No(kLocked) : Verdict{};
   if ((method == EraseMethod::FormatErase) && !among({DriveInterface::Nvme}))
     return f.interface == DriveInterface::Ata || f.interface == DriveInterface::Scsi
                ? No(u"Format NVM is a command of NVMe drives")

@@ -172,7 +172,7 @@ bool FormatProcedure::RunPurgeStep(const EraseChoices& choices) {
                          u")... Stop is disabled: a drive's own erase cannot be stopped once it has begun.");
   view_.SetProgressState(ProgressState::Normal);
   view_.ShowNote(u"Stop is disabled: the drive erases itself, and once begun its erase cannot be stopped.");
-  PurgeSurroundings surroundings{run_.program.os, run_.DeviceHandle, run_.Entry(),
+  PurgeSurroundings surroundings{run_.program.os, run_.program.clock, run_.DeviceHandle, run_.Entry(),
                                  [this](const std::u16string& line) { AddFormatLog(run_, line); },
                                  [this](std::optional<double> percent) {
                                    if (percent) view_.SetProgressPosition(static_cast<int>(*percent));

@@ -27,9 +27,10 @@ std::string Hex(std::uint64_t value, int digits) {
 }
 
 // The sectors read before and after: the first of each range of the plan.
+// None for a drive whose size is not known.
 std::vector<std::int64_t> SampleSectors(const TDeviceTable& entry, std::uint64_t seed) {
   const std::int64_t sector = entry.IdentifyData.SectorSize;
-  const SamplePlan plan = MakeSamplePlan(entry.IdentifyData.LBA * sector, sector, seed);
+  const SamplePlan plan = MakeSamplePlan(DriveBytes(entry.IdentifyData).value_or(0), sector, seed);
   std::vector<std::int64_t> sectors;
   for (const Extent& range : plan.ranges) {
     sectors.push_back(range.from / sector);
@@ -94,6 +95,11 @@ class Purge {
 
   void ReadBefore() {
     sectors_ = SampleSectors(s_.entry, result_.check.seed);
+    // With no sample the check afterwards would pass having read nothing.
+    if (sectors_.empty()) {
+      Refuse(u"the drive's size is not known, so its sectors cannot be checked afterwards");
+      return;
+    }
     result_.check.sectors = static_cast<std::int64_t>(sectors_.size());
     s_.log(u"Reading " + Utf8ToText(std::to_string(sectors_.size())) + u" sample sectors before the purge (seed " +
            Utf8ToText(std::to_string(result_.check.seed)) + u")...");
@@ -171,11 +177,14 @@ class Purge {
     Announce();
     s_.progress(std::nullopt);
     const SecurityEraseResult erase =
-        SendSecurityErase(s_.os, s_.handle, s_.entry.IdentifyData.IsIDESlave, enhanced, timeout, s_.log);
+        SendSecurityErase(s_.os, s_.clock, s_.handle, s_.entry.IdentifyData.IsIDESlave, enhanced, timeout, s_.log);
     result_.passwordLeft = erase.passwordLeft;
+    // ERASE UNIT answers only when done: each command's answer stands where
+    // a sanitize's status polls stand.
+    for (const SecurityStep& step : erase.steps)
+      result_.polls.push_back({step.elapsedMilliseconds, std::nullopt, step.command + ": " + step.answer});
     switch (erase.ending) {
       case SecurityEraseEnding::Erased:
-        result_.polls.push_back({0, 100.0, "completed"});
         s_.progress(100.0);
         return;
       case SecurityEraseEnding::Refused:

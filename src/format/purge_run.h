@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "core/clock.h"
 #include "device/device_records.h"
 #include "device/erase_methods.h"
 #include "platform/os.h"
@@ -31,10 +32,12 @@ enum class PurgeEnding {
 };
 const char* PurgeEndingName(PurgeEnding ending);
 
+// A status request and the drive's answer; for a security erase, each
+// command of it and the drive's answer.
 struct PurgePoll {
   std::int64_t elapsedMilliseconds = 0;
   std::optional<double> percent;  // none when the drive gave no progress
-  std::string status;             // "in progress", "completed", "failed", ...
+  std::string status;             // "in progress", "completed", "failed", "SECURITY ERASE UNIT (F4h): done", ...
 };
 
 struct PurgeCheck {
@@ -66,6 +69,7 @@ struct PurgeResult {
 // What a run needs of its surroundings, handed in by the caller.
 struct PurgeSurroundings {
   Os& os;
+  Clock& clock;  // times what the drive does without being polled
   Handle handle;
   const TDeviceTable& entry;
   std::function<void(const std::u16string&)> log;

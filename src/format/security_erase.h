@@ -12,6 +12,9 @@
 #include <optional>
 #include <string>
 
+#include <vector>
+
+#include "core/clock.h"
 #include "platform/os.h"
 
 namespace orvella {
@@ -27,16 +30,26 @@ enum class SecurityEraseEnding {
   Gone,      // the drive went away
 };
 
+// One command of a security erase and the drive's answer to it, in the order
+// sent: the record lists them as it lists a sanitize's status polls.
+struct SecurityStep {
+  std::string command;                   // "SECURITY SET PASSWORD (F1h)"
+  std::int64_t elapsedMilliseconds = 0;  // from the first command to this answer
+  std::string answer;                    // "done", "aborted by the drive", "a password is still set", ...
+};
+
 struct SecurityEraseResult {
   SecurityEraseEnding ending = SecurityEraseEnding::Refused;
   std::u16string failure;     // the step that failed and how
   bool passwordLeft = false;  // the program's password may still be on the drive
+  std::vector<SecurityStep> steps;
 };
 
 using SecurityLog = std::function<void(const std::u16string&)>;
 
-// `driveNumber` is the drive's position for IDENTIFY (0 master, 1 slave).
-SecurityEraseResult SendSecurityErase(Os& os, Handle handle, std::uint8_t driveNumber, bool enhanced,
+// `driveNumber` is the drive's position for IDENTIFY (0 master, 1 slave);
+// `clock` times the steps.
+SecurityEraseResult SendSecurityErase(Os& os, Clock& clock, Handle handle, std::uint8_t driveNumber, bool enhanced,
                                       std::uint32_t timeoutSeconds, const SecurityLog& log);
 
 enum class PasswordRemoval {

@@ -10,6 +10,7 @@
 #include "app/format_page.h"
 #include "core/text.h"
 #include "format/run_progress.h"
+#include "support/fakes.h"
 
 namespace orvella {
 namespace {
@@ -49,7 +50,8 @@ class FakeWidgets final : public FormatPageWidgets {
 
 TEST(FormatPage, ARunShowsItsFiguresAndPercentageInTheTitleAndAsksForAttentionAtTheEnd) {
   FakeWidgets widgets;
-  FormatPage page(widgets);
+  test::FakeClock clock;
+  FormatPage page(widgets, clock);
   page.SetTitle(u"Orvella 4.30");
   page.SetProgressState(ProgressState::Normal);
   EXPECT_EQ(widgets.state, ProgressState::Normal);
@@ -72,11 +74,27 @@ TEST(FormatPage, ARunShowsItsFiguresAndPercentageInTheTitleAndAsksForAttentionAt
   EXPECT_EQ(widgets.attentions, 1);
 }
 
+// The figures count the program's clock, as the log's stamps do: a
+// simulated run (the demo's, a test's) shows the time its log shows.
+TEST(FormatPage, TheFiguresCountTheProgramsClock) {
+  FakeWidgets widgets;
+  test::FakeClock clock;
+  FormatPage page(widgets, clock);
+  page.SetProgressState(ProgressState::Normal);
+  clock.Advance(90'000);
+  page.ShowPassProgress({RunPass::Writing, false, 1, 1, 50, 100, 0});
+  EXPECT_NE(widgets.figures.find(u"   elapsed 1 min 30 s"), std::u16string::npos) << TextToUtf8(widgets.figures);
+  clock.Advance(30'000);
+  page.SetProgressState(ProgressState::Paused);
+  EXPECT_TRUE(widgets.figures.ends_with(u"took 2 min 00 s")) << TextToUtf8(widgets.figures);
+}
+
 // Stop leaves its mark on the end figures: where the run stood when it
 // stopped, not a plain "took", which reads like an ending by design.
 TEST(FormatPage, AStoppedRunSaysStoppedAndWhere) {
   FakeWidgets widgets;
-  FormatPage page(widgets);
+  test::FakeClock clock;
+  FormatPage page(widgets, clock);
   page.SetProgressState(ProgressState::Normal);
   page.ShowPassProgress({RunPass::ReadingBack, true, 2, 2, 1'000, 4'000, 0});
   page.ShowStopped();
@@ -95,7 +113,8 @@ TEST(FormatPage, AStoppedRunSaysStoppedAndWhere) {
 // is disabled, until the run's time taken replaces it.
 TEST(FormatPage, ANoteStandsInTheFiguresPlaceUntilTheRunEnds) {
   FakeWidgets widgets;
-  FormatPage page(widgets);
+  test::FakeClock clock;
+  FormatPage page(widgets, clock);
   page.SetProgressState(ProgressState::Normal);
   page.ShowNote(u"Stop is disabled: the drive erases itself.");
   EXPECT_EQ(widgets.figures, u"Stop is disabled: the drive erases itself.");
@@ -105,7 +124,8 @@ TEST(FormatPage, ANoteStandsInTheFiguresPlaceUntilTheRunEnds) {
 
 TEST(FormatPage, ClearingPutsThePageBackAsCreated) {
   FakeWidgets widgets;
-  FormatPage page(widgets);
+  test::FakeClock clock;
+  FormatPage page(widgets, clock);
   page.SetTitle(u"Orvella 4.30");
   page.SetProgressState(ProgressState::Normal);
   page.ShowPassProgress({RunPass::Writing, false, 1, 1, 10, 100, 0});
@@ -129,7 +149,8 @@ TEST(FormatPage, ClearingPutsThePageBackAsCreated) {
 
 TEST(FormatPage, PassesTheProcedureOnToTheControls) {
   FakeWidgets widgets;
-  FormatPage page(widgets);
+  test::FakeClock clock;
+  FormatPage page(widgets, clock);
   page.SetEnabled(FormatControl::Stop, true);
   page.FocusStop();
   page.ProcessPendingMessages();

@@ -13,6 +13,7 @@
 #include "app/program_entry.h"
 #include "core/text.h"
 #include "app/view_fakes.h"
+#include "app/window_rig.h"
 #include "record/record_digest.h"
 #include "reports/text_forms.h"
 #include "support/ata_drives.h"
@@ -32,19 +33,10 @@ VirtualMachine ThreeHardDisks() {
   return machine;
 }
 
-class MainWindow : public ::testing::Test {
+class MainWindow : public test::WindowRig {
  protected:
-  MainWindow() {
-    chooseView.window = &choose;
-    mainView.formatPage = &formatPage;
-  }
+  MainWindow() : WindowRig(ThreeHardDisks()) {}
 
-  // Runs the first show with the user pressing Continue on the preselected
-  // (last) drive, or doing `user` instead.
-  void FirstShow(std::function<void()> user = {}) {
-    chooseView.whileShown = user ? std::move(user) : [this] { choose.btContinueClick(); };
-    window.FormShow();
-  }
   std::vector<RequestRecord> WriteOpens() {
     std::vector<RequestRecord> opens;
     for (const auto& r : t.os.Requests())
@@ -56,15 +48,6 @@ class MainWindow : public ::testing::Test {
       return r.kind == RequestRecord::Kind::Close && r.handle == handle;
     }));
   }
-
-  test::TestProgram t{ThreeHardDisks()};
-  test::FakeDesktop d;
-  test::FakeMainView mainView;
-  test::FakeChooseView chooseView;
-  test::FakeDebugView debugView;
-  test::RecordingFormatPage formatPage;
-  TFmChoose choose{t.program, d.desktop, chooseView};
-  TFmMain window{t.program, d.desktop, mainView, formatPage, choose, debugView};
 };
 
 TEST_F(MainWindow, FirstShowOpensTheChosenDriveExclusivelyAndShowsItsDetails) {
@@ -471,21 +454,19 @@ TEST_F(EraseReport, AFailureToSaveIsShownAsAnError) {
   EXPECT_NE(d.dialogs.boxes[1].text.find(u"could not be written"), std::u16string::npos);
 }
 
-// A desktop without a certificate renderer saves the record and says in
-// words what it did and did not make: no error, and no claim of a PDF.
-TEST_F(EraseReport, WithoutACertificateRendererTheRecordAloneIsSavedAndTheSaveSaysSo) {
+// A certificate that cannot be made leaves the record saved: the message
+// says what kept the certificate from being made and claims no PDF.
+TEST_F(EraseReport, ARecordWhoseCertificateFailsIsKeptAndTheSaveSaysWhy) {
   FirstShow();
   formatPage.quickWipeChecked = true;
   window.btRunBenchmarksClick();
-  mainView.makesCertificates = false;
+  mainView.certificateProblem = u"cannot make report.pdf: the PDF library failed (error 0x1017, detail 0)";
   window.btSaveReportClick();
   EXPECT_TRUE(std::filesystem::exists(folder / "report.json"));
-  EXPECT_TRUE(mainView.certificates.empty());
   ASSERT_EQ(d.dialogs.boxes.size(), 1u);
-  EXPECT_EQ(d.dialogs.boxes[0].icon, MessageIcon::Information);
-  EXPECT_EQ(d.dialogs.boxes[0].text, RecordSavedWithoutCertificate(mainView.reportPath));
-  EXPECT_NE(d.dialogs.boxes[0].text.find(u"cannot make the PDF certificate"), std::u16string::npos);
-  EXPECT_EQ(d.dialogs.boxes[0].text.find(u"orvella-certificate"), std::u16string::npos);
+  EXPECT_EQ(d.dialogs.boxes[0].icon, MessageIcon::Error);
+  EXPECT_EQ(d.dialogs.boxes[0].text, mainView.certificateProblem);
+  EXPECT_EQ(d.dialogs.boxes[0].text.find(u"its certificate as"), std::u16string::npos);
 }
 
 TEST(EraseReportNames, SuggestedAndCertificatePaths) {

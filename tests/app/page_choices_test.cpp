@@ -12,9 +12,11 @@
 #include "app/erase_report.h"
 #include "app/main_window.h"
 #include "app/view_fakes.h"
+#include "app/window_rig.h"
 #include "core/text.h"
 #include "support/ata_drives.h"
 #include "support/documents_folder.h"
+#include "support/format_choices.h"
 #include "support/desktop_fakes.h"
 #include "support/recording_format_page.h"
 #include "support/test_program.h"
@@ -45,22 +47,13 @@ std::string FileText(const fs::path& path) {
   return text.str();
 }
 
-class PageChoices : public ::testing::Test {
+class PageChoices : public test::WindowRig {
  protected:
-  PageChoices() {
-    chooseView.window = &choose;
-    mainView.formatPage = &formatPage;
-    d.shell.documentsFolder = documents.path.u16string();
-  }
+  PageChoices() : WindowRig(TwoHardDisksAndAnNvmeDrive()) { d.shell.documentsFolder = documents.path.u16string(); }
 
-  void FirstShow() {
-    chooseView.whileShown = [this] { choose.btContinueClick(); };
-    window.FormShow();
-  }
   Json KeptRecord() const {
-    for (const fs::path& file : documents.Kept())
-      if (file.extension() == ".json") return Json::parse(FileText(file));
-    return Json();
+    const std::vector<fs::path> records = documents.Kept(".json");
+    return records.empty() ? Json() : test::RecordIn(records.front());
   }
   bool WroteToTheDrive() const {
     for (const auto& r : t.os.Requests())
@@ -70,14 +63,6 @@ class PageChoices : public ::testing::Test {
 
   test::DocumentsFolder documents{"orvella-page-choices"};
   const fs::path& folder = documents.path;
-  test::TestProgram t{TwoHardDisksAndAnNvmeDrive()};
-  test::FakeDesktop d;
-  test::FakeMainView mainView;
-  test::FakeChooseView chooseView;
-  test::FakeDebugView debugView;
-  test::RecordingFormatPage formatPage;
-  TFmChoose choose{t.program, d.desktop, chooseView};
-  TFmMain window{t.program, d.desktop, mainView, formatPage, choose, debugView};
 };
 
 TEST_F(PageChoices, EveryRunKeepsItsRecordAndCertificateByItselfAndTheEndingSaysWhere) {
@@ -305,6 +290,33 @@ TEST_F(SystemDiskPage, ADriveMountedAtTheRootSinceItWasOpenedIsRefusedToo) {
   window.btRunBenchmarksClick();
   EXPECT_TRUE(d.dialogs.taskDialogs.empty());
   EXPECT_FALSE(mainView.systemDiskTick.empty());
+}
+
+// Drive 2, the one the first show chooses, is a hard disk locked by a
+// password: it aborts every write.
+class LockedDrivePage : public PageChoices {
+ protected:
+  LockedDrivePage() {
+    VirtualDrive locked = test::HardDisk(2);
+    locked.ata.identify->words[128] = 0x0027;
+    t.os.Machine().drives[2] = locked;
+  }
+};
+
+TEST_F(LockedDrivePage, ZerosAreNotOfferedAndTheEraseIsRefusedBeforeTheQuestion) {
+  FirstShow();
+  const auto zeros = std::find_if(mainView.methods.begin(), mainView.methods.end(),
+                                  [](const MethodLine& line) { return line.method == EraseMethod::Zeros; });
+  ASSERT_NE(zeros, mainView.methods.end());
+  EXPECT_FALSE(zeros->available);
+  const std::u16string why = u"zeros is not available on this drive: the drive is locked by a password";
+  EXPECT_TRUE(mainView.choiceNote.starts_with(why)) << TextToUtf8(mainView.choiceNote);
+  window.btRunBenchmarksClick();
+  EXPECT_TRUE(d.dialogs.taskDialogs.empty()) << "refused before the question";
+  ASSERT_EQ(d.dialogs.boxes.size(), 1u);
+  EXPECT_TRUE(d.dialogs.boxes[0].text.starts_with(why)) << TextToUtf8(d.dialogs.boxes[0].text);
+  EXPECT_FALSE(WroteToTheDrive());
+  EXPECT_TRUE(documents.Kept().empty());
 }
 
 }  // namespace

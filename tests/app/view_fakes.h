@@ -113,7 +113,6 @@ class FakeMainView final : public MainView {
     suggestedReportNames.push_back(suggestedName);
     return reportPath;
   }
-  bool MakesCertificates() override { return makesCertificates; }
   std::u16string WriteCertificate(const Json& record, const std::u16string& pdfPath) override {
     certificates.emplace_back(pdfPath, record);
     return certificateProblem;
@@ -134,7 +133,6 @@ class FakeMainView final : public MainView {
   bool runChoicesEnabled = true;
   std::u16string choiceNote, systemDiskTick;
   std::u16string certificateProblem;  // what writing a certificate answers
-  bool makesCertificates = true;
 
   std::u16string caption, diskName, copyright;
   bool saveReportEnabled = false;

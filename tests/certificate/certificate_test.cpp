@@ -12,30 +12,13 @@
 #include <sstream>
 #include <string>
 
+#include "certificate/pdf_text.h"
 #include "record/record_digest.h"
 
 namespace orvella::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-struct ShellRun {
-  int exitCode = -1;
-  std::string out;  // stdout and stderr together
-};
-
-ShellRun Shell(const std::string& command) {
-  ShellRun run;
-  FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-  if (pipe == nullptr) return run;
-  char buffer[512];
-  while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) run.out += buffer;
-  const int status = pclose(pipe);
-  run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return run;
-}
-
-std::string Quoted(const fs::path& path) { return "'" + path.string() + "'"; }
 
 class Certificate : public testing::Test {
  protected:
@@ -67,17 +50,6 @@ class Certificate : public testing::Test {
 
   ShellRun Render(const fs::path& record, const fs::path& pdf) {
     return Shell(std::string(ORVELLA_CERTIFICATE_PATH) + " " + Quoted(record) + " " + Quoted(pdf));
-  }
-
-  // The page's text with each run of blanks and line breaks as one blank,
-  // so that a value the layout wraps is still found whole.
-  std::string PdfText(const fs::path& pdf) {
-    std::string text;
-    for (const char c : Shell("pdftotext " + Quoted(pdf) + " -").out) {
-      const bool blank = c == ' ' || c == '\n';
-      if (!blank || text.empty() || text.back() != ' ') text += blank ? ' ' : c;
-    }
-    return text;
   }
 
   static std::string Read(const fs::path& file) {

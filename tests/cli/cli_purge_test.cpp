@@ -138,6 +138,27 @@ TEST(CliPurge, UnlockTakesOffThePasswordABrokenOffSecurityEraseLeft) {
   EXPECT_NE(nvme.err.find("nothing was sent"), std::string::npos) << nvme.err;
 }
 
+// A drive locked by a password refuses reads and writes of its user area:
+// its details and methods are still shown (IDENTIFY answers), and even the
+// zero overwrite is refused before anything is asked, alone or beside others.
+TEST(CliPurge, ALockedDriveIsDescribedButNotOverwritten) {
+  const CliResult details = Cli({"details", "4"});
+  EXPECT_EQ(details.exitCode, 0) << details.err;
+  EXPECT_NE(details.out.find("The drive is currently LOCKED"), std::string::npos) << details.out;
+  const CliResult methods = Cli({"methods", "4"});
+  EXPECT_NE(methods.out.find("zeros                    not available: the drive is locked by a password; unlock it "
+                             "first (orvella-cli unlock)"),
+            std::string::npos)
+      << methods.out;
+  const char kRefusal[] = "not erasing: zeros is not available on this drive: the drive is locked by a password";
+  for (const Lines& erase : {Lines{"erase", "4", "--yes"}, Lines{"erase", "3", "4", "--yes"}}) {
+    const CliResult refused = Cli(erase);
+    EXPECT_EQ(refused.exitCode, 8) << refused.err;
+    EXPECT_NE(refused.err.find(kRefusal), std::string::npos) << refused.err;
+    EXPECT_EQ(refused.err.find("Formatting"), std::string::npos) << refused.err;
+  }
+}
+
 TEST(CliPurge, TheDemoHardDiskOffersTheSecurityEraseAndRunsIt) {
   const CliResult methods = RunCli({"--demo", "methods", "0"});
   EXPECT_NE(methods.out.find("security-erase           available"), std::string::npos) << methods.out;

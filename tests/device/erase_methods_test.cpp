@@ -107,6 +107,20 @@ TEST(DriveMethods, SanitizeStatesRefuseEverySanitize) {
   EXPECT_EQ(ChooseMethod(EraseMethod::BlockErase, n).reason, u"the drive's sanitize status log could not be read");
 }
 
+// A drive locked by its password aborts every write of its user area: the
+// overwrite is out of reach as much as the security erase, for the same reason.
+TEST(DriveMethods, ALockedDriveOffersNoOverwriteEither) {
+  DriveEraseFacts f = AtaSsd();
+  f.ata->securityLocked = f.ata->securityEnabled = true;
+  for (const EraseMethod method : {EraseMethod::Zeros, EraseMethod::SecurityErase}) {
+    const MethodChoice choice = ChooseMethod(method, f);
+    EXPECT_FALSE(choice.available) << EraseMethodName(method);
+    EXPECT_EQ(choice.reason, u"the drive is locked by a password; unlock it first (orvella-cli unlock)");
+  }
+  f.ata->securityLocked = false;
+  EXPECT_TRUE(ChooseMethod(EraseMethod::Zeros, f).available) << "a password set but unlocked takes writes";
+}
+
 TEST(DriveMethods, NvmeCryptoEraseFallsBackToFormatOnlyWhereFnaSaysSo) {
   DriveEraseFacts n = NvmeDrive();
   EXPECT_TRUE(ChooseMethod(EraseMethod::CryptoErase, n).available);

@@ -49,7 +49,7 @@ struct PurgeRig : test::FormatRig {
     t.program.DeviceTables[1].IdentifyData.BusType = drive.busType;
   }
   PurgeResult Run(EraseMethod method) {
-    PurgeSurroundings s{t.os, t.drive.DeviceHandle, t.drive.Entry(),
+    PurgeSurroundings s{t.os, t.clock, t.drive.DeviceHandle, t.drive.Entry(),
                         [this](const std::u16string& line) { lines.push_back(line); },
                         [this](std::optional<double> percent) { progress.push_back(percent.value_or(-1)); }};
     return RunPurge(s, method, 42);
@@ -176,6 +176,21 @@ TEST(PurgeRun, WhatTheSystemWouldNotPassIsRefusedWithItsReason) {
   EXPECT_EQ(nvme.Run(EraseMethod::CryptoErase).ending, PurgeEnding::Complete) << "Windows passes a sanitize";
 }
 
+// A drive whose catalogue entry gives no size (none, or one past any byte
+// offset) has no sample to read back: the purge is refused before anything
+// is sent, not reported as checked on nothing.
+TEST(PurgeRun, ADriveOfUnknownSizeIsRefusedRatherThanCheckedOnNothing) {
+  for (const std::int64_t sectors : {std::int64_t{0}, std::int64_t{1} << 60}) {
+    PurgeRig rig(NvmeDrive(NvmeSanitizer()));
+    rig.t.program.DeviceTables[1].IdentifyData.LBA = sectors;
+    const PurgeResult r = rig.Run(EraseMethod::BlockErase);
+    EXPECT_EQ(r.ending, PurgeEnding::Refused) << sectors;
+    EXPECT_NE(r.reason.find(u"size is not known"), std::u16string::npos) << TextToUtf8(r.reason);
+    EXPECT_FALSE(r.check.passed);
+    EXPECT_EQ(rig.ChangingCommands(), 0) << sectors;
+  }
+}
+
 TEST(PurgeRun, ADriveThatReportsSuccessButChangesNothingIsNotComplete) {
   for (const EraseMethod method : {EraseMethod::CryptoErase, EraseMethod::BlockErase}) {
     VirtualOwnErase own = NvmeSanitizer();
@@ -274,6 +289,12 @@ std::vector<std::uint8_t> Commands(const std::vector<SecurityRequest>& requests)
 
 std::uint16_t Word128(const PurgeRig& rig) { return rig.t.os.Machine().drives[0].ata.identify->words.at(128); }
 
+std::vector<std::string> PollStatuses(const PurgeResult& r) {
+  std::vector<std::string> statuses;
+  for (const PurgePoll& poll : r.polls) statuses.push_back(poll.status);
+  return statuses;
+}
+
 TEST(SecurityErase, SetsThePasswordPreparesErasesAndLeavesNoPassword) {
   PurgeRig rig(SecureDisk());
   const PurgeResult r = rig.Run(EraseMethod::SecurityErase);
@@ -297,6 +318,35 @@ TEST(SecurityErase, SetsThePasswordPreparesErasesAndLeavesNoPassword) {
   EXPECT_FALSE(r.passwordLeft);
   EXPECT_EQ(Word128(rig) & 0x0002, 0) << "no password after the erase";
   EXPECT_EQ(r.choice.category, SanitizationCategory::Clear);
+}
+
+// Each command's answer is kept, timed from the first: ERASE UNIT answers
+// only once the drive is done, and the password check after it says whether
+// the drive dropped the password as it should.
+TEST(SecurityErase, EachStepsAnswerIsKeptWithItsTime) {
+  VirtualOwnErase own;
+  own.milliseconds = 4000;
+  PurgeRig rig(SecureDisk(own));
+  const PurgeResult r = rig.Run(EraseMethod::SecurityErase);
+  ASSERT_EQ(r.ending, PurgeEnding::Complete) << TextToUtf8(r.reason);
+  EXPECT_EQ(PollStatuses(r), (std::vector<std::string>{"SECURITY SET PASSWORD (F1h): done",
+                                                       "SECURITY ERASE PREPARE (F3h): done",
+                                                       "SECURITY ERASE UNIT (F4h): done",
+                                                       "IDENTIFY DEVICE (ECh), password check: no password set"}));
+  ASSERT_EQ(r.polls.size(), 4u);
+  EXPECT_LT(r.polls[1].elapsedMilliseconds, 4000);
+  EXPECT_GE(r.polls[2].elapsedMilliseconds, 4000) << "ERASE UNIT answered when the erase was done";
+  for (const PurgePoll& poll : r.polls) EXPECT_FALSE(poll.percent.has_value()) << "the drive gives no progress";
+
+  VirtualOwnErase fails;
+  fails.lie = Lie::FailsHalfWay;
+  PurgeRig failing(SecureDisk(fails));
+  EXPECT_EQ(PollStatuses(failing.Run(EraseMethod::SecurityErase)),
+            (std::vector<std::string>{"SECURITY SET PASSWORD (F1h): done", "SECURITY ERASE PREPARE (F3h): done",
+                                      "SECURITY ERASE UNIT (F4h): aborted by the drive",
+                                      "IDENTIFY DEVICE (ECh), password check: a password is set",
+                                      "SECURITY DISABLE PASSWORD (F6h): done",
+                                      "IDENTIFY DEVICE (ECh), password check: no password set"}));
 }
 
 TEST(SecurityErase, TheEnhancedEraseSetsItsBitAndIsAPurgeOnAHardDisk) {
@@ -367,6 +417,30 @@ TEST(SecurityErase, LiesAndAnUnplugAreNeverReportedAsDone) {
   const PurgeResult w = waiting.Run(EraseMethod::SecurityErase);
   EXPECT_EQ(w.ending, PurgeEnding::NotComplete);
   EXPECT_EQ(Commands(SecurityRequests(waiting.t.os)).back(), 0xF6) << "the password is taken off";
+}
+
+// Locked, the drive aborts reads and writes of its user area; once
+// unlocked it takes both again.
+TEST(SecurityErase, ALockedDriveRefusesItsUserAreaUntilUnlocked) {
+  PurgeRig rig(SecureDisk({}, 0x0027));
+  Os& os = rig.t.os;
+  const Handle handle = rig.t.drive.DeviceHandle;
+  std::vector<std::uint8_t> sector(512);
+  std::int64_t at = 0;
+  std::uint32_t moved = 0;
+  ASSERT_TRUE(os.SetFilePointerEx(handle, 4096, &at, FILE_BEGIN));
+  EXPECT_FALSE(os.ReadFile(handle, sector.data(), 512, &moved));
+  EXPECT_EQ(os.GetLastError(), ERROR_IO_DEVICE);
+  EXPECT_FALSE(os.WriteFile(handle, sector.data(), 512, &moved));
+  EXPECT_EQ(os.GetLastError(), ERROR_IO_DEVICE);
+  EXPECT_EQ(rig.Medium().BytesWritten(), 0);
+
+  const SecurityLog quiet = [](const std::u16string&) {};
+  ASSERT_EQ(RemoveProgramPassword(os, handle, 0, quiet), PasswordRemoval::Removed);
+  ASSERT_TRUE(os.SetFilePointerEx(handle, 4096, &at, FILE_BEGIN));
+  EXPECT_TRUE(os.ReadFile(handle, sector.data(), 512, &moved));
+  EXPECT_TRUE(os.WriteFile(handle, sector.data(), 512, &moved));
+  EXPECT_EQ(rig.Medium().BytesWritten(), 512);
 }
 
 TEST(SecurityErase, APasswordLeftByAnEarlierRunIsTakenOff) {

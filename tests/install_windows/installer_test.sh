@@ -16,7 +16,7 @@ unix_folder=$(winepath -u "$folder" 2>/dev/null)
 wine "$setup" /S "/D=$folder" || fail "the silent install ended with $?"
 [ -f "$unix_folder/orvella-cli.exe" ] || fail "orvella-cli.exe was not installed"
 [ -f "$unix_folder/uninstall.exe" ] || fail "uninstall.exe was not installed"
-for program in orvella.exe orvella-demo.exe; do
+for program in orvella.exe orvella-demo.exe orvella-certificate.exe; do
   [ -f "$unix_folder/$program" ] || fail "$program was not installed"
 done
 menu=$(winepath -u 'C:\ProgramData\Microsoft\Windows\Start Menu\Programs\Orvella' 2>/dev/null)
@@ -31,7 +31,7 @@ grep -qx 'Disks found: 6' <<<"$listed" || fail "the installed program listed: $l
 # _?= runs the uninstaller in place, so that the test waits for its end;
 # it then leaves only itself behind.
 wine "$unix_folder/uninstall.exe" /S "_?=$folder" || fail "the silent uninstall ended with $?"
-for program in orvella-cli.exe orvella.exe orvella-demo.exe; do
+for program in orvella-cli.exe orvella.exe orvella-demo.exe orvella-certificate.exe; do
   [ ! -e "$unix_folder/$program" ] || fail "$program is still there"
 done
 [ ! -e "$menu" ] || fail "the Start-menu folder $menu is still there"

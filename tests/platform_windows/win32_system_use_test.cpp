@@ -31,7 +31,9 @@ TEST(Win32SystemUse, TheWindowsFolderIsOnADriveOrOnEveryDriveUnknownOrOnNoDisk) 
     for (const std::u16string& part : parts) EXPECT_FALSE(part.empty());
     if (NamesTheWindowsFolder(parts)) ++drivesNamingIt;
   }
-  if (drivesNamingIt == 64) EXPECT_NE(TextToUtf8(query(63).front()).find("could not be told"), std::string::npos);
+  if (drivesNamingIt == 64) {
+    EXPECT_NE(TextToUtf8(query(63).front()).find("could not be told"), std::string::npos);
+  }
 }
 
 }  // namespace

@@ -8,23 +8,16 @@
 #include <QStandardItemModel>
 #include <QTabWidget>
 #include <filesystem>
-#include <fstream>
 
-#include "record/record_json.h"
-#include "support/ata_drives.h"
 #include "support/documents_folder.h"
+#include "support/format_choices.h"
 #include "ui_qt/desktop_fixture.h"
 
 namespace orvella {
 namespace {
 
 namespace fs = std::filesystem;
-
-VirtualMachine OneHardDisk() {
-  VirtualMachine machine;
-  machine.drives = {test::HardDisk(0)};
-  return machine;
-}
+using test::OneHardDisk;
 
 class FormatChoicesTest : public test::DesktopFixture {
  protected:
@@ -90,8 +83,7 @@ TEST_F(FormatChoicesTest, EachRunKeepsItsRecordAndPdfAndTheFieldsGoIntoIt) {
   ASSERT_EQ(records.size(), 1u);
   ASSERT_EQ(documents.Kept(".pdf").size(), 1u);
   EXPECT_GT(fs::file_size(documents.Kept(".pdf")[0]), 1000u);
-  std::ifstream file(records[0]);
-  const Json record = Json::parse(file);
+  const Json record = test::RecordIn(records[0]);
   EXPECT_EQ(record["operator"], "Ada Lovelace");
   EXPECT_EQ(record["organisation"], "Harbour Works");
   EXPECT_EQ(record["asset"], "IT-004711");
@@ -112,12 +104,7 @@ TEST_F(FormatChoicesTest, TheFieldsOfTheLastRunAreThereAtTheNextStart) {
 }
 
 TEST_F(FormatChoicesTest, TheSystemDiskNeedsItsTickBeforeTheQuestionIsAsked) {
-  VirtualMachine machine = OneHardDisk();
-  VirtualVolume root;
-  root.name = "sda2";
-  root.mountPoint = "/";
-  machine.volumes.push_back(root);
-  Build(std::move(machine));
+  Build(test::OneHardDiskHoldingTheSystem("sda2", "/"));
   StartWithLastDrive();
   ShowFormatPage();
   QCheckBox* tick = Box("cbSystemDisk");

@@ -29,6 +29,7 @@
 #include "support/fakes.h"
 #include "ui/qt/desktop_program.h"
 #include "ui/qt/qt_dialogs.h"
+#include "ui_qt/dark_palette.h"
 
 namespace orvella::test {
 namespace {
@@ -135,19 +136,7 @@ void SaveRunDialogs(const FakeDialogs& asked, const QDir& dir, const QString& pr
 
 void UseDarkPalette() {
   QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-  QPalette dark;
-  dark.setColor(QPalette::Window, QColor(45, 45, 48));
-  dark.setColor(QPalette::WindowText, QColor(220, 220, 220));
-  dark.setColor(QPalette::Base, QColor(30, 30, 30));
-  dark.setColor(QPalette::AlternateBase, QColor(45, 45, 48));
-  dark.setColor(QPalette::Text, QColor(220, 220, 220));
-  dark.setColor(QPalette::Button, QColor(60, 60, 64));
-  dark.setColor(QPalette::ButtonText, QColor(220, 220, 220));
-  dark.setColor(QPalette::Highlight, QColor(38, 110, 190));
-  dark.setColor(QPalette::HighlightedText, Qt::white);
-  dark.setColor(QPalette::Link, QColor(110, 170, 255));
-  dark.setColor(QPalette::PlaceholderText, QColor(150, 150, 150));
-  QApplication::setPalette(dark);
+  QApplication::setPalette(test::RoleByRoleDarkPalette());
 }
 
 int Run(int argc, char** argv) {

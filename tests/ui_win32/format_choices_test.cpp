@@ -3,11 +3,9 @@
 // disk's tick box, the records kept by themselves, and the page at its
 // smallest size.
 #include <filesystem>
-#include <fstream>
 
-#include "record/record_json.h"
-#include "support/ata_drives.h"
 #include "support/documents_folder.h"
+#include "support/format_choices.h"
 #include "ui_win32/window_fixture.h"
 
 namespace orvella {
@@ -15,12 +13,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using Control = win32ui::MainFrame::Control;
-
-VirtualMachine OneHardDisk() {
-  VirtualMachine machine;
-  machine.drives = {test::HardDisk(0)};
-  return machine;
-}
+using test::OneHardDisk;
 
 std::u16string ListText(HWND list, int entry) {
   const auto length = SendMessageW(list, CB_GETLBTEXTLEN, static_cast<WPARAM>(entry), 0);
@@ -92,23 +85,28 @@ TEST_F(FormatChoicesTest, EachRunKeepsItsRecordAndTheFieldsGoIntoIt) {
   Click(Handle(Control::RunBenchmarks));
   const std::vector<fs::path> records = documents.Kept(".json");
   ASSERT_EQ(records.size(), 1u);
-  std::ifstream file(records[0]);
-  const Json record = Json::parse(file);
+  const Json record = test::RecordIn(records[0]);
   EXPECT_EQ(record["operator"], "Ada Lovelace");
   EXPECT_EQ(record["organisation"], "Harbour Works");
   EXPECT_EQ(record["asset"], "IT-004711");
   ASSERT_EQ(dialogs.messageDialogs.size(), 1u);
   EXPECT_NE(dialogs.messageDialogs[0].text.find(u"The erase record was kept in "), std::u16string::npos);
   EXPECT_EQ(shell.settings[u"operator"], u"Ada Lovelace");
+
+  // Its certificate beside it, drawn here as on Linux.
+  const std::vector<fs::path> certificates = documents.Kept(".pdf");
+  ASSERT_EQ(certificates.size(), 1u);
+  EXPECT_EQ(certificates[0].stem(), records[0].stem());
+  std::ifstream pdf(certificates[0], std::ios::binary);
+  std::string start(5, '\0');
+  pdf.read(start.data(), 5);
+  EXPECT_EQ(start, "%PDF-");
+  EXPECT_NE(dialogs.messageDialogs[0].text.find(u", its certificate as "), std::u16string::npos)
+      << TextToUtf8(dialogs.messageDialogs[0].text);
 }
 
 TEST_F(FormatChoicesTest, TheSystemDiskNeedsItsTickBeforeTheQuestionIsAsked) {
-  VirtualMachine machine = OneHardDisk();
-  VirtualVolume system;
-  system.name = "C:";
-  system.mountPoint = "C:\\";
-  machine.volumes.push_back(system);
-  Build(std::move(machine));
+  Build(test::OneHardDiskHoldingTheSystem("C:", "C:\\"));
   StartWithLastDrive();
   Main().ShowPage(1);
   HWND tick = Handle(Control::SystemDisk);

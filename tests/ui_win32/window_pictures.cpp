@@ -49,6 +49,11 @@ bool SavePicture(HWND window, const std::string& path) {
   BitBlt(memory, 0, 0, width, height, screen, frame.left, frame.top, SRCCOPY);
   SelectObject(memory, old);
   const DWORD size = static_cast<DWORD>(width) * static_cast<DWORD>(height) * 4;
+  // GDI leaves the fourth byte of each pixel as it happens to be (text
+  // drawn with smoothing leaves 0 there), and image viewers read it as
+  // transparency: every pixel is made opaque, or the text vanishes.
+  GdiFlush();
+  for (DWORD i = 3; i < size; i += 4) static_cast<unsigned char*>(bits)[i] = 0xFF;
   BITMAPFILEHEADER file{};
   file.bfType = 0x4D42;
   file.bfOffBits = sizeof file + sizeof info.bmiHeader;

@@ -89,6 +89,7 @@ std::uint32_t VirtualOs::WriteRefusal(const OpenObject& object, std::int64_t off
   if (state.unplugged) return drive.unplugError;
   if ((object.access & GENERIC_WRITE) == 0) return ERROR_ACCESS_DENIED;
   if (offset % sector != 0 || length % sector != 0 || offset + length > drive.length) return ERROR_INVALID_PARAMETER;
+  if (SecurityLocked(drive)) return ERROR_IO_DEVICE;  // the drive aborts the command
   if (drive.writeProtected) return ERROR_WRITE_PROTECT;
   if (drive.unplugAt && offset + length > *drive.unplugAt) {
     state.unplugged = true;
@@ -106,6 +107,7 @@ std::uint32_t VirtualOs::ReadRefusal(const OpenObject& object, std::int64_t offs
   if ((object.access & GENERIC_READ) == 0) return ERROR_ACCESS_DENIED;
   if (sector == 0 || offset % sector != 0 || length % sector != 0 || offset + length > drive.length)
     return ERROR_INVALID_PARAMETER;
+  if (SecurityLocked(drive)) return ERROR_IO_DEVICE;
   for (const auto& [range, code] : drive.readErrors)
     if (range.Overlaps(offset, length)) return code;
   return 0;

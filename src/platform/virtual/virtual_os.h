@@ -203,6 +203,9 @@ class VirtualOs final : public Os {
   // command carries, or nullptr.
   SecurityAnswer AtaSecurity(VirtualDrive& drive, std::uint8_t command, const std::uint8_t* sector);
   SecurityAnswer SecurityEraseUnit(VirtualDrive& drive, bool enhanced);
+  // Whether the drive is locked by its password: it aborts every read and
+  // write of its user area until unlocked.
+  static bool SecurityLocked(const VirtualDrive& drive);
   void FillFromDrive(const VirtualDrive& drive, std::int64_t offset, std::uint32_t length, std::uint8_t* out);
 
   VirtualMachine machine_;

@@ -77,6 +77,12 @@ VirtualOs::SecurityAnswer VirtualOs::AtaSecurity(VirtualDrive& drive, std::uint8
   }
 }
 
+bool VirtualOs::SecurityLocked(const VirtualDrive& drive) {
+  if (!drive.ata.identify) return false;
+  const auto word = drive.ata.identify->words.find(128);
+  return word != drive.ata.identify->words.end() && (word->second & (kSupported | kLocked)) == (kSupported | kLocked);
+}
+
 VirtualOs::SecurityAnswer VirtualOs::SecurityEraseUnit(VirtualDrive& drive, bool enhanced) {
   const VirtualOwnErase own = drive.ownErase.value_or(VirtualOwnErase{});
   DriveState& state = driveStates_[drive.number];

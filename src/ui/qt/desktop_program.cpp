@@ -1,12 +1,14 @@
 #include "ui/qt/desktop_program.h"
 
 #include "app/program_entry.h"
+#include "ui/qt/disabled_colours.h"
 
 namespace orvella::qt {
 
 DesktopProgram::DesktopProgram(Os& os, Clock& clock, Locale& locale, Halt& halt,
                                std::vector<std::u16string> arguments, Dialogs* dialogs, Shell* shell)
-    : panes_(mainWindow_.FormatLog(), debugDialog_.Memo(), mainWindow_.DetailsPane(), mainWindow_.SmartPane()),
+    : mainWindow_(clock),
+      panes_(mainWindow_.FormatLog(), debugDialog_.Memo(), mainWindow_.DetailsPane(), mainWindow_.SmartPane()),
       application_(mainWindow_, std::move(arguments)),
       qtDialogs_([this](WindowId id) { return OwnerWindow(id); }),
       desktop_{application_, dialogs != nullptr ? *dialogs : qtDialogs_, shell != nullptr ? *shell : qtShell_, fonts_},
@@ -15,6 +17,7 @@ DesktopProgram::DesktopProgram(Os& os, Clock& clock, Locale& locale, Halt& halt,
       fmMain_(program_, desktop_, mainWindow_, mainWindow_.Page(), fmChoose_, debugDialog_) {
   chooseDialog_.Attach(fmChoose_);
   mainWindow_.Attach(fmMain_);
+  DimDisabledTextOfApplication();
 }
 
 int DesktopProgram::Run() { return RunProgram(desktop_, fmMain_, fmChoose_); }

@@ -71,7 +71,7 @@ QPushButton* Button(const QString& name, const QString& caption, QWidget* parent
 
 }  // namespace
 
-MainWindow::MainWindow()
+MainWindow::MainWindow(Clock& clock)
     : lbDiskName_(new QLabel(this)),
       btChooseAnother_(new QPushButton(QStringLiteral("Choose &another drive…"), this)),
       pages_(new QTabWidget(this)),
@@ -97,7 +97,8 @@ MainWindow::MainWindow()
       btGetSmart_(Button(QStringLiteral("btGetSmart"), QStringLiteral("&Get SMART Data"), this)),
       lbCopyright_(new LinkLabel(QStringLiteral("lbCopyright"), this)),
       statusBar_(new PanelStatusBar({{250, Qt::AlignLeft, {}}, {450, Qt::AlignLeft, {}}, {50, Qt::AlignRight, {}}},
-                                    this)) {
+                                    this)),
+      formatPage_(*this, clock) {
   setObjectName(QStringLiteral("TFmMain"));
   setFont(QFont(QStringLiteral("Tahoma"), 9));
   resize(kClientWidth, kClientHeight);
@@ -355,9 +356,7 @@ std::u16string MainWindow::AskReportPath(const std::u16string& suggestedName) {
 }
 
 std::u16string MainWindow::WriteCertificate(const Json& record, const std::u16string& pdfPath) {
-  QString problem;
-  if (certificate::WriteCertificate(record, ToQt(pdfPath), problem)) return {};
-  return FromQt(problem);
+  return certificate::WriteCertificateFile(record, pdfPath);
 }
 
 void MainWindow::SetBarPosition(int position) { pbCurrentTask_->setValue(position); }

@@ -26,7 +26,8 @@ namespace orvella::qt {
 
 class MainWindow : public QWidget, public MainView, public FormatPageWidgets {
  public:
-  MainWindow();
+  // `clock` is the program's; the format page counts a run's time by it.
+  explicit MainWindow(Clock& clock);
   void Attach(TFmMain& logic);
 
   QPlainTextEdit* FormatLog() { return logBenchMark_; }
@@ -124,7 +125,7 @@ class MainWindow : public QWidget, public MainView, public FormatPageWidgets {
   QPushButton* btGetSmart_;
   LinkLabel* lbCopyright_;
   PanelStatusBar* statusBar_;
-  FormatPage formatPage_{*this};
+  FormatPage formatPage_;
 };
 
 }  // namespace orvella::qt

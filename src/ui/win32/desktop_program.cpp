@@ -8,7 +8,8 @@ namespace orvella::win32ui {
 
 DesktopProgram::DesktopProgram(Os& os, Clock& clock, Locale& locale, Halt& halt,
                                std::vector<std::u16string> arguments, Dialogs* dialogs, Shell* shell)
-    : chooseWindow_([this] { return application_.Terminated(); }),
+    : mainFrame_(clock),
+      chooseWindow_([this] { return application_.Terminated(); }),
       debugWindow_([this] { return application_.Terminated(); }),
       panes_(mainFrame_.FormatLog(), debugWindow_.Memo(), mainFrame_.DetailsPane(), mainFrame_.SmartPane()),
       application_(mainFrame_, std::move(arguments)),
@@ -19,8 +20,7 @@ DesktopProgram::DesktopProgram(Os& os, Clock& clock, Locale& locale, Halt& halt,
       fmChoose_(program_, desktop_, chooseWindow_),
       fmMain_(program_, desktop_, mainFrame_, mainFrame_.Page(), fmChoose_, debugWindow_) {
   chooseWindow_.Attach(fmChoose_);
-  // No PDF renderer is built for Windows: a save keeps the record and says so.
-  mainFrame_.Attach(fmMain_, nullptr, locale.DecimalSeparator());
+  mainFrame_.Attach(fmMain_, locale.DecimalSeparator());
 }
 
 int DesktopProgram::Run() { return RunProgram(desktop_, fmMain_, fmChoose_); }

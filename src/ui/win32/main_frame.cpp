@@ -1,5 +1,7 @@
 #include "ui/win32/main_frame.h"
 
+#include "certificate/certificate_page.h"
+
 #include "ui/win32/gui.h"
 #include "ui/win32/memo.h"
 
@@ -92,7 +94,8 @@ void SetFontOf(HWND control, const FontHandle& font) {
 
 }  // namespace
 
-MainFrame::MainFrame() : TopWindow({L"TFmMain", kClientWidth, kClientHeight, kMinimumWidth, kMinimumHeight}) {
+MainFrame::MainFrame(Clock& clock)
+    : TopWindow({L"TFmMain", kClientWidth, kClientHeight, kMinimumWidth, kMinimumHeight}), formatPage_(*this, clock) {
   CreateHeaderAndPages();
   CreateFormatPage();
   CreateBottom();
@@ -203,9 +206,8 @@ void MainFrame::MakeFonts() {
 
 void MainFrame::DpiChanged() { MakeFonts(); }
 
-void MainFrame::Attach(TFmMain& logic, CertificateWriter writeCertificate, char16_t decimalSeparator) {
+void MainFrame::Attach(TFmMain& logic, char16_t decimalSeparator) {
   logic_ = &logic;
-  writeCertificate_ = std::move(writeCertificate);
   decimalSeparator_ = decimalSeparator;
 }
 
@@ -505,12 +507,8 @@ std::u16string MainFrame::AskReportPath(const std::u16string& suggestedName) {
   return std::u16string(path.c_str());
 }
 
-// A build without a certificate maker says so in words; the record it was
-// asked for is kept all the same.
 std::u16string MainFrame::WriteCertificate(const Json& record, const std::u16string& pdfPath) {
-  if (!writeCertificate_)
-    return u"this program cannot make the PDF certificate; the record holds every fact the certificate shows.";
-  return writeCertificate_(record, pdfPath);
+  return certificate::WriteCertificateFile(record, pdfPath);
 }
 
 void MainFrame::SetBarPosition(int position) { SendMessageW(pbCurrentTask_, PBM_SETPOS, position, 0); }

@@ -6,7 +6,6 @@
 #pragma once
 
 #include <array>
-#include <functional>
 #include <vector>
 
 #include "app/format_page.h"
@@ -21,12 +20,9 @@ namespace orvella::win32ui {
 
 class MainFrame final : public TopWindow, public MainView, public FormatPageWidgets {
  public:
-  // The certificate writer (the record and the PDF's path; empty on
-  // success); an empty function where the program makes no certificates.
-  using CertificateWriter = std::function<std::u16string(const Json& record, const std::u16string& pdfPath)>;
-
-  MainFrame();
-  void Attach(TFmMain& logic, CertificateWriter writeCertificate, char16_t decimalSeparator);
+  // `clock` is the program's; the format page counts a run's time by it.
+  explicit MainFrame(Clock& clock);
+  void Attach(TFmMain& logic, char16_t decimalSeparator);
 
   WindowHandle FormatLog() const { return logBenchMark_; }
   WindowHandle DetailsPane() const { return logDetails_; }
@@ -58,7 +54,6 @@ class MainFrame final : public TopWindow, public MainView, public FormatPageWidg
   void SetChooseAnotherEnabled(bool enabled) override;
   void ClearDrivePages() override;
   std::u16string AskReportPath(const std::u16string& suggestedName) override;
-  bool MakesCertificates() override { return static_cast<bool>(writeCertificate_); }
   std::u16string WriteCertificate(const Json& record, const std::u16string& pdfPath) override;
 
   // FormatPageWidgets
@@ -109,7 +104,6 @@ class MainFrame final : public TopWindow, public MainView, public FormatPageWidg
   WindowHandle LabelOf(FormatLabel label) const;
 
   TFmMain* logic_ = nullptr;
-  CertificateWriter writeCertificate_;
   char16_t decimalSeparator_ = u'.';
   bool shown_ = false;
   FontSpec font_{u"Tahoma", 9};
@@ -150,7 +144,7 @@ class MainFrame final : public TopWindow, public MainView, public FormatPageWidg
   WindowHandle btGetSmart_ = nullptr;
   LinkLabel lbCopyright_;
   StatusBar statusBar_;
-  FormatPage formatPage_{*this};
+  FormatPage formatPage_;
 };
 
 }  // namespace orvella::win32ui
