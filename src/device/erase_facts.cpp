@@ -80,6 +80,7 @@ DriveInterface InterfaceOfBus(std::int64_t busType, bool removable) {
 DriveEraseFacts ReadDriveEraseFacts(Os& os, Handle handle, const TDeviceTable& entry) {
   DriveEraseFacts facts;
   facts.interface = InterfaceOfBus(entry.IdentifyData.BusType, entry.IdentifyData.RemovableMedia);
+  facts.limits = os.EraseLimits();
   if (facts.interface == DriveInterface::Ata) ReadAtaFacts(os, handle, entry, facts);
   if (facts.interface == DriveInterface::Nvme) ReadNvmeFacts(os, handle, facts);
   if (facts.interface == DriveInterface::Scsi) ReadScsiFacts(os, handle, facts);

@@ -46,6 +46,12 @@ Verdict SanitizeState(const DriveEraseFacts& f) {
   return {};
 }
 
+// A method the drive offers that the system would not let through.
+Verdict Passed(Verdict verdict, const std::optional<std::u16string>& limit) {
+  if (verdict.ok && limit) return No(*limit);
+  return verdict;
+}
+
 Verdict NotOffered(const char16_t* what) { return No(std::u16string(u"the drive does not offer ") + what); }
 
 Verdict AtaSanitize(const DriveEraseFacts& f, bool offered, const char16_t* what) {
@@ -73,7 +79,7 @@ Verdict NvmeFormat(const DriveEraseFacts& f, bool crypto) {
   if (crypto && !f.nvme->cryptoEraseByFormat) return NotOffered(u"a cryptographic erase by Format NVM");
   if (!f.nvmeNamespace || f.nvmeNamespace->blockSize == 0)
     return No(u"the LBA format in use could not be read, so a format could not keep it");
-  return SanitizeState(f);
+  return Passed(SanitizeState(f), f.limits.nvmeFormat);
 }
 
 Verdict AtaSecurity(const DriveEraseFacts& f, bool enhanced) {
@@ -125,11 +131,14 @@ Verdict Judge(EraseMethod method, const DriveEraseFacts& f) {
   switch (f.interface) {
     case DriveInterface::Ata:
       switch (method) {
-        case EraseMethod::BlockErase: return AtaSanitize(f, f.ata && f.ata->blockErase, u"BLOCK ERASE EXT");
-        case EraseMethod::CryptoErase: return AtaSanitize(f, f.ata && f.ata->cryptoScramble, u"CRYPTO SCRAMBLE EXT");
-        case EraseMethod::DriveOverwrite: return AtaSanitize(f, f.ata && f.ata->overwrite, u"OVERWRITE EXT");
-        case EraseMethod::SecurityErase: return AtaSecurity(f, false);
-        case EraseMethod::SecurityEraseEnhanced: return AtaSecurity(f, true);
+        case EraseMethod::BlockErase:
+          return Passed(AtaSanitize(f, f.ata && f.ata->blockErase, u"BLOCK ERASE EXT"), f.limits.ataSanitize);
+        case EraseMethod::CryptoErase:
+          return Passed(AtaSanitize(f, f.ata && f.ata->cryptoScramble, u"CRYPTO SCRAMBLE EXT"), f.limits.ataSanitize);
+        case EraseMethod::DriveOverwrite:
+          return Passed(AtaSanitize(f, f.ata && f.ata->overwrite, u"OVERWRITE EXT"), f.limits.ataSanitize);
+        case EraseMethod::SecurityErase: return Passed(AtaSecurity(f, false), f.limits.ataSecurity);
+        case EraseMethod::SecurityEraseEnhanced: return Passed(AtaSecurity(f, true), f.limits.ataSecurity);
         default: break;
       }
       break;
@@ -137,7 +146,8 @@ Verdict Judge(EraseMethod method, const DriveEraseFacts& f) {
       switch (method) {
         case EraseMethod::BlockErase: return NvmeSanitize(f, f.nvme && f.nvme->sanitizeBlock, u"a sanitize block erase");
         case EraseMethod::DriveOverwrite:
-          return NvmeSanitize(f, f.nvme && f.nvme->sanitizeOverwrite, u"a sanitize overwrite");
+          return Passed(NvmeSanitize(f, f.nvme && f.nvme->sanitizeOverwrite, u"a sanitize overwrite"),
+                        f.limits.nvmeOverwrite);
         case EraseMethod::CryptoErase:
           if (f.nvme && !f.nvme->sanitizeCrypto) return NvmeFormat(f, true);
           return NvmeSanitize(f, f.nvme && f.nvme->sanitizeCrypto, u"a sanitize crypto erase");

@@ -15,6 +15,7 @@
 #include "device/ata_erase_capabilities.h"
 #include "device/erase_commands.h"
 #include "device/nvme_erase_capabilities.h"
+#include "platform/erase_limits.h"
 
 namespace orvella {
 
@@ -60,6 +61,8 @@ struct DriveEraseFacts {
   bool scsiCryptoErase = false;
   // What REQUEST SENSE said of a sanitize: running, or failed earlier.
   std::optional<ScsiSanitizeProgress> scsiSanitize;
+  // Which of these commands the system lets through.
+  EraseCommandLimits limits;
 };
 
 enum class SanitizationCategory { None, Clear, Purge };

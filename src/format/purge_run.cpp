@@ -304,11 +304,15 @@ class Purge {
       s_.log(u"The drive erases itself; once started it cannot be stopped, and it continues after a power loss.");
   }
 
+  // An ATA erase command that failed before the drive answered; where the
+  // system is known to stop such commands, that is most likely why.
   void Undelivered() {
     const std::uint32_t error = s_.os.GetLastError();
     if (DriveGone(error)) return End(PurgeEnding::Terminated, u"Device was unplugged, aborting...");
+    const std::u16string& why = facts_.limits.ataUndelivered;
     End(PurgeEnding::NotComplete, u"The command could not be sent to the drive (error " +
-                                      Utf8ToText(std::to_string(error)) + u"). Nothing was erased.");
+                                      Utf8ToText(std::to_string(error)) + u")" + (why.empty() ? u"" : u": " + why) +
+                                      u". Nothing was erased.");
   }
 
   bool SendNvme(NvmeAdminCommand& command) {

@@ -14,6 +14,9 @@ inline constexpr std::uint32_t IOCTL_DISK_GET_LENGTH_INFO = 0x0007405Cu;
 inline constexpr std::uint32_t IOCTL_DISK_UPDATE_PROPERTIES = 0x00070140u;
 inline constexpr std::uint32_t IOCTL_STORAGE_QUERY_PROPERTY = 0x002D1400u;
 inline constexpr std::uint32_t IOCTL_STORAGE_GET_DEVICE_NUMBER = 0x002D1080u;
+// The drive's own sanitize (NVMe block or crypto erase), asked of Windows;
+// needs a handle opened for writing.
+inline constexpr std::uint32_t IOCTL_STORAGE_REINITIALIZE_MEDIA = 0x002D9640u;
 
 // ATA pass-through through the S.M.A.R.T. requests and the SCSI miniport.
 inline constexpr std::uint32_t SMART_GET_VERSION = 0x00074080u;
@@ -105,6 +108,7 @@ inline constexpr std::size_t PropertyQueryQueryType = 4;   // u32
 inline constexpr std::size_t PropertyQuerySize = 12;
 inline constexpr std::uint32_t StorageDeviceProperty = 0;
 inline constexpr std::uint32_t StorageAdapterProperty = 1;
+inline constexpr std::uint32_t StorageAdapterProtocolSpecificProperty = 49;
 inline constexpr std::uint32_t StorageDeviceProtocolSpecificProperty = 50;
 inline constexpr std::uint32_t PropertyStandardQuery = 0;
 inline constexpr std::size_t PropertyQueryAdditionalParameters = 8;
@@ -117,13 +121,29 @@ inline constexpr std::size_t ProtocolRequestValue = 8;         // u32: the log p
 inline constexpr std::size_t ProtocolRequestSubValue = 12;     // u32
 inline constexpr std::size_t ProtocolDataOffset = 16;          // u32, from this structure
 inline constexpr std::size_t ProtocolDataLength = 20;          // u32
+inline constexpr std::size_t ProtocolFixedReturnData = 24;     // u32
+inline constexpr std::size_t ProtocolRequestSubValue2 = 28;    // u32: log page offset, high half
+inline constexpr std::size_t ProtocolRequestSubValue3 = 32;    // u32: log specific identifier
+inline constexpr std::size_t ProtocolRequestSubValue4 = 36;    // u32: retain event, log specific field
 inline constexpr std::size_t ProtocolSpecificDataSize = 40;
 inline constexpr std::uint32_t ProtocolTypeNvme = 3;
+inline constexpr std::uint32_t NVMeDataTypeIdentify = 1;
 inline constexpr std::uint32_t NVMeDataTypeLogPage = 2;
 inline constexpr std::size_t ProtocolDescriptorVersion = 0;    // u32
 inline constexpr std::size_t ProtocolDescriptorSize = 4;       // u32
 inline constexpr std::size_t ProtocolDescriptorData = 8;       // STORAGE_PROTOCOL_SPECIFIC_DATA
 inline constexpr std::size_t ProtocolDescriptorHeaderSize = 48;
+
+// STORAGE_REINITIALIZE_MEDIA; SanitizeOption holds SanitizeMethod in bits
+// 3:0 and DisallowUnrestrictedSanitizeExit in bit 4.
+inline constexpr std::size_t ReinitializeVersion = 0;           // u32
+inline constexpr std::size_t ReinitializeSize = 4;              // u32
+inline constexpr std::size_t ReinitializeTimeoutInSeconds = 8;  // u32
+inline constexpr std::size_t ReinitializeSanitizeOption = 12;   // u32
+inline constexpr std::size_t ReinitializeMediaSize = 16;
+inline constexpr std::uint32_t StorageSanitizeMethodBlockErase = 1;
+inline constexpr std::uint32_t StorageSanitizeMethodCryptoErase = 2;
+inline constexpr std::uint32_t DisallowUnrestrictedSanitizeExit = 1u << 4;
 
 // STORAGE_ADAPTER_DESCRIPTOR
 inline constexpr std::size_t AdapterVersion = 0;                // u32

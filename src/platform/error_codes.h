@@ -16,6 +16,7 @@ inline constexpr std::uint32_t ERROR_NOT_READY = 21;
 inline constexpr std::uint32_t ERROR_SEEK = 25;
 inline constexpr std::uint32_t ERROR_SHARING_VIOLATION = 32;
 inline constexpr std::uint32_t ERROR_LOCK_VIOLATION = 33;
+inline constexpr std::uint32_t ERROR_HANDLE_EOF = 38;
 inline constexpr std::uint32_t ERROR_NOT_SUPPORTED = 50;
 inline constexpr std::uint32_t ERROR_DISK_FULL = 112;
 inline constexpr std::uint32_t ERROR_DEV_NOT_EXIST = 55;

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "platform/control_codes.h"
+#include "platform/erase_limits.h"
 #include "platform/error_codes.h"
 #include "platform/zero_reader.h"
 #include "platform/nvme_admin_command.h"
@@ -206,6 +207,10 @@ class Os {
   // ERROR_ACCESS_DENIED where a changing command comes outside a run that
   // holds the drive.
   virtual std::uint32_t SendScsi(Handle, ScsiCommand&) { return ERROR_NOT_SUPPORTED; }
+
+  // Which of the drives' own erase commands the system passes on; backends
+  // that pass every one they can send answer no limits.
+  virtual EraseCommandLimits EraseLimits() { return {}; }
 
   // Turns bytes in the system's ANSI code page into text, one character for
   // every byte (a zero byte gives the character of code 0).

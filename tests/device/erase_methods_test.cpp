@@ -140,6 +140,36 @@ TEST(DriveMethods, NvmeCryptoEraseFallsBackToFormatOnlyWhereFnaSaysSo) {
   EXPECT_EQ(ChooseMethod(EraseMethod::SecurityErase, n).reason, u"SECURITY ERASE UNIT is a command of ATA drives");
 }
 
+// Methods the drive offers but Windows would not pass are refused with
+// Windows' reason; what Windows passes stays available.
+TEST(DriveMethods, WindowsLimitsRefuseWhatItWouldNotPass) {
+  DriveEraseFacts a = AtaSsd();
+  a.limits = WindowsEraseLimits(false);
+  for (EraseMethod m : {EraseMethod::BlockErase, EraseMethod::CryptoErase, EraseMethod::SecurityErase}) {
+    const MethodChoice choice = ChooseMethod(m, a);
+    EXPECT_FALSE(choice.available) << EraseMethodName(m);
+    EXPECT_EQ(choice.reason.find(u"Windows passes the drive's own erase commands"), 0u) << EraseMethodName(m);
+  }
+  EXPECT_TRUE(ChooseMethod(EraseMethod::Zeros, a).available);
+  // The drive's own reason comes first: Windows is no reason for a method the drive lacks.
+  EXPECT_EQ(ChooseMethod(EraseMethod::DriveOverwrite, a).reason, u"the drive does not offer OVERWRITE EXT");
+
+  a.limits = WindowsEraseLimits(true);
+  EXPECT_TRUE(ChooseMethod(EraseMethod::BlockErase, a).available);
+  EXPECT_TRUE(ChooseMethod(EraseMethod::CryptoErase, a).available);
+  EXPECT_NE(ChooseMethod(EraseMethod::SecurityErase, a).reason.find(u"a user password of its own"), std::u16string::npos);
+
+  DriveEraseFacts n = NvmeDrive();
+  n.nvme->sanitizeOverwrite = true;
+  n.limits = WindowsEraseLimits(false);
+  EXPECT_TRUE(ChooseMethod(EraseMethod::BlockErase, n).available);
+  EXPECT_TRUE(ChooseMethod(EraseMethod::CryptoErase, n).available);  // sanitize, which Windows passes
+  EXPECT_EQ(ChooseMethod(EraseMethod::DriveOverwrite, n).reason.find(u"Windows does not let programs send an NVMe"), 0u);
+  EXPECT_EQ(ChooseMethod(EraseMethod::FormatErase, n).reason.find(u"Windows does not let programs send the NVMe"), 0u);
+  n.nvme->sanitizeCrypto = false;  // a crypto erase would be a Format NVM
+  EXPECT_FALSE(ChooseMethod(EraseMethod::CryptoErase, n).available);
+}
+
 TEST(DriveMethods, SticksCardsBridgesAndUnknownDrivesOfferOnlyZeros) {
   for (DriveInterface i : {DriveInterface::NoStandardPurge, DriveInterface::UsbBridge, DriveInterface::Unknown}) {
     DriveEraseFacts f;

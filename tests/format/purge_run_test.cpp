@@ -201,6 +201,23 @@ TEST(PurgeRun, RefusalsSendNothing) {
   }
 }
 
+// A command the system would not pass is refused with the system's reason
+// before anything is read or sent, as a drive's own refusal is.
+TEST(PurgeRun, WhatTheSystemWouldNotPassIsRefusedWithItsReason) {
+  PurgeRig rig(AtaSsd());
+  rig.t.os.eraseLimits_ = WindowsEraseLimits(false);
+  const PurgeResult result = rig.Run(EraseMethod::BlockErase);
+  EXPECT_EQ(result.ending, PurgeEnding::Refused);
+  EXPECT_EQ(result.reason.find(u"Windows passes the drive's own erase commands"), 0u) << TextToUtf8(result.reason);
+  EXPECT_EQ(rig.ChangingCommands(), 0);
+
+  PurgeRig nvme(NvmeDrive(NvmeSanitizer()));
+  nvme.t.os.eraseLimits_ = WindowsEraseLimits(false);
+  EXPECT_EQ(nvme.Run(EraseMethod::FormatErase).ending, PurgeEnding::Refused);
+  EXPECT_EQ(nvme.ChangingCommands(), 0);
+  EXPECT_EQ(nvme.Run(EraseMethod::CryptoErase).ending, PurgeEnding::Complete) << "Windows passes a sanitize";
+}
+
 // A drive whose catalogue entry gives no size (none, or one past any byte
 // offset) has no sample to read back: the purge is refused before anything
 // is sent, not reported as checked on nothing.

@@ -21,12 +21,13 @@
 #define ORVELLA_SEAM_CONSTANTS(X)                                                                    \
   X(IOCTL_DISK_GET_DRIVE_GEOMETRY) X(IOCTL_DISK_GET_LENGTH_INFO) X(IOCTL_DISK_UPDATE_PROPERTIES)   \
   X(IOCTL_STORAGE_QUERY_PROPERTY) X(IOCTL_STORAGE_GET_DEVICE_NUMBER) X(SMART_GET_VERSION)           \
+  X(IOCTL_STORAGE_REINITIALIZE_MEDIA)                                                              \
   X(SMART_SEND_DRIVE_COMMAND) X(SMART_RCV_DRIVE_DATA) X(IOCTL_SCSI_MINIPORT) X(IOCTL_SCSI_GET_ADDRESS) \
   X(IOCTL_SCSI_PASS_THROUGH_DIRECT)                                                                  \
   X(FSCTL_LOCK_VOLUME) X(FSCTL_DISMOUNT_VOLUME) X(FSCTL_ALLOW_EXTENDED_DASD_IO)                     \
   X(ERROR_SUCCESS) X(ERROR_INVALID_FUNCTION) X(ERROR_FILE_NOT_FOUND) X(ERROR_ACCESS_DENIED)         \
   X(ERROR_INVALID_HANDLE) X(ERROR_NOT_ENOUGH_MEMORY) X(ERROR_WRITE_PROTECT) X(ERROR_NOT_READY)      \
-  X(ERROR_SEEK) X(ERROR_SHARING_VIOLATION) X(ERROR_LOCK_VIOLATION) X(ERROR_NOT_SUPPORTED)          \
+  X(ERROR_SEEK) X(ERROR_SHARING_VIOLATION) X(ERROR_LOCK_VIOLATION) X(ERROR_HANDLE_EOF) X(ERROR_NOT_SUPPORTED)          \
   X(ERROR_DEV_NOT_EXIST) X(ERROR_INVALID_PARAMETER) X(ERROR_SEM_TIMEOUT)                           \
   X(ERROR_INSUFFICIENT_BUFFER) X(ERROR_MORE_DATA) X(ERROR_IO_DEVICE)                               \
   X(GENERIC_READ) X(GENERIC_WRITE) X(FILE_SHARE_READ) X(FILE_SHARE_WRITE) X(OPEN_EXISTING)          \
@@ -67,6 +68,30 @@ TEST(SeamLayout, ConstantsAreThoseOfTheWindowsHeaders) {
   EXPECT_EQ(l::StorageDeviceProperty, static_cast<std::uint32_t>(StorageDeviceProperty));
   EXPECT_EQ(l::StorageAdapterProperty, static_cast<std::uint32_t>(StorageAdapterProperty));
   EXPECT_EQ(l::PropertyStandardQuery, static_cast<std::uint32_t>(PropertyStandardQuery));
+  EXPECT_EQ(l::StorageAdapterProtocolSpecificProperty,
+            static_cast<std::uint32_t>(StorageAdapterProtocolSpecificProperty));
+  EXPECT_EQ(l::StorageDeviceProtocolSpecificProperty, static_cast<std::uint32_t>(StorageDeviceProtocolSpecificProperty));
+  EXPECT_EQ(l::ProtocolTypeNvme, static_cast<std::uint32_t>(ProtocolTypeNvme));
+  EXPECT_EQ(l::NVMeDataTypeIdentify, static_cast<std::uint32_t>(NVMeDataTypeIdentify));
+  EXPECT_EQ(l::NVMeDataTypeLogPage, static_cast<std::uint32_t>(NVMeDataTypeLogPage));
+}
+
+TEST(SeamLayout, ProtocolSpecificQueries) {
+  using P = STORAGE_PROTOCOL_SPECIFIC_DATA;
+  EXPECT_EQ(l::PropertyQueryAdditionalParameters, offsetof(STORAGE_PROPERTY_QUERY, AdditionalParameters));
+  EXPECT_EQ(l::ProtocolProtocolType, offsetof(P, ProtocolType));
+  EXPECT_EQ(l::ProtocolDataType, offsetof(P, DataType));
+  EXPECT_EQ(l::ProtocolRequestValue, offsetof(P, ProtocolDataRequestValue));
+  EXPECT_EQ(l::ProtocolRequestSubValue, offsetof(P, ProtocolDataRequestSubValue));
+  EXPECT_EQ(l::ProtocolDataOffset, offsetof(P, ProtocolDataOffset));
+  EXPECT_EQ(l::ProtocolDataLength, offsetof(P, ProtocolDataLength));
+  EXPECT_EQ(l::ProtocolFixedReturnData, offsetof(P, FixedProtocolReturnData));
+  EXPECT_EQ(l::ProtocolRequestSubValue2, offsetof(P, ProtocolDataRequestSubValue2));
+  EXPECT_EQ(l::ProtocolRequestSubValue3, offsetof(P, ProtocolDataRequestSubValue3));
+  EXPECT_EQ(l::ProtocolRequestSubValue4, offsetof(P, ProtocolDataRequestSubValue4));
+  EXPECT_EQ(l::ProtocolSpecificDataSize, sizeof(P));
+  EXPECT_EQ(l::ProtocolDescriptorData, offsetof(STORAGE_PROTOCOL_DATA_DESCRIPTOR, ProtocolSpecificData));
+  EXPECT_EQ(l::ProtocolDescriptorHeaderSize, sizeof(STORAGE_PROTOCOL_DATA_DESCRIPTOR));
 }
 
 TEST(SeamLayout, DiskAndStorageStructures) {

@@ -12,6 +12,7 @@
 #include <iterator>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #include "core/text.h"
 #include "platform/windows/win32_os.h"
@@ -129,6 +130,99 @@ TEST(Win32Os, AlignedMemoryAndAnsiText) {
 
   const std::uint8_t bytes[] = {'W', 'D', 0, ' ', '1'};
   EXPECT_EQ(os.AnsiToText(bytes, sizeof bytes), std::u16string(u"WD\0 1", 5));
+}
+
+// The read-back on a file held exclusively, as a run holds its drive:
+// reads stay in flight across blocks, every block names its own non-zero
+// sectors, and a block past the end fails with the end of the file while
+// the blocks before it read.
+TEST(Win32Os, TheReadBackKeepsReadsInFlightOnTheRunsOwnHandle) {
+  TemporaryFile file;
+  Win32Os os;
+  const Handle handle = os.CreateFileW(file.Path(), GENERIC_READ | GENERIC_WRITE, 0, kCreateAlways, 0);
+  ASSERT_NE(handle, INVALID_HANDLE_VALUE) << os.GetLastError();
+  constexpr std::uint32_t kFile = 5 << 20;  // 5 MiB: parts of 1 MiB, blocks across them
+  std::string bytes(kFile, '\0');
+  bytes[3 * 512 + 7] = 'x';                  // sector 3
+  bytes[(3 << 20) + 512] = 'y';              // the sector after 3 MiB
+  std::uint32_t count = 0;
+  ASSERT_TRUE(os.WriteFile(handle, bytes.data(), kFile, &count));
+  ASSERT_EQ(count, kFile);
+
+  void* buffer = os.AllocateAligned(1 << 20);
+  const auto reader = os.StartZeroReader(handle, buffer, 512);
+  EXPECT_GT(reader->BlocksAhead(), 1u) << "reads kept in flight, not one block at a time";
+  reader->Queue(0, 1536 << 10);              // 1.5 MiB
+  reader->Queue(1536 << 10, 2 << 20);        // to 3.5 MiB
+  reader->Queue(3584 << 10, 2 << 20);        // 2 MiB, of which 0.5 MiB lies past the end
+  reader->Queue(0, 4096);
+
+  BlockRead first = reader->Take();
+  EXPECT_TRUE(first.read);
+  EXPECT_EQ(first.nonZero, (std::vector<ByteSpan>{{3 * 512, 4 * 512}}));
+  BlockRead second = reader->Take();
+  EXPECT_TRUE(second.read);
+  const std::uint32_t at = (3 << 20) + 512 - (1536 << 10);
+  EXPECT_EQ(second.nonZero, (std::vector<ByteSpan>{{at, at + 512}}));
+  BlockRead past = reader->Take();
+  EXPECT_FALSE(past.read);
+  EXPECT_EQ(past.error, ERROR_HANDLE_EOF);
+  EXPECT_EQ(past.offset, 3584 << 10);
+  BlockRead again = reader->Take();
+  EXPECT_TRUE(again.read);
+  EXPECT_EQ(again.nonZero, (std::vector<ByteSpan>{{3 * 512, 4 * 512}}));
+
+  // The seam's own reads on the same handle still read where it points.
+  std::int64_t position = -1;
+  ASSERT_TRUE(os.SetFilePointerEx(handle, (3 << 20) + 512, &position, FILE_BEGIN));
+  char one = 0;
+  ASSERT_TRUE(os.ReadFile(handle, &one, 1, &count));
+  EXPECT_EQ(one, 'y');
+  os.FreeAligned(buffer);
+  EXPECT_TRUE(os.CloseHandle(handle));
+}
+
+// A reader that goes with reads still in flight waits for them.
+TEST(Win32Os, AReaderThatGoesWithReadsInFlightWaitsForThem) {
+  TemporaryFile file;
+  Win32Os os;
+  const Handle handle = os.CreateFileW(file.Path(), GENERIC_READ | GENERIC_WRITE, 0, kCreateAlways, 0);
+  ASSERT_NE(handle, INVALID_HANDLE_VALUE) << os.GetLastError();
+  const std::string bytes(4 << 20, '\0');
+  std::uint32_t count = 0;
+  ASSERT_TRUE(os.WriteFile(handle, bytes.data(), static_cast<std::uint32_t>(bytes.size()), &count));
+  {
+    const auto reader = os.StartZeroReader(handle, nullptr, 512);
+    reader->Queue(0, 2 << 20);
+    reader->Queue(2 << 20, 2 << 20);
+    EXPECT_TRUE(reader->Take().read);
+  }
+  EXPECT_TRUE(os.CloseHandle(handle));
+}
+
+// A file is no NVMe drive: its queries are refused as a drive's that is
+// not one; what Windows cannot carry is refused without a request; and a
+// full Windows (Wine is one) passes no ATA erase command.
+TEST(Win32Os, NvmeCommandsOnAFileAndTheErasesWindowsPasses) {
+  TemporaryFile file;
+  Win32Os os;
+  const Handle handle = os.CreateFileW(file.Path(), GENERIC_READ | GENERIC_WRITE, 0, kCreateAlways, 0);
+  ASSERT_NE(handle, INVALID_HANDLE_VALUE) << os.GetLastError();
+  NvmeAdminCommand identify;
+  identify.entry[0] = nvme::Identify;
+  identify.entry[40] = 1;  // the controller
+  identify.dataIn = true;
+  identify.data.assign(4096, 0);
+  EXPECT_NE(os.SendNvmeAdmin(handle, identify), 0u);
+  NvmeAdminCommand format;
+  format.entry[0] = nvme::FormatNvm;
+  EXPECT_EQ(os.SendNvmeAdmin(handle, format), ERROR_NOT_SUPPORTED);
+  EXPECT_TRUE(os.CloseHandle(handle));
+
+  const EraseCommandLimits limits = os.EraseLimits();
+  EXPECT_TRUE(limits.ataSanitize.has_value());
+  EXPECT_TRUE(limits.nvmeFormat.has_value());
+  EXPECT_FALSE(limits.ataUndelivered.empty());
 }
 
 }  // namespace

@@ -6,8 +6,6 @@
 #include <sys/file.h>
 
 #include <cerrno>
-#include <deque>
-#include <tuple>
 
 #include "platform/byte_order.h"
 #include "platform/linux/error_mapping.h"
@@ -341,43 +339,16 @@ bool LinuxOs::ReadZeros(Handle handle, void*, std::uint32_t length, std::uint32_
                      nullptr);
 }
 
-// The read-back of one drive with reads in flight across its blocks
-// (ZeroReadAhead); a failure's errno becomes the error the program knows.
-class LinuxOs::ReadAheadReader final : public ZeroReader {
- public:
-  ReadAheadReader(LinuxOs& os, DiskObject& disk, std::unique_ptr<linux_backend::ZeroReadAhead> reads)
-      : os_(os), disk_(disk), reads_(std::move(reads)) {}
-  // As many blocks as reads in flight: then even blocks smaller than a read
-  // buffer, as samples are, keep every buffer busy.
-  unsigned BlocksAhead() const override { return kReadsInFlight; }
-  void Queue(std::int64_t offset, std::uint32_t length) override {
-    reads_->Queue(offset, length);
-    lengths_.push_back({offset, length});
-  }
-  BlockRead Take() override {
-    BlockRead block;
-    std::tie(block.offset, block.length) = lengths_.front();
-    lengths_.pop_front();
-    const TransferOutcome outcome = reads_->Take(block.nonZero);
-    block.read = !outcome.Failed();
-    if (!block.read) {
-      os_.EndTransfer(disk_, outcome, nullptr);
-      block.error = os_.GetLastError();
-    }
-    return block;
-  }
-
- private:
-  LinuxOs& os_;
-  DiskObject& disk_;
-  std::unique_ptr<linux_backend::ZeroReadAhead> reads_;
-  std::deque<std::pair<std::int64_t, std::uint32_t>> lengths_;
-};
-
 std::unique_ptr<ZeroReader> LinuxOs::StartZeroReader(Handle handle, void* buffer, std::uint32_t sectorSize) {
   DiskObject* disk = FindDisk(handle);
   if (disk == nullptr) return Os::StartZeroReader(handle, buffer, sectorSize);
-  return std::make_unique<ReadAheadReader>(*this, *disk, Transfers().ReadAhead(ReadDescriptor(*disk), sectorSize));
+  // A failure's errno becomes the error the program knows.
+  const auto errorOf = [this, disk](const TransferOutcome& outcome) {
+    EndTransfer(*disk, outcome, nullptr);
+    return GetLastError();
+  };
+  return std::make_unique<ReadAheadZeroReader>(Transfers().ReadAhead(ReadDescriptor(*disk), sectorSize),
+                                               kReadsInFlight, errorOf);
 }
 
 bool LinuxOs::FlushFileBuffers(Handle handle) {

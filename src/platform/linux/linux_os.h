@@ -79,7 +79,6 @@ class LinuxOs final : public Os {
   std::uint64_t FullUseLooks() const { return fullLooks_; }
 
  private:
-  class ReadAheadReader;
   // What a full look at a drive found no longer in use, and what it was
   // taken from: while these stay the same, so do the mounts and swaps.
   struct UseLook {
@@ -135,7 +134,7 @@ class LinuxOs final : public Os {
   // The descriptor a write goes through, or -1 with the last error set.
   int WritableDescriptor(DiskObject& disk);
   static int ReadDescriptor(const DiskObject& disk) { return disk.writeFd >= 0 ? disk.writeFd : disk.fd; }
-  bool EndTransfer(DiskObject& disk, const linux_backend::TransferOutcome& outcome, std::uint32_t* moved);
+  bool EndTransfer(DiskObject& disk, const TransferOutcome& outcome, std::uint32_t* moved);
   linux_backend::ZeroTransfers& Transfers();
   bool ClaimWholeDisk(DiskObject& disk);
   void EndClaim(DiskObject& disk);

@@ -20,6 +20,28 @@ void FreeAligned(std::uint8_t* bytes) {
 
 std::uint32_t RoundUp(std::uint32_t value, std::uint32_t unit) { return (value + unit - 1) / unit * unit; }
 
+// The reads of one descriptor through the transfer queue, each into one
+// buffer (a vector of one part, kept while the read is in flight).
+class DescriptorReads final : public ReadQueue {
+ public:
+  DescriptorReads(TransferQueue& queue, int fd) : queue_(queue), fd_(fd), parts_(queue.Depth()) {}
+  unsigned Depth() const override { return queue_.Depth(); }
+  void Start(std::int64_t offset, std::uint8_t* buffer, std::uint32_t length, std::uint64_t tag) override {
+    iovec& part = parts_.at(tag);
+    part = {buffer, length};
+    queue_.Start({fd_, false, offset, &part, 1, tag});
+  }
+  ReadDone Next() override {
+    const Completion done = queue_.Next();
+    return {done.tag, done.result};
+  }
+
+ private:
+  TransferQueue& queue_;
+  const int fd_;
+  std::vector<iovec> parts_;
+};
+
 struct Failure {
   std::uint32_t at = 0;
   long error = 0;
@@ -51,7 +73,8 @@ TransferOutcome ZeroTransfers::Read(int fd, std::int64_t offset, std::uint32_t l
 
 std::unique_ptr<ZeroReadAhead> ZeroTransfers::ReadAhead(int fd, std::uint32_t sectorSize) {
   while (readBuffers_.size() < std::min(queue_->Depth(), kReadsInFlight)) readBuffers_.push_back(AlignedBytes(kReadPart));
-  return std::make_unique<ZeroReadAhead>(*queue_, fd, readBuffers_, kReadPart, sectorSize);
+  return std::make_unique<ZeroReadAhead>(std::make_unique<DescriptorReads>(*queue_, fd), readBuffers_, kReadPart,
+                                         sectorSize);
 }
 
 // Writes are cut in as many parts as there are transfers in flight, in whole

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "platform/linux/transfer_queue.h"
-#include "platform/linux/zero_read_ahead.h"
+#include "platform/zero_read_ahead.h"
 #include "platform/zero_scan.h"
 
 namespace orvella::linux_backend {

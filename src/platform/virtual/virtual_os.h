@@ -103,6 +103,7 @@ class VirtualOs final : public Os {
   BusyVolume DescribeBusyVolume(const std::u16string& name) override;
   std::uint32_t SendNvmeAdmin(Handle handle, NvmeAdminCommand& command) override;
   std::uint32_t SendScsi(Handle handle, ScsiCommand& command) override;
+  EraseCommandLimits EraseLimits() override { return eraseLimits_; }
 
   // For tests and the demo.
   const VirtualMachine& Machine() const { return machine_; }
@@ -122,6 +123,7 @@ class VirtualOs final : public Os {
   std::u16string moduleFileName_ = u"C:\\Program Files\\Orvella\\orvella.exe";
   bool setupLibraryLoads_ = true;
   bool allocationFails_ = false;  // AllocateAligned gives nullptr
+  EraseCommandLimits eraseLimits_;  // what the system said it passes; these drives take every command
 
  private:
   struct OpenObject {

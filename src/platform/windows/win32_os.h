@@ -10,6 +10,9 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
+#include <mutex>
+#include <optional>
 #include <string>
 
 #include "platform/os.h"
@@ -46,9 +49,23 @@ class Win32Os final : public Os {
   void FreeAligned(void* memory) override;
   std::u16string AnsiToText(const std::uint8_t* bytes, std::size_t count) override;
   std::uint32_t SendScsi(Handle handle, ScsiCommand& command) override;  // win32_scsi.cpp
+  std::uint32_t SendNvmeAdmin(Handle handle, NvmeAdminCommand& command) override;
+  EraseCommandLimits EraseLimits() override;
+  // Reads kept in flight on the drive's own handle (overlapped ReadFile).
+  std::unique_ptr<ZeroReader> StartZeroReader(Handle handle, void* buffer, std::uint32_t sectorSize) override;
 
  private:
+  std::optional<std::int64_t> PositionOf(Handle handle);
+  void MoveTo(Handle handle, std::int64_t position);
+
   void* setupLibrary_ = nullptr;  // the HMODULE of SetupApi.dll once loaded
+  // Every handle this backend opens is opened for overlapped I/O, so that
+  // the read-back can keep reads in flight on the very handle a run holds
+  // exclusively (no second handle could be opened beside it). The seam's
+  // own calls wait for their request, at the position kept here for each
+  // handle, and so behave as on a handle opened without it.
+  std::mutex positionsLock_;
+  std::map<Handle, std::int64_t> positions_;
 };
 
 }  // namespace orvella

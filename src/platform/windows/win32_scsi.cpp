@@ -16,12 +16,14 @@ std::uint32_t Win32Os::SendScsi(Handle handle, ScsiCommand& command) {
   if (size != 0 && buffer == nullptr) return ERROR_NOT_ENOUGH_MEMORY;
   if (command.direction == ScsiCommand::Direction::Out) std::memcpy(buffer, command.data.data(), size);
   std::vector<std::uint8_t> request = ScsiPassThroughDirectRequest(command, buffer);
-  DWORD returned = 0;
-  const auto length = static_cast<DWORD>(request.size());
-  const BOOL ok = ::DeviceIoControl(win32::ToWin32(handle), IOCTL_SCSI_PASS_THROUGH_DIRECT, request.data(), length,
-                                    request.data(), length, &returned, nullptr);
-  const DWORD error = ok != FALSE ? 0 : ::GetLastError();
-  if (ok != FALSE) {
+  std::uint32_t returned = 0;
+  const auto length = static_cast<std::uint32_t>(request.size());
+  // Through the backend's own call: the handle is opened for overlapped I/O,
+  // and that call waits for the request's end.
+  const bool ok = DeviceIoControl(handle, IOCTL_SCSI_PASS_THROUGH_DIRECT, request.data(), length, request.data(), length,
+                                  &returned);
+  const std::uint32_t error = ok ? 0 : GetLastError();
+  if (ok) {
     ReadScsiPassThroughDirectAnswer(request, command);
     if (command.direction == ScsiCommand::Direction::In) std::memcpy(command.data.data(), buffer, size);
   }

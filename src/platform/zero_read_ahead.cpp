@@ -1,19 +1,20 @@
-#include "platform/linux/zero_read_ahead.h"
+#include "platform/zero_read_ahead.h"
 
 #include <algorithm>
+#include <tuple>
 
-namespace orvella::linux_backend {
+namespace orvella {
 
-ZeroReadAhead::ZeroReadAhead(TransferQueue& queue, int fd, std::span<std::uint8_t* const> buffers,
+ZeroReadAhead::ZeroReadAhead(std::unique_ptr<ReadQueue> queue, std::span<std::uint8_t* const> buffers,
                              std::uint32_t partSize, std::uint32_t sectorSize)
-    : queue_(queue), fd_(fd), partSize_(partSize), sectorSize_(sectorSize) {
-  const std::size_t count = std::min<std::size_t>(buffers.size(), queue_.Depth());
+    : queue_(std::move(queue)), partSize_(partSize), sectorSize_(sectorSize) {
+  const std::size_t count = std::min<std::size_t>(buffers.size(), queue_->Depth());
   slots_.resize(count);
   for (std::size_t i = 0; i < count; ++i) slots_[i].buffer = buffers[i];
 }
 
 ZeroReadAhead::~ZeroReadAhead() {
-  for (; inFlight_ > 0; --inFlight_) queue_.Next();
+  for (; inFlight_ > 0; --inFlight_) queue_->Next();
 }
 
 void ZeroReadAhead::Queue(std::int64_t offset, std::uint32_t length) {
@@ -29,7 +30,7 @@ TransferOutcome ZeroReadAhead::Take(std::vector<ByteSpan>& nonZero) {
     StartParts();
     const Block& oldest = blocks_.front();
     if (oldest.Started() && oldest.inFlight == 0) break;
-    Complete(queue_.Next());
+    Complete(queue_->Next());
   }
   Block block = std::move(blocks_.front());
   blocks_.pop_front();
@@ -62,12 +63,12 @@ void ZeroReadAhead::StartParts() {
 
 void ZeroReadAhead::Start(Slot& slot, std::uint32_t tag) {
   slot.busy = true;
-  slot.part = {slot.buffer + slot.done, slot.to - slot.from - slot.done};
-  queue_.Start({fd_, false, BlockNumbered(slot.block).offset + slot.from + slot.done, &slot.part, 1, tag});
+  queue_->Start(BlockNumbered(slot.block).offset + slot.from + slot.done, slot.buffer + slot.done,
+                slot.to - slot.from - slot.done, tag);
   ++inFlight_;
 }
 
-void ZeroReadAhead::Complete(const Completion& completion) {
+void ZeroReadAhead::Complete(const ReadDone& completion) {
   --inFlight_;
   Slot& slot = slots_.at(completion.tag);
   Block& block = BlockNumbered(slot.block);
@@ -83,4 +84,19 @@ void ZeroReadAhead::Complete(const Completion& completion) {
   --block.inFlight;
 }
 
-}  // namespace orvella::linux_backend
+void ReadAheadZeroReader::Queue(std::int64_t offset, std::uint32_t length) {
+  reads_->Queue(offset, length);
+  lengths_.push_back({offset, length});
+}
+
+BlockRead ReadAheadZeroReader::Take() {
+  BlockRead block;
+  std::tie(block.offset, block.length) = lengths_.front();
+  lengths_.pop_front();
+  const TransferOutcome outcome = reads_->Take(block.nonZero);
+  block.read = !outcome.Failed();
+  if (!block.read) block.error = errorOf_(outcome);
+  return block;
+}
+
+}  // namespace orvella

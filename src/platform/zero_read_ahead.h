@@ -7,29 +7,32 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <span>
 #include <vector>
 
-#include "platform/linux/transfer_queue.h"
+#include "platform/read_queue.h"
+#include "platform/zero_reader.h"
 #include "platform/zero_scan.h"
 
-namespace orvella::linux_backend {
+namespace orvella {
 
 // How a range's transfers ended.
 struct TransferOutcome {
   std::uint32_t done = 0;  // the bytes before the first part that failed; all of them on success
-  long error = 0;          // minus the errno of that part; 0 when none failed
+  long error = 0;          // minus the system's error code of that part; 0 when none failed
   bool pastEnd = false;    // that part met the end of the drive
   bool Failed() const { return error != 0 || pastEnd; }
 };
 
 class ZeroReadAhead {
  public:
-  // Reads `fd` through `queue` into `buffers` (page-aligned, `partSize`
-  // bytes each, no more than the queue's depth), checking sectors of
-  // `sectorSize` bytes (0: each part whole).
-  ZeroReadAhead(TransferQueue& queue, int fd, std::span<std::uint8_t* const> buffers, std::uint32_t partSize,
+  // Reads through `queue` into `buffers` (page-aligned, `partSize` bytes
+  // each, no more than the queue's depth), checking sectors of `sectorSize`
+  // bytes (0: each part whole).
+  ZeroReadAhead(std::unique_ptr<ReadQueue> queue, std::span<std::uint8_t* const> buffers, std::uint32_t partSize,
                 std::uint32_t sectorSize);
   // Waits for the reads still in flight: their buffers are the caller's.
   ~ZeroReadAhead();
@@ -64,16 +67,14 @@ class ZeroReadAhead {
     std::uint32_t done = 0;  // bytes of it read so far
     bool busy = false;
     std::uint8_t* buffer = nullptr;
-    iovec part{};
   };
 
   Block& BlockNumbered(std::uint64_t number) { return blocks_[number - firstBlock_]; }
   void StartParts();
   void Start(Slot& slot, std::uint32_t tag);
-  void Complete(const Completion& completion);
+  void Complete(const ReadDone& completion);
 
-  TransferQueue& queue_;
-  const int fd_;
+  const std::unique_ptr<ReadQueue> queue_;
   const std::uint32_t partSize_;
   const std::uint32_t sectorSize_;
   std::vector<Slot> slots_;
@@ -82,4 +83,24 @@ class ZeroReadAhead {
   unsigned inFlight_ = 0;
 };
 
-}  // namespace orvella::linux_backend
+// The read-back's reader over a ZeroReadAhead: a block that failed carries
+// the error `errorOf` makes of its outcome, as the program knows errors.
+class ReadAheadZeroReader final : public ZeroReader {
+ public:
+  using ErrorOf = std::function<std::uint32_t(const TransferOutcome&)>;
+  // As many blocks ahead as reads in flight: then even blocks smaller than
+  // a read buffer, as samples are, keep every buffer busy.
+  ReadAheadZeroReader(std::unique_ptr<ZeroReadAhead> reads, unsigned blocksAhead, ErrorOf errorOf)
+      : reads_(std::move(reads)), blocksAhead_(blocksAhead), errorOf_(std::move(errorOf)) {}
+  unsigned BlocksAhead() const override { return blocksAhead_; }
+  void Queue(std::int64_t offset, std::uint32_t length) override;
+  BlockRead Take() override;
+
+ private:
+  std::unique_ptr<ZeroReadAhead> reads_;
+  const unsigned blocksAhead_;
+  const ErrorOf errorOf_;
+  std::deque<std::pair<std::int64_t, std::uint32_t>> lengths_;
+};
+
+}  // namespace orvella
