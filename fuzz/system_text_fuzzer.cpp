@@ -55,7 +55,8 @@ const fs::path& Root() {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::array<std::string, kFields.size()> fields;
   for (std::size_t f = 0, at = 0; f < fields.size() && at < size; ++f) {
-    const std::size_t length = std::min<std::size_t>(data[at++], size - at);
+    const std::size_t stated = data[at++];
+    const std::size_t length = std::min(stated, size - at);
     fields[f].assign(reinterpret_cast<const char*>(data + at), length);
     at += length;
   }
