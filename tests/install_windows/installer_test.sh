@@ -26,7 +26,7 @@ done
 wine reg query "$key" /v DisplayVersion >/dev/null 2>&1 || fail "no uninstall entry"
 
 listed=$(wine "$unix_folder/orvella-cli.exe" --demo list) || fail "the installed program ended with $?"
-grep -qx 'Disks found: 6' <<<"$listed" || fail "the installed program listed: $listed"
+grep -qx 'Disks found: 7' <<<"$listed" || fail "the installed program listed: $listed"
 
 # _?= runs the uninstaller in place, so that the test waits for its end;
 # it then leaves only itself behind.
